@@ -1,0 +1,231 @@
+#include "data/data_module.h"
+
+#include "data/engine/db_error.h"
+#include "data/record_rules.h"
+#include "data/registry.h"
+#include "data/schema.h"
+#include "data/trace.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+using namespace kv;
+
+TDataModuleLists *DataModuleLists = nullptr;
+
+const QString TDataModuleLists::kNotDefinedMessage = QStringLiteral(
+    "The Brenquistal database has not been defined. The application can not continue. Brenquistal will now terminate...");
+const QString TDataModuleLists::kInvalidLocationStart = QStringLiteral("The Brenquistal database:");
+const QString TDataModuleLists::kInvalidLocationEnd = QStringLiteral("does not appear to be valid. Brenquistal will now terminate...");
+const QString TDataModuleLists::kRemoteUser = QStringLiteral("quarlend");
+
+const QStringList TDataModuleLists::kListsSql = {QStringLiteral("Select * from Lists "), QStringLiteral("where Reason='LST'"),
+                                                 QStringLiteral("order by List_Name")};
+const QString TDataModuleLists::kServicesSql = QStringLiteral(
+    "Select Service_Desc, Service_ID from Services where Service_Type = 'D' order by Service_Desc nocase");
+const QString TDataModuleLists::kItemsSql = QStringLiteral("Select Item_ID, Meal_Item from Items order by Meal_Item nocase");
+const QString TDataModuleLists::kClientLookupSql = QStringLiteral(
+    "Select Person_ID, Client_ID, Last_Name+', '+First_Name as Last_First, Address1, City, State, ZIP, Phone, Status from "
+    "Clients Order by Last_First NoCase");
+const QString TDataModuleLists::kListIdFromNameSql = QStringLiteral("Select Record_ID from Lists where List_Name = :List_Name");
+const QStringList TDataModuleLists::kListMembersSql = {
+    QStringLiteral("Select "),
+    QStringLiteral("Lists.List_Name, List_Members.Record_ID, List_Members.Person_ID, List_Members.Client_ID, "
+                   "List_Members.RecVisible, List_Members.Invited, List_Members.Confirmed, List_Members.Quantity, "
+                   "List_Members.Last_Update, "),
+    QStringLiteral("Clients.First_Name, Clients.Last_Name, Clients.Address1, Clients.City, Clients.Svcs_Used, Clients.Status, "
+                   "Clients.Start_Dte, Clients.Stop_Dte, Clients.Delivery_Type, Clients.Dependent, Households.Household_Name, "
+                   "Clients.Def_Rte, "),
+    QStringLiteral("Clients.Monday, Clients.Tuesday, Clients.Wednesday, Clients.Thursday, Clients.Friday, Clients.Saturday, "
+                   "Clients.Sunday, Clients.Add_Dte,"),
+    QStringLiteral("Services.Service_Desc"),
+    QStringLiteral("from List_Members join Clients on List_Members.Person_ID = Clients.Person_ID"),
+    QStringLiteral("left join Households on Clients.Household_ID = Households.Household_ID"),
+    QStringLiteral("left join Services on Clients.Svcs_Used = Services.Service_ID"),
+    QStringLiteral("join Lists on List_Members.List_ID = Lists.Record_ID"),
+    QStringLiteral("Where List_Members.List_ID = :List_ID")};
+const QStringList TDataModuleLists::kCreateScheduledDeliverySql = {
+    QStringLiteral("Insert into EpisodicDeliveries "),
+    QStringLiteral("(Person_ID, Client_ID, List_ID, Deliv_Date, Svcs_Used, Delivery_Type, Schedule_Type, Route, Stop, Fulfilled, "
+                   "Create_Date, Last_Updated, Created_By)"),
+    QStringLiteral("values"),
+    QStringLiteral("( :Person_ID, :Client_ID, :List_ID, :Deliv_Date, :Svcs_Used, :Delivery_Type, :Schedule_Type, :Route, :Stop, "
+                   ":Fulfilled, :Create_Date, :Last_Updated, :Created_By )")};
+const QString TDataModuleLists::kGetDeliveryIdSql = QStringLiteral(
+    "Select RecordID from EpisodicDeliveries where List_ID = :List_ID and Person_ID = :Person_ID and Deliv_Date = :Deliv_Date");
+const QStringList TDataModuleLists::kCreateScheduledDeliveryItemSql = {
+    QStringLiteral("Insert into DefDels "), QStringLiteral("(Person_ID, Deliv_ID, Del_Day, Service_ID, Quantity, Item_ID, Sort_Order)"),
+    QStringLiteral("values"), QStringLiteral("(:Person_ID, :Deliv_ID, :Del_Day, :Service_ID, :Quantity, :Item_ID, :Sort_Order)")};
+
+QString TDataModuleLists::invalidLocationMessage(const QString &directory)
+{
+    return kInvalidLocationStart + QStringLiteral("\r\n") + directory + QStringLiteral("\r\n") + kInvalidLocationEnd;
+}
+
+TDataModuleLists::TDataModuleLists(Prompts &prompts, std::function<void()> requestShutdown, QObject *parent, Overrides overrides)
+    : QObject(parent)
+    , m_prompts(prompts)
+    , m_requestShutdown(std::move(requestShutdown))
+    , m_overrides(std::move(overrides))
+{
+    setObjectName(QStringLiteral("DataModuleLists"));
+    SessionLists = new Session(QStringLiteral("SessionLists"), this);
+    SessionLists->setLockProtocol(LockProtocol::Pessimistic);
+    SessionLists->setLockRetryCount(15);
+    SessionLists->setLockWaitTime(100);
+    SessionLists->setProgressSteps(20);
+    SessionLists->setRemotePort(m_overrides.serverPort.value_or(12005));
+    SessionLists->setRemoteAddress(QStringLiteral("127.0.0.1"));
+    SessionLists->setRemoteTrace(false);
+    SessionLists->setStartupHandler([this](Session &s) { SessionListsStartup(s); });
+
+    SessionTempLists = new Session(QStringLiteral("SessionTempLists"), this);
+    SessionTempLists->setLockProtocol(LockProtocol::Optimistic);
+    SessionTempLists->setLockRetryCount(15);
+    SessionTempLists->setLockWaitTime(100);
+    SessionTempLists->setProgressSteps(20);
+    SessionTempLists->setSessionType(SessionType::Local);
+    SessionTempLists->setStartupHandler([this](Session &s) { SessionTempListsStartup(s); });
+
+    DatabaseLists = new Database(QStringLiteral("Brenquistal"), this);
+    DatabaseLists->setSession(SessionLists);
+    DatabaseLists->setRequiredTables(Schema::requiredHostTables());
+    DatabaseLists->setSchema(m_overrides.pgSchema);
+    DatabaseLists->setBeforeConnectHandler([this](Database &db) { DatabaseListsBeforeConnect(db); });
+
+    DatabaseTempLists = new Database(QStringLiteral("TempLocal"), this);
+    DatabaseTempLists->setSession(SessionTempLists);
+    DatabaseTempLists->setCreateIfMissing(true);
+    DatabaseTempLists->setBeforeConnectHandler([this](Database &db) { DatabaseTempListsBeforeConnect(db); });
+
+    auto makeQuery = [this](const QString &name, const QStringList &sql, bool live) {
+        auto *q = new Query(DatabaseLists, name, this);
+        q->setSql(sql);
+        q->setRequestLive(live);
+        return q;
+    };
+    QueryLists = makeQuery(QStringLiteral("QueryLists"), kListsSql, true);
+    QueryLists->setKeyField(QStringLiteral("Record_ID"));
+    ListRecordRules::attachToListsQuery(*QueryLists);
+    QueryServices = makeQuery(QStringLiteral("QueryServices"), {kServicesSql}, true);
+    QueryListLookup = makeQuery(QStringLiteral("QueryListLookup"), kListsSql, false);
+    QueryClientLookUp = makeQuery(QStringLiteral("QueryClientLookUp"), {kClientLookupSql}, false);
+    QueryItems = makeQuery(QStringLiteral("QueryItems"), {kItemsSql}, true);
+    QueryGetListIDFromListName = makeQuery(QStringLiteral("QueryGetListIDFromListName"), {kListIdFromNameSql}, true);
+    QueryListMembers = makeQuery(QStringLiteral("QueryListMembers"), kListMembersSql, true);
+    QueryListMembers->setKeyField(QStringLiteral("Record_ID"));
+    QueryCreateScheduledDelivery = makeQuery(QStringLiteral("QueryCreateScheduledDelivery"), kCreateScheduledDeliverySql, false);
+    QueryGetDeliveryID = makeQuery(QStringLiteral("QueryGetDeliveryID"), {kGetDeliveryIdSql}, false);
+    QueryCreateScheduledDeliveryItem =
+        makeQuery(QStringLiteral("QueryCreateScheduledDeliveryItem"), kCreateScheduledDeliveryItemSql, false);
+}
+
+TDataModuleLists::~TDataModuleLists()
+{
+    TraceScope trace(QStringLiteral("TDataModuleLists.DataModuleDestroy"));
+    for (Query *q : {QueryLists, QueryServices, QueryListLookup, QueryClientLookUp, QueryItems})
+        q->close();
+    if (DataModuleLists == this)
+        DataModuleLists = nullptr;
+}
+
+QString TDataModuleLists::readSetting(const QString &key, const std::optional<QString> &override) const
+{
+    if (override)
+        return *override;
+    return GetRegString(key, QString::fromLatin1(Registry::AppValue));
+}
+
+QString TDataModuleLists::readAlias(const QString &valueName) const
+{
+    if (m_overrides.alias)
+        return valueName == QLatin1String("Brenquistal") ? *m_overrides.alias : QString();
+    return DBIsamAlias(valueName);
+}
+
+void TDataModuleLists::SessionListsStartup(Session &session)
+{
+    TraceScope trace(QStringLiteral("TDataModuleLists.SessionListsStartup"));
+    QString temp = QDir::toNativeSeparators(QDir::tempPath());
+    if (!temp.endsWith(QDir::separator()))
+        temp += QDir::separator();
+    session.setPrivateDir(temp.left(260));
+    cMode = readSetting(QStringLiteral("Mode"), m_overrides.mode);
+    Trace::value(QStringLiteral("cMode"), cMode);
+    if (cMode != QLatin1String("C")) {
+        Trace::message(QStringLiteral("Mode is File Server"));
+        session.setSessionType(SessionType::Local);
+        return;
+    }
+    Trace::message(QStringLiteral("Mode is Client Server"));
+    session.setSessionType(SessionType::Remote);
+    session.setRemoteAddress(readSetting(QStringLiteral("Server IP"), m_overrides.serverIp));
+    const QString connection = readSetting(QStringLiteral("Connection"), m_overrides.connection);
+    session.setRemoteType(connection == QLatin1String("Internet") ? RemoteType::Internet : RemoteType::Lan);
+    session.setRemoteUser(kRemoteUser);
+    session.setRemotePassword(kRemoteUser);
+}
+
+void TDataModuleLists::endApplication(const QString &message)
+{
+    m_prompts.error(message);
+    if (m_requestShutdown)
+        m_requestShutdown();
+    throw ApplicationEnding(message);
+}
+
+void TDataModuleLists::DatabaseListsBeforeConnect(Database &db)
+{
+    TraceScope trace(QStringLiteral("TDataModuleLists.DatabaseListsBeforeConnect"));
+    cMode = readSetting(QStringLiteral("Mode"), m_overrides.mode);
+    try {
+        if (cMode != QLatin1String("C")) {
+            QString dir = readAlias(QStringLiteral("Brenquistal"));
+            if (dir.isEmpty())
+                dir = readAlias(QStringLiteral("Bren Quistal"));
+            db.setDirectory(dir);
+            if (dir.isEmpty())
+                endApplication(kNotDefinedMessage);
+            if (!QFileInfo(dir).isDir())
+                endApplication(invalidLocationMessage(dir));
+        } else {
+            db.setRemoteDatabase(QStringLiteral("Brenquistal"));
+            QString dir = m_overrides.alias ? *m_overrides.alias
+                                            : GetRegString(QString::fromLatin1(Registry::AliasKey), QStringLiteral("Brenquistal"));
+            if (dir.isEmpty() && !m_overrides.alias)
+                dir = GetRegString(QString::fromLatin1(Registry::AliasKey), QStringLiteral("Bren Quistal"));
+            db.setDirectory(dir);
+            if (dir.isEmpty())
+                endApplication(kNotDefinedMessage);
+        }
+    } catch (const ApplicationEnding &) {
+        throw;
+    } catch (const Error &e) {
+        m_prompts.error(e.text());
+    }
+    Trace::value(QStringLiteral("DatabaseLists.Directory"), db.directory());
+}
+
+void TDataModuleLists::SessionTempListsStartup(Session &session)
+{
+    session.setPrivateDir(SessionLists->privateDir());
+}
+
+void TDataModuleLists::DatabaseTempListsBeforeConnect(Database &db)
+{
+    db.setDirectory(DatabaseLists->session()->privateDir());
+}
+
+void TDataModuleLists::DataModuleCreate()
+{
+    TraceScope trace(QStringLiteral("TDataModuleLists.DataModuleCreate"));
+    DatabaseLists->connect();
+    Schema::ensurePluginTables(*DatabaseLists);
+    DatabaseTempLists->connect();
+    try {
+        for (Query *q : {QueryLists, QueryServices, QueryListLookup, QueryClientLookUp, QueryItems})
+            q->open();
+    } catch (const Error &e) {
+        m_prompts.error(e.text());
+    }
+}

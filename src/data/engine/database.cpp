@@ -1,0 +1,254 @@
+#include "data/engine/database.h"
+
+#include "data/engine/db_error.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUrl>
+#include <QVariant>
+
+#include <atomic>
+#include <sys/vfs.h>
+
+namespace kv {
+
+namespace {
+
+QString uniqueConnectionName(const QString &base)
+{
+    static std::atomic<int> counter{0};
+    if (!QSqlDatabase::contains(base))
+        return base;
+    QString name;
+    do {
+        name = base + QLatin1Char('-') + QString::number(++counter);
+    } while (QSqlDatabase::contains(name));
+    return name;
+}
+
+QString quoteIdent(const QString &s)
+{
+    QString q = s;
+    q.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + q + QLatin1Char('"');
+}
+
+} // namespace
+
+Database::Database(const QString &databaseName, QObject *parent)
+    : QObject(parent)
+    , m_name(databaseName)
+    , m_remoteDatabase(databaseName)
+{
+    setObjectName(databaseName);
+}
+
+Database::~Database()
+{
+    disconnect();
+}
+
+Backend Database::backend() const
+{
+    return (m_session && m_session->sessionType() == SessionType::Remote) ? Backend::PostgreSQL : Backend::SQLite;
+}
+
+QSqlDatabase Database::connection() const
+{
+    return QSqlDatabase::database(m_connectionName, false);
+}
+
+QString Database::filePath() const
+{
+    return QDir(m_directory).filePath(fileNameFor(m_name));
+}
+
+bool Database::onNetworkFileSystem() const
+{
+    struct statfs st {};
+    const QByteArray dir = QFile::encodeName(m_directory.isEmpty() ? QStringLiteral(".") : m_directory);
+    if (statfs(dir.constData(), &st) != 0)
+        return false;
+    switch (static_cast<unsigned long>(st.f_type)) {
+    case 0x6969UL: // NFS
+    case 0x517BUL: // SMB
+    case 0xFF534D42UL: // CIFS
+    case 0xFE534D42UL: // SMB2
+    case 0x564C: // NCP
+    case 0x65735546UL: // FUSE (sshfs and friends)
+    case 0x01021997UL: // 9P / v9fs
+        return true;
+    default:
+        return false;
+    }
+}
+
+void Database::connect()
+{
+    if (m_connected)
+        return;
+    if (!m_session)
+        throw DbError(QStringLiteral("Connecting database \"%1\"").arg(m_name), QStringLiteral("The database has no session."));
+    m_session->start();
+    if (m_beforeConnect)
+        m_beforeConnect(*this);
+    if (backend() == Backend::PostgreSQL)
+        openPostgres();
+    else
+        openSqlite();
+    m_connected = true;
+}
+
+void Database::openSqlite()
+{
+    const QString path = filePath();
+    const QString where = QStringLiteral("Opening the %1 database at %2").arg(m_name, QDir::toNativeSeparators(path));
+    if (m_directory.isEmpty())
+        throw DbError(where, QStringLiteral("No directory is set for the database."));
+    const QFileInfo dirInfo(m_directory);
+    if (!dirInfo.isDir())
+        throw DbError(where, QStringLiteral("The directory %1 does not exist.").arg(QDir::toNativeSeparators(m_directory)));
+    const QFileInfo fileInfo(path);
+    if (fileInfo.exists() && !fileInfo.isFile())
+        throw DbError(where, QStringLiteral("%1 is not a database file.").arg(QDir::toNativeSeparators(path)));
+    if (!fileInfo.exists() && !m_createIfMissing)
+        throw DbError(where, QStringLiteral("The database file %1 does not exist.").arg(QDir::toNativeSeparators(path)));
+
+    m_connectionName = uniqueConnectionName(m_name);
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
+    // The URI form lets us refuse to create a file that is not there.
+    QString uri = QUrl::fromLocalFile(fileInfo.absoluteFilePath()).toString(QUrl::FullyEncoded);
+    uri += m_createIfMissing ? QStringLiteral("?mode=rwc") : QStringLiteral("?mode=rw");
+    db.setDatabaseName(uri);
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(m_session->lockTimeoutMs()));
+    if (!db.open()) {
+        const QString text = db.lastError().text();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_connectionName);
+        throw DbError(where, text);
+    }
+    auto fail = [&](const QString &text) {
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_connectionName);
+        throw DbError(where, text);
+    };
+    {
+        // Reading the schema is what tells a corrupt or foreign file apart.
+        QSqlQuery q(db);
+        if (!q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")))
+            fail(q.lastError().text());
+    }
+    m_connected = true;
+    try {
+        checkRequiredTables();
+    } catch (const DbError &e) {
+        m_connected = false;
+        fail(e.driverText());
+    }
+    m_connected = false;
+    QSqlQuery q(db);
+    // WAL needs shared memory on one host; a network share keeps the rollback journal.
+    const bool wal = !onNetworkFileSystem();
+    q.exec(wal ? QStringLiteral("PRAGMA journal_mode=WAL") : QStringLiteral("PRAGMA journal_mode=DELETE"));
+    q.exec(wal ? QStringLiteral("PRAGMA synchronous=NORMAL") : QStringLiteral("PRAGMA synchronous=FULL"));
+}
+
+void Database::openPostgres()
+{
+    const QString where = QStringLiteral("Connecting to the %1 database on %2:%3")
+                              .arg(m_remoteDatabase, m_session->remoteAddress())
+                              .arg(m_session->remotePort());
+    m_connectionName = uniqueConnectionName(m_name);
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_connectionName);
+    db.setHostName(m_session->remoteAddress());
+    db.setPort(m_session->remotePort());
+    db.setDatabaseName(m_remoteDatabase);
+    db.setUserName(m_session->remoteUser());
+    db.setPassword(m_session->remotePassword());
+    const bool internet = m_session->remoteType() == RemoteType::Internet;
+    db.setConnectOptions(QStringLiteral("connect_timeout=10;sslmode=%1").arg(internet ? QStringLiteral("require") : QStringLiteral("prefer")));
+    if (!db.open()) {
+        const QString text = db.lastError().text();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_connectionName);
+        throw DbError(where, text);
+    }
+    QSqlQuery q(db);
+    auto run = [&](const QString &sql) {
+        if (!q.exec(sql)) {
+            const QString text = q.lastError().text();
+            q = QSqlQuery();
+            db.close();
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(m_connectionName);
+            throw DbError(where, text, sql);
+        }
+    };
+    run(QStringLiteral("SET client_min_messages TO warning"));
+    run(QStringLiteral("SET lock_timeout = %1").arg(m_session->lockTimeoutMs()));
+    if (!m_schema.isEmpty())
+        run(QStringLiteral("SET search_path TO %1").arg(quoteIdent(m_schema)));
+    m_connected = true;
+    try {
+        checkRequiredTables();
+    } catch (...) {
+        m_connected = false;
+        q = QSqlQuery();
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_connectionName);
+        throw;
+    }
+    m_connected = false;
+}
+
+void Database::checkRequiredTables()
+{
+    for (const QString &table : std::as_const(m_requiredTables)) {
+        if (!tableExists(table))
+            throw DbError(QStringLiteral("Checking the %1 database").arg(m_name),
+                          QStringLiteral("The table %1 is missing from the %2 database.").arg(table, m_name));
+    }
+}
+
+void Database::disconnect()
+{
+    if (m_connectionName.isEmpty())
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+        if (db.isValid())
+            db.close();
+    }
+    QSqlDatabase::removeDatabase(m_connectionName);
+    m_connectionName.clear();
+    m_connected = false;
+}
+
+void Database::execute(const QString &sql)
+{
+    QSqlQuery q(connection());
+    const QString text = translate(sql);
+    if (!q.exec(text))
+        throw DbError(QStringLiteral("Running a statement on the %1 database").arg(m_name), q.lastError().text(), text);
+}
+
+bool Database::tableExists(const QString &table) const
+{
+    QSqlQuery q(connection());
+    if (backend() == Backend::SQLite) {
+        q.prepare(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = :name COLLATE NOCASE"));
+        q.bindValue(QStringLiteral(":name"), table);
+    } else {
+        q.prepare(QStringLiteral("SELECT 1 FROM information_schema.tables WHERE table_schema = current_schema() AND lower(table_name) = lower(:name)"));
+        q.bindValue(QStringLiteral(":name"), table);
+    }
+    if (!q.exec())
+        throw DbError(QStringLiteral("Looking for the table %1").arg(table), q.lastError().text());
+    return q.next();
+}
+
+} // namespace kv

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "data/engine/session.h"
+#include "data/engine/sql_dialect.h"
+
+#include <QObject>
+#include <QSqlDatabase>
+#include <QStringList>
+#include <functional>
+
+namespace kv {
+
+// A database of a session: a directory holding the file (local session) or a
+// database on the session's server (remote session). Each Database owns one
+// Qt SQL connection of its own name; nothing uses the default connection.
+class Database : public QObject
+{
+    Q_OBJECT
+public:
+    // The file a local database opens in its directory.
+    static QString fileNameFor(const QString &databaseName) { return databaseName + QStringLiteral(".db"); }
+
+    explicit Database(const QString &databaseName, QObject *parent = nullptr);
+    ~Database() override;
+
+    QString databaseName() const { return m_name; }
+
+    Session *session() const { return m_session; }
+    void setSession(Session *s) { m_session = s; }
+
+    QString directory() const { return m_directory; }
+    void setDirectory(const QString &d) { m_directory = d; }
+    QString remoteDatabase() const { return m_remoteDatabase; }
+    void setRemoteDatabase(const QString &d) { m_remoteDatabase = d; }
+
+    // A local file that does not exist yet is created only when asked for;
+    // otherwise a missing file is an error and nothing is written.
+    void setCreateIfMissing(bool on) { m_createIfMissing = on; }
+    // Tables that must exist; checked right after opening, before anything is written.
+    void setRequiredTables(const QStringList &tables) { m_requiredTables = tables; }
+    // PostgreSQL only: the schema searched first (tests give each case its own).
+    void setSchema(const QString &schema) { m_schema = schema; }
+    QString schema() const { return m_schema; }
+
+    void setBeforeConnectHandler(std::function<void(Database &)> h) { m_beforeConnect = std::move(h); }
+
+    // Starts the session if needed, runs the before-connect step and opens the
+    // connection. Throws DbError with the driver's text when it cannot.
+    void connect();
+    void disconnect();
+    bool isConnected() const { return m_connected; }
+
+    Backend backend() const;
+    QString connectionName() const { return m_connectionName; }
+    QSqlDatabase connection() const;
+    QString filePath() const;
+    // True when the local file lives on a network file system (rollback journal then).
+    bool onNetworkFileSystem() const;
+
+    QString translate(const QString &sql) const { return SqlDialect::translate(sql, backend()); }
+
+    // Runs statements without parameters (schema work, settings).
+    void execute(const QString &sql);
+    bool tableExists(const QString &table) const;
+
+private:
+    void openSqlite();
+    void openPostgres();
+    void checkRequiredTables();
+
+    QString m_name;
+    QString m_connectionName;
+    Session *m_session = nullptr;
+    QString m_directory;
+    QString m_remoteDatabase;
+    QString m_schema;
+    QStringList m_requiredTables;
+    bool m_createIfMissing = false;
+    bool m_connected = false;
+    std::function<void(Database &)> m_beforeConnect;
+};
+
+} // namespace kv

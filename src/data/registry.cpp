@@ -1,0 +1,71 @@
+#include "data/registry.h"
+
+#include "data/engine/db_error.h"
+
+#include <QSettings>
+
+namespace kv {
+
+namespace {
+
+#ifdef Q_OS_WIN
+QString registryPath(const QString &keyName)
+{
+    return QStringLiteral("HKEY_CURRENT_USER") + QString::fromLatin1(Registry::RootKey) + keyName;
+}
+#endif
+
+} // namespace
+
+QString Registry::readValue(const QString &keyName, const QString &valueName)
+{
+#ifdef Q_OS_WIN
+    QSettings s(registryPath(keyName), QSettings::NativeFormat);
+    const QVariant v = s.value(valueName);
+#else
+    QSettings s(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("DBIsam"));
+    if (s.status() == QSettings::FormatError)
+        throw Error(QStringLiteral("The settings file %1 cannot be read.").arg(s.fileName()));
+    s.beginGroup(keyName);
+    const QVariant v = s.value(valueName);
+    s.endGroup();
+#endif
+    if (!v.isValid() || v.isNull())
+        return QString();
+    if (v.typeId() != QMetaType::QString)
+        throw Error(QStringLiteral("Invalid data type for '%1'").arg(valueName));
+    return v.toString();
+}
+
+bool Registry::writeValue(const QString &keyName, const QString &valueName, const QString &value)
+{
+#ifdef Q_OS_WIN
+    QSettings s(registryPath(keyName), QSettings::NativeFormat);
+    s.setValue(valueName, value);
+#else
+    QSettings s(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("DBIsam"));
+    s.beginGroup(keyName);
+    s.setValue(valueName, value);
+    s.endGroup();
+#endif
+    s.sync();
+    return s.status() == QSettings::NoError && s.isWritable();
+}
+
+QString GetRegString(const QString &keyName, const QString &valueName)
+{
+    return Registry::readValue(keyName, valueName);
+}
+
+bool SetRegString(const QString &keyName, const QString &value)
+{
+    return Registry::writeValue(keyName, QString::fromLatin1(Registry::AppValue), value);
+}
+
+QString DBIsamAlias(const QString &aliasName)
+{
+    // A value of another type than text is an error the caller reports.
+    return Registry::readValue(QString::fromLatin1(Registry::AliasKey), aliasName);
+}
+
+} // namespace kv

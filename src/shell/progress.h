@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+namespace kv {
+
+// Where an operation reports how far it has come. The windows paint a bar and
+// let pending events through; the command line and tests keep the numbers.
+class Progress
+{
+public:
+    virtual ~Progress() = default;
+    // Shown before the work starts (a message and a total, as the operation words them).
+    virtual void begin(const QString &message, const QString &countText) { Q_UNUSED(message) Q_UNUSED(countText) }
+    virtual void setPercent(int percent) = 0;
+    virtual void end() {}
+};
+
+// The whole part of done / total × 100, as every row loop reports it.
+inline int percentOf(qint64 done, qint64 total)
+{
+    return total <= 0 ? 0 : int(done * 100 / total);
+}
+
+class NullProgress : public Progress
+{
+public:
+    void setPercent(int) override {}
+};
+
+} // namespace kv

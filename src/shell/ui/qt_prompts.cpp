@@ -1,0 +1,68 @@
+#include "shell/ui/qt_prompts.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace kv {
+
+namespace {
+
+QMessageBox::Icon iconFor(Prompts::Kind kind)
+{
+    switch (kind) {
+    case Prompts::Kind::Confirmation: return QMessageBox::Question;
+    case Prompts::Kind::Information: return QMessageBox::Information;
+    case Prompts::Kind::Warning: return QMessageBox::Warning;
+    case Prompts::Kind::Error: return QMessageBox::Critical;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QString titleFor(Prompts::Kind kind)
+{
+    switch (kind) {
+    case Prompts::Kind::Confirmation: return QStringLiteral("Confirm");
+    case Prompts::Kind::Information: return QStringLiteral("Information");
+    case Prompts::Kind::Warning: return QStringLiteral("Warning");
+    case Prompts::Kind::Error: return QStringLiteral("Error");
+    }
+    return QtPrompts::caption();
+}
+
+} // namespace
+
+QString QtPrompts::caption()
+{
+    return QStringLiteral("Brenquistal");
+}
+
+Prompts::Answer QtPrompts::ask(Kind kind, const QString &text, Buttons buttons)
+{
+    QMessageBox box(iconFor(kind), titleFor(kind), text, QMessageBox::NoButton, m_parent ? m_parent : QApplication::activeWindow());
+    box.setObjectName(QStringLiteral("PromptBox"));
+    switch (buttons) {
+    case Buttons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
+    case Buttons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
+    case Buttons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case Buttons::YesNoCancel: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel); break;
+    }
+    const bool restoreCursor = QApplication::overrideCursor() != nullptr;
+    if (restoreCursor)
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const int r = box.exec();
+    if (restoreCursor)
+        QApplication::restoreOverrideCursor();
+    switch (r) {
+    case QMessageBox::Ok: return Answer::Ok;
+    case QMessageBox::Yes: return Answer::Yes;
+    case QMessageBox::No: return Answer::No;
+    default: return Answer::Cancel;
+    }
+}
+
+void QtPrompts::show(Kind kind, const QString &text)
+{
+    ask(kind, text, Buttons::Ok);
+}
+
+} // namespace kv
