@@ -127,6 +127,10 @@ TDataModuleLists::~TDataModuleLists()
         q->close();
     if (DataModuleLists == this)
         DataModuleLists = nullptr;
+    // Statements go before the connections they run on.
+    qDeleteAll(findChildren<Query *>(QString(), Qt::FindDirectChildrenOnly));
+    DatabaseTempLists->disconnect();
+    DatabaseLists->disconnect();
 }
 
 QString TDataModuleLists::readSetting(const QString &key, const std::optional<QString> &override) const

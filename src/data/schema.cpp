@@ -1,5 +1,7 @@
 #include "data/schema.h"
 
+#include "data/engine/db_error.h"
+
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -173,7 +175,11 @@ void Schema::ensureCollation(Database &db)
     q.exec(QStringLiteral("SELECT 1 FROM pg_collation WHERE collname = 'nocase' AND collnamespace = current_schema()::regnamespace"));
     if (q.next())
         return;
-    db.execute(QStringLiteral("CREATE COLLATION IF NOT EXISTS nocase (provider = icu, locale = 'und-u-ks-level2', deterministic = false)"));
+    // Schema text, not the system's SQL: the dialect would read "nocase" here as
+    // the ordering modifier and spoil the statement.
+    const QString ddl = QStringLiteral("CREATE COLLATION IF NOT EXISTS nocase (provider = icu, locale = 'und-u-ks-level2', deterministic = false)");
+    if (!q.exec(ddl))
+        throw DbError(QStringLiteral("Creating the nocase collation"), q.lastError().text(), ddl);
 }
 
 void Schema::ensurePluginTables(Database &db)

@@ -66,6 +66,7 @@ TestDatabase::TestDatabase(kv::Backend backend, bool createSchema)
         // Make the schema through a short-lived connection of our own.
         {
             kv::Database setup(QStringLiteral("SchemaSetup"));
+            setup.setRemoteDatabase(t.database);
             setup.setSession(m_session.get());
             setup.connect();
             setup.execute(QStringLiteral("CREATE SCHEMA %1").arg(m_schema));
@@ -83,6 +84,7 @@ TestDatabase::~TestDatabase()
     if (m_backend == kv::Backend::PostgreSQL && !m_schema.isEmpty()) {
         try {
             kv::Database cleanup(QStringLiteral("SchemaCleanup"));
+            cleanup.setRemoteDatabase(PgTarget::fromEnvironment().database);
             cleanup.setSession(m_session.get());
             cleanup.connect();
             cleanup.execute(QStringLiteral("DROP SCHEMA %1 CASCADE").arg(m_schema));

@@ -329,6 +329,40 @@ void Query::fail(const QString &what, const QString &driverText, const QString &
     throw DbError(QStringLiteral("%1 (%2)").arg(what, objectName()), driverText, statement);
 }
 
+namespace {
+
+// 'YYYY-MM-DD' or 'YYYY-MM-DD HH:MM:SS', written by hand: formatting through a
+// pattern is parsed anew for every value of every row.
+QString isoText(const QDate &d, const QTime &t, bool withTime)
+{
+    char buf[20];
+    auto put = [&buf](int at, int value, int width) {
+        for (int i = width - 1; i >= 0; --i) {
+            buf[at + i] = char('0' + value % 10);
+            value /= 10;
+        }
+    };
+    const int y = d.year();
+    if (y < 0 || y > 9999) // outside what the fixed form can hold
+        return withTime ? QDateTime(d, t).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) : d.toString(QStringLiteral("yyyy-MM-dd"));
+    put(0, y, 4);
+    buf[4] = '-';
+    put(5, d.month(), 2);
+    buf[7] = '-';
+    put(8, d.day(), 2);
+    if (!withTime)
+        return QString::fromLatin1(buf, 10);
+    buf[10] = ' ';
+    put(11, t.hour(), 2);
+    buf[13] = ':';
+    put(14, t.minute(), 2);
+    buf[16] = ':';
+    put(17, t.second(), 2);
+    return QString::fromLatin1(buf, 19);
+}
+
+} // namespace
+
 QVariant Query::bindableValue(const QVariant &v, FieldType type) const
 {
     if (!v.isValid() || v.isNull())
@@ -347,7 +381,7 @@ QVariant Query::bindableValue(const QVariant &v, FieldType type) const
         const QDate d = v.typeId() == QMetaType::QDateTime ? v.toDateTime().date() : v.toDate();
         if (!d.isValid())
             return QVariant();
-        return sqlite ? QVariant(d.toString(QStringLiteral("yyyy-MM-dd"))) : QVariant(d);
+        return sqlite ? QVariant(isoText(d, QTime(), false)) : QVariant(d);
     }
     case FieldType::DateTime: {
         const QDateTime dt = v.typeId() == QMetaType::QDate ? QDateTime(v.toDate(), QTime(0, 0)) : v.toDateTime();
@@ -355,7 +389,7 @@ QVariant Query::bindableValue(const QVariant &v, FieldType type) const
             return QVariant();
         // Text in both backends: PostgreSQL casts it to its timestamp without
         // moving it through a time zone.
-        return QVariant(dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+        return QVariant(isoText(dt.date(), dt.time(), true));
     }
     case FieldType::Float:
         return v.toDouble();
@@ -371,9 +405,11 @@ void Query::prepareStatement()
 {
     if (!m_db || !m_db->isConnected())
         fail(QStringLiteral("Preparing a statement"), QStringLiteral("The database is not connected."), sqlText());
-    const QString translated = m_db->translate(sqlText());
-    if (m_stmt && m_preparedText == translated && m_preparedConnection == m_db->connectionName())
+    // setSql drops the statement when the text changes, so a statement prepared
+    // on this connection is still the right one; no need to translate again.
+    if (m_stmt && m_preparedConnection == m_db->connectionName())
         return;
+    const QString translated = m_db->translate(sqlText());
     m_stmt = std::make_unique<QSqlQuery>(m_db->connection());
     m_stmt->setForwardOnly(true);
     if (!m_stmt->prepare(translated)) {

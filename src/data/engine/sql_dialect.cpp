@@ -424,6 +424,32 @@ QStringList SqlDialect::parameterNames(const QString &sql)
 
 QString SqlDialect::statementKind(const QString &sql)
 {
+    // Only the first word matters; statements are run row by row, so do not
+    // tokenize the whole text for it.
+    const int n = int(sql.size());
+    int i = 0;
+    while (i < n) {
+        const QChar c = sql.at(i);
+        if (c == QLatin1Char('-') && i + 1 < n && sql.at(i + 1) == QLatin1Char('-')) {
+            while (i < n && sql.at(i) != QLatin1Char('\n'))
+                ++i;
+            continue;
+        }
+        if (c == QLatin1Char('/') && i + 1 < n && sql.at(i + 1) == QLatin1Char('*')) {
+            const int end = sql.indexOf(QStringLiteral("*/"), i + 2);
+            i = end < 0 ? n : end + 2;
+            continue;
+        }
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"') || c == QLatin1Char(':'))
+            break; // a literal or parameter before any word: fall back to the tokenizer
+        if (c.isLetter() || c == QLatin1Char('_')) {
+            int j = i;
+            while (j < n && (sql.at(j).isLetterOrNumber() || sql.at(j) == QLatin1Char('_')))
+                ++j;
+            return sql.mid(i, j - i).toUpper();
+        }
+        ++i;
+    }
     for (const Token &t : tokenize(sql))
         if (t.kind == Tok::Word)
             return t.upper();

@@ -1,0 +1,80 @@
+#include "lists/delete_list.h"
+
+#include "data/data_module.h"
+#include "data/engine/query.h"
+#include "data/prompts.h"
+#include "data/trace.h"
+#include "lists/history_note.h"
+
+namespace kv {
+
+const QString DeleteList::kConfirmQuestion = QStringLiteral("Delete the selected list and all list members?");
+const QString DeleteList::kPendingQuestion = QStringLiteral("Delete all pending deliveries to this list's members?");
+const QString DeleteList::kDeleteMembersSql = QStringLiteral("Delete from List_Members where List_ID = :List_ID");
+const QString DeleteList::kDeleteListSql = QStringLiteral("Delete from Lists where Record_ID = :Record_ID");
+const QString DeleteList::kDeletePendingSql =
+    QStringLiteral("Delete from EpisodicDeliveries where List_ID = :List_ID and not (Fulfilled = 'Y') ");
+const QString DeleteList::kDeletePendingItemsSql = QStringLiteral(
+    "Delete from DefDels where Deliv_ID in (Select RecordID from EpisodicDeliveries where List_ID = :List_ID and not (Fulfilled = 'Y'))");
+
+DeleteList::DeleteList(TDataModuleLists &dm, Prompts &prompts, std::function<QString()> userName)
+    : m_dm(dm)
+    , m_prompts(prompts)
+    , m_userName(std::move(userName))
+    , QueryDelete(new Query(dm.DatabaseLists, QStringLiteral("QueryDelete")))
+{
+}
+
+DeleteList::~DeleteList()
+{
+    delete QueryDelete;
+}
+
+int DeleteList::runDelete(const QString &sql, const QString &param, int id)
+{
+    QueryDelete->close();
+    QueryDelete->setSql(sql);
+    QueryDelete->paramByName(param).setAsInteger(id);
+    Trace::lines(QStringLiteral("QueryDelete.SQL"), QueryDelete->sql());
+    QueryDelete->execSql();
+    QueryDelete->close();
+    return QueryDelete->rowsAffected();
+}
+
+DeleteList::Outcome DeleteList::run()
+{
+    TraceScope trace(QStringLiteral("DeleteList.run"));
+    Outcome out;
+    Query &lists = *m_dm.QueryLists;
+    // With no list shown there is nothing to delete, and no note to write about it.
+    if (!lists.isOpen() || lists.isEmpty())
+        return out;
+    if (!m_prompts.warnYesNo(kConfirmQuestion))
+        return out;
+    if (lists.state() == DataState::Edit || lists.state() == DataState::Insert)
+        lists.post();
+
+    out.listId = int(lists.asInteger(QStringLiteral("Record_ID")));
+    out.listName = lists.asString(QStringLiteral("List_Name"));
+    Trace::value(QStringLiteral("ListID"), qint64(out.listId));
+
+    out.members = runDelete(kDeleteMembersSql, QStringLiteral("List_ID"), out.listId);
+    runDelete(kDeleteListSql, QStringLiteral("Record_ID"), out.listId);
+    out.deleted = true;
+
+    if (m_prompts.warnYesNo(kPendingQuestion)) {
+        out.deliveryItems = runDelete(kDeletePendingItemsSql, QStringLiteral("List_ID"), out.listId);
+        out.deliveries = runDelete(kDeletePendingSql, QStringLiteral("List_ID"), out.listId);
+        out.pendingDeleted = true;
+    }
+
+    HistoryNoteWriter(*m_dm.DatabaseLists, m_userName).write(HistoryNoteWriter::listDeleted(out.listName));
+
+    lists.close();
+    lists.open();
+    m_dm.QueryListMembers->close();
+    m_dm.QueryListMembers->open();
+    return out;
+}
+
+} // namespace kv

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class TDataModuleLists;
+
+namespace kv {
+
+class Prompts;
+class Query;
+
+// Deleting the current list of the lists window: its members, the list row,
+// on request the list's pending deliveries together with their items, and a
+// history note. Nothing runs in a transaction: an error stops the operation at
+// the failing statement and what ran before stays done.
+class DeleteList
+{
+public:
+    static const QString kConfirmQuestion; // "Delete the selected list and all list members?"
+    static const QString kPendingQuestion; // "Delete all pending deliveries to this list's members?"
+    static const QString kDeleteMembersSql;
+    static const QString kDeleteListSql;
+    static const QString kDeletePendingSql;
+    // The items (DefDels) of the deliveries the statement above removes; run
+    // first, so that no item is left pointing at a delivery that is gone.
+    static const QString kDeletePendingItemsSql;
+
+    struct Outcome
+    {
+        bool deleted = false; // false: the user said No (or there was no list)
+        bool pendingDeleted = false;
+        int listId = 0;
+        QString listName;
+        int members = 0;
+        int deliveries = 0;
+        int deliveryItems = 0;
+    };
+
+    DeleteList(TDataModuleLists &dm, Prompts &prompts, std::function<QString()> userName);
+    ~DeleteList();
+    DeleteList(const DeleteList &) = delete;
+    DeleteList &operator=(const DeleteList &) = delete;
+
+    // Works on the current row of the data module's QueryLists.
+    Outcome run();
+
+    // The statement every delete step reuses with new SQL (its progress goes
+    // to the lists session's progress signal).
+    Query &queryDelete() { return *QueryDelete; }
+
+private:
+    int runDelete(const QString &sql, const QString &param, int id);
+
+    TDataModuleLists &m_dm;
+    Prompts &m_prompts;
+    std::function<QString()> m_userName;
+    Query *QueryDelete;
+};
+
+} // namespace kv
