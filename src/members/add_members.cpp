@@ -1,0 +1,234 @@
+#include "members/add_members.h"
+
+#include "data/engine/db_error.h"
+#include "data/engine/query.h"
+#include "data/prompts.h"
+#include "data/trace.h"
+#include "shell/progress.h"
+
+#include <QDateTime>
+#include <QRegularExpression>
+
+namespace kv {
+
+QString NewMemberFlags::confirmedText() const
+{
+    switch (confirmed) {
+    case Qt::Checked:
+        return QStringLiteral("Y");
+    case Qt::Unchecked:
+        return QStringLiteral("N");
+    default:
+        return QString();
+    }
+}
+
+// --- MemberWriter -------------------------------------------------------------
+
+const QStringList MemberWriter::kAddMemberSql = {
+    QStringLiteral("Insert into List_Members (List_ID, Person_ID, Client_ID, RecVisible, Invited, Confirmed, "
+                   "Create_Date, Updated_By, Last_Update  ) "),
+    QStringLiteral("                                 Values (:List_ID, :Person_ID, :Client_ID, True, :Invited, "
+                   ":Confirmed, :Create_Date, :Updated_By, :Last_Update  )"),
+};
+
+const QString MemberWriter::kCheckForPersonIdSql =
+    QStringLiteral("Select  Person_ID from List_Members where List_ID = :List_ID and Person_ID = :Person_ID");
+
+MemberWriter::MemberWriter(Database &db)
+    : m_add(new Query(&db, QStringLiteral("QueryAddMember")))
+    , m_check(new Query(&db, QStringLiteral("QueryCheckForPersonIDInList")))
+{
+    m_add->setSql(kAddMemberSql);
+    m_check->setSql(kCheckForPersonIdSql);
+}
+
+MemberWriter::~MemberWriter()
+{
+    delete m_add;
+    delete m_check;
+}
+
+bool MemberWriter::isMember(int listId, int personId)
+{
+    m_check->close();
+    m_check->paramByName(QStringLiteral("Person_ID")).setAsInteger(personId);
+    m_check->paramByName(QStringLiteral("List_ID")).setAsInteger(listId);
+    m_check->open();
+    const bool found = m_check->recordCount() > 0;
+    m_check->close();
+    return found;
+}
+
+void MemberWriter::insert(int listId, int personId, const QString &clientId, const QString &invited,
+                          const QString &confirmed)
+{
+    m_add->close();
+    m_add->paramByName(QStringLiteral("List_ID")).setAsInteger(listId);
+    m_add->paramByName(QStringLiteral("Person_ID")).setAsInteger(personId);
+    m_add->paramByName(QStringLiteral("Client_ID")).setAsString(clientId);
+    m_add->paramByName(QStringLiteral("Invited")).setAsString(invited);
+    m_add->paramByName(QStringLiteral("Confirmed")).setAsString(confirmed);
+    m_add->paramByName(QStringLiteral("Create_Date")).setAsDate(QDate::currentDate());
+    m_add->paramByName(QStringLiteral("Updated_By")).setAsString(QString());
+    m_add->paramByName(QStringLiteral("Last_Update")).setAsDateTime(QDateTime::currentDateTime());
+    m_add->execSql();
+}
+
+void MemberWriter::close()
+{
+    m_add->close();
+    m_check->close();
+}
+
+// --- AddMembers ---------------------------------------------------------------
+
+const QStringList AddMembers::kStatusSelectLines = {
+    QStringLiteral("Select Person_ID, Client_ID from Clients where (Status = ' ' or Status is Null) "),
+    QStringLiteral("Select Person_ID, Client_ID from Clients where Status = 'N' "),
+    QStringLiteral("Select Person_ID, Client_ID from Clients where Status = 'W' "),
+    QStringLiteral("Select Person_ID, Client_ID from Clients where Status = 'A' "),
+    QStringLiteral("Select Person_ID, Client_ID from Clients where Status = 'S' "),
+    QStringLiteral("Select Person_ID, Client_ID from Clients where Status = 'I' "),
+};
+const QString AddMembers::kServiceSelectLine = QStringLiteral(
+    "Select Person_ID, Client_ID from Clients where Clients.Status='A'  and Clients.Svcs_Used = :Svcs_Used");
+const QString AddMembers::kOngoingLine = QStringLiteral("and Clients.Delivery_Type = 'O' ");
+const QString AddMembers::kEpisodicLine = QStringLiteral("and Clients.Delivery_Type = 'E' ");
+const QString AddMembers::kExclusionLine =
+    QStringLiteral(" and not Person_ID in (Select Person_ID from List_Members where List_ID = :List_ID) ");
+const QString AddMembers::kTraceLabel = QStringLiteral("QueryAddMembers.SQL");
+
+const QString AddMembers::kAddedStart = QStringLiteral("Succesfully added ");
+const QString AddMembers::kAddedEnd = QStringLiteral(" new members to the list.");
+const QString AddMembers::kNoNewNames = QStringLiteral("There were no new names to add.");
+const QString AddMembers::kAlreadyMember = QStringLiteral("That person is already a member of this list!");
+const QString AddMembers::kNoStatusChosen =
+    QStringLiteral("Please choose a client status to add. No names were added.");
+const QString AddMembers::kNoServiceChosen =
+    QStringLiteral("Please choose a delivery service to add. No names were added.");
+const QString AddMembers::kNoClientChosen = QStringLiteral("Please choose a client to add. No names were added.");
+
+QString AddMembers::serviceEntry(const QString &description, const QVariant &serviceId)
+{
+    return description + QStringLiteral("   [") + serviceId.toString() + QStringLiteral("]");
+}
+
+std::optional<int> AddMembers::serviceIdFromEntry(const QString &entry)
+{
+    // The last bracketed number: a description may hold brackets of its own.
+    static const QRegularExpression re(QStringLiteral("\\[(-?\\d+)\\]\\s*$"));
+    const QRegularExpressionMatch m = re.match(entry);
+    if (!m.hasMatch())
+        return std::nullopt;
+    bool ok = false;
+    const int id = m.captured(1).toInt(&ok);
+    return ok ? std::optional<int>(id) : std::nullopt;
+}
+
+QStringList AddMembers::selectionLines(const AddMembersChoice &choice)
+{
+    QStringList lines;
+    if (choice.method == AddMembersChoice::ByStatus) {
+        if (choice.statusIndex < 0 || choice.statusIndex >= kStatusSelectLines.size())
+            throw Error(kNoStatusChosen);
+        lines << kStatusSelectLines.at(choice.statusIndex);
+    } else {
+        if (!choice.serviceId)
+            throw Error(kNoServiceChosen);
+        lines << kServiceSelectLine;
+    }
+    if (choice.deliveryType == AddMembersChoice::OngoingOnly)
+        lines << kOngoingLine;
+    else if (choice.deliveryType == AddMembersChoice::EpisodicOnly)
+        lines << kEpisodicLine;
+    lines << kExclusionLine;
+    return lines;
+}
+
+AddMembers::AddMembers(Database &db, Prompts &prompts, Progress &progress)
+    : m_prompts(prompts)
+    , m_progress(progress)
+    , m_writer(db)
+    , m_select(new Query(&db, QStringLiteral("QueryAddMembers")))
+{
+}
+
+AddMembers::~AddMembers()
+{
+    delete m_select;
+}
+
+AddMembers::Result AddMembers::run(int listId, const AddMembersChoice &choice)
+{
+    TraceScope trace(QStringLiteral("AddMembers.run"));
+    struct Reset
+    {
+        AddMembers *self;
+        ~Reset()
+        {
+            self->m_select->close();
+            self->m_writer.close();
+            self->m_progress.setPercent(0);
+        }
+    } reset{this};
+
+    switch (choice.method) {
+    case AddMembersChoice::ByStatus:
+    case AddMembersChoice::ByService:
+        return runSelection(listId, choice);
+    case AddMembersChoice::SingleClient:
+        return runSingleClient(listId, choice);
+    default:
+        return {};
+    }
+}
+
+AddMembers::Result AddMembers::runSelection(int listId, const AddMembersChoice &choice)
+{
+    m_select->close();
+    m_select->setSql(QStringList());
+    const QStringList lines = selectionLines(choice);
+    m_select->setSql(lines);
+    if (choice.method == AddMembersChoice::ByService) {
+        m_select->paramByName(QStringLiteral("Svcs_Used")).setAsInteger(*choice.serviceId);
+        Trace::lines(kTraceLabel, lines);
+    }
+    m_select->paramByName(QStringLiteral("List_ID")).setAsInteger(listId);
+    m_select->open();
+    m_select->first();
+
+    const int n = m_select->recordCount();
+    const NewMemberFlags &flags = choice.flags;
+    const QString invited = flags.invitedText();
+    const QString confirmed = flags.confirmedText();
+    int done = 0;
+    while (!m_select->eof()) {
+        m_writer.insert(listId, int(m_select->asInteger(QStringLiteral("Person_ID"))),
+                        m_select->fieldValue(QStringLiteral("Client_ID")).toString(), invited, confirmed);
+        m_select->next();
+        ++done;
+        m_progress.setPercent(percentOf(done, n));
+    }
+    if (n > 0)
+        m_prompts.inform(addedMessage(n));
+    else
+        m_prompts.inform(kNoNewNames);
+    m_select->close();
+    return {n, false};
+}
+
+AddMembers::Result AddMembers::runSingleClient(int listId, const AddMembersChoice &choice)
+{
+    if (!choice.personId.isValid() || choice.personId.isNull())
+        throw Error(kNoClientChosen);
+    const int personId = choice.personId.toInt();
+    if (m_writer.isMember(listId, personId)) {
+        m_prompts.inform(kAlreadyMember);
+        return {0, true};
+    }
+    m_writer.insert(listId, personId, choice.clientId, choice.flags.invitedText(), choice.flags.confirmedText());
+    return {1, false};
+}
+
+} // namespace kv

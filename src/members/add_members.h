@@ -1,0 +1,129 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <Qt>
+#include <optional>
+
+namespace kv {
+
+class Database;
+class Progress;
+class Prompts;
+class Query;
+
+// The flags a new or copied member starts with: Invited is a two-state box,
+// Confirmed a three-state one whose grayed state stands for "unknown".
+struct NewMemberFlags
+{
+    bool invited = false;
+    Qt::CheckState confirmed = Qt::PartiallyChecked;
+
+    QString invitedText() const { return invited ? QStringLiteral("Y") : QStringLiteral("N"); }
+    // The empty text of "unknown" is stored as null by the engine.
+    QString confirmedText() const;
+};
+
+// The insert and the membership test every path that puts a client into a
+// list goes through (adding and copying), so both write the same columns and
+// stamps.
+class MemberWriter
+{
+public:
+    static const QStringList kAddMemberSql;
+    static const QString kCheckForPersonIdSql;
+
+    explicit MemberWriter(Database &db);
+    ~MemberWriter();
+    MemberWriter(const MemberWriter &) = delete;
+    MemberWriter &operator=(const MemberWriter &) = delete;
+
+    // True when the person has a row in the list, hidden or not.
+    bool isMember(int listId, int personId);
+    // One visible member row with today's date, the current time and an empty
+    // Updated_By; Quantity is left unset.
+    void insert(int listId, int personId, const QString &clientId, const QString &invited, const QString &confirmed);
+    void close();
+
+    Query &queryAddMember() { return *m_add; }
+    Query &queryCheckForPersonIdInList() { return *m_check; }
+
+private:
+    Query *m_add;
+    Query *m_check;
+};
+
+// What the add dialog hands to the operation.
+struct AddMembersChoice
+{
+    enum Method { ByStatus = 0, ByService = 1, SingleClient = 2 };
+    enum DeliveryType { AllDeliveryTypes = 0, OngoingOnly = 1, EpisodicOnly = 2 };
+
+    int method = ByStatus;
+    int statusIndex = 3; // position in the status list, -1 when none is chosen
+    std::optional<int> serviceId; // the number between the entry's brackets
+    int deliveryType = AllDeliveryTypes;
+    NewMemberFlags flags;
+    // Single client: the current row of the client lookup (no value when it is empty).
+    QVariant personId;
+    QString clientId;
+};
+
+// Adding clients of the host database to a list: by status, by delivery
+// service (active clients only) or one picked client.
+class AddMembers
+{
+public:
+    static const QStringList kStatusSelectLines; // index = position in the status list
+    static const QString kServiceSelectLine;
+    static const QString kOngoingLine;
+    static const QString kEpisodicLine;
+    static const QString kExclusionLine;
+    static const QString kTraceLabel; // "QueryAddMembers.SQL"
+
+    static const QString kAddedStart; // "Succesfully added "
+    static const QString kAddedEnd; // " new members to the list."
+    static const QString kNoNewNames;
+    static const QString kAlreadyMember;
+    static const QString kNoStatusChosen;
+    static const QString kNoServiceChosen;
+    static const QString kNoClientChosen;
+
+    static QString addedMessage(int n) { return kAddedStart + QString::number(n) + kAddedEnd; }
+
+    // "Service_Desc   [id]" and back.
+    static QString serviceEntry(const QString &description, const QVariant &serviceId);
+    static std::optional<int> serviceIdFromEntry(const QString &entry);
+
+    // The composed selection, one line per part; throws kv::Error when the
+    // chosen method lacks its status or service.
+    static QStringList selectionLines(const AddMembersChoice &choice);
+
+    AddMembers(Database &db, Prompts &prompts, Progress &progress);
+    ~AddMembers();
+
+    struct Result
+    {
+        int added = 0;
+        bool alreadyMember = false; // single client only
+    };
+
+    // Runs the chosen method into the list and tells the user the outcome.
+    // Throws kv::Error / kv::DbError; rows inserted before an error stay.
+    Result run(int listId, const AddMembersChoice &choice);
+
+    MemberWriter &writer() { return m_writer; }
+    Query &queryAddMembers() { return *m_select; }
+
+private:
+    Result runSelection(int listId, const AddMembersChoice &choice);
+    Result runSingleClient(int listId, const AddMembersChoice &choice);
+
+    Prompts &m_prompts;
+    Progress &m_progress;
+    MemberWriter m_writer;
+    Query *m_select;
+};
+
+} // namespace kv

@@ -1,0 +1,133 @@
+#include "members/copy_members.h"
+
+#include "data/engine/query.h"
+#include "data/record_rules.h"
+#include "data/trace.h"
+#include "members/statement_progress.h"
+
+namespace kv {
+
+const QString CopyDestinationQueries::kListsSql = QStringLiteral("Select * from Lists");
+const QString CopyDestinationQueries::kListLookUpSql = QStringLiteral("Select Record_ID, List_Name from Lists");
+const QString CopyDestinationQueries::kDeliveryServiceLookUpSql =
+    QStringLiteral("Select Service_ID, Service_Desc from Services where Service_Type = 'D'");
+const QString CopyDestinationQueries::kItemLookUpSql = QStringLiteral("Select Item_ID, Meal_Item from Items");
+
+CopyDestinationQueries::CopyDestinationQueries(Database &db)
+    : QueryLists(new Query(&db, QStringLiteral("QueryLists")))
+    , QueryListLookUp(new Query(&db, QStringLiteral("QueryListLookUp")))
+    , QueryDeliveryServiceLookUp(new Query(&db, QStringLiteral("QueryDeliveryServiceLookUp")))
+    , QueryItemLookUp(new Query(&db, QStringLiteral("QueryItemLookUp")))
+{
+    QueryLists->setSql(kListsSql);
+    QueryLists->setRequestLive(true);
+    QueryLists->setKeyField(QStringLiteral("Record_ID"));
+    ListRecordRules::attachDefaultsOnly(*QueryLists);
+    QueryListLookUp->setSql(kListLookUpSql);
+    QueryDeliveryServiceLookUp->setSql(kDeliveryServiceLookUpSql);
+    QueryItemLookUp->setSql(kItemLookUpSql);
+}
+
+CopyDestinationQueries::~CopyDestinationQueries()
+{
+    close();
+    delete QueryLists;
+    delete QueryListLookUp;
+    delete QueryDeliveryServiceLookUp;
+    delete QueryItemLookUp;
+}
+
+void CopyDestinationQueries::open()
+{
+    QueryListLookUp->open();
+    QueryLists->open();
+    QueryDeliveryServiceLookUp->open();
+    QueryItemLookUp->open();
+}
+
+void CopyDestinationQueries::close()
+{
+    if (QueryLists->state() == DataState::Edit || QueryLists->state() == DataState::Insert)
+        QueryLists->cancel();
+    QueryListLookUp->close();
+    QueryLists->close();
+    QueryDeliveryServiceLookUp->close();
+    QueryItemLookUp->close();
+}
+
+const QString CopyMembers::kAlreadyInDestination = QStringLiteral("That Person_ID existed in the destination list.");
+
+CopyMembers::CopyMembers(Database &db, Progress &progress)
+    : m_progress(progress)
+    , m_writer(db)
+{
+}
+
+int CopyMembers::destinationByName(Query &q, const QString &listName)
+{
+    q.close();
+    q.paramByName(QStringLiteral("List_Name")).setAsString(listName);
+    q.open();
+    const int id = q.recordCount() > 0 ? q.fieldValue(QStringLiteral("Record_ID")).toInt() : 0;
+    q.close();
+    return id;
+}
+
+namespace {
+QString flagText(const QVariant &v)
+{
+    return v.isValid() && !v.isNull() ? v.toString() : QString();
+}
+} // namespace
+
+int CopyMembers::copy(MemberRowSet &rows, const QList<MemberRowSet::Bookmark> &selection, int destinationId,
+                      bool testMembership, const CopyFlagOptions &options)
+{
+    TraceScope trace(QStringLiteral("CopyMembers.copy"));
+    ProgressReset reset(m_progress);
+    struct Close
+    {
+        MemberWriter &w;
+        ~Close() { w.close(); }
+    } closeWriter{m_writer};
+    if (!rows.isOpen())
+        return 0;
+    if (rows.state() == DataState::Edit)
+        rows.post();
+    rows.disableControls();
+    struct Resume
+    {
+        MemberRowSet &rows;
+        ~Resume() { rows.enableControls(); }
+    } resume{rows};
+
+    NewMemberFlags fixed;
+    fixed.invited = options.invited;
+    fixed.confirmed = options.confirmed;
+
+    const int n = int(selection.size());
+    int copied = 0;
+    for (int i = 0; i < n; ++i) {
+        const MemberRowSet::Bookmark b = selection.at(i);
+        const bool found = rows.gotoBookmark(b);
+        rows.freeBookmark(b);
+        if (!found)
+            continue;
+        const int personId = rows.fieldValue(MemberRowSet::Person_ID).toInt();
+        if (testMembership && m_writer.isMember(destinationId, personId)) {
+            Trace::message(kAlreadyInDestination);
+        } else {
+            const QString invited =
+                options.leaveInvited ? flagText(rows.fieldValue(MemberRowSet::Invited)) : fixed.invitedText();
+            const QString confirmed =
+                options.leaveConfirmed ? flagText(rows.fieldValue(MemberRowSet::Confirmed)) : fixed.confirmedText();
+            m_writer.insert(destinationId, personId, flagText(rows.fieldValue(MemberRowSet::Client_ID)), invited,
+                            confirmed);
+            ++copied;
+        }
+        m_progress.setPercent(percentOf(i, n));
+    }
+    return copied;
+}
+
+} // namespace kv

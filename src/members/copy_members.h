@@ -1,0 +1,80 @@
+#pragma once
+
+#include "members/add_members.h"
+#include "members/member_row_set.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <Qt>
+
+namespace kv {
+
+class Database;
+class Progress;
+class Query;
+
+// The copy dialog's own queries: the destination list row (editable, with the
+// insert defaults of every list but no stamp), the lists to pick from, and the
+// services and items its pick lists offer.
+class CopyDestinationQueries
+{
+public:
+    static const QString kListsSql; // "Select * from Lists"
+    static const QString kListLookUpSql;
+    static const QString kDeliveryServiceLookUpSql;
+    static const QString kItemLookUpSql;
+
+    // The service and item pick lists read through the same database (and so
+    // the same session) as the lists: they are host tables of that database.
+    explicit CopyDestinationQueries(Database &db);
+    ~CopyDestinationQueries();
+    CopyDestinationQueries(const CopyDestinationQueries &) = delete;
+    CopyDestinationQueries &operator=(const CopyDestinationQueries &) = delete;
+
+    void open();
+    // An unposted row is discarded.
+    void close();
+
+    Query *QueryLists;
+    Query *QueryListLookUp;
+    Query *QueryDeliveryServiceLookUp;
+    Query *QueryItemLookUp;
+};
+
+// How a copied member's flags are set: kept from the source row, or the
+// state of the dialog's box.
+struct CopyFlagOptions
+{
+    bool leaveInvited = true;
+    bool invited = false;
+    bool leaveConfirmed = true;
+    Qt::CheckState confirmed = Qt::PartiallyChecked;
+};
+
+// Copying the selected members of the shown list into another list. The
+// source list is not changed; copies are visible and carry no quantity.
+class CopyMembers
+{
+public:
+    static const QString kAlreadyInDestination; // trace text when a person is skipped
+
+    CopyMembers(Database &db, Progress &progress);
+
+    // The Record_ID of the first list the name lookup returns; 0 when none.
+    static int destinationByName(Query &listIdFromListName, const QString &listName);
+
+    // Copies each selected row, in the grid's order, into the destination.
+    // testMembership: skip persons already in it (an existing destination).
+    // Answers the number of rows inserted.
+    int copy(MemberRowSet &rows, const QList<MemberRowSet::Bookmark> &selection, int destinationId,
+             bool testMembership, const CopyFlagOptions &options);
+
+    MemberWriter &writer() { return m_writer; }
+
+private:
+    Progress &m_progress;
+    MemberWriter m_writer;
+};
+
+} // namespace kv

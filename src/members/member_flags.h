@@ -1,0 +1,60 @@
+#pragma once
+
+#include "members/member_row_set.h"
+
+#include <QList>
+#include <QString>
+#include <QVariant>
+
+namespace kv {
+
+class Database;
+class Progress;
+class MemberRowSet;
+class Query;
+
+// The Invited and Confirmed marks of members. The "all" operations are single
+// statements that change the flag column only (no stamps) of every member of
+// the list, hidden ones included; the "selected" and keyboard ones change the
+// member row set and are stamped when the window saves it.
+class MemberFlags
+{
+public:
+    static const QString kSetAllInvitedSql;
+    static const QString kSetAllConfirmedSql;
+    static const QString kChecked; // "Y"
+    static const QString kUnchecked; // "N"
+
+    MemberFlags(Database &db, Progress &progress);
+    ~MemberFlags();
+
+    void setAllInvited(int listId, bool checked);
+    void setAllConfirmed(int listId, bool checked);
+
+    // Sets Confirmed of each selected row in the row set, in the selection's
+    // order; the window's save path stamps them at the next load. Answers the
+    // number of rows changed.
+    int setSelectedConfirmed(MemberRowSet &rows, const QList<MemberRowSet::Bookmark> &selection, bool checked);
+
+    // The keyboard cycles on the current row, which is left in edit.
+    static void cycleConfirmed(MemberRowSet &rows);
+    static void cycleInvited(MemberRowSet &rows);
+
+    // Ctrl+C: unknown -> "Y" -> "N" -> unknown; any other value stays.
+    static QVariant nextConfirmed(const QVariant &current);
+    // Ctrl+I: empty or "N" -> "Y", "Y" -> "N"; any other value stays.
+    static QVariant nextInvited(const QVariant &current);
+
+    Query &querySetAllInvited() { return *m_invited; }
+    Query &querySetAllConfirmed() { return *m_confirmed; }
+
+private:
+    void runAll(Query &query, const QString &param, int listId, bool checked);
+
+    Database &m_db;
+    Progress &m_progress;
+    Query *m_invited;
+    Query *m_confirmed;
+};
+
+} // namespace kv

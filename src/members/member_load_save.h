@@ -1,0 +1,79 @@
+#pragma once
+
+// The data steps of the members window's load procedure and its save routine:
+// the list id looked up by the tab's name, the pending edits of the member row
+// set saved row by row, the members read afresh, and the current member's
+// client row kept at hand for the client editor and the reports.
+
+#include "data/prompts.h"
+#include "members/member_row_set.h"
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+class TDataModuleLists;
+
+namespace kv {
+
+class Query;
+
+class MemberLoadSave
+{
+public:
+    static const QString kUpdateListMemberSql; // QueryUpdateListMember
+    static const QString kClientInfoSql;       // QueryClientInfo
+    static const QString kUpdatedBy;           // "(List)"
+
+    MemberLoadSave(TDataModuleLists &dm, Prompts &prompts);
+    ~MemberLoadSave();
+
+    // What a load found.
+    struct LoadResult
+    {
+        bool completed = false;   // every step ran without an error
+        bool listIdKnown = false; // the lookup by name ran
+        int listId = 0;
+        int memberCount = 0; // all members of the list, hidden ones included
+    };
+
+    // Steps 3 to 6 and the closing steps of the load procedure: looks up the
+    // list id by name, posts and saves pending edits, reads the members of the
+    // list into the row set and opens the client row. An error is shown with
+    // its own text; the closing steps still run, so the row set is open again
+    // (with its old rows when the error came before they were dropped,
+    // otherwise read afresh with the list id the load statement was last
+    // given) and its order is "Last_Name".
+    LoadResult load(MemberRowSet &rows, const QString &listName);
+
+    // Looks a list up by its name; 0 when no list bears it.
+    int listIdByName(const QString &listName);
+
+    // Posts a pending edit and hands every logged row to the save routine.
+    void saveChanges(MemberRowSet &rows);
+
+    // The save routine for one logged row. A failing update is shown with its
+    // own text and dropped; it never throws, so the rows after it are saved.
+    void DataSetProvider1BeforeUpdateRecord(const MemberRowSet::UpdateRecord &row);
+
+    // The client row of the current member ("Select * from Clients where
+    // Person_ID = :Person_ID"), reopened when the current member changes while
+    // the display is not suspended. Closed until the first load.
+    Query *QueryClientInfo = nullptr;
+    Query *QueryUpdateListMember = nullptr;
+    void openClientInfo(const MemberRowSet &rows);
+    void followCurrentRow(const MemberRowSet &rows);
+    void closeClientInfo();
+
+    // Number of rows the last save handed to the database, and of those that failed.
+    int savedRows() const { return m_saved; }
+    int failedRows() const { return m_failed; }
+
+private:
+    TDataModuleLists &m_dm;
+    Prompts &m_prompts;
+    int m_saved = 0;
+    int m_failed = 0;
+};
+
+} // namespace kv

@@ -1,0 +1,140 @@
+#include "members/member_reports.h"
+
+#include "data/data_module.h"
+#include "data/engine/db_error.h"
+#include "data/engine/query.h"
+#include "data/prompts.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace kv {
+
+MemberRowSetReportSource::MemberRowSetReportSource(const MemberRowSet &rows)
+    : m_rows(rows)
+{
+}
+
+QStringList MemberRowSetReportSource::fieldNames() const
+{
+    QStringList names;
+    for (int i = 0; i < MemberRowSet::FieldCount; ++i)
+        names << MemberRowSet::fieldName(i);
+    return names;
+}
+
+QVariant MemberRowSetReportSource::value(const QString &field) const
+{
+    if (eof())
+        return {};
+    const int i = MemberRowSet::fieldIndex(field);
+    return i < 0 ? QVariant() : m_rows.valueAt(m_row, i);
+}
+
+const QString MemberReports::kSaveBeforePrinting = QStringLiteral("Save your changes before printing the report?");
+const QString MemberReports::kMissingTemplate = QStringLiteral("Could not locate the report template file:");
+const QString MemberReports::kAllInfoTemplate = QStringLiteral("\\ListMembersAllInfo.rtm");
+const QString MemberReports::kPhoneListTemplate = QStringLiteral("\\ListMembersPhoneList.rtm");
+const QString MemberReports::kAddressLabelTemplate = QStringLiteral("\\ListMembersAddressLabel.rtm");
+const QString MemberReports::kMembersSource = QStringLiteral("DBPipelineListMembers");
+const QString MemberReports::kClientInfoSource = QStringLiteral("DBPipelineListClientInfo");
+
+QString MemberReports::templateFile(Report report)
+{
+    switch (report) {
+    case Report::CompleteInformation: return kAllInfoTemplate;
+    case Report::PhoneList: return kPhoneListTemplate;
+    case Report::AddressLabels: return kAddressLabelTemplate;
+    }
+    return QString();
+}
+
+QString MemberReports::fullTemplateName(const QString &dataDirectory, Report report)
+{
+    // The file names begin with a backslash; on other platforms it becomes
+    // their own separator so that the file can be found.
+    QString name = dataDirectory + templateFile(report);
+    name.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return QDir::toNativeSeparators(name);
+}
+
+QString MemberReports::missingTemplateText(const QString &fullName)
+{
+    return kMissingTemplate + QStringLiteral("\n\r") + fullName;
+}
+
+void MemberReports::addSources(ReportSources &sources, ReportDataSource &members, ReportDataSource &clientInfo)
+{
+    sources.add(kMembersSource, &members);
+    sources.add(kClientInfoSource, &clientInfo, kMembersSource);
+}
+
+void MemberReports::print(Report report, const Context &c, const Output &output)
+{
+    MemberRowSet &rows = c.rows;
+    const bool labels = report == Report::AddressLabels;
+
+    if (rows.state() == DataState::Insert && c.prompts.confirm(kSaveBeforePrinting))
+        rows.post();
+    const MemberRowSet::Bookmark remembered = rows.isOpen() && !rows.isEmpty() ? rows.getBookmark() : MemberRowSet::kNoBookmark;
+
+    auto restore = [&] {
+        try {
+            if (remembered != MemberRowSet::kNoBookmark && rows.bookmarkValid(remembered))
+                rows.gotoBookmark(remembered);
+            rows.freeBookmark(remembered);
+            // The detail walked every member; it goes back to the current one.
+            if (c.clientInfo.isOpen() || rows.recNo() >= 0) {
+                c.clientInfo.close();
+                const QVariant person = rows.recNo() >= 0 ? rows.fieldValue(MemberRowSet::Person_ID) : QVariant();
+                if (person.isValid() && !person.isNull()) {
+                    c.clientInfo.paramByName(QStringLiteral("Person_ID")).setAsInteger(person.toLongLong());
+                    c.clientInfo.open();
+                }
+            }
+        } catch (const Error &e) {
+            c.prompts.warn(e.text());
+        }
+        if (labels)
+            c.dataModule.QueryListMembers->close();
+    };
+
+    try {
+        // Leaving the current row posts its pending edit, so the report shows it.
+        if (rows.state() == DataState::Edit) {
+            if (rows.isModified())
+                rows.post();
+            else
+                rows.cancel();
+        }
+        if (rows.isOpen())
+            rows.first();
+        const QString fullName = fullTemplateName(c.dataModule.dataDirectory(), report);
+        if (QFileInfo::exists(fullName)) {
+            if (labels) {
+                Query &members = *c.dataModule.QueryListMembers;
+                members.close();
+                members.paramByName(QStringLiteral("List_ID")).setAsInteger(c.listId);
+                members.open();
+            }
+            const ReportTemplate tmpl = ReportTemplate::load(fullName);
+            MemberRowSetReportSource memberSource(rows);
+            QueryDetailSource clientSource(c.clientInfo, QStringLiteral("Person_ID"), QStringLiteral("Person_ID"));
+            ReportSources sources;
+            addSources(sources, memberSource, clientSource);
+            ReportRun run;
+            run.listName = c.listName;
+            ReportRenderer(tmpl, sources, run).check();
+            output(tmpl, sources, run);
+        } else {
+            c.prompts.warn(missingTemplateText(fullName));
+        }
+    } catch (const Error &e) {
+        c.prompts.warn(e.text());
+    } catch (const std::exception &e) {
+        c.prompts.warn(QString::fromLocal8Bit(e.what()));
+    }
+    restore();
+}
+
+} // namespace kv

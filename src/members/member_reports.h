@@ -1,0 +1,87 @@
+#pragma once
+
+#include "members/member_row_set.h"
+#include "members/report_data_source.h"
+#include "members/report_renderer.h"
+#include "members/report_template.h"
+
+#include <functional>
+
+class TDataModuleLists;
+
+namespace kv {
+
+class Prompts;
+class Query;
+
+// The member row set as the grid shows it: the rows of the current view, in
+// the active order, with the filter in force. It reads the rows by their view
+// position, so walking it leaves the grid's current row alone.
+class MemberRowSetReportSource : public ReportDataSource
+{
+public:
+    explicit MemberRowSetReportSource(const MemberRowSet &rows);
+
+    QStringList fieldNames() const override;
+    void first() override { m_row = 0; }
+    void next() override
+    {
+        if (m_row < m_rows.recordCount())
+            ++m_row;
+    }
+    bool eof() const override { return m_row >= m_rows.recordCount(); }
+    QVariant value(const QString &field) const override;
+
+private:
+    const MemberRowSet &m_rows;
+    int m_row = 0;
+};
+
+// The three filtered reports of the members window: the template file beside
+// the database, the member data and the client record of the current member
+// as its detail, and the steps around them that keep the grid as it was.
+class MemberReports
+{
+public:
+    enum class Report { CompleteInformation, PhoneList, AddressLabels };
+
+    static const QString kSaveBeforePrinting; // "Save your changes before printing the report?"
+    static const QString kMissingTemplate; // "Could not locate the report template file:"
+    static const QString kAllInfoTemplate; // "\ListMembersAllInfo.rtm"
+    static const QString kPhoneListTemplate; // "\ListMembersPhoneList.rtm"
+    static const QString kAddressLabelTemplate; // "\ListMembersAddressLabel.rtm"
+    static const QString kMembersSource; // "DBPipelineListMembers"
+    static const QString kClientInfoSource; // "DBPipelineListClientInfo"
+
+    static QString templateFile(Report report);
+    // The data folder followed directly by the file name, with the platform's separators.
+    static QString fullTemplateName(const QString &dataDirectory, Report report);
+    // "Could not locate the report template file:" LF CR full name.
+    static QString missingTemplateText(const QString &fullName);
+
+    // Shows (or prints) the loaded report; the members window opens the print
+    // preview, tests and the command line write a PDF.
+    using Output = std::function<void(const ReportTemplate &, const ReportSources &, const ReportRun &)>;
+
+    struct Context
+    {
+        TDataModuleLists &dataModule;
+        Prompts &prompts;
+        MemberRowSet &rows;
+        Query &clientInfo; // the client record query with its ":Person_ID"
+        int listId = 0;
+        QString listName;
+    };
+
+    // Runs one report: the save question for an inserted row, the remembered
+    // row, the move to the first row, the template beside the database (a
+    // warning when it is missing), the members query opened for the labels.
+    // Errors are shown as warnings; the grid returns to the remembered row on
+    // every path.
+    static void print(Report report, const Context &context, const Output &output);
+
+    // The sources of a run over any member source (the command line's too).
+    static void addSources(ReportSources &sources, ReportDataSource &members, ReportDataSource &clientInfo);
+};
+
+} // namespace kv

@@ -1,0 +1,101 @@
+#include "members/remove_members.h"
+
+#include "data/engine/query.h"
+#include "data/prompts.h"
+#include "members/statement_progress.h"
+#include "shell/progress.h"
+
+namespace kv {
+
+const QString RemoveMembers::kDeleteListMemberSql = QStringLiteral("Delete from List_Members where Record_ID = :Record_ID");
+const QString RemoveMembers::kClearListSql = QStringLiteral("Delete from List_Members where List_ID = :List_ID");
+const QString RemoveMembers::kRemoveSelectedMember = QStringLiteral("Remove the selected member from the list?");
+const QString RemoveMembers::kRemoveSelectedMembers = QStringLiteral("Remove the selected members from the list?");
+const QString RemoveMembers::kRemoveAllMembers = QStringLiteral("Remove all members from the list?");
+
+RemoveMembers::RemoveMembers(Database &db, Prompts &prompts, Progress &progress)
+    : m_db(db)
+    , m_prompts(prompts)
+    , m_progress(progress)
+    , m_delete(new Query(&db, QStringLiteral("QueryDeleteListMember")))
+    , m_clear(new Query(&db, QStringLiteral("QueryClearList")))
+{
+    m_delete->setSql(kDeleteListMemberSql);
+    m_clear->setSql(kClearListSql);
+}
+
+RemoveMembers::~RemoveMembers()
+{
+    delete m_delete;
+    delete m_clear;
+}
+
+const QString &RemoveMembers::selectedQuestion(int selectedCount)
+{
+    return selectedCount <= 1 ? kRemoveSelectedMember : kRemoveSelectedMembers;
+}
+
+bool RemoveMembers::confirmSelected(int selectedCount)
+{
+    return m_prompts.confirm(selectedQuestion(selectedCount));
+}
+
+void RemoveMembers::deleteMember(int recordId)
+{
+    m_delete->close();
+    m_delete->paramByName(QStringLiteral("Record_ID")).setAsInteger(recordId);
+    m_delete->execSql();
+}
+
+int RemoveMembers::removeSelected(MemberRowSet &rows, const QList<MemberRowSet::Bookmark> &selection)
+{
+    ProgressReset reset(m_progress);
+    if (rows.isOpen() && rows.state() == DataState::Edit)
+        rows.post();
+    const int n = int(selection.size());
+    if (!m_prompts.confirm(selectedQuestion(n)))
+        return 0;
+    if (!rows.isOpen())
+        return 0;
+    rows.disableControls();
+    struct Resume
+    {
+        MemberRowSet &rows;
+        ~Resume() { rows.enableControls(); }
+    } resume{rows};
+
+    if (n <= 1) {
+        if (rows.recNo() < 0)
+            return 0; // an empty grid has no current row to remove
+        deleteMember(rows.fieldValue(MemberRowSet::Record_ID).toInt());
+        rows.deleteCurrent();
+        return 1;
+    }
+    int removed = 0;
+    for (int i = 0; i < n; ++i) {
+        const MemberRowSet::Bookmark b = selection.at(i);
+        const bool found = rows.gotoBookmark(b);
+        rows.freeBookmark(b);
+        if (!found)
+            continue;
+        deleteMember(rows.fieldValue(MemberRowSet::Record_ID).toInt());
+        m_progress.setPercent(percentOf(i, n));
+        rows.deleteCurrent();
+        ++removed;
+    }
+    return removed;
+}
+
+bool RemoveMembers::removeAll(int listId)
+{
+    ProgressReset reset(m_progress);
+    if (!m_prompts.confirm(kRemoveAllMembers))
+        return false;
+    m_clear->close();
+    m_clear->paramByName(QStringLiteral("List_ID")).setAsInteger(listId);
+    StatementProgress relay(m_db.session(), m_progress);
+    m_clear->execSql();
+    return true;
+}
+
+} // namespace kv

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "members/member_row_set.h"
+
+#include <QList>
+#include <QString>
+
+namespace kv {
+
+class Database;
+class Progress;
+class Prompts;
+class Query;
+
+// Taking members out of a list: one member row by its record id, or every
+// member of the list (hidden ones included). The clients are not touched.
+class RemoveMembers
+{
+public:
+    static const QString kDeleteListMemberSql;
+    static const QString kClearListSql;
+    static const QString kRemoveSelectedMember; // at most one selected row
+    static const QString kRemoveSelectedMembers; // two or more
+    static const QString kRemoveAllMembers;
+
+    RemoveMembers(Database &db, Prompts &prompts, Progress &progress);
+    ~RemoveMembers();
+
+    // The question for a selection of that many rows.
+    static const QString &selectedQuestion(int selectedCount);
+    bool confirmSelected(int selectedCount);
+
+    void deleteMember(int recordId);
+    // Asks the question for the selection's size; on Yes deletes each member's
+    // row from the database and then from the row set: the current row when at
+    // most one row is selected, else every selected row in the grid's order.
+    // Answers the number of members removed.
+    int removeSelected(MemberRowSet &rows, const QList<MemberRowSet::Bookmark> &selection);
+    // Asks first; on Yes deletes every member of the list, the bar following
+    // the statement's progress events. Answers whether it ran.
+    bool removeAll(int listId);
+
+    Query &queryDeleteListMember() { return *m_delete; }
+    Query &queryClearList() { return *m_clear; }
+
+private:
+    Database &m_db;
+    Prompts &m_prompts;
+    Progress &m_progress;
+    Query *m_delete;
+    Query *m_clear;
+};
+
+} // namespace kv

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "members/report_data_source.h"
+#include "members/report_template.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QPageLayout>
+#include <functional>
+
+class QPainter;
+class QPagedPaintDevice;
+
+namespace kv {
+
+// The data sources of one report run by their user names; a detail source
+// names its master and is moved along with it.
+class ReportSources : public ReportSourceLookup
+{
+public:
+    void add(const QString &name, ReportDataSource *source, const QString &master = QString());
+    const ReportDataSource *source(const QString &name) const override;
+    ReportDataSource *mutableSource(const QString &name) const;
+    QString masterOf(const QString &name) const;
+    QStringList names() const { return m_names; }
+
+private:
+    struct Entry
+    {
+        ReportDataSource *source = nullptr;
+        QString master;
+    };
+    QHash<QString, Entry> m_sources; // keyed by lower-case name
+    QStringList m_names;
+};
+
+// Figures of the run that the template can print.
+struct ReportRun
+{
+    QString listName;
+    QDateTime printTime = QDateTime::currentDateTime();
+};
+
+// Draws a template's bands over its data source, page by page as the rows are
+// walked: nothing of a page is kept once the next one has begun, so memory does
+// not grow with the length of the report (beyond what the output device keeps).
+class ReportRenderer
+{
+public:
+    using PageBreak = std::function<void()>;
+
+    ReportRenderer(const ReportTemplate &tmpl, const ReportSources &sources, ReportRun run = {});
+
+    // Every source and field the template names must exist; throws kv::Error
+    // naming the template file and the item otherwise. render() checks first.
+    void check() const;
+
+    // Draws on a painter that is already active on a device whose origin is
+    // the paper's top left corner; newPage is called between pages. Answers
+    // the number of pages drawn.
+    int render(QPainter &painter, const PageBreak &newPage);
+    // Sets the device's page layout from the template, then draws on it.
+    int render(QPagedPaintDevice &device);
+
+    // The paper of the template, without device margins (the template keeps its own).
+    static QPageLayout pageLayout(const ReportTemplate &tmpl);
+    // Renders to a PDF file; answers the number of pages.
+    static int renderToPdf(const ReportTemplate &tmpl, const ReportSources &sources, const ReportRun &run,
+                           const QString &pdfFileName);
+
+private:
+    struct Layout;
+    const ReportTemplate &m_t;
+    const ReportSources &m_sources;
+    ReportRun m_run;
+};
+
+} // namespace kv

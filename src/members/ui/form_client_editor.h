@@ -1,0 +1,78 @@
+#pragma once
+
+// The client editor ("List Member Edit"): the host's Clients row of the
+// current member, laid out line by line, edited in place and posted on OK.
+
+#include "data/prompts.h"
+
+#include <QDialog>
+#include <QList>
+#include <QVariant>
+
+class QCloseEvent;
+class QPushButton;
+class QWidget;
+
+namespace kv {
+class Query;
+}
+
+class TFormClientEditor : public QDialog
+{
+    Q_OBJECT
+public:
+    static const QString kCaption;           // "List Member Edit"
+    static constexpr int kWidth = 500;
+    // Asked when the user cancels (or closes the frame) after changing a value.
+    static const QString kDiscardQuestion;
+    // Told when there is no member row, so nothing to edit.
+    static const QString kNoMemberMessage;
+
+    enum class Kind { Text, Memo, YesNo, Boolean, Letters, Date, Integer, Number };
+    struct FieldDef
+    {
+        QString label;
+        QString column;
+        Kind kind;
+        bool readOnly = false;
+        int size = 0;          // characters of a text field
+        QStringList letters;   // the choices of a letter list
+    };
+    struct LineDef
+    {
+        QString group;
+        QList<FieldDef> fields;
+    };
+    static const QList<LineDef> &lines();
+
+    // clientInfo holds the one Clients row to edit (open, live).
+    TFormClientEditor(kv::Query &clientInfo, kv::Prompts &prompts, QWidget *parent = nullptr);
+
+    // The widget that edits a column (by the column's name, as its object name).
+    QWidget *editorOf(const QString &column) const;
+    // The value a column's widget holds now, in the column's type.
+    QVariant widgetValue(const QString &column) const;
+    bool isChanged() const;
+    QPushButton *BitBtnOK = nullptr;
+    QPushButton *BitBtnCancel = nullptr;
+
+public Q_SLOTS:
+    void accept() override;
+    void reject() override;
+
+private:
+    struct Bound
+    {
+        FieldDef def;
+        QWidget *widget = nullptr;
+        QVariant loaded;
+    };
+    void build();
+    void showRow();
+    QVariant valueOf(const Bound &b) const;
+    static bool sameValue(const QVariant &a, const QVariant &b);
+
+    kv::Query &m_query;
+    kv::Prompts &m_prompts;
+    QList<Bound> m_bound;
+};

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "members/visibility.h"
+
+#include <QDialog>
+
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QPushButton;
+
+// "Select days to hide": the weekdays whose members are to be hidden. OK is
+// enabled only while at least one day is checked.
+class TFormHideDeliveryDays : public QDialog
+{
+    Q_OBJECT
+public:
+    static const QString kCaption;
+    static const QString kPrompt;
+    static const QString kGroupCaption;
+
+    explicit TFormHideDeliveryDays(QWidget *parent = nullptr);
+
+    kv::Visibility::Days checkedDays() const;
+    void setDayChecked(int day, bool checked);
+
+    QLabel *LabelPrompt;
+    QGroupBox *RzGroupBoxDeliveryDays;
+    QListWidget *RzCheckListDeliveryDays;
+    QPushButton *BitBtnOK;
+    QPushButton *BitBtnCancel;
+
+protected:
+    void showEvent(QShowEvent *e) override;
+
+private:
+    void RzCheckListDeliveryDaysChange();
+};

@@ -1,0 +1,725 @@
+#include "members/ui/form_list_members.h"
+
+#include "data/data_module.h"
+#include "data/engine/db_error.h"
+#include "data/engine/query.h"
+#include "data/trace.h"
+#include "members/member_load_save.h"
+#include "members/ui/form_client_editor.h"
+#include "members/ui/members_grid.h"
+#include "shell/ui/busy_cursor.h"
+#include "shell/ui/form_placement.h"
+#include "shell/window_placement.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTime>
+#include <QTimer>
+#include <QVBoxLayout>
+
+TFormListMembers *FormListMembers = nullptr;
+
+const QString TFormListMembers::kCaption = QStringLiteral("List Members");
+const QString TFormListMembers::kPlacementKey = QStringLiteral("FormListMembers");
+const QString TFormListMembers::kSaveBeforeClosing = QStringLiteral("Save your changes before closing the window?");
+const QString TFormListMembers::kMembersPrefix = QStringLiteral("Members: ");
+const QString TFormListMembers::kFilterNone = QStringLiteral("Filter: None");
+const QString TFormListMembers::kLayoutFileName = QStringLiteral("Brenqui.ini");
+
+namespace {
+
+const QString kLayoutGroup = QStringLiteral("FormListMembers.wwDBGridListMembers");
+const QString kInitialFilter = QStringLiteral("RecVisible = True");
+
+// The sort drop-down: its entries, the order each one selects, the title that
+// selects it and the group column that title sets.
+struct SortEntry
+{
+    const char *caption;
+    const char *order;
+    int titleField; // -1: no title selects it
+    int groupField; // -1: none
+};
+using RS = kv::MemberRowSet;
+const SortEntry kSortEntries[] = {
+    {"Client ID", "Client_ID", RS::Client_ID, -1},
+    {"First Name", "First_Name", RS::First_Name, -1},
+    {"Last Name", "Last_Name", RS::Last_Name, -1},
+    {"City", "City", RS::City, RS::City},
+    {"Invited", "Invited", RS::Invited, -1},
+    {"Confirmed", "Confirmed", RS::Confirmed, -1},
+    {"Quantity", "Quantity", RS::Quantity, -1},
+    {"Service", "Service_Desc", RS::Service_Desc, RS::Service_Desc},
+    {"Status", "Status", RS::Status, -1},
+    {"Start Date", "Start", RS::Start_Dte, -1},
+    {"Stop Date", "Stop", RS::Stop_Dte, -1},
+    {"Dependent", "Dependent", RS::Dependent, -1},
+    {"Household Name", "Household_Name", RS::Household_Name, RS::Household_Name},
+    {"Delivery Type", "Delivery_Type", RS::Delivery_Type, -1},
+    {"Default Route", "Def_Rte", RS::Def_Rte, RS::Def_Rte},
+    {"Monday", "Monday", RS::Monday, RS::Monday},
+    {"Tuesday", "Tuesday", RS::Tuesday, RS::Tuesday},
+    {"Wednesday", "Wednesday", RS::Wednesday, RS::Wednesday},
+    {"Thursday", "Thursday", RS::Thursday, RS::Thursday},
+    {"Friday", "Friday", RS::Friday, RS::Friday},
+    {"Saturday", "Saturday", RS::Saturday, RS::Saturday},
+    {"Sunday", "Sunday", RS::Sunday, RS::Sunday},
+    {"Date Added", "Added", RS::Add_Dte, -1},
+    {"Date Added (recent first)", "Added_Desc", -1, -1},
+};
+constexpr int kLastNameEntry = 2;
+
+// The status-bar progress bar as the operations see it.
+class BarProgress : public kv::Progress
+{
+public:
+    explicit BarProgress(QProgressBar *bar)
+        : m_bar(bar)
+    {
+    }
+    void setPercent(int percent) override
+    {
+        m_bar->setValue(qBound(0, percent, 100));
+        m_bar->repaint();
+    }
+
+private:
+    QProgressBar *m_bar;
+};
+
+} // namespace
+
+const QStringList &TFormListMembers::keyComboEntries()
+{
+    static const QStringList entries = [] {
+        QStringList l;
+        for (const SortEntry &e : kSortEntries)
+            l << QString::fromLatin1(e.caption);
+        return l;
+    }();
+    return entries;
+}
+
+TFormListMembers::TFormListMembers(TDataModuleLists &dataModule, kv::Prompts &prompts, QWidget *parent)
+    : QDialog(parent)
+    , m_dm(dataModule)
+    , m_prompts(prompts)
+{
+    setObjectName(QStringLiteral("FormListMembers"));
+    setWindowTitle(kCaption);
+    resize(800, 600);
+    setWindowFlag(Qt::WindowMaximizeButtonHint, true);
+    setSizeGripEnabled(true);
+
+    ClientDataSetListMembers = new kv::MemberRowSet(this);
+    ClientDataSetListMembers->setFilter(kInitialFilter);
+    ClientDataSetListMembers->setFiltered(true);
+    m_loadSave = std::make_unique<kv::MemberLoadSave>(m_dm, m_prompts);
+    QueryClientInfo = m_loadSave->QueryClientInfo;
+
+    buildActions();
+    buildControls();
+    buildMenus();
+    m_progress = std::make_unique<BarProgress>(RzProgressBar1);
+
+    FormCreate();
+}
+
+TFormListMembers::~TFormListMembers()
+{
+    if (FormListMembers == this)
+        FormListMembers = nullptr;
+    // The grid goes before the row set it shows.
+    delete wwDBGridListMembers;
+    wwDBGridListMembers = nullptr;
+}
+
+kv::Progress &TFormListMembers::progress()
+{
+    return *m_progress;
+}
+
+QList<kv::MemberRowSet::Bookmark> TFormListMembers::gridSelection() const
+{
+    return wwDBGridListMembers->selectedBookmarks();
+}
+
+void TFormListMembers::clearGridSelection()
+{
+    wwDBGridListMembers->clearGridSelection();
+}
+
+void TFormListMembers::showError(const QString &text)
+{
+    m_prompts.show(kv::Prompts::Kind::Error, text);
+}
+
+// ---------------------------------------------------------------------------
+// Building the window
+
+void TFormListMembers::buildActions()
+{
+    auto make = [this](QAction *&a, const char *name, const QString &caption, void (TFormListMembers::*handler)()) {
+        a = new QAction(caption, this);
+        a->setObjectName(QString::fromLatin1(name));
+        connect(a, &QAction::triggered, this, [this, a, handler](bool checked) {
+            // The filter entries' marks belong to their handlers, not to the click.
+            if (a->isCheckable()) {
+                const QSignalBlocker block(a);
+                a->setChecked(!checked);
+            }
+            (this->*handler)();
+        });
+    };
+    make(ActionAddMembers, "ActionAddMembers", QStringLiteral("Add"), &TFormListMembers::ActionAddMembersExecute);
+    make(ActionRemoveSelectedMembers, "ActionRemoveSelectedMembers", QStringLiteral("Remove selected names from list"),
+         &TFormListMembers::ActionRemoveSelectedMembersExecute);
+    make(ActionRemoveAllMembers, "ActionRemoveAllMembers", QStringLiteral("Remove all names from list"),
+         &TFormListMembers::ActionRemoveAllMembersExecute);
+    make(ActionCopyToNewList, "ActionCopyToNewList", QStringLiteral("Copy selected names to another list"),
+         &TFormListMembers::ActionCopyToNewListExecute);
+    make(ActionCheckAllInvitedChecks, "ActionCheckAllInvitedChecks", QStringLiteral("Check all Invited checkmarks"),
+         &TFormListMembers::ActionCheckAllInvitedChecksExecute);
+    make(ActionClearAllInvitedChecks, "ActionClearAllInvitedChecks", QStringLiteral("Clear all Invited checkmarks"),
+         &TFormListMembers::ActionClearAllInvitedChecksExecute);
+    make(ActionCheckSelectedRSVPChecks, "ActionCheckSelectedRSVPChecks", QStringLiteral("Check selected Confirmed checkmarks"),
+         &TFormListMembers::ActionCheckSelectedRSVPChecksExecute);
+    make(ActionCheckAllRSVPChecks, "ActionCheckAllRSVPChecks", QStringLiteral("Check all Confirmed checkmarks"),
+         &TFormListMembers::ActionCheckAllRSVPChecksExecute);
+    make(ActionClearSelectedRSVPChecks, "ActionClearSelectedRSVPChecks", QStringLiteral("Clear selected Confirmed checkmarks"),
+         &TFormListMembers::ActionClearSelectedRSVPChecksExecute);
+    make(ActionClearAllRSVPChecks, "ActionClearAllRSVPChecks", QStringLiteral("Clear all Confirmed checkmarks"),
+         &TFormListMembers::ActionClearAllRSVPChecksExecute);
+    make(ActionClickConfirm, "ActionClickConfirm", QString(), &TFormListMembers::ActionClickConfirmExecute);
+    make(ActionClickInvited, "ActionClickInvited", QString(), &TFormListMembers::ActionClickInvitedExecute);
+    make(ActionSetQuantities, "ActionSetQuantities", QStringLiteral("Set Selected Quantities"),
+         &TFormListMembers::ActionSetQuantitiesExecute);
+    make(ActionFilterListToConfirmed, "ActionFilterListToConfirmed", QStringLiteral("Filter list to Confirmed status is checked"),
+         &TFormListMembers::ActionFilterListToConfirmedExecute);
+    make(ActionFilterListToUnconfirmed, "ActionFilterListToUnconfirmed",
+         QStringLiteral("Filter list to Confirmed status is not checked"), &TFormListMembers::ActionFilterListToUnconfirmedExecute);
+    make(ActionFilterListToUnknown, "ActionFilterListToUnknown", QStringLiteral("Filter list to Confirmed status is unknown"),
+         &TFormListMembers::ActionFilterListToUnknownExecute);
+    make(ActionHideSelectedDays, "ActionHideSelectedDays", QStringLiteral("Hide specified delivery days"),
+         &TFormListMembers::ActionHideSelectedDaysExecute);
+    make(ActionHideSelected, "ActionHideSelected", QStringLiteral("Hide selected names"), &TFormListMembers::ActionHideSelectedExecute);
+    make(ActionMakeAllVisible, "ActionMakeAllVisible", QStringLiteral("Make all names visible"),
+         &TFormListMembers::ActionMakeAllVisibleExecute);
+    make(ActionShowClientEditor, "ActionShowClientEditor", QStringLiteral("Edit Client Info"),
+         &TFormListMembers::ActionShowClientEditorExecute);
+    make(ActionSearch, "ActionSearch", QString(), &TFormListMembers::ActionSearchExecute);
+    make(Close1, "Close1", QStringLiteral("Close"), &TFormListMembers::Close1Click);
+    make(PhoneList1, "PhoneList1", QStringLiteral("Complete Information"), &TFormListMembers::PhoneList1Click);
+    make(PhoneList2, "PhoneList2", QStringLiteral("Phone List"), &TFormListMembers::PhoneList2Click);
+    make(Labels1, "Labels1", QStringLiteral("Address Labels"), &TFormListMembers::Labels1Click);
+    Export1 = new QAction(QStringLiteral("Export"), this);
+    Export1->setObjectName(QStringLiteral("Export1"));
+    Export1->setEnabled(false);
+    About1 = new QAction(QStringLiteral("About"), this);
+    About1->setObjectName(QStringLiteral("About1"));
+
+    for (QAction *a : {ActionFilterListToConfirmed, ActionFilterListToUnconfirmed, ActionFilterListToUnknown})
+        a->setCheckable(true);
+
+    ActionClickConfirm->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    ActionClickInvited->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
+    ActionSearch->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    for (QAction *a : {ActionClickConfirm, ActionClickInvited, ActionSearch}) {
+        a->setShortcutContext(Qt::WindowShortcut);
+        addAction(a);
+    }
+}
+
+void TFormListMembers::buildControls()
+{
+    auto *main = new QVBoxLayout(this);
+    main->setContentsMargins(4, 4, 4, 0);
+    main->setSpacing(4);
+
+    RzTabControl1 = new QTabBar(this);
+    RzTabControl1->setObjectName(QStringLiteral("RzTabControl1"));
+    RzTabControl1->setExpanding(false);
+    RzTabControl1->setUsesScrollButtons(true);
+    RzTabControl1->setStyleSheet(QStringLiteral("QTabBar::tab:selected { font-weight: bold; }"));
+    connect(RzTabControl1, &QTabBar::currentChanged, this, [this] { RzTabControl1Change(); });
+    main->addWidget(RzTabControl1);
+
+    auto *top = new QHBoxLayout;
+    BitBtnAdd = new QPushButton(QStringLiteral("Add"), this);
+    BitBtnAdd->setObjectName(QStringLiteral("BitBtnAdd"));
+    connect(BitBtnAdd, &QPushButton::clicked, ActionAddMembers, &QAction::trigger);
+    BitBtnDelete = new QPushButton(QStringLiteral("Remove"), this);
+    BitBtnDelete->setObjectName(QStringLiteral("BitBtnDelete"));
+    connect(BitBtnDelete, &QPushButton::clicked, ActionRemoveSelectedMembers, &QAction::trigger);
+    BitBtnFulfill = new QPushButton(QStringLiteral("Add"), this);
+    BitBtnFulfill->setObjectName(QStringLiteral("BitBtnFulfill"));
+    BitBtnFulfill->setVisible(false);
+    connect(BitBtnFulfill, &QPushButton::clicked, ActionAddMembers, &QAction::trigger);
+    for (QPushButton *b : {BitBtnAdd, BitBtnDelete, BitBtnFulfill}) {
+        b->setAutoDefault(false);
+        b->setFixedWidth(64);
+    }
+
+    wwDBNavigator1 = new kv::MembersNavigator(this);
+    LabelSort = new QLabel(QStringLiteral("Sort:"), this);
+    LabelSort->setObjectName(QStringLiteral("LabelSort"));
+    RzKeyCombo = new QComboBox(this);
+    RzKeyCombo->setObjectName(QStringLiteral("RzKeyCombo"));
+    RzKeyCombo->setEditable(false);
+    RzKeyCombo->addItems(keyComboEntries());
+    RzKeyCombo->setCurrentIndex(kLastNameEntry);
+    RzKeyCombo->setMaxVisibleItems(24);
+    RzKeyCombo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    RzKeyCombo->setMinimumContentsLength(11);
+    LabelSort->setBuddy(RzKeyCombo);
+    connect(RzKeyCombo, &QComboBox::activated, this, [this](int i) { RzKeyComboChange(i); });
+    LabelSearch = new QLabel(QStringLiteral("Search:"), this);
+    LabelSearch->setObjectName(QStringLiteral("LabelSearch"));
+    wwIncrementalSearch1 = new kv::IncrementalSearch(this);
+    wwIncrementalSearch1->setRowSet(ClientDataSetListMembers);
+    LabelSearch->setBuddy(wwIncrementalSearch1);
+    wwIncrementalSearch1->setMinimumWidth(90);
+    BitBtnClose = new QPushButton(QStringLiteral("Close"), this);
+    BitBtnClose->setObjectName(QStringLiteral("BitBtnClose"));
+    BitBtnClose->setAutoDefault(false);
+    BitBtnClose->setFixedWidth(64);
+    connect(BitBtnClose, &QPushButton::clicked, this, [this] { close(); });
+
+    top->addWidget(BitBtnAdd);
+    top->addWidget(BitBtnDelete);
+    top->addWidget(BitBtnFulfill);
+    top->addSpacing(8);
+    top->addWidget(wwDBNavigator1);
+    top->addSpacing(8);
+    top->addWidget(LabelSort);
+    top->addWidget(RzKeyCombo);
+    top->addSpacing(8);
+    top->addWidget(LabelSearch);
+    top->addWidget(wwIncrementalSearch1, 1);
+    top->addSpacing(8);
+    top->addWidget(BitBtnClose);
+    main->addLayout(top);
+
+    wwDBGridListMembers = new kv::MembersGrid(this);
+    wwDBGridListMembers->setRowSet(ClientDataSetListMembers);
+    connect(wwDBGridListMembers, &kv::MembersGrid::titleButtonClick, this,
+            [this](const QString &f) { wwDBGridListMembersTitleButtonClick(f); });
+    connect(wwDBGridListMembers, &kv::MembersGrid::editClientRequested, ActionShowClientEditor, &QAction::trigger);
+    connect(wwDBGridListMembers, &QWidget::customContextMenuRequested, this, [this](const QPoint &p) {
+        PopupMenu1->popup(wwDBGridListMembers->viewport()->mapToGlobal(p));
+    });
+    main->addWidget(wwDBGridListMembers, 1);
+    main->addWidget(wwDBGridListMembers->footer());
+
+    wwDBNavigator1->setRowSet(ClientDataSetListMembers);
+    connect(wwDBNavigator1, &kv::MembersNavigator::firstClicked, this, [this] { ClientDataSetListMembers->first(); });
+    connect(wwDBNavigator1, &kv::MembersNavigator::priorPageClicked, this, [this] { wwDBNavigator1PriorPageClick(); });
+    connect(wwDBNavigator1, &kv::MembersNavigator::priorClicked, this, [this] { ClientDataSetListMembers->prior(); });
+    connect(wwDBNavigator1, &kv::MembersNavigator::nextClicked, this, [this] { ClientDataSetListMembers->next(); });
+    connect(wwDBNavigator1, &kv::MembersNavigator::nextPageClicked, this, [this] { wwDBNavigator1NextPageClick(); });
+    connect(wwDBNavigator1, &kv::MembersNavigator::lastClicked, this, [this] { ClientDataSetListMembers->last(); });
+    connect(wwDBNavigator1, &kv::MembersNavigator::postClicked, this, [this] {
+        wwDBGridListMembers->commitPendingEditor();
+        ClientDataSetListMembers->post();
+    });
+    connect(wwDBNavigator1, &kv::MembersNavigator::cancelClicked, this, [this] {
+        wwDBGridListMembers->discardPendingEditor();
+        ClientDataSetListMembers->cancel();
+    });
+
+    // The footer follows every post and every change of the view.
+    connect(ClientDataSetListMembers, &kv::MemberRowSet::totalsChanged, this, [this] { wwDBGridListMembersUpdateFooter(); });
+    auto followClient = [this] {
+        try {
+            m_loadSave->followCurrentRow(*ClientDataSetListMembers);
+        } catch (const kv::Error &) {
+            // The client row is read again when the editor or a report needs it.
+        }
+    };
+    connect(ClientDataSetListMembers, &kv::MemberRowSet::afterScroll, this, followClient);
+    // Moves made while the display was suspended are caught up when it resumes.
+    connect(ClientDataSetListMembers, &QAbstractItemModel::modelReset, this, followClient);
+
+    RzStatusBar1 = new QStatusBar(this);
+    RzStatusBar1->setObjectName(QStringLiteral("RzStatusBar1"));
+    RzStatusBar1->setSizeGripEnabled(false);
+    RzStatusPaneListName = new QLabel(this);
+    RzStatusPaneListName->setObjectName(QStringLiteral("RzStatusPaneListName"));
+    RzStatusPaneListName->setMinimumWidth(140);
+    RzStatusPaneMemberCount = new QLabel(this);
+    RzStatusPaneMemberCount->setObjectName(QStringLiteral("RzStatusPaneMemberCount"));
+    RzStatusPaneMemberCount->setMinimumWidth(110);
+    RzStatusPaneFilter = new QLabel(kFilterNone, this);
+    RzStatusPaneFilter->setObjectName(QStringLiteral("RzStatusPaneFilter"));
+    RzStatusPaneFilter->setMinimumWidth(180);
+    RzProgressBar1 = new QProgressBar(this);
+    RzProgressBar1->setObjectName(QStringLiteral("RzProgressBar1"));
+    RzProgressBar1->setRange(0, 100);
+    RzProgressBar1->setValue(0);
+    RzClockStatus1 = new QLabel(this);
+    RzClockStatus1->setObjectName(QStringLiteral("RzClockStatus1"));
+    RzStatusBar1->addWidget(RzStatusPaneListName);
+    RzStatusBar1->addWidget(RzStatusPaneMemberCount);
+    RzStatusBar1->addWidget(RzStatusPaneFilter);
+    RzStatusBar1->addWidget(RzProgressBar1, 1);
+    RzStatusBar1->addPermanentWidget(RzClockStatus1);
+    auto *clock = new QTimer(this);
+    auto tick = [this] { RzClockStatus1->setText(QLocale().toString(QTime::currentTime(), QLocale::LongFormat)); };
+    connect(clock, &QTimer::timeout, this, tick);
+    tick();
+    clock->start(1000);
+    main->addWidget(RzStatusBar1);
+}
+
+void TFormListMembers::buildMenus()
+{
+    MainMenu1 = new QMenuBar(this);
+    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+    auto *file = MainMenu1->addMenu(QStringLiteral("File"));
+    file->setObjectName(QStringLiteral("File1"));
+    file->addAction(Close1);
+
+    auto *manage = MainMenu1->addMenu(QStringLiteral("Manage Members"));
+    manage->setObjectName(QStringLiteral("ManageMembers1"));
+    auto *addNames = manage->addAction(QStringLiteral("Add Names"));
+    addNames->setObjectName(QStringLiteral("AddNames1"));
+    connect(addNames, &QAction::triggered, ActionAddMembers, &QAction::trigger);
+    manage->addSeparator();
+    manage->addAction(ActionRemoveSelectedMembers);
+    manage->addAction(ActionRemoveAllMembers);
+    manage->addSeparator();
+    manage->addAction(ActionCopyToNewList);
+
+    auto *checks = MainMenu1->addMenu(QStringLiteral("Manage Checkmarks and Visibility"));
+    checks->setObjectName(QStringLiteral("ManageCheckmarks1"));
+    checks->addAction(ActionCheckAllInvitedChecks);
+    checks->addAction(ActionClearAllInvitedChecks);
+    checks->addSeparator();
+    checks->addAction(ActionCheckSelectedRSVPChecks);
+    checks->addAction(ActionCheckAllRSVPChecks);
+    checks->addAction(ActionClearSelectedRSVPChecks);
+    checks->addAction(ActionClearAllRSVPChecks);
+    checks->addSeparator();
+    checks->addAction(ActionSetQuantities);
+    checks->addSeparator();
+    checks->addAction(ActionFilterListToConfirmed);
+    checks->addAction(ActionFilterListToUnconfirmed);
+    checks->addAction(ActionFilterListToUnknown);
+    checks->addSeparator();
+    checks->addAction(ActionHideSelectedDays);
+    checks->addAction(ActionHideSelected);
+    checks->addAction(ActionMakeAllVisible);
+
+    auto *reports = MainMenu1->addMenu(QStringLiteral("Filtered Reports"));
+    reports->setObjectName(QStringLiteral("FilteredReports1"));
+    auto *print = reports->addMenu(QStringLiteral("Print"));
+    print->setObjectName(QStringLiteral("Print1"));
+    print->addAction(PhoneList1);
+    print->addAction(PhoneList2);
+    print->addAction(Labels1);
+    reports->addAction(Export1);
+
+    auto *help = MainMenu1->addMenu(QStringLiteral("Help"));
+    help->setObjectName(QStringLiteral("Help1"));
+    help->addAction(About1);
+
+    layout()->setMenuBar(MainMenu1);
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    auto *addToList = PopupMenu1->addAction(QStringLiteral("Add names to list"));
+    addToList->setObjectName(QStringLiteral("Addnamestolist1"));
+    connect(addToList, &QAction::triggered, ActionAddMembers, &QAction::trigger);
+    PopupMenu1->addSeparator();
+    PopupMenu1->addAction(ActionRemoveSelectedMembers);
+    PopupMenu1->addAction(ActionRemoveAllMembers);
+    PopupMenu1->addSeparator();
+    PopupMenu1->addAction(ActionCopyToNewList);
+    PopupMenu1->addSeparator();
+    PopupMenu1->addAction(ActionCheckSelectedRSVPChecks);
+    PopupMenu1->addAction(ActionCheckAllRSVPChecks);
+    PopupMenu1->addAction(ActionClearSelectedRSVPChecks);
+    PopupMenu1->addAction(ActionClearAllRSVPChecks);
+    PopupMenu1->addSeparator();
+    PopupMenu1->addAction(ActionCheckAllInvitedChecks);
+    PopupMenu1->addAction(ActionClearAllInvitedChecks);
+    PopupMenu1->addSeparator();
+    PopupMenu1->addAction(ActionSetQuantities);
+    PopupMenu1->addSeparator();
+    PopupMenu1->addAction(ActionFilterListToConfirmed);
+    PopupMenu1->addAction(ActionFilterListToUnconfirmed);
+    PopupMenu1->addAction(ActionFilterListToUnknown);
+    PopupMenu1->addSeparator();
+    PopupMenu1->addAction(ActionHideSelectedDays);
+    PopupMenu1->addAction(ActionHideSelected);
+    PopupMenu1->addAction(ActionMakeAllVisible);
+}
+
+// ---------------------------------------------------------------------------
+// Creation, showing, closing
+
+QString TFormListMembers::layoutFilePath() const
+{
+    return kv::LocalSettings::filePath(m_dm.cAppDataFolder);
+}
+
+void TFormListMembers::FormCreate()
+{
+    kv::TraceScope trace(QStringLiteral("TFormListMembers.FormCreate"));
+    try {
+        kv::SetFormPos(this, kPlacementKey, layoutFilePath());
+        restoreGridLayout();
+    } catch (const kv::Error &e) {
+        showError(e.text());
+    }
+}
+
+void TFormListMembers::restoreGridLayout()
+{
+    QSettings settings(layoutFilePath(), QSettings::IniFormat);
+    wwDBGridListMembers->restoreLayout(settings, kLayoutGroup);
+}
+
+void TFormListMembers::saveGridLayout()
+{
+    QSettings settings(layoutFilePath(), QSettings::IniFormat);
+    wwDBGridListMembers->saveLayout(settings, kLayoutGroup);
+    settings.sync();
+}
+
+void TFormListMembers::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (m_shownOnce)
+        return;
+    m_shownOnce = true;
+    FormListMembers = this;
+    try {
+        FormShow();
+    } catch (const kv::ApplicationEnding &) {
+        throw;
+    } catch (const kv::Error &e) {
+        showError(e.text());
+    }
+}
+
+void TFormListMembers::FormShow()
+{
+    kv::TraceScope trace(QStringLiteral("TFormListMembers.FormShow"));
+    {
+        const QSignalBlocker block(RzTabControl1);
+        while (RzTabControl1->count() > 0)
+            RzTabControl1->removeTab(0);
+        kv::Query *lookup = m_dm.QueryListLookup;
+        lookup->close();
+        lookup->open();
+        const QString current = m_dm.QueryLists && m_dm.QueryLists->isOpen()
+            ? m_dm.QueryLists->fieldValue(QStringLiteral("List_Name")).toString()
+            : QString();
+        int position = -1;
+        lookup->first();
+        for (int i = 0; !lookup->eof(); ++i, lookup->next()) {
+            const QString name = lookup->fieldValue(QStringLiteral("List_Name")).toString();
+            RzTabControl1->addTab(name);
+            if (!current.isEmpty() && name == current)
+                position = i;
+        }
+        lookup->close();
+        if (position >= 0)
+            RzTabControl1->setCurrentIndex(position);
+    }
+    RzTabControl1Change();
+    wwIncrementalSearch1->setFocus();
+}
+
+void TFormListMembers::RzTabControl1Change()
+{
+    if (RzTabControl1->count() == 0)
+        return;
+    kv::CursorScope busy(Qt::WaitCursor);
+    kv::MemberRowSet &rows = *ClientDataSetListMembers;
+    wwDBGridListMembers->commitPendingEditor();
+    rows.disableControls();
+    clearGridSelection();
+    const QString caption = RzTabControl1->tabText(RzTabControl1->currentIndex());
+    const kv::MemberLoadSave::LoadResult result = m_loadSave->load(rows, caption);
+    if (result.listIdKnown)
+        nCurrentListID = result.listId;
+    if (result.completed) {
+        rows.enableControls();
+        wwDBGridListMembersUpdateFooter();
+        RzStatusPaneListName->setText(caption);
+        RzStatusPaneMemberCount->setText(kMembersPrefix + QString::number(result.memberCount));
+    } else {
+        rows.enableControls();
+    }
+    {
+        const QSignalBlocker block(RzKeyCombo);
+        RzKeyCombo->setCurrentIndex(kLastNameEntry);
+    }
+    wwDBGridListMembersUpdateFooter();
+}
+
+void TFormListMembers::wwDBGridListMembersUpdateFooter()
+{
+    const QVariant sum = ClientDataSetListMembers->sumQuantity();
+    const QString sumText = sum.isValid() ? sum.toString() : QString();
+    const QString countText = QString::number(ClientDataSetListMembers->countClients());
+    wwDBGridListMembers->setFooterText(kv::MemberRowSet::Quantity, sumText.isEmpty() ? QStringLiteral("0") : sumText);
+    wwDBGridListMembers->setFooterText(kv::MemberRowSet::Client_ID, countText.isEmpty() ? QStringLiteral("0") : countText);
+}
+
+void TFormListMembers::Close1Click()
+{
+    BitBtnClose->click();
+}
+
+void TFormListMembers::closeEvent(QCloseEvent *event)
+{
+    QDialog::closeEvent(event);
+}
+
+void TFormListMembers::keyPressEvent(QKeyEvent *event)
+{
+    // Escape leaves an edit, it does not close the window.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TFormListMembers::done(int result)
+{
+    if (!m_closed) {
+        m_closed = true;
+        FormClose();
+        if (FormListMembers == this)
+            FormListMembers = nullptr;
+    }
+    QDialog::done(result);
+}
+
+void TFormListMembers::FormClose()
+{
+    kv::TraceScope trace(QStringLiteral("TFormListMembers.FormClose"));
+    kv::MemberRowSet &rows = *ClientDataSetListMembers;
+    try {
+        m_loadSave->closeClientInfo();
+        wwDBGridListMembers->commitPendingEditor();
+        if (rows.state() == kv::DataState::Edit) {
+            if (m_prompts.confirm(kSaveBeforeClosing))
+                rows.post();
+            else
+                rows.cancel();
+        }
+        if (rows.isOpen()) {
+            m_loadSave->saveChanges(rows);
+            rows.close();
+        }
+        saveGridLayout();
+        kv::SaveFormPos(this, kPlacementKey, layoutFilePath());
+    } catch (const kv::ApplicationEnding &) {
+        throw;
+    } catch (const kv::Error &e) {
+        showError(e.text());
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Sorting, paging, search
+
+QString TFormListMembers::groupColumn() const
+{
+    const int f = wwDBGridListMembers->groupField();
+    return f < 0 ? QString() : kv::MemberRowSet::fieldName(f);
+}
+
+void TFormListMembers::wwDBGridListMembersTitleButtonClick(const QString &fieldName)
+{
+    const int field = kv::MemberRowSet::fieldIndex(fieldName);
+    for (int i = 0; i < int(std::size(kSortEntries)); ++i) {
+        const SortEntry &e = kSortEntries[i];
+        if (e.titleField < 0 || e.titleField != field)
+            continue;
+        try {
+            ClientDataSetListMembers->setIndexName(QString::fromLatin1(e.order));
+        } catch (const kv::Error &err) {
+            showError(err.text());
+            return;
+        }
+        wwDBGridListMembers->setGroupField(e.groupField);
+        const QSignalBlocker block(RzKeyCombo);
+        RzKeyCombo->setCurrentIndex(i);
+        return;
+    }
+}
+
+void TFormListMembers::RzKeyComboChange(int index)
+{
+    if (index < 0 || index >= int(std::size(kSortEntries)))
+        return;
+    try {
+        ClientDataSetListMembers->setIndexName(QString::fromLatin1(kSortEntries[index].order));
+        wwDBGridListMembers->viewport()->update();
+    } catch (const kv::Error &e) {
+        showError(e.text());
+    }
+}
+
+void TFormListMembers::wwDBNavigator1PriorPageClick()
+{
+    if (ClientDataSetListMembers->isOpen())
+        ClientDataSetListMembers->moveBy(-kPageRows);
+}
+
+void TFormListMembers::wwDBNavigator1NextPageClick()
+{
+    if (ClientDataSetListMembers->isOpen())
+        ClientDataSetListMembers->moveBy(kPageRows);
+}
+
+void TFormListMembers::ActionSearchExecute()
+{
+    wwIncrementalSearch1->setFocus(Qt::ShortcutFocusReason);
+    wwIncrementalSearch1->selectAll();
+}
+
+// ---------------------------------------------------------------------------
+// Client editor
+
+void TFormListMembers::ActionShowClientEditorExecute()
+{
+    kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionShowClientEditorExecute"));
+    try {
+        kv::MemberRowSet &rows = *ClientDataSetListMembers;
+        wwDBGridListMembers->commitPendingEditor();
+        if (!rows.isOpen() || rows.isEmpty()) {
+            m_prompts.inform(TFormClientEditor::kNoMemberMessage);
+            return;
+        }
+        m_loadSave->openClientInfo(rows);
+        if (QueryClientInfo->isEmpty()) {
+            m_prompts.inform(TFormClientEditor::kNoMemberMessage);
+            return;
+        }
+        TFormClientEditor editor(*QueryClientInfo, m_prompts, this);
+        editor.exec();
+    } catch (const kv::ApplicationEnding &) {
+        throw;
+    } catch (const kv::Error &e) {
+        showError(e.text());
+    }
+}

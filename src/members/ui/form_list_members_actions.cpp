@@ -1,0 +1,372 @@
+// Member operations of the members window: adding, removing, copying, the
+// invited and confirmed flags, quantities, visibility and filters. Each
+// handler reads its dialog or the grid, hands the work to its operation and
+// ends with the load procedure where the operation calls for it.
+
+#include "members/ui/form_list_members.h"
+
+#include "data/data_module.h"
+#include "data/engine/db_error.h"
+#include "data/engine/query.h"
+#include "data/trace.h"
+#include "members/add_members.h"
+#include "members/confirmed_filter.h"
+#include "members/copy_members.h"
+#include "members/member_flags.h"
+#include "members/quantities.h"
+#include "members/remove_members.h"
+#include "members/visibility.h"
+#include "members/ui/form_add_list_members.h"
+#include "members/ui/form_get_quantity.h"
+#include "members/ui/form_hide_delivery_days.h"
+#include "members/ui/form_save_to_new_list.h"
+#include "shell/ui/busy_cursor.h"
+
+#include <QAction>
+#include <QLabel>
+
+namespace {
+
+template<typename F>
+struct Finally
+{
+    F f;
+    ~Finally() { f(); }
+};
+template<typename F>
+Finally(F) -> Finally<F>;
+
+} // namespace
+
+// --- Adding members -----------------------------------------------------------
+
+void TFormListMembers::ActionAddMembersExecute()
+{
+    kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionAddMembersExecute"));
+    Finally cleanup{[this] {
+        progress().setPercent(0);
+        delete FormAddListMembers;
+        FormAddListMembers = nullptr;
+    }};
+    try {
+        FormAddListMembers = new TFormAddListMembers(*m_dm.QueryServices, *m_dm.QueryClientLookUp, this);
+        // Clients added in the host meanwhile appear in the lookup.
+        m_dm.QueryClientLookUp->close();
+        m_dm.QueryClientLookUp->open();
+        if (FormAddListMembers->exec() != QDialog::Accepted)
+            return;
+        kv::CursorScope busy(Qt::WaitCursor);
+        kv::AddMembers op(*m_dm.DatabaseLists, m_prompts, progress());
+        op.run(nCurrentListID, FormAddListMembers->choice());
+        RzTabControl1Change();
+    } catch (const kv::Error &e) {
+        showError(e.text());
+    }
+}
+
+// --- Removing members ---------------------------------------------------------
+
+void TFormListMembers::ActionRemoveSelectedMembersExecute()
+{
+    kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionRemoveSelectedMembersExecute"));
+    kv::CursorScope busy(Qt::WaitCursor);
+    Finally cleanup{[this] { progress().setPercent(0); }};
+    try {
+        kv::RemoveMembers op(*m_dm.DatabaseLists, m_prompts, progress());
+        op.removeSelected(memberRowSet(), gridSelection());
+        clearGridSelection();
+        RzTabControl1Change();
+    } catch (const kv::Error &e) {
+        showError(e.text());
+    }
+}
+
+void TFormListMembers::ActionRemoveAllMembersExecute()
+{
+    kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionRemoveAllMembersExecute"));
+    kv::CursorScope busy(Qt::WaitCursor);
+    Finally cleanup{[this] { progress().setPercent(0); }};
+    try {
+        if (memberRowSet().state() == kv::DataState::Edit)
+            memberRowSet().post();
+        kv::RemoveMembers op(*m_dm.DatabaseLists, m_prompts, progress());
+        op.removeAll(nCurrentListID);
+        RzTabControl1Change();
+    } catch (const kv::Error &e) {
+        showError(e.text());
+    }
+}
+
+// --- Copying members ----------------------------------------------------------
+
+void TFormListMembers::ActionCopyToNewListExecute()
+{
+    kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionCopyToNewListExecute"));
+    kv::CursorScope busy(Qt::WaitCursor);
+    Finally cleanup{[this] {
+        clearGridSelection();
+        delete FormSaveToNewList;
+        FormSaveToNewList = nullptr;
+        progress().setPercent(0);
+    }};
+    try {
+        kv::MemberRowSet &rows = memberRowSet();
+        if (rows.state() == kv::DataState::Edit)
+            rows.post();
+        const QList<kv::MemberRowSet::Bookmark> selection = gridSelection();
+        if (selection.isEmpty())
+            return;
+        FormSaveToNewList = new TFormSaveToNewList(*m_dm.DatabaseLists, m_prompts, this);
+        // With no other list to copy into, the dialog starts on "New List".
+        if (m_dm.QueryLists->isOpen() && m_dm.QueryLists->recordCount() < 2)
+            FormSaveToNewList->setStartTab(TFormSaveToNewList::kNewListTab);
+        if (FormSaveToNewList->exec() != QDialog::Accepted)
+            return;
+        const QString kind = FormSaveToNewList->cNewOrExistingList;
+        int destination = FormSaveToNewList->nSelectedListID;
+        if (destination <= 0)
+            destination = kv::CopyMembers::destinationByName(*m_dm.QueryGetListIDFromListName,
+                                                             FormSaveToNewList->cSelectedListName);
+        if (destination <= 0)
+            throw kv::Error(TFormSaveToNewList::kErrorLocatingList);
+        kv::CopyMembers op(*m_dm.DatabaseLists, progress());
+        op.copy(rows, selection, destination, kind != QLatin1String("N"), FormSaveToNewList->saveOptions());
+        clearGridSelection();
+        if (kind == QLatin1String("N")) {
+            // The new list joins the tabs; the list on display stays current.
+            kv::Query &lists = *m_dm.QueryLists;
+            const QVariant current = lists.isOpen() && lists.recNo() >= 0 ? lists.fieldValue(QStringLiteral("Record_ID"))
+                                                                          : QVariant();
+            lists.close();
+            lists.open();
+            if (current.isValid())
+                lists.locate({QStringLiteral("Record_ID")}, {current});
+            FormShow();
+        }
+    } catch (const kv::Error &e) {
+        showError(e.text());
+    }
+}
+
+// --- Invited and confirmed flags ----------------------------------------------
+
+namespace {
+
+void setAllFlags(TFormListMembers &w, bool invited, bool checked)
+{
+    kv::CursorScope busy(Qt::WaitCursor);
+    Finally cleanup{[&w] { w.progress().setPercent(0); }};
+    kv::MemberFlags op(*w.dataModule().DatabaseLists, w.progress());
+    if (invited)
+        op.setAllInvited(w.nCurrentListID, checked);
+    else
+        op.setAllConfirmed(w.nCurrentListID, checked);
+    w.RzTabControl1Change();
+}
+
+void setSelectedConfirmed(TFormListMembers &w, bool checked)
+{
+    kv::CursorScope busy(Qt::WaitCursor);
+    Finally cleanup{[&w] { w.progress().setPercent(0); }};
+    kv::MemberFlags op(*w.dataModule().DatabaseLists, w.progress());
+    op.setSelectedConfirmed(w.memberRowSet(), w.gridSelection(), checked);
+    w.clearGridSelection();
+    w.RzTabControl1Change();
+}
+
+} // namespace
+
+void TFormListMembers::ActionCheckAllInvitedChecksExecute()
+{
+    kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionCheckAllInvitedChecksExecute"));
+    try {
+        setAllFlags(*this, true, true);
+    } catch (const kv::Error &e) {
+        showError(e.text());
+    }
+}
+
+void TFormListMembers::ActionClearAllInvitedChecksExecute()
+{
+    kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionClearAllInvitedChecksExecute"));
+    try {
+        setAllFlags(*this, true, false);
+    } catch (const kv::Error &e) {
+        showError(e.text());
+    }
+}
+
+void TFormListMembers::ActionCheckAllRSVPChecksExecute()
+{
+    kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionCheckAllRSVPChecksExecute"));
+    try {
+        setAllFlags(*this, false, true);
+    } catch (const kv::Error &e) {
+        showError(e.text());
+    }
+}
+
+void TFormListMembers::ActionClearAllRSVPChecksExecute()
+{
+    kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionClearAllRSVPChecksExecute"));
+    try {
+        setAllFlags(*this, false, false);
+    } catch (const kv::Error &e) {
+        showError(e.text());
+    }
+}
+
+void TFormListMembers::ActionCheckSelectedRSVPChecksExecute()
+{
+    kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionCheckSelectedRSVPChecksExecute"));
+    try {
+        setSelectedConfirmed(*this, true);
+    } catch (const kv::Error &e) {
+        showError(e.text());
+    }
+}
+
+void TFormListMembers::ActionClearSelectedRSVPChecksExecute()
+{
+    kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionClearSelectedRSVPChecksExecute"));
+    try {
+        setSelectedConfirmed(*this, false);
+    } catch (const kv::Error &e) {
+        showError(e.text());
+    }
+}
+
+void TFormListMembers::ActionClickConfirmExecute()
+{
+    try {
+        kv::MemberFlags::cycleConfirmed(memberRowSet());
+    } catch (const kv::Error &e) {
+        showError(e.text());
+    }
+}
+
+void TFormListMembers::ActionClickInvitedExecute()
+{
+    try {
+        kv::MemberFlags::cycleInvited(memberRowSet());
+    } catch (const kv::Error &e) {
+        showError(e.text());
+    }
+}
+
+// --- Quantities ---------------------------------------------------------------
+
+void TFormListMembers::ActionSetQuantitiesExecute()
+{
+    kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionSetQuantitiesExecute"));
+    TFormGetQuantity dialog(this);
+    kv::CursorScope busy(Qt::WaitCursor);
+    Finally cleanup{[this] { progress().setPercent(0); }};
+    try {
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        kv::Quantities op(progress());
+        op.setSelected(memberRowSet(), gridSelection(), dialog.quantity());
+        clearGridSelection();
+        RzTabControl1Change();
+    } catch (const kv::Error &e) {
+        showError(e.text());
+    }
+}
+
+// --- Filters ------------------------------------------------------------------
+
+namespace {
+
+void chooseConfirmedFilter(TFormListMembers &w, kv::ConfirmedFilter::State entry)
+{
+    kv::MemberRowSet &rows = w.memberRowSet();
+    // The expression in force tells which entry carries the check mark; it
+    // lasts across loads and tab changes.
+    kv::ConfirmedFilter filter(kv::ConfirmedFilter::stateOf(rows.filter()));
+    kv::Visibility::chooseFilter(rows, filter, entry);
+    w.ActionFilterListToConfirmed->setChecked(filter.isChecked(kv::ConfirmedFilter::Checked));
+    w.ActionFilterListToUnconfirmed->setChecked(filter.isChecked(kv::ConfirmedFilter::NotChecked));
+    w.ActionFilterListToUnknown->setChecked(filter.isChecked(kv::ConfirmedFilter::Unknown));
+    w.RzStatusPaneFilter->setText(filter.paneText());
+    w.wwDBGridListMembersUpdateFooter();
+}
+
+} // namespace
+
+void TFormListMembers::ActionFilterListToConfirmedExecute()
+{
+    try {
+        chooseConfirmedFilter(*this, kv::ConfirmedFilter::Checked);
+    } catch (const kv::Error &e) {
+        showError(e.text());
+    }
+}
+
+void TFormListMembers::ActionFilterListToUnconfirmedExecute()
+{
+    try {
+        chooseConfirmedFilter(*this, kv::ConfirmedFilter::NotChecked);
+    } catch (const kv::Error &e) {
+        showError(e.text());
+    }
+}
+
+void TFormListMembers::ActionFilterListToUnknownExecute()
+{
+    try {
+        chooseConfirmedFilter(*this, kv::ConfirmedFilter::Unknown);
+    } catch (const kv::Error &e) {
+        showError(e.text());
+    }
+}
+
+// --- Visibility ---------------------------------------------------------------
+
+void TFormListMembers::ActionHideSelectedDaysExecute()
+{
+    kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionHideSelectedDaysExecute"));
+    kv::MemberRowSet &rows = memberRowSet();
+    const QString rememberedOrder = rows.indexName();
+    TFormHideDeliveryDays dialog(this);
+    Finally cleanup{[this] { progress().setPercent(0); }};
+    try {
+        if (dialog.exec() != QDialog::Accepted) {
+            kv::Visibility::restoreAfterDays(rows, rememberedOrder);
+            return;
+        }
+        kv::Visibility op(*m_dm.DatabaseLists, progress());
+        op.hideByDays(rows, dialog.checkedDays(), [this] { RzTabControl1Change(); });
+    } catch (const kv::Error &e) {
+        showError(e.text());
+    }
+}
+
+void TFormListMembers::ActionHideSelectedExecute()
+{
+    kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionHideSelectedExecute"));
+    kv::CursorScope busy(Qt::WaitCursor);
+    Finally cleanup{[this] { progress().setPercent(0); }};
+    try {
+        kv::Visibility op(*m_dm.DatabaseLists, progress());
+        op.hideSelected(memberRowSet(), gridSelection());
+        clearGridSelection();
+        RzTabControl1Change();
+    } catch (const kv::Error &e) {
+        showError(e.text());
+    }
+}
+
+void TFormListMembers::ActionMakeAllVisibleExecute()
+{
+    kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionMakeAllVisibleExecute"));
+    kv::CursorScope busy(Qt::WaitCursor);
+    Finally cleanup{[this] { progress().setPercent(0); }};
+    try {
+        kv::Visibility op(*m_dm.DatabaseLists, progress());
+        op.makeAllVisible(nCurrentListID);
+        RzTabControl1Change();
+    } catch (const kv::Error &e) {
+        showError(e.text());
+    }
+}

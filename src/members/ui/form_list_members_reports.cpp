@@ -1,0 +1,39 @@
+// The members window's filtered reports: complete information, phone list and
+// address labels.
+
+#include "members/ui/form_list_members.h"
+
+#include "data/data_module.h"
+#include "members/member_reports.h"
+#include "members/ui/report_preview.h"
+
+#include <QTabBar>
+
+namespace {
+
+void runReport(TFormListMembers &form, kv::MemberReports::Report report)
+{
+    const QString listName = form.RzTabControl1 && form.RzTabControl1->currentIndex() >= 0
+        ? form.RzTabControl1->tabText(form.RzTabControl1->currentIndex())
+        : QString();
+    const kv::MemberReports::Context context{form.dataModule(), form.prompts(), form.memberRowSet(), *form.QueryClientInfo,
+                                             form.nCurrentListID, listName};
+    kv::MemberReports::print(report, context, kv::ReportPreview::output(&form));
+}
+
+} // namespace
+
+void TFormListMembers::PhoneList1Click()
+{
+    runReport(*this, kv::MemberReports::Report::CompleteInformation);
+}
+
+void TFormListMembers::PhoneList2Click()
+{
+    runReport(*this, kv::MemberReports::Report::PhoneList);
+}
+
+void TFormListMembers::Labels1Click()
+{
+    runReport(*this, kv::MemberReports::Report::AddressLabels);
+}

@@ -1,0 +1,119 @@
+#pragma once
+
+#include "members/copy_members.h"
+
+#include <QDialog>
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QSpinBox;
+class QTabBar;
+class QToolButton;
+
+namespace kv {
+class ConfirmedCheckBox;
+class Database;
+class Prompts;
+class RadioGroup;
+} // namespace kv
+
+// "Save to Another List": names the list the selected members are copied
+// into (a new one or an existing one), lets the user edit that list's
+// fulfilment defaults, and says how the copies' flags are set. Its data
+// controls edit the current row of its own lists query.
+class TFormSaveToNewList : public QDialog
+{
+    Q_OBJECT
+public:
+    static const QString kCaption;
+    static const QString kSaveBeforeNavigating;
+    static const QString kErrorLocatingList;
+    static const QString kSaveBeforeClosing;
+    static constexpr int kNewListTab = 0;
+    static constexpr int kExistingListTab = 1;
+
+    // db: the lists database (the lists session); every query of the dialog,
+    // the service and item pick lists included, reads through it.
+    TFormSaveToNewList(kv::Database &db, kv::Prompts &prompts, QWidget *parent = nullptr);
+    ~TFormSaveToNewList() override;
+
+    // Which tab the dialog opens on (the operation asks for "New List" when
+    // there is no other list to copy into).
+    void setStartTab(int tab) { m_startTab = tab; }
+
+    // Results: "N" new list, "E" existing list, empty when cancelled or failed;
+    // the destination's name; and its Record_ID (0 when unknown).
+    QString cNewOrExistingList;
+    QString cSelectedListName;
+    int nSelectedListID = 0;
+
+    kv::CopyFlagOptions saveOptions() const;
+    kv::CopyDestinationQueries &queries() { return *m_queries; }
+
+    QTabBar *RzTabControl1;
+    QGroupBox *RzGroupBoxNameDescription;
+    QLineEdit *DBEditListName;
+    QPlainTextEdit *DBMemo1;
+    QGroupBox *RzGroupBoxSelectlist;
+    QComboBox *wwDBLookupComboListName;
+    QToolButton *NavigatorPost;
+    QToolButton *NavigatorCancel;
+    QWidget *wwDBNavigator1;
+    QGroupBox *RzGroupBoxDefaultFulfillmentOptions;
+    QCheckBox *wwCheckBoxActiveOnly;
+    kv::RadioGroup *RzDBRadioGroupConfirmed;
+    kv::RadioGroup *RzDBRadioGroupService;
+    QComboBox *wwDBLookupComboService;
+    kv::RadioGroup *RzDBRadioGroupItems;
+    QSpinBox *wwDBSpinEdit1;
+    QComboBox *wwDBLookupComboItem;
+    QGroupBox *RzGroupBoxCurrentSaveOptionsExistingList;
+    kv::RadioGroup *RzRadioGroupInvitedStateExisting;
+    QCheckBox *RzCheckBoxInvitedStateExisting;
+    kv::RadioGroup *RzRadioGroupConfirrmedStateExisting;
+    kv::ConfirmedCheckBox *RzCheckBoxConfirmedStateExisting;
+    QPushButton *BitBtnOK;
+    QPushButton *BitBtnCancel;
+
+    // Handlers
+    void FormShow();
+    void RzTabControl1Change();
+    void wwDBLookupComboListNameChange();
+    void DBEditListNameChange();
+    void BitBtnOKClick();
+    void BitBtnCancelClick();
+    void FormClose();
+    void QueryListsAfterInsert();
+    void wwDBLookupComboServiceChange();
+    void wwDBLookupComboItemChange();
+    void wwDBSpinEdit1Change();
+    void RzCheckBoxInvitedStateExistingClick();
+    void RzCheckBoxConfirmedStateExistingClick();
+
+protected:
+    void showEvent(QShowEvent *e) override;
+    void done(int result) override;
+
+private:
+    bool listsPending() const;
+    void fillPickLists();
+    void showCurrentRow();
+    void writeField(const QString &field, const QVariant &value);
+    void postLists();
+    void cancelLists();
+
+    kv::Prompts &m_prompts;
+    std::unique_ptr<kv::CopyDestinationQueries> m_queries;
+    int m_startTab = kExistingListTab;
+    bool m_showing = false; // widgets are being filled from the row
+    bool m_closed = false;
+};
+
+// Set while the dialog exists.
+extern TFormSaveToNewList *FormSaveToNewList;

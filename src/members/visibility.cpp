@@ -1,0 +1,129 @@
+#include "members/visibility.h"
+
+#include "data/engine/query.h"
+#include "members/row_loop.h"
+#include "members/statement_progress.h"
+
+namespace kv {
+
+const QString Visibility::kSetAllVisibleSql =
+    QStringLiteral("Update List_Members set RecVisible = True where List_ID = :List_ID");
+const QStringList Visibility::kDayNames = {
+    QStringLiteral("Monday"), QStringLiteral("Tuesday"),  QStringLiteral("Wednesday"), QStringLiteral("Thursday"),
+    QStringLiteral("Friday"), QStringLiteral("Saturday"), QStringLiteral("Sunday"),
+};
+
+Visibility::Visibility(Database &db, Progress &progress)
+    : m_progress(progress)
+    , m_setAllVisible(new Query(&db, QStringLiteral("QuerySetAllVisible")))
+{
+    m_setAllVisible->setSql(kSetAllVisibleSql);
+}
+
+Visibility::~Visibility()
+{
+    delete m_setAllVisible;
+}
+
+void Visibility::makeAllVisible(int listId)
+{
+    ProgressReset reset(m_progress);
+    m_setAllVisible->close();
+    m_setAllVisible->paramByName(QStringLiteral("List_ID")).setAsInteger(listId);
+    m_setAllVisible->execSql();
+}
+
+int Visibility::hideSelected(MemberRowSet &rows, const QList<MemberRowSet::Bookmark> &selection)
+{
+    ProgressReset reset(m_progress);
+    return forEachSelectedRow(rows, selection, m_progress,
+                              [](MemberRowSet &r) { r.setFieldValue(MemberRowSet::RecVisible, false); });
+}
+
+int Visibility::firstMatchingDay(const MemberRowSet &rows, const Days &days)
+{
+    for (int d = 0; d < 7; ++d) {
+        if (!days[size_t(d)])
+            continue;
+        const QVariant v = rows.fieldValue(MemberRowSet::Monday + d);
+        if (v.isValid() && !v.isNull() && v.toBool())
+            return d;
+    }
+    return -1;
+}
+
+void Visibility::restoreAfterDays(MemberRowSet &rows, const QString &rememberedOrder)
+{
+    if (!rows.isOpen())
+        return;
+    rows.setIndexName(rememberedOrder);
+    rows.setFiltered(true);
+    rows.first();
+}
+
+int Visibility::hideByDays(MemberRowSet &rows, const Days &days, const std::function<void()> &reload)
+{
+    ProgressReset reset(m_progress);
+    const QString rememberedOrder = rows.indexName();
+    struct Restore
+    {
+        MemberRowSet &rows;
+        const QString &order;
+        bool displaySuspended = false;
+        ~Restore()
+        {
+            if (displaySuspended)
+                rows.enableControls();
+            try {
+                restoreAfterDays(rows, order);
+            } catch (...) {
+                // The remembered order always exists; nothing useful to report here.
+            }
+        }
+    } restore{rows, rememberedOrder};
+
+    int hidden = 0;
+    if (rows.isOpen()) {
+        if (rows.state() == DataState::Edit)
+            rows.post();
+        rows.disableControls();
+        restore.displaySuspended = true;
+        rows.setIndexName(QString());
+        rows.setFiltered(false);
+        rows.first();
+        const int n = rows.recordCount();
+        int k = 0;
+        while (!rows.eof()) {
+            ++k;
+            if (firstMatchingDay(rows, days) >= 0) {
+                if (rows.state() != DataState::Edit)
+                    rows.edit();
+                rows.setFieldValue(MemberRowSet::RecVisible, false);
+                ++hidden;
+            }
+            if (rows.state() == DataState::Edit)
+                rows.post();
+            m_progress.setPercent(percentOf(k, n));
+            rows.next();
+        }
+        rows.enableControls();
+        restore.displaySuspended = false;
+        rows.setFiltered(true);
+    }
+    if (reload)
+        reload();
+    return hidden;
+}
+
+ConfirmedFilter::State Visibility::chooseFilter(MemberRowSet &rows, ConfirmedFilter &filter,
+                                                ConfirmedFilter::State entry)
+{
+    if (rows.filtered())
+        rows.setFiltered(false);
+    const ConfirmedFilter::State state = filter.choose(entry);
+    rows.setFilter(filter.expression());
+    rows.setFiltered(true);
+    return state;
+}
+
+} // namespace kv

@@ -1,0 +1,627 @@
+// The members window driven as a user drives it: tabs, grid, footer, check
+// boxes, sorting, paging, search, menus, closing, layout and placement.
+
+#include "data/data_module.h"
+#include "data/engine/query.h"
+#include "members/member_row_set.h"
+#include "members/ui/form_client_editor.h"
+#include "members/ui/form_list_members.h"
+#include "members/ui/members_grid.h"
+#include "shell/ui/modal_driver.h"
+#include "shell/window_placement.h"
+#include "support/scripted_prompts.h"
+#include "support/test_database.h"
+
+#include <QAbstractItemModelTester>
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QRegularExpression>
+#include <QPushButton>
+#include <QSettings>
+#include <QTabBar>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+using RS = kv::MemberRowSet;
+
+namespace {
+
+class MembersWindowTest : public ::testing::Test
+{
+protected:
+    SettingsSandbox sandbox;
+    TestDatabase tdb{kv::Backend::SQLite};
+    ScriptedPrompts prompts;
+    std::unique_ptr<TDataModuleLists> dm;
+    std::unique_ptr<TFormListMembers> form;
+    std::unique_ptr<QAbstractItemModelTester> tester;
+
+    void TearDown() override
+    {
+        kv::ModalDriver::cancelAll();
+        tester.reset();
+        form.reset();
+    }
+
+    QString iniPath() const { return sandbox.appDataDir() + QStringLiteral("/Brenqui.ini"); }
+
+    // Connects, makes `current` the lists window's current list and shows the window.
+    void open(const QString &current)
+    {
+        if (!dm) {
+            dm = std::make_unique<TDataModuleLists>(prompts, [] {}, nullptr, tdb.overrides());
+            dm->DataModuleCreate();
+            dm->cAppDataFolder = sandbox.appDataDir() + QStringLiteral("/");
+        }
+        dm->QueryLists->refresh();
+        if (!current.isEmpty())
+            dm->QueryLists->locate({QStringLiteral("List_Name")}, {current});
+        form = std::make_unique<TFormListMembers>(*dm, prompts);
+        tester = std::make_unique<QAbstractItemModelTester>(form->ClientDataSetListMembers,
+                                                            QAbstractItemModelTester::FailureReportingMode::Fatal);
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        QCoreApplication::processEvents();
+    }
+
+    void closeForm()
+    {
+        form->close();
+        QCoreApplication::processEvents();
+    }
+
+    RS &rows() { return *form->ClientDataSetListMembers; }
+    kv::MembersGrid *grid() { return form->wwDBGridListMembers; }
+
+    QStringList tabs()
+    {
+        QStringList t;
+        for (int i = 0; i < form->RzTabControl1->count(); ++i)
+            t << form->RzTabControl1->tabText(i);
+        return t;
+    }
+
+    QStringList column(int field)
+    {
+        QStringList out;
+        for (int r = 0; r < rows().recordCount(); ++r)
+            out << rows().valueAt(r, field).toString();
+        return out;
+    }
+
+    void clickTitle(int field)
+    {
+        QHeaderView *h = grid()->horizontalHeader();
+        if (rows().recordCount() > 0)
+            grid()->scrollTo(rows().index(0, field));
+        QTest::mouseClick(h->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          QPoint(h->sectionViewportPosition(field) + h->sectionSize(field) / 2, h->height() - 5));
+    }
+
+    void clickCell(int viewRow, int field, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        const QModelIndex idx = rows().index(viewRow, field);
+        grid()->scrollTo(idx);
+        const QRect r = grid()->visualRect(idx);
+        QTest::mouseClick(grid()->viewport(), Qt::LeftButton, mods, r.center());
+    }
+
+    QVariantMap member(int person)
+    {
+        const auto r = tdb.rows(QStringLiteral("Select * from List_Members where Person_ID = :P"), {{QStringLiteral("P"), person}});
+        return r.isEmpty() ? QVariantMap() : r.first();
+    }
+
+    static QStringList entries(const QMenu *menu)
+    {
+        QStringList out;
+        for (QAction *a : menu->actions())
+            out << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        return out;
+    }
+};
+
+TEST_F(MembersWindowTest, ShowsOneTabPerListInNameOrderAndLoadsTheCurrentList)
+{
+    const int beta = tdb.addList(QStringLiteral("Beta"));
+    tdb.addList(QStringLiteral("Alpha"));
+    tdb.addList(QStringLiteral("Gamma"));
+    tdb.addList(QStringLiteral("Other"), {{QStringLiteral("Reason"), QStringLiteral("XYZ")}});
+    tdb.addClient(1, {{QStringLiteral("Last_Name"), QStringLiteral("Zed")}});
+    tdb.addClient(2, {{QStringLiteral("Last_Name"), QStringLiteral("Amos")}});
+    tdb.addMember(beta, 1, {{QStringLiteral("Quantity"), 2}});
+    tdb.addMember(beta, 2, {{QStringLiteral("Quantity"), 3}});
+    open(QStringLiteral("Beta"));
+
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("List Members"));
+    EXPECT_EQ(form->size(), QSize(800, 600));
+    EXPECT_EQ(FormListMembers, form.get());
+    EXPECT_EQ(tabs(), (QStringList{QStringLiteral("Alpha"), QStringLiteral("Beta"), QStringLiteral("Gamma")}));
+    EXPECT_EQ(form->RzTabControl1->currentIndex(), 1);
+    EXPECT_EQ(form->nCurrentListID, beta);
+    EXPECT_EQ(column(RS::Last_Name), (QStringList{QStringLiteral("Amos"), QStringLiteral("Zed")}));
+    EXPECT_EQ(form->RzStatusPaneListName->text(), QStringLiteral("Beta"));
+    EXPECT_EQ(form->RzStatusPaneMemberCount->text(), QStringLiteral("Members: 2"));
+    EXPECT_EQ(form->RzStatusPaneFilter->text(), QStringLiteral("Filter: None"));
+    EXPECT_EQ(form->RzKeyCombo->currentText(), QStringLiteral("Last Name"));
+    EXPECT_EQ(form->RzProgressBar1->value(), 0);
+    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget *>(form->wwIncrementalSearch1));
+
+    // Another tab loads its own list.
+    form->RzTabControl1->setCurrentIndex(0);
+    EXPECT_EQ(rows().recordCount(), 0);
+    EXPECT_EQ(form->RzStatusPaneMemberCount->text(), QStringLiteral("Members: 0"));
+    EXPECT_EQ(grid()->footerText(RS::Quantity), QStringLiteral("0"));
+    EXPECT_EQ(grid()->footerText(RS::Client_ID), QStringLiteral("0"));
+    closeForm();
+    EXPECT_EQ(FormListMembers, nullptr);
+}
+
+TEST_F(MembersWindowTest, FooterCountsShownRowsWhileTheStatusCountsEveryMember)
+{
+    const int list = tdb.addList(QStringLiteral("L"));
+    for (int p = 1; p <= 4; ++p)
+        tdb.addClient(p, {{QStringLiteral("Last_Name"), QStringLiteral("N%1").arg(p)}});
+    tdb.addMember(list, 1, {{QStringLiteral("Quantity"), 2}});
+    tdb.addMember(list, 2, {{QStringLiteral("Quantity"), 5}, {QStringLiteral("Client_ID"), QString()}});
+    tdb.addMember(list, 3, {{QStringLiteral("Quantity"), 40}, {QStringLiteral("RecVisible"), false}});
+    tdb.addMember(list, 4); // no quantity
+    tdb.addMember(list, 77); // no client row
+    open(QStringLiteral("L"));
+    EXPECT_EQ(form->RzStatusPaneMemberCount->text(), QStringLiteral("Members: 4"));
+    EXPECT_EQ(rows().recordCount(), 3);
+    EXPECT_EQ(grid()->footerText(RS::Client_ID), QStringLiteral("2"));
+    EXPECT_EQ(grid()->footerText(RS::Quantity), QStringLiteral("7"));
+
+    // A quantity typed into the grid shows in the footer once posted.
+    rows().setRecNo(0);
+    rows().edit();
+    rows().setFieldValue(RS::Quantity, 12);
+    rows().post();
+    EXPECT_EQ(grid()->footerText(RS::Quantity), QStringLiteral("17"));
+}
+
+TEST_F(MembersWindowTest, EveryMemberHiddenLeavesAnEmptyGridAndZeroFooters)
+{
+    const int list = tdb.addList(QStringLiteral("L"));
+    tdb.addClient(1);
+    tdb.addMember(list, 1, {{QStringLiteral("Quantity"), 2}, {QStringLiteral("RecVisible"), false}});
+    open(QStringLiteral("L"));
+    EXPECT_EQ(rows().recordCount(), 0);
+    EXPECT_EQ(form->RzStatusPaneMemberCount->text(), QStringLiteral("Members: 1"));
+    EXPECT_EQ(grid()->footerText(RS::Client_ID), QStringLiteral("0"));
+    EXPECT_EQ(grid()->footerText(RS::Quantity), QStringLiteral("0"));
+}
+
+TEST_F(MembersWindowTest, GridColumnsTitlesAndGroups)
+{
+    tdb.addList(QStringLiteral("L"));
+    open(QStringLiteral("L"));
+    EXPECT_EQ(grid()->visualFieldOrder(),
+              (QStringList{QStringLiteral("Client_ID"), QStringLiteral("First_Name"), QStringLiteral("Last_Name"),
+                           QStringLiteral("Address1"), QStringLiteral("City"), QStringLiteral("Invited"),
+                           QStringLiteral("Confirmed"), QStringLiteral("Quantity"), QStringLiteral("Service_Desc"),
+                           QStringLiteral("Status"), QStringLiteral("Start_Dte"), QStringLiteral("Stop_Dte"),
+                           QStringLiteral("Dependent"), QStringLiteral("Household_Name"), QStringLiteral("Delivery_Type"),
+                           QStringLiteral("Def_Rte"), QStringLiteral("Monday"), QStringLiteral("Tuesday"),
+                           QStringLiteral("Wednesday"), QStringLiteral("Thursday"), QStringLiteral("Friday"),
+                           QStringLiteral("Saturday"), QStringLiteral("Sunday"), QStringLiteral("Add_Dte")}));
+    EXPECT_EQ(grid()->columnOfField(RS::Client_ID)->title, QStringLiteral("Client~ID"));
+    EXPECT_EQ(grid()->columnOfField(RS::Last_Name)->group, QStringLiteral("Name"));
+    EXPECT_EQ(grid()->columnOfField(RS::Sunday)->group, QStringLiteral("Delivery Days"));
+    EXPECT_EQ(grid()->columnWidth(RS::Last_Name), grid()->designWidthPixels(13));
+    EXPECT_TRUE(grid()->isColumnHidden(RS::Record_ID));
+    EXPECT_TRUE(grid()->isColumnHidden(RS::RecVisible));
+    EXPECT_EQ(grid()->selectionMode(), QAbstractItemView::ExtendedSelection);
+}
+
+TEST_F(MembersWindowTest, MenusAndPopupHoldEveryEntryInOrder)
+{
+    tdb.addList(QStringLiteral("L"));
+    open(QStringLiteral("L"));
+    const QList<QAction *> top = form->MainMenu1->actions();
+    QStringList titles;
+    for (QAction *a : top)
+        titles << a->text();
+    EXPECT_EQ(titles, (QStringList{QStringLiteral("File"), QStringLiteral("Manage Members"),
+                                   QStringLiteral("Manage Checkmarks and Visibility"), QStringLiteral("Filtered Reports"),
+                                   QStringLiteral("Help")}));
+    EXPECT_EQ(entries(top[0]->menu()), QStringList{QStringLiteral("Close")});
+    EXPECT_EQ(entries(top[1]->menu()),
+              (QStringList{QStringLiteral("Add Names"), QStringLiteral("-"), QStringLiteral("Remove selected names from list"),
+                           QStringLiteral("Remove all names from list"), QStringLiteral("-"),
+                           QStringLiteral("Copy selected names to another list")}));
+    EXPECT_EQ(entries(top[2]->menu()),
+              (QStringList{QStringLiteral("Check all Invited checkmarks"), QStringLiteral("Clear all Invited checkmarks"),
+                           QStringLiteral("-"), QStringLiteral("Check selected Confirmed checkmarks"),
+                           QStringLiteral("Check all Confirmed checkmarks"), QStringLiteral("Clear selected Confirmed checkmarks"),
+                           QStringLiteral("Clear all Confirmed checkmarks"), QStringLiteral("-"),
+                           QStringLiteral("Set Selected Quantities"), QStringLiteral("-"),
+                           QStringLiteral("Filter list to Confirmed status is checked"),
+                           QStringLiteral("Filter list to Confirmed status is not checked"),
+                           QStringLiteral("Filter list to Confirmed status is unknown"), QStringLiteral("-"),
+                           QStringLiteral("Hide specified delivery days"), QStringLiteral("Hide selected names"),
+                           QStringLiteral("Make all names visible")}));
+    EXPECT_EQ(entries(top[3]->menu()), (QStringList{QStringLiteral("Print"), QStringLiteral("Export")}));
+    EXPECT_EQ(entries(top[3]->menu()->actions()[0]->menu()),
+              (QStringList{QStringLiteral("Complete Information"), QStringLiteral("Phone List"), QStringLiteral("Address Labels")}));
+    EXPECT_FALSE(top[3]->menu()->actions()[1]->isEnabled());
+    EXPECT_EQ(entries(top[4]->menu()), QStringList{QStringLiteral("About")});
+    EXPECT_EQ(entries(form->PopupMenu1),
+              (QStringList{QStringLiteral("Add names to list"), QStringLiteral("-"), QStringLiteral("Remove selected names from list"),
+                           QStringLiteral("Remove all names from list"), QStringLiteral("-"),
+                           QStringLiteral("Copy selected names to another list"), QStringLiteral("-"),
+                           QStringLiteral("Check selected Confirmed checkmarks"), QStringLiteral("Check all Confirmed checkmarks"),
+                           QStringLiteral("Clear selected Confirmed checkmarks"), QStringLiteral("Clear all Confirmed checkmarks"),
+                           QStringLiteral("-"), QStringLiteral("Check all Invited checkmarks"),
+                           QStringLiteral("Clear all Invited checkmarks"), QStringLiteral("-"),
+                           QStringLiteral("Set Selected Quantities"), QStringLiteral("-"),
+                           QStringLiteral("Filter list to Confirmed status is checked"),
+                           QStringLiteral("Filter list to Confirmed status is not checked"),
+                           QStringLiteral("Filter list to Confirmed status is unknown"), QStringLiteral("-"),
+                           QStringLiteral("Hide specified delivery days"), QStringLiteral("Hide selected names"),
+                           QStringLiteral("Make all names visible")}));
+    for (const char *name : {"ActionAddMembers", "ActionClickConfirm", "ActionClickInvited", "ActionSearch",
+                             "ActionShowClientEditor", "ActionMakeAllVisible"})
+        EXPECT_NE(form->findChild<QAction *>(QString::fromLatin1(name)), nullptr) << name;
+    EXPECT_EQ(form->ActionAddMembers->text(), QStringLiteral("Add"));
+    EXPECT_EQ(form->ActionClickConfirm->shortcut(), QKeySequence(QStringLiteral("Ctrl+C")));
+    EXPECT_EQ(form->ActionClickInvited->shortcut(), QKeySequence(QStringLiteral("Ctrl+I")));
+    const auto *nav = form->wwDBNavigator1;
+    EXPECT_EQ(nav->buttons().size(), 8);
+    EXPECT_EQ(nav->buttons()[1]->toolTip(), QStringLiteral("Move backward 10 records"));
+    EXPECT_EQ(nav->buttons()[4]->toolTip(), QStringLiteral("Move forward 10 records"));
+}
+
+TEST_F(MembersWindowTest, ACheckBoxChangesOnOneClickAndTheChangesAreSavedOnClose)
+{
+    const int list = tdb.addList(QStringLiteral("L"));
+    tdb.addClient(1, {{QStringLiteral("Last_Name"), QStringLiteral("A")}});
+    tdb.addClient(2, {{QStringLiteral("Last_Name"), QStringLiteral("B")}});
+    tdb.addMember(list, 1, {{QStringLiteral("Invited"), QStringLiteral("N")}, {QStringLiteral("Confirmed"), QStringLiteral("N")}});
+    tdb.addMember(list, 2, {{QStringLiteral("Invited"), QStringLiteral("Y")}, {QStringLiteral("Quantity"), 3}});
+    open(QStringLiteral("L"));
+
+    clickCell(0, RS::Invited);
+    EXPECT_EQ(rows().valueAt(0, RS::Invited).toString(), QStringLiteral("Y"));
+    clickCell(0, RS::Confirmed); // "N" → unknown
+    EXPECT_FALSE(rows().valueAt(0, RS::Confirmed).isValid());
+    EXPECT_EQ(rows().data(rows().index(0, RS::Confirmed), Qt::CheckStateRole).toInt(), Qt::PartiallyChecked);
+    clickCell(1, RS::Invited); // moving on posts the first row
+    EXPECT_EQ(rows().valueAt(1, RS::Invited).toString(), QStringLiteral("N"));
+    EXPECT_EQ(rows().changeCount(), 1);
+    // A quantity cleared in the grid: no quantity.
+    rows().setData(rows().index(1, RS::Quantity), QVariant());
+    closeForm();
+    EXPECT_TRUE(prompts.questions().contains(TFormListMembers::kSaveBeforeClosing)); // pending edit, answered Yes
+
+    const QVariantMap m1 = member(1), m2 = member(2);
+    EXPECT_EQ(m1.value(QStringLiteral("invited")).toString(), QStringLiteral("Y"));
+    EXPECT_TRUE(m1.value(QStringLiteral("confirmed")).isNull());
+    EXPECT_EQ(m1.value(QStringLiteral("updated_by")).toString(), QStringLiteral("(List)"));
+    EXPECT_EQ(m2.value(QStringLiteral("invited")).toString(), QStringLiteral("N"));
+    EXPECT_TRUE(m2.value(QStringLiteral("quantity")).isNull());
+}
+
+TEST_F(MembersWindowTest, ClosingWithAnUnpostedEditAndNoDiscardsOnlyThatEdit)
+{
+    const int list = tdb.addList(QStringLiteral("L"));
+    tdb.addClient(1, {{QStringLiteral("Last_Name"), QStringLiteral("A")}});
+    tdb.addClient(2, {{QStringLiteral("Last_Name"), QStringLiteral("B")}});
+    tdb.addMember(list, 1, {{QStringLiteral("Quantity"), 1}});
+    tdb.addMember(list, 2, {{QStringLiteral("Quantity"), 1}});
+    open(QStringLiteral("L"));
+    rows().setData(rows().index(0, RS::Quantity), 5);
+    rows().setData(rows().index(1, RS::Quantity), 6); // posts the first
+    prompts.answerNo();
+    closeForm();
+    EXPECT_EQ(prompts.questions(), QStringList{TFormListMembers::kSaveBeforeClosing});
+    EXPECT_EQ(member(1).value(QStringLiteral("quantity")).toInt(), 5);
+    EXPECT_EQ(member(2).value(QStringLiteral("quantity")).toInt(), 1);
+}
+
+TEST_F(MembersWindowTest, AnEditIsSavedForThePreviousTabBeforeTheNewTabLoads)
+{
+    const int a = tdb.addList(QStringLiteral("A"));
+    const int b = tdb.addList(QStringLiteral("B"));
+    tdb.addClient(1);
+    tdb.addMember(a, 1, {{QStringLiteral("Quantity"), 1}});
+    open(QStringLiteral("A"));
+    rows().setData(rows().index(0, RS::Quantity), 9);
+    form->RzTabControl1->setCurrentIndex(1);
+    EXPECT_EQ(form->nCurrentListID, b);
+    EXPECT_EQ(member(1).value(QStringLiteral("quantity")).toInt(), 9);
+    EXPECT_EQ(rows().recordCount(), 0);
+}
+
+TEST_F(MembersWindowTest, TitleClicksAndTheKeyComboChooseOrdersAndBands)
+{
+    const int list = tdb.addList(QStringLiteral("L"));
+    tdb.addClient(1, {{QStringLiteral("Last_Name"), QStringLiteral("Cole")}, {QStringLiteral("Monday"), true},
+                      {QStringLiteral("Add_Dte"), QDate(2020, 1, 1)}, {QStringLiteral("City"), QStringLiteral("Oslo")}});
+    tdb.addClient(2, {{QStringLiteral("Last_Name"), QStringLiteral("Adams")}, {QStringLiteral("Monday"), false},
+                      {QStringLiteral("Add_Dte"), QDate(2024, 1, 1)}, {QStringLiteral("City"), QStringLiteral("Bergen")}});
+    tdb.addClient(3, {{QStringLiteral("Last_Name"), QStringLiteral("Berg")}, {QStringLiteral("Monday"), true},
+                      {QStringLiteral("Add_Dte"), QDate(2022, 1, 1)}, {QStringLiteral("City"), QStringLiteral("Bergen")}});
+    for (int p = 1; p <= 3; ++p)
+        tdb.addMember(list, p);
+    open(QStringLiteral("L"));
+
+    clickTitle(RS::Address1);
+    EXPECT_EQ(rows().indexName(), QStringLiteral("Last_Name"));
+    EXPECT_EQ(form->groupColumn(), QString());
+    EXPECT_EQ(form->RzKeyCombo->currentIndex(), 2);
+
+    clickTitle(RS::Monday);
+    EXPECT_EQ(rows().indexName(), QStringLiteral("Monday"));
+    EXPECT_EQ(form->groupColumn(), QStringLiteral("Monday"));
+    EXPECT_EQ(form->RzKeyCombo->currentText(), QStringLiteral("Monday"));
+    EXPECT_EQ(column(RS::Last_Name), (QStringList{QStringLiteral("Adams"), QStringLiteral("Cole"), QStringLiteral("Berg")}));
+    // Bands follow Monday: Adams alone, then Cole and Berg together.
+    EXPECT_FALSE(grid()->rowTinted(0));
+    EXPECT_TRUE(grid()->rowTinted(1));
+    EXPECT_TRUE(grid()->rowTinted(2));
+
+    form->RzKeyComboChange(2); // "Last Name": order changes, the bands still follow Monday
+    EXPECT_EQ(rows().indexName(), QStringLiteral("Last_Name"));
+    EXPECT_EQ(form->groupColumn(), QStringLiteral("Monday"));
+
+    form->RzKeyComboChange(23);
+    EXPECT_EQ(column(RS::Last_Name), (QStringList{QStringLiteral("Adams"), QStringLiteral("Berg"), QStringLiteral("Cole")}));
+
+    clickTitle(RS::City);
+    EXPECT_EQ(form->groupColumn(), QStringLiteral("City"));
+    clickTitle(RS::Client_ID);
+    EXPECT_EQ(form->groupColumn(), QString());
+
+    // A load brings back "Last_Name" and "Last Name", and leaves the group column.
+    clickTitle(RS::Monday);
+    form->RzTabControl1Change();
+    EXPECT_EQ(rows().indexName(), QStringLiteral("Last_Name"));
+    EXPECT_EQ(form->RzKeyCombo->currentText(), QStringLiteral("Last Name"));
+    EXPECT_EQ(form->groupColumn(), QStringLiteral("Monday"));
+    EXPECT_EQ(TFormListMembers::keyComboEntries().size(), 24);
+}
+
+TEST_F(MembersWindowTest, PageButtonsMove23RowsAndStopAtTheEnds)
+{
+    const int list = tdb.addList(QStringLiteral("L"));
+    for (int p = 1; p <= 30; ++p) {
+        tdb.addClient(p, {{QStringLiteral("Last_Name"), QStringLiteral("N%1").arg(p, 2, 10, QLatin1Char('0'))}});
+        tdb.addMember(list, p);
+    }
+    open(QStringLiteral("L"));
+    auto *next = form->wwDBNavigator1->button(QStringLiteral("wwDBNavigator1NextPage"));
+    auto *prior = form->wwDBNavigator1->button(QStringLiteral("wwDBNavigator1PriorPage"));
+    QTest::mouseClick(next, Qt::LeftButton);
+    EXPECT_EQ(rows().recNo(), 23);
+    EXPECT_EQ(grid()->currentIndex().row(), 23);
+    QTest::mouseClick(next, Qt::LeftButton);
+    EXPECT_EQ(rows().recNo(), 29);
+    rows().setRecNo(2);
+    QTest::mouseClick(prior, Qt::LeftButton);
+    EXPECT_EQ(rows().recNo(), 0);
+}
+
+TEST_F(MembersWindowTest, SelectionFollowsPlainCtrlAndShiftClicks)
+{
+    const int list = tdb.addList(QStringLiteral("L"));
+    for (int p = 1; p <= 6; ++p) {
+        tdb.addClient(p, {{QStringLiteral("Last_Name"), QStringLiteral("N%1").arg(p)}});
+        tdb.addMember(list, p);
+    }
+    open(QStringLiteral("L"));
+    auto persons = [&] {
+        QStringList out;
+        for (auto b : form->gridSelection())
+            out << rows().storedValue(b, RS::Person_ID).toString();
+        return out;
+    };
+    clickCell(1, RS::Last_Name);
+    EXPECT_EQ(persons(), QStringList{QStringLiteral("2")});
+    clickCell(3, RS::Last_Name, Qt::ControlModifier);
+    EXPECT_EQ(persons(), (QStringList{QStringLiteral("2"), QStringLiteral("4")}));
+    clickCell(1, RS::Last_Name, Qt::ControlModifier);
+    EXPECT_EQ(persons(), QStringList{QStringLiteral("4")});
+    clickCell(3, RS::Last_Name, Qt::ControlModifier);
+    clickCell(5, RS::Last_Name, Qt::ShiftModifier); // a range from the last click
+    EXPECT_EQ(persons(), (QStringList{QStringLiteral("4"), QStringLiteral("5"), QStringLiteral("6")}));
+    clickCell(0, RS::Last_Name);
+    EXPECT_EQ(persons(), QStringList{QStringLiteral("1")});
+    // A change of order keeps the selection; a load empties it.
+    form->RzKeyComboChange(0);
+    EXPECT_EQ(persons(), QStringList{QStringLiteral("1")});
+    form->RzTabControl1Change();
+    EXPECT_TRUE(form->gridSelection().isEmpty());
+}
+
+TEST_F(MembersWindowTest, SearchBoxFindsAndCompletesOnTheActiveOrder)
+{
+    const int list = tdb.addList(QStringLiteral("L"));
+    const char *names[] = {"Adams", "Baker", "smith", "Smythe", "Young"};
+    for (int p = 1; p <= 5; ++p) {
+        tdb.addClient(p, {{QStringLiteral("Last_Name"), QString::fromLatin1(names[p - 1])}});
+        tdb.addMember(list, p);
+    }
+    open(QStringLiteral("L"));
+    rows().first();
+    grid()->setFocus();
+    QTest::keyClick(form.get(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget *>(form->wwIncrementalSearch1));
+    QTest::keyClicks(form->wwIncrementalSearch1, QStringLiteral("SM"));
+    EXPECT_EQ(rows().fieldValue(RS::Last_Name).toString(), QStringLiteral("smith"));
+    EXPECT_EQ(form->wwIncrementalSearch1->text(), QStringLiteral("SMith"));
+    QTest::keyClicks(form->wwIncrementalSearch1, QStringLiteral("y"));
+    EXPECT_EQ(rows().fieldValue(RS::Last_Name).toString(), QStringLiteral("Smythe"));
+    // No value begins with the text: the closest one after it.
+    form->wwIncrementalSearch1->clear();
+    QTest::keyClicks(form->wwIncrementalSearch1, QStringLiteral("W"));
+    EXPECT_EQ(rows().fieldValue(RS::Last_Name).toString(), QStringLiteral("Young"));
+}
+
+TEST_F(MembersWindowTest, KeyboardCyclesRunTheirActions)
+{
+    tdb.addList(QStringLiteral("L"));
+    open(QStringLiteral("L"));
+    int confirm = 0, invited = 0;
+    QObject::connect(form->ActionClickConfirm, &QAction::triggered, [&] { ++confirm; });
+    QObject::connect(form->ActionClickInvited, &QAction::triggered, [&] { ++invited; });
+    grid()->setFocus();
+    QTest::keyClick(grid(), Qt::Key_C, Qt::ControlModifier);
+    QTest::keyClick(grid(), Qt::Key_I, Qt::ControlModifier);
+    EXPECT_EQ(confirm, 1);
+    EXPECT_EQ(invited, 1);
+    // Also from the search box, which has the focus when the window opens.
+    form->wwIncrementalSearch1->setFocus();
+    QTest::keyClick(form->wwIncrementalSearch1, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(confirm, 2);
+}
+
+TEST_F(MembersWindowTest, TwoListsWithOneNameGetTwoTabsAndTheLaterIsSelected)
+{
+    const int first = tdb.addList(QStringLiteral("Same"));
+    tdb.addList(QStringLiteral("Same"));
+    tdb.addList(QStringLiteral("Zulu"));
+    open(QStringLiteral("Same"));
+    EXPECT_EQ(tabs(), (QStringList{QStringLiteral("Same"), QStringLiteral("Same"), QStringLiteral("Zulu")}));
+    EXPECT_EQ(form->RzTabControl1->currentIndex(), 1);
+    EXPECT_GT(form->nCurrentListID, 0);
+    Q_UNUSED(first)
+}
+
+TEST_F(MembersWindowTest, WithNoListsThereAreNoTabsAndClosingSavesNothing)
+{
+    open(QString());
+    EXPECT_EQ(form->RzTabControl1->count(), 0);
+    EXPECT_EQ(rows().recordCount(), 0);
+    closeForm();
+    EXPECT_TRUE(prompts.texts().isEmpty());
+}
+
+TEST_F(MembersWindowTest, ColumnLayoutAndPlacementAreKeptInTheSettingsFile)
+{
+    tdb.addList(QStringLiteral("L"));
+    {
+        QSettings ini(iniPath(), QSettings::IniFormat);
+        // A stored layout from before the "Added" column existed, with Last first.
+        ini.setValue(QStringLiteral("FormListMembers.wwDBGridListMembers/Columns"),
+                     QStringList{QStringLiteral("Last_Name;150"), QStringLiteral("Client_ID;60"), QStringLiteral("NoLonger;40")});
+        ini.setValue(QStringLiteral("Form_Positions/FormListMembers"), QStringLiteral("0 40 30 620 900"));
+    }
+    open(QStringLiteral("L"));
+    const QStringList order = grid()->visualFieldOrder();
+    ASSERT_GE(order.size(), 3);
+    EXPECT_EQ(order[0], QStringLiteral("Last_Name"));
+    EXPECT_EQ(order[1], QStringLiteral("Client_ID"));
+    EXPECT_TRUE(order.contains(QStringLiteral("Add_Dte")));
+    EXPECT_EQ(order.size(), 24);
+    EXPECT_EQ(grid()->columnWidth(RS::Last_Name), 150);
+    EXPECT_EQ(form->width(), 900);
+    EXPECT_EQ(form->height(), 620);
+    grid()->setColumnWidth(RS::City, 99);
+    closeForm();
+
+    QSettings ini(iniPath(), QSettings::IniFormat);
+    const QStringList saved = ini.value(QStringLiteral("FormListMembers.wwDBGridListMembers/Columns")).toStringList();
+    EXPECT_EQ(saved.size(), 24);
+    EXPECT_EQ(saved.filter(QRegularExpression(QStringLiteral("^Add_Dte;\\d+$"))).size(), 1);
+    EXPECT_TRUE(saved.contains(QStringLiteral("City;99")));
+    EXPECT_EQ(saved.first(), QStringLiteral("Last_Name;150"));
+    EXPECT_TRUE(ini.contains(QStringLiteral("Form_Positions/FormListMembers")));
+}
+
+TEST_F(MembersWindowTest, ClientEditorPostsTheClientRowAndTheGridWaitsForTheNextLoad)
+{
+    const int list = tdb.addList(QStringLiteral("L"));
+    tdb.addClient(1, {{QStringLiteral("Last_Name"), QStringLiteral("Old")}, {QStringLiteral("Monday"), true},
+                      {QStringLiteral("Org_Client"), QStringLiteral("N")}});
+    tdb.addClient(2, {{QStringLiteral("Last_Name"), QStringLiteral("Middle")}});
+    tdb.addMember(list, 1);
+    tdb.addMember(list, 2);
+    open(QStringLiteral("L"));
+    rows().setRecNo(1); // "Old"
+    ASSERT_EQ(rows().fieldValue(RS::Person_ID).toInt(), 1);
+
+    bool seen = false;
+    kv::ModalDriver::whenShown(
+        [&](QWidget *dlg) {
+            seen = true;
+            EXPECT_EQ(dlg->windowTitle(), QStringLiteral("List Member Edit"));
+            EXPECT_EQ(dlg->width(), 500);
+            auto *ed = static_cast<TFormClientEditor *>(dlg);
+            EXPECT_TRUE(kv::ModalDriver::child<QLineEdit>(dlg, QStringLiteral("CLIENT_ID"))->isReadOnly());
+            kv::ModalDriver::child<QLineEdit>(dlg, QStringLiteral("LAST_NAME"))->setText(QStringLiteral("Aaron"));
+            EXPECT_TRUE(ed->isChanged());
+            kv::ModalDriver::click(dlg, QStringLiteral("BitBtnOK"));
+        },
+        QStringLiteral("wwRecordViewDialog1"));
+    form->ActionShowClientEditor->trigger();
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(tdb.exec(QStringLiteral("Select Last_Name from Clients where Person_ID = 1")).toString(), QStringLiteral("Aaron"));
+    EXPECT_TRUE(tdb.exec(QStringLiteral("Select Monday from Clients where Person_ID = 1")).toBool());
+    EXPECT_EQ(rows().fieldValue(RS::Last_Name).toString(), QStringLiteral("Old"));
+    form->RzTabControl1Change();
+    EXPECT_EQ(rows().valueAt(0, RS::Last_Name).toString(), QStringLiteral("Aaron"));
+}
+
+TEST_F(MembersWindowTest, ClientEditorAsksBeforeDroppingAChangeAndKeepsItAfterAPostError)
+{
+    const int list = tdb.addList(QStringLiteral("L"));
+    tdb.addClient(1, {{QStringLiteral("Last_Name"), QStringLiteral("Old")}});
+    tdb.addMember(list, 1);
+    open(QStringLiteral("L"));
+
+    // Closing by the frame after a change asks; No keeps the dialog, Yes drops the change.
+    prompts.answerNo();
+    prompts.answerYes();
+    kv::ModalDriver::whenShown(
+        [&](QWidget *dlg) {
+            kv::ModalDriver::child<QLineEdit>(dlg, QStringLiteral("FIRST_NAME"))->setText(QStringLiteral("Changed"));
+            dlg->close();
+            EXPECT_TRUE(dlg->isVisible());
+            dlg->close();
+        },
+        QStringLiteral("wwRecordViewDialog1"));
+    form->ActionShowClientEditor->trigger();
+    EXPECT_EQ(prompts.questions(), (QStringList{TFormClientEditor::kDiscardQuestion, TFormClientEditor::kDiscardQuestion}));
+    EXPECT_NE(tdb.exec(QStringLiteral("Select First_Name from Clients where Person_ID = 1")).toString(), QStringLiteral("Changed"));
+
+    // A rejected post is shown and the dialog stays open with the typed value.
+    tdb.exec(QStringLiteral("CREATE TRIGGER no_edit BEFORE UPDATE ON Clients BEGIN SELECT RAISE(ABORT, 'record locked'); END"));
+    prompts.clear();
+    bool stillOpen = false;
+    kv::ModalDriver::whenShown(
+        [&](QWidget *dlg) {
+            auto *first = kv::ModalDriver::child<QLineEdit>(dlg, QStringLiteral("FIRST_NAME"));
+            first->setText(QStringLiteral("Again"));
+            kv::ModalDriver::click(dlg, QStringLiteral("BitBtnOK"));
+            stillOpen = dlg->isVisible() && first->text() == QLatin1String("Again");
+            prompts.answerYes();
+            kv::ModalDriver::click(dlg, QStringLiteral("BitBtnCancel"));
+        },
+        QStringLiteral("wwRecordViewDialog1"));
+    form->ActionShowClientEditor->trigger();
+    EXPECT_TRUE(stillOpen);
+    ASSERT_FALSE(prompts.notices().isEmpty());
+    EXPECT_TRUE(prompts.notices().first().contains(QStringLiteral("record locked")));
+}
+
+TEST_F(MembersWindowTest, ClientEditorOnAnEmptyListShowsANoticeInsteadOfAnEmptyRecord)
+{
+    tdb.addList(QStringLiteral("L"));
+    open(QStringLiteral("L"));
+    form->ActionShowClientEditor->trigger();
+    EXPECT_EQ(prompts.notices(), QStringList{TFormClientEditor::kNoMemberMessage});
+}
+
+} // namespace

@@ -1,0 +1,180 @@
+#include "member_ops_fixture.h"
+
+#include "data/engine/query.h"
+#include "members/copy_members.h"
+#include "members/ui/flag_check_box.h"
+#include "members/ui/form_save_to_new_list.h"
+#include "members/ui/radio_group.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTest>
+
+using kv::CopyFlagOptions;
+using kv::CopyMembers;
+
+namespace {
+
+class MemberOpsCopyTest : public MemberOpsTest
+{
+protected:
+    void SetUp() override
+    {
+        MemberOpsTest::SetUp();
+        if (IsSkipped())
+            return;
+        for (int p = 1; p <= 4; ++p)
+            tdb->addClient(p);
+        tdb->addMember(listId, 1, {{QStringLiteral("Invited"), QStringLiteral("Y")}, {QStringLiteral("Quantity"), 5}});
+        tdb->addMember(listId, 2, {{QStringLiteral("Confirmed"), QStringLiteral("N")}});
+        tdb->addMember(listId, 3); // Invited never set, Confirmed unknown
+        otherId = tdb->addList(QStringLiteral("Other"));
+        tdb->addMember(otherId, 2, {{QStringLiteral("RecVisible"), false}});
+        connect();
+        load();
+    }
+
+    int copy(int destination, bool test, const CopyFlagOptions &o = {})
+    {
+        CopyMembers op(db(), progress);
+        return op.copy(rows, select({1, 2, 3}), destination, test, o);
+    }
+
+    int otherId = 0;
+};
+
+TEST_P(MemberOpsCopyTest, CopyingIntoTheCurrentListCopiesNothing)
+{
+    EXPECT_EQ(copy(listId, true), 0);
+    EXPECT_EQ(members(listId), 3);
+    EXPECT_EQ(rows.changeCount(), 0) << "the source list is not changed";
+}
+
+TEST_P(MemberOpsCopyTest, ExistingListSkipsItsMembersAndKeepsFlagsAsTheyAre)
+{
+    EXPECT_EQ(copy(otherId, true), 2);
+    EXPECT_EQ(members(otherId), 3);
+    EXPECT_FALSE(member(otherId, 2).value(QStringLiteral("recvisible")).toBool()) << "the hidden member stays as it was";
+
+    const QVariantMap one = member(otherId, 1);
+    EXPECT_EQ(one.value(QStringLiteral("invited")).toString(), QStringLiteral("Y"));
+    EXPECT_TRUE(isNull(one.value(QStringLiteral("quantity")))) << "quantity is never copied";
+    EXPECT_TRUE(one.value(QStringLiteral("recvisible")).toBool());
+    EXPECT_TRUE(isNull(one.value(QStringLiteral("updated_by"))));
+    const QVariantMap three = member(otherId, 3);
+    EXPECT_TRUE(isNull(three.value(QStringLiteral("confirmed")))) << "an unknown Confirmed stays unknown";
+    EXPECT_TRUE(isNull(three.value(QStringLiteral("invited"))));
+    EXPECT_EQ(progress.values.back(), 0);
+}
+
+TEST_P(MemberOpsCopyTest, PopulatedFlagsReplaceTheSourceFlags)
+{
+    const int fresh = tdb->addList(QStringLiteral("Fresh"));
+    CopyFlagOptions o;
+    o.leaveInvited = false;
+    o.invited = false;
+    o.leaveConfirmed = false;
+    o.confirmed = Qt::PartiallyChecked;
+    EXPECT_EQ(copy(fresh, false, o), 3) << "a new list takes every selected member";
+    for (int p = 1; p <= 3; ++p) {
+        EXPECT_EQ(member(fresh, p).value(QStringLiteral("invited")).toString(), QStringLiteral("N"));
+        EXPECT_TRUE(isNull(member(fresh, p).value(QStringLiteral("confirmed"))));
+    }
+}
+
+// The dialog, driven as the user would.
+class MemberOpsCopyDialogTest : public MemberOpsCopyTest
+{
+protected:
+    std::unique_ptr<TFormSaveToNewList> open(int tab = TFormSaveToNewList::kExistingListTab)
+    {
+        auto dlg = std::make_unique<TFormSaveToNewList>(db(), prompts);
+        dlg->setStartTab(tab);
+        dlg->show();
+        return dlg;
+    }
+
+    qint64 listsNamed(const QString &name)
+    {
+        return tdb->count(QStringLiteral("Lists"), QStringLiteral("List_Name = :N"), {{QStringLiteral("N"), name}});
+    }
+};
+
+TEST_P(MemberOpsCopyDialogTest, CancelAfterTypingANameAsksAndYesCreatesTheEmptyList)
+{
+    for (bool yes : {false, true}) {
+        prompts.clear();
+        auto dlg = open(TFormSaveToNewList::kNewListTab);
+        EXPECT_FALSE(dlg->BitBtnOK->isEnabled());
+        QTest::keyClicks(dlg->DBEditListName, QStringLiteral("Party"));
+        EXPECT_TRUE(dlg->BitBtnOK->isEnabled());
+        yes ? prompts.answerYes() : prompts.answerNo();
+        QTest::mouseClick(dlg->BitBtnCancel, Qt::LeftButton);
+        EXPECT_EQ(dlg->result(), QDialog::Rejected);
+        EXPECT_EQ(prompts.questions(), QStringList{TFormSaveToNewList::kSaveBeforeClosing});
+        EXPECT_TRUE(dlg->cNewOrExistingList.isEmpty());
+        EXPECT_TRUE(dlg->cSelectedListName.isEmpty());
+        EXPECT_EQ(listsNamed(QStringLiteral("Party")), yes ? 1 : 0);
+    }
+    const auto list = tdb->rows(QStringLiteral("Select * from Lists where List_Name = 'Party'")).first();
+    EXPECT_EQ(list.value(QStringLiteral("reason")).toString(), QStringLiteral("LST"));
+    EXPECT_EQ(list.value(QStringLiteral("checkbox_setting")).toString(), QStringLiteral("I"));
+    EXPECT_TRUE(isNull(list.value(QStringLiteral("last_update")))) << "the copy dialog does not stamp";
+    EXPECT_EQ(tdb->count(QStringLiteral("List_Members"), QStringLiteral("List_ID = :L"),
+                         {{QStringLiteral("L"), list.value(QStringLiteral("record_id"))}}),
+              0);
+}
+
+TEST_P(MemberOpsCopyDialogTest, ExistingListIsTheOnePickedEvenWhenAnotherSharesItsName)
+{
+    const int first = tdb->addList(QStringLiteral("Dup"));
+    const int second = tdb->addList(QStringLiteral("Dup"));
+    auto dlg = open();
+    EXPECT_EQ(dlg->RzTabControl1->currentIndex(), TFormSaveToNewList::kExistingListTab);
+    EXPECT_TRUE(dlg->BitBtnOK->isEnabled()) << "the first list is current and has a name";
+    const int at = dlg->wwDBLookupComboListName->findData(second);
+    ASSERT_GE(at, 0);
+    dlg->wwDBLookupComboListName->setCurrentIndex(at);
+    Q_EMIT dlg->wwDBLookupComboListName->activated(at);
+    dlg->RzCheckBoxConfirmedStateExisting->click(); // grayed -> checked
+    EXPECT_EQ(dlg->RzRadioGroupConfirrmedStateExisting->itemIndex(), 1);
+    EXPECT_EQ(dlg->RzCheckBoxConfirmedStateExisting->text(), QStringLiteral("Checked"));
+    QTest::mouseClick(dlg->BitBtnOK, Qt::LeftButton);
+
+    ASSERT_EQ(dlg->result(), QDialog::Accepted);
+    EXPECT_EQ(dlg->cNewOrExistingList, QStringLiteral("E"));
+    EXPECT_EQ(dlg->cSelectedListName, QStringLiteral("Dup"));
+    EXPECT_EQ(dlg->nSelectedListID, second);
+    EXPECT_TRUE(prompts.questions().isEmpty());
+
+    // The by-name lookup would have taken the other one.
+    EXPECT_EQ(CopyMembers::destinationByName(*dm->QueryGetListIDFromListName, QStringLiteral("Dup")), first);
+    CopyMembers op(db(), progress);
+    EXPECT_EQ(op.copy(rows, select({1, 3}), dlg->nSelectedListID, true, dlg->saveOptions()), 2);
+    EXPECT_EQ(members(second), 2);
+    EXPECT_EQ(members(first), 0);
+    EXPECT_EQ(member(second, 3).value(QStringLiteral("confirmed")).toString(), QStringLiteral("Y"));
+}
+
+TEST_P(MemberOpsCopyDialogTest, NewListWithATakenNameGetsTheCopies)
+{
+    auto dlg = open(TFormSaveToNewList::kNewListTab);
+    QTest::keyClicks(dlg->DBEditListName, QStringLiteral("Other"));
+    QTest::mouseClick(dlg->BitBtnOK, Qt::LeftButton);
+    ASSERT_EQ(dlg->result(), QDialog::Accepted);
+    EXPECT_EQ(dlg->cNewOrExistingList, QStringLiteral("N"));
+    EXPECT_EQ(listsNamed(QStringLiteral("Other")), 2);
+    const int created = dlg->nSelectedListID;
+    EXPECT_NE(created, otherId);
+    EXPECT_GT(created, 0);
+    EXPECT_EQ(copy(created, false), 3);
+    EXPECT_EQ(members(created), 3);
+    EXPECT_EQ(members(otherId), 1) << "the older list of that name is left alone";
+}
+
+KV_MEMBER_OPS_BACKENDS(MemberOpsCopyTest);
+KV_MEMBER_OPS_BACKENDS(MemberOpsCopyDialogTest);
+
+} // namespace

@@ -1,0 +1,143 @@
+#include "member_ops_fixture.h"
+
+#include "data/engine/query.h"
+#include "members/add_members.h"
+#include "members/ui/flag_check_box.h"
+#include "members/ui/form_add_list_members.h"
+#include "members/ui/form_client_lookup.h"
+#include "members/ui/form_get_quantity.h"
+#include "members/ui/form_hide_delivery_days.h"
+#include "members/ui/radio_group.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
+
+using kv::AddMembersChoice;
+
+namespace {
+
+class MemberOpsAddDialogTest : public MemberOpsTest
+{
+protected:
+    void SetUp() override
+    {
+        MemberOpsTest::SetUp();
+        if (IsSkipped())
+            return;
+        tdb->insert(QStringLiteral("Services"), {{QStringLiteral("Service_ID"), 456}, {QStringLiteral("Service_Desc"), QStringLiteral("Soup")},
+                                                 {QStringLiteral("Service_Type"), QStringLiteral("D")}});
+        tdb->insert(QStringLiteral("Services"), {{QStringLiteral("Service_ID"), 9}, {QStringLiteral("Service_Desc"), QStringLiteral("Bread")},
+                                                 {QStringLiteral("Service_Type"), QStringLiteral("D")}});
+        tdb->addClient(1, {{QStringLiteral("Last_Name"), QStringLiteral("Zed")}, {QStringLiteral("Status"), QStringLiteral("I")}});
+        tdb->addClient(2, {{QStringLiteral("Last_Name"), QStringLiteral("Abel")}, {QStringLiteral("Status"), QStringLiteral("W")}});
+        connect();
+        dm->QueryClientLookUp->close();
+        dm->QueryClientLookUp->open();
+        dlg = std::make_unique<TFormAddListMembers>(*dm->QueryServices, *dm->QueryClientLookUp);
+        dlg->show();
+    }
+
+    std::unique_ptr<TFormAddListMembers> dlg;
+};
+
+TEST_P(MemberOpsAddDialogTest, DesignDefaultsAndServiceEntries)
+{
+    const AddMembersChoice c = dlg->choice();
+    EXPECT_EQ(c.method, AddMembersChoice::ByStatus);
+    EXPECT_EQ(c.statusIndex, 3);
+    EXPECT_EQ(c.deliveryType, AddMembersChoice::AllDeliveryTypes);
+    EXPECT_FALSE(c.flags.invited);
+    EXPECT_EQ(c.flags.confirmed, Qt::PartiallyChecked);
+    EXPECT_EQ(dlg->RzCheckBoxConfirmedState->text(), QStringLiteral("Unknown"));
+    ASSERT_EQ(dlg->RzComboBoxService->count(), 2);
+    EXPECT_EQ(dlg->RzComboBoxService->itemText(0), QStringLiteral("Bread   [9]"));
+    EXPECT_EQ(dlg->RzComboBoxService->itemText(1), QStringLiteral("Soup   [456]"));
+    EXPECT_EQ(dlg->RzComboBoxService->currentIndex(), -1);
+}
+
+TEST_P(MemberOpsAddDialogTest, ChoosingAServiceSwitchesMethodAndClearsTheStatus)
+{
+    dlg->RzComboBoxService->setCurrentIndex(1);
+    Q_EMIT dlg->RzComboBoxService->activated(1);
+    AddMembersChoice c = dlg->choice();
+    EXPECT_EQ(c.method, AddMembersChoice::ByService);
+    EXPECT_EQ(c.serviceId, 456);
+    EXPECT_EQ(c.statusIndex, -1);
+
+    // Back to the status method: no status is chosen any more.
+    dlg->RzRadioGroupSelection->item(0)->click();
+    c = dlg->choice();
+    EXPECT_EQ(c.method, AddMembersChoice::ByStatus);
+    EXPECT_EQ(c.statusIndex, -1);
+    EXPECT_FALSE(c.serviceId.has_value());
+}
+
+TEST_P(MemberOpsAddDialogTest, SingleClientUsesDisabledFlagBoxesAndTheLookupRow)
+{
+    dlg->RzCheckBoxInvitedState->click();
+    dlg->RzCheckBoxConfirmedState->click();
+    dlg->RzCheckBoxConfirmedState->click();
+    EXPECT_EQ(dlg->RzCheckBoxInvitedState->text(), QStringLiteral("Checked"));
+    EXPECT_EQ(dlg->RzCheckBoxConfirmedState->text(), QStringLiteral("Unchecked"));
+
+    dlg->RzRadioGroupSelection->item(2)->click();
+    EXPECT_FALSE(dlg->RzGroupBoxInvitedState->isEnabled());
+    EXPECT_FALSE(dlg->RzGroupBoxConfirmedState->isEnabled());
+    EXPECT_FALSE(dlg->RzRadioGroupDeliveryType->isEnabled());
+    EXPECT_EQ(dlg->RzComboBoxStatus->currentIndex(), -1);
+
+    // Without a pick the lookup's current row is the first client by name.
+    const AddMembersChoice c = dlg->choice();
+    EXPECT_EQ(c.personId.toInt(), 2);
+    EXPECT_EQ(c.clientId, QStringLiteral("C00002"));
+    EXPECT_TRUE(c.flags.invited);
+    EXPECT_EQ(c.flags.confirmed, Qt::Unchecked);
+
+    kv::AddMembers op(db(), prompts, progress);
+    EXPECT_EQ(op.run(listId, c).added, 1);
+    const QVariantMap m = member(listId, 2);
+    EXPECT_EQ(m.value(QStringLiteral("invited")).toString(), QStringLiteral("Y"));
+    EXPECT_EQ(m.value(QStringLiteral("confirmed")).toString(), QStringLiteral("N"));
+
+    dlg->RzRadioGroupSelection->item(0)->click();
+    EXPECT_TRUE(dlg->RzGroupBoxInvitedState->isEnabled());
+}
+
+KV_MEMBER_OPS_BACKENDS(MemberOpsAddDialogTest);
+
+TEST(MemberOpsSmallDialogs, QuantityOpensWithOneEveryTime)
+{
+    for (int round = 0; round < 2; ++round) {
+        TFormGetQuantity dlg;
+        dlg.show();
+        EXPECT_EQ(dlg.quantity(), 1.0);
+        EXPECT_EQ(dlg.wwDBSpinEditQuantity->minimum(), 0);
+        EXPECT_EQ(dlg.wwDBSpinEditQuantity->maximum(), 999);
+        dlg.wwDBSpinEditQuantity->setValue(1200);
+        EXPECT_EQ(dlg.quantity(), 999.0);
+    }
+}
+
+TEST(MemberOpsSmallDialogs, DaysOkOnlyWhileADayIsChecked)
+{
+    TFormHideDeliveryDays dlg;
+    dlg.show();
+    EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Select days to hide"));
+    ASSERT_EQ(dlg.RzCheckListDeliveryDays->count(), 7);
+    EXPECT_FALSE(dlg.BitBtnOK->isEnabled());
+    dlg.setDayChecked(2, true);
+    EXPECT_TRUE(dlg.BitBtnOK->isEnabled());
+    dlg.setDayChecked(6, true);
+    dlg.setDayChecked(2, false);
+    EXPECT_TRUE(dlg.BitBtnOK->isEnabled());
+    EXPECT_TRUE(dlg.checkedDays()[6]);
+    dlg.setDayChecked(6, false);
+    EXPECT_FALSE(dlg.BitBtnOK->isEnabled()) << "disabled again when the last mark goes";
+}
+
+} // namespace

@@ -1,0 +1,153 @@
+#include "member_ops_fixture.h"
+
+#include "members/member_flags.h"
+#include "members/quantities.h"
+#include "members/remove_members.h"
+
+#include <QDateTime>
+
+using kv::MemberFlags;
+using kv::MemberRowSet;
+
+namespace {
+
+const QDateTime kOldStamp(QDate(2020, 1, 2), QTime(3, 4, 5));
+
+class MemberOpsFlagsTest : public MemberOpsTest
+{
+protected:
+    void SetUp() override
+    {
+        MemberOpsTest::SetUp();
+        if (IsSkipped())
+            return;
+        for (int p = 1; p <= 4; ++p)
+            tdb->addClient(p);
+        const QVariantMap old{{QStringLiteral("Last_Update"), kOldStamp}, {QStringLiteral("Updated_By"), QStringLiteral("old")}};
+        auto with = [&](QVariantMap v) {
+            for (auto it = old.begin(); it != old.end(); ++it)
+                v.insert(it.key(), it.value());
+            return v;
+        };
+        tdb->addMember(listId, 1, with({{QStringLiteral("Invited"), QStringLiteral("N")}}));
+        tdb->addMember(listId, 2, with({{QStringLiteral("Confirmed"), QStringLiteral("Y")}}));
+        tdb->addMember(listId, 3, with({{QStringLiteral("Confirmed"), QStringLiteral("N")}}));
+        // A hidden member with an unknown Confirmed.
+        tdb->addMember(listId, 4, with({{QStringLiteral("RecVisible"), false}}));
+        connect();
+        load();
+    }
+};
+
+TEST_P(MemberOpsFlagsTest, AllStatementsChangeHiddenMembersTooWithoutStamps)
+{
+    MemberFlags op(db(), progress);
+    op.setAllConfirmed(listId, false);
+    load();
+    for (int p = 1; p <= 4; ++p) {
+        const QVariantMap m = member(listId, p);
+        EXPECT_EQ(m.value(QStringLiteral("confirmed")).toString(), QStringLiteral("N")) << "person " << p;
+        EXPECT_EQ(m.value(QStringLiteral("updated_by")).toString(), QStringLiteral("old")) << "person " << p;
+        EXPECT_EQ(m.value(QStringLiteral("last_update")).toDateTime(), kOldStamp) << "person " << p;
+    }
+    op.setAllInvited(listId, true);
+    EXPECT_EQ(tdb->count(QStringLiteral("List_Members"), QStringLiteral("Invited = 'Y'")), 4);
+    // The engine's progress events reach the bar, which ends at 0.
+    ASSERT_FALSE(progress.values.empty());
+    EXPECT_NE(std::find(progress.values.begin(), progress.values.end(), 100), progress.values.end());
+    EXPECT_EQ(progress.values.back(), 0);
+}
+
+TEST_P(MemberOpsFlagsTest, SelectedRowsAreStampedThroughTheSavePath)
+{
+    MemberFlags op(db(), progress);
+    EXPECT_EQ(op.setSelectedConfirmed(rows, {}, true), 0) << "no selection changes nothing, not even the current row";
+    EXPECT_EQ(rows.changeCount(), 0);
+
+    EXPECT_EQ(op.setSelectedConfirmed(rows, select({1, 3}), true), 2);
+    for (int v : progress.values)
+        EXPECT_LT(v, 100);
+    EXPECT_EQ(progress.values.back(), 0);
+    load();
+    for (int p : {1, 3}) {
+        const QVariantMap m = member(listId, p);
+        EXPECT_EQ(m.value(QStringLiteral("confirmed")).toString(), QStringLiteral("Y"));
+        EXPECT_EQ(m.value(QStringLiteral("updated_by")).toString(), QStringLiteral("(List)"));
+        EXPECT_GT(m.value(QStringLiteral("last_update")).toDateTime(), kOldStamp);
+    }
+    EXPECT_EQ(member(listId, 2).value(QStringLiteral("updated_by")).toString(), QStringLiteral("old"));
+}
+
+TEST_P(MemberOpsFlagsTest, KeyboardCyclesAreSavedWithUnknownAsNull)
+{
+    ASSERT_TRUE(rows.gotoBookmark(select({3}).first())); // Confirmed "N"
+    MemberFlags::cycleConfirmed(rows);
+    EXPECT_EQ(rows.state(), kv::DataState::Edit) << "the row is left in edit";
+    EXPECT_FALSE(rows.fieldValue(MemberRowSet::Confirmed).isValid());
+    load();
+    EXPECT_TRUE(isNull(member(listId, 3).value(QStringLiteral("confirmed"))));
+
+    ASSERT_TRUE(rows.gotoBookmark(select({1}).first())); // Invited "N"
+    MemberFlags::cycleInvited(rows);
+    MemberFlags::cycleInvited(rows);
+    MemberFlags::cycleInvited(rows);
+    load();
+    EXPECT_EQ(member(listId, 1).value(QStringLiteral("invited")).toString(), QStringLiteral("Y"));
+}
+
+TEST_P(MemberOpsFlagsTest, QuantityGoesToSelectedRowsAsAWholeNumber)
+{
+    kv::Quantities op(progress);
+    EXPECT_EQ(op.setSelected(rows, select({2, 3}), 12.9), 2);
+    EXPECT_EQ(rows.sumQuantity().toInt(), 24);
+    load();
+    EXPECT_EQ(member(listId, 2).value(QStringLiteral("quantity")).toInt(), 12);
+    EXPECT_TRUE(isNull(member(listId, 1).value(QStringLiteral("quantity"))));
+    EXPECT_EQ(member(listId, 3).value(QStringLiteral("updated_by")).toString(), QStringLiteral("(List)"));
+}
+
+TEST_P(MemberOpsFlagsTest, RemovingAsksBySelectionSizeAndDeletesBeforeTheRowLeaves)
+{
+    kv::RemoveMembers op(db(), prompts, progress);
+    prompts.answerNo();
+    EXPECT_EQ(op.removeSelected(rows, select({1, 2})), 0);
+    EXPECT_EQ(prompts.questions(), QStringList{kv::RemoveMembers::kRemoveSelectedMembers});
+    EXPECT_EQ(members(listId), 4);
+
+    prompts.clear();
+    ASSERT_TRUE(rows.gotoBookmark(select({2}).first()));
+    EXPECT_EQ(op.removeSelected(rows, {}), 1) << "with nothing selected the current row goes";
+    EXPECT_EQ(prompts.questions(), QStringList{kv::RemoveMembers::kRemoveSelectedMember});
+    EXPECT_TRUE(member(listId, 2).isEmpty());
+
+    EXPECT_EQ(op.removeSelected(rows, select({1, 3})), 2);
+    load(); // the deletions are acknowledged without another statement
+    EXPECT_EQ(members(listId), 1);
+    EXPECT_EQ(rows.totalRowCount(), 1);
+
+    EXPECT_TRUE(op.removeAll(listId));
+    EXPECT_EQ(members(listId), 0) << "remove all takes hidden members too";
+    EXPECT_EQ(progress.values.back(), 0);
+}
+
+KV_MEMBER_OPS_BACKENDS(MemberOpsFlagsTest);
+
+TEST(MemberOpsFlagCycles, ConfirmedAndInvitedCycles)
+{
+    QVariant c; // unknown
+    c = MemberFlags::nextConfirmed(c);
+    EXPECT_EQ(c.toString(), QStringLiteral("Y"));
+    c = MemberFlags::nextConfirmed(c);
+    EXPECT_EQ(c.toString(), QStringLiteral("N"));
+    c = MemberFlags::nextConfirmed(c);
+    EXPECT_FALSE(c.isValid()) << "three presses return an unknown member to unknown";
+    EXPECT_EQ(MemberFlags::nextConfirmed(QStringLiteral("")).toString(), QStringLiteral("Y"));
+    EXPECT_EQ(MemberFlags::nextConfirmed(QStringLiteral("X")).toString(), QStringLiteral("X"));
+
+    EXPECT_EQ(MemberFlags::nextInvited(QVariant()).toString(), QStringLiteral("Y"));
+    EXPECT_EQ(MemberFlags::nextInvited(QStringLiteral("N")).toString(), QStringLiteral("Y"));
+    EXPECT_EQ(MemberFlags::nextInvited(QStringLiteral("Y")).toString(), QStringLiteral("N"));
+    EXPECT_EQ(MemberFlags::nextInvited(QStringLiteral("?")).toString(), QStringLiteral("?"));
+}
+
+} // namespace

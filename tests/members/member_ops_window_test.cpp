@@ -1,0 +1,155 @@
+// The member operations as the members window runs them: its handlers, its
+// grid selection, its filter entries and its modal dialogs.
+
+#include "member_ops_fixture.h"
+
+#include "data/engine/query.h"
+#include "members/add_members.h"
+#include "members/ui/form_add_list_members.h"
+#include "members/ui/form_list_members.h"
+#include "members/ui/form_save_to_new_list.h"
+#include "members/ui/members_grid.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+class MemberOpsWindowTest : public MemberOpsTest
+{
+protected:
+    void SetUp() override
+    {
+        MemberOpsTest::SetUp();
+        if (IsSkipped())
+            return;
+        for (int p = 1; p <= 4; ++p)
+            tdb->addClient(p, {{QStringLiteral("Status"), p == 4 ? QStringLiteral("A") : QStringLiteral("I")}});
+        tdb->addMember(listId, 1, {{QStringLiteral("Confirmed"), QStringLiteral("Y")}});
+        tdb->addMember(listId, 2, {{QStringLiteral("Confirmed"), QStringLiteral("N")}});
+        tdb->addMember(listId, 3);
+        otherId = tdb->addList(QStringLiteral("Another"));
+        connect();
+        ASSERT_TRUE(dm->QueryLists->locate({QStringLiteral("Record_ID")}, {listId}));
+        window = std::make_unique<TFormListMembers>(*dm, prompts);
+        window->show();
+        QApplication::processEvents();
+        ASSERT_EQ(window->nCurrentListID, listId);
+    }
+
+    void TearDown() override
+    {
+        if (window)
+            window->close();
+        window.reset();
+    }
+
+    kv::MemberRowSet &shown() { return window->memberRowSet(); }
+
+    void selectPersons(const QList<int> &persons)
+    {
+        QList<kv::MemberRowSet::Bookmark> marks;
+        for (int p : persons)
+            for (int r = 0; r < shown().recordCount(); ++r)
+                if (shown().valueAt(r, kv::MemberRowSet::Person_ID).toInt() == p)
+                    marks << shown().bookmarkAt(r);
+        window->wwDBGridListMembers->selectBookmarks(marks);
+        ASSERT_EQ(window->gridSelection().size(), persons.size());
+    }
+
+    // Runs f on the next modal dialog of type T once it is shown.
+    template<typename T, typename F>
+    void whenShown(F f)
+    {
+        QTimer::singleShot(0, [f] {
+            auto *dlg = qobject_cast<T *>(QApplication::activeModalWidget());
+            ASSERT_NE(dlg, nullptr);
+            f(dlg);
+        });
+    }
+
+    SettingsSandbox sandbox;
+    std::unique_ptr<TFormListMembers> window;
+    int otherId = 0;
+};
+
+TEST_P(MemberOpsWindowTest, FilterEntriesToggleMarksAndPaneAndLastAcrossTabs)
+{
+    window->ActionFilterListToConfirmed->trigger();
+    EXPECT_TRUE(window->ActionFilterListToConfirmed->isChecked());
+    EXPECT_EQ(window->RzStatusPaneFilter->text(), QStringLiteral("Filter: Confirmed is Checked"));
+    EXPECT_EQ(shown().recordCount(), 1);
+
+    window->ActionFilterListToUnconfirmed->trigger();
+    EXPECT_FALSE(window->ActionFilterListToConfirmed->isChecked());
+    EXPECT_TRUE(window->ActionFilterListToUnconfirmed->isChecked());
+    EXPECT_EQ(window->RzStatusPaneFilter->text(), QStringLiteral("Filter: Confirmed is Not Checked"));
+
+    window->RzTabControl1->setCurrentIndex(window->RzTabControl1->currentIndex() == 0 ? 1 : 0);
+    window->RzTabControl1->setCurrentIndex(window->RzTabControl1->currentIndex() == 0 ? 1 : 0);
+    ASSERT_EQ(window->nCurrentListID, listId);
+    EXPECT_TRUE(window->ActionFilterListToUnconfirmed->isChecked());
+    EXPECT_EQ(shown().recordCount(), 1) << "the filter lasts across tab changes";
+
+    window->ActionFilterListToUnconfirmed->trigger();
+    EXPECT_FALSE(window->ActionFilterListToUnconfirmed->isChecked());
+    EXPECT_EQ(window->RzStatusPaneFilter->text(), QStringLiteral("Filter: None"));
+    EXPECT_EQ(shown().recordCount(), 3);
+}
+
+TEST_P(MemberOpsWindowTest, HideSelectedSavesThroughTheLoad)
+{
+    selectPersons({1, 3});
+    window->ActionHideSelectedExecute();
+    EXPECT_FALSE(member(listId, 1).value(QStringLiteral("recvisible")).toBool());
+    EXPECT_FALSE(member(listId, 3).value(QStringLiteral("recvisible")).toBool());
+    EXPECT_EQ(shown().recordCount(), 1);
+    EXPECT_TRUE(window->gridSelection().isEmpty());
+    EXPECT_EQ(window->RzProgressBar1->value(), 0);
+
+    window->ActionMakeAllVisibleExecute();
+    EXPECT_EQ(shown().recordCount(), 3);
+}
+
+TEST_P(MemberOpsWindowTest, AddingThroughTheDialogReportsAndShowsTheNewMember)
+{
+    whenShown<TFormAddListMembers>([](TFormAddListMembers *dlg) { dlg->BitBtnOK->click(); });
+    window->ActionAddMembersExecute();
+    EXPECT_EQ(prompts.notices(), QStringList{kv::AddMembers::addedMessage(1)});
+    EXPECT_EQ(shown().recordCount(), 4);
+    EXPECT_EQ(FormAddListMembers, nullptr);
+    EXPECT_EQ(window->RzProgressBar1->value(), 0);
+}
+
+TEST_P(MemberOpsWindowTest, CopyIntoANewListAddsItsTabAndKeepsTheListOnDisplay)
+{
+    selectPersons({2, 3});
+    whenShown<TFormSaveToNewList>([](TFormSaveToNewList *dlg) {
+        dlg->RzTabControl1->setCurrentIndex(TFormSaveToNewList::kNewListTab);
+        QTest::keyClicks(dlg->DBEditListName, QStringLiteral("Copied"));
+        dlg->BitBtnOK->click();
+    });
+    window->ActionCopyToNewListExecute();
+    EXPECT_EQ(FormSaveToNewList, nullptr);
+    const QVariant created = tdb->exec(QStringLiteral("Select Record_ID from Lists where List_Name = 'Copied'"));
+    ASSERT_TRUE(created.isValid());
+    EXPECT_EQ(members(created.toInt()), 2);
+    EXPECT_EQ(window->RzTabControl1->count(), 3);
+    EXPECT_EQ(window->nCurrentListID, listId) << "the window stays on the list it showed";
+    EXPECT_EQ(members(listId), 3);
+
+    // With nothing selected no dialog opens and nothing is copied.
+    window->ActionCopyToNewListExecute();
+    EXPECT_EQ(tdb->count(QStringLiteral("Lists")), 3);
+}
+
+KV_MEMBER_OPS_BACKENDS(MemberOpsWindowTest);
+
+} // namespace

@@ -1,0 +1,71 @@
+// kestrovan report --list NAME --template all|phone|labels --pdf FILE: one of
+// the members window's filtered reports written to a PDF file, with the
+// members as the window first shows them (visible ones, in last-name order)
+// and the template beside the database.
+
+#include "tools/cli/cli.h"
+
+#include "data/engine/db_error.h"
+#include "data/engine/query.h"
+#include "members/confirmed_filter.h"
+#include "members/member_load_save.h"
+#include "members/member_reports.h"
+#include "members/member_row_set.h"
+
+#include <QFileInfo>
+
+namespace {
+
+using kv::MemberReports;
+
+MemberReports::Report reportNamed(const QString &name)
+{
+    if (name == QLatin1String("all"))
+        return MemberReports::Report::CompleteInformation;
+    if (name == QLatin1String("phone"))
+        return MemberReports::Report::PhoneList;
+    if (name == QLatin1String("labels"))
+        return MemberReports::Report::AddressLabels;
+    throw kv::cli::UsageError{QStringLiteral("--template takes all, phone or labels, not \"%1\"").arg(name)};
+}
+
+int runReport(kv::cli::Context &ctx)
+{
+    const QString listName = ctx.requireOption(QStringLiteral("--list"));
+    const MemberReports::Report report = reportNamed(ctx.requireOption(QStringLiteral("--template")));
+    const QString pdf = ctx.requireOption(QStringLiteral("--pdf"));
+
+    TDataModuleLists &dm = ctx.dataModule();
+    kv::MemberLoadSave loadSave(dm, ctx.prompts());
+    if (loadSave.listIdByName(listName) == 0)
+        throw kv::cli::UsageError{QStringLiteral("There is no list named \"%1\".").arg(listName)};
+
+    const QString templateName = MemberReports::fullTemplateName(dm.dataDirectory(), report);
+    if (!QFileInfo::exists(templateName))
+        throw kv::Error(MemberReports::missingTemplateText(templateName));
+    const kv::ReportTemplate tmpl = kv::ReportTemplate::load(templateName);
+
+    kv::MemberRowSet rows;
+    rows.setFilter(kv::ConfirmedFilter::kInitialExpression);
+    rows.setFiltered(true);
+    const auto loaded = loadSave.load(rows, listName);
+    if (!loaded.completed)
+        return 2; // the error has been shown
+
+    kv::MemberRowSetReportSource members(rows);
+    kv::QueryDetailSource clientInfo(*loadSave.QueryClientInfo, QStringLiteral("Person_ID"), QStringLiteral("Person_ID"));
+    kv::ReportSources sources;
+    MemberReports::addSources(sources, members, clientInfo);
+    kv::ReportRun run;
+    run.listName = listName;
+    const int pages = kv::ReportRenderer::renderToPdf(tmpl, sources, run, pdf);
+    loadSave.closeClientInfo();
+    ctx.out() << QStringLiteral("%1: %2 member(s), %3 page(s) written to %4\n").arg(tmpl.title).arg(rows.recordCount()).arg(pages).arg(pdf);
+    ctx.out().flush();
+    return 0;
+}
+
+kv::cli::Registration reg{QStringLiteral("report"), QStringLiteral("kestrovan report --list NAME --template all|phone|labels --pdf FILE"),
+                          &runReport};
+
+} // namespace
