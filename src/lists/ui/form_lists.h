@@ -1,0 +1,208 @@
+#pragma once
+
+#include "shell/host_services.h"
+
+#include <kestrovan/plugin_interfaces.h>
+
+#include <QDialog>
+#include <QPointer>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QMenuBar;
+class QPlainTextEdit;
+class QPushButton;
+class QSpinBox;
+class QStatusBar;
+class QTabWidget;
+class QTableView;
+class QTimer;
+class QToolButton;
+class QueryTableModel;
+class TDataModuleLists;
+
+namespace kv {
+class DataBinding;
+class Prompts;
+class Query;
+class RadioGroup;
+} // namespace kv
+
+// The plug-in object and the lists window in one: the host creates it, talks
+// to it through IPlugInModule, and each choice of the menu entry shows it
+// modally on the lists of the host database.
+class TFormLists : public QDialog, public kestrovan::IPlugInModule
+{
+    Q_OBJECT
+    Q_INTERFACES(kestrovan::IUnknown)
+public:
+    static const QString kCaption;            // "Lists Maintenance"
+    static constexpr int kWidth = 800;
+    static constexpr int kHeight = 600;
+    static const QString kModuleName;         // "Kestrovan"
+    static const QString kMenuCaption;        // "Kestrovan"
+    static const QString kPlacementKey;       // "FormLists"
+    static const QString kSaveBeforeClosing;  // "Save your changes before closing this window?"
+    static const QString kSaveBeforeMembers;  // "Save your changes to the list before editing the members?"
+
+    // Makes the data module on the first successful choice of the menu entry.
+    using DataModuleFactory =
+        std::function<std::unique_ptr<TDataModuleLists>(kv::Prompts &prompts, std::function<void()> shutdownRequest)>;
+
+    // prompts: where questions and notices go (message boxes when null).
+    explicit TFormLists(QWidget *parent = nullptr, kv::Prompts *prompts = nullptr);
+    ~TFormLists() override;
+
+    // IPlugInModule, in slot order.
+    kestrovan::HResult QueryInterface(const QUuid &iid, void **out) override;
+    std::uint32_t AddRef() override;
+    std::uint32_t Release() override;
+    void Init(QWidget *hostControl) override;
+    void SetMenu(QMenu *menuItem) override;
+    void PrepareMenuDate(const QDateTime &when) override;
+    bool GetIsModuleInstalled(const QString &moduleName) override;
+
+    // The menu entry's click.
+    void FormListsShowModal();
+
+    // Window placement, usable for any window of the plug-in.
+    static void SetFormPos(QWidget *window, const QString &entry, const QString &file);
+    static bool SaveFormPos(QWidget *window, const QString &entry, const QString &file);
+    // "Brenqui.ini" in cAppDataFolder.
+    QString settingsFilePath() const;
+
+    void setDataModuleFactory(DataModuleFactory factory) { m_dataModuleFactory = std::move(factory); }
+    // What ends the host application in order after a data-location error
+    // (by default the application's quit request, queued).
+    void setShutdownRequest(std::function<void()> request) { m_shutdownRequest = std::move(request); }
+    kv::Prompts &prompts() const { return *m_prompts; }
+    kv::HostServices &hostServices() { return m_hostServices; }
+    QWidget *hostControl() const { return m_hostControl; }
+    TDataModuleLists *dataModule() const { return m_dm; }
+    // Binds the window to a data module (done by the menu entry before the
+    // window is shown; tests call it to show the window without modality).
+    void useDataModule(TDataModuleLists *dm) { attachDataModule(dm); }
+    QueryTableModel *listsModel() const { return m_listsModel; }
+
+    // The plug-in's data folder with its trailing separator, or empty.
+    QString cAppDataFolder;
+
+    // Pages
+    QTabWidget *PageControl;
+    QWidget *TabSheetEdit;
+    QWidget *TabSheetBrowse;
+    // Edit page
+    QLineEdit *DBEditListName;
+    QPlainTextEdit *DBMemo1;
+    QComboBox *wwDBComboBox1;
+    QCheckBox *wwCheckBoxCurrentlyActive;
+    kv::RadioGroup *RzDBRadioGroupConfirmedStatus;
+    kv::RadioGroup *RzDBRadioGroupService;
+    QComboBox *wwDBLookupComboService;
+    kv::RadioGroup *RzDBRadioGroupItems;
+    QSpinBox *wwDBSpinEditQuantity;
+    QComboBox *wwDBLookupComboItem;
+    QLineEdit *DBEdituser;
+    // Browse page
+    QTableView *wwDBGridLists;
+    // Bottom bar
+    QWidget *DBNavigator;
+    QToolButton *NavFirst;
+    QToolButton *NavPrior;
+    QToolButton *NavNext;
+    QToolButton *NavLast;
+    QToolButton *NavInsert;
+    QToolButton *NavPost;
+    QToolButton *NavCancel;
+    QPushButton *ButtonDelete;
+    QPushButton *ButtonEditMembers;
+    QPushButton *ButtonFulfill;
+    QPushButton *ButtonCancelPending;
+    QPushButton *BitBtnClose;
+    // Status bar
+    QStatusBar *StatusBar1;
+    QLabel *StatusListName;
+    QLabel *StatusRowState;
+    QLabel *StatusClock;
+    // Actions and menu
+    QAction *ActionFulfill;
+    QAction *ActionEditListMembers;
+    QAction *ActionDeleteList;
+    QAction *ActionCancelPending;
+    QMenuBar *MainMenu1;
+    QAction *MenuFileClose;
+    QAction *MenuEditMembers;
+    QAction *MenuDeleteList;
+    QAction *MenuViewEdit;
+    QAction *MenuViewBrowse;
+    QAction *MenuUtilitiesFulfill;
+    QMenu *MenuReports;
+    QAction *MenuHelpAbout;
+
+    // Handlers
+    void FormShow();
+    // False when the window must stay open (posting the row failed).
+    bool FormClose();
+    void ActionFulfillExecute();
+    void ActionEditListMembersExecute();
+    void ActionDeleteListExecute();
+    void ActionCancelPendingExecute();
+    void About1Click();
+    void ViewEditClick();
+    void ViewBrowseClick();
+    void wwDBGridListsDblClick(const QModelIndex &index);
+    void RzDBRadioGroupServiceChange();
+    void RzDBRadioGroupItemsChange();
+    void wwDBLookupComboServiceChange();
+    void wwDBLookupComboItemChange();
+    void wwDBSpinEditQuantityChange();
+
+    // The rows' state as the status bar names it.
+    static QString stateText(int state);
+
+public Q_SLOTS:
+    void done(int result) override;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void buildUi();
+    QWidget *buildEditPage();
+    QWidget *buildBrowsePage();
+    QWidget *buildBottomBar();
+    void buildMenu();
+    void attachDataModule(TDataModuleLists *dm);
+    void connectRuleHandlers();
+    void showRowState();
+    void syncGridToQuery();
+    void updateNavigator();
+    void navigate(const std::function<void(kv::Query &)> &step);
+    kv::Query *lists() const;
+    // Resolves unsaved edits of the list row: Yes posts, No cancels.
+    void resolvePendingEdits(const QString &question);
+
+    kv::Prompts *m_prompts;
+    kv::HostServices m_hostServices;
+    QPointer<QWidget> m_hostControl;
+    DataModuleFactory m_dataModuleFactory;
+    std::function<void()> m_shutdownRequest;
+
+    TDataModuleLists *m_dm = nullptr;
+    QueryTableModel *m_listsModel = nullptr;
+    QueryTableModel *m_servicesModel = nullptr;
+    QueryTableModel *m_itemsModel = nullptr;
+    kv::DataBinding *m_binding = nullptr;
+    QTimer *m_clock = nullptr;
+    bool m_syncingGrid = false;
+
+    QMetaObject::Connection m_serviceLookupHandler;
+    QMetaObject::Connection m_itemLookupHandler;
+    QMetaObject::Connection m_quantityHandler;
+};

@@ -1,0 +1,110 @@
+#include "shell/ui/form_message_box.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QScreen>
+#include <QVBoxLayout>
+
+const QString TFormMessageBox::kCaption = QStringLiteral("Brenquistal");
+const QString TFormMessageBox::kDefaultMessage = QStringLiteral("Saving data. Please do not interrupt!");
+const QString TFormMessageBox::kDefaultCount = QStringLiteral("Total Clients:");
+
+TFormMessageBox::TFormMessageBox(QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+{
+    setObjectName(QStringLiteral("FormMessageBox"));
+    setWindowTitle(kCaption);
+    setModal(false);
+    setFixedSize(kClientWidth, kClientHeight);
+
+    Label1 = new QLabel(kDefaultMessage, this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setAlignment(Qt::AlignCenter);
+    Label1->setWordWrap(true);
+    QFont big = Label1->font();
+    big.setPointSizeF(big.pointSizeF() * 1.15);
+    big.setBold(true);
+    Label1->setFont(big);
+
+    RzProgressBarSaveStatus = new QProgressBar(this);
+    RzProgressBarSaveStatus->setObjectName(QStringLiteral("RzProgressBarSaveStatus"));
+    RzProgressBarSaveStatus->setRange(0, 100);
+    RzProgressBarSaveStatus->setValue(0);
+    RzProgressBarSaveStatus->setFormat(QStringLiteral("%p%"));
+    RzProgressBarSaveStatus->setAlignment(Qt::AlignCenter);
+
+    LabelRecordCount = new QLabel(kDefaultCount, this);
+    LabelRecordCount->setObjectName(QStringLiteral("LabelRecordCount"));
+    LabelRecordCount->setAlignment(Qt::AlignCenter);
+    QFont small = LabelRecordCount->font();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    LabelRecordCount->setFont(small);
+
+    // The bar and the count appear when the work starts.
+    RzProgressBarSaveStatus->setVisible(false);
+    LabelRecordCount->setVisible(false);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(16, 14, 16, 12);
+    layout->addWidget(Label1, 1);
+    layout->addWidget(RzProgressBarSaveStatus);
+    layout->addWidget(LabelRecordCount);
+
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect desk = screen->availableGeometry();
+        move(desk.center() - QPoint(kClientWidth / 2, kClientHeight / 2));
+    }
+}
+
+void TFormMessageBox::paintNow()
+{
+    repaint();
+    Label1->repaint();
+    RzProgressBarSaveStatus->repaint();
+    LabelRecordCount->repaint();
+}
+
+void TFormMessageBox::begin(const QString &message, const QString &countText)
+{
+    m_working = true;
+    show();
+    Label1->setText(message);
+    LabelRecordCount->setText(countText);
+    LabelRecordCount->setVisible(true);
+    RzProgressBarSaveStatus->setVisible(true);
+    paintNow();
+}
+
+void TFormMessageBox::setPercent(int percent)
+{
+    RzProgressBarSaveStatus->setValue(qBound(0, percent, 100));
+    paintNow();
+    QCoreApplication::processEvents();
+}
+
+void TFormMessageBox::end()
+{
+    m_working = false;
+    hide();
+}
+
+void TFormMessageBox::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        event->ignore();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TFormMessageBox::closeEvent(QCloseEvent *event)
+{
+    // Nothing can be cancelled: the window goes when the operation ends it.
+    if (m_working)
+        event->ignore();
+    else
+        QDialog::closeEvent(event);
+}

@@ -1,0 +1,61 @@
+#include "shell/ui/form_placement.h"
+
+#include "data/trace.h"
+
+#include <QWidget>
+
+namespace kv {
+
+TPosRec posRecOf(const QWidget *window)
+{
+    TPosRec rec;
+    const Qt::WindowStates s = window->windowState();
+    const WinState state = s.testFlag(Qt::WindowMaximized) ? WinState::Maximized
+        : s.testFlag(Qt::WindowMinimized)                  ? WinState::Minimized
+                                                           : WinState::Normal;
+    // The bounds of a minimised or maximised window are those it returns to.
+    const bool useNormal = state != WinState::Normal && !window->normalGeometry().isEmpty();
+    const QRect bounds = useNormal ? window->normalGeometry() : QRect(window->pos(), window->size());
+    rec.Top = bounds.top();
+    rec.Left = bounds.left();
+    rec.Height = bounds.height();
+    rec.Width = bounds.width();
+    rec.State = WinStateToInt(state);
+    return rec;
+}
+
+void applyPosRec(QWidget *window, const TPosRec &rec)
+{
+    const WinState state = IntToWinState(rec.State);
+    Qt::WindowStates s = window->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen);
+    if (state == WinState::Minimized)
+        s |= Qt::WindowMinimized;
+    else if (state == WinState::Maximized)
+        s |= Qt::WindowMaximized;
+    window->setWindowState(s);
+    if (rec.State == 2)
+        return;
+    // Top and left first, then width and height.
+    window->move(rec.Left, rec.Top);
+    window->resize(rec.Width, rec.Height);
+}
+
+void SetFormPos(QWidget *window, const QString &entry, const QString &file)
+{
+    TraceScope trace(QStringLiteral("SetFormPos"));
+    const QString text = LocalSettings::readPlacement(file, entry);
+    Trace::value(entry, text);
+    if (text == LocalSettings::kDefault)
+        return;
+    applyPosRec(window, StrToPosRec(text));
+}
+
+bool SaveFormPos(QWidget *window, const QString &entry, const QString &file)
+{
+    TraceScope trace(QStringLiteral("SaveFormPos"));
+    const QString text = PosRecToStr(posRecOf(window));
+    Trace::value(entry, text);
+    return LocalSettings::writePlacement(file, entry, text);
+}
+
+} // namespace kv

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "shell/window_placement.h"
+
+class QWidget;
+
+namespace kv {
+
+// Restores the placement stored under entry in the "Form_Positions" section of
+// file. "Default" (nothing stored) leaves the window as designed. A text that
+// cannot be parsed throws before anything is applied.
+void SetFormPos(QWidget *window, const QString &entry, const QString &file);
+// Stores the window's current placement under entry, at once. False when the
+// file cannot be written (the placement is then simply not remembered).
+bool SaveFormPos(QWidget *window, const QString &entry, const QString &file);
+
+TPosRec posRecOf(const QWidget *window);
+void applyPosRec(QWidget *window, const TPosRec &rec);
+
+} // namespace kv

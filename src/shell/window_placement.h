@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QString>
+
+namespace kv {
+
+// The placement of one window and its text form in the local settings file.
+struct TPosRec
+{
+    qint32 Top = 0;
+    qint32 Left = 0;
+    qint32 Height = 0;
+    qint32 Width = 0;
+    int State = 0; // 0 normal, 1 minimised, 2 maximised
+};
+
+inline bool operator==(const TPosRec &a, const TPosRec &b)
+{
+    return a.Top == b.Top && a.Left == b.Left && a.Height == b.Height && a.Width == b.Width && a.State == b.State;
+}
+
+enum class WinState { Normal = 0, Minimized = 1, Maximized = 2 };
+
+int WinStateToInt(WinState state);
+// Any number other than 1 and 2 reads as normal.
+WinState IntToWinState(int n);
+
+// "2" for a maximised window, else "State Top Left Height Width".
+QString PosRecToStr(const TPosRec &rec);
+// Throws kv::Error (a conversion error) when a piece is not a whole number or
+// fewer than four blanks separate them; nothing is half-parsed.
+TPosRec StrToPosRec(const QString &text);
+
+// The local settings file and where it lives.
+class LocalSettings
+{
+public:
+    static const QString kFileName;           // "Brenqui.ini"
+    static const QString kFormPositions;      // "Form_Positions"
+    static const QString kDefault;            // "Default", what a missing entry reads as
+    static const QString kSubFolder;          // "Brenquistal"
+    static const QString kCannotCreate;       // "Cannot create directory"
+    static const QString kAppDataVariable;    // "AppData"
+
+    // The plug-in's data folder with a trailing separator, created (one level)
+    // when missing; empty when "AppData" is empty. Throws kv::Error with
+    // "Cannot create directory<AppData>\Brenquistal" when it cannot be created.
+    static QString findAppDataFolder();
+
+    // The settings file of a data folder. With no folder it lives in the
+    // platform's per-user configuration folder rather than the process's
+    // working directory, which may be anywhere (or read-only).
+    static QString filePath(const QString &appDataFolder);
+
+    // The stored text, or "Default" for a missing file, section or key.
+    static QString readPlacement(const QString &file, const QString &entry);
+    // Written at once; false when the file cannot be written.
+    static bool writePlacement(const QString &file, const QString &entry, const QString &text);
+};
+
+} // namespace kv

@@ -1,0 +1,403 @@
+// The lists window on a real database: its controls, the new-list defaults,
+// closing with unsaved rows, the consistency rules and the Browse grid.
+
+#include "data/data_module.h"
+#include "data/engine/query.h"
+#include "lists/ui/form_list_fulfillment_options.h"
+#include "lists/ui/form_lists.h"
+#include "shell/ui/form_message_box.h"
+#include "lists/ui/query_table_model.h"
+#include "shell/ui/modal_driver.h"
+#include "shell/ui/radio_group.h"
+#include "shell/window_placement.h"
+#include "support/scripted_prompts.h"
+#include "support/test_database.h"
+
+#include <QAbstractItemModelTester>
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+using kv::DataState;
+
+// The host's control as the plug-in sees it: it answers the host interface.
+class ListsTestHost : public QWidget, public kestrovan::IHostInterface
+{
+    Q_OBJECT
+    Q_INTERFACES(kestrovan::IUnknown)
+public:
+    kestrovan::HResult QueryInterface(const QUuid &iid, void **out) override
+    {
+        *out = iid == kestrovan::IID_IHostInterface ? static_cast<kestrovan::IHostInterface *>(this) : nullptr;
+        return *out ? kestrovan::S_Ok : kestrovan::E_NoInterface;
+    }
+    std::uint32_t AddRef() override { return 1; }
+    std::uint32_t Release() override { return 1; }
+    QString GetCurrentUserName() override
+    {
+        ++calls;
+        return QStringLiteral("hostuser");
+    }
+    int calls = 0;
+};
+
+class FormListsTest : public ::testing::TestWithParam<kv::Backend>
+{
+protected:
+    void SetUp() override
+    {
+        KV_REQUIRE_BACKEND(GetParam());
+        tdb = std::make_unique<TestDatabase>(GetParam());
+        tdb->insert(QStringLiteral("Services"), {{QStringLiteral("Service_ID"), 1}, {QStringLiteral("Service_Desc"), QStringLiteral("Hot Meals")},
+                                                 {QStringLiteral("Service_Type"), QStringLiteral("D")}});
+        tdb->insert(QStringLiteral("Services"), {{QStringLiteral("Service_ID"), 2}, {QStringLiteral("Service_Desc"), QStringLiteral("Frozen Meals")},
+                                                 {QStringLiteral("Service_Type"), QStringLiteral("D")}});
+        tdb->insert(QStringLiteral("Items"), {{QStringLiteral("Item_ID"), 7}, {QStringLiteral("Meal_Item"), QStringLiteral("Turkey Dinner")}});
+        alpha = tdb->addList(QStringLiteral("Alpha"), {{QStringLiteral("Service_Method"), QStringLiteral("S")},
+                                                       {QStringLiteral("Service_Used"), 1},
+                                                       {QStringLiteral("Item_Method"), QStringLiteral("S")},
+                                                       {QStringLiteral("Item_to_Deliver"), 7},
+                                                       {QStringLiteral("Quantity"), 2},
+                                                       {QStringLiteral("List_Desc"), QStringLiteral("Holiday meal")}});
+        beta = tdb->addList(QStringLiteral("Beta"), {{QStringLiteral("Service_Method"), QStringLiteral("S")},
+                                                     {QStringLiteral("Service_Used"), 2},
+                                                     {QStringLiteral("Item_Method"), QStringLiteral("S")}});
+        // Stale defaults: a service with "Client's Own Service", an item with
+        // "Defaults for the service to be used".
+        gamma = tdb->addList(QStringLiteral("Gamma"), {{QStringLiteral("Service_Method"), QStringLiteral("C")},
+                                                       {QStringLiteral("Service_Used"), 2},
+                                                       {QStringLiteral("Item_Method"), QStringLiteral("D")},
+                                                       {QStringLiteral("Item_to_Deliver"), 7},
+                                                       {QStringLiteral("Quantity"), 3}});
+        DataModuleLists = new TDataModuleLists(prompts, [] {}, nullptr, tdb->overrides());
+        DataModuleLists->DataModuleCreate();
+        form = std::make_unique<TFormLists>(nullptr, &prompts);
+        form->useDataModule(DataModuleLists);
+        tester = std::make_unique<QAbstractItemModelTester>(form->listsModel(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+        form->show();
+    }
+
+    void TearDown() override
+    {
+        kv::ModalDriver::cancelAll();
+        tester.reset();
+        form.reset();
+        delete DataModuleLists;
+        DataModuleLists = nullptr;
+    }
+
+    kv::Query &lists() { return *DataModuleLists->QueryLists; }
+    void moveTo(const QString &name)
+    {
+        ASSERT_TRUE(lists().locate({QStringLiteral("List_Name")}, {name}));
+    }
+    void screenshot(const char *name)
+    {
+        const QString dir = qEnvironmentVariable("KESTROVAN_SCREENSHOTS");
+        if (!dir.isEmpty())
+            form->grab().save(dir + QLatin1Char('/') + QLatin1String(name));
+    }
+
+    SettingsSandbox sandbox;
+    std::unique_ptr<TestDatabase> tdb;
+    ScriptedPrompts prompts;
+    ListsTestHost host; // outlives the plug-in object, as the host's control does
+    std::unique_ptr<TFormLists> form;
+    std::unique_ptr<QAbstractItemModelTester> tester;
+    int alpha = 0, beta = 0, gamma = 0;
+};
+
+TEST_P(FormListsTest, ShowsTheListsWithTheirControlsAndCaptions)
+{
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Lists Maintenance"));
+    EXPECT_EQ(form->PageControl->currentWidget(), form->TabSheetEdit);
+    EXPECT_EQ(form->PageControl->tabText(0), QStringLiteral("Edit"));
+    EXPECT_EQ(form->PageControl->tabText(1), QStringLiteral("Browse"));
+    EXPECT_EQ(lists().recordCount(), 3);
+    EXPECT_TRUE(DataModuleLists->QueryServices->isOpen());
+    EXPECT_TRUE(DataModuleLists->QueryItems->isOpen());
+
+    moveTo(QStringLiteral("Alpha"));
+    EXPECT_EQ(form->DBEditListName->text(), QStringLiteral("Alpha"));
+    EXPECT_EQ(form->DBMemo1->toPlainText(), QStringLiteral("Holiday meal"));
+    EXPECT_EQ(form->wwDBLookupComboService->currentText(), QStringLiteral("Hot Meals"));
+    EXPECT_EQ(form->wwDBLookupComboItem->currentText(), QStringLiteral("Turkey Dinner"));
+    EXPECT_EQ(form->wwDBSpinEditQuantity->value(), 2);
+    EXPECT_EQ(form->RzDBRadioGroupService->itemIndex(), 1);
+    EXPECT_EQ(form->DBEditListName->maxLength(), 50);
+    EXPECT_EQ(form->DBEdituser->maxLength(), 25);
+    EXPECT_EQ(form->StatusListName->text(), QStringLiteral("Alpha"));
+    EXPECT_EQ(form->StatusRowState->text(), TFormLists::stateText(int(DataState::Browse)));
+
+    // Only the check box of the options can be changed here.
+    EXPECT_TRUE(form->wwCheckBoxCurrentlyActive->isEnabled());
+    for (QWidget *w : {static_cast<QWidget *>(form->RzDBRadioGroupConfirmedStatus), static_cast<QWidget *>(form->RzDBRadioGroupService),
+                       static_cast<QWidget *>(form->wwDBLookupComboService), static_cast<QWidget *>(form->RzDBRadioGroupItems),
+                       static_cast<QWidget *>(form->wwDBSpinEditQuantity), static_cast<QWidget *>(form->wwDBLookupComboItem)})
+        EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
+
+    const QStringList hints = {QStringLiteral("Move to first record"), QStringLiteral("Move to prior record"),
+                               QStringLiteral("Move to next record"), QStringLiteral("Move to last record"),
+                               QStringLiteral("Insert new record"), QStringLiteral("Post changes of current record"),
+                               QStringLiteral("Cancel changes made to current record")};
+    const QList<QToolButton *> nav = {form->NavFirst, form->NavPrior, form->NavNext, form->NavLast,
+                                      form->NavInsert, form->NavPost, form->NavCancel};
+    for (int i = 0; i < nav.size(); ++i)
+        EXPECT_EQ(nav[i]->toolTip(), hints[i]);
+    EXPECT_EQ(form->ButtonCancelPending->text(), QStringLiteral("Cancel Pendg"));
+    EXPECT_EQ(form->MenuDeleteList->text(), QStringLiteral("Delete List"));
+    EXPECT_TRUE(form->MenuReports->actions().isEmpty());
+    QStringList menus;
+    for (QAction *a : form->MainMenu1->actions())
+        menus << a->text();
+    EXPECT_EQ(menus, (QStringList{QStringLiteral("&File"), QStringLiteral("&Edit"), QStringLiteral("&View"), QStringLiteral("&Utilities"),
+                                  QStringLiteral("&Reports"), QStringLiteral("Help")}));
+    for (QAction *a : {form->ActionFulfill, form->ActionEditListMembers, form->ActionDeleteList, form->ActionCancelPending})
+        EXPECT_TRUE(a->shortcut().isEmpty());
+    screenshot("lists_edit_page.png");
+}
+
+TEST_P(FormListsTest, BrowseGridHasTheColumnsTitlesAndComputedService)
+{
+    QueryTableModel *m = form->listsModel();
+    QStringList titles;
+    for (int c = 0; c < m->columnCount(); ++c)
+        titles << m->headerData(c, Qt::Horizontal).toString();
+    EXPECT_EQ(titles, (QStringList{QStringLiteral("List"), QStringLiteral("Description"), QStringLiteral("Assigned\nService"),
+                                   QStringLiteral("Updated\nBy"), QStringLiteral("Created"), QStringLiteral("Updated")}));
+    EXPECT_EQ(m->index(0, 2).data().toString(), QStringLiteral("Hot Meals"));
+    EXPECT_EQ(m->index(1, 2).data().toString(), QStringLiteral("Frozen Meals"));
+    EXPECT_FALSE(m->flags(m->index(0, 0)).testFlag(Qt::ItemIsEditable));
+    const int w = form->wwDBGridLists->fontMetrics().averageCharWidth();
+    EXPECT_GT(form->wwDBGridLists->columnWidth(1), form->wwDBGridLists->columnWidth(0));
+    EXPECT_GE(form->wwDBGridLists->columnWidth(0), 25 * w);
+
+    form->ViewBrowseClick();
+    screenshot("lists_browse_page.png");
+    // A double click opens the Edit page on the clicked list.
+    const QModelIndex second = m->index(1, 0);
+    const QRect cell = form->wwDBGridLists->visualRect(second);
+    QTest::mouseClick(form->wwDBGridLists->viewport(), Qt::LeftButton, {}, cell.center());
+    QTest::mouseDClick(form->wwDBGridLists->viewport(), Qt::LeftButton, {}, cell.center());
+    EXPECT_EQ(form->PageControl->currentWidget(), form->TabSheetEdit);
+    EXPECT_EQ(lists().asString(QStringLiteral("List_Name")), QStringLiteral("Beta"));
+    EXPECT_EQ(form->DBEditListName->text(), QStringLiteral("Beta"));
+}
+
+TEST_P(FormListsTest, NewListGetsItsDefaultsAndStamps)
+{
+    form->ViewBrowseClick();
+    form->NavInsert->click();
+    EXPECT_EQ(form->PageControl->currentWidget(), form->TabSheetEdit);
+    EXPECT_EQ(lists().state(), DataState::Insert);
+    EXPECT_EQ(form->wwDBComboBox1->currentText(), QStringLiteral("Add to existing members"));
+    EXPECT_TRUE(form->wwCheckBoxCurrentlyActive->isChecked());
+    EXPECT_EQ(form->RzDBRadioGroupConfirmedStatus->itemIndex(), 3);
+    EXPECT_EQ(form->RzDBRadioGroupService->itemIndex(), 0);
+    EXPECT_EQ(form->RzDBRadioGroupItems->itemIndex(), 1);
+    EXPECT_EQ(form->StatusRowState->text(), TFormLists::stateText(int(DataState::Insert)));
+
+    QTest::keyClicks(form->DBEditListName, QStringLiteral("Delta"));
+    QTest::keyClicks(form->DBEdituser, QStringLiteral("maria"));
+    form->NavPost->click();
+    EXPECT_EQ(lists().state(), DataState::Browse);
+    const auto rows = tdb->rows(QStringLiteral("select * from Lists where List_Name = 'Delta'"));
+    ASSERT_EQ(rows.size(), 1);
+    const QVariantMap r = rows.first();
+    EXPECT_EQ(r.value(QStringLiteral("reason")).toString(), QStringLiteral("LST"));
+    EXPECT_EQ(r.value(QStringLiteral("add_mode")).toString(), QStringLiteral("A"));
+    EXPECT_EQ(r.value(QStringLiteral("active_only")).toString(), QStringLiteral("Y"));
+    EXPECT_EQ(r.value(QStringLiteral("checkbox_setting")).toString(), QStringLiteral("I"));
+    EXPECT_EQ(r.value(QStringLiteral("service_method")).toString(), QStringLiteral("C"));
+    EXPECT_EQ(r.value(QStringLiteral("item_method")).toString(), QStringLiteral("S"));
+    EXPECT_EQ(r.value(QStringLiteral("updated_by")).toString(), QStringLiteral("maria"));
+    EXPECT_TRUE(r.value(QStringLiteral("service_used")).isNull());
+    EXPECT_TRUE(r.value(QStringLiteral("quantity")).isNull());
+    EXPECT_FALSE(r.value(QStringLiteral("last_update")).isNull());
+    EXPECT_TRUE(prompts.texts().isEmpty());
+}
+
+TEST_P(FormListsTest, UncheckingActiveOnlyEditsTheRowAndStoresN)
+{
+    moveTo(QStringLiteral("Beta"));
+    EXPECT_TRUE(form->wwCheckBoxCurrentlyActive->isChecked());
+    form->wwCheckBoxCurrentlyActive->click();
+    EXPECT_EQ(lists().state(), DataState::Edit);
+    form->NavPost->click();
+    EXPECT_EQ(tdb->exec(QStringLiteral("select Active_Only from Lists where Record_ID = :id"), {{QStringLiteral("id"), beta}}).toString(),
+              QStringLiteral("N"));
+}
+
+TEST_P(FormListsTest, AListWithoutCodesShowsNoItemRatherThanThePreviousOnes)
+{
+    tdb->addList(QStringLiteral("Zeta"), {{QStringLiteral("Checkbox_Setting"), QVariant()}, {QStringLiteral("Active_Only"), QVariant()}});
+    lists().refresh();
+    moveTo(QStringLiteral("Alpha"));
+    EXPECT_EQ(form->RzDBRadioGroupConfirmedStatus->itemIndex(), 3);
+    moveTo(QStringLiteral("Zeta"));
+    EXPECT_EQ(form->RzDBRadioGroupConfirmedStatus->itemIndex(), -1);
+    EXPECT_FALSE(form->wwCheckBoxCurrentlyActive->isChecked()); // null shows unchecked
+    EXPECT_EQ(lists().state(), DataState::Browse);
+}
+
+TEST_P(FormListsTest, DescriptionKeepsTheColumnsLimit)
+{
+    moveTo(QStringLiteral("Beta"));
+    form->DBMemo1->setFocus();
+    QTest::keyClicks(form->DBMemo1, QString(260, QLatin1Char('x')));
+    EXPECT_EQ(form->DBMemo1->toPlainText().size(), 250);
+    EXPECT_EQ(lists().asString(QStringLiteral("List_Desc")).size(), 250);
+    form->NavCancel->click();
+    EXPECT_EQ(lists().state(), DataState::Browse);
+    EXPECT_EQ(form->DBMemo1->toPlainText(), QString());
+}
+
+TEST_P(FormListsTest, ClosingWhileInsertingAsksAndNoDiscardsTheNewList)
+{
+    form->NavInsert->click();
+    QTest::keyClicks(form->DBEditListName, QStringLiteral("Discard me"));
+    prompts.answerNo();
+    form->reject();
+    EXPECT_EQ(prompts.questions(), QStringList{TFormLists::kSaveBeforeClosing});
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(tdb->count(QStringLiteral("Lists")), 3);
+    EXPECT_FALSE(lists().isOpen());
+    EXPECT_FALSE(DataModuleLists->QueryServices->isOpen());
+    // The placement is stored on close.
+    QSettings ini(form->settingsFilePath(), QSettings::IniFormat);
+    EXPECT_NE(ini.value(QStringLiteral("Form_Positions/FormLists")).toString(), QString());
+}
+
+TEST_P(FormListsTest, ClosingWithYesPostsTheEditedRow)
+{
+    moveTo(QStringLiteral("Alpha"));
+    form->DBEditListName->selectAll();
+    QTest::keyClicks(form->DBEditListName, QStringLiteral("Alpha 2"));
+    EXPECT_EQ(lists().state(), DataState::Edit);
+    prompts.answerYes();
+    form->reject();
+    EXPECT_EQ(tdb->exec(QStringLiteral("select List_Name from Lists where Record_ID = :id"), {{QStringLiteral("id"), alpha}}).toString(),
+              QStringLiteral("Alpha 2"));
+}
+
+TEST_P(FormListsTest, MovingToAListWithOwnServiceClearsItsStaleServiceAndItem)
+{
+    moveTo(QStringLiteral("Alpha"));
+    ASSERT_EQ(lists().state(), DataState::Browse);
+    moveTo(QStringLiteral("Gamma"));
+    EXPECT_EQ(lists().state(), DataState::Edit);
+    EXPECT_TRUE(lists().isNull(QStringLiteral("Service_Used")));
+    EXPECT_TRUE(lists().isNull(QStringLiteral("Item_to_Deliver")));
+    EXPECT_TRUE(lists().isNull(QStringLiteral("Quantity")));
+    EXPECT_EQ(lists().asString(QStringLiteral("Service_Method")), QStringLiteral("C")); // no rule flipped it back
+    EXPECT_EQ(lists().asString(QStringLiteral("Item_Method")), QStringLiteral("D"));
+    EXPECT_EQ(form->wwDBLookupComboService->currentIndex(), -1);
+    EXPECT_EQ(form->wwDBLookupComboItem->currentIndex(), -1);
+    // Saved like any other edit of the row.
+    form->NavPost->click();
+    EXPECT_TRUE(tdb->exec(QStringLiteral("select Service_Used from Lists where Record_ID = :id"), {{QStringLiteral("id"), gamma}}).isNull());
+}
+
+TEST_P(FormListsTest, MovingBetweenListsWithTheSameMethodsRunsNoRule)
+{
+    moveTo(QStringLiteral("Alpha"));
+    moveTo(QStringLiteral("Beta"));
+    EXPECT_EQ(lists().state(), DataState::Browse);
+    EXPECT_EQ(form->wwDBLookupComboService->currentText(), QStringLiteral("Frozen Meals"));
+    EXPECT_EQ(form->RzDBRadioGroupService->itemIndex(), 1);
+    EXPECT_TRUE(prompts.texts().isEmpty());
+}
+
+TEST_P(FormListsTest, EditMembersAsksToSaveFirst)
+{
+    moveTo(QStringLiteral("Beta"));
+    QTest::keyClicks(form->DBEdituser, QStringLiteral("x"));
+    prompts.answerNo();
+    kv::ModalDriver::whenShown([](QWidget *w) { kv::ModalDriver::reject(w); });
+    form->ActionEditListMembers->trigger();
+    ASSERT_FALSE(prompts.questions().isEmpty());
+    EXPECT_EQ(prompts.questions().first(), TFormLists::kSaveBeforeMembers);
+    EXPECT_EQ(lists().state(), DataState::Browse);
+    EXPECT_TRUE(tdb->exec(QStringLiteral("select Updated_By from Lists where Record_ID = :id"), {{QStringLiteral("id"), beta}}).isNull());
+}
+
+TEST_P(FormListsTest, DeleteFromTheWindowNotesTheHostsUserAndShowsTheRest)
+{
+    form->Init(&host);
+    tdb->addClient(501);
+    tdb->addMember(alpha, 501);
+    moveTo(QStringLiteral("Alpha"));
+    form->ButtonDelete->click(); // Yes to both questions
+    EXPECT_EQ(prompts.questions().size(), 2);
+    EXPECT_EQ(tdb->count(QStringLiteral("Lists"), QStringLiteral("Record_ID = :id"), {{QStringLiteral("id"), alpha}}), 0);
+    EXPECT_EQ(tdb->count(QStringLiteral("List_Members"), QStringLiteral("List_ID = :id"), {{QStringLiteral("id"), alpha}}), 0);
+    const auto notes = tdb->rows(QStringLiteral("select * from History"));
+    ASSERT_EQ(notes.size(), 1);
+    EXPECT_EQ(notes.first().value(QStringLiteral("event")).toString(), QStringLiteral("Alpha list deleted."));
+    EXPECT_EQ(notes.first().value(QStringLiteral("user")).toString(), QStringLiteral("hostuser"));
+    EXPECT_EQ(lists().recordCount(), 2);
+    EXPECT_EQ(form->listsModel()->rowCount(), 2);
+}
+
+TEST_P(FormListsTest, FulfilFromTheWindowWritesDeliveriesInTheHostUsersName)
+{
+    form->Init(&host);
+    tdb->addClient(601);
+    tdb->addMember(alpha, 601);
+    moveTo(QStringLiteral("Alpha"));
+    bool listShown = false;
+    kv::ModalDriver::whenShown(
+        [&](QWidget *w) {
+            auto *dialog = qobject_cast<TFormListFulfillmentOptions *>(w);
+            ASSERT_NE(dialog, nullptr);
+            listShown = dialog->listText() == QStringLiteral("Alpha");
+            EXPECT_EQ(FormListFulfillmentOptions, dialog);
+            dialog->wwDBDateTimePickerDelivDt->setDate(QDate(2026, 12, 24));
+            dialog->wwCheckBoxCurrentlyActive->setChecked(false);
+            dialog->RzRadioGroupConfirmedStatus->setItemIndex(3);
+            kv::ModalDriver::click(dialog, QStringLiteral("BitBtnOK"));
+        },
+        QStringLiteral("TFormListFulfillmentOptions"));
+    prompts.answer(kv::Prompts::Answer::Ok); // the number of members
+    form->ButtonFulfill->click();
+    EXPECT_TRUE(listShown);
+    const auto deliveries = tdb->rows(QStringLiteral("select * from EpisodicDeliveries"));
+    ASSERT_EQ(deliveries.size(), 1) << prompts.texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(deliveries.first().value(QStringLiteral("created_by")).toString(), QStringLiteral("hostuser (List)"));
+    EXPECT_EQ(deliveries.first().value(QStringLiteral("list_id")).toInt(), alpha);
+    EXPECT_EQ(tdb->count(QStringLiteral("History"), QStringLiteral("\"User\" = 'hostuser'")), 1);
+    // The dialog and the progress window are gone.
+    EXPECT_EQ(FormListFulfillmentOptions, nullptr);
+    EXPECT_TRUE(form->findChildren<TFormMessageBox *>().isEmpty());
+    EXPECT_TRUE(form->findChildren<TFormListFulfillmentOptions *>().isEmpty());
+}
+
+TEST_P(FormListsTest, AboutBoxOpensModallyFromTheHelpMenu)
+{
+    QString title;
+    kv::ModalDriver::whenShown([&](QWidget *w) {
+        title = w->windowTitle();
+        kv::ModalDriver::click(w, QStringLiteral("BitBtnClose"));
+    });
+    form->MenuHelpAbout->trigger();
+    EXPECT_EQ(title, QStringLiteral("About..."));
+    EXPECT_TRUE(form->findChildren<QDialog *>(QStringLiteral("FormAboutKestrovan")).isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, FormListsTest, ::testing::Values(kv::Backend::SQLite, kv::Backend::PostgreSQL));
+
+#include "form_lists_test.moc"

@@ -1,0 +1,88 @@
+// The progress window's contract and the about box's content.
+
+#include "shell/ui/form_about_kestrovan.h"
+#include "shell/ui/form_message_box.h"
+#include "shell/ui/modal_driver.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+QString pngPath(const char *name)
+{
+    const QString dir = qEnvironmentVariable("KESTROVAN_SCREENSHOTS");
+    return dir.isEmpty() ? QString() : dir + QLatin1Char('/') + QLatin1String(name);
+}
+} // namespace
+
+TEST(ProgressWindow, DesignValues)
+{
+    TFormMessageBox box;
+    EXPECT_EQ(box.windowTitle(), QStringLiteral("Brenquistal"));
+    EXPECT_EQ(box.size(), QSize(303, 131));
+    EXPECT_EQ(box.Label1->text(), QStringLiteral("Saving data. Please do not interrupt!"));
+    EXPECT_EQ(box.LabelRecordCount->text(), QStringLiteral("Total Clients:"));
+    EXPECT_EQ(box.RzProgressBarSaveStatus->value(), 0);
+    EXPECT_EQ(box.RzProgressBarSaveStatus->maximum(), 100);
+    EXPECT_FALSE(box.windowFlags().testFlag(Qt::WindowCloseButtonHint));
+    EXPECT_FALSE(box.isVisible()); // hidden until the work starts
+    EXPECT_TRUE(box.findChildren<QPushButton *>().isEmpty()); // nothing to cancel with
+}
+
+TEST(ProgressWindow, ShownWithoutModalityAndPaintedAsTheWorkGoes)
+{
+    QWidget owner;
+    auto *box = new TFormMessageBox(&owner);
+    kv::Progress &progress = *box;
+    progress.begin(QStringLiteral("Scheduling Deliveries..."), QStringLiteral("Total Deliveries: 3"));
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_FALSE(box->isModal());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(box->Label1->text(), QStringLiteral("Scheduling Deliveries..."));
+    EXPECT_EQ(box->LabelRecordCount->text(), QStringLiteral("Total Deliveries: 3"));
+    EXPECT_TRUE(box->LabelRecordCount->isVisible());
+    EXPECT_TRUE(box->RzProgressBarSaveStatus->isVisible());
+
+    // Pending events are handled after each unit of work.
+    bool handled = false;
+    QTimer::singleShot(0, [&] { handled = true; });
+    progress.setPercent(kv::percentOf(2, 3));
+    EXPECT_TRUE(handled);
+    EXPECT_EQ(box->RzProgressBarSaveStatus->value(), 66);
+    progress.setPercent(100);
+    if (const QString png = pngPath("progress_window.png"); !png.isEmpty())
+        box->grab().save(png);
+    progress.end();
+    EXPECT_FALSE(box->isVisible());
+    delete box;
+}
+
+TEST(AboutBox, Content)
+{
+    TFormAboutKestrovan about;
+    EXPECT_EQ(about.windowTitle(), QStringLiteral("About..."));
+    EXPECT_EQ(about.size(), QSize(472, 303));
+    EXPECT_EQ(about.LabelProgramName->text(), QStringLiteral("Brenquistal Kestrovan Plug-In"));
+    EXPECT_EQ(about.LabelVersion->text(), QStringLiteral("Version 1.0.1.045"));
+    EXPECT_EQ(about.ImageLogo->size(), QSize(100, 58));
+    EXPECT_EQ(about.BitBtnClose->text(), QStringLiteral("&Close"));
+    about.show();
+    // The picture sits at the lower left.
+    const QPoint logo = about.ImageLogo->mapTo(&about, QPoint(0, 0));
+    EXPECT_LT(logo.x(), about.width() / 4);
+    EXPECT_GT(logo.y(), about.height() / 2);
+    if (const QString png = pngPath("about_box.png"); !png.isEmpty())
+        about.grab().save(png);
+}
+
+TEST(AboutBox, CloseButtonEndsTheModalBox)
+{
+    TFormAboutKestrovan about;
+    kv::ModalDriver::whenShown([](QWidget *dialog) { kv::ModalDriver::click(dialog, QStringLiteral("BitBtnClose")); },
+                               QStringLiteral("FormAboutKestrovan"));
+    EXPECT_EQ(about.exec(), QDialog::Accepted);
+}
