@@ -25,7 +25,7 @@ namespace {
 
 constexpr const char *kUsage =
     "usage: kestrovan-demo-db [--clients N] [--seed S] (--data DIR | --server HOST [--port P] [--schema S])\n"
-    "                         [--registry] [--replace]\n"
+    "                         [--registry | --registry-only] [--replace]\n"
     "       kestrovan-demo-db --summary (--data DIR | --server HOST [--port P] [--schema S])\n";
 
 struct Args
@@ -37,6 +37,7 @@ struct Args
     int port = 12005;
     QString schema;
     bool registry = false;
+    bool registryOnly = false;
     bool summary = false;
     bool replace = false;
 };
@@ -79,6 +80,8 @@ Args parse(const QStringList &a)
             r.schema = value();
         else if (o == QLatin1String("--registry"))
             r.registry = true;
+        else if (o == QLatin1String("--registry-only"))
+            r.registryOnly = true;
         else if (o == QLatin1String("--summary"))
             r.summary = true;
         else if (o == QLatin1String("--replace"))
@@ -277,6 +280,8 @@ int main(int argc, char **argv)
     try {
         if (a.summary)
             return summary(a);
+        if (a.registryOnly)
+            return writeRegistry(a);
         const int rc = generate(a);
         if (rc == 0 && a.registry)
             return writeRegistry(a);

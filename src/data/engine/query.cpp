@@ -546,7 +546,13 @@ QVariant Query::execInsertReturningId(const QString &keyColumn)
 {
     if (m_db->backend() == Backend::SQLite) {
         execSql();
-        // The statement of this connection that just ran is ours.
+        // The statement of this connection that just ran is ours; its key is
+        // the connection's last row id, read without a statement of its own.
+        const QVariant h = m_db->connection().driver()->handle();
+        if (h.isValid() && qstrcmp(h.typeName(), "sqlite3*") == 0) {
+            if (sqlite3 *handle = *static_cast<sqlite3 *const *>(h.constData()))
+                return typedValue(QVariant(qint64(sqlite3_last_insert_rowid(handle))), FieldType::Integer);
+        }
         QSqlQuery q(m_db->connection());
         if (!q.exec(QStringLiteral("SELECT last_insert_rowid()")) || !q.next())
             fail(QStringLiteral("Reading the new key"), q.lastError().text(), QString());

@@ -1,0 +1,75 @@
+#include "lists/cancel_pending.h"
+
+#include "data/engine/db_error.h"
+#include "data/engine/query.h"
+#include "data/trace.h"
+#include "lists/history_note.h"
+
+#include <QCoreApplication>
+#include <QCursor>
+#include <QGuiApplication>
+
+namespace kv {
+
+const QString CancelPendingDeliveries::kQuestion = QStringLiteral("Delete all pending deliveries to this list's members?");
+const QString CancelPendingDeliveries::kDeleteSql =
+    QStringLiteral("Delete from EpisodicDeliveries where List_ID = :List_ID and not (Fulfilled = 'Y') ");
+const QString CancelPendingDeliveries::kDeleteItemsSql = QStringLiteral(
+    "Delete from DefDels where Deliv_ID in (select RecordID from EpisodicDeliveries where List_ID = :List_ID and not (Fulfilled = 'Y'))");
+const QString CancelPendingDeliveries::kUnsavedListMessage =
+    QStringLiteral("This list has not been saved yet, so it has no pending deliveries to cancel. Please save the list first.");
+
+CancelPendingDeliveries::CancelPendingDeliveries(Database &db, Prompts &prompts, std::function<QString()> userName)
+    : m_db(db)
+    , m_prompts(prompts)
+    , m_userName(std::move(userName))
+{
+}
+
+int CancelPendingDeliveries::deletePending(Database &db, int listId)
+{
+    Query items(&db, QStringLiteral("QueryDeleteItems"));
+    items.setSql(kDeleteItemsSql);
+    items.paramByName(QStringLiteral("List_ID")).setAsInteger(listId);
+    items.execSql();
+
+    Query deliveries(&db, QStringLiteral("QueryDelete"));
+    deliveries.setSql(kDeleteSql);
+    deliveries.paramByName(QStringLiteral("List_ID")).setAsInteger(listId);
+    deliveries.execSql();
+    return deliveries.rowsAffected();
+}
+
+std::optional<int> CancelPendingDeliveries::run(const QVariant &listRecordId, const QString &listName)
+{
+    TraceScope trace(QStringLiteral("CancelPendingDeliveries.run"));
+    // Without a key the statement would aim at deliveries of list 0, which no
+    // list of ours owns.
+    if (!listRecordId.isValid() || listRecordId.isNull() || listRecordId.toInt() <= 0) {
+        m_prompts.warn(kUnsavedListMessage);
+        return std::nullopt;
+    }
+    if (!m_prompts.warnYesNo(kQuestion))
+        return std::nullopt;
+
+    const bool gui = qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr;
+    if (gui)
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    struct Restore
+    {
+        bool on;
+        ~Restore()
+        {
+            if (on)
+                QGuiApplication::restoreOverrideCursor();
+        }
+    } restore{gui};
+
+    const int removed = deletePending(m_db, listRecordId.toInt());
+    Trace::value(QStringLiteral("Pending deliveries removed"), qint64(removed));
+    HistoryNoteWriter note(m_db, m_userName);
+    note.write(HistoryNoteWriter::pendingCancelled(listName));
+    return removed;
+}
+
+} // namespace kv

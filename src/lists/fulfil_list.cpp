@@ -1,0 +1,377 @@
+#include "lists/fulfil_list.h"
+
+#include "data/data_module.h"
+#include "data/engine/db_error.h"
+#include "data/engine/query.h"
+#include "data/trace.h"
+#include "lists/history_note.h"
+
+#include <QDateTime>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QLocale>
+
+namespace kv {
+
+namespace {
+
+// The hourglass while a statement runs; a process without a GUI application
+// (no cursor to show) goes without.
+class BusyCursor
+{
+public:
+    BusyCursor()
+        : m_on(qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr)
+    {
+        if (m_on)
+            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    ~BusyCursor()
+    {
+        if (m_on)
+            QGuiApplication::restoreOverrideCursor();
+    }
+    BusyCursor(const BusyCursor &) = delete;
+    BusyCursor &operator=(const BusyCursor &) = delete;
+
+private:
+    bool m_on;
+};
+
+std::optional<int> optionalInt(const QVariant &v)
+{
+    if (!v.isValid() || v.isNull())
+        return std::nullopt;
+    return v.toInt();
+}
+
+QString text(const Query &q, const char *field)
+{
+    const QVariant v = q.fieldValue(QLatin1String(field));
+    return (!v.isValid() || v.isNull()) ? QString() : v.toString();
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- ListDefaults
+
+const QString ListDefaults::kConfirmedKeys = QStringLiteral("CUNI");
+const QString ListDefaults::kServiceKeys = QStringLiteral("CS");
+const QString ListDefaults::kItemsKeys = QStringLiteral("DS");
+
+int ListDefaults::indexOfCode(const QString &keys, const QString &code)
+{
+    if (code.size() != 1)
+        return -1;
+    return keys.indexOf(code.at(0));
+}
+
+ListDefaults ListDefaults::fromCurrentRow(const Query &lists)
+{
+    ListDefaults d;
+    d.listId = lists.fieldValue(QStringLiteral("Record_ID")).toInt();
+    d.listName = text(lists, "List_Name");
+    d.activeOnly = text(lists, "Active_Only") == QLatin1String("Y");
+    d.checkboxSetting = text(lists, "Checkbox_Setting");
+    d.serviceMethod = text(lists, "Service_Method");
+    d.serviceUsed = optionalInt(lists.fieldValue(QStringLiteral("Service_Used")));
+    d.itemMethod = text(lists, "Item_Method");
+    d.itemToDeliver = optionalInt(lists.fieldValue(QStringLiteral("Item_to_Deliver")));
+    d.quantity = optionalInt(lists.fieldValue(QStringLiteral("Quantity")));
+    return d;
+}
+
+FulfilmentOptions ListDefaults::toOptions() const
+{
+    FulfilmentOptions o;
+    o.activeOnly = activeOnly;
+    o.confirmedIndex = indexOfCode(kConfirmedKeys, checkboxSetting);
+    o.serviceIndex = indexOfCode(kServiceKeys, serviceMethod);
+    if (o.serviceIndex == FulfilmentOptions::SelectedService)
+        o.serviceId = serviceUsed;
+    o.itemsIndex = indexOfCode(kItemsKeys, itemMethod);
+    if (o.itemsIndex == FulfilmentOptions::SelectedItem)
+        o.itemId = itemToDeliver;
+    o.quantity = quantity.value_or(0);
+    o.listName = listName;
+    return o;
+}
+
+// ---------------------------------------------------------------- FulfilmentNameLookups
+
+const QString FulfilmentNameLookups::kServiceNameSql = QStringLiteral("Select Service_Desc from Services where Service_ID = :Service_ID");
+const QString FulfilmentNameLookups::kItemNameSql = QStringLiteral("Select Meal_Item from Items where Item_ID = :Item_ID");
+
+FulfilmentNameLookups::FulfilmentNameLookups(TDataModuleLists &dm)
+    : m_serviceName(std::make_unique<Query>(dm.DatabaseLists, QStringLiteral("QueryGetServiceName")))
+    , m_itemName(std::make_unique<Query>(dm.DatabaseLists, QStringLiteral("QueryGetItemName")))
+{
+    m_serviceName->setSql(kServiceNameSql);
+    m_itemName->setSql(kItemNameSql);
+}
+
+FulfilmentNameLookups::~FulfilmentNameLookups() = default;
+
+QString FulfilmentNameLookups::serviceName(int serviceId)
+{
+    m_serviceName->close();
+    m_serviceName->paramByName(QStringLiteral("Service_ID")).setAsInteger(serviceId);
+    m_serviceName->open();
+    const QString name = m_serviceName->isEmpty() ? QString() : text(*m_serviceName, "Service_Desc");
+    m_serviceName->close();
+    return name;
+}
+
+QString FulfilmentNameLookups::itemName(int itemId)
+{
+    m_itemName->close();
+    m_itemName->paramByName(QStringLiteral("Item_ID")).setAsInteger(itemId);
+    m_itemName->open();
+    const QString name = m_itemName->isEmpty() ? QString() : text(*m_itemName, "Meal_Item");
+    m_itemName->close();
+    return name;
+}
+
+// ---------------------------------------------------------------- ListFulfilment
+
+const QString ListFulfilment::kListNotFoundMessage = QStringLiteral("Error locating the List using the List ID!");
+const QString ListFulfilment::kNoCandidatesMessage = QStringLiteral("There were no records matching your fulfillment specifications.");
+const QString ListFulfilment::kConfirmStart = QStringLiteral("Please confirm that you would like to fulfill this list of ");
+const QString ListFulfilment::kConfirmEnd = QStringLiteral(" member(s)!");
+const QString ListFulfilment::kProgressMessage = QStringLiteral("Scheduling Deliveries...");
+const QString ListFulfilment::kProgressCountPrefix = QStringLiteral("Total Deliveries: ");
+const QString ListFulfilment::kCreatedBySuffix = QStringLiteral(" (List)");
+const QString ListFulfilment::kNoServiceChosenMessage =
+    QStringLiteral("Please choose the service to use: the client's own service or a selected one.");
+const QString ListFulfilment::kNoItemChosenMessage = QStringLiteral("Please choose the item to deliver.");
+const QString ListFulfilment::kNoDateMessage = QStringLiteral("Please choose the delivery date.");
+
+const QString ListFulfilment::kCandidatesLine1 = QStringLiteral(
+    "Select List_Members.Person_ID, List_Members.Client_ID, List_Members.Quantity, Clients.Status, Clients.Svcs_Used, "
+    "Clients.Delivery_Type, Clients.Def_Rte, Clients.Def_Stop, Clients.Mon_Rte, Clients.Mon_Stop, ");
+const QString ListFulfilment::kCandidatesLine2 = QStringLiteral(
+    "Clients.Tue_Rte, Clients.Tue_Stop, Clients.Wed_Rte, Clients.Wed_Stop, Clients.Thu_Rte, Clients.Thu_Stop, Clients.Fri_Rte, "
+    "Clients.Fri_Stop, Clients.Sat_Rte, Clients.Sat_Stop, Clients.Sun_Rte, Clients.Sun_Stop ");
+const QString ListFulfilment::kCandidatesLine3 = QStringLiteral(
+    "from List_Members join Clients on List_Members.Person_ID = Clients.Person_ID where List_Members.List_ID = :List_ID and "
+    "List_Members.RecVisible=True ");
+const QString ListFulfilment::kConfirmedCheckedLine = QStringLiteral(" and (List_Members.Confirmed = 'Y') ");
+const QString ListFulfilment::kConfirmedUncheckedLine = QStringLiteral(" and not (List_Members.Confirmed = 'Y') ");
+const QString ListFulfilment::kConfirmedUnknownLine = QStringLiteral(" and (List_Members.Confirmed is Null) ");
+const QString ListFulfilment::kActiveOnlyLine =
+    QStringLiteral(" and (Clients.Status = 'A') and  not (Clients.Stop_Dte <= :Stop_Dte) ");
+
+ListFulfilment::ListFulfilment(TDataModuleLists &dm, Prompts &prompts, Progress &progress, std::function<QString()> userName)
+    : m_dm(dm)
+    , m_prompts(prompts)
+    , m_progress(progress)
+    , m_userName(std::move(userName))
+    , m_candidates(std::make_unique<Query>(dm.DatabaseLists, QStringLiteral("QueryFulfillmentCandidates")))
+{
+}
+
+ListFulfilment::~ListFulfilment() = default;
+
+bool ListFulfilment::locateList(int listId)
+{
+    // Read afresh: a list saved moments ago in the lists window must be there.
+    Query &lookup = *m_dm.QueryListLookup;
+    if (lookup.isOpen())
+        lookup.refresh();
+    else
+        lookup.open();
+    if (lookup.locate({QStringLiteral("Record_ID")}, {listId}))
+        return true;
+    m_prompts.warn(kListNotFoundMessage);
+    return false;
+}
+
+QString ListFulfilment::check(const FulfilmentOptions &o)
+{
+    if (!o.deliveryDate.isValid())
+        return kNoDateMessage;
+    const bool serviceChosen = o.serviceIndex == FulfilmentOptions::ClientsOwnService
+        || (o.serviceIndex == FulfilmentOptions::SelectedService && o.serviceId.has_value());
+    if (!serviceChosen)
+        return kNoServiceChosenMessage;
+    if (o.itemsIndex == FulfilmentOptions::SelectedItem && !o.itemId)
+        return kNoItemChosenMessage;
+    return QString();
+}
+
+QStringList ListFulfilment::candidateSql(const FulfilmentOptions &o)
+{
+    QStringList lines{kCandidatesLine1, kCandidatesLine2, kCandidatesLine3};
+    switch (o.confirmedIndex) {
+    case FulfilmentOptions::ConfirmedChecked: lines << kConfirmedCheckedLine; break;
+    case FulfilmentOptions::ConfirmedUnchecked: lines << kConfirmedUncheckedLine; break;
+    case FulfilmentOptions::ConfirmedUnknown: lines << kConfirmedUnknownLine; break;
+    default: break; // "Irrelevant" or nothing selected: no condition
+    }
+    if (o.activeOnly)
+        lines << kActiveOnlyLine;
+    return lines;
+}
+
+ListFulfilment::RouteStop ListFulfilment::routeFor(const QDate &date, const Query &c)
+{
+    // Qt counts Monday = 1 … Sunday = 7; the day's own pair of columns.
+    static const char *const routes[] = {"Mon_Rte", "Tue_Rte", "Wed_Rte", "Thu_Rte", "Fri_Rte", "Sat_Rte", "Sun_Rte"};
+    static const char *const stops[] = {"Mon_Stop", "Tue_Stop", "Wed_Stop", "Thu_Stop", "Fri_Stop", "Sat_Stop", "Sun_Stop"};
+    const int d = date.dayOfWeek() - 1;
+    RouteStop rs;
+    QString route = text(c, routes[d]);
+    QVariant stop = c.fieldValue(QLatin1String(stops[d]));
+    if (route.trimmed().isEmpty()) {
+        route = text(c, "Def_Rte");
+        stop = c.fieldValue(QStringLiteral("Def_Stop"));
+    }
+    rs.route = route;
+    rs.stop = (!stop.isValid() || stop.isNull()) ? 0.0 : stop.toDouble();
+    return rs;
+}
+
+int ListFulfilment::itemQuantity(const QVariant &memberQuantity, int listQuantity)
+{
+    const int member = (!memberQuantity.isValid() || memberQuantity.isNull()) ? 0 : memberQuantity.toInt();
+    const int q = qMax(member, listQuantity);
+    return q == 0 ? 1 : q;
+}
+
+QString ListFulfilment::deliveryDay(const QDate &date)
+{
+    return QLocale::system().toString(date, QStringLiteral("ddd")).toUpper();
+}
+
+ListFulfilment::Result ListFulfilment::run(int listId, const FulfilmentOptions &o)
+{
+    TraceScope trace(QStringLiteral("ListFulfilment.run"));
+    Result result;
+    const QString problem = check(o);
+    if (!problem.isEmpty())
+        throw Error(problem);
+
+    Query &c = *m_candidates;
+    c.close();
+    c.setSql(candidateSql(o));
+    Trace::lines(QStringLiteral("QueryFulfillmentCandidates.SQL"), c.sql());
+    if (o.activeOnly)
+        c.paramByName(QStringLiteral("Stop_Dte")).setAsDate(o.deliveryDate);
+    c.paramByName(QStringLiteral("List_ID")).setAsInteger(listId);
+    {
+        BusyCursor busy;
+        c.open();
+    }
+    const int n = c.recordCount();
+    Trace::value(QStringLiteral("QueryFulfillmentCandidates.RecordCount"), qint64(n));
+    if (n < 1) {
+        m_prompts.inform(kNoCandidatesMessage);
+        result.outcome = Outcome::NoCandidates;
+        return result;
+    }
+    if (m_prompts.ask(Prompts::Kind::Confirmation, kConfirmStart + QString::number(n) + kConfirmEnd, Prompts::Buttons::OkCancel)
+        != Prompts::Answer::Ok) {
+        result.outcome = Outcome::Declined;
+        return result;
+    }
+
+    // The progress window is hidden again whatever happens below.
+    struct ProgressEnd
+    {
+        Progress &p;
+        ~ProgressEnd() { p.end(); }
+    };
+    m_progress.begin(kProgressMessage, kProgressCountPrefix + QString::number(n));
+    ProgressEnd progressEnd{m_progress};
+    m_progress.setPercent(0);
+
+    Query &delivery = *m_dm.QueryCreateScheduledDelivery;
+    Query &item = *m_dm.QueryCreateScheduledDeliveryItem;
+    delivery.close();
+    const bool withItem = o.itemsIndex == FulfilmentOptions::SelectedItem;
+    const bool ownService = o.serviceIndex == FulfilmentOptions::ClientsOwnService;
+    const QDate today = QDate::currentDate();
+    const QString delDay = withItem ? deliveryDay(o.deliveryDate) : QString();
+
+    // Every value that stays the same for the run is set once; the loop sets
+    // only what differs per member.
+    Param &pPerson = delivery.paramByName(QStringLiteral("Person_ID"));
+    Param &pClient = delivery.paramByName(QStringLiteral("Client_ID"));
+    Param &pSvcs = delivery.paramByName(QStringLiteral("Svcs_Used"));
+    Param &pSchedule = delivery.paramByName(QStringLiteral("Schedule_Type"));
+    Param &pRoute = delivery.paramByName(QStringLiteral("Route"));
+    Param &pStop = delivery.paramByName(QStringLiteral("Stop"));
+    Param &pLastUpdated = delivery.paramByName(QStringLiteral("Last_Updated"));
+    Param &pCreatedBy = delivery.paramByName(QStringLiteral("Created_By"));
+    delivery.paramByName(QStringLiteral("List_ID")).setAsInteger(listId);
+    delivery.paramByName(QStringLiteral("Deliv_Date")).setAsDate(o.deliveryDate);
+    delivery.paramByName(QStringLiteral("Delivery_Type")).setAsString(QStringLiteral("D"));
+    delivery.paramByName(QStringLiteral("Fulfilled")).setAsString(QString());
+    delivery.paramByName(QStringLiteral("Create_Date")).setAsDate(today);
+
+    if (withItem) {
+        item.paramByName(QStringLiteral("Del_Day")).setAsString(delDay);
+        item.paramByName(QStringLiteral("Item_ID")).setAsInteger(*o.itemId);
+        item.paramByName(QStringLiteral("Sort_Order")).setAsInteger(0);
+    }
+
+    const int fPerson = c.fieldIndex(QStringLiteral("Person_ID"));
+    const int fClient = c.fieldIndex(QStringLiteral("Client_ID"));
+    const int fQuantity = c.fieldIndex(QStringLiteral("Quantity"));
+    const int fSvcs = c.fieldIndex(QStringLiteral("Svcs_Used"));
+    const int fType = c.fieldIndex(QStringLiteral("Delivery_Type"));
+
+    c.first();
+    int done = 0;
+    while (!c.eof()) {
+        const QVariant person = c.value(fPerson);
+        const QVariant service = ownService ? c.value(fSvcs) : QVariant(*o.serviceId);
+        const RouteStop rs = routeFor(o.deliveryDate, c);
+
+        pPerson.setValue(person);
+        pClient.setAsString(c.value(fClient).toString());
+        if (service.isValid() && !service.isNull())
+            pSvcs.setAsInteger(service.toInt());
+        else
+            pSvcs.setAsString(QString());
+        pSchedule.setAsString(c.value(fType).toString() == QLatin1String("E") ? QStringLiteral("E") : QStringLiteral("S"));
+        pRoute.setAsString(rs.route);
+        pStop.setAsFloat(rs.stop);
+        pLastUpdated.setAsDateTime(QDateTime::currentDateTime());
+        pCreatedBy.setAsString((m_userName ? m_userName() : QString()) + kCreatedBySuffix);
+
+        if (withItem) {
+            // The key comes back from the insert itself: a second run for the
+            // same date, or a client listed twice, still gets its own row.
+            const QVariant delivId = delivery.execInsertReturningId(QStringLiteral("RecordID"));
+            item.paramByName(QStringLiteral("Person_ID")).setValue(person);
+            item.paramByName(QStringLiteral("Deliv_ID")).setValue(delivId);
+            if (service.isValid() && !service.isNull())
+                item.paramByName(QStringLiteral("Service_ID")).setAsInteger(service.toInt());
+            else
+                item.paramByName(QStringLiteral("Service_ID")).setAsString(QString());
+            item.paramByName(QStringLiteral("Quantity")).setAsInteger(itemQuantity(c.value(fQuantity), o.quantity));
+            item.execSql();
+        } else {
+            delivery.execSql();
+        }
+
+        ++done;
+        c.next();
+        m_progress.setPercent(percentOf(done, n));
+    }
+
+    HistoryNoteWriter note(*m_dm.DatabaseLists, m_userName);
+    note.write(HistoryNoteWriter::fulfilled(o.listName, n, QLocale::system().toString(o.deliveryDate, QLocale::ShortFormat)));
+    result.outcome = Outcome::Fulfilled;
+    result.deliveries = n;
+    return result;
+}
+
+void ListFulfilment::finish()
+{
+    m_dm.QueryListLookup->close();
+    m_candidates->close();
+}
+
+} // namespace kv

@@ -1,0 +1,440 @@
+#include "lists/ui/form_list_fulfillment_options.h"
+#include "lists/ui/fulfilment_flow.h"
+
+#include "data/data_module.h"
+#include "lists/cancel_pending.h"
+#include "support/scripted_prompts.h"
+#include "support/test_database.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QPointer>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <gtest/gtest.h>
+
+using kv::FulfilmentOptions;
+
+namespace {
+
+const QDate kWednesday(2026, 12, 9);
+
+// Fills a database with services, items and four lists whose stored defaults
+// cover the letters of each key string.
+void seed(TestDatabase &tdb, int &listA, int &listB, int &listC)
+{
+    const struct
+    {
+        int id;
+        const char *desc, *type;
+    } services[] = {{7, "Holiday", "D"}, {8, "Kosher", "D"}, {9, "Congregate", "C"}};
+    for (const auto &s : services)
+        tdb.insert(QStringLiteral("Services"), {{QStringLiteral("Service_ID"), s.id}, {QStringLiteral("Service_Desc"), QLatin1String(s.desc)},
+                                                {QStringLiteral("Service_Type"), QLatin1String(s.type)}});
+    tdb.insert(QStringLiteral("Items"), {{QStringLiteral("Item_ID"), 31}, {QStringLiteral("Meal_Item"), QStringLiteral("Turkey")}});
+    tdb.insert(QStringLiteral("Items"), {{QStringLiteral("Item_ID"), 32}, {QStringLiteral("Meal_Item"), QStringLiteral("Ham")}});
+    listA = tdb.addList(QStringLiteral("A Defaults"), {{QStringLiteral("Checkbox_Setting"), QStringLiteral("C")},
+                                                      {QStringLiteral("Service_Method"), QStringLiteral("C")},
+                                                      {QStringLiteral("Item_Method"), QStringLiteral("D")},
+                                                      {QStringLiteral("Active_Only"), QStringLiteral("Y")}});
+    listB = tdb.addList(QStringLiteral("B Selected"), {{QStringLiteral("Checkbox_Setting"), QStringLiteral("I")},
+                                                      {QStringLiteral("Service_Method"), QStringLiteral("S")},
+                                                      {QStringLiteral("Service_Used"), 8},
+                                                      {QStringLiteral("Item_Method"), QStringLiteral("S")},
+                                                      {QStringLiteral("Item_to_Deliver"), 32},
+                                                      {QStringLiteral("Quantity"), 3},
+                                                      {QStringLiteral("Active_Only"), QStringLiteral("N")}});
+    listC = tdb.addList(QStringLiteral("C Odd"), {{QStringLiteral("Checkbox_Setting"), QStringLiteral("X")},
+                                                 {QStringLiteral("Service_Method"), QVariant()},
+                                                 {QStringLiteral("Item_Method"), QStringLiteral("Q")}});
+    tdb.addList(QStringLiteral("D Blank"), {{QStringLiteral("Checkbox_Setting"), QVariant()}});
+    tdb.insert(QStringLiteral("Lists"), {{QStringLiteral("List_Name"), QStringLiteral("E Not a list")}, {QStringLiteral("Reason"), QStringLiteral("XYZ")}},
+               QStringLiteral("Record_ID"));
+}
+
+class FulfilDialogTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        tdb = std::make_unique<TestDatabase>(kv::Backend::SQLite);
+        seed(*tdb, listA, listB, listC);
+        dm = std::make_unique<TDataModuleLists>(prompts, [] {}, nullptr, tdb->overrides());
+        dm->DataModuleCreate();
+        dialog = std::make_unique<TFormListFulfillmentOptions>(*dm);
+    }
+
+    TFormListFulfillmentOptions &d() { return *dialog; }
+
+    ScriptedPrompts prompts;
+    std::unique_ptr<TestDatabase> tdb;
+    std::unique_ptr<TDataModuleLists> dm;
+    std::unique_ptr<TFormListFulfillmentOptions> dialog;
+    int listA = 0, listB = 0, listC = 0;
+};
+
+TEST_F(FulfilDialogTest, DesignAndChoices)
+{
+    EXPECT_EQ(d().windowTitle(), QStringLiteral("List Fulfillment"));
+    EXPECT_EQ(d().size(), QSize(417, 524));
+    for (const char *name : {"wwDBLookupComboList", "wwDBDateTimePickerDelivDt", "wwCheckBoxCurrentlyActive", "RzRadioGroupConfirmedStatus",
+                             "RzRadioGroupService", "wwDBLookupComboService", "RzRadioGroupItems", "wwDBSpinEditQuantity",
+                             "wwDBLookupComboItem", "BitBtnOK", "BitBtnCancel"})
+        EXPECT_NE(d().findChild<QWidget *>(QLatin1String(name)), nullptr) << name;
+    // Only lists of reason LST, only delivery services, every item.
+    EXPECT_EQ(d().wwDBLookupComboList->count(), 4);
+    EXPECT_EQ(d().wwDBLookupComboService->count(), 2);
+    EXPECT_EQ(d().wwDBLookupComboItem->count(), 2);
+    EXPECT_TRUE(d().wwDBLookupComboList->currentText().isEmpty());
+    EXPECT_FALSE(d().wwDBDateTimePickerDelivDt->date().isValid());
+    EXPECT_FALSE(d().BitBtnOK->isEnabled());
+
+    d().setListText(QStringLiteral("B Selected"));
+    d().wwDBDateTimePickerDelivDt->setDate(kWednesday);
+    EXPECT_EQ(d().wwDBDateTimePickerDelivDt->lineEdit()->text(), QLocale().toString(kWednesday, QStringLiteral("dddd MMM d, yyyy")));
+    d().show();
+    QTest::qWait(20);
+    d().grab().save(QDir::temp().filePath(QStringLiteral("kestrovan_fulfil_dialog.png")));
+}
+
+TEST_F(FulfilDialogTest, FillsFromTheStoredDefaults)
+{
+    d().setListText(QStringLiteral("A Defaults"));
+    EXPECT_TRUE(d().wwCheckBoxCurrentlyActive->isChecked());
+    EXPECT_EQ(d().RzRadioGroupConfirmedStatus->itemIndex(), 0);
+    EXPECT_EQ(d().RzRadioGroupService->itemIndex(), 0);
+    EXPECT_EQ(d().RzRadioGroupItems->itemIndex(), 0);
+    EXPECT_TRUE(d().wwDBLookupComboService->currentText().isEmpty());
+    EXPECT_TRUE(d().wwDBLookupComboItem->currentText().isEmpty());
+    EXPECT_EQ(d().wwDBSpinEditQuantity->value(), 0);
+    EXPECT_EQ(d().chosenListId(), listA);
+
+    // Another list refills every option.
+    d().wwDBLookupComboList->setCurrentIndex(1);
+    EXPECT_EQ(d().chosenListId(), listB);
+    EXPECT_FALSE(d().wwCheckBoxCurrentlyActive->isChecked());
+    EXPECT_EQ(d().RzRadioGroupConfirmedStatus->itemIndex(), 3);
+    EXPECT_EQ(d().RzRadioGroupService->itemIndex(), 1);
+    EXPECT_EQ(d().wwDBLookupComboService->currentText(), QStringLiteral("Kosher"));
+    EXPECT_EQ(d().RzRadioGroupItems->itemIndex(), 1);
+    EXPECT_EQ(d().wwDBLookupComboItem->currentText(), QStringLiteral("Ham"));
+    EXPECT_EQ(d().wwDBSpinEditQuantity->value(), 3);
+
+    // Letters outside the key strings, and empty ones, select nothing.
+    d().setListText(QStringLiteral("C Odd"));
+    EXPECT_EQ(d().RzRadioGroupConfirmedStatus->itemIndex(), -1);
+    EXPECT_EQ(d().RzRadioGroupService->itemIndex(), -1);
+    EXPECT_EQ(d().RzRadioGroupItems->itemIndex(), -1);
+    d().setListText(QStringLiteral("D Blank"));
+    EXPECT_EQ(d().RzRadioGroupConfirmedStatus->itemIndex(), -1);
+    EXPECT_EQ(d().RzRadioGroupConfirmedStatus->findChildren<QAbstractButton *>().size(), 4);
+    for (QAbstractButton *b : d().RzRadioGroupConfirmedStatus->findChildren<QAbstractButton *>())
+        EXPECT_FALSE(b->isChecked());
+}
+
+TEST_F(FulfilDialogTest, HandlersFollowTheControls)
+{
+    d().setListText(QStringLiteral("A Defaults"));
+    // Picking an item while the quantity is 0 selects "Selected Item:" and quantity 1.
+    d().wwDBLookupComboItem->setCurrentIndex(d().wwDBLookupComboItem->findText(QStringLiteral("Turkey")));
+    EXPECT_EQ(d().RzRadioGroupItems->itemIndex(), 1);
+    EXPECT_EQ(d().wwDBSpinEditQuantity->value(), 1);
+    // Back to the defaults empties the item and the quantity, without reselecting.
+    d().RzRadioGroupItems->setItemIndex(0);
+    EXPECT_TRUE(d().wwDBLookupComboItem->currentText().isEmpty());
+    EXPECT_EQ(d().wwDBSpinEditQuantity->value(), 0);
+    EXPECT_EQ(d().RzRadioGroupItems->itemIndex(), 0);
+    // Changing the quantity selects "Selected Item:".
+    d().wwDBSpinEditQuantity->setValue(4);
+    EXPECT_EQ(d().RzRadioGroupItems->itemIndex(), 1);
+    // Choosing a service selects "Selected Service:"; the client's own empties it again.
+    d().wwDBLookupComboService->setCurrentIndex(0);
+    EXPECT_EQ(d().RzRadioGroupService->itemIndex(), 1);
+    d().RzRadioGroupService->setItemIndex(0);
+    EXPECT_EQ(d().wwDBLookupComboService->currentIndex(), -1);
+    EXPECT_EQ(d().RzRadioGroupService->itemIndex(), 0);
+}
+
+TEST_F(FulfilDialogTest, OkNeedsAListADateAfter1900AndEveryChosenLookup)
+{
+    d().setListText(QStringLiteral("A Defaults"));
+    EXPECT_FALSE(d().BitBtnOK->isEnabled()); // no date yet
+    d().wwDBDateTimePickerDelivDt->setDate(QDate(1900, 1, 1));
+    EXPECT_FALSE(d().BitBtnOK->isEnabled());
+    d().wwDBDateTimePickerDelivDt->setDate(QDate(1900, 1, 2));
+    EXPECT_TRUE(d().BitBtnOK->isEnabled());
+
+    // Clearing the list lookup, or typing a name that is no list.
+    d().wwDBLookupComboList->setEditText(QString());
+    EXPECT_FALSE(d().BitBtnOK->isEnabled());
+    d().wwDBLookupComboList->setEditText(QStringLiteral("A Def"));
+    EXPECT_FALSE(d().BitBtnOK->isEnabled());
+    d().wwDBLookupComboList->setEditText(QStringLiteral("A Defaults"));
+    EXPECT_TRUE(d().BitBtnOK->isEnabled());
+
+    // "Selected …" with an empty lookup cannot be confirmed.
+    d().RzRadioGroupService->setItemIndex(1);
+    EXPECT_FALSE(d().BitBtnOK->isEnabled());
+    d().wwDBLookupComboService->setCurrentIndex(1);
+    EXPECT_TRUE(d().BitBtnOK->isEnabled());
+    d().RzRadioGroupItems->setItemIndex(1);
+    EXPECT_FALSE(d().BitBtnOK->isEnabled());
+    d().wwDBLookupComboItem->setCurrentIndex(0);
+    EXPECT_TRUE(d().BitBtnOK->isEnabled());
+
+    // A list whose service method is neither letter needs a choice first.
+    d().setListText(QStringLiteral("C Odd"));
+    EXPECT_FALSE(d().BitBtnOK->isEnabled());
+    d().RzRadioGroupService->setItemIndex(0);
+    EXPECT_TRUE(d().BitBtnOK->isEnabled());
+}
+
+TEST_F(FulfilDialogTest, OptionsCarryWhatTheDialogShows)
+{
+    d().setListText(QStringLiteral("B Selected"));
+    d().wwDBDateTimePickerDelivDt->setDate(kWednesday);
+    d().RzRadioGroupConfirmedStatus->setItemIndex(1);
+    d().wwCheckBoxCurrentlyActive->setChecked(true);
+    const FulfilmentOptions o = d().options();
+    EXPECT_EQ(o.deliveryDate, kWednesday);
+    EXPECT_TRUE(o.activeOnly);
+    EXPECT_EQ(o.confirmedIndex, 1);
+    EXPECT_EQ(o.serviceIndex, 1);
+    EXPECT_EQ(o.serviceId, 8);
+    EXPECT_EQ(o.itemsIndex, 1);
+    EXPECT_EQ(o.itemId, 32);
+    EXPECT_EQ(o.quantity, 3);
+    EXPECT_EQ(o.listName, QStringLiteral("B Selected"));
+}
+
+TEST(DeliveryDateTest, TypedDatesAndTwoDigitYears)
+{
+    const QLocale saved;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    using E = TDeliveryDateEdit;
+    EXPECT_EQ(E::readTypedDate(QStringLiteral("12/9/26")), QDate(2026, 12, 9));
+    EXPECT_EQ(E::readTypedDate(QStringLiteral("1/2/49")), QDate(2049, 1, 2));
+    EXPECT_EQ(E::readTypedDate(QStringLiteral("1/2/50")), QDate(1950, 1, 2));
+    EXPECT_EQ(E::readTypedDate(QStringLiteral("1/2/1949")), QDate(1949, 1, 2));
+    EXPECT_EQ(E::readTypedDate(QStringLiteral("2026-12-09")), QDate(2026, 12, 9));
+    EXPECT_EQ(E::readTypedDate(QStringLiteral("Wednesday Dec 9, 2026")), QDate(2026, 12, 9));
+    EXPECT_EQ(E::readTypedDate(QStringLiteral("dec 9, 99")), QDate(1999, 12, 9));
+    EXPECT_EQ(E::readTypedDate(QStringLiteral("December 9 07")), QDate(2007, 12, 9));
+    EXPECT_FALSE(E::readTypedDate(QStringLiteral("2/30/26")).isValid());
+    EXPECT_FALSE(E::readTypedDate(QStringLiteral("Smarch 9, 26")).isValid());
+    EXPECT_FALSE(E::readTypedDate(QString()).isValid());
+
+    // Typing into the field changes the date as it goes; leaving it shows the display form.
+    TDeliveryDateEdit edit;
+    QList<QDate> seen;
+    QObject::connect(&edit, &TDeliveryDateEdit::dateChanged, [&](const QDate &dt) { seen << dt; });
+    QTest::keyClicks(edit.lineEdit(), QStringLiteral("1/2/49"));
+    EXPECT_EQ(edit.date(), QDate(2049, 1, 2));
+    Q_EMIT edit.lineEdit()->editingFinished();
+    EXPECT_EQ(edit.lineEdit()->text(), QStringLiteral("Saturday Jan 2, 2049"));
+    EXPECT_EQ(seen.last(), QDate(2049, 1, 2));
+    QLocale::setDefault(saved);
+}
+
+// ---------------------------------------------------------------- the whole flow
+
+struct PercentProgress : kv::Progress
+{
+    std::function<void()> onPercent;
+    QList<int> percents;
+    void setPercent(int p) override
+    {
+        percents << p;
+        if (onPercent)
+            onPercent();
+    }
+};
+
+// Records, with each notice, whether the dialog was still there.
+struct FlowPrompts : ScriptedPrompts
+{
+    QList<bool> dialogAlive;
+    void show(Kind kind, const QString &text) override
+    {
+        dialogAlive << (FormListFulfillmentOptions != nullptr);
+        ScriptedPrompts::show(kind, text);
+    }
+};
+
+class FulfilFlowTest : public ::testing::TestWithParam<kv::Backend>
+{
+protected:
+    void SetUp() override
+    {
+        KV_REQUIRE_BACKEND(GetParam());
+        tdb = std::make_unique<TestDatabase>(GetParam());
+        seed(*tdb, listA, listB, listC);
+        for (int p = 1; p <= 3; ++p)
+            tdb->addClient(p);
+        tdb->addMember(listA, 1);
+        tdb->addMember(listB, 2);
+        tdb->addMember(listB, 3);
+        dm = std::make_unique<TDataModuleLists>(prompts, [] {}, nullptr, tdb->overrides());
+        dm->DataModuleCreate();
+        owner.resize(300, 200);
+        auto *layout = new QVBoxLayout(&owner);
+        button = new QPushButton(QStringLiteral("Fulfill"), &owner);
+        layout->addWidget(button);
+        QObject::connect(button, &QPushButton::clicked, [this] { ++clicks; });
+        owner.show();
+    }
+
+    // Works the dialog once it is shown, the way a user would.
+    void whenShown(std::function<void(TFormListFulfillmentOptions &)> work)
+    {
+        auto *timer = new QTimer(&owner);
+        timer->setInterval(10);
+        QObject::connect(timer, &QTimer::timeout, [timer, work] {
+            auto *dlg = qobject_cast<TFormListFulfillmentOptions *>(QApplication::activeModalWidget());
+            if (!dlg || !dlg->isVisible())
+                return;
+            timer->stop();
+            timer->deleteLater();
+            work(*dlg);
+            // A dialog the work failed to close must not hang the run.
+            QPointer<TFormListFulfillmentOptions> guard(dlg);
+            QTimer::singleShot(3000, [guard] {
+                if (guard && guard->isVisible()) {
+                    ADD_FAILURE() << "the dialog stayed open";
+                    guard->reject();
+                }
+            });
+        });
+        timer->start();
+    }
+
+    void fulfil(int listId)
+    {
+        kv::runFulfilment(&owner, *dm, listId, prompts, progress, [] { return QStringLiteral("Cy"); });
+    }
+
+    FlowPrompts prompts;
+    PercentProgress progress;
+    std::unique_ptr<TestDatabase> tdb;
+    std::unique_ptr<TDataModuleLists> dm;
+    QWidget owner;
+    QPushButton *button = nullptr;
+    int clicks = 0;
+    int listA = 0, listB = 0, listC = 0;
+};
+
+TEST_P(FulfilFlowTest, OkFulfilsTheListTheDialogShows)
+{
+    bool referenceSet = false;
+    QString shownList;
+    whenShown([&](TFormListFulfillmentOptions &dlg) {
+        referenceSet = FormListFulfillmentOptions == &dlg;
+        shownList = dlg.listText();
+        dlg.setListText(QStringLiteral("B Selected")); // the user picks another list
+        dlg.wwDBDateTimePickerDelivDt->setDate(kWednesday);
+        QTest::mouseClick(dlg.BitBtnOK, Qt::LeftButton);
+    });
+    fulfil(listA);
+    EXPECT_TRUE(referenceSet);
+    EXPECT_EQ(shownList, QStringLiteral("A Defaults"));
+    EXPECT_EQ(FormListFulfillmentOptions, nullptr);
+    EXPECT_FALSE(dm->QueryListLookup->isOpen()); // read afresh by the next run
+
+    // The chosen list's members, its id, service, item and quantity.
+    const auto rows = tdb->rows(QStringLiteral("Select * from EpisodicDeliveries order by Person_ID"));
+    ASSERT_EQ(rows.size(), 2);
+    for (const auto &r : rows) {
+        EXPECT_EQ(r.value(QStringLiteral("list_id")).toInt(), listB);
+        EXPECT_EQ(r.value(QStringLiteral("svcs_used")).toInt(), 8);
+        EXPECT_EQ(r.value(QStringLiteral("created_by")).toString(), QStringLiteral("Cy (List)"));
+    }
+    EXPECT_EQ(tdb->count(QStringLiteral("DefDels"), QStringLiteral("Item_ID = 32 and Quantity = 3")), 2);
+    const QString note = tdb->exec(QStringLiteral("Select Event from History")).toString();
+    EXPECT_TRUE(note.startsWith(QStringLiteral("B Selected list fulfilled to 2 for "))) << note.toStdString();
+}
+
+TEST_P(FulfilFlowTest, CancelWritesNothing)
+{
+    whenShown([](TFormListFulfillmentOptions &dlg) { QTest::mouseClick(dlg.BitBtnCancel, Qt::LeftButton); });
+    fulfil(listA);
+    EXPECT_EQ(tdb->count(QStringLiteral("EpisodicDeliveries")), 0);
+    EXPECT_EQ(tdb->count(QStringLiteral("History")), 0);
+    EXPECT_TRUE(prompts.shown().isEmpty());
+    EXPECT_EQ(FormListFulfillmentOptions, nullptr);
+}
+
+TEST_P(FulfilFlowTest, AnUnknownListWarnsAndLeavesTheLookupEmpty)
+{
+    bool okEnabled = true;
+    QString text = QStringLiteral("?");
+    whenShown([&](TFormListFulfillmentOptions &dlg) {
+        dlg.wwDBDateTimePickerDelivDt->setDate(kWednesday);
+        okEnabled = dlg.BitBtnOK->isEnabled();
+        text = dlg.listText();
+        dlg.reject();
+    });
+    fulfil(0); // an unsaved list reads as 0
+    EXPECT_EQ(prompts.notices(), QStringList{QStringLiteral("Error locating the List using the List ID!")});
+    EXPECT_FALSE(okEnabled);
+    EXPECT_TRUE(text.isEmpty());
+}
+
+TEST_P(FulfilFlowTest, TheOwnerTakesNoInputWhileRowsAreWritten)
+{
+    int clicksDuringRun = -1;
+    progress.onPercent = [&] {
+        const int before = clicks;
+        QTest::mouseClick(button, Qt::LeftButton);
+        QApplication::processEvents();
+        clicksDuringRun = clicks - before;
+    };
+    whenShown([&](TFormListFulfillmentOptions &dlg) {
+        dlg.wwDBDateTimePickerDelivDt->setDate(kWednesday);
+        dlg.RzRadioGroupConfirmedStatus->setItemIndex(FulfilmentOptions::ConfirmedIrrelevant);
+        QTest::mouseClick(dlg.BitBtnOK, Qt::LeftButton);
+    });
+    fulfil(listA);
+    EXPECT_EQ(clicksDuringRun, 0);
+    EXPECT_EQ(tdb->count(QStringLiteral("EpisodicDeliveries")), 1);
+    progress.onPercent = nullptr;
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(clicks, 1);
+}
+
+TEST_P(FulfilFlowTest, AnErrorIsShownAfterTheCleanup)
+{
+    tdb->db().execute(QStringLiteral("Drop table DefDels"));
+    whenShown([&](TFormListFulfillmentOptions &dlg) {
+        dlg.setListText(QStringLiteral("B Selected"));
+        dlg.wwDBDateTimePickerDelivDt->setDate(kWednesday);
+        QTest::mouseClick(dlg.BitBtnOK, Qt::LeftButton);
+    });
+    fulfil(listA);
+    ASSERT_EQ(prompts.shown().size(), 2); // the count question, then the error
+    EXPECT_EQ(prompts.shown().last().kind, kv::Prompts::Kind::Error);
+    EXPECT_EQ(prompts.dialogAlive, QList<bool>{false});
+    EXPECT_EQ(tdb->count(QStringLiteral("History")), 0);
+    EXPECT_EQ(tdb->count(QStringLiteral("EpisodicDeliveries")), 1);
+}
+
+TEST_P(FulfilFlowTest, CancellingPendingDeliveriesThroughTheEntry)
+{
+    tdb->insert(QStringLiteral("EpisodicDeliveries"), {{QStringLiteral("List_ID"), listA}, {QStringLiteral("Person_ID"), 1}},
+                QStringLiteral("RecordID"));
+    kv::runCancelPending(&owner, *dm, QVariant(), QStringLiteral("New"), prompts, [] { return QStringLiteral("Cy"); });
+    EXPECT_EQ(prompts.notices(), QStringList{kv::CancelPendingDeliveries::kUnsavedListMessage});
+    kv::runCancelPending(&owner, *dm, listA, QStringLiteral("A Defaults"), prompts, [] { return QStringLiteral("Cy"); });
+    EXPECT_EQ(tdb->count(QStringLiteral("EpisodicDeliveries")), 0);
+    EXPECT_EQ(tdb->exec(QStringLiteral("Select Event from History")).toString(),
+              QStringLiteral("A Defaults list pending deliveries cancelled."));
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, FulfilFlowTest, ::testing::Values(kv::Backend::SQLite, kv::Backend::PostgreSQL));
+
+} // namespace
