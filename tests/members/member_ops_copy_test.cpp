@@ -4,7 +4,7 @@
 #include "members/copy_members.h"
 #include "members/ui/flag_check_box.h"
 #include "members/ui/form_save_to_new_list.h"
-#include "members/ui/radio_group.h"
+#include "shell/ui/radio_group.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -7,7 +7,7 @@
 #include "members/ui/form_client_lookup.h"
 #include "members/ui/form_get_quantity.h"
 #include "members/ui/form_hide_delivery_days.h"
-#include "members/ui/radio_group.h"
+#include "shell/ui/radio_group.h"
 
 #include <QComboBox>
 #include <QGroupBox>

@@ -1,5 +1,7 @@
 #include "lists/ui/form_lists.h"
 
+#include "lists/ui/fulfilment_flow.h"
+
 #include "data/data_module.h"
 #include "data/engine/db_error.h"
 #include "data/engine/query.h"
@@ -913,49 +915,12 @@ void TFormLists::ActionFulfillExecute()
     TraceScope trace(QStringLiteral("TFormLists.ActionFulfillExecute"));
     if (!m_dm)
         return;
-    auto progress = std::make_unique<TFormMessageBox>(this);
-    auto dialog = std::make_unique<TFormListFulfillmentOptions>(*m_dm, this);
-    FormListFulfillmentOptions = dialog.get();
-    kv::ListFulfilment fulfilment(*m_dm, *m_prompts, *progress, m_hostServices.userNameSource());
-    auto cleanup = qScopeGuard([&] {
-        try {
-            fulfilment.finish();
-        } catch (const kv::Error &) {
-            // Closing queries does not fail in a way worth a second message.
-        }
-        FormListFulfillmentOptions = nullptr;
-        dialog.reset();
-        progress.reset();
-    });
-    try {
-        // The list of an open members window, else the current row's (a new,
-        // unsaved list reads as 0).
-        const int listId = FormListMembers ? FormListMembers->nCurrentListID
-                                           : int(lists()->fieldValue(QStringLiteral("Record_ID")).toLongLong());
-        if (fulfilment.locateList(listId))
-            dialog->setListText(m_dm->QueryListLookup->asString(QStringLiteral("List_Name")));
-        if (dialog->exec() != QDialog::Accepted)
-            return;
-        const kv::FulfilmentOptions options = dialog->options();
-        const QString refused = kv::ListFulfilment::check(options);
-        if (!refused.isEmpty()) {
-            m_prompts->warn(refused);
-            return;
-        }
-        fulfilment.run(listId, options);
-    } catch (const kv::ApplicationEnding &) {
-        // Already told; the host is on its way out.
-    } catch (const kv::Error &e) {
-        cleanup.dismiss();
-        try {
-            fulfilment.finish();
-        } catch (const kv::Error &) {
-        }
-        FormListFulfillmentOptions = nullptr;
-        dialog.reset();
-        progress.reset();
-        m_prompts->error(e.text());
-    }
+    // The list of an open members window, else the current row's (a new,
+    // unsaved list reads as 0 and is reported by the lookup).
+    const int listId = FormListMembers ? FormListMembers->nCurrentListID
+                                       : int(lists()->fieldValue(QStringLiteral("Record_ID")).toLongLong());
+    TFormMessageBox progress(this);
+    kv::runFulfilment(this, *m_dm, listId, *m_prompts, progress, m_hostServices.userNameSource());
 }
 
 void TFormLists::ActionCancelPendingExecute()
@@ -963,10 +928,6 @@ void TFormLists::ActionCancelPendingExecute()
     TraceScope trace(QStringLiteral("TFormLists.ActionCancelPendingExecute"));
     if (!m_dm || !lists()->isOpen())
         return;
-    try {
-        kv::CancelPendingDeliveries op(*m_dm->DatabaseLists, *m_prompts, m_hostServices.userNameSource());
-        op.run(lists()->fieldValue(QStringLiteral("Record_ID")), lists()->asString(QStringLiteral("List_Name")));
-    } catch (const kv::Error &e) {
-        m_prompts->error(e.text());
-    }
+    kv::runCancelPending(this, *m_dm, lists()->fieldValue(QStringLiteral("Record_ID")),
+                         lists()->asString(QStringLiteral("List_Name")), *m_prompts, m_hostServices.userNameSource());
 }

@@ -3,7 +3,7 @@
 #include "data/engine/query.h"
 #include "members/ui/flag_check_box.h"
 #include "members/ui/form_client_lookup.h"
-#include "members/ui/radio_group.h"
+#include "shell/ui/radio_group.h"
 
 #include <QComboBox>
 #include <QGroupBox>

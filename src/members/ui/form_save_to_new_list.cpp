@@ -4,7 +4,7 @@
 #include "data/engine/query.h"
 #include "data/prompts.h"
 #include "members/ui/flag_check_box.h"
-#include "members/ui/radio_group.h"
+#include "shell/ui/radio_group.h"
 
 #include <QCheckBox>
 #include <QComboBox>

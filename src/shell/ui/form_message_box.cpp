@@ -80,8 +80,16 @@ void TFormMessageBox::begin(const QString &message, const QString &countText)
 
 void TFormMessageBox::setPercent(int percent)
 {
-    RzProgressBarSaveStatus->setValue(qBound(0, percent, 100));
-    paintNow();
+    const int value = qBound(0, percent, 100);
+    RzProgressBarSaveStatus->setValue(value);
+    // A repaint costs more than writing a delivery; what the window shows
+    // changes only with the percentage, so paint then (or when the screen has
+    // not been refreshed for a while), and let pending events through always.
+    if (value != m_paintedPercent || !m_sincePaint.isValid() || m_sincePaint.elapsed() >= 100) {
+        m_paintedPercent = value;
+        paintNow();
+        m_sincePaint.start();
+    }
     QCoreApplication::processEvents();
 }
 

@@ -3,6 +3,7 @@
 #include "shell/progress.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 
 class QLabel;
 class QProgressBar;
@@ -42,4 +43,6 @@ protected:
 private:
     void paintNow();
     bool m_working = false;
+    int m_paintedPercent = -1;
+    QElapsedTimer m_sincePaint;
 };
