@@ -1,5 +1,7 @@
 #include "lists/delete_list.h"
 
+#include "lists/cancel_pending.h"
+
 #include "data/data_module.h"
 #include "data/engine/query.h"
 #include "data/prompts.h"
@@ -9,13 +11,8 @@
 namespace kv {
 
 const QString DeleteList::kConfirmQuestion = QStringLiteral("Delete the selected list and all list members?");
-const QString DeleteList::kPendingQuestion = QStringLiteral("Delete all pending deliveries to this list's members?");
 const QString DeleteList::kDeleteMembersSql = QStringLiteral("Delete from List_Members where List_ID = :List_ID");
 const QString DeleteList::kDeleteListSql = QStringLiteral("Delete from Lists where Record_ID = :Record_ID");
-const QString DeleteList::kDeletePendingSql =
-    QStringLiteral("Delete from EpisodicDeliveries where List_ID = :List_ID and not (Fulfilled = 'Y') ");
-const QString DeleteList::kDeletePendingItemsSql = QStringLiteral(
-    "Delete from DefDels where Deliv_ID in (Select RecordID from EpisodicDeliveries where List_ID = :List_ID and not (Fulfilled = 'Y'))");
 
 DeleteList::DeleteList(TDataModuleLists &dm, Prompts &prompts, std::function<QString()> userName)
     : m_dm(dm)
@@ -62,9 +59,9 @@ DeleteList::Outcome DeleteList::run()
     runDelete(kDeleteListSql, QStringLiteral("Record_ID"), out.listId);
     out.deleted = true;
 
-    if (m_prompts.warnYesNo(kPendingQuestion)) {
-        out.deliveryItems = runDelete(kDeletePendingItemsSql, QStringLiteral("List_ID"), out.listId);
-        out.deliveries = runDelete(kDeletePendingSql, QStringLiteral("List_ID"), out.listId);
+    if (m_prompts.warnYesNo(CancelPendingDeliveries::kQuestion)) {
+        out.deliveryItems = runDelete(CancelPendingDeliveries::kDeleteItemsSql, QStringLiteral("List_ID"), out.listId);
+        out.deliveries = runDelete(CancelPendingDeliveries::kDeleteSql, QStringLiteral("List_ID"), out.listId);
         out.pendingDeleted = true;
     }
 

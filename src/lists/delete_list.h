@@ -18,13 +18,10 @@ class DeleteList
 {
 public:
     static const QString kConfirmQuestion; // "Delete the selected list and all list members?"
-    static const QString kPendingQuestion; // "Delete all pending deliveries to this list's members?"
     static const QString kDeleteMembersSql;
     static const QString kDeleteListSql;
-    static const QString kDeletePendingSql;
-    // The items (DefDels) of the deliveries the statement above removes; run
-    // first, so that no item is left pointing at a delivery that is gone.
-    static const QString kDeletePendingItemsSql;
+    // The pending deliveries go with the question and statements of
+    // cancelling them (CancelPendingDeliveries), items first.
 
     struct Outcome
     {

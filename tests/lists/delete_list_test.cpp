@@ -1,3 +1,4 @@
+#include "lists/cancel_pending.h"
 #include "lists/delete_list.h"
 
 #include "data/data_module.h"
@@ -77,7 +78,7 @@ TEST_P(DeleteListTest, YesToBothRemovesMembersListAndOnlyPendingDeliveriesWithTh
 {
     const DeleteList::Outcome out = run();
     ASSERT_TRUE(out.deleted);
-    EXPECT_EQ(prompts.questions(), (QStringList{DeleteList::kConfirmQuestion, DeleteList::kPendingQuestion}));
+    EXPECT_EQ(prompts.questions(), (QStringList{DeleteList::kConfirmQuestion, kv::CancelPendingDeliveries::kQuestion}));
     EXPECT_EQ(prompts.shown().at(0).kind, kv::Prompts::Kind::Warning);
 
     EXPECT_EQ(tdb->count(QStringLiteral("List_Members"), QStringLiteral("List_ID = :L"), {{QStringLiteral("L"), listId}}), 0);

@@ -105,6 +105,27 @@ QString fieldTypeName(FieldType t)
     return QStringLiteral("unknown");
 }
 
+FieldType fieldTypeFromDeclared(const char *decl)
+{
+    if (!decl)
+        return FieldType::Unknown;
+    const QByteArray d = QByteArray(decl).toUpper();
+    if (d.contains("BOOL"))
+        return FieldType::Boolean;
+    if (d.contains("DATETIME") || d.contains("TIMESTAMP"))
+        return FieldType::DateTime;
+    if (d.contains("DATE"))
+        return FieldType::Date;
+    if (d.contains("INT"))
+        return FieldType::Integer;
+    if (d.contains("CHAR") || d.contains("TEXT") || d.contains("CLOB") || d.contains("MEMO"))
+        return FieldType::Text;
+    if (d.contains("REAL") || d.contains("FLOA") || d.contains("DOUB") || d.contains("NUMERIC") || d.contains("DECIMAL")
+        || d.contains("CURRENCY") || d.contains("MONEY"))
+        return FieldType::Float;
+    return FieldType::Unknown;
+}
+
 // ---------------------------------------------------------------- value forms
 
 namespace {
@@ -147,26 +168,6 @@ QDateTime parseDateTime(const QString &s)
     return QDateTime(date, QTime(h, mi, se));
 }
 
-FieldType typeFromDeclared(const char *decl)
-{
-    if (!decl)
-        return FieldType::Unknown;
-    const QByteArray d = QByteArray(decl).toUpper();
-    if (d.contains("BOOL"))
-        return FieldType::Boolean;
-    if (d.contains("DATETIME") || d.contains("TIMESTAMP"))
-        return FieldType::DateTime;
-    if (d.contains("DATE"))
-        return FieldType::Date;
-    if (d.contains("INT"))
-        return FieldType::Integer;
-    if (d.contains("CHAR") || d.contains("TEXT") || d.contains("CLOB") || d.contains("MEMO"))
-        return FieldType::Text;
-    if (d.contains("REAL") || d.contains("FLOA") || d.contains("DOUB") || d.contains("NUMERIC") || d.contains("DECIMAL")
-        || d.contains("CURRENCY") || d.contains("MONEY"))
-        return FieldType::Float;
-    return FieldType::Unknown;
-}
 
 FieldType typeFromMeta(int typeId)
 {
@@ -471,7 +472,7 @@ void Query::readResult(QSqlQuery &q)
     for (int i = 0; i < n; ++i) {
         m_fields[i].name = rec.fieldName(i);
         if (sqlite)
-            m_fields[i].type = stmt ? typeFromDeclared(sqlite3_column_decltype(stmt, i)) : FieldType::Unknown;
+            m_fields[i].type = stmt ? fieldTypeFromDeclared(sqlite3_column_decltype(stmt, i)) : FieldType::Unknown;
         else
             m_fields[i].type = typeFromMeta(rec.field(i).metaType().id());
         guessed[i] = m_fields[i].type == FieldType::Unknown;

@@ -179,5 +179,7 @@ private:
 };
 
 QString fieldTypeName(FieldType t);
+// The type SQLite declares for a column ("DATE", "VARCHAR(50)", ...), as the engine reads it.
+FieldType fieldTypeFromDeclared(const char *declared);
 
 } // namespace kv

@@ -11,25 +11,6 @@ namespace kv {
 
 namespace {
 
-FieldType declaredType(const char *decl)
-{
-    if (!decl)
-        return FieldType::Unknown;
-    const QByteArray d = QByteArray(decl).toUpper();
-    if (d.contains("BOOL"))
-        return FieldType::Boolean;
-    if (d.contains("DATETIME") || d.contains("TIMESTAMP"))
-        return FieldType::DateTime;
-    if (d.contains("DATE"))
-        return FieldType::Date;
-    if (d.contains("INT"))
-        return FieldType::Integer;
-    if (d.contains("CHAR") || d.contains("TEXT") || d.contains("CLOB") || d.contains("MEMO"))
-        return FieldType::Text;
-    if (d.contains("REAL") || d.contains("FLOA") || d.contains("DOUB") || d.contains("NUMERIC") || d.contains("DECIMAL"))
-        return FieldType::Float;
-    return FieldType::Unknown;
-}
 
 QString driverText(sqlite3 *h)
 {
@@ -193,7 +174,7 @@ void streamRows(Query &query, const std::function<void(const QVector<Field> &)> 
     QVector<Field> fields(sqlite3_column_count(s));
     for (int c = 0; c < fields.size(); ++c) {
         fields[c].name = QString::fromUtf8(sqlite3_column_name(s, c));
-        fields[c].type = declaredType(sqlite3_column_decltype(s, c));
+        fields[c].type = fieldTypeFromDeclared(sqlite3_column_decltype(s, c));
     }
     onFields(fields);
     SqliteRow row;
