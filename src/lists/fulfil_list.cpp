@@ -240,7 +240,9 @@ int ListFulfilment::itemQuantity(const QVariant &memberQuantity, int listQuantit
 
 QString ListFulfilment::deliveryDay(const QDate &date)
 {
-    return QLocale::system().toString(date, QStringLiteral("ddd")).toUpper();
+    // The host reads the day codes MON to SUN, and the column holds three
+    // characters: the workstation's language must not change them.
+    return QLocale::c().toString(date, QStringLiteral("ddd")).toUpper();
 }
 
 ListFulfilment::Result ListFulfilment::run(int listId, const FulfilmentOptions &o)

@@ -3,7 +3,10 @@
 #include "data/engine/db_error.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QGuiApplication>
+#include <unistd.h>
 #include <cstdio>
 
 using namespace kv::cli;
@@ -142,6 +145,15 @@ int main(int argc, char **argv)
     // Reports render through QtGui; no window is ever shown.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Without a runtime folder Qt warns on stderr, which scripts read for
+    // our questions and errors; give it a private one.
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        const QByteArray dir = QDir::tempPath().toLocal8Bit() + "/kestrovan-runtime-" + QByteArray::number(uint(getuid()));
+        if (QDir().mkpath(QString::fromLocal8Bit(dir))) {
+            QFile::setPermissions(QString::fromLocal8Bit(dir), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+            qputenv("XDG_RUNTIME_DIR", dir);
+        }
+    }
     QApplication app(argc, argv);
     QStringList raw = app.arguments().mid(1);
 
