@@ -148,8 +148,16 @@ MemberLoadSave::LoadResult MemberLoadSave::load(MemberRowSet &rows, const QStrin
     // Closing steps, on every path.
     try {
         m_dm.QueryGetListIDFromListName->close();
-        if (rows.state() == DataState::Edit)
-            rows.cancel();
+        // An edit still pending here (the lookup failed before it was posted)
+        // joins the change log, so the next load or the close saves it.
+        if (rows.state() == DataState::Edit) {
+            try {
+                rows.post();
+            } catch (const Error &) {
+                rows.cancel();
+                throw;
+            }
+        }
         rows.setIndexName(QStringLiteral("Last_Name"));
         if (!rows.isOpen())
             rows.load(*members); // with the list id the statement was last given

@@ -44,6 +44,8 @@ TEST(RegistryEditor, EmptyRegistryOpensWithDesignValuesAndOkWritesThemAll)
     EXPECT_TRUE(f.RzButtonEditDataPath->text().isEmpty());
     EXPECT_TRUE(f.ipAddressText().isEmpty());
     EXPECT_EQ(f.RzComboBoxConnectionType->currentText(), QStringLiteral("LAN"));
+    if (const QString dir = qEnvironmentVariable("KESTROVAN_SCREENSHOTS"); !dir.isEmpty())
+        f.grab().save(dir + QStringLiteral("/registry_editor.png"));
 
     f.BitBtnOK->click();
     EXPECT_EQ(f.result(), QDialog::Accepted);

@@ -231,6 +231,25 @@ TEST_P(FormListsTest, NewListGetsItsDefaultsAndStamps)
     EXPECT_TRUE(prompts.texts().isEmpty());
 }
 
+TEST_P(FormListsTest, EditingTheDescriptionStampsLastUpdateButKeepsCreateDate)
+{
+    const QDate created(2025, 1, 2);
+    const QDateTime updated(QDate(2025, 1, 3), QTime(10, 0));
+    const int eta = tdb->addList(QStringLiteral("Eta"), {{QStringLiteral("Create_Date"), created}, {QStringLiteral("Last_Update"), updated}});
+    lists().refresh();
+    moveTo(QStringLiteral("Eta"));
+    form->DBMemo1->setFocus();
+    QTest::keyClicks(form->DBMemo1, QStringLiteral("Spring"));
+    const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
+    form->NavPost->click();
+    const auto rows = tdb->rows(QStringLiteral("select Create_Date, Last_Update, List_Desc from Lists where Record_ID = :id"),
+                                {{QStringLiteral("id"), eta}});
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_EQ(rows.first().value(QStringLiteral("list_desc")).toString(), QStringLiteral("Spring"));
+    EXPECT_EQ(rows.first().value(QStringLiteral("create_date")).toDate(), created);
+    EXPECT_GE(rows.first().value(QStringLiteral("last_update")).toDateTime(), before);
+}
+
 TEST_P(FormListsTest, UncheckingActiveOnlyEditsTheRowAndStoresN)
 {
     moveTo(QStringLiteral("Beta"));
@@ -292,6 +311,30 @@ TEST_P(FormListsTest, ClosingWithYesPostsTheEditedRow)
     form->reject();
     EXPECT_EQ(tdb->exec(QStringLiteral("select List_Name from Lists where Record_ID = :id"), {{QStringLiteral("id"), alpha}}).toString(),
               QStringLiteral("Alpha 2"));
+}
+
+// Reached from a list with the same methods, a stale service stays (no rule
+// runs); closing the window empties the lookups, which is no choice of the
+// user's and must not turn the list's methods into "Selected ...".
+TEST_P(FormListsTest, ClosingKeepsTheMethodsOfAListWithAStaleServiceAndItem)
+{
+    tdb->addList(QStringLiteral("Aardvark"), {{QStringLiteral("Service_Method"), QStringLiteral("C")},
+                                              {QStringLiteral("Item_Method"), QStringLiteral("D")}});
+    lists().close();
+    lists().open();
+    ASSERT_EQ(lists().asString(QStringLiteral("List_Name")), QStringLiteral("Aardvark"));
+    moveTo(QStringLiteral("Gamma"));
+    ASSERT_EQ(lists().state(), DataState::Browse);
+    ASSERT_EQ(form->wwDBLookupComboService->currentText(), QStringLiteral("Frozen Meals"));
+    QTest::keyClicks(form->DBEdituser, QStringLiteral("lee"));
+    ASSERT_EQ(lists().state(), DataState::Edit);
+    prompts.answerYes();
+    form->reject();
+    const auto rows = tdb->rows(QStringLiteral("select * from Lists where List_Name = 'Gamma'"));
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_EQ(rows.first().value(QStringLiteral("updated_by")).toString(), QStringLiteral("lee"));
+    EXPECT_EQ(rows.first().value(QStringLiteral("service_method")).toString(), QStringLiteral("C"));
+    EXPECT_EQ(rows.first().value(QStringLiteral("item_method")).toString(), QStringLiteral("D"));
 }
 
 TEST_P(FormListsTest, MovingToAListWithOwnServiceClearsItsStaleServiceAndItem)

@@ -213,6 +213,24 @@ TEST_F(FulfilDialogTest, OptionsCarryWhatTheDialogShows)
     EXPECT_EQ(o.listName, QStringLiteral("B Selected"));
 }
 
+TEST_F(FulfilDialogTest, AStoredQuantityAbove99IsCarriedWhole)
+{
+    // The copy dialog stores up to 999; the run must use the list's figure.
+    tdb->addList(QStringLiteral("F Large"), {{QStringLiteral("Item_Method"), QStringLiteral("S")},
+                                            {QStringLiteral("Item_to_Deliver"), 31},
+                                            {QStringLiteral("Service_Method"), QStringLiteral("C")},
+                                            {QStringLiteral("Quantity"), 150}});
+    dm->QueryListLookup->close();
+    dialog = std::make_unique<TFormListFulfillmentOptions>(*dm);
+    d().setListText(QStringLiteral("F Large"));
+    EXPECT_EQ(d().wwDBSpinEditQuantity->value(), 150);
+    EXPECT_EQ(d().options().quantity, 150);
+    // Another list brings the usual limit back.
+    d().setListText(QStringLiteral("B Selected"));
+    EXPECT_EQ(d().wwDBSpinEditQuantity->maximum(), TFormListFulfillmentOptions::kQuantityMaximum);
+    EXPECT_EQ(d().options().quantity, 3);
+}
+
 TEST(DeliveryDateTest, TypedDatesAndTwoDigitYears)
 {
     const QLocale saved;

@@ -231,6 +231,26 @@ TEST_P(LoadSaveTest, AnErrorBeforeTheRowsAreDroppedKeepsThemAndRunsTheClosingSte
     EXPECT_FALSE(dm->QueryGetListIDFromListName->isOpen());
 }
 
+TEST_P(LoadSaveTest, AnEditPendingWhenTheLookupFailsIsKeptAndSavedByTheNextLoad)
+{
+    tdb->addClient(1, {{QStringLiteral("Last_Name"), QStringLiteral("A")}});
+    const int rec = tdb->addMember(listA, 1);
+    connect();
+    ASSERT_TRUE(loadSave->load(rows, QStringLiteral("Alpha")).completed);
+    const QString lookupSql = dm->QueryGetListIDFromListName->sql().join(QLatin1Char('\n'));
+    ASSERT_TRUE(goToPerson(1));
+    rows.edit();
+    rows.setFieldValue(RS::Quantity, 7);
+    dm->QueryGetListIDFromListName->setSql(QStringLiteral("Select Record_ID from NoSuchTable where List_Name = :List_Name"));
+
+    EXPECT_FALSE(loadSave->load(rows, QStringLiteral("Alpha")).completed);
+    EXPECT_EQ(rows.changeCount(), 1);
+
+    dm->QueryGetListIDFromListName->setSql(lookupSql);
+    ASSERT_TRUE(loadSave->load(rows, QStringLiteral("Alpha")).completed);
+    EXPECT_EQ(memberRow(rec).value(QStringLiteral("quantity")).toInt(), 7);
+}
+
 TEST_P(LoadSaveTest, ADeletedRowRunsNoStatement)
 {
     tdb->addClient(1);

@@ -174,6 +174,26 @@ TEST_P(MemberOpsCopyDialogTest, NewListWithATakenNameGetsTheCopies)
     EXPECT_EQ(members(otherId), 1) << "the older list of that name is left alone";
 }
 
+TEST_P(MemberOpsCopyDialogTest, AListThatCannotBePostedWhenTheTabChangesIsShownAndTheDialogGoesOn)
+{
+    tdb->db().execute(QStringLiteral("Create unique index ux_lists_name on Lists (List_Name)"));
+    auto dlg = open(TFormSaveToNewList::kExistingListTab);
+    // The existing list is renamed to a name another list holds.
+    dlg->queries().QueryLists->setFieldValue(QStringLiteral("List_Name"),
+                                             dlg->queries().QueryLists->fieldValue(QStringLiteral("List_Name")).toString()
+                                                     == kListName
+                                                 ? QStringLiteral("Other")
+                                                 : kListName);
+    EXPECT_NO_THROW(dlg->RzTabControl1->setCurrentIndex(TFormSaveToNewList::kNewListTab));
+    EXPECT_EQ(prompts.notices().size(), 1) << "the failed post is shown";
+
+    prompts.answerNo();
+    QTest::mouseClick(dlg->BitBtnCancel, Qt::LeftButton);
+    EXPECT_EQ(dlg->result(), QDialog::Rejected);
+    EXPECT_EQ(listsNamed(kListName), 1);
+    EXPECT_EQ(listsNamed(QStringLiteral("Other")), 1);
+}
+
 KV_MEMBER_OPS_BACKENDS(MemberOpsCopyTest);
 KV_MEMBER_OPS_BACKENDS(MemberOpsCopyDialogTest);
 

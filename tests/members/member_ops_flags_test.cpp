@@ -3,8 +3,16 @@
 #include "members/member_flags.h"
 #include "members/quantities.h"
 #include "members/remove_members.h"
+#include "members/ui/form_get_quantity.h"
+#include "members/ui/form_list_members.h"
+#include "members/ui/members_grid.h"
 
+#include <QApplication>
 #include <QDateTime>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTimer>
 
 using kv::MemberFlags;
 using kv::MemberRowSet;
@@ -78,6 +86,25 @@ TEST_P(MemberOpsFlagsTest, SelectedRowsAreStampedThroughTheSavePath)
     EXPECT_EQ(member(listId, 2).value(QStringLiteral("updated_by")).toString(), QStringLiteral("old"));
 }
 
+TEST_P(MemberOpsFlagsTest, SelectedRowsLeavingTheFilterAreAllChanged)
+{
+    // Under the "Confirmed is Unknown" filter each row leaves the view as it
+    // is checked; the rows selected after it must still be reached.
+    tdb->addClient(5);
+    tdb->addClient(6);
+    tdb->addMember(listId, 5);
+    tdb->addMember(listId, 6);
+    rows.setFilter(kv::ConfirmedFilter::kUnknownExpression);
+    load();
+    ASSERT_EQ(rows.recordCount(), 3); // persons 1, 5 and 6
+    MemberFlags op(db(), progress);
+    EXPECT_EQ(op.setSelectedConfirmed(rows, select({1, 5, 6}), true), 3);
+    EXPECT_EQ(rows.recordCount(), 0);
+    load();
+    for (int p : {1, 5, 6})
+        EXPECT_EQ(member(listId, p).value(QStringLiteral("confirmed")).toString(), QStringLiteral("Y")) << "person " << p;
+}
+
 TEST_P(MemberOpsFlagsTest, KeyboardCyclesAreSavedWithUnknownAsNull)
 {
     ASSERT_TRUE(rows.gotoBookmark(select({3}).first())); // Confirmed "N"
@@ -131,6 +158,142 @@ TEST_P(MemberOpsFlagsTest, RemovingAsksBySelectionSizeAndDeletesBeforeTheRowLeav
 }
 
 KV_MEMBER_OPS_BACKENDS(MemberOpsFlagsTest);
+
+// The same operations run from the members window while a value typed into
+// the grid is still in its editor: that value belongs to the row it was typed
+// on, whatever rows the operation removes or changes.
+class MemberOpsFlagsWindowTest : public MemberOpsTest
+{
+protected:
+    void SetUp() override
+    {
+        MemberOpsTest::SetUp();
+        if (IsSkipped())
+            return;
+        for (int p = 1; p <= 4; ++p) {
+            tdb->addClient(p);
+            tdb->addMember(listId, p);
+        }
+        connect();
+        ASSERT_TRUE(dm->QueryLists->locate({QStringLiteral("Record_ID")}, {listId}));
+        window = std::make_unique<TFormListMembers>(*dm, prompts);
+        window->show();
+        QApplication::processEvents();
+        ASSERT_EQ(window->nCurrentListID, listId);
+    }
+
+    void TearDown() override
+    {
+        if (window)
+            window->close();
+        window.reset();
+    }
+
+    kv::MemberRowSet &shown() { return window->memberRowSet(); }
+
+    int rowOf(int person)
+    {
+        for (int r = 0; r < shown().recordCount(); ++r)
+            if (shown().valueAt(r, MemberRowSet::Person_ID).toInt() == person)
+                return r;
+        return -1;
+    }
+
+    // Leaves "typed" in the quantity editor of the person's row, not yet committed.
+    void typeQuantity(int person, const QString &typed)
+    {
+        const int row = rowOf(person);
+        ASSERT_GE(row, 0);
+        const QModelIndex cell = shown().index(row, MemberRowSet::Quantity);
+        window->wwDBGridListMembers->setCurrentIndex(cell);
+        window->wwDBGridListMembers->edit(cell);
+        auto *editor = window->wwDBGridListMembers->findChild<QLineEdit *>(QStringLiteral("QuantityEditor"));
+        ASSERT_NE(editor, nullptr);
+        editor->setText(typed);
+    }
+
+    void selectPersons(const QList<int> &persons)
+    {
+        QList<MemberRowSet::Bookmark> marks;
+        for (int p : persons)
+            marks << shown().bookmarkAt(rowOf(p));
+        window->wwDBGridListMembers->selectBookmarks(marks);
+        ASSERT_EQ(window->gridSelection().size(), persons.size());
+    }
+
+    int quantityOf(int person) { return member(listId, person).value(QStringLiteral("quantity")).toInt(); }
+
+    SettingsSandbox sandbox;
+    std::unique_ptr<TFormListMembers> window;
+};
+
+TEST_P(MemberOpsFlagsWindowTest, RemovingSelectedMembersKeepsATypedQuantityOnItsRow)
+{
+    typeQuantity(3, QStringLiteral("5"));
+    selectPersons({1, 2});
+    window->ActionRemoveSelectedMembersExecute();
+    EXPECT_EQ(members(listId), 2);
+    EXPECT_EQ(quantityOf(3), 5);
+    EXPECT_TRUE(isNull(member(listId, 4).value(QStringLiteral("quantity"))));
+}
+
+TEST_P(MemberOpsFlagsWindowTest, SettingSelectedQuantitiesKeepsATypedQuantityOnItsRow)
+{
+    typeQuantity(1, QStringLiteral("5"));
+    selectPersons({2, 3});
+    QTimer::singleShot(0, [] {
+        auto *dlg = qobject_cast<TFormGetQuantity *>(QApplication::activeModalWidget());
+        ASSERT_NE(dlg, nullptr);
+        EXPECT_EQ(dlg->wwDBSpinEditQuantity->value(), 1);
+        dlg->wwDBSpinEditQuantity->setValue(7);
+        dlg->BitBtnOK->click();
+    });
+    window->ActionSetQuantitiesExecute();
+    EXPECT_EQ(quantityOf(1), 5);
+    EXPECT_EQ(quantityOf(2), 7);
+    EXPECT_EQ(quantityOf(3), 7);
+    EXPECT_TRUE(isNull(member(listId, 4).value(QStringLiteral("quantity"))));
+}
+
+TEST_P(MemberOpsFlagsWindowTest, SelectedConfirmedKeepsATypedQuantityOnItsRow)
+{
+    typeQuantity(4, QStringLiteral("6"));
+    selectPersons({1, 2});
+    window->ActionCheckSelectedRSVPChecksExecute();
+    EXPECT_EQ(member(listId, 1).value(QStringLiteral("confirmed")).toString(), QStringLiteral("Y"));
+    EXPECT_EQ(quantityOf(4), 6);
+    EXPECT_TRUE(isNull(member(listId, 1).value(QStringLiteral("quantity"))));
+}
+
+TEST_P(MemberOpsFlagsWindowTest, AnAllStatementIsNotUndoneByAPendingEditOfTheSameRow)
+{
+    // The save path writes every flag of an edited row as the row set holds
+    // it: saved after the bulk statement, it would put the old flag back.
+    tdb->exec(QStringLiteral("Update List_Members set Confirmed = 'N', Invited = 'N' where List_ID = :L"), {{QStringLiteral("L"), listId}});
+    window->RzTabControl1Change();
+    for (int person : {2, 3}) {
+        ASSERT_TRUE(shown().gotoBookmark(shown().bookmarkAt(rowOf(person))));
+        shown().edit();
+        shown().setFieldValue(MemberRowSet::Quantity, person);
+        shown().post();
+    }
+    ASSERT_TRUE(shown().gotoBookmark(shown().bookmarkAt(rowOf(4))));
+    shown().edit();
+    shown().setFieldValue(MemberRowSet::Quantity, 4); // left in edit
+
+    window->ActionCheckAllRSVPChecksExecute();
+    window->ActionCheckAllInvitedChecksExecute();
+    for (int person = 1; person <= 4; ++person) {
+        const QVariantMap m = member(listId, person);
+        EXPECT_EQ(m.value(QStringLiteral("confirmed")).toString(), QStringLiteral("Y")) << "person " << person;
+        EXPECT_EQ(m.value(QStringLiteral("invited")).toString(), QStringLiteral("Y")) << "person " << person;
+    }
+    EXPECT_EQ(quantityOf(2), 2) << "the pending edits are saved too";
+    EXPECT_EQ(quantityOf(3), 3);
+    EXPECT_EQ(quantityOf(4), 4);
+}
+
+KV_MEMBER_OPS_BACKENDS(MemberOpsFlagsWindowTest);
 
 TEST(MemberOpsFlagCycles, ConfirmedAndInvitedCycles)
 {

@@ -118,6 +118,31 @@ TEST_P(MemberOpsWindowTest, HideSelectedSavesThroughTheLoad)
     EXPECT_EQ(shown().recordCount(), 3);
 }
 
+TEST_P(MemberOpsWindowTest, HideSelectedWithNothingSelectedStillReadsTheListAfresh)
+{
+    shown().setIndexName(QStringLiteral("City"));
+    tdb->exec(QStringLiteral("Update List_Members set Quantity = 4 where List_ID = :L"), {{QStringLiteral("L"), listId}});
+    window->ActionHideSelectedExecute();
+    EXPECT_EQ(shown().recordCount(), 3);
+    EXPECT_EQ(shown().indexName(), QStringLiteral("Last_Name"));
+    EXPECT_EQ(shown().sumQuantity().toInt(), 12) << "the list was read afresh";
+}
+
+TEST_P(MemberOpsWindowTest, MakeAllVisibleShowsEveryMemberUnderTheFilterInForce)
+{
+    tdb->exec(QStringLiteral("Update List_Members set RecVisible = False where List_ID = :L"), {{QStringLiteral("L"), listId}});
+    window->RzTabControl1Change();
+    ASSERT_EQ(shown().recordCount(), 0);
+    window->ActionFilterListToUnknown->trigger();
+    window->ActionMakeAllVisibleExecute();
+    EXPECT_EQ(tdb->count(QStringLiteral("List_Members"), QStringLiteral("List_ID = :L and RecVisible = :V"),
+                         {{QStringLiteral("L"), listId}, {QStringLiteral("V"), true}}),
+              3);
+    EXPECT_EQ(shown().recordCount(), 1) << "only the member whose Confirmed is unknown";
+    EXPECT_EQ(window->RzStatusPaneFilter->text(), QStringLiteral("Filter: Confirmed is Unknown"));
+    EXPECT_TRUE(window->ActionFilterListToUnknown->isChecked());
+}
+
 TEST_P(MemberOpsWindowTest, AddingThroughTheDialogReportsAndShowsTheNewMember)
 {
     whenShown<TFormAddListMembers>([](TFormAddListMembers *dlg) { dlg->BitBtnOK->click(); });
@@ -131,9 +156,13 @@ TEST_P(MemberOpsWindowTest, AddingThroughTheDialogReportsAndShowsTheNewMember)
 TEST_P(MemberOpsWindowTest, CopyIntoANewListAddsItsTabAndKeepsTheListOnDisplay)
 {
     selectPersons({2, 3});
-    whenShown<TFormSaveToNewList>([](TFormSaveToNewList *dlg) {
+    whenShown<TFormSaveToNewList>([this](TFormSaveToNewList *dlg) {
         dlg->RzTabControl1->setCurrentIndex(TFormSaveToNewList::kNewListTab);
         QTest::keyClicks(dlg->DBEditListName, QStringLiteral("Copied"));
+        if (const QString dir = qEnvironmentVariable("KESTROVAN_SCREENSHOTS"); !dir.isEmpty()) {
+            dlg->grab().save(dir + QStringLiteral("/save_to_new_list.png"));
+            window->grab().save(dir + QStringLiteral("/list_members.png"));
+        }
         dlg->BitBtnOK->click();
     });
     window->ActionCopyToNewListExecute();
@@ -148,6 +177,28 @@ TEST_P(MemberOpsWindowTest, CopyIntoANewListAddsItsTabAndKeepsTheListOnDisplay)
     // With nothing selected no dialog opens and nothing is copied.
     window->ActionCopyToNewListExecute();
     EXPECT_EQ(tdb->count(QStringLiteral("Lists")), 3);
+}
+
+TEST_P(MemberOpsWindowTest, AQuantityTypedInTheGridIsKeptOnItsRowByHideSelected)
+{
+    int row2 = -1;
+    for (int r = 0; r < shown().recordCount(); ++r)
+        if (shown().valueAt(r, kv::MemberRowSet::Person_ID).toInt() == 2)
+            row2 = r;
+    ASSERT_GE(row2, 0);
+    const QModelIndex cell = shown().index(row2, kv::MemberRowSet::Quantity);
+    window->wwDBGridListMembers->setCurrentIndex(cell);
+    window->wwDBGridListMembers->edit(cell);
+    auto *editor = window->wwDBGridListMembers->findChild<QLineEdit *>(QStringLiteral("QuantityEditor"));
+    ASSERT_NE(editor, nullptr);
+    editor->setText(QStringLiteral("5"));
+
+    selectPersons({1});
+    window->ActionHideSelectedExecute();
+    EXPECT_FALSE(member(listId, 1).value(QStringLiteral("recvisible")).toBool());
+    EXPECT_EQ(member(listId, 2).value(QStringLiteral("quantity")).toInt(), 5);
+    const QVariant otherQuantity = member(listId, 1).value(QStringLiteral("quantity"));
+    EXPECT_TRUE(!otherQuantity.isValid() || otherQuantity.isNull()) << "the typed quantity belongs to the row it was typed on";
 }
 
 KV_MEMBER_OPS_BACKENDS(MemberOpsWindowTest);

@@ -170,6 +170,7 @@ const QStringList TFormListFulfillmentOptions::kItemsItems = {QStringLiteral("De
 const QString TFormListFulfillmentOptions::kServiceColumnTitle = QStringLiteral("Service");
 const QString TFormListFulfillmentOptions::kItemColumnTitle = QStringLiteral("Item");
 const QDate TFormListFulfillmentOptions::kEarliestDate = QDate(1900, 1, 1);
+const int TFormListFulfillmentOptions::kQuantityMaximum = 99;
 
 TFormListFulfillmentOptions::TFormListFulfillmentOptions(TDataModuleLists &dm, QWidget *owner)
     : QDialog(owner)
@@ -251,7 +252,7 @@ void TFormListFulfillmentOptions::buildControls()
     wwDBSpinEditQuantity = new QSpinBox(itemRow);
     wwDBSpinEditQuantity->setObjectName(QStringLiteral("wwDBSpinEditQuantity"));
     // 0 is what the fill shows for "no quantity"; the user picks 1 to 99.
-    wwDBSpinEditQuantity->setRange(0, 99);
+    wwDBSpinEditQuantity->setRange(0, kQuantityMaximum);
     wwDBSpinEditQuantity->setSingleStep(1);
     wwDBLookupComboItem = new QComboBox(itemRow);
     wwDBLookupComboItem->setObjectName(QStringLiteral("wwDBLookupComboItem"));
@@ -368,6 +369,9 @@ void TFormListFulfillmentOptions::wwDBLookupComboListChange()
         const int serviceId = d.serviceUsed.value_or(0);
         selectService(serviceId, m_names->serviceName(serviceId));
         selectIndex(RzRadioGroupItems, kv::ListDefaults::indexOfCode(kv::ListDefaults::kItemsKeys, d.itemMethod));
+        // A list saved from the copy dialog may hold up to 999: the box shows
+        // (and the run uses) that figure instead of clipping it to 99.
+        wwDBSpinEditQuantity->setMaximum(qMax(kQuantityMaximum, d.quantity.value_or(0)));
         wwDBSpinEditQuantity->setValue(d.quantity.value_or(0));
         const int itemId = d.itemToDeliver.value_or(0);
         selectItem(itemId, m_names->itemName(itemId));

@@ -70,6 +70,7 @@ public:
     static const QString kServiceColumnTitle;
     static const QString kItemColumnTitle;
     static const QDate kEarliestDate; // 1 January 1900: a date must be later
+    static const int kQuantityMaximum; // what the user can type; a stored larger figure widens it
 
     TFormListFulfillmentOptions(TDataModuleLists &dm, QWidget *owner = nullptr);
     ~TFormListFulfillmentOptions() override;

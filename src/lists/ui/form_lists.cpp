@@ -741,8 +741,14 @@ bool TFormLists::FormClose()
 {
     TraceScope trace(QStringLiteral("TFormLists.FormClose"));
     if (m_dm) {
-        m_dm->QueryItems->close();
-        m_dm->QueryServices->close();
+        {
+            // Emptying the lookups is no change of the user's: it must not
+            // run the rules that select "Selected Service:" and "Specified
+            // Quantity and Item:" on a row about to be saved.
+            kv::DataBinding::ShowingScope showing(*m_binding);
+            m_dm->QueryItems->close();
+            m_dm->QueryServices->close();
+        }
         try {
             resolvePendingEdits(kSaveBeforeClosing);
         } catch (const kv::Error &e) {

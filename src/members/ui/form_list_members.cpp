@@ -161,6 +161,11 @@ void TFormListMembers::clearGridSelection()
     wwDBGridListMembers->clearGridSelection();
 }
 
+void TFormListMembers::commitGridEditor()
+{
+    wwDBGridListMembers->commitPendingEditor();
+}
+
 void TFormListMembers::showError(const QString &text)
 {
     m_prompts.show(kv::Prompts::Kind::Error, text);

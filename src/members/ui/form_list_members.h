@@ -74,6 +74,9 @@ public:
     // The grid selection: bookmarks of the selected rows, in the grid's order.
     QList<kv::MemberRowSet::Bookmark> gridSelection() const;
     void clearGridSelection();
+    // Hands a value still in the grid's cell editor to its own row, before an
+    // operation moves the current row or rebuilds the view.
+    void commitGridEditor();
 
     TDataModuleLists &dataModule() const { return m_dm; }
     kv::Prompts &prompts() const { return m_prompts; }

@@ -13,6 +13,7 @@
 #include "members/confirmed_filter.h"
 #include "members/copy_members.h"
 #include "members/member_flags.h"
+#include "members/member_load_save.h"
 #include "members/quantities.h"
 #include "members/remove_members.h"
 #include "members/visibility.h"
@@ -72,6 +73,8 @@ void TFormListMembers::ActionRemoveSelectedMembersExecute()
     kv::CursorScope busy(Qt::WaitCursor);
     Finally cleanup{[this] { progress().setPercent(0); }};
     try {
+        // A value still in the grid's editor belongs to its row before rows leave.
+        commitGridEditor();
         kv::RemoveMembers op(*m_dm.DatabaseLists, m_prompts, progress());
         op.removeSelected(memberRowSet(), gridSelection());
         clearGridSelection();
@@ -87,6 +90,7 @@ void TFormListMembers::ActionRemoveAllMembersExecute()
     kv::CursorScope busy(Qt::WaitCursor);
     Finally cleanup{[this] { progress().setPercent(0); }};
     try {
+        commitGridEditor();
         if (memberRowSet().state() == kv::DataState::Edit)
             memberRowSet().post();
         kv::RemoveMembers op(*m_dm.DatabaseLists, m_prompts, progress());
@@ -110,6 +114,7 @@ void TFormListMembers::ActionCopyToNewListExecute()
         progress().setPercent(0);
     }};
     try {
+        commitGridEditor();
         kv::MemberRowSet &rows = memberRowSet();
         if (rows.state() == kv::DataState::Edit)
             rows.post();
@@ -152,10 +157,14 @@ void TFormListMembers::ActionCopyToNewListExecute()
 
 namespace {
 
-void setAllFlags(TFormListMembers &w, bool invited, bool checked)
+void setAllFlags(TFormListMembers &w, kv::MemberLoadSave &save, bool invited, bool checked)
 {
     kv::CursorScope busy(Qt::WaitCursor);
     Finally cleanup{[&w] { w.progress().setPercent(0); }};
+    w.commitGridEditor();
+    // The save path writes every flag of an edited row as the row set holds
+    // it; saved after the statement, a pending edit would put the old flag back.
+    save.saveChanges(w.memberRowSet());
     kv::MemberFlags op(*w.dataModule().DatabaseLists, w.progress());
     if (invited)
         op.setAllInvited(w.nCurrentListID, checked);
@@ -168,6 +177,7 @@ void setSelectedConfirmed(TFormListMembers &w, bool checked)
 {
     kv::CursorScope busy(Qt::WaitCursor);
     Finally cleanup{[&w] { w.progress().setPercent(0); }};
+    w.commitGridEditor();
     kv::MemberFlags op(*w.dataModule().DatabaseLists, w.progress());
     op.setSelectedConfirmed(w.memberRowSet(), w.gridSelection(), checked);
     w.clearGridSelection();
@@ -180,7 +190,7 @@ void TFormListMembers::ActionCheckAllInvitedChecksExecute()
 {
     kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionCheckAllInvitedChecksExecute"));
     try {
-        setAllFlags(*this, true, true);
+        setAllFlags(*this, *m_loadSave, true, true);
     } catch (const kv::Error &e) {
         showError(e.text());
     }
@@ -190,7 +200,7 @@ void TFormListMembers::ActionClearAllInvitedChecksExecute()
 {
     kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionClearAllInvitedChecksExecute"));
     try {
-        setAllFlags(*this, true, false);
+        setAllFlags(*this, *m_loadSave, true, false);
     } catch (const kv::Error &e) {
         showError(e.text());
     }
@@ -200,7 +210,7 @@ void TFormListMembers::ActionCheckAllRSVPChecksExecute()
 {
     kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionCheckAllRSVPChecksExecute"));
     try {
-        setAllFlags(*this, false, true);
+        setAllFlags(*this, *m_loadSave, false, true);
     } catch (const kv::Error &e) {
         showError(e.text());
     }
@@ -210,7 +220,7 @@ void TFormListMembers::ActionClearAllRSVPChecksExecute()
 {
     kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionClearAllRSVPChecksExecute"));
     try {
-        setAllFlags(*this, false, false);
+        setAllFlags(*this, *m_loadSave, false, false);
     } catch (const kv::Error &e) {
         showError(e.text());
     }
@@ -265,6 +275,7 @@ void TFormListMembers::ActionSetQuantitiesExecute()
     try {
         if (dialog.exec() != QDialog::Accepted)
             return;
+        commitGridEditor();
         kv::Quantities op(progress());
         op.setSelected(memberRowSet(), gridSelection(), dialog.quantity());
         clearGridSelection();
@@ -280,6 +291,7 @@ namespace {
 
 void chooseConfirmedFilter(TFormListMembers &w, kv::ConfirmedFilter::State entry)
 {
+    w.commitGridEditor();
     kv::MemberRowSet &rows = w.memberRowSet();
     // The expression in force tells which entry carries the check mark; it
     // lasts across loads and tab changes.
@@ -326,6 +338,8 @@ void TFormListMembers::ActionFilterListToUnknownExecute()
 void TFormListMembers::ActionHideSelectedDaysExecute()
 {
     kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionHideSelectedDaysExecute"));
+    // A value still in the grid's editor belongs to its own row, before any row moves.
+    commitGridEditor();
     kv::MemberRowSet &rows = memberRowSet();
     const QString rememberedOrder = rows.indexName();
     TFormHideDeliveryDays dialog(this);
@@ -348,6 +362,7 @@ void TFormListMembers::ActionHideSelectedExecute()
     kv::CursorScope busy(Qt::WaitCursor);
     Finally cleanup{[this] { progress().setPercent(0); }};
     try {
+        commitGridEditor();
         kv::Visibility op(*m_dm.DatabaseLists, progress());
         op.hideSelected(memberRowSet(), gridSelection());
         clearGridSelection();
@@ -363,6 +378,7 @@ void TFormListMembers::ActionMakeAllVisibleExecute()
     kv::CursorScope busy(Qt::WaitCursor);
     Finally cleanup{[this] { progress().setPercent(0); }};
     try {
+        commitGridEditor();
         kv::Visibility op(*m_dm.DatabaseLists, progress());
         op.makeAllVisible(nCurrentListID);
         RzTabControl1Change();

@@ -13,6 +13,8 @@ namespace {
 
 void runReport(TFormListMembers &form, kv::MemberReports::Report report)
 {
+    // A value still in the grid's cell editor is part of what is printed.
+    form.commitGridEditor();
     const QString listName = form.RzTabControl1 && form.RzTabControl1->currentIndex() >= 0
         ? form.RzTabControl1->tabText(form.RzTabControl1->currentIndex())
         : QString();

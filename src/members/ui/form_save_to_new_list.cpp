@@ -383,18 +383,24 @@ void TFormSaveToNewList::RzTabControl1Change()
     kv::Query &lookup = *m_queries->QueryListLookUp;
     if (!lists.isOpen())
         return;
-    if (RzTabControl1->currentIndex() == kExistingListTab) {
-        RzGroupBoxNameDescription->hide();
-        RzGroupBoxSelectlist->show();
-        if (lists.state() == kv::DataState::Insert)
-            lists.cancel();
-        if (lookup.isOpen() && lookup.recNo() >= 0)
-            lists.locate({QStringLiteral("Record_ID")}, {lookup.fieldValue(QStringLiteral("Record_ID"))});
-    } else {
-        RzGroupBoxNameDescription->show();
-        RzGroupBoxSelectlist->hide();
-        if (lists.state() != kv::DataState::Insert)
-            lists.insert();
+    // Leaving a changed list row posts it; a refused post (a lock, a taken
+    // name) is shown and the row stays in edit, so nothing typed is lost.
+    try {
+        if (RzTabControl1->currentIndex() == kExistingListTab) {
+            RzGroupBoxNameDescription->hide();
+            RzGroupBoxSelectlist->show();
+            if (lists.state() == kv::DataState::Insert)
+                lists.cancel();
+            if (lookup.isOpen() && lookup.recNo() >= 0)
+                lists.locate({QStringLiteral("Record_ID")}, {lookup.fieldValue(QStringLiteral("Record_ID"))});
+        } else {
+            RzGroupBoxNameDescription->show();
+            RzGroupBoxSelectlist->hide();
+            if (lists.state() != kv::DataState::Insert)
+                lists.insert();
+        }
+    } catch (const kv::Error &e) {
+        m_prompts.error(e.text());
     }
     showCurrentRow();
 }

@@ -13,9 +13,11 @@ TPosRec posRecOf(const QWidget *window)
     const WinState state = s.testFlag(Qt::WindowMaximized) ? WinState::Maximized
         : s.testFlag(Qt::WindowMinimized)                  ? WinState::Minimized
                                                            : WinState::Normal;
-    // The bounds of a minimised or maximised window are those it returns to.
-    const bool useNormal = state != WinState::Normal && !window->normalGeometry().isEmpty();
-    const QRect bounds = useNormal ? window->normalGeometry() : QRect(window->pos(), window->size());
+    // Top and left are the frame's, as move() takes them back. A maximised
+    // window stores only its state; a minimised one keeps the bounds it had
+    // (normalGeometry() would give the client area's corner here, and the
+    // window would creep down by its title bar on every reopening).
+    const QRect bounds(window->pos(), window->size());
     rec.Top = bounds.top();
     rec.Left = bounds.left();
     rec.Height = bounds.height();
