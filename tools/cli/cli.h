@@ -68,6 +68,9 @@ private:
     std::unique_ptr<TDataModuleLists> m_dm;
 };
 
+// Prints rows as aligned columns under their titles and a rule of dashes.
+void printTable(QTextStream &out, const QStringList &titles, const QList<QStringList> &rows);
+
 using Handler = std::function<int(Context &)>;
 
 struct Command

@@ -57,37 +57,16 @@ int runLists(kv::cli::Context &ctx)
 
     constexpr int n = int(std::size(kColumns));
     QList<QStringList> rows;
-    QList<int> widths;
     QStringList titles;
-    for (const Column &c : kColumns) {
+    for (const Column &c : kColumns)
         titles << QString::fromLatin1(c.title);
-        widths << titles.last().size();
-    }
     for (lists.first(); !lists.eof(); lists.next()) {
         QStringList row;
-        for (int i = 0; i < n; ++i) {
+        for (int i = 0; i < n; ++i)
             row << kColumns[i].value(lists, services);
-            widths[i] = qMax(widths[i], int(row.last().size()));
-        }
         rows << row;
     }
-
-    QTextStream &out = ctx.out();
-    auto line = [&](const QStringList &cells) {
-        QString s;
-        for (int i = 0; i < n; ++i)
-            s += i + 1 < n ? cells[i].leftJustified(widths[i]) + QStringLiteral("  ") : cells[i];
-        while (s.endsWith(QLatin1Char(' ')))
-            s.chop(1);
-        out << s << Qt::endl;
-    };
-    line(titles);
-    QStringList rule;
-    for (int w : std::as_const(widths))
-        rule << QString(w, QLatin1Char('-'));
-    line(rule);
-    for (const QStringList &row : std::as_const(rows))
-        line(row);
+    kv::cli::printTable(ctx.out(), titles, rows);
     return 0;
 }
 

@@ -75,34 +75,14 @@ int runMembers(kv::cli::Context &ctx)
         return 0;
     }
 
-    constexpr int n = int(std::size(kColumns));
-    QList<int> widths;
-    for (const QString &t : titles)
-        widths << t.size();
     QList<QStringList> lines;
     for (int r = 0; r < rows.recordCount(); ++r) {
         QStringList cells;
-        for (int i = 0; i < n; ++i) {
-            cells << cell(rows, r, kColumns[i].field);
-            widths[i] = qMax(widths[i], int(cells.last().size()));
-        }
+        for (const Column &c : kColumns)
+            cells << cell(rows, r, c.field);
         lines << cells;
     }
-    auto line = [&](const QStringList &cells) {
-        QString s;
-        for (int i = 0; i < n; ++i)
-            s += i + 1 < n ? cells[i].leftJustified(widths[i]) + QStringLiteral("  ") : cells[i];
-        while (s.endsWith(QLatin1Char(' ')))
-            s.chop(1);
-        out << s << Qt::endl;
-    };
-    line(titles);
-    QStringList rule;
-    for (int w : std::as_const(widths))
-        rule << QString(w, QLatin1Char('-'));
-    line(rule);
-    for (const QStringList &l : std::as_const(lines))
-        line(l);
+    kv::cli::printTable(out, titles, lines);
     out << QStringLiteral("Members: ") << rows.recordCount() << Qt::endl;
     return 0;
 }

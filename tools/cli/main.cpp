@@ -13,6 +13,34 @@ using namespace kv::cli;
 
 namespace kv::cli {
 
+void printTable(QTextStream &out, const QStringList &titles, const QList<QStringList> &rows)
+{
+    const int n = int(titles.size());
+    QList<int> widths;
+    for (const QString &t : titles)
+        widths << int(t.size());
+    for (const QStringList &row : rows)
+        for (int i = 0; i < n && i < row.size(); ++i)
+            widths[i] = qMax(widths[i], int(row[i].size()));
+    auto line = [&](const QStringList &cells) {
+        QString s;
+        for (int i = 0; i < n; ++i) {
+            const QString cell = cells.value(i);
+            s += i + 1 < n ? cell.leftJustified(widths[i]) + QStringLiteral("  ") : cell;
+        }
+        while (s.endsWith(QLatin1Char(' ')))
+            s.chop(1);
+        out << s << Qt::endl;
+    };
+    line(titles);
+    QStringList rule;
+    for (int w : std::as_const(widths))
+        rule << QString(w, QLatin1Char('-'));
+    line(rule);
+    for (const QStringList &row : rows)
+        line(row);
+}
+
 QList<Command> &commands()
 {
     static QList<Command> list;
