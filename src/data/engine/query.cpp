@@ -295,6 +295,8 @@ void Query::setSql(const QStringList &lines)
         close();
     m_lines = lines;
     m_stmt.reset();
+    m_returningStmt.reset();
+    m_returningText.clear();
     m_preparedText.clear();
     // Keep the values of parameters that survive the change.
     QVector<Param> kept;
@@ -559,17 +561,32 @@ QVariant Query::execInsertReturningId(const QString &keyColumn)
             fail(QStringLiteral("Reading the new key"), q.lastError().text(), QString());
         return typedValue(q.value(0), FieldType::Integer);
     }
-    QSqlQuery q(m_db->connection());
+    if (!m_db || !m_db->isConnected())
+        fail(QStringLiteral("Preparing a statement"), QStringLiteral("The database is not connected."), sqlText());
+    // Prepared once and run per row: a fulfilment inserts one delivery per
+    // member, and preparing again would cost a server round trip each time.
     const QString text = m_db->translate(sqlText()) + QStringLiteral(" RETURNING ") + keyColumn;
-    if (!q.prepare(text))
-        fail(QStringLiteral("Preparing a statement"), q.lastError().text(), text);
+    if (!m_returningStmt || m_returningText != text || m_preparedConnection != m_db->connectionName()) {
+        m_returningStmt = std::make_unique<QSqlQuery>(m_db->connection());
+        m_returningStmt->setForwardOnly(true);
+        if (!m_returningStmt->prepare(text)) {
+            const QString error = m_returningStmt->lastError().text();
+            m_returningStmt.reset();
+            fail(QStringLiteral("Preparing a statement"), error, text);
+        }
+        m_returningText = text;
+        m_preparedConnection = m_db->connectionName();
+    }
+    QSqlQuery &q = *m_returningStmt;
     bindParams(q);
     if (!q.exec())
         fail(QStringLiteral("Executing"), q.lastError().text(), text);
     m_rowsAffected = q.numRowsAffected();
     if (!q.next())
         fail(QStringLiteral("Reading the new key"), QStringLiteral("The insert returned no key."), text);
-    return typedValue(q.value(0), FieldType::Integer);
+    const QVariant key = typedValue(q.value(0), FieldType::Integer);
+    q.finish();
+    return key;
 }
 
 int Query::fieldIndex(const QString &name) const

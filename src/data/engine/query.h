@@ -161,6 +161,9 @@ private:
     QString m_translated;
     QVector<Param> m_params;
     std::unique_ptr<QSqlQuery> m_stmt;
+    // PostgreSQL: the INSERT ... RETURNING form, prepared once like m_stmt.
+    std::unique_ptr<QSqlQuery> m_returningStmt;
+    QString m_returningText;
     QString m_preparedText;
     QString m_preparedConnection;
 
