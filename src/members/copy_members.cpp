@@ -1,5 +1,7 @@
 #include "members/copy_members.h"
 
+#include "members/row_loop.h"
+
 #include "data/engine/query.h"
 #include "data/record_rules.h"
 #include "data/trace.h"
@@ -90,44 +92,22 @@ int CopyMembers::copy(MemberRowSet &rows, const QList<MemberRowSet::Bookmark> &s
         MemberWriter &w;
         ~Close() { w.close(); }
     } closeWriter{m_writer};
-    if (!rows.isOpen())
-        return 0;
-    if (rows.state() == DataState::Edit)
-        rows.post();
-    rows.disableControls();
-    struct Resume
-    {
-        MemberRowSet &rows;
-        ~Resume() { rows.enableControls(); }
-    } resume{rows};
-
     NewMemberFlags fixed;
     fixed.invited = options.invited;
     fixed.confirmed = options.confirmed;
 
-    const int n = int(selection.size());
-    int copied = 0;
-    for (int i = 0; i < n; ++i) {
-        const MemberRowSet::Bookmark b = selection.at(i);
-        const bool found = rows.gotoBookmark(b);
-        rows.freeBookmark(b);
-        if (!found)
-            continue;
-        const int personId = rows.fieldValue(MemberRowSet::Person_ID).toInt();
+    return visitSelectedRows(rows, selection, m_progress, [&](MemberRowSet &r) {
+        const int personId = r.fieldValue(MemberRowSet::Person_ID).toInt();
         if (testMembership && m_writer.isMember(destinationId, personId)) {
             Trace::message(kAlreadyInDestination);
-        } else {
-            const QString invited =
-                options.leaveInvited ? flagText(rows.fieldValue(MemberRowSet::Invited)) : fixed.invitedText();
-            const QString confirmed =
-                options.leaveConfirmed ? flagText(rows.fieldValue(MemberRowSet::Confirmed)) : fixed.confirmedText();
-            m_writer.insert(destinationId, personId, flagText(rows.fieldValue(MemberRowSet::Client_ID)), invited,
-                            confirmed);
-            ++copied;
+            return false;
         }
-        m_progress.setPercent(percentOf(i, n));
-    }
-    return copied;
+        const QString invited = options.leaveInvited ? flagText(r.fieldValue(MemberRowSet::Invited)) : fixed.invitedText();
+        const QString confirmed =
+            options.leaveConfirmed ? flagText(r.fieldValue(MemberRowSet::Confirmed)) : fixed.confirmedText();
+        m_writer.insert(destinationId, personId, flagText(r.fieldValue(MemberRowSet::Client_ID)), invited, confirmed);
+        return true;
+    });
 }
 
 } // namespace kv

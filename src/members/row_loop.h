@@ -8,13 +8,12 @@
 namespace kv {
 
 // The walk every "selected rows" operation makes: post a pending edit, keep
-// the grid from repainting, visit each selected row in the grid's order,
-// change it through edit/post, and advance the bar by the share done before
-// the row (so it never reads 100 while rows remain). A bookmark whose row has
-// left the view is passed over. Answers the number of rows changed.
-template<typename Change>
-int forEachSelectedRow(MemberRowSet &rows, const QList<MemberRowSet::Bookmark> &selection, Progress &progress,
-                       Change change)
+// the grid from repainting, visit each selected row in the grid's order, and
+// advance the bar by the share done before the row (so it never reads 100
+// while rows remain). A bookmark whose row has left the view is passed over.
+// visit(rows) answers whether it counted the row; the walk answers the count.
+template<typename Visit>
+int visitSelectedRows(MemberRowSet &rows, const QList<MemberRowSet::Bookmark> &selection, Progress &progress, Visit visit)
 {
     if (!rows.isOpen())
         return 0;
@@ -28,20 +27,31 @@ int forEachSelectedRow(MemberRowSet &rows, const QList<MemberRowSet::Bookmark> &
     } resume{rows};
 
     const int n = int(selection.size());
-    int changed = 0;
+    int counted = 0;
     for (int i = 0; i < n; ++i) {
         const MemberRowSet::Bookmark b = selection.at(i);
         const bool found = rows.gotoBookmark(b);
         rows.freeBookmark(b);
         if (!found)
             continue;
-        rows.edit();
-        change(rows);
-        rows.post();
-        ++changed;
+        if (visit(rows))
+            ++counted;
         progress.setPercent(percentOf(i, n));
     }
-    return changed;
+    return counted;
+}
+
+// The same walk changing every row it visits through edit/post.
+template<typename Change>
+int forEachSelectedRow(MemberRowSet &rows, const QList<MemberRowSet::Bookmark> &selection, Progress &progress,
+                       Change change)
+{
+    return visitSelectedRows(rows, selection, progress, [&change](MemberRowSet &r) {
+        r.edit();
+        change(r);
+        r.post();
+        return true;
+    });
 }
 
 } // namespace kv
