@@ -1,4 +1,4 @@
-#include "member_ops_fixture.h"
+#include "member_ops_window_fixture.h"
 
 #include "members/member_flags.h"
 #include "members/quantities.h"
@@ -162,7 +162,7 @@ KV_MEMBER_OPS_BACKENDS(MemberOpsFlagsTest);
 // The same operations run from the members window while a value typed into
 // the grid is still in its editor: that value belongs to the row it was typed
 // on, whatever rows the operation removes or changes.
-class MemberOpsFlagsWindowTest : public MemberOpsTest
+class MemberOpsFlagsWindowTest : public MemberOpsWindowFixture
 {
 protected:
     void SetUp() override
@@ -174,29 +174,7 @@ protected:
             tdb->addClient(p);
             tdb->addMember(listId, p);
         }
-        connect();
-        ASSERT_TRUE(dm->QueryLists->locate({QStringLiteral("Record_ID")}, {listId}));
-        window = std::make_unique<TFormListMembers>(*dm, prompts);
-        window->show();
-        QApplication::processEvents();
-        ASSERT_EQ(window->nCurrentListID, listId);
-    }
-
-    void TearDown() override
-    {
-        if (window)
-            window->close();
-        window.reset();
-    }
-
-    kv::MemberRowSet &shown() { return window->memberRowSet(); }
-
-    int rowOf(int person)
-    {
-        for (int r = 0; r < shown().recordCount(); ++r)
-            if (shown().valueAt(r, MemberRowSet::Person_ID).toInt() == person)
-                return r;
-        return -1;
+        openWindow();
     }
 
     // Leaves "typed" in the quantity editor of the person's row, not yet committed.
@@ -212,19 +190,7 @@ protected:
         editor->setText(typed);
     }
 
-    void selectPersons(const QList<int> &persons)
-    {
-        QList<MemberRowSet::Bookmark> marks;
-        for (int p : persons)
-            marks << shown().bookmarkAt(rowOf(p));
-        window->wwDBGridListMembers->selectBookmarks(marks);
-        ASSERT_EQ(window->gridSelection().size(), persons.size());
-    }
-
     int quantityOf(int person) { return member(listId, person).value(QStringLiteral("quantity")).toInt(); }
-
-    SettingsSandbox sandbox;
-    std::unique_ptr<TFormListMembers> window;
 };
 
 TEST_P(MemberOpsFlagsWindowTest, RemovingSelectedMembersKeepsATypedQuantityOnItsRow)

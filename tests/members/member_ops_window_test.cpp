@@ -1,7 +1,7 @@
 // The member operations as the members window runs them: its handlers, its
 // grid selection, its filter entries and its modal dialogs.
 
-#include "member_ops_fixture.h"
+#include "member_ops_window_fixture.h"
 
 #include "data/engine/query.h"
 #include "members/add_members.h"
@@ -22,7 +22,7 @@
 
 namespace {
 
-class MemberOpsWindowTest : public MemberOpsTest
+class MemberOpsWindowTest : public MemberOpsWindowFixture
 {
 protected:
     void SetUp() override
@@ -36,32 +36,7 @@ protected:
         tdb->addMember(listId, 2, {{QStringLiteral("Confirmed"), QStringLiteral("N")}});
         tdb->addMember(listId, 3);
         otherId = tdb->addList(QStringLiteral("Another"));
-        connect();
-        ASSERT_TRUE(dm->QueryLists->locate({QStringLiteral("Record_ID")}, {listId}));
-        window = std::make_unique<TFormListMembers>(*dm, prompts);
-        window->show();
-        QApplication::processEvents();
-        ASSERT_EQ(window->nCurrentListID, listId);
-    }
-
-    void TearDown() override
-    {
-        if (window)
-            window->close();
-        window.reset();
-    }
-
-    kv::MemberRowSet &shown() { return window->memberRowSet(); }
-
-    void selectPersons(const QList<int> &persons)
-    {
-        QList<kv::MemberRowSet::Bookmark> marks;
-        for (int p : persons)
-            for (int r = 0; r < shown().recordCount(); ++r)
-                if (shown().valueAt(r, kv::MemberRowSet::Person_ID).toInt() == p)
-                    marks << shown().bookmarkAt(r);
-        window->wwDBGridListMembers->selectBookmarks(marks);
-        ASSERT_EQ(window->gridSelection().size(), persons.size());
+        openWindow();
     }
 
     // Runs f on the next modal dialog of type T once it is shown.
@@ -75,8 +50,6 @@ protected:
         });
     }
 
-    SettingsSandbox sandbox;
-    std::unique_ptr<TFormListMembers> window;
     int otherId = 0;
 };
 
