@@ -12,6 +12,9 @@ public:
     virtual ~Progress() = default;
     // Shown before the work starts (a message and a total, as the operation words them).
     virtual void begin(const QString &message, const QString &countText) { Q_UNUSED(message) Q_UNUSED(countText) }
+    // Called after every row of a loop. It may throw kv::Cancelled when the
+    // user asked to stop (a Cancel button, Escape, SIGINT): the unit of work
+    // around the operation then rolls back.
     virtual void setPercent(int percent) = 0;
     virtual void end() {}
 };

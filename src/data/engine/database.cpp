@@ -153,7 +153,9 @@ void Database::openSqlite()
     // WAL needs shared memory on one host; a network share keeps the rollback journal.
     const bool wal = !onNetworkFileSystem();
     q.exec(wal ? QStringLiteral("PRAGMA journal_mode=WAL") : QStringLiteral("PRAGMA journal_mode=DELETE"));
-    q.exec(wal ? QStringLiteral("PRAGMA synchronous=NORMAL") : QStringLiteral("PRAGMA synchronous=FULL"));
+    // Every operation commits once, so a flush per commit is cheap and a power
+    // cut cannot undo what the user saw written.
+    q.exec(QStringLiteral("PRAGMA synchronous=FULL"));
 }
 
 void Database::openPostgres()

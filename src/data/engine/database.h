@@ -78,6 +78,11 @@ private:
     bool m_createIfMissing = false;
     bool m_connected = false;
     std::function<void(Database &)> m_beforeConnect;
+
+    // Open units of work on this connection (see UnitOfWork).
+    friend class UnitOfWork;
+    int m_txnDepth = 0;
+    bool m_txnDoomed = false;
 };
 
 } // namespace kv

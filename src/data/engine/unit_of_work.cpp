@@ -1,0 +1,137 @@
+#include "data/engine/unit_of_work.h"
+
+#include "data/engine/database.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace kv {
+
+const QString UnitOfWork::kNothingWritten = QStringLiteral("Nothing was written: the data is as it was before.");
+const QString UnitOfWork::kCancelledText = QStringLiteral("The operation was cancelled.");
+
+Cancelled::Cancelled()
+    : Error(UnitOfWork::kCancelledText)
+{
+}
+
+RolledBack::RolledBack(const QString &causeText, bool cancelled)
+    : Error(causeText + QStringLiteral("\n\n") + UnitOfWork::kNothingWritten)
+    , m_cause(causeText)
+    , m_cancelled(cancelled)
+{
+}
+
+namespace {
+
+void exec(Database &db, const QString &sql, const QString &what)
+{
+    QSqlQuery q(db.connection());
+    if (!q.exec(sql))
+        throw DbError(QStringLiteral("%1 on the %2 database").arg(what, db.databaseName()), q.lastError().text(), sql);
+}
+
+} // namespace
+
+UnitOfWork::UnitOfWork(Database &db)
+    : m_db(db)
+{
+    if (db.m_txnDepth == 0) {
+        // IMMEDIATE takes the write lock now, under the session's lock wait,
+        // so two writers never deadlock upgrading a read lock.
+        exec(db, db.backend() == Backend::SQLite ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN"),
+             QStringLiteral("Starting a transaction"));
+        m_outermost = true;
+        db.m_txnDoomed = false;
+    }
+    ++db.m_txnDepth;
+}
+
+UnitOfWork::~UnitOfWork()
+{
+    if (!m_done) {
+        try {
+            rollback();
+        } catch (...) {
+            // The connection may be gone; the server or SQLite discards the
+            // open transaction with it.
+        }
+    }
+}
+
+void UnitOfWork::commit()
+{
+    if (m_done)
+        return;
+    m_done = true;
+    --m_db.m_txnDepth;
+    if (!m_outermost)
+        return;
+    if (m_db.m_txnDoomed) {
+        m_db.m_txnDoomed = false;
+        exec(m_db, QStringLiteral("ROLLBACK"), QStringLiteral("Rolling back"));
+        throw Error(QStringLiteral("A part of the operation failed."));
+    }
+    try {
+        exec(m_db, QStringLiteral("COMMIT"), QStringLiteral("Committing"));
+    } catch (...) {
+        // A failed COMMIT on SQLite can leave the transaction open.
+        QSqlQuery q(m_db.connection());
+        q.exec(QStringLiteral("ROLLBACK"));
+        throw;
+    }
+}
+
+void UnitOfWork::rollback()
+{
+    if (m_done)
+        return;
+    m_done = true;
+    --m_db.m_txnDepth;
+    if (!m_outermost) {
+        m_db.m_txnDoomed = true;
+        return;
+    }
+    m_db.m_txnDoomed = false;
+    if (m_db.isConnected())
+        exec(m_db, QStringLiteral("ROLLBACK"), QStringLiteral("Rolling back"));
+}
+
+bool UnitOfWork::isActive(const Database &db)
+{
+    return db.m_txnDepth > 0;
+}
+
+void UnitOfWork::run(Database &db, const std::function<void()> &fn)
+{
+    if (isActive(db)) {
+        fn();
+        return;
+    }
+    UnitOfWork unit(db);
+    try {
+        fn();
+        unit.commit();
+    } catch (const ApplicationEnding &) {
+        throw;
+    } catch (const RolledBack &) {
+        throw;
+    } catch (const Cancelled &e) {
+        unit.rollback();
+        throw RolledBack(e.text(), true);
+    } catch (const Error &e) {
+        try {
+            unit.rollback();
+        } catch (...) {
+        }
+        throw RolledBack(e.text(), false);
+    } catch (const std::exception &e) {
+        try {
+            unit.rollback();
+        } catch (...) {
+        }
+        throw RolledBack(QString::fromLocal8Bit(e.what()), false);
+    }
+}
+
+} // namespace kv

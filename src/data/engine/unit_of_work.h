@@ -1,0 +1,75 @@
+#pragma once
+
+#include "data/engine/db_error.h"
+
+#include <QString>
+#include <functional>
+
+namespace kv {
+
+class Database;
+
+// Raised when the user stops a running operation (the progress window's Cancel,
+// Escape in a status-bar loop, SIGINT/SIGTERM on the command line). The unit of
+// work around it rolls back.
+class Cancelled : public Error
+{
+public:
+    Cancelled();
+};
+
+// Raised by UnitOfWork::run after it rolled back: the cause's own text followed
+// by the sentence that tells the user nothing was written.
+class RolledBack : public Error
+{
+public:
+    RolledBack(const QString &causeText, bool cancelled);
+    QString causeText() const { return m_cause; }
+    bool wasCancelled() const { return m_cancelled; }
+
+private:
+    QString m_cause;
+    bool m_cancelled;
+};
+
+// One transaction on one database: every writing operation runs inside one, so
+// a failure, a lock wait that runs out, a cancel or a killed process leaves the
+// data exactly as it was. SQLite begins IMMEDIATE (the write lock is taken up
+// front, after the usual lock wait); PostgreSQL runs one transaction under
+// lock_timeout. A unit opened while another is open on the same database joins
+// it: only the outermost commits, and an inner one that ends without commit()
+// dooms the outer.
+class UnitOfWork
+{
+public:
+    // The sentence appended to an error that rolled a unit back.
+    static const QString kNothingWritten;
+    // The text shown when the user cancelled.
+    static const QString kCancelledText;
+
+    explicit UnitOfWork(Database &db);
+    ~UnitOfWork();
+    UnitOfWork(const UnitOfWork &) = delete;
+    UnitOfWork &operator=(const UnitOfWork &) = delete;
+
+    void commit();
+    // Rolls back now (the outermost unit), or dooms the outer one.
+    void rollback();
+    bool isOutermost() const { return m_outermost; }
+
+    // Runs fn in a unit of work and commits. On any exception the unit rolls
+    // back and, when it is the outermost, RolledBack carries the cause's text
+    // and kNothingWritten; ApplicationEnding passes through unchanged. Inside
+    // an open unit, fn simply joins it.
+    static void run(Database &db, const std::function<void()> &fn);
+
+    // True while a unit is open on db.
+    static bool isActive(const Database &db);
+
+private:
+    Database &m_db;
+    bool m_outermost = false;
+    bool m_done = false;
+};
+
+} // namespace kv
