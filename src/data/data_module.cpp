@@ -217,7 +217,16 @@ void TDataModuleLists::SessionTempListsStartup(Session &session)
 
 void TDataModuleLists::DatabaseTempListsBeforeConnect(Database &db)
 {
-    db.setDirectory(DatabaseLists->session()->privateDir());
+    if (!m_tempDir) {
+        QString base = DatabaseLists->session()->privateDir();
+        if (base.isEmpty())
+            base = QDir::tempPath();
+        auto dir = std::make_unique<QTemporaryDir>(QDir(base).filePath(QStringLiteral("kestrovan-XXXXXX")));
+        if (!dir->isValid())
+            throw DbError(QStringLiteral("Making a private folder for the %1 database").arg(db.databaseName()), dir->errorString());
+        m_tempDir = std::move(dir);
+    }
+    db.setDirectory(m_tempDir->path());
 }
 
 void TDataModuleLists::DataModuleCreate()

@@ -6,7 +6,9 @@
 #include "data/prompts.h"
 
 #include <QObject>
+#include <QTemporaryDir>
 #include <functional>
+#include <memory>
 #include <optional>
 
 // The one data module of the process: the lists session and database (the
@@ -92,6 +94,9 @@ private:
     kv::Prompts &m_prompts;
     std::function<void()> m_requestShutdown;
     Overrides m_overrides;
+    // The local temporary database's folder: made for this process alone, so
+    // nothing planted under a fixed name in the shared temporary folder is opened.
+    std::unique_ptr<QTemporaryDir> m_tempDir;
 };
 
 // The process-wide reference: empty until the first successful creation.

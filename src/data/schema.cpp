@@ -190,9 +190,12 @@ void Schema::ensurePluginTables(Database &db)
             continue;
         db.execute(createTableSql(t, db.backend()));
     }
+    // Only what the catalogue says is missing: PostgreSQL asks for table
+    // ownership even for CREATE INDEX IF NOT EXISTS, and a login with data
+    // rights alone must still be able to connect.
     for (const IndexDef &i : indexes()) {
         const TableDef *t = table(i.table);
-        if (t && !t->hostTable)
+        if (t && !t->hostTable && !db.indexExists(i.name))
             db.execute(createIndexSql(i));
     }
 }

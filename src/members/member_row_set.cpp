@@ -459,7 +459,13 @@ private:
         QVariant literal;
         int left = -1, right = -1;
         bool constant = true;
+        int depth = 1; // of the subtree; evaluation recurses this deep
     };
+    // Parsing and evaluation recurse; a limit keeps a hostile or runaway
+    // expression an error instead of a stack overflow.
+    static constexpr int kMaxNesting = 100; // parentheses and "not"
+    static constexpr int kMaxDepth = 2000;  // terms chained by and/or
+    int m_nesting = 0;
 
     struct Token
     {
@@ -493,12 +499,18 @@ private:
     }
     int add(Node n)
     {
+        for (int child : {n.left, n.right})
+            if (child >= 0)
+                n.depth = std::max(n.depth, m_nodes[size_t(child)].depth + 1);
+        if (n.depth > kMaxDepth)
+            fail(QStringLiteral("more than %1 terms").arg(kMaxDepth));
         m_nodes.push_back(std::move(n));
         return int(m_nodes.size()) - 1;
     }
     int parseOr();
     int parseAnd();
     int parseUnary();
+    int parseUnaryNested();
     int parseComparison();
 };
 
@@ -609,6 +621,16 @@ int MemberFilter::parseAnd()
 
 int MemberFilter::parseUnary()
 {
+    if (m_nesting >= kMaxNesting)
+        fail(QStringLiteral("nested more than %1 deep").arg(kMaxNesting));
+    ++m_nesting;
+    const int node = parseUnaryNested();
+    --m_nesting;
+    return node;
+}
+
+int MemberFilter::parseUnaryNested()
+{
     if (acceptWord("not")) {
         Node n;
         n.kind = NodeKind::Not;
@@ -679,7 +701,10 @@ int MemberFilter::parseComparison()
     } else if (lit.type == Token::Number) {
         if (kind != Kind::Int)
             fail(QStringLiteral("field \"%1\" is not a number").arg(QLatin1String(kFields[n.field].name)));
-        n.literal = lit.text.toLongLong();
+        bool ok = false;
+        n.literal = lit.text.toLongLong(&ok);
+        if (!ok)
+            fail(QStringLiteral("\"%1\" is not a whole number").arg(lit.text));
     } else if (lit.type == Token::String) {
         switch (kind) {
         case Kind::Char:

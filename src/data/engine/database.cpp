@@ -6,11 +6,11 @@
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QStorageInfo>
 #include <QUrl>
 #include <QVariant>
 
 #include <atomic>
-#include <sys/vfs.h>
 
 namespace kv {
 
@@ -65,24 +65,29 @@ QString Database::filePath() const
     return QDir(m_directory).filePath(fileNameFor(m_name));
 }
 
+const QString Database::kShareInWalMessage = QStringLiteral(
+    "The database file %1 is on a network share, and another workstation has it open in WAL mode, which "
+    "SQLite cannot use safely over a network. Nothing was written.\n\nClose the program on the workstation "
+    "that opened this data location from its local disk (or give every workstation the same network path), "
+    "then try again.");
+
+bool Database::isNetworkFileSystemType(const QByteArray &type)
+{
+    // WAL needs memory shared between every process that opens the file, which
+    // only one machine's kernel can give; these file systems reach other machines.
+    static const QByteArrayList network = {"nfs", "nfs4", "cifs", "smb3", "smbfs", "smb2", "ncpfs", "9p", "afs",
+                                           "ceph", "glusterfs", "lustre", "gpfs", "fuse.sshfs", "fuse.glusterfs",
+                                           "fuse.rclone", "fuse.davfs", "davfs", "fuse.s3fs"};
+    const QByteArray t = type.toLower();
+    return network.contains(t) || (t.startsWith("fuse.") && t.contains("sshfs"));
+}
+
 bool Database::onNetworkFileSystem() const
 {
-    struct statfs st {};
-    const QByteArray dir = QFile::encodeName(m_directory.isEmpty() ? QStringLiteral(".") : m_directory);
-    if (statfs(dir.constData(), &st) != 0)
-        return false;
-    switch (static_cast<unsigned long>(st.f_type)) {
-    case 0x6969UL: // NFS
-    case 0x517BUL: // SMB
-    case 0xFF534D42UL: // CIFS
-    case 0xFE534D42UL: // SMB2
-    case 0x564C: // NCP
-    case 0x65735546UL: // FUSE (sshfs and friends)
-    case 0x01021997UL: // 9P / v9fs
+    if (m_treatAsNetworkShare)
         return true;
-    default:
-        return false;
-    }
+    const QStorageInfo storage(m_directory.isEmpty() ? QStringLiteral(".") : m_directory);
+    return storage.isValid() && isNetworkFileSystemType(storage.fileSystemType());
 }
 
 void Database::connect()
@@ -149,13 +154,28 @@ void Database::openSqlite()
         fail(e.driverText());
     }
     m_connected = false;
-    QSqlQuery q(db);
     // WAL needs shared memory on one host; a network share keeps the rollback journal.
-    const bool wal = !onNetworkFileSystem();
-    q.exec(wal ? QStringLiteral("PRAGMA journal_mode=WAL") : QStringLiteral("PRAGMA journal_mode=DELETE"));
-    // Every operation commits once, so a flush per commit is cheap and a power
-    // cut cannot undo what the user saw written.
-    q.exec(QStringLiteral("PRAGMA synchronous=FULL"));
+    // SQLite keeps the mode it runs when it cannot switch (another connection
+    // holds the file in WAL), so what counts is the mode read back.
+    const bool network = onNetworkFileSystem();
+    QString mode, error;
+    {
+        QSqlQuery q(db);
+        q.exec(network ? QStringLiteral("PRAGMA journal_mode=DELETE") : QStringLiteral("PRAGMA journal_mode=WAL"));
+        q.finish();
+        if (q.exec(QStringLiteral("PRAGMA journal_mode")) && q.next())
+            mode = q.value(0).toString().toLower();
+        else
+            error = q.lastError().text();
+        q.finish();
+        // Every operation commits once, so a flush per commit is cheap and a power
+        // cut cannot undo what the user saw written.
+        q.exec(QStringLiteral("PRAGMA synchronous=FULL"));
+    }
+    if (mode.isEmpty())
+        fail(error);
+    if (network && mode == QLatin1String("wal"))
+        fail(kShareInWalMessage.arg(QDir::toNativeSeparators(path)));
 }
 
 void Database::openPostgres()
@@ -250,6 +270,19 @@ bool Database::tableExists(const QString &table) const
     }
     if (!q.exec())
         throw DbError(QStringLiteral("Looking for the table %1").arg(table), q.lastError().text());
+    return q.next();
+}
+
+bool Database::indexExists(const QString &index) const
+{
+    QSqlQuery q(connection());
+    if (backend() == Backend::SQLite)
+        q.prepare(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = :name COLLATE NOCASE"));
+    else
+        q.prepare(QStringLiteral("SELECT 1 FROM pg_indexes WHERE schemaname = current_schema() AND lower(indexname) = lower(:name)"));
+    q.bindValue(QStringLiteral(":name"), index);
+    if (!q.exec())
+        throw DbError(QStringLiteral("Looking for the index %1").arg(index), q.lastError().text());
     return q.next();
 }
 

@@ -56,12 +56,19 @@ public:
     QString filePath() const;
     // True when the local file lives on a network file system (rollback journal then).
     bool onNetworkFileSystem() const;
+    // The file system types (as QStorageInfo names them) that count as a network share.
+    static bool isNetworkFileSystemType(const QByteArray &type);
+    // Tests only: treat the directory as a network share whatever it is.
+    void setTreatAsNetworkShare(bool on) { m_treatAsNetworkShare = on; }
+    // Shown when a network share cannot leave WAL because another workstation holds it so.
+    static const QString kShareInWalMessage;
 
     QString translate(const QString &sql) const { return SqlDialect::translate(sql, backend()); }
 
     // Runs statements without parameters (schema work, settings).
     void execute(const QString &sql);
     bool tableExists(const QString &table) const;
+    bool indexExists(const QString &index) const;
 
 private:
     void openSqlite();
@@ -76,6 +83,7 @@ private:
     QString m_schema;
     QStringList m_requiredTables;
     bool m_createIfMissing = false;
+    bool m_treatAsNetworkShare = false;
     bool m_connected = false;
     std::function<void(Database &)> m_beforeConnect;
 
