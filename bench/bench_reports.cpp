@@ -116,7 +116,7 @@ double startPeak()
 
 QString templatePath(kv::MemberReports::Report r)
 {
-    const QString dir = QFileInfo(QStringLiteral(__FILE__)).dir().absoluteFilePath(QStringLiteral("../templates"));
+    const QString dir = QStringLiteral(KESTROVAN_SOURCE_DIR "/templates");
     return kv::MemberReports::fullTemplateName(dir, r);
 }
 

@@ -177,7 +177,7 @@ struct DemoMembers
 
 inline QString templatesDir()
 {
-    return QFileInfo(QStringLiteral(__FILE__)).dir().absoluteFilePath(QStringLiteral("../../templates"));
+    return QStringLiteral(KESTROVAN_SOURCE_DIR "/templates");
 }
 
 } // namespace reporttest
