@@ -11,6 +11,8 @@
 #include "members/member_reports.h"
 #include "members/member_row_set.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -116,7 +118,11 @@ double startPeak()
 
 QString templatePath(kv::MemberReports::Report r)
 {
-    const QString dir = QFileInfo(QStringLiteral(__FILE__)).dir().absoluteFilePath(QStringLiteral("../templates"));
+    // A shared compiler cache leaves __FILE__ relative to the build folder, the one above bin/.
+    QFileInfo here(QStringLiteral(__FILE__));
+    if (here.isRelative())
+        here = QFileInfo(QDir(QCoreApplication::applicationDirPath() + QStringLiteral("/..")), here.filePath());
+    const QString dir = QDir::cleanPath(here.dir().absoluteFilePath(QStringLiteral("../templates")));
     return kv::MemberReports::fullTemplateName(dir, r);
 }
 

@@ -8,6 +8,7 @@
 #include "members/report_data_source.h"
 #include "members/report_renderer.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QPaintDevice>
@@ -205,9 +206,16 @@ inline std::unique_ptr<Recorded> renderRecorded(const kv::ReportTemplate &t, con
     return r;
 }
 
+// The shipped templates beside the sources. A compiler cache that shares
+// objects between checkouts leaves __FILE__ relative to the build folder
+// (where the compiler ran), which is the folder above the test binaries.
 inline QString templatesDir()
 {
-    return QFileInfo(QStringLiteral(__FILE__)).dir().absoluteFilePath(QStringLiteral("../../templates"));
+    const QFileInfo here(QStringLiteral(__FILE__));
+    const QDir dir = here.isAbsolute() ? here.dir()
+                                       : QFileInfo(QDir(QCoreApplication::applicationDirPath() + QStringLiteral("/..")),
+                                                   here.filePath()).dir();
+    return QDir::cleanPath(dir.absoluteFilePath(QStringLiteral("../../templates")));
 }
 
 } // namespace reporttest
