@@ -11,8 +11,6 @@
 #include "members/member_reports.h"
 #include "members/member_row_set.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -118,11 +116,7 @@ double startPeak()
 
 QString templatePath(kv::MemberReports::Report r)
 {
-    // A shared compiler cache leaves __FILE__ relative to the build folder, the one above bin/.
-    QFileInfo here(QStringLiteral(__FILE__));
-    if (here.isRelative())
-        here = QFileInfo(QDir(QCoreApplication::applicationDirPath() + QStringLiteral("/..")), here.filePath());
-    const QString dir = QDir::cleanPath(here.dir().absoluteFilePath(QStringLiteral("../templates")));
+    const QString dir = QStringLiteral(KESTROVAN_SOURCE_DIR "/templates");
     return kv::MemberReports::fullTemplateName(dir, r);
 }
 

@@ -8,7 +8,6 @@
 #include "members/report_data_source.h"
 #include "members/report_renderer.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QPaintDevice>
@@ -206,16 +205,9 @@ inline std::unique_ptr<Recorded> renderRecorded(const kv::ReportTemplate &t, con
     return r;
 }
 
-// The shipped templates beside the sources. A compiler cache that shares
-// objects between checkouts leaves __FILE__ relative to the build folder
-// (where the compiler ran), which is the folder above the test binaries.
 inline QString templatesDir()
 {
-    const QFileInfo here(QStringLiteral(__FILE__));
-    const QDir dir = here.isAbsolute() ? here.dir()
-                                       : QFileInfo(QDir(QCoreApplication::applicationDirPath() + QStringLiteral("/..")),
-                                                   here.filePath()).dir();
-    return QDir::cleanPath(dir.absoluteFilePath(QStringLiteral("../../templates")));
+    return QStringLiteral(KESTROVAN_SOURCE_DIR "/templates");
 }
 
 } // namespace reporttest
