@@ -1242,26 +1242,89 @@ void MemberRowSet::applyUpdates(const std::function<void(const UpdateRecord &)> 
     post();
     std::vector<LogEntry> log;
     log.swap(m_log);
-    m_logIndex.clear();
-    for (size_t i = 0; i < log.size(); ++i) {
-        const LogEntry &e = log[i];
-        UpdateRecord rec;
-        rec.m_set = this;
-        rec.m_row = e.row;
-        rec.m_kind = e.kind;
-        rec.m_loaded = &e.loaded;
-        try {
+    QHash<int, int> index;
+    index.swap(m_logIndex);
+    try {
+        for (const LogEntry &e : log) {
+            UpdateRecord rec;
+            rec.m_set = this;
+            rec.m_row = e.row;
+            rec.m_kind = e.kind;
+            rec.m_loaded = &e.loaded;
             apply(rec);
-        } catch (...) {
-            // The row that threw counts as done; the rows not yet handed over
-            // stay in the log for the next save rather than being lost.
-            for (size_t k = i + 1; k < log.size(); ++k) {
-                m_logIndex.insert(log[k].row, int(m_log.size()));
-                m_log.push_back(std::move(log[k]));
-            }
-            throw;
         }
+    } catch (...) {
+        // The save runs in one unit of work: when a row fails nothing is
+        // written, so every row stays in the log for the next save.
+        m_log.swap(log);
+        m_logIndex.swap(index);
+        throw;
     }
+}
+
+std::vector<MemberRowSet::PendingEdit> MemberRowSet::pendingEdits() const
+{
+    std::vector<PendingEdit> edits;
+    if (!m_open)
+        return edits;
+    for (const LogEntry &e : m_log) {
+        if (e.kind != ChangeKind::Modified)
+            continue;
+        PendingEdit p;
+        p.recordId = e.loaded.value(Record_ID);
+        p.loaded = e.loaded;
+        p.current.resize(FieldCount);
+        for (int f = 0; f < FieldCount; ++f)
+            p.current[f] = m_store->value(e.row, f);
+        edits.push_back(std::move(p));
+    }
+    return edits;
+}
+
+int MemberRowSet::restorePendingEdits(const std::vector<PendingEdit> &edits)
+{
+    if (!m_open || edits.empty())
+        return 0;
+    if (m_state == DataState::Edit)
+        post();
+    Storage &s = *m_store;
+    QHash<qlonglong, int> rowOf;
+    for (int r = 0; r < s.rows; ++r)
+        if (!s.deleted[r])
+            rowOf.insert(s.value(r, Record_ID).toLongLong(), r);
+    const bool notify = !controlsDisabled();
+    if (notify)
+        beginResetModel();
+    int restored = 0;
+    for (const PendingEdit &p : edits) {
+        const auto it = rowOf.constFind(p.recordId.toLongLong());
+        if (it == rowOf.constEnd())
+            continue;
+        const int row = it.value();
+        for (int f = 0; f < FieldCount; ++f) {
+            const QVariant &v = p.current.value(f);
+            const QVariant cur = s.value(row, f);
+            if (!(cur == v && cur.isValid() == v.isValid()))
+                s.put(row, f, v, false);
+        }
+        if (!m_logIndex.contains(row)) {
+            m_logIndex.insert(row, int(m_log.size()));
+            m_log.push_back({row, ChangeKind::Modified, p.loaded});
+        }
+        ++restored;
+    }
+    for (auto &o : s.orderCache)
+        o.reset();
+    rebuildView();
+    m_cur = m_view.empty() ? -1 : 0;
+    m_bof = true;
+    m_eof = m_view.empty();
+    if (notify)
+        endResetModel();
+    Q_EMIT totalsChanged();
+    Q_EMIT currentRowChanged(m_cur);
+    Q_EMIT afterScroll();
+    return restored;
 }
 
 // ---------------------------------------------------------------------------
