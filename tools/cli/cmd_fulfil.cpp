@@ -10,7 +10,31 @@ namespace {
 
 const QString kUsage = QStringLiteral(
     "kestrovan fulfil --list NAME --date YYYY-MM-DD [--confirmed checked|unchecked|unknown|irrelevant] "
-    "[--active-only yes|no] [--service own|ID] [--item none|ID] [--yes]");
+    "[--active-only yes|no] [--service own|ID] [--item none|ID] [--yes] [--skip-scheduled]");
+
+// --skip-scheduled answers No to "... Schedule them again?": only the members
+// without a delivery from the list on the date are scheduled. Every other
+// question goes to the tool's own prompts (--yes).
+class SkipScheduledPrompts : public kv::Prompts
+{
+public:
+    SkipScheduledPrompts(kv::Prompts &inner, bool skip)
+        : m_inner(inner)
+        , m_skip(skip)
+    {
+    }
+    Answer ask(Kind kind, const QString &text, Buttons buttons) override
+    {
+        if (m_skip && buttons == Buttons::YesNoCancel && text.endsWith(kv::ListFulfilment::kRerunQuestionEnd))
+            return Answer::No;
+        return m_inner.ask(kind, text, buttons);
+    }
+    void show(Kind kind, const QString &text) override { m_inner.show(kind, text); }
+
+private:
+    kv::Prompts &m_inner;
+    bool m_skip;
+};
 
 // Positions the list lookup on the first list of that name.
 void locateListByName(kv::Query &lookup, const QString &name)
@@ -102,7 +126,8 @@ int runFulfil(kv::cli::Context &ctx)
 
     kv::NullProgress progress;
     const QString user = ctx.userName;
-    kv::ListFulfilment fulfilment(dm, ctx.prompts(), progress, [user] { return user; });
+    SkipScheduledPrompts prompts(ctx.prompts(), ctx.flag(QStringLiteral("--skip-scheduled")));
+    kv::ListFulfilment fulfilment(dm, prompts, progress, [user] { return user; });
     kv::ListFulfilment::Result r;
     try {
         r = fulfilment.run(listId, o);
@@ -111,8 +136,11 @@ int runFulfil(kv::cli::Context &ctx)
         throw;
     }
     fulfilment.finish();
-    if (r.outcome == kv::ListFulfilment::Outcome::Fulfilled)
-        ctx.out() << QStringLiteral("%1 deliveries scheduled for %2 on %3.").arg(r.deliveries).arg(name, date.toString(Qt::ISODate))
+    if (r.outcome == kv::ListFulfilment::Outcome::Fulfilled || r.skipped > 0)
+        ctx.out() << QStringLiteral("%1 deliveries scheduled for %2 on %3, %4 members skipped.")
+                         .arg(r.deliveries)
+                         .arg(name, date.toString(Qt::ISODate))
+                         .arg(r.skipped)
                   << Qt::endl;
     return 0;
 }
