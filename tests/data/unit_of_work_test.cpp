@@ -109,7 +109,7 @@ TEST_P(UnitOfWorkTest, AWriterWaitsForTheLockThenFailsWithNothingWritten)
     try {
         UnitOfWork::run(tdb->db(), [&] {
             addList(QStringLiteral("new"));
-            tdb->exec(QStringLiteral("Update Lists set Description = 'x' where Record_ID = :Id"), {{QStringLiteral("Id"), id}});
+            tdb->exec(QStringLiteral("Update Lists set List_Desc = 'x' where Record_ID = :Id"), {{QStringLiteral("Id"), id}});
         });
         FAIL() << "no error";
     } catch (const kv::RolledBack &e) {

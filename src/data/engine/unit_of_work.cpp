@@ -5,6 +5,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <optional>
+
 namespace kv {
 
 const QString UnitOfWork::kNothingWritten = QStringLiteral("Nothing was written: the data is as it was before.");
@@ -29,6 +31,18 @@ void exec(Database &db, const QString &sql, const QString &what)
     QSqlQuery q(db.connection());
     if (!q.exec(sql))
         throw DbError(QStringLiteral("%1 on the %2 database").arg(what, db.databaseName()), q.lastError().text(), sql);
+}
+
+// The cause is what the user must read; a rollback that fails as well (a lost
+// connection) discards the transaction anyway.
+void rollbackQuietly(std::optional<UnitOfWork> &unit)
+{
+    if (!unit)
+        return;
+    try {
+        unit->rollback();
+    } catch (...) {
+    }
 }
 
 } // namespace
@@ -108,28 +122,24 @@ void UnitOfWork::run(Database &db, const std::function<void()> &fn)
         fn();
         return;
     }
-    UnitOfWork unit(db);
+    std::optional<UnitOfWork> unit;
     try {
+        // A begin that cannot get the lock has written nothing either.
+        unit.emplace(db);
         fn();
-        unit.commit();
+        unit->commit();
     } catch (const ApplicationEnding &) {
         throw;
     } catch (const RolledBack &) {
         throw;
     } catch (const Cancelled &e) {
-        unit.rollback();
+        rollbackQuietly(unit);
         throw RolledBack(e.text(), true);
     } catch (const Error &e) {
-        try {
-            unit.rollback();
-        } catch (...) {
-        }
+        rollbackQuietly(unit);
         throw RolledBack(e.text(), false);
     } catch (const std::exception &e) {
-        try {
-            unit.rollback();
-        } catch (...) {
-        }
+        rollbackQuietly(unit);
         throw RolledBack(QString::fromLocal8Bit(e.what()), false);
     }
 }
