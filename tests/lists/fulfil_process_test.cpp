@@ -106,7 +106,7 @@ protected:
 TEST_P(FulfilProcessTest, ARunKilledAtAnyMomentLeavesAllOfItOrNoneOfIt)
 {
     // Fewer members on PostgreSQL: one round trip a row makes its run slower.
-    addMembers(GetParam() == kv::Backend::SQLite ? 20000 : 4000);
+    addMembers(GetParam() == kv::Backend::SQLite ? 20000 : 2000);
     const Counts none{0, 0, 0};
     const Counts whole{members, members, 1};
 
@@ -141,7 +141,7 @@ TEST_P(FulfilProcessTest, ARunKilledAtAnyMomentLeavesAllOfItOrNoneOfIt)
 
 TEST_P(FulfilProcessTest, CancellingWhileTheSameListIsFulfilledLeavesNoItemWithoutItsDelivery)
 {
-    addMembers(1500);
+    addMembers(GetParam() == kv::Backend::SQLite ? 1500 : 300);
     for (int round = 0; round < 4; ++round) {
         std::unique_ptr<QProcess> fulfil(start(fulfilArgs()));
         QThread::msleep(QRandomGenerator::global()->bounded(300));
@@ -149,12 +149,16 @@ TEST_P(FulfilProcessTest, CancellingWhileTheSameListIsFulfilledLeavesNoItemWitho
         ASSERT_TRUE(fulfil->waitForFinished(60000));
         ASSERT_TRUE(cancel->waitForFinished(60000));
         EXPECT_EQ(fulfil->exitCode(), 0) << fulfil->readAllStandardError().toStdString();
-        EXPECT_EQ(cancel->exitCode(), 0) << cancel->readAllStandardError().toStdString();
+        // The cancel waits for the run to end; on a busy machine its lock
+        // wait may run out first, which it must say, having removed nothing.
+        const QString cancelErr = QString::fromLocal8Bit(cancel->readAllStandardError());
+        EXPECT_TRUE(cancel->exitCode() == 0 || (cancel->exitCode() == 2 && cancelErr.contains(QStringLiteral("lock"))))
+            << cancelErr.toStdString();
         EXPECT_EQ(tdb->count(QStringLiteral("DefDels"), QStringLiteral("Deliv_ID not in (select RecordID from EpisodicDeliveries)")), 0)
             << "round " << round;
-        // Either order is possible; each delivery keeps its one item.
+        // Each delivery keeps its one item, and every run is there whole or not at all.
         EXPECT_EQ(tdb->count(QStringLiteral("EpisodicDeliveries")), tdb->count(QStringLiteral("DefDels")));
-        EXPECT_TRUE(tdb->count(QStringLiteral("EpisodicDeliveries")) % members == 0);
+        EXPECT_EQ(tdb->count(QStringLiteral("EpisodicDeliveries")) % members, 0);
     }
 }
 
