@@ -1,5 +1,7 @@
 #include "host_control.h"
 
+#include "kestrovan/login_name.h"
+
 HostControl::HostControl(const QString &userName, QWidget *parent)
     : QLabel(parent)
     , m_userName(userName)
@@ -39,10 +41,5 @@ QString HostControl::GetCurrentUserName()
 
 QString HostControl::loginName()
 {
-    for (const char *var : {"USER", "USERNAME", "LOGNAME"}) {
-        const QString name = qEnvironmentVariable(var);
-        if (!name.isEmpty())
-            return name;
-    }
-    return QString();
+    return kestrovan::loginName();
 }

@@ -57,12 +57,7 @@ int RemoveMembers::removeSelected(MemberRowSet &rows, const QList<MemberRowSet::
         return 0;
     if (!rows.isOpen())
         return 0;
-    rows.disableControls();
-    struct Resume
-    {
-        MemberRowSet &rows;
-        ~Resume() { rows.enableControls(); }
-    } resume{rows};
+    const MemberRowSet::SuspendDisplay paused(rows);
 
     if (n <= 1) {
         if (rows.recNo() < 0)

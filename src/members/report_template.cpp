@@ -11,6 +11,7 @@
 #include <QJsonParseError>
 #include <QLocale>
 #include <QSet>
+#include <algorithm>
 #include <vector>
 
 namespace kv {
@@ -461,6 +462,8 @@ QString ReportExpression::display(const QVariant &v)
 
 namespace {
 
+constexpr double kDefaultMinSize = 6; // points
+
 // Reads one JSON object, refusing keys it does not know so that a misspelt
 // setting is reported instead of silently ignored.
 class ObjectReader
@@ -578,8 +581,8 @@ ReportFont readFont(const ObjectReader &r, ReportFont base)
 
 ReportItem readItem(const ObjectReader &r, const ReportFont &bandFont)
 {
-    r.allow({"type", "x", "y", "width", "height", "text", "expr", "font", "align", "valign", "wordWrap", "thickness",
-             "color", "fill"});
+    r.allow({"type", "x", "y", "width", "height", "text", "expr", "font", "align", "valign", "wordWrap", "fit", "minSize",
+             "stretch", "thickness", "color", "fill"});
     ReportItem item;
     item.path = r.path();
     const QString type = r.text(QStringLiteral("type"), QStringLiteral("text"));
@@ -598,6 +601,15 @@ ReportItem readItem(const ObjectReader &r, const ReportFont &bandFont)
     item.height = r.number(QStringLiteral("height"), item.kind == ReportItem::Kind::Text ? 5 : 0);
     item.font = r.has(QStringLiteral("font")) ? readFont(r.object(QStringLiteral("font")), bandFont) : bandFont;
     item.wordWrap = r.boolean(QStringLiteral("wordWrap"), false);
+    const QString fit = r.text(QStringLiteral("fit"), QStringLiteral("none"));
+    if (fit == QLatin1String("shrink"))
+        item.fit = ReportItem::Fit::Shrink;
+    else if (fit != QLatin1String("none"))
+        r.fail(QStringLiteral("fit"), QStringLiteral("\"none\" or \"shrink\" is expected"));
+    item.minSize = r.number(QStringLiteral("minSize"), std::min(kDefaultMinSize, item.font.size), 1);
+    if (item.minSize > item.font.size)
+        r.fail(QStringLiteral("minSize"), QStringLiteral("must not be larger than the font's size (%1)").arg(item.font.size));
+    item.stretch = r.boolean(QStringLiteral("stretch"), false);
     item.thickness = r.number(QStringLiteral("thickness"), item.kind == ReportItem::Kind::Box ? 0 : 0.25);
     item.color = r.color(QStringLiteral("color"), Qt::black);
     item.fill = r.color(QStringLiteral("fill"), QColor());
@@ -632,11 +644,14 @@ ReportItem readItem(const ObjectReader &r, const ReportFont &bandFont)
             item.expr = ReportExpression::literal(r.text(QStringLiteral("text")));
         if (item.width <= 0)
             r.fail(QStringLiteral("width"), QStringLiteral("a text item needs a width greater than 0"));
+    } else if (item.stretch) {
+        r.fail(QStringLiteral("stretch"), QStringLiteral("only a text item can stretch"));
     }
     return item;
 }
 
-ReportBand readBand(const ObjectReader &r, const ReportFont &reportFont, bool isDetail)
+// Page headers and footers have a fixed place on every page, so their items cannot grow.
+ReportBand readBand(const ObjectReader &r, const ReportFont &reportFont, bool isDetail, bool fixedHeight = false)
 {
     if (isDetail)
         r.allow({"height", "font", "items", "newPage", "alternateFill"});
@@ -659,6 +674,8 @@ ReportBand readBand(const ObjectReader &r, const ReportFont &reportFont, bool is
             if (!items[i].isObject())
                 throw Error(QStringLiteral("%1: %2: an object is expected").arg(r.file(), place));
             band.items.push_back(readItem(ObjectReader(items[i].toObject(), place, r.file()), font));
+            if (fixedHeight && band.items.back().stretch)
+                throw Error(QStringLiteral("%1: %2.stretch: a page header or footer cannot stretch").arg(r.file(), place));
         }
     }
     return band;
@@ -759,7 +776,8 @@ ReportTemplate ReportTemplate::parse(const QByteArray &json, const QString &file
     } others[] = {{"pageHeader", &t.pageHeader}, {"header", &t.header}, {"footer", &t.footer}, {"pageFooter", &t.pageFooter}};
     for (const auto &o : others)
         if (root.has(QLatin1String(o.key)))
-            *o.band = readBand(root.object(QLatin1String(o.key)), font, false);
+            *o.band = readBand(root.object(QLatin1String(o.key)), font, false,
+                               o.band == &t.pageHeader || o.band == &t.pageFooter);
 
     if (root.has(QStringLiteral("columns"))) {
         const ObjectReader c = root.object(QStringLiteral("columns"));
@@ -792,7 +810,15 @@ ReportTemplate ReportTemplate::parse(const QByteArray &json, const QString &file
     }
     if (t.columns.positions.isEmpty())
         t.columns.positions << 0;
+    // A cell of a label sheet has the size of the label; its text shrinks or wraps instead.
+    if (t.columns.count > 1 && t.detail.stretches())
+        root.fail(QStringLiteral("detail"), QStringLiteral("items cannot stretch in a detail band with several columns"));
     return t;
+}
+
+bool ReportBand::stretches() const
+{
+    return std::any_of(items.begin(), items.end(), [](const ReportItem &i) { return i.stretch; });
 }
 
 QSizeF ReportTemplate::paperSize() const

@@ -19,12 +19,7 @@ int visitSelectedRows(MemberRowSet &rows, const QList<MemberRowSet::Bookmark> &s
         return 0;
     if (rows.state() == DataState::Edit)
         rows.post();
-    rows.disableControls();
-    struct Resume
-    {
-        MemberRowSet &rows;
-        ~Resume() { rows.enableControls(); }
-    } resume{rows};
+    const MemberRowSet::SuspendDisplay paused(rows);
 
     const int n = int(selection.size());
     int counted = 0;

@@ -4,6 +4,8 @@
 #include "members/row_loop.h"
 #include "members/statement_progress.h"
 
+#include <QScopeGuard>
+
 namespace kv {
 
 const QString Visibility::kSetAllVisibleSql =
@@ -65,29 +67,20 @@ int Visibility::hideByDays(MemberRowSet &rows, const Days &days, const std::func
 {
     ProgressReset reset(m_progress);
     const QString rememberedOrder = rows.indexName();
-    struct Restore
-    {
-        MemberRowSet &rows;
-        const QString &order;
-        bool displaySuspended = false;
-        ~Restore()
-        {
-            if (displaySuspended)
-                rows.enableControls();
-            try {
-                restoreAfterDays(rows, order);
-            } catch (...) {
-                // The remembered order always exists; nothing useful to report here.
-            }
+    // The remembered order and the filter come back on every path, after the display resumes.
+    const auto restore = qScopeGuard([&] {
+        try {
+            restoreAfterDays(rows, rememberedOrder);
+        } catch (...) {
+            // The remembered order always exists; nothing useful to report here.
         }
-    } restore{rows, rememberedOrder};
+    });
 
     int hidden = 0;
     if (rows.isOpen()) {
         if (rows.state() == DataState::Edit)
             rows.post();
-        rows.disableControls();
-        restore.displaySuspended = true;
+        MemberRowSet::SuspendDisplay paused(rows);
         rows.setIndexName(QString());
         rows.setFiltered(false);
         rows.first();
@@ -106,8 +99,7 @@ int Visibility::hideByDays(MemberRowSet &rows, const Days &days, const std::func
             m_progress.setPercent(percentOf(k, n));
             rows.next();
         }
-        rows.enableControls();
-        restore.displaySuspended = false;
+        paused.resume();
         rows.setFiltered(true);
     }
     if (reload)

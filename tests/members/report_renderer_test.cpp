@@ -183,15 +183,19 @@ TEST(Renderer, LongValuesStayInsideTheirBox)
     EXPECT_TRUE(dev.texts(0)[0].endsWith(QChar(0x2026))) << dev.texts(0)[0].toStdString();
 }
 
-TEST(Renderer, BandTallerThanThePageDoesNotLoop)
+TEST(Renderer, BandTallerThanThePageContinuesOnTheNextPagesAndEnds)
 {
     DemoMembers demo(2);
     const ReportTemplate t = ReportTemplate::parse(R"J({"format": "kestrovan-report",
         "page": {"paper": "Custom", "width": 100, "height": 50, "margins": {"top": 0, "bottom": 0, "left": 0, "right": 0}},
-        "detail": {"height": 80, "items": [{"width": 50, "expr": "Last_Name"}]}})J",
+        "detail": {"height": 80, "items": [{"width": 50, "expr": "Last_Name"}, {"y": 60, "width": 50, "expr": "City"}]}})J",
                                                    QStringLiteral("tall.rtm"));
     RecordingDevice dev;
-    EXPECT_EQ(dev.render(t, demo.sources), 2);
+    // Row 1 on pages 1-2; row 2 from the rest of page 2 through page 4.
+    EXPECT_EQ(dev.render(t, demo.sources), 4);
+    EXPECT_EQ(dev.texts(0), QStringList{QStringLiteral("Last0001")});
+    EXPECT_EQ(dev.texts(1), (QStringList{QStringLiteral("Camp Hill"), QStringLiteral("Last0002")}));
+    EXPECT_EQ(dev.texts(2), QStringList{QStringLiteral("Mechanicsburg")});
 }
 
 // The PDF itself, read back by poppler's pdftotext: the text comes out in the
@@ -204,7 +208,7 @@ TEST(PdfOutput, PhoneListTextOrderInThePdf)
     DemoMembers demo(60);
     QTemporaryDir dir;
     const QString pdf = dir.filePath(QStringLiteral("phone.pdf"));
-    const int pages = kv::ReportRenderer::renderToPdf(shipped(MemberReports::Report::PhoneList), demo.sources, run(), pdf);
+    const int pages = kv::ReportRenderer::renderToPdf(shipped(MemberReports::Report::PhoneList), demo.sources, run(), pdf).pages;
     ASSERT_GE(pages, 2);
     QProcess p;
     p.start(pdftotext, {QStringLiteral("-layout"), pdf, QStringLiteral("-")});

@@ -53,6 +53,14 @@ TEST(ReportTemplateErrors, BadValuesNameTheirJsonPath)
          QStringLiteral("/data/Broken.rtm: format: \"kestrovan-report\" is expected")},
         {R"J({"format": "kestrovan-report"})J", QStringLiteral("/data/Broken.rtm: detail: a template needs a detail band")},
         {R"J([1, 2])J", QStringLiteral("/data/Broken.rtm: line 1, column 1: the template must be one JSON object")},
+        {R"J({"format": "kestrovan-report", "detail": {"height": 5, "items": [{"width": 10, "fit": "squeeze"}]}})J",
+         QStringLiteral("/data/Broken.rtm: detail.items[0].fit: \"none\" or \"shrink\" is expected")},
+        {R"J({"format": "kestrovan-report", "font": {"size": 9}, "detail": {"height": 5, "items": [{"width": 10, "minSize": 10}]}})J",
+         QStringLiteral("/data/Broken.rtm: detail.items[0].minSize: must not be larger than the font's size (9)")},
+        {R"J({"format": "kestrovan-report", "pageFooter": {"height": 5, "items": [{"width": 10, "stretch": true}]}, "detail": {"height": 5}})J",
+         QStringLiteral("/data/Broken.rtm: pageFooter.items[0].stretch: a page header or footer cannot stretch")},
+        {R"J({"format": "kestrovan-report", "columns": {"count": 3}, "detail": {"height": 5, "items": [{"width": 10, "stretch": true}]}})J",
+         QStringLiteral("/data/Broken.rtm: detail: items cannot stretch in a detail band with several columns")},
     };
     for (const Case &c : cases)
         EXPECT_EQ(parseError(c.json), c.expected) << c.json.toStdString();

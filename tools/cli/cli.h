@@ -2,11 +2,14 @@
 
 #include "data/data_module.h"
 #include "data/prompts.h"
+#include "shell/progress.h"
+#include "tools/cli/command_line.h"
 
+#include <QDate>
 #include <QStringList>
 #include <QTextStream>
-#include <functional>
 #include <memory>
+#include <optional>
 
 namespace kv::cli {
 
@@ -39,10 +42,26 @@ private:
     bool m_errorShown = false;
 };
 
+// Progress of a writing loop: silent, but it stops the operation (kv::Cancelled,
+// so the unit of work rolls back) once SIGINT or SIGTERM has arrived.
+class CliProgress : public Progress
+{
+public:
+    void setPercent(int percent) override;
+};
+
+// Installs the SIGINT/SIGTERM handler that asks the running operation to stop;
+// a second signal ends the process at once.
+void installInterruptHandler();
+bool interruptRequested();
+
 class Context
 {
 public:
-    QStringList args; // the subcommand's own arguments, global options removed
+    explicit Context(const Invocation &invocation);
+    ~Context();
+
+    const Command &command() const { return *m_inv.command; }
     QString dataDir; // --data
     QString server; // --server
     QString userName; // --user, else the login name
@@ -52,41 +71,60 @@ public:
     // --server say otherwise).
     TDataModuleLists &dataModule();
     CliPrompts &prompts();
+    CliProgress &progress() { return m_progress; }
     QTextStream &out();
     QTextStream &err();
 
-    // Option helpers over args: "--name VALUE".
+    // The subcommand's options, named "--list" or "list". Asking for an option
+    // the subcommand does not declare is a programming error (std::logic_error).
     QString option(const QString &name, const QString &fallback = QString()) const;
     bool hasOption(const QString &name) const;
-    bool flag(const QString &name) const;
+    bool flag(const QString &name) const { return hasOption(name); }
     QString requireOption(const QString &name) const;
 
-    ~Context();
+    // Typed values; a bad one is a UsageError naming the option, what it
+    // takes and what it got.
+    // One of the words (case-insensitive); answers the word as listed.
+    QString choice(const QString &name, const QStringList &words, const QString &fallback = QString()) const;
+    int intOption(const QString &name, int min, int max, int fallback = 0) const;
+    QDate dateOption(const QString &name) const; // empty QDate when not given
+    // A positive id, or nullopt for the word (e.g. "none", "own").
+    std::optional<int> idOption(const QString &name, const QString &word) const;
+
+    // Rows in the form --json / --csv ask for (a table otherwise); both at
+    // once is a UsageError.
+    void printRows(const QStringList &titles, const QStringList &jsonKeys, const QList<QStringList> &rows);
+    bool machineReadable() const;
+
+    // The plug-in's own lists (Reason 'LST') only, as the lists window shows them.
+    int listIdByName(const QString &name);
+    // Refuse an id the database does not hold.
+    void requireService(int serviceId);
+    void requireItem(int itemId);
 
 private:
+    QString declared(const QString &name) const;
+
+    Invocation m_inv;
+    CliProgress m_progress;
     std::unique_ptr<CliPrompts> m_prompts;
     std::unique_ptr<TDataModuleLists> m_dm;
 };
 
 // Prints rows as aligned columns under their titles and a rule of dashes.
 void printTable(QTextStream &out, const QStringList &titles, const QList<QStringList> &rows);
+// RFC 4180: a header line, then one line per row, CRLF line ends; a field with
+// a comma, quote or line break is quoted with its quotes doubled.
+void printCsv(QTextStream &out, const QStringList &titles, const QList<QStringList> &rows);
+QString csvField(const QString &value);
+// One JSON object per line (JSON Lines), keys in the order given.
+void printJsonLines(QTextStream &out, const QStringList &keys, const QList<QStringList> &rows);
 
-using Handler = std::function<int(Context &)>;
+// The --json and --csv options as every listing declares them.
+OptionSpec jsonOption(const QString &keys);
+OptionSpec csvOption();
 
-struct Command
-{
-    QString name;
-    QString usage;
-    Handler run;
-};
-
-// Each subcommand registers itself from its own file:
-//   static kv::cli::Registration reg{"lists", "kestrovan lists", &runLists};
-struct Registration
-{
-    Registration(const QString &name, const QString &usage, Handler run);
-};
-
-QList<Command> &commands();
+// The messages every subcommand shares.
+QString noListNamed(const QString &name);
 
 } // namespace kv::cli

@@ -1,103 +1,133 @@
 // kestrovan add-members: puts clients into a list by status, by delivery
-// service or one by one, with the same selection, flags and stamps as the
-// members window, and prints the same count message.
+// service, one by one or from a column of a CSV file, with the same selection,
+// flags and stamps as the members window, and prints the same count message.
 
 #include "tools/cli/cli.h"
 
 #include "data/engine/query.h"
+#include "data/engine/unit_of_work.h"
 #include "members/add_members.h"
-#include "members/copy_members.h"
-#include "shell/progress.h"
+#include "members/import_members.h"
+
+#include <QFile>
 
 namespace {
 
 const QStringList kStatusCodes = {QStringLiteral("none"), QStringLiteral("N"), QStringLiteral("W"),
                                   QStringLiteral("A"),    QStringLiteral("S"), QStringLiteral("I")};
+// A spreadsheet of client ids is small; anything far larger is not one.
+constexpr qint64 kMaxImportBytes = 64 * 1024 * 1024;
 
-int statusIndex(const QString &code)
+QString readImportFile(const QString &path)
 {
-    for (int i = 0; i < kStatusCodes.size(); ++i)
-        if (kStatusCodes.at(i).compare(code, Qt::CaseInsensitive) == 0)
-            return i;
-    throw kv::cli::UsageError{QStringLiteral("--status takes none, N, W, A, S or I")};
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        throw kv::cli::UsageError{QStringLiteral("--from-csv: cannot read \"%1\": %2").arg(path, f.errorString())};
+    const QByteArray bytes = f.read(kMaxImportBytes + 1);
+    if (bytes.size() > kMaxImportBytes)
+        throw kv::cli::UsageError{QStringLiteral("--from-csv: \"%1\" is larger than 64 MB").arg(path)};
+    return QString::fromUtf8(bytes);
 }
 
 int runAddMembers(kv::cli::Context &ctx)
 {
-    const QString name = ctx.requireOption(QStringLiteral("--list"));
-    const int methods = int(ctx.hasOption(QStringLiteral("--status"))) + int(ctx.hasOption(QStringLiteral("--service")))
-        + int(ctx.hasOption(QStringLiteral("--client")));
+    const QString name = ctx.requireOption(QStringLiteral("list"));
+    const int methods = int(ctx.hasOption(QStringLiteral("status"))) + int(ctx.hasOption(QStringLiteral("service")))
+        + int(ctx.hasOption(QStringLiteral("client"))) + int(ctx.hasOption(QStringLiteral("from-csv")));
     if (methods != 1)
-        throw kv::cli::UsageError{QStringLiteral("choose exactly one of --status, --service and --client")};
+        throw kv::cli::UsageError{QStringLiteral("choose exactly one of --status, --service, --client and --from-csv")};
+    if (ctx.hasOption(QStringLiteral("column")) && !ctx.hasOption(QStringLiteral("from-csv")))
+        throw kv::cli::UsageError{QStringLiteral("--column goes with --from-csv")};
 
     kv::AddMembersChoice choice;
-    if (ctx.hasOption(QStringLiteral("--status"))) {
+    if (ctx.hasOption(QStringLiteral("status"))) {
         choice.method = kv::AddMembersChoice::ByStatus;
-        choice.statusIndex = statusIndex(ctx.option(QStringLiteral("--status")));
-    } else if (ctx.hasOption(QStringLiteral("--service"))) {
+        choice.statusIndex = int(kStatusCodes.indexOf(ctx.choice(QStringLiteral("status"), kStatusCodes)));
+    } else if (ctx.hasOption(QStringLiteral("service"))) {
         choice.method = kv::AddMembersChoice::ByService;
-        bool ok = false;
-        const int id = ctx.option(QStringLiteral("--service")).toInt(&ok);
-        if (!ok)
-            throw kv::cli::UsageError{QStringLiteral("--service takes a service id")};
-        choice.serviceId = id;
+        choice.serviceId = ctx.idOption(QStringLiteral("service"), QString());
     } else {
         choice.method = kv::AddMembersChoice::SingleClient;
     }
 
-    const QString type = ctx.option(QStringLiteral("--delivery-type"), QStringLiteral("all"));
-    if (type.compare(QLatin1String("all"), Qt::CaseInsensitive) == 0)
-        choice.deliveryType = kv::AddMembersChoice::AllDeliveryTypes;
-    else if (type.compare(QLatin1String("O"), Qt::CaseInsensitive) == 0)
-        choice.deliveryType = kv::AddMembersChoice::OngoingOnly;
-    else if (type.compare(QLatin1String("E"), Qt::CaseInsensitive) == 0)
-        choice.deliveryType = kv::AddMembersChoice::EpisodicOnly;
-    else
-        throw kv::cli::UsageError{QStringLiteral("--delivery-type takes all, O or E")};
+    const QString type = ctx.choice(QStringLiteral("delivery-type"), {QStringLiteral("all"), QStringLiteral("O"), QStringLiteral("E")},
+                                    QStringLiteral("all"));
+    choice.deliveryType = type == QLatin1String("O")   ? kv::AddMembersChoice::OngoingOnly
+                          : type == QLatin1String("E") ? kv::AddMembersChoice::EpisodicOnly
+                                                       : kv::AddMembersChoice::AllDeliveryTypes;
+    choice.flags.invited =
+        ctx.choice(QStringLiteral("invited"), {QStringLiteral("yes"), QStringLiteral("no")}, QStringLiteral("no")) == QLatin1String("yes");
+    const QString confirmed =
+        ctx.choice(QStringLiteral("confirmed"), {QStringLiteral("Y"), QStringLiteral("N"), QStringLiteral("unknown")}, QStringLiteral("unknown"));
+    choice.flags.confirmed = confirmed == QLatin1String("Y")   ? Qt::Checked
+                             : confirmed == QLatin1String("N") ? Qt::Unchecked
+                                                               : Qt::PartiallyChecked;
+    std::optional<int> personId;
+    if (choice.method == kv::AddMembersChoice::SingleClient && !ctx.hasOption(QStringLiteral("from-csv")))
+        personId = ctx.idOption(QStringLiteral("client"), QString());
 
-    const QString invited = ctx.option(QStringLiteral("--invited"), QStringLiteral("no"));
-    if (invited != QLatin1String("yes") && invited != QLatin1String("no"))
-        throw kv::cli::UsageError{QStringLiteral("--invited takes yes or no")};
-    choice.flags.invited = invited == QLatin1String("yes");
-    const QString confirmed = ctx.option(QStringLiteral("--confirmed"), QStringLiteral("unknown"));
-    if (confirmed == QLatin1String("Y"))
-        choice.flags.confirmed = Qt::Checked;
-    else if (confirmed == QLatin1String("N"))
-        choice.flags.confirmed = Qt::Unchecked;
-    else if (confirmed == QLatin1String("unknown"))
-        choice.flags.confirmed = Qt::PartiallyChecked;
-    else
-        throw kv::cli::UsageError{QStringLiteral("--confirmed takes Y, N or unknown")};
+    // The file is read before the database is opened: a bad file writes nothing.
+    std::optional<kv::MemberImportFile> file;
+    if (ctx.hasOption(QStringLiteral("from-csv"))) {
+        try {
+            file = kv::MemberImportFile::fromCsv(readImportFile(ctx.option(QStringLiteral("from-csv"))),
+                                                 ctx.option(QStringLiteral("column")));
+        } catch (const kv::Error &e) {
+            throw kv::cli::UsageError{QStringLiteral("--from-csv: ") + e.text()};
+        }
+    }
 
     TDataModuleLists &dm = ctx.dataModule();
-    const int listId = kv::CopyMembers::destinationByName(*dm.QueryGetListIDFromListName, name);
-    if (listId <= 0)
-        throw kv::cli::UsageError{QStringLiteral("There is no list named \"%1\".").arg(name)};
+    const int listId = ctx.listIdByName(name);
+    dm.QueryListLookup->close();
 
-    if (choice.method == kv::AddMembersChoice::SingleClient) {
-        bool ok = false;
-        const int personId = ctx.option(QStringLiteral("--client")).toInt(&ok);
-        if (!ok)
-            throw kv::cli::UsageError{QStringLiteral("--client takes a Person_ID")};
+    if (file) {
+        kv::ImportMembers import(*dm.DatabaseLists, ctx.progress());
+        const kv::ImportMembers::Result r = import.run(listId, *file, choice.flags);
+        ctx.out() << kv::ImportMembers::summary(r) << Qt::endl;
+        return 0;
+    }
+    if (choice.method == kv::AddMembersChoice::ByService)
+        ctx.requireService(*choice.serviceId);
+    if (personId) {
         kv::Query &clients = *dm.QueryClientLookUp;
-        clients.close();
-        clients.open();
-        if (!clients.locate({QStringLiteral("Person_ID")}, {personId}))
-            throw kv::cli::UsageError{QStringLiteral("There is no client with Person_ID %1.").arg(personId)};
+        if (clients.isOpen())
+            clients.refresh();
+        else
+            clients.open();
+        if (!clients.locate({QStringLiteral("Person_ID")}, {*personId}))
+            throw kv::cli::UsageError{QStringLiteral("There is no client with Person_ID %1.").arg(*personId)};
         choice.personId = clients.fieldValue(QStringLiteral("Person_ID"));
         choice.clientId = clients.fieldValue(QStringLiteral("Client_ID")).toString();
     }
 
-    kv::NullProgress progress;
-    kv::AddMembers op(*dm.DatabaseLists, ctx.prompts(), progress);
+    kv::AddMembers op(*dm.DatabaseLists, ctx.prompts(), ctx.progress());
     op.run(listId, choice);
     return 0;
 }
 
-kv::cli::Registration reg{
-    QStringLiteral("add-members"),
-    QStringLiteral("kestrovan add-members --list NAME (--status none|N|W|A|S|I | --service ID | --client PERSON_ID) "
-                   "[--delivery-type all|O|E] [--invited yes|no] [--confirmed Y|N|unknown]"),
-    &runAddMembers};
+kv::cli::Registration reg{{
+    .name = QStringLiteral("add-members"),
+    .summary = QStringLiteral("adds clients to a list by status, delivery service, Person_ID or a column of a CSV file"),
+    .usage = QStringLiteral("kestrovan add-members --list NAME (--status none|N|W|A|S|I | --service ID | --client PERSON_ID | "
+                            "--from-csv FILE [--column NAME]) [--delivery-type all|O|E] [--invited yes|no] [--confirmed Y|N|unknown]"),
+    .options =
+        {
+            {QStringLiteral("list"), QStringLiteral("NAME"), QStringLiteral("the list to add to (one of the plug-in's lists)")},
+            {QStringLiteral("status"), QStringLiteral("CODE"), QStringLiteral("clients of a status: none, N, W, A, S or I")},
+            {QStringLiteral("service"), QStringLiteral("ID"), QStringLiteral("active clients of a delivery service")},
+            {QStringLiteral("client"), QStringLiteral("PERSON_ID"), QStringLiteral("one client")},
+            {QStringLiteral("from-csv"), QStringLiteral("FILE"),
+             QStringLiteral("the clients named by a column of client ids (or person ids) of a CSV file with a header line; "
+                            "all or nothing")},
+            {QStringLiteral("column"), QStringLiteral("NAME"),
+             QStringLiteral("the column of --from-csv (default: the one headed Client_ID, else Person_ID)")},
+            {QStringLiteral("delivery-type"), QStringLiteral("TYPE"),
+             QStringLiteral("with --status or --service: all, O (ongoing) or E (episodic); default all")},
+            {QStringLiteral("invited"), QStringLiteral("yes|no"), QStringLiteral("the new members' Invited flag; default no")},
+            {QStringLiteral("confirmed"), QStringLiteral("Y|N|unknown"), QStringLiteral("the new members' Confirmed flag; default unknown")},
+        },
+    .run = &runAddMembers,
+}};
 
 } // namespace

@@ -4,31 +4,32 @@
 #include "tools/cli/cli.h"
 
 #include "data/engine/query.h"
+#include "data/engine/unit_of_work.h"
 #include "lists/cancel_pending.h"
 
 namespace {
 
 int runCancelPending(kv::cli::Context &ctx)
 {
-    const QString name = ctx.requireOption(QStringLiteral("--list"));
+    const QString name = ctx.requireOption(QStringLiteral("list"));
     TDataModuleLists &dm = ctx.dataModule();
-    kv::Query &lookup = *dm.QueryListLookup;
-    if (lookup.isOpen())
-        lookup.refresh();
-    else
-        lookup.open();
-    if (!lookup.locate({QStringLiteral("List_Name")}, {name}))
-        throw kv::cli::UsageError{QStringLiteral("There is no list named \"%1\".").arg(name)};
-    const QVariant listId = lookup.fieldValue(QStringLiteral("Record_ID"));
+    const QVariant listId = ctx.listIdByName(name);
+    dm.QueryListLookup->close();
     const QString user = ctx.userName;
     kv::CancelPendingDeliveries cancel(*dm.DatabaseLists, ctx.prompts(), [user] { return user; });
-    const std::optional<int> removed = cancel.run(listId, name);
+    std::optional<int> removed;
+    kv::UnitOfWork::run(*dm.DatabaseLists, [&] { removed = cancel.run(listId, name); });
     if (removed)
         ctx.out() << QStringLiteral("%1 pending deliveries of %2 cancelled.").arg(*removed).arg(name) << Qt::endl;
     return 0;
 }
 
-kv::cli::Registration reg{QStringLiteral("cancel-pending"), QStringLiteral("kestrovan cancel-pending --list NAME [--yes]"),
-                          &runCancelPending};
+kv::cli::Registration reg{{
+    .name = QStringLiteral("cancel-pending"),
+    .summary = QStringLiteral("deletes the pending deliveries a list scheduled, with their items"),
+    .usage = QStringLiteral("kestrovan cancel-pending --list NAME [--yes]"),
+    .options = {{QStringLiteral("list"), QStringLiteral("NAME"), QStringLiteral("the list (one of the plug-in's lists)")}},
+    .run = &runCancelPending,
+}};
 
 } // namespace

@@ -1,16 +1,20 @@
 // kestrovan fulfil: schedules the deliveries of a list as the fulfilment
-// window does, with the list's stored defaults for every option left out.
+// window does, with the list's stored defaults for every option left out;
+// --dry-run shows the deliveries instead of writing them.
 
 #include "tools/cli/cli.h"
 
 #include "data/engine/query.h"
+#include "data/engine/unit_of_work.h"
 #include "lists/fulfil_list.h"
+#include "lists/fulfil_preview.h"
 
 namespace {
 
 const QString kUsage = QStringLiteral(
     "kestrovan fulfil --list NAME --date YYYY-MM-DD [--confirmed checked|unchecked|unknown|irrelevant] "
-    "[--active-only yes|no] [--service own|ID] [--item none|ID] [--yes] [--skip-scheduled]");
+    "[--active-only yes|no] [--service own|ID] [--item none|ID] [--quantity N] [--dry-run [--csv | --json]] [--yes] "
+    "[--skip-scheduled]");
 
 // --skip-scheduled answers No to "... Schedule them again?": only the members
 // without a delivery from the list on the date are scheduled. Every other
@@ -36,101 +40,118 @@ private:
     bool m_skip;
 };
 
-// Positions the list lookup on the first list of that name.
-void locateListByName(kv::Query &lookup, const QString &name)
-{
-    if (lookup.isOpen())
-        lookup.refresh();
-    else
-        lookup.open();
-    if (!lookup.locate({QStringLiteral("List_Name")}, {name}))
-        throw kv::cli::UsageError{QStringLiteral("There is no list named \"%1\".").arg(name)};
-}
+const QString kDryRunSummary = QStringLiteral("Dry run: %1 deliveries would be scheduled for %2 on %3; nothing was written.");
 
-bool hasKey(kv::Query &q, const char *keyField, int id)
+void printPlan(kv::cli::Context &ctx, const QList<kv::PlannedDelivery> &plan, const kv::FulfilmentOptions &o)
 {
-    if (!q.isOpen())
-        q.open();
-    const int f = q.fieldIndex(QLatin1String(keyField));
-    for (int r = 0; r < q.recordCount(); ++r)
-        if (q.valueAt(r, f).toInt() == id)
-            return true;
-    return false;
-}
-
-int readId(const QString &option, const QString &value)
-{
-    bool ok = false;
-    const int id = value.toInt(&ok);
-    if (!ok)
-        throw kv::cli::UsageError{QStringLiteral("%1 takes a number or the word shown in the usage").arg(option)};
-    return id;
+    const bool withItem = o.itemsIndex == kv::FulfilmentOptions::SelectedItem;
+    QStringList titles{QStringLiteral("Person ID"), QStringLiteral("Client ID"), QStringLiteral("Name"),     QStringLiteral("Date"),
+                       QStringLiteral("Day"),       QStringLiteral("Route"),     QStringLiteral("Stop"),     QStringLiteral("Schedule"),
+                       QStringLiteral("Service ID"), QStringLiteral("Service")};
+    QStringList keys{QStringLiteral("person_id"), QStringLiteral("client_id"),  QStringLiteral("name"),  QStringLiteral("date"),
+                     QStringLiteral("day"),       QStringLiteral("route"),      QStringLiteral("stop"),  QStringLiteral("schedule_type"),
+                     QStringLiteral("service_id"), QStringLiteral("service")};
+    if (withItem) {
+        titles << QStringLiteral("Item ID") << QStringLiteral("Item") << QStringLiteral("Qty");
+        keys << QStringLiteral("item_id") << QStringLiteral("item") << QStringLiteral("quantity");
+    }
+    QList<QStringList> rows;
+    for (const kv::PlannedDelivery &d : plan) {
+        const QString name = d.firstName.isEmpty() ? d.lastName : d.lastName + QStringLiteral(", ") + d.firstName;
+        QStringList row{QString::number(d.personId),
+                        d.clientId,
+                        name,
+                        d.date.toString(Qt::ISODate),
+                        d.day,
+                        d.route,
+                        QString::number(d.stop),
+                        d.scheduleType,
+                        d.serviceId ? QString::number(*d.serviceId) : QString(),
+                        d.serviceName};
+        if (withItem)
+            row << QString::number(*d.itemId) << d.itemName << QString::number(d.quantity);
+        rows << row;
+    }
+    ctx.printRows(titles, keys, rows);
 }
 
 int runFulfil(kv::cli::Context &ctx)
 {
-    const QString name = ctx.requireOption(QStringLiteral("--list"));
-    const QDate date = QDate::fromString(ctx.requireOption(QStringLiteral("--date")), QStringLiteral("yyyy-MM-dd"));
-    if (!date.isValid())
-        throw kv::cli::UsageError{QStringLiteral("--date must be a date written YYYY-MM-DD")};
+    const QString name = ctx.requireOption(QStringLiteral("list"));
+    ctx.requireOption(QStringLiteral("date"));
+    const QDate date = ctx.dateOption(QStringLiteral("date"));
+    const bool dryRun = ctx.flag(QStringLiteral("dry-run"));
+    if (!dryRun && ctx.machineReadable())
+        throw kv::cli::UsageError{QStringLiteral("--csv and --json go with --dry-run")};
 
-    TDataModuleLists &dm = ctx.dataModule();
-    locateListByName(*dm.QueryListLookup, name);
-    kv::FulfilmentOptions o = kv::ListDefaults::fromCurrentRow(*dm.QueryListLookup).toOptions();
-    const int listId = dm.QueryListLookup->fieldValue(QStringLiteral("Record_ID")).toInt();
-    o.deliveryDate = date;
-
-    if (ctx.hasOption(QStringLiteral("--confirmed"))) {
+    // Every value is checked before the database is opened.
+    std::optional<int> confirmed, service, item, quantity;
+    std::optional<bool> activeOnly;
+    bool serviceGiven = ctx.hasOption(QStringLiteral("service")), itemGiven = ctx.hasOption(QStringLiteral("item"));
+    if (ctx.hasOption(QStringLiteral("confirmed"))) {
         static const QStringList words{QStringLiteral("checked"), QStringLiteral("unchecked"), QStringLiteral("unknown"),
                                        QStringLiteral("irrelevant")};
-        o.confirmedIndex = int(words.indexOf(ctx.option(QStringLiteral("--confirmed")).toLower()));
-        if (o.confirmedIndex < 0)
-            throw kv::cli::UsageError{QStringLiteral("--confirmed takes checked, unchecked, unknown or irrelevant")};
+        confirmed = int(words.indexOf(ctx.choice(QStringLiteral("confirmed"), words)));
     }
-    if (ctx.hasOption(QStringLiteral("--active-only"))) {
-        const QString v = ctx.option(QStringLiteral("--active-only")).toLower();
-        if (v != QLatin1String("yes") && v != QLatin1String("no"))
-            throw kv::cli::UsageError{QStringLiteral("--active-only takes yes or no")};
-        o.activeOnly = v == QLatin1String("yes");
+    if (ctx.hasOption(QStringLiteral("active-only")))
+        activeOnly = ctx.choice(QStringLiteral("active-only"), {QStringLiteral("yes"), QStringLiteral("no")}) == QLatin1String("yes");
+    if (serviceGiven)
+        service = ctx.idOption(QStringLiteral("service"), QStringLiteral("own"));
+    if (itemGiven)
+        item = ctx.idOption(QStringLiteral("item"), QStringLiteral("none"));
+    if (ctx.hasOption(QStringLiteral("quantity")))
+        quantity = ctx.intOption(QStringLiteral("quantity"), 0, 999);
+
+    TDataModuleLists &dm = ctx.dataModule();
+    const int listId = ctx.listIdByName(name);
+    kv::FulfilmentOptions o = kv::ListDefaults::fromCurrentRow(*dm.QueryListLookup).toOptions();
+    dm.QueryListLookup->close();
+    o.deliveryDate = date;
+    if (confirmed)
+        o.confirmedIndex = *confirmed;
+    if (activeOnly)
+        o.activeOnly = *activeOnly;
+    if (serviceGiven) {
+        o.serviceIndex = service ? kv::FulfilmentOptions::SelectedService : kv::FulfilmentOptions::ClientsOwnService;
+        o.serviceId = service;
     }
-    if (ctx.hasOption(QStringLiteral("--service"))) {
-        const QString v = ctx.option(QStringLiteral("--service"));
-        o.serviceId.reset();
-        if (v.compare(QLatin1String("own"), Qt::CaseInsensitive) == 0) {
-            o.serviceIndex = kv::FulfilmentOptions::ClientsOwnService;
-        } else {
-            o.serviceIndex = kv::FulfilmentOptions::SelectedService;
-            o.serviceId = readId(QStringLiteral("--service"), v);
-        }
+    if (itemGiven) {
+        o.itemsIndex = item ? kv::FulfilmentOptions::SelectedItem : kv::FulfilmentOptions::ServiceDefaults;
+        o.itemId = item;
     }
-    if (ctx.hasOption(QStringLiteral("--item"))) {
-        const QString v = ctx.option(QStringLiteral("--item"));
-        o.itemId.reset();
-        if (v.compare(QLatin1String("none"), Qt::CaseInsensitive) == 0) {
-            o.itemsIndex = kv::FulfilmentOptions::ServiceDefaults;
-        } else {
-            o.itemsIndex = kv::FulfilmentOptions::SelectedItem;
-            o.itemId = readId(QStringLiteral("--item"), v);
-        }
-    }
+    if (quantity)
+        o.quantity = *quantity;
     // Only what the window's lookups offer can be chosen: a delivery service
     // and an item that exist.
-    if (o.serviceIndex == kv::FulfilmentOptions::SelectedService && o.serviceId
-        && !hasKey(*dm.QueryServices, "Service_ID", *o.serviceId))
-        throw kv::cli::UsageError{QStringLiteral("There is no delivery service with ID %1.").arg(*o.serviceId)};
-    if (o.itemsIndex == kv::FulfilmentOptions::SelectedItem && o.itemId && !hasKey(*dm.QueryItems, "Item_ID", *o.itemId))
-        throw kv::cli::UsageError{QStringLiteral("There is no item with ID %1.").arg(*o.itemId)};
+    if (o.serviceIndex == kv::FulfilmentOptions::SelectedService && o.serviceId)
+        ctx.requireService(*o.serviceId);
+    if (o.itemsIndex == kv::FulfilmentOptions::SelectedItem && o.itemId)
+        ctx.requireItem(*o.itemId);
     const QString problem = kv::ListFulfilment::check(o);
     if (!problem.isEmpty())
         throw kv::cli::UsageError{problem};
 
-    kv::NullProgress progress;
+    if (dryRun) {
+        const QList<kv::PlannedDelivery> plan = kv::FulfilmentPreview::plan(dm, listId, o);
+        if (plan.isEmpty()) {
+            ctx.prompts().inform(kv::ListFulfilment::kNoCandidatesMessage);
+            return 0;
+        }
+        printPlan(ctx, plan, o);
+        const QString summary = kDryRunSummary.arg(plan.size()).arg(name, date.toString(Qt::ISODate));
+        if (ctx.machineReadable())
+            ctx.err() << summary << Qt::endl;
+        else
+            ctx.out() << summary << Qt::endl;
+        return 0;
+    }
+
     const QString user = ctx.userName;
-    SkipScheduledPrompts prompts(ctx.prompts(), ctx.flag(QStringLiteral("--skip-scheduled")));
-    kv::ListFulfilment fulfilment(dm, prompts, progress, [user] { return user; });
+    SkipScheduledPrompts prompts(ctx.prompts(), ctx.flag(QStringLiteral("skip-scheduled")));
+    kv::ListFulfilment fulfilment(dm, prompts, ctx.progress(), [user] { return user; });
     kv::ListFulfilment::Result r;
     try {
-        r = fulfilment.run(listId, o);
+        kv::UnitOfWork::run(*dm.DatabaseLists, [&] { r = fulfilment.run(listId, o); });
     } catch (...) {
         fulfilment.finish();
         throw;
@@ -145,6 +166,30 @@ int runFulfil(kv::cli::Context &ctx)
     return 0;
 }
 
-kv::cli::Registration reg{QStringLiteral("fulfil"), kUsage, &runFulfil};
+kv::cli::Registration reg{{
+    .name = QStringLiteral("fulfil"),
+    .summary = QStringLiteral("schedules a delivery for every qualifying member of a list (or shows them with --dry-run)"),
+    .usage = kUsage,
+    .options =
+        {
+            {QStringLiteral("list"), QStringLiteral("NAME"), QStringLiteral("the list to fulfil (one of the plug-in's lists)")},
+            {QStringLiteral("date"), QStringLiteral("YYYY-MM-DD"), QStringLiteral("the delivery date")},
+            {QStringLiteral("confirmed"), QStringLiteral("WHICH"),
+             QStringLiteral("members whose Confirmed is checked, unchecked, unknown, or irrelevant (all)")},
+            {QStringLiteral("active-only"), QStringLiteral("yes|no"), QStringLiteral("active clients only")},
+            {QStringLiteral("service"), QStringLiteral("own|ID"), QStringLiteral("each client's own service, or this delivery service")},
+            {QStringLiteral("item"), QStringLiteral("none|ID"), QStringLiteral("the service's default items, or this item")},
+            {QStringLiteral("quantity"), QStringLiteral("N"),
+             QStringLiteral("the list's quantity, 0 to 999: with an item, each member gets the larger of this and their own")},
+            {QStringLiteral("skip-scheduled"), QString(),
+             QStringLiteral("answer No when members already have a delivery from the list on the date: schedule only the others")},
+            {QStringLiteral("dry-run"), QString(),
+             QStringLiteral("print the deliveries the run would write (member, route, stop, service, item) and write nothing")},
+            kv::cli::csvOption(),
+            kv::cli::jsonOption(QStringLiteral("person_id, client_id, name, date, day, route, stop, schedule_type, service_id, service, "
+                                               "and with an item item_id, item, quantity")),
+        },
+    .run = &runFulfil,
+}};
 
 } // namespace

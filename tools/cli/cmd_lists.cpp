@@ -12,12 +12,13 @@ namespace {
 struct Column
 {
     const char *title;
+    const char *key; // --json
     QString (*value)(const kv::Query &lists, const QHash<qint64, QString> &services);
 };
 
 QString text(const kv::Query &q, const char *field)
 {
-    return q.asString(QString::fromLatin1(field)).simplified();
+    return q.asString(QString::fromLatin1(field));
 }
 
 QString lastUpdate(const kv::Query &q, const QHash<qint64, QString> &)
@@ -27,15 +28,15 @@ QString lastUpdate(const kv::Query &q, const QHash<qint64, QString> &)
 }
 
 const Column kColumns[] = {
-    {"List", [](const kv::Query &q, const QHash<qint64, QString> &) { return text(q, "List_Name"); }},
-    {"Description", [](const kv::Query &q, const QHash<qint64, QString> &) { return text(q, "List_Desc"); }},
-    {"Assigned Service",
+    {"List", "list", [](const kv::Query &q, const QHash<qint64, QString> &) { return text(q, "List_Name"); }},
+    {"Description", "description", [](const kv::Query &q, const QHash<qint64, QString> &) { return text(q, "List_Desc"); }},
+    {"Assigned Service", "assigned_service",
      [](const kv::Query &q, const QHash<qint64, QString> &services) {
          return q.isNull(QStringLiteral("Service_Used")) ? QString() : services.value(q.asInteger(QStringLiteral("Service_Used")));
      }},
-    {"Updated By", [](const kv::Query &q, const QHash<qint64, QString> &) { return text(q, "Updated_By"); }},
-    {"Created", [](const kv::Query &q, const QHash<qint64, QString> &) { return text(q, "Create_Date"); }},
-    {"Updated", &lastUpdate},
+    {"Updated By", "updated_by", [](const kv::Query &q, const QHash<qint64, QString> &) { return text(q, "Updated_By"); }},
+    {"Created", "created", [](const kv::Query &q, const QHash<qint64, QString> &) { return text(q, "Create_Date"); }},
+    {"Updated", "updated", &lastUpdate},
 };
 
 int runLists(kv::cli::Context &ctx)
@@ -57,19 +58,28 @@ int runLists(kv::cli::Context &ctx)
 
     constexpr int n = int(std::size(kColumns));
     QList<QStringList> rows;
-    QStringList titles;
-    for (const Column &c : kColumns)
+    QStringList titles, keys;
+    for (const Column &c : kColumns) {
         titles << QString::fromLatin1(c.title);
+        keys << QString::fromLatin1(c.key);
+    }
     for (lists.first(); !lists.eof(); lists.next()) {
         QStringList row;
         for (int i = 0; i < n; ++i)
             row << kColumns[i].value(lists, services);
         rows << row;
     }
-    kv::cli::printTable(ctx.out(), titles, rows);
+    ctx.printRows(titles, keys, rows);
     return 0;
 }
 
-kv::cli::Registration reg{QStringLiteral("lists"), QStringLiteral("kestrovan lists"), &runLists};
+kv::cli::Registration reg{{
+    .name = QStringLiteral("lists"),
+    .summary = QStringLiteral("the plug-in's lists, as the lists window shows them"),
+    .usage = QStringLiteral("kestrovan lists [--json | --csv]"),
+    .options = {kv::cli::jsonOption(QStringLiteral("list, description, assigned_service, updated_by, created, updated")),
+                kv::cli::csvOption()},
+    .run = &runLists,
+}};
 
 } // namespace

@@ -1,5 +1,5 @@
-// kestrovan members --list NAME [--csv]: the members of a list as the members
-// window loads them, hidden ones included, in last-name order.
+// kestrovan members --list NAME [--csv | --json]: the members of a list as the
+// members window loads them, hidden ones included, in last-name order.
 
 #include "tools/cli/cli.h"
 
@@ -7,6 +7,7 @@
 #include "members/member_row_set.h"
 
 #include "data/engine/db_error.h"
+#include "data/engine/query.h"
 
 namespace {
 
@@ -15,66 +16,52 @@ using RS = kv::MemberRowSet;
 struct Column
 {
     const char *title;
+    const char *key; // --json
     int field;
 };
 
 const Column kColumns[] = {
-    {"Client ID", RS::Client_ID}, {"Last", RS::Last_Name},     {"First", RS::First_Name},     {"Address", RS::Address1},
-    {"City", RS::City},           {"Invited", RS::Invited},    {"Confirmed", RS::Confirmed},  {"Qty", RS::Quantity},
-    {"Visible", RS::RecVisible},  {"Service", RS::Service_Desc}, {"Status", RS::Status},
+    {"Client ID", "client_id", RS::Client_ID},   {"Last", "last_name", RS::Last_Name},  {"First", "first_name", RS::First_Name},
+    {"Address", "address", RS::Address1},        {"City", "city", RS::City},            {"Invited", "invited", RS::Invited},
+    {"Confirmed", "confirmed", RS::Confirmed},   {"Qty", "quantity", RS::Quantity},     {"Visible", "visible", RS::RecVisible},
+    {"Service", "service", RS::Service_Desc},    {"Status", "status", RS::Status},
 };
 
 QString cell(const RS &rows, int viewRow, int field)
 {
     const QVariant v = rows.valueAt(viewRow, field);
-    if (!v.isValid())
+    if (!v.isValid() || v.isNull())
         return QString();
     if (field == RS::RecVisible)
         return v.toBool() ? QStringLiteral("Y") : QStringLiteral("N");
-    return v.toString().simplified();
-}
-
-QString csvField(const QString &s)
-{
-    if (!s.contains(QLatin1Char(',')) && !s.contains(QLatin1Char('"')) && !s.contains(QLatin1Char('\n')))
-        return s;
-    QString q = s;
-    q.replace(QLatin1String("\""), QLatin1String("\"\""));
-    return QLatin1Char('"') + q + QLatin1Char('"');
+    return v.toString();
 }
 
 int runMembers(kv::cli::Context &ctx)
 {
-    const QString listName = ctx.requireOption(QStringLiteral("--list"));
-    const bool csv = ctx.flag(QStringLiteral("--csv"));
+    const QString listName = ctx.requireOption(QStringLiteral("list"));
+    ctx.machineReadable(); // a bad combination is refused before the database is opened
     TDataModuleLists &dm = ctx.dataModule();
-    kv::MemberLoadSave loadSave(dm, ctx.prompts());
-    if (loadSave.listIdByName(listName) == 0)
-        throw kv::cli::UsageError{QStringLiteral("There is no list named \"%1\".").arg(listName)};
-    dm.QueryGetListIDFromListName->close();
+    const int listId = ctx.listIdByName(listName);
+    dm.QueryListLookup->close();
 
+    kv::MemberLoadSave loadSave(dm, ctx.prompts());
     RS rows;
     rows.setFiltered(false); // hidden members too
     const auto result = loadSave.load(rows, listName);
     loadSave.closeClientInfo();
     if (!result.completed)
-        return 2;
+        return kv::cli::ExitError;
+    // The load looks the name up among every row of Lists; a host's list of
+    // the same name must not be shown in place of the plug-in's.
+    if (result.listId != listId)
+        throw kv::Error(QStringLiteral("More than one list is named \"%1\"; rename one of them in the lists window.").arg(listName));
 
-    QTextStream &out = ctx.out();
-    QStringList titles;
-    for (const Column &c : kColumns)
+    QStringList titles, keys;
+    for (const Column &c : kColumns) {
         titles << QString::fromLatin1(c.title);
-    if (csv) {
-        out << titles.join(QLatin1Char(',')) << Qt::endl;
-        for (int r = 0; r < rows.recordCount(); ++r) {
-            QStringList cells;
-            for (const Column &c : kColumns)
-                cells << csvField(cell(rows, r, c.field));
-            out << cells.join(QLatin1Char(',')) << Qt::endl;
-        }
-        return 0;
+        keys << QString::fromLatin1(c.key);
     }
-
     QList<QStringList> lines;
     for (int r = 0; r < rows.recordCount(); ++r) {
         QStringList cells;
@@ -82,11 +69,21 @@ int runMembers(kv::cli::Context &ctx)
             cells << cell(rows, r, c.field);
         lines << cells;
     }
-    kv::cli::printTable(out, titles, lines);
-    out << QStringLiteral("Members: ") << rows.recordCount() << Qt::endl;
+    ctx.printRows(titles, keys, lines);
+    if (!ctx.machineReadable())
+        ctx.out() << QStringLiteral("Members: ") << rows.recordCount() << Qt::endl;
     return 0;
 }
 
-kv::cli::Registration reg{QStringLiteral("members"), QStringLiteral("kestrovan members --list NAME [--csv]"), &runMembers};
+kv::cli::Registration reg{{
+    .name = QStringLiteral("members"),
+    .summary = QStringLiteral("the members of a list, hidden ones included, in last-name order"),
+    .usage = QStringLiteral("kestrovan members --list NAME [--csv | --json]"),
+    .options = {{QStringLiteral("list"), QStringLiteral("NAME"), QStringLiteral("the list (one of the plug-in's lists)")},
+                kv::cli::csvOption(),
+                kv::cli::jsonOption(QStringLiteral("client_id, last_name, first_name, address, city, invited, confirmed, quantity, "
+                                                   "visible, service, status"))},
+    .run = &runMembers,
+}};
 
 } // namespace

@@ -36,9 +36,9 @@ int runReport(kv::cli::Context &ctx)
     const QString pdf = ctx.requireOption(QStringLiteral("--pdf"));
 
     TDataModuleLists &dm = ctx.dataModule();
+    ctx.listIdByName(listName); // the plug-in's own lists only
+    dm.QueryListLookup->close();
     kv::MemberLoadSave loadSave(dm, ctx.prompts());
-    if (loadSave.listIdByName(listName) == 0)
-        throw kv::cli::UsageError{QStringLiteral("There is no list named \"%1\".").arg(listName)};
 
     const QString templateName = MemberReports::fullTemplateName(dm.dataDirectory(), report);
     if (!QFileInfo::exists(templateName))
@@ -58,14 +58,30 @@ int runReport(kv::cli::Context &ctx)
     MemberReports::addSources(sources, members, clientInfo);
     kv::ReportRun run;
     run.listName = listName;
-    const int pages = kv::ReportRenderer::renderToPdf(tmpl, sources, run, pdf);
+    const kv::ReportOutcome outcome = kv::ReportRenderer::renderToPdf(tmpl, sources, run, pdf);
     loadSave.closeClientInfo();
-    ctx.out() << QStringLiteral("%1: %2 member(s), %3 page(s) written to %4\n").arg(tmpl.title).arg(rows.recordCount()).arg(pages).arg(pdf);
+    ctx.out() << QStringLiteral("%1: %2 member(s), %3 page(s) written to %4\n").arg(tmpl.title).arg(rows.recordCount()).arg(outcome.pages).arg(pdf);
     ctx.out().flush();
+    // Written, but a reader must know that something on it is not whole.
+    if (outcome.cutValues > 0) {
+        ctx.err() << kv::ReportRenderer::cutValuesText(outcome) << '\n';
+        ctx.err().flush();
+    }
     return 0;
 }
 
-kv::cli::Registration reg{QStringLiteral("report"), QStringLiteral("kestrovan report --list NAME --template all|phone|labels --pdf FILE"),
-                          &runReport};
+kv::cli::Registration reg{{
+    .name = QStringLiteral("report"),
+    .summary = QStringLiteral("writes one of the members window's reports of a list to a PDF file"),
+    .usage = QStringLiteral("kestrovan report --list NAME --template all|phone|labels --pdf FILE"),
+    .options =
+        {
+            {QStringLiteral("list"), QStringLiteral("NAME"), QStringLiteral("the list (one of the plug-in's lists)")},
+            {QStringLiteral("template"), QStringLiteral("all|phone|labels"),
+             QStringLiteral("complete information, phone list or address labels")},
+            {QStringLiteral("pdf"), QStringLiteral("FILE"), QStringLiteral("the PDF file to write")},
+        },
+    .run = &runReport,
+}};
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "data/engine/query.h"
 
 #include "data/engine/db_error.h"
+#include "data/engine/sql_dates.h"
 
 #include <QRegularExpression>
 #include <QSqlDriver>
@@ -130,45 +131,6 @@ FieldType fieldTypeFromDeclared(const char *decl)
 
 namespace {
 
-int digits(const QChar *p, int n)
-{
-    int v = 0;
-    for (int i = 0; i < n; ++i) {
-        const int d = p[i].unicode() - '0';
-        if (d < 0 || d > 9)
-            return -1;
-        v = v * 10 + d;
-    }
-    return v;
-}
-
-// SQLite keeps dates as 'YYYY-MM-DD' and date-times as 'YYYY-MM-DD HH:MM:SS'.
-QDate parseDate(const QString &s)
-{
-    if (s.size() < 10)
-        return {};
-    const QChar *p = s.constData();
-    const int y = digits(p, 4), m = digits(p + 5, 2), d = digits(p + 8, 2);
-    if (y < 0 || m < 0 || d < 0)
-        return {};
-    return QDate(y, m, d);
-}
-
-QDateTime parseDateTime(const QString &s)
-{
-    const QDate date = parseDate(s);
-    if (!date.isValid())
-        return {};
-    if (s.size() < 19)
-        return QDateTime(date, QTime(0, 0));
-    const QChar *p = s.constData();
-    const int h = digits(p + 11, 2), mi = digits(p + 14, 2), se = digits(p + 17, 2);
-    if (h < 0 || mi < 0 || se < 0)
-        return QDateTime(date, QTime(0, 0));
-    return QDateTime(date, QTime(h, mi, se));
-}
-
-
 FieldType typeFromMeta(int typeId)
 {
     switch (typeId) {
@@ -219,7 +181,7 @@ QVariant typedValue(const QVariant &raw, FieldType type)
         if (raw.typeId() == QMetaType::QDateTime)
             return raw.toDateTime().date();
         {
-            const QDate d = parseDate(raw.toString());
+            const QDate d = sqlDate(raw.toString());
             return d.isValid() ? QVariant(d) : QVariant();
         }
     case FieldType::DateTime:
@@ -230,7 +192,7 @@ QVariant typedValue(const QVariant &raw, FieldType type)
         if (raw.typeId() == QMetaType::QDate)
             return QDateTime(raw.toDate(), QTime(0, 0));
         {
-            const QDateTime dt = parseDateTime(raw.toString());
+            const QDateTime dt = sqlDateTime(raw.toString());
             return dt.isValid() ? QVariant(dt) : QVariant();
         }
     case FieldType::Float:

@@ -43,41 +43,45 @@ namespace {
 const QString kLayoutGroup = QStringLiteral("FormListMembers.wwDBGridListMembers");
 const QString kInitialFilter = QStringLiteral("RecVisible = True");
 
-// The sort drop-down: its entries, the order each one selects, the title that
-// selects it and the group column that title sets.
+// The sort drop-down: its entries and the named order each one selects. The
+// column an order sorts by comes from the row set's order table; its title
+// selects the entry (byTitle) and, for some, groups the grid by it (groups).
 struct SortEntry
 {
     const char *caption;
     const char *order;
-    int titleField; // -1: no title selects it
-    int groupField; // -1: none
+    bool byTitle;
+    bool groups;
+
+    int field() const { return kv::MemberRowSet::orderField(QString::fromLatin1(order)); }
+    int titleField() const { return byTitle ? field() : -1; }
+    int groupField() const { return groups ? field() : -1; }
 };
-using RS = kv::MemberRowSet;
 const SortEntry kSortEntries[] = {
-    {"Client ID", "Client_ID", RS::Client_ID, -1},
-    {"First Name", "First_Name", RS::First_Name, -1},
-    {"Last Name", "Last_Name", RS::Last_Name, -1},
-    {"City", "City", RS::City, RS::City},
-    {"Invited", "Invited", RS::Invited, -1},
-    {"Confirmed", "Confirmed", RS::Confirmed, -1},
-    {"Quantity", "Quantity", RS::Quantity, -1},
-    {"Service", "Service_Desc", RS::Service_Desc, RS::Service_Desc},
-    {"Status", "Status", RS::Status, -1},
-    {"Start Date", "Start", RS::Start_Dte, -1},
-    {"Stop Date", "Stop", RS::Stop_Dte, -1},
-    {"Dependent", "Dependent", RS::Dependent, -1},
-    {"Household Name", "Household_Name", RS::Household_Name, RS::Household_Name},
-    {"Delivery Type", "Delivery_Type", RS::Delivery_Type, -1},
-    {"Default Route", "Def_Rte", RS::Def_Rte, RS::Def_Rte},
-    {"Monday", "Monday", RS::Monday, RS::Monday},
-    {"Tuesday", "Tuesday", RS::Tuesday, RS::Tuesday},
-    {"Wednesday", "Wednesday", RS::Wednesday, RS::Wednesday},
-    {"Thursday", "Thursday", RS::Thursday, RS::Thursday},
-    {"Friday", "Friday", RS::Friday, RS::Friday},
-    {"Saturday", "Saturday", RS::Saturday, RS::Saturday},
-    {"Sunday", "Sunday", RS::Sunday, RS::Sunday},
-    {"Date Added", "Added", RS::Add_Dte, -1},
-    {"Date Added (recent first)", "Added_Desc", -1, -1},
+    {"Client ID", "Client_ID", true, false},
+    {"First Name", "First_Name", true, false},
+    {"Last Name", "Last_Name", true, false},
+    {"City", "City", true, true},
+    {"Invited", "Invited", true, false},
+    {"Confirmed", "Confirmed", true, false},
+    {"Quantity", "Quantity", true, false},
+    {"Service", "Service_Desc", true, true},
+    {"Status", "Status", true, false},
+    {"Start Date", "Start", true, false},
+    {"Stop Date", "Stop", true, false},
+    {"Dependent", "Dependent", true, false},
+    {"Household Name", "Household_Name", true, true},
+    {"Delivery Type", "Delivery_Type", true, false},
+    {"Default Route", "Def_Rte", true, true},
+    {"Monday", "Monday", true, true},
+    {"Tuesday", "Tuesday", true, true},
+    {"Wednesday", "Wednesday", true, true},
+    {"Thursday", "Thursday", true, true},
+    {"Friday", "Friday", true, true},
+    {"Saturday", "Saturday", true, true},
+    {"Sunday", "Sunday", true, true},
+    {"Date Added", "Added", true, false},
+    {"Date Added (recent first)", "Added_Desc", false, false},
 };
 constexpr int kLastNameEntry = 2;
 
@@ -556,19 +560,17 @@ void TFormListMembers::RzTabControl1Change()
     kv::CursorScope busy(Qt::WaitCursor);
     kv::MemberRowSet &rows = *ClientDataSetListMembers;
     wwDBGridListMembers->commitPendingEditor();
-    rows.disableControls();
+    kv::MemberRowSet::SuspendDisplay paused(rows);
     clearGridSelection();
     const QString caption = RzTabControl1->tabText(RzTabControl1->currentIndex());
     const kv::MemberLoadSave::LoadResult result = m_loadSave->load(rows, caption);
     if (result.listIdKnown)
         nCurrentListID = result.listId;
+    paused.resume();
     if (result.completed) {
-        rows.enableControls();
         wwDBGridListMembersUpdateFooter();
         RzStatusPaneListName->setText(caption);
         RzStatusPaneMemberCount->setText(kMembersPrefix + QString::number(result.memberCount));
-    } else {
-        rows.enableControls();
     }
     {
         const QSignalBlocker block(RzKeyCombo);
@@ -657,7 +659,7 @@ void TFormListMembers::wwDBGridListMembersTitleButtonClick(const QString &fieldN
     const int field = kv::MemberRowSet::fieldIndex(fieldName);
     for (int i = 0; i < int(std::size(kSortEntries)); ++i) {
         const SortEntry &e = kSortEntries[i];
-        if (e.titleField < 0 || e.titleField != field)
+        if (e.titleField() < 0 || e.titleField() != field)
             continue;
         try {
             ClientDataSetListMembers->setIndexName(QString::fromLatin1(e.order));
@@ -665,7 +667,7 @@ void TFormListMembers::wwDBGridListMembersTitleButtonClick(const QString &fieldN
             showError(err.text());
             return;
         }
-        wwDBGridListMembers->setGroupField(e.groupField);
+        wwDBGridListMembers->setGroupField(e.groupField());
         const QSignalBlocker block(RzKeyCombo);
         RzKeyCombo->setCurrentIndex(i);
         return;

@@ -1,0 +1,222 @@
+#include "members/import_members.h"
+
+#include "data/engine/db_error.h"
+#include "data/engine/query.h"
+#include "data/engine/unit_of_work.h"
+#if __has_include("data/list_lock.h")
+#include "data/list_lock.h"
+#else
+namespace kv {
+inline void lockListRow(Database &, int) {}
+}
+#endif
+#include "shell/progress.h"
+
+#include <QSet>
+
+namespace kv {
+
+QList<QStringList> parseCsv(const QString &input)
+{
+    QList<QStringList> records;
+    QStringList record;
+    QString field;
+    const qsizetype n = input.size();
+    qsizetype i = (n > 0 && input.at(0) == QChar(0xFEFF)) ? 1 : 0;
+    bool fieldStarted = false; // something (even "") was read for this record
+    while (i < n) {
+        const QChar c = input.at(i);
+        if (c == QLatin1Char('"') && field.isEmpty()) {
+            // A quoted field runs to the quote that is not doubled.
+            ++i;
+            while (i < n) {
+                if (input.at(i) == QLatin1Char('"')) {
+                    if (i + 1 < n && input.at(i + 1) == QLatin1Char('"')) {
+                        field += QLatin1Char('"');
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                field += input.at(i++);
+            }
+            fieldStarted = true;
+        } else if (c == QLatin1Char(',')) {
+            record << field;
+            field.clear();
+            fieldStarted = true;
+            ++i;
+        } else if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+            if (c == QLatin1Char('\r') && i + 1 < n && input.at(i + 1) == QLatin1Char('\n'))
+                ++i;
+            ++i;
+            record << field;
+            records << record;
+            record.clear();
+            field.clear();
+            fieldStarted = false;
+        } else {
+            field += c;
+            fieldStarted = true;
+            ++i;
+        }
+    }
+    if (fieldStarted || !record.isEmpty()) {
+        record << field;
+        records << record;
+    }
+    return records;
+}
+
+const QStringList MemberImportFile::kClientIdHeaders = {QStringLiteral("Client_ID"), QStringLiteral("Client ID"),
+                                                        QStringLiteral("ClientID")};
+const QStringList MemberImportFile::kPersonIdHeaders = {QStringLiteral("Person_ID"), QStringLiteral("Person ID"),
+                                                        QStringLiteral("PersonID")};
+
+namespace {
+
+bool oneOf(const QString &header, const QStringList &names)
+{
+    for (const QString &n : names)
+        if (header.trimmed().compare(n, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+} // namespace
+
+MemberImportFile MemberImportFile::fromCsv(const QString &text, const QString &column)
+{
+    const QList<QStringList> rows = parseCsv(text);
+    if (rows.isEmpty())
+        throw Error(QStringLiteral("The file is empty: it needs a header line naming the column of client ids."));
+    const QStringList &header = rows.first();
+    int at = -1;
+    if (!column.isEmpty()) {
+        for (int i = 0; i < header.size() && at < 0; ++i)
+            if (header.at(i).trimmed().compare(column.trimmed(), Qt::CaseInsensitive) == 0)
+                at = i;
+    } else {
+        for (int i = 0; i < header.size() && at < 0; ++i)
+            if (oneOf(header.at(i), kClientIdHeaders))
+                at = i;
+        for (int i = 0; i < header.size() && at < 0; ++i)
+            if (oneOf(header.at(i), kPersonIdHeaders))
+                at = i;
+    }
+    if (at < 0) {
+        const QString wanted = column.isEmpty() ? QStringLiteral("column headed Client_ID or Person_ID")
+                                                : QStringLiteral("column headed \"%1\"").arg(column);
+        throw Error(QStringLiteral("The file has no %1; its header line reads: %2").arg(wanted, header.join(QStringLiteral(", "))));
+    }
+    MemberImportFile f;
+    f.column = header.at(at).trimmed();
+    f.kind = oneOf(f.column, kPersonIdHeaders) ? IdKind::PersonId : IdKind::ClientId;
+    for (qsizetype r = 1; r < rows.size(); ++r) {
+        const QString id = rows.at(r).value(at).trimmed();
+        if (id.isEmpty())
+            ++f.blankRows;
+        else
+            f.ids << id;
+    }
+    return f;
+}
+
+const QString ImportMembers::kClientByIdSql = QStringLiteral("Select Person_ID, Client_ID from Clients where Client_ID = :Client_ID");
+const QString ImportMembers::kClientByPersonSql =
+    QStringLiteral("Select Person_ID, Client_ID from Clients where Person_ID = :Person_ID");
+const QString ImportMembers::kListMembersSql = QStringLiteral("Select Person_ID from List_Members where List_ID = :List_ID");
+const QString ImportMembers::kListExistsSql = QStringLiteral("Select Record_ID from Lists where Record_ID = :Record_ID");
+const QString ImportMembers::kListGoneMessage = QStringLiteral("The list no longer exists; another user may have deleted it.");
+
+ImportMembers::ImportMembers(Database &db, Progress &progress)
+    : m_db(db)
+    , m_progress(progress)
+{
+}
+
+ImportMembers::Result ImportMembers::run(int listId, const MemberImportFile &file, const NewMemberFlags &flags)
+{
+    Result r;
+    UnitOfWork::run(m_db, [&] {
+        r = Result();
+        // Concurrent adds to the same list wait here, so the membership read
+        // below sees every row they wrote.
+        lockListRow(m_db, listId);
+        Query exists(&m_db, QStringLiteral("QueryImportListExists"));
+        exists.setSql(kListExistsSql);
+        exists.paramByName(QStringLiteral("Record_ID")).setAsInteger(listId);
+        exists.open();
+        if (exists.isEmpty())
+            throw Error(kListGoneMessage);
+        exists.close();
+
+        QSet<qint64> members;
+        Query current(&m_db, QStringLiteral("QueryImportListMembers"));
+        current.setSql(kListMembersSql);
+        current.paramByName(QStringLiteral("List_ID")).setAsInteger(listId);
+        current.open();
+        for (int i = 0; i < current.recordCount(); ++i)
+            members.insert(current.valueAt(i, 0).toLongLong());
+        current.close();
+
+        const bool byPerson = file.kind == MemberImportFile::IdKind::PersonId;
+        Query client(&m_db, QStringLiteral("QueryImportClient"));
+        client.setSql(byPerson ? kClientByPersonSql : kClientByIdSql);
+        MemberWriter writer(m_db);
+        const QString invited = flags.invitedText();
+        const QString confirmed = flags.confirmedText();
+        const qsizetype n = file.ids.size();
+        m_progress.setPercent(0);
+        for (qsizetype i = 0; i < n; ++i) {
+            const QString &id = file.ids.at(i);
+            bool found = false;
+            client.close();
+            if (byPerson) {
+                bool ok = false;
+                const qlonglong person = id.toLongLong(&ok);
+                if (ok) {
+                    client.paramByName(QStringLiteral("Person_ID")).setAsInteger(person);
+                    client.open();
+                    found = !client.isEmpty();
+                }
+            } else {
+                client.paramByName(QStringLiteral("Client_ID")).setAsString(id);
+                client.open();
+                found = !client.isEmpty();
+            }
+            if (!found) {
+                if (r.firstNotFound.size() < kNotFoundShown)
+                    r.firstNotFound << id;
+                ++r.notFound;
+            } else {
+                const qint64 person = client.asInteger(QStringLiteral("Person_ID"));
+                if (members.contains(person)) {
+                    ++r.alreadyMembers;
+                } else {
+                    writer.insert(listId, int(person), client.fieldValue(QStringLiteral("Client_ID")).toString(), invited,
+                                  confirmed);
+                    members.insert(person);
+                    ++r.added;
+                }
+            }
+            m_progress.setPercent(percentOf(i + 1, n));
+        }
+        client.close();
+        writer.close();
+    });
+    return r;
+}
+
+QString ImportMembers::summary(const Result &r)
+{
+    QString s = QStringLiteral("Added %1, already members %2, not found %3.").arg(r.added).arg(r.alreadyMembers).arg(r.notFound);
+    if (!r.firstNotFound.isEmpty())
+        s += QStringLiteral("\nNot found%1: %2")
+                 .arg(r.notFound > r.firstNotFound.size() ? QStringLiteral(" (the first %1)").arg(r.firstNotFound.size()) : QString(),
+                      r.firstNotFound.join(QStringLiteral(", ")));
+    return s;
+}
+
+} // namespace kv

@@ -1,0 +1,53 @@
+#pragma once
+
+// The row set's change log: the rows changed or deleted since the last fill
+// or save, in the order they were first changed, each with its values as
+// loaded, for the save routine that writes them back.
+
+#include <QHash>
+#include <QVariant>
+#include <QVector>
+#include <functional>
+#include <vector>
+
+namespace kv::rowset {
+
+class ColumnStore;
+
+enum class ChangeKind { Modified, Deleted };
+
+class ChangeLog
+{
+public:
+    struct Entry
+    {
+        int row;
+        ChangeKind kind;
+        QVector<QVariant> loaded;
+    };
+
+    int size() const { return int(m_entries.size()); }
+    bool contains(int row) const { return m_index.contains(row); }
+    void clear();
+
+    // Logs a change of the row unless it is logged already, keeping the
+    // values it has in the store now (call before the store changes).
+    void noteModified(int row, const ColumnStore &store);
+    // Logs the deletion; a row changed before keeps its values as loaded.
+    void noteDeleted(int row, const ColumnStore &store);
+
+    // Hands every entry to apply, in order, and empties the log. An entry
+    // counts as done once handed over; when apply throws, the entries not yet
+    // handed over stay in the log for the next save rather than being lost.
+    void drain(const std::function<void(const Entry &)> &apply);
+
+    qint64 bytes() const;
+
+private:
+    void append(int row, ChangeKind kind, const ColumnStore &store);
+
+    std::vector<Entry> m_entries;
+    QHash<int, int> m_index; // row -> position in m_entries
+};
+
+} // namespace kv::rowset

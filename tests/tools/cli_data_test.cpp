@@ -1,0 +1,268 @@
+// The command line's data in and out: CSV and JSON that survive a spreadsheet,
+// the import's counts, the dry run against the run, and an interrupted run.
+
+#include "cli_tool.h"
+
+#include "data/engine/unit_of_work.h"
+#include "members/import_members.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <csignal>
+#ifdef Q_OS_UNIX
+#include <signal.h>
+#endif
+
+namespace {
+
+QStringList args(std::initializer_list<const char *> list)
+{
+    QStringList a;
+    for (const char *s : list)
+        a << QString::fromUtf8(s);
+    return a;
+}
+
+const QString kHostile[] = {
+    QStringLiteral("Smith, \"Jr.\""), QStringLiteral("two\nlines"), QStringLiteral("crlf\r\ninside"),
+    QStringLiteral("  spaced  "),     QStringLiteral("Zoë \"Ω\""),   QStringLiteral("\"quoted\""),
+};
+
+TEST(CliOutput, CsvAndJsonCarryHostileValuesThroughASpreadsheetReader)
+{
+    if (!QFileInfo::exists(cliPath()))
+        GTEST_SKIP() << "the command-line tool is not built";
+    TestDatabase tdb(kv::Backend::SQLite);
+    const int list = tdb.addList(QStringLiteral("Holiday"), {{QStringLiteral("List_Desc"), kHostile[1]}});
+    int person = 0;
+    for (const QString &v : kHostile) {
+        ++person;
+        // Last names sort in person order.
+        tdb.addClient(person, {{QStringLiteral("Last_Name"), QStringLiteral("%1 %2").arg(person).arg(v)},
+                               {QStringLiteral("Address1"), v}});
+        tdb.addMember(list, person);
+    }
+
+    const ToolRun csv = runCli(&tdb, args({"members", "--list", "Holiday", "--csv"}));
+    ASSERT_EQ(csv.code, 0) << csv.why();
+    QString expected = QStringLiteral("[");
+    person = 0;
+    for (const QString &v : kHostile) {
+        ++person;
+        const auto quote = [](const QString &s) {
+            QString j = s;
+            j.replace(QLatin1String("\\"), QLatin1String("\\\\")).replace(QLatin1String("\""), QLatin1String("\\\""));
+            j.replace(QLatin1String("\r"), QLatin1String("\\r")).replace(QLatin1String("\n"), QLatin1String("\\n"));
+            j.replace(QStringLiteral("ë"), QStringLiteral("\\u00eb")).replace(QStringLiteral("Ω"), QStringLiteral("\\u03a9"));
+            return QLatin1Char('"') + j + QLatin1Char('"');
+        };
+        expected += (person > 1 ? QStringLiteral(", [") : QStringLiteral("[")) + quote(QStringLiteral("%1 %2").arg(person).arg(v))
+            + QStringLiteral(", ") + quote(v) + QLatin1Char(']');
+    }
+    expected += QStringLiteral("]\n");
+    // Python's reader, given the bytes as a spreadsheet reads them, gives back every field whole.
+    EXPECT_EQ(runPython(QStringLiteral("import csv, sys, io, json\n"
+                                       "rows = list(csv.reader(io.TextIOWrapper(sys.stdin.buffer, encoding='utf-8', newline=''), strict=True))\n"
+                                       "print(json.dumps([[r[1], r[3]] for r in rows[1:]]))"),
+                        csv.out.toUtf8()),
+              expected);
+
+    const ToolRun json = runCli(&tdb, args({"members", "--list", "Holiday", "--json"}));
+    ASSERT_EQ(json.code, 0) << json.why();
+    EXPECT_EQ(runPython(QStringLiteral("import sys, json\n"
+                                       "print(json.dumps([[o['last_name'], o['address']] for o in map(json.loads, sys.stdin)]))"),
+                        json.out.toUtf8()),
+              expected);
+    const ToolRun lists = runCli(&tdb, args({"lists", "--json"}));
+    ASSERT_EQ(lists.code, 0) << lists.why();
+    EXPECT_EQ(runPython(QStringLiteral("import sys, json\nprint(json.dumps([sorted(o) for o in map(json.loads, sys.stdin)]))"),
+                        lists.out.toUtf8()),
+              QStringLiteral("[[\"assigned_service\", \"created\", \"description\", \"list\", \"updated\", \"updated_by\"]]\n"));
+    EXPECT_TRUE(lists.out.contains(QStringLiteral("\"description\":\"two\\nlines\""))) << lists.why();
+}
+
+TEST(CliImport, CountsAddedAlreadyMembersAndNotFoundOnAMessyFile)
+{
+    if (!QFileInfo::exists(cliPath()))
+        GTEST_SKIP() << "the command-line tool is not built";
+    TestDatabase tdb(kv::Backend::SQLite);
+    const int list = tdb.addList(QStringLiteral("Holiday"));
+    for (int p = 1; p <= 3; ++p)
+        tdb.addClient(p);
+    tdb.addMember(list, 1);
+
+    QByteArray file = "\xEF\xBB\xBF" "Name,Client_ID\r\n"
+                      "One,C00001\r\n" // already a member
+                      "\r\n"
+                      "Two,C00002\r\n"
+                      "Two again,C00002\r\n" // named twice
+                      "Nobody,\r\n";
+    for (int i = 1; i <= 12; ++i)
+        file += "Ghost " + QByteArray::number(i) + ",X" + QByteArray::number(i) + "\r\n";
+    file += "\"Three, the\",C00003"; // no line end at the close
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("ids.csv"));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(file);
+    f.close();
+
+    const ToolRun r = runCli(&tdb, {QStringLiteral("add-members"), QStringLiteral("--list"), QStringLiteral("Holiday"),
+                                    QStringLiteral("--from-csv"), path, QStringLiteral("--invited"), QStringLiteral("yes")});
+    ASSERT_EQ(r.code, 0) << r.why();
+    EXPECT_EQ(r.out, QStringLiteral("Added 2, already members 2, not found 12.\n"
+                                    "Not found (the first 10): X1, X2, X3, X4, X5, X6, X7, X8, X9, X10\n"));
+    const auto rows = tdb.rows(QStringLiteral("Select Person_ID, Client_ID, Invited from List_Members where List_ID = :L order by Person_ID"),
+                               {{QStringLiteral("L"), list}});
+    ASSERT_EQ(rows.size(), 3);
+    EXPECT_EQ(rows[1].value(QStringLiteral("client_id")).toString(), QStringLiteral("C00002"));
+    EXPECT_EQ(rows[2].value(QStringLiteral("invited")).toString(), QStringLiteral("Y"));
+
+    // A column that is not there: nothing is read into the list.
+    const ToolRun wrong = runCli(&tdb, {QStringLiteral("add-members"), QStringLiteral("--list"), QStringLiteral("Holiday"),
+                                        QStringLiteral("--from-csv"), path, QStringLiteral("--column"), QStringLiteral("Id")});
+    EXPECT_EQ(wrong.code, 2);
+    EXPECT_TRUE(wrong.err.contains(QStringLiteral("The file has no column headed \"Id\""))) << wrong.why();
+    EXPECT_EQ(tdb.count(QStringLiteral("List_Members")), 3);
+}
+
+class CliDryRun : public ::testing::TestWithParam<kv::Backend>
+{
+};
+
+TEST_P(CliDryRun, ListsExactlyTheRowsTheRunThenWrites)
+{
+    KV_REQUIRE_BACKEND(GetParam());
+    if (!QFileInfo::exists(cliPath()))
+        GTEST_SKIP() << "the command-line tool is not built";
+    TestDatabase tdb(GetParam());
+    tdb.insert(QStringLiteral("Services"), {{QStringLiteral("Service_ID"), 4}, {QStringLiteral("Service_Desc"), QStringLiteral("Hot")},
+                                            {QStringLiteral("Service_Type"), QStringLiteral("D")}});
+    tdb.insert(QStringLiteral("Items"), {{QStringLiteral("Item_ID"), 31}, {QStringLiteral("Meal_Item"), QStringLiteral("Turkey")}});
+    const int list = tdb.addList(QStringLiteral("Holiday"), {{QStringLiteral("Active_Only"), QStringLiteral("N")}});
+    // 2026-12-24 is a Thursday: one client has a Thursday route, one is episodic.
+    tdb.addClient(1, {{QStringLiteral("Svcs_Used"), 4}, {QStringLiteral("Thu_Rte"), QStringLiteral("T9")}, {QStringLiteral("Thu_Stop"), 2.5}});
+    tdb.addClient(2, {{QStringLiteral("Svcs_Used"), 4}, {QStringLiteral("Delivery_Type"), QStringLiteral("E")},
+                      {QStringLiteral("Def_Rte"), QStringLiteral("A1")}, {QStringLiteral("Def_Stop"), 7.0}});
+    tdb.addClient(3, {{QStringLiteral("Def_Rte"), QStringLiteral("A1")}, {QStringLiteral("Def_Stop"), 3.0}});
+    tdb.addClient(4);
+    tdb.addMember(list, 1, {{QStringLiteral("Quantity"), 5}});
+    tdb.addMember(list, 2);
+    tdb.addMember(list, 3);
+    tdb.addMember(list, 4, {{QStringLiteral("RecVisible"), false}});
+
+    const QStringList common = args({"fulfil", "--list", "Holiday", "--date", "2026-12-24", "--item", "31", "--quantity", "2"});
+    const ToolRun dry = runCli(&tdb, common + args({"--dry-run", "--csv"}));
+    ASSERT_EQ(dry.code, 0) << dry.why();
+    EXPECT_TRUE(dry.err.contains(QStringLiteral("Dry run: 3 deliveries would be scheduled"))) << dry.why();
+    EXPECT_EQ(tdb.count(QStringLiteral("EpisodicDeliveries")) + tdb.count(QStringLiteral("DefDels")) + tdb.count(QStringLiteral("History")), 0);
+
+    // person, client, date, day, route, stop, schedule, service, item, quantity
+    QStringList planned;
+    const QList<QStringList> table = kv::parseCsv(dry.out);
+    ASSERT_EQ(table.size(), 4) << dry.why();
+    for (const QStringList &row : table.mid(1))
+        planned << QStringList{row[0], row[1], row[3], row[4], row[5], row[6], row[7], row[8], row[10], row[12]}.join(QLatin1Char('|'));
+    planned.sort();
+
+    const ToolRun real = runCli(&tdb, common + args({"--yes"}));
+    ASSERT_EQ(real.code, 0) << real.why();
+    QStringList written;
+    for (const QVariantMap &r : tdb.rows(QStringLiteral(
+             "Select EpisodicDeliveries.Person_ID, Client_ID, Deliv_Date, Del_Day, Route, Stop, Schedule_Type, Svcs_Used, Item_ID, Quantity "
+             "from EpisodicDeliveries join DefDels on DefDels.Deliv_ID = EpisodicDeliveries.RecordID")))
+        written << QStringList{r.value(QStringLiteral("person_id")).toString(), r.value(QStringLiteral("client_id")).toString(),
+                               r.value(QStringLiteral("deliv_date")).toDate().toString(Qt::ISODate), r.value(QStringLiteral("del_day")).toString(),
+                               r.value(QStringLiteral("route")).toString(), QString::number(r.value(QStringLiteral("stop")).toDouble()),
+                               r.value(QStringLiteral("schedule_type")).toString(), r.value(QStringLiteral("svcs_used")).toString(),
+                               r.value(QStringLiteral("item_id")).toString(), r.value(QStringLiteral("quantity")).toString()}
+                       .join(QLatin1Char('|'));
+    written.sort();
+    EXPECT_EQ(planned, written);
+    EXPECT_EQ(planned.size(), 3);
+    EXPECT_TRUE(planned.contains(QStringLiteral("1|C00001|2026-12-24|THU|T9|2.5|S|4|31|5")));
+
+    // The driver's sheet of what was written: by route and stop.
+    const ToolRun sheet = runCli(&tdb, args({"deliveries", "--list", "Holiday", "--pending", "--date", "2026-12-24", "--csv"}));
+    ASSERT_EQ(sheet.code, 0) << sheet.why();
+    const QList<QStringList> sheetRows = kv::parseCsv(sheet.out);
+    ASSERT_EQ(sheetRows.size(), 4) << sheet.why();
+    QStringList order;
+    for (const QStringList &row : sheetRows.mid(1))
+        order << row[1] + QLatin1Char('/') + row[2] + QLatin1Char('/') + row[3] + QLatin1Char('/') + row[8] + QLatin1Char('/') + row[9];
+    EXPECT_EQ(order, QStringList({QStringLiteral("A1/3/C00003/Turkey/2"), QStringLiteral("A1/7/C00002/Turkey/2"),
+                                  QStringLiteral("T9/2.5/C00001/Turkey/5")}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, CliDryRun, ::testing::Values(kv::Backend::SQLite, kv::Backend::PostgreSQL),
+                         [](const auto &info) { return info.param == kv::Backend::SQLite ? "SQLite" : "PostgreSQL"; });
+
+#ifdef Q_OS_UNIX
+TEST(CliInterrupt, SigintDuringALargeWriteRollsBackAndEndsWith130)
+{
+    if (!QFileInfo::exists(cliPath()))
+        GTEST_SKIP() << "the command-line tool is not built";
+    constexpr int kClients = 40000;
+    TestDatabase tdb(kv::Backend::SQLite);
+    tdb.insert(QStringLiteral("Items"), {{QStringLiteral("Item_ID"), 31}, {QStringLiteral("Meal_Item"), QStringLiteral("Turkey")}});
+    const int list = tdb.addList(QStringLiteral("Big"), {{QStringLiteral("Active_Only"), QStringLiteral("N")}});
+    const int empty = tdb.addList(QStringLiteral("Empty"));
+    tdb.exec(QStringLiteral("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < %1) "
+                            "INSERT INTO Clients (Person_ID, Client_ID, Last_Name, Status, Delivery_Type, Def_Rte, Def_Stop) "
+                            "SELECT x, 'C' || x, 'Last' || x, 'A', 'O', 'R1', 1 FROM n").arg(kClients));
+    tdb.exec(QStringLiteral("INSERT INTO List_Members (List_ID, Person_ID, Client_ID, RecVisible) "
+                            "SELECT %1, Person_ID, Client_ID, 1 FROM Clients").arg(list));
+    QTemporaryDir dir;
+    const QString ids = dir.filePath(QStringLiteral("ids.csv"));
+    {
+        QFile f(ids);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("Client_ID\n");
+        for (int p = 1; p <= kClients; ++p)
+            f.write("C" + QByteArray::number(p) + "\n");
+    }
+    const QString wal = tdb.directory() + QStringLiteral("/Brenquistal.db-wal");
+    const qint64 members = tdb.count(QStringLiteral("List_Members"));
+    tdb.db().disconnect();
+
+    const QList<QStringList> runs = {
+        args({"fulfil", "--list", "Big", "--date", "2026-12-24", "--item", "31", "--yes"}),
+        {QStringLiteral("add-members"), QStringLiteral("--list"), QStringLiteral("Empty"), QStringLiteral("--from-csv"), ids},
+    };
+    for (const QStringList &run : runs) {
+        SCOPED_TRACE(run.join(QLatin1Char(' ')).toStdString());
+        ASSERT_FALSE(QFileInfo::exists(wal));
+        QStringList a = run;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        targetDatabase(&tdb, a, env);
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(cliPath(), a);
+        ASSERT_TRUE(p.waitForStarted());
+        // The database is open (so the handler is in place) once its log exists.
+        QElapsedTimer t;
+        t.start();
+        while (!QFileInfo::exists(wal) && t.elapsed() < 30000 && p.state() == QProcess::Running)
+            QThread::msleep(5);
+        QThread::msleep(300);
+        ASSERT_EQ(p.state(), QProcess::Running) << "finished before it could be interrupted";
+        ::kill(pid_t(p.processId()), SIGINT);
+        ASSERT_TRUE(p.waitForFinished(60000));
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(p.exitCode(), 130) << err.toStdString();
+        EXPECT_TRUE(err.contains(kv::UnitOfWork::kNothingWritten)) << err.toStdString();
+    }
+    tdb.db().connect();
+    EXPECT_EQ(tdb.count(QStringLiteral("EpisodicDeliveries")), 0);
+    EXPECT_EQ(tdb.count(QStringLiteral("DefDels")), 0);
+    EXPECT_EQ(tdb.count(QStringLiteral("History")), 0);
+    EXPECT_EQ(tdb.count(QStringLiteral("List_Members")), members);
+    EXPECT_EQ(tdb.count(QStringLiteral("List_Members"), QStringLiteral("List_ID = :L"), {{QStringLiteral("L"), empty}}), 0);
+}
+#endif
+
+} // namespace

@@ -1,0 +1,374 @@
+#include "tools/cli/cli.h"
+
+#include "data/dates.h"
+#include "data/engine/query.h"
+#include "data/engine/unit_of_work.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonValue>
+#include <csignal>
+#include <cstdio>
+#include <exception>
+#include <limits>
+#include <stdexcept>
+
+namespace kv::cli {
+
+// ---------------------------------------------------------------- interrupt
+
+namespace {
+
+volatile std::sig_atomic_t g_interrupted = 0;
+
+extern "C" void onInterrupt(int signal)
+{
+    g_interrupted = 1;
+    // The next one ends the process the ordinary way (the database rolls an
+    // unfinished transaction back by itself).
+    std::signal(signal, SIG_DFL);
+}
+
+} // namespace
+
+void installInterruptHandler()
+{
+    std::signal(SIGINT, onInterrupt);
+    std::signal(SIGTERM, onInterrupt);
+}
+
+bool interruptRequested()
+{
+    return g_interrupted != 0;
+}
+
+void CliProgress::setPercent(int)
+{
+    // Never from a destructor while an exception is already on its way (the
+    // operations reset their progress on the way out).
+    if (interruptRequested() && std::uncaught_exceptions() == 0)
+        throw Cancelled();
+}
+
+// ---------------------------------------------------------------- prompts
+
+Prompts::Answer CliPrompts::ask(Kind, const QString &text, Buttons buttons)
+{
+    if (!m_yes)
+        throw QuestionRefused{text};
+    return (buttons == Buttons::OkCancel || buttons == Buttons::Ok) ? Answer::Ok : Answer::Yes;
+}
+
+void CliPrompts::show(Kind kind, const QString &text)
+{
+    if (kind == Kind::Error) {
+        m_errorShown = true;
+        std::fprintf(stderr, "%s\n", qPrintable(text));
+    } else {
+        std::fprintf(stdout, "%s\n", qPrintable(text));
+    }
+    std::fflush(stdout);
+}
+
+// ---------------------------------------------------------------- context
+
+QString noListNamed(const QString &name)
+{
+    return QStringLiteral("There is no list named \"%1\".").arg(name);
+}
+
+Context::Context(const Invocation &invocation)
+    : dataDir(invocation.dataDir)
+    , server(invocation.server)
+    , userName(invocation.userName)
+    , yes(invocation.yes)
+    , m_inv(invocation)
+{
+}
+
+Context::~Context()
+{
+    if (DataModuleLists == m_dm.get())
+        DataModuleLists = nullptr;
+}
+
+CliPrompts &Context::prompts()
+{
+    if (!m_prompts)
+        m_prompts = std::make_unique<CliPrompts>(yes);
+    return *m_prompts;
+}
+
+TDataModuleLists &Context::dataModule()
+{
+    if (m_dm)
+        return *m_dm;
+    TDataModuleLists::Overrides o;
+    if (!server.isEmpty()) {
+        o.mode = QStringLiteral("C");
+        o.serverIp = server;
+        if (!dataDir.isEmpty())
+            o.alias = dataDir;
+    } else if (!dataDir.isEmpty()) {
+        o.mode = QStringLiteral("F");
+        o.alias = dataDir;
+    }
+    if (qEnvironmentVariableIsSet("KESTROVAN_PG_PORT"))
+        o.serverPort = qEnvironmentVariable("KESTROVAN_PG_PORT").toInt();
+    if (qEnvironmentVariableIsSet("KESTROVAN_PG_SCHEMA"))
+        o.pgSchema = qEnvironmentVariable("KESTROVAN_PG_SCHEMA");
+    m_dm = std::make_unique<TDataModuleLists>(prompts(), [] {}, nullptr, o);
+    m_dm->DataModuleCreate();
+    DataModuleLists = m_dm.get();
+    return *m_dm;
+}
+
+QTextStream &Context::out()
+{
+    static QTextStream s(stdout);
+    return s;
+}
+
+QTextStream &Context::err()
+{
+    static QTextStream s(stderr);
+    return s;
+}
+
+QString Context::declared(const QString &name) const
+{
+    QString bare = name;
+    while (bare.startsWith(QLatin1Char('-')))
+        bare.remove(0, 1);
+    for (const OptionSpec &o : m_inv.command->options)
+        if (o.name == bare)
+            return bare;
+    throw std::logic_error(("the subcommand does not declare the option --" + bare.toStdString()
+                            + "; add it to the options of its Registration"));
+}
+
+QString Context::option(const QString &name, const QString &fallback) const
+{
+    const QString bare = declared(name);
+    return m_inv.values.contains(bare) ? m_inv.values.value(bare) : fallback;
+}
+
+bool Context::hasOption(const QString &name) const
+{
+    return m_inv.values.contains(declared(name));
+}
+
+QString Context::requireOption(const QString &name) const
+{
+    const QString bare = declared(name);
+    if (!m_inv.values.contains(bare))
+        throw UsageError{QStringLiteral("--%1 is required").arg(bare)};
+    return m_inv.values.value(bare);
+}
+
+QString Context::choice(const QString &name, const QStringList &words, const QString &fallback) const
+{
+    const QString bare = declared(name);
+    if (!m_inv.values.contains(bare))
+        return fallback;
+    const QString v = m_inv.values.value(bare);
+    for (const QString &w : words)
+        if (w.compare(v, Qt::CaseInsensitive) == 0)
+            return w;
+    QString expected;
+    for (int i = 0; i < words.size(); ++i)
+        expected += (i == 0 ? QString() : i + 1 == words.size() ? QStringLiteral(" or ") : QStringLiteral(", ")) + words.at(i);
+    throw UsageError{QStringLiteral("--%1 takes %2, not \"%3\"").arg(bare, expected, v)};
+}
+
+int Context::intOption(const QString &name, int min, int max, int fallback) const
+{
+    const QString bare = declared(name);
+    if (!m_inv.values.contains(bare))
+        return fallback;
+    const QString v = m_inv.values.value(bare);
+    bool ok = false;
+    const qlonglong n = v.toLongLong(&ok);
+    if (!ok || n < min || n > max)
+        throw UsageError{QStringLiteral("--%1 takes a whole number from %2 to %3, not \"%4\"").arg(bare).arg(min).arg(max).arg(v)};
+    return int(n);
+}
+
+QDate Context::dateOption(const QString &name) const
+{
+    const QString bare = declared(name);
+    if (!m_inv.values.contains(bare))
+        return QDate();
+    const QString v = m_inv.values.value(bare);
+    const std::optional<QDate> d = AcceptedDates::parseIso(v);
+    if (!d)
+        throw UsageError{QStringLiteral("--%1 takes %2, not \"%3\"").arg(bare, AcceptedDates::kExpectedText, v)};
+    return *d;
+}
+
+std::optional<int> Context::idOption(const QString &name, const QString &word) const
+{
+    const QString bare = declared(name);
+    const QString v = m_inv.values.value(bare);
+    if (!word.isEmpty() && v.compare(word, Qt::CaseInsensitive) == 0)
+        return std::nullopt;
+    bool ok = false;
+    const qlonglong n = v.toLongLong(&ok);
+    if (!ok || n < 1 || n > std::numeric_limits<int>::max()) {
+        const QString alternative = word.isEmpty() ? QString() : QStringLiteral(" or the word %1").arg(word);
+        throw UsageError{QStringLiteral("--%1 takes an id (a whole number from 1)%2, not \"%3\"").arg(bare, alternative, v)};
+    }
+    return int(n);
+}
+
+bool Context::machineReadable() const
+{
+    bool json = false, csv = false;
+    for (const OptionSpec &o : m_inv.command->options) {
+        json = json || (o.name == QLatin1String("json") && m_inv.values.contains(o.name));
+        csv = csv || (o.name == QLatin1String("csv") && m_inv.values.contains(o.name));
+    }
+    if (json && csv)
+        throw UsageError{QStringLiteral("choose one of --json and --csv")};
+    return json || csv;
+}
+
+void Context::printRows(const QStringList &titles, const QStringList &jsonKeys, const QList<QStringList> &rows)
+{
+    machineReadable(); // refuses both at once
+    auto given = [&](const char *name) {
+        for (const OptionSpec &o : m_inv.command->options)
+            if (o.name == QLatin1String(name))
+                return m_inv.values.contains(o.name);
+        return false;
+    };
+    if (given("json"))
+        printJsonLines(out(), jsonKeys, rows);
+    else if (given("csv"))
+        printCsv(out(), titles, rows);
+    else
+        printTable(out(), titles, rows);
+}
+
+OptionSpec jsonOption(const QString &keys)
+{
+    return {QStringLiteral("json"), QString(), QStringLiteral("one JSON object per line, with the keys ") + keys};
+}
+
+OptionSpec csvOption()
+{
+    return {QStringLiteral("csv"), QString(), QStringLiteral("comma-separated values with a header line (RFC 4180)")};
+}
+
+int Context::listIdByName(const QString &name)
+{
+    Query &lookup = *dataModule().QueryListLookup;
+    if (lookup.isOpen())
+        lookup.refresh();
+    else
+        lookup.open();
+    if (!lookup.locate({QStringLiteral("List_Name")}, {name}))
+        throw UsageError{noListNamed(name)};
+    return lookup.fieldValue(QStringLiteral("Record_ID")).toInt();
+}
+
+namespace {
+
+// What the window's lookups offer: a delivery service, an item.
+bool lookupHas(Query &q, const QString &keyField, int id)
+{
+    if (q.isOpen())
+        q.refresh();
+    else
+        q.open();
+    const int f = q.fieldIndex(keyField);
+    for (int r = 0; r < q.recordCount(); ++r)
+        if (q.valueAt(r, f).toLongLong() == id)
+            return true;
+    return false;
+}
+
+} // namespace
+
+void Context::requireService(int serviceId)
+{
+    if (!lookupHas(*dataModule().QueryServices, QStringLiteral("Service_ID"), serviceId))
+        throw UsageError{QStringLiteral("There is no delivery service with ID %1.").arg(serviceId)};
+}
+
+void Context::requireItem(int itemId)
+{
+    if (!lookupHas(*dataModule().QueryItems, QStringLiteral("Item_ID"), itemId))
+        throw UsageError{QStringLiteral("There is no item with ID %1.").arg(itemId)};
+}
+
+// ---------------------------------------------------------------- output
+
+void printTable(QTextStream &out, const QStringList &titles, const QList<QStringList> &rows)
+{
+    const int n = int(titles.size());
+    QList<int> widths;
+    for (const QString &t : titles)
+        widths << int(t.size());
+    for (const QStringList &row : rows)
+        for (int i = 0; i < n && i < row.size(); ++i)
+            widths[i] = qMax(widths[i], int(row[i].simplified().size()));
+    auto line = [&](const QStringList &cells) {
+        QString s;
+        for (int i = 0; i < n; ++i) {
+            // A line break inside a value would break the columns.
+            const QString cell = cells.value(i).simplified();
+            s += i + 1 < n ? cell.leftJustified(widths[i]) + QStringLiteral("  ") : cell;
+        }
+        while (s.endsWith(QLatin1Char(' ')))
+            s.chop(1);
+        out << s << Qt::endl;
+    };
+    line(titles);
+    QStringList rule;
+    for (int w : std::as_const(widths))
+        rule << QString(w, QLatin1Char('-'));
+    line(rule);
+    for (const QStringList &row : rows)
+        line(row);
+}
+
+QString csvField(const QString &value)
+{
+    static const QString special = QStringLiteral(",\"\r\n");
+    bool quote = false;
+    for (const QChar c : value)
+        quote = quote || special.contains(c);
+    if (!quote)
+        return value;
+    QString q = value;
+    q.replace(QLatin1String("\""), QLatin1String("\"\""));
+    return QLatin1Char('"') + q + QLatin1Char('"');
+}
+
+void printCsv(QTextStream &out, const QStringList &titles, const QList<QStringList> &rows)
+{
+    auto line = [&](const QStringList &cells) {
+        QStringList quoted;
+        for (const QString &c : cells)
+            quoted << csvField(c);
+        out << quoted.join(QLatin1Char(',')) << QStringLiteral("\r\n");
+    };
+    line(titles);
+    for (const QStringList &row : rows)
+        line(row);
+    out.flush();
+}
+
+void printJsonLines(QTextStream &out, const QStringList &keys, const QList<QStringList> &rows)
+{
+    for (const QStringList &row : rows) {
+        QJsonObject o;
+        for (int i = 0; i < keys.size(); ++i)
+            o.insert(keys.at(i), row.value(i));
+        out << QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact)) << QLatin1Char('\n');
+    }
+    out.flush();
+}
+
+} // namespace kv::cli
