@@ -8,7 +8,9 @@
 #include <QPageSize>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QFileInfo>
 #include <QPdfWriter>
+#include <QSaveFile>
 #include <vector>
 
 namespace kv {
@@ -114,11 +116,11 @@ double advance(const QFontMetricsF &m, QStringView s)
 // Puts a word too wide for a whole line on as many lines as it needs: after
 // its hyphens where that is enough, between characters only where a piece
 // is still too wide. Answers the piece that stays open on the last line.
-QString breakWord(const QFontMetricsF &m, QStringView word, double width, QStringList &lines)
+QString breakWord(const QFontMetricsF &m, QStringView word, double width, int maxLines, QStringList &lines)
 {
     QString line;
     qsizetype start = 0;
-    while (start < word.size()) {
+    while (start < word.size() && lines.size() <= maxLines) {
         qsizetype end = word.indexOf(u'-', start);
         end = end < 0 ? word.size() : end + 1;
         const QStringView part = word.mid(start, end - start);
@@ -140,14 +142,15 @@ QString breakWord(const QFontMetricsF &m, QStringView word, double width, QStrin
         for (qsizetype i = 0; i < part.size(); ++i) {
             // A surrogate pair is one character and never split.
             const qsizetype len = part.at(i).isHighSurrogate() && i + 1 < part.size() ? 2 : 1;
-            const QString c = part.mid(i, len).toString();
-            const double cw = m.horizontalAdvance(c);
+            const double cw = len == 1 ? m.horizontalAdvance(part.at(i)) : m.horizontalAdvance(part.mid(i, len).toString());
             if (!line.isEmpty() && w + cw > width) {
                 lines << line;
+                if (lines.size() > maxLines)
+                    return QString();
                 line.clear();
                 w = 0;
             }
-            line += c;
+            line += part.mid(i, len);
             w += cw;
             i += len - 1;
         }
@@ -180,7 +183,7 @@ QStringList wrapText(const QFontMetricsF &m, const QStringList &paragraphs, doub
                 lines << line;
                 line.clear();
             }
-            line = advance(m, word) <= width ? word.toString() : breakWord(m, word, width, lines);
+            line = advance(m, word) <= width ? word.toString() : breakWord(m, word, width, maxLines, lines);
         }
         if (!line.isEmpty())
             lines << line;
@@ -792,16 +795,50 @@ int ReportRenderer::render(QPagedPaintDevice &device)
     return pages;
 }
 
+const QString ReportRenderer::kNotWritten = QStringLiteral("The report could not be written to %1: %2");
+
+namespace {
+
+// Draws the report as a PDF onto an open device; the caller checks the
+// device for refused writes (a full disk, a file-size limit).
+void writePdf(ReportRenderer &r, const ReportTemplate &tmpl, QIODevice &device)
+{
+    QPdfWriter pdf(&device);
+    pdf.setTitle(tmpl.title);
+    pdf.setCreator(QStringLiteral("Kestrovan"));
+    pdf.setResolution(600);
+    r.render(pdf);
+}
+
+} // namespace
+
 ReportOutcome ReportRenderer::renderToPdf(const ReportTemplate &tmpl, const ReportSources &sources, const ReportRun &run,
                                           const QString &pdfFileName)
 {
     ReportRenderer r(tmpl, sources, run);
     r.check(); // before the file is created
-    QPdfWriter pdf(pdfFileName);
-    pdf.setTitle(tmpl.title);
-    pdf.setCreator(QStringLiteral("Kestrovan"));
-    pdf.setResolution(600);
-    r.render(pdf);
+    const QFileInfo target(pdfFileName);
+    if (target.exists() && !target.isFile()) {
+        // A device or a pipe (/dev/stdout, /dev/full) cannot be replaced; it is
+        // written in place, and every write is checked.
+        QFile out(pdfFileName);
+        if (!out.open(QIODevice::WriteOnly))
+            throw Error(kNotWritten.arg(pdfFileName, out.errorString()));
+        writePdf(r, tmpl, out);
+        if (!out.flush() || out.error() != QFileDevice::NoError)
+            throw Error(kNotWritten.arg(pdfFileName, out.errorString()));
+        out.close();
+        return r.outcome();
+    }
+    // Written beside the target and put in its place only once every page
+    // and the file's end are on disk: a full disk, a failed page or a killed
+    // process leaves the previous file as it was.
+    QSaveFile out(pdfFileName);
+    if (!out.open(QIODevice::WriteOnly))
+        throw Error(kNotWritten.arg(pdfFileName, out.errorString()));
+    writePdf(r, tmpl, out); // an exception discards the temporary file
+    if (out.error() != QFileDevice::NoError || !out.commit())
+        throw Error(kNotWritten.arg(pdfFileName, out.errorString()));
     return r.outcome();
 }
 

@@ -92,6 +92,9 @@ public:
     // The paper of the template, without device margins (the template keeps its own).
     static QPageLayout pageLayout(const ReportTemplate &tmpl);
     // Renders to a PDF file; answers the number of pages and what was cut.
+    // The file is replaced only when the whole report was written; otherwise
+    // kv::Error "The report could not be written to FILE: reason" and a file
+    // that was there keeps its bytes.
     static ReportOutcome renderToPdf(const ReportTemplate &tmpl, const ReportSources &sources, const ReportRun &run,
                                      const QString &pdfFileName);
 
@@ -100,6 +103,7 @@ public:
     // "N value(s) did not fit ..." for the preview's status and the command line; empty when nothing was cut.
     static QString cutValuesText(const ReportOutcome &outcome);
     static const QString kCutValues;
+    static const QString kNotWritten;
 
 private:
     struct Layout;

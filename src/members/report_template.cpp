@@ -69,6 +69,10 @@ const VarInfo kVariables[] = {
     {"Title", Node::Var::Title},
 };
 
+// Deeper nesting than any template needs is refused before it can exhaust
+// the stack (the parser and the evaluator both recurse per level).
+constexpr int kMaxExpressionDepth = 100;
+
 class ExprParser
 {
 public:
@@ -140,6 +144,7 @@ private:
         if (c.isDigit())
             return parseNumber();
         if (c == QLatin1Char('(')) {
+            const Nesting level(*this);
             ++m_pos;
             NodePtr inner = parseConcat();
             skipSpace();
@@ -215,6 +220,7 @@ private:
                 m_pos = start;
                 fail(QStringLiteral("unknown function '%1'").arg(first));
             }
+            const Nesting level(*this);
             ++m_pos;
             auto n = std::make_shared<Node>();
             n->kind = Node::Kind::Call;
@@ -268,9 +274,22 @@ private:
         return n;
     }
 
+    struct Nesting
+    {
+        explicit Nesting(ExprParser &p)
+            : parser(p)
+        {
+            if (++parser.m_depth > kMaxExpressionDepth)
+                parser.fail(QStringLiteral("nested deeper than %1 levels of parentheses and calls").arg(kMaxExpressionDepth));
+        }
+        ~Nesting() { --parser.m_depth; }
+        ExprParser &parser;
+    };
+
     const QString &m_s;
     QString m_place;
     int m_pos = 0;
+    int m_depth = 0;
 };
 
 bool truthy(const QVariant &v)
@@ -700,16 +719,34 @@ QPair<int, int> lineColumn(const QByteArray &text, int offset)
 
 } // namespace
 
+const qint64 ReportTemplate::kMaxFileSize = 8 * 1024 * 1024;
+
+QString ReportTemplate::tooLargeText(const QString &fileName)
+{
+    return QStringLiteral("%1: the template is larger than %2 MB; a report template is never that large")
+        .arg(fileName)
+        .arg(kMaxFileSize / (1024 * 1024));
+}
+
 ReportTemplate ReportTemplate::load(const QString &fileName)
 {
     QFile f(fileName);
     if (!f.open(QIODevice::ReadOnly))
         throw Error(QStringLiteral("%1: cannot be read: %2").arg(fileName, f.errorString()));
-    return parse(f.readAll(), fileName);
+    // Read no more than the limit allows: the name may lead to an endless
+    // device or a file of gigabytes.
+    if (!f.isSequential() && f.size() > kMaxFileSize)
+        throw Error(tooLargeText(fileName));
+    const QByteArray json = f.read(kMaxFileSize + 1);
+    if (f.error() != QFileDevice::NoError)
+        throw Error(QStringLiteral("%1: cannot be read: %2").arg(fileName, f.errorString()));
+    return parse(json, fileName);
 }
 
 ReportTemplate ReportTemplate::parse(const QByteArray &json, const QString &fileName)
 {
+    if (json.size() > kMaxFileSize)
+        throw Error(tooLargeText(fileName));
     QJsonParseError pe;
     const QJsonDocument doc = QJsonDocument::fromJson(json, &pe);
     if (pe.error != QJsonParseError::NoError) {

@@ -130,6 +130,8 @@ class ReportTemplate
 {
 public:
     static const QString kFormatName; // "kestrovan-report"
+    static const qint64 kMaxFileSize; // bytes; larger files are refused unread
+    static QString tooLargeText(const QString &fileName);
 
     // Throws kv::Error naming the file and the place (line and column of
     // broken JSON, or the JSON path of a bad value or expression).

@@ -4,6 +4,7 @@
 #include "members/member_reports.h"
 #include "members/report_renderer.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -230,4 +231,40 @@ TEST(PdfOutput, UnwritableFileIsAnErrorNotAnEmptySuccess)
     EXPECT_THROW(kv::ReportRenderer::renderToPdf(shipped(MemberReports::Report::PhoneList), demo.sources, run(),
                                                  QStringLiteral("/nonexistent-folder/x.pdf")),
                  kv::Error);
+}
+
+TEST(PdfOutput, AFailureMidReportLeavesTheEarlierFileAsItWas)
+{
+    // A source that fails on its third row, as a lost connection would.
+    class Failing : public kv::TableReportSource
+    {
+    public:
+        using TableReportSource::TableReportSource;
+        void next() override
+        {
+            if (++moves == 3)
+                throw kv::Error(QStringLiteral("the connection was lost"));
+            TableReportSource::next();
+        }
+        int moves = 0;
+    };
+    Failing src(QStringList{QStringLiteral("Last_Name")});
+    for (int i = 0; i < 10; ++i)
+        src.addRow(QVector<QVariant>{QStringLiteral("Name%1").arg(i)});
+    kv::ReportSources sources;
+    sources.add(QStringLiteral("DBPipelineListMembers"), &src);
+    const ReportTemplate t = ReportTemplate::parse(
+        R"J({"format": "kestrovan-report", "detail": {"height": 5, "items": [{"width": 50, "expr": "Last_Name"}]}})J", QStringLiteral("f.rtm"));
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
+    {
+        QFile f(pdf);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("earlier report");
+    }
+    EXPECT_THROW(kv::ReportRenderer::renderToPdf(t, sources, {}, pdf), kv::Error);
+    QFile f(pdf);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("earlier report"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("out.pdf")});
 }

@@ -4,6 +4,7 @@
 #include "members/member_reports.h"
 #include "members/report_template.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -107,6 +108,54 @@ TEST(ReportTemplateErrors, MissingFileNamesIt)
         FAIL() << "no error";
     } catch (const kv::Error &e) {
         EXPECT_TRUE(e.text().startsWith(QStringLiteral("/nonexistent/ListMembersPhoneList.rtm: cannot be read"))) << e.text().toStdString();
+    }
+}
+
+// Hostile templates: deep nesting, endless and huge files, long literals.
+// Each ends in an error naming the file and the place, never in a crash, and
+// a large but legal template still parses (parsing is linear in its size).
+TEST(ReportTemplateErrors, HostileTemplatesAreRefusedClearly)
+{
+    auto withExpr = [](const QByteArray &expr) {
+        return QByteArray(R"J({"format": "kestrovan-report", "detail": {"height": 5, "items": [{"width": 10, "expr": ")J") + expr
+            + QByteArray(R"J("}]}})J");
+    };
+    const int deep = 100000;
+    const QString nestedText = QStringLiteral("/data/Broken.rtm: detail.items[0].expr, column 101: nested deeper than 100 levels of parentheses and calls");
+    EXPECT_EQ(parseError(withExpr(QByteArray(deep, '(') + "1" + QByteArray(deep, ')'))), nestedText);
+    EXPECT_EQ(parseError(withExpr(QByteArray("Upper(").repeated(deep) + "1" + QByteArray(deep, ')'))),
+              QStringLiteral("/data/Broken.rtm: detail.items[0].expr, column 606: nested deeper than 100 levels of parentheses and calls"));
+    // A hundred levels are still fine.
+    EXPECT_EQ(parseError(withExpr(QByteArray(100, '(') + "1" + QByteArray(100, ')'))), QString());
+    // Nested JSON is stopped by the JSON reader itself.
+    EXPECT_TRUE(parseError(QByteArray(deep, '[') + QByteArray(deep, ']')).startsWith(QStringLiteral("/data/Broken.rtm: line 1, column ")));
+
+    // A megabyte literal parses (and quickly: see the commit that made parsing linear).
+    const QByteArray literal(1024 * 1024, 'x');
+    const ReportTemplate t = ReportTemplate::parse(withExpr("'" + literal + "'"), QStringLiteral("big.rtm"));
+    EXPECT_EQ(t.detail.items[0].expr.text().size(), literal.size() + 2);
+
+    // An endless device and a file over the limit are refused without being read whole.
+    const QString tooLarge = QStringLiteral("%1: the template is larger than 8 MB; a report template is never that large");
+    try {
+        ReportTemplate::load(QStringLiteral("/dev/zero"));
+        ADD_FAILURE() << "/dev/zero was accepted";
+    } catch (const kv::Error &e) {
+        EXPECT_EQ(e.text(), tooLarge.arg(QStringLiteral("/dev/zero")));
+    }
+    QTemporaryDir dir;
+    const QString huge = dir.filePath(QStringLiteral("Huge.rtm"));
+    {
+        QFile f(huge);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(f.resize(ReportTemplate::kMaxFileSize + 1)); // sparse: nothing to read but its size
+    }
+    EXPECT_EQ(parseError(QByteArray(int(ReportTemplate::kMaxFileSize) + 1, ' '), huge), tooLarge.arg(huge));
+    try {
+        ReportTemplate::load(huge);
+        ADD_FAILURE() << "a file over the limit was accepted";
+    } catch (const kv::Error &e) {
+        EXPECT_EQ(e.text(), tooLarge.arg(huge));
     }
 }
 
