@@ -4,7 +4,6 @@
 // the nothing-written sentence, and the window shows the database's rows
 // again with the user's own unsaved edits still there.
 
-#include "failure_injection.h"
 #include "member_ops_window_fixture.h"
 
 #include "data/engine/unit_of_work.h"
@@ -13,6 +12,7 @@
 #include "members/ui/form_get_quantity.h"
 #include "members/ui/form_hide_delivery_days.h"
 #include "members/ui/form_save_to_new_list.h"
+#include "support/fault_injection.h"
 #include "shell/ui/modal_driver.h"
 
 #include <QApplication>
@@ -247,14 +247,14 @@ TEST_P(MemberOpsRollbackTest, AFailureInTheMiddleWritesNothingAndTheWindowShowsT
             && QLatin1String(c.name) != QLatin1String("make all visible") && QLatin1String(c.table) == QLatin1String("List_Members");
         if (keepsEdit)
             typePendingQuantity(kMembers, 9);
-        const QStringList before = failure::snapshot(*tdb, kTables);
-        failure::failOnRow(*tdb, QString::fromLatin1(c.table), QString::fromLatin1(c.event), c.failAt);
+        const QStringList before = tableSnapshot(*tdb, kTables);
+        failAtRow(*tdb, QString::fromLatin1(c.table), QString::fromLatin1(c.event), c.failAt);
         prompts.setDefaultAnswer(ScriptedPrompts::Answer::Yes);
 
         c.act(*this);
 
-        EXPECT_EQ(failure::snapshot(*tdb, kTables), before);
-        EXPECT_TRUE(lastNotice().contains(failure::kInjected)) << lastNotice().toStdString();
+        EXPECT_EQ(tableSnapshot(*tdb, kTables), before);
+        EXPECT_TRUE(lastNotice().contains(kInjectedFailure)) << lastNotice().toStdString();
         EXPECT_TRUE(lastNotice().endsWith(UnitOfWork::kNothingWritten)) << lastNotice().toStdString();
         EXPECT_FALSE(UnitOfWork::isActive(*dm->DatabaseLists));
         EXPECT_EQ(window->nCurrentListID, listId);
@@ -297,9 +297,9 @@ TEST_P(MemberOpsRollbackTest, EscapeDuringARowLoopStopsItWithNothingWritten)
     for (const auto &[name, act] : cases) {
         SCOPED_TRACE(name);
         fresh();
-        const QStringList before = failure::snapshot(*tdb, kTables);
+        const QStringList before = tableSnapshot(*tdb, kTables);
         act(*this);
-        EXPECT_EQ(failure::snapshot(*tdb, kTables), before);
+        EXPECT_EQ(tableSnapshot(*tdb, kTables), before);
         EXPECT_TRUE(lastNotice().startsWith(UnitOfWork::kCancelledText)) << lastNotice().toStdString();
         EXPECT_TRUE(lastNotice().endsWith(UnitOfWork::kNothingWritten));
         EXPECT_EQ(shown().recordCount(), kMembers) << "every member is shown again";
