@@ -128,9 +128,11 @@ TEST(FittedReports, PhoneListShowsEveryNameWholeInItsRow)
         EXPECT_TRUE(d.box.adjusted(-0.01, -0.01, 0.01, 0.01).contains(d.text));
     }
     // Rows that grow to hold a wrapped value never overlap the next row or the page footer.
-    for (size_t i = 1; i < names.size(); ++i)
-        if (names[i].page == names[i - 1].page)
+    for (size_t i = 1; i < names.size(); ++i) {
+        if (names[i].page == names[i - 1].page) {
             EXPECT_GE(names[i].box.top(), names[i - 1].box.bottom() - 0.01);
+        }
+    }
     for (const ReportDrawnText &d : r->items)
         EXPECT_FALSE(d.cut) << d.item.toStdString() << ": " << d.lines.join(QLatin1Char('|')).toStdString();
 }
