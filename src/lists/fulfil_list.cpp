@@ -411,6 +411,9 @@ ListFulfilment::Result ListFulfilment::run(int listId, const FulfilmentOptions &
         // The rows whose keys nobody reads back travel in batches where a
         // row would cost a round trip: the items, or the deliveries without.
         BatchInsert batch(withItem ? item : delivery);
+        std::optional<BatchInsert> deliveries;
+        if (withItem)
+            deliveries.emplace(delivery);
         int written = 0;
         int skipped = 0;
         int processed = 0;
@@ -438,7 +441,7 @@ ListFulfilment::Result ListFulfilment::run(int listId, const FulfilmentOptions &
                 if (withItem) {
                     // The key comes back from the insert itself: a second run for the
                     // same date, or a client listed twice, still gets its own row.
-                    const QVariant delivId = delivery.execInsertReturningId(QStringLiteral("RecordID"));
+                    const QVariant delivId = deliveries->insertReturningKey(QStringLiteral("RecordID"));
                     (*pItemPerson).setValue(person);
                     (*pItemDeliv).setValue(delivId);
                     if (service.isValid() && !service.isNull())

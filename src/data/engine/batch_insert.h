@@ -7,6 +7,8 @@
 #include <vector>
 
 class QSqlQuery;
+struct sqlite3;
+struct sqlite3_stmt;
 
 namespace kv {
 
@@ -14,14 +16,17 @@ class Database;
 class Param;
 class Query;
 
-// Writes the rows of one insert statement whose new keys nobody reads back.
-// On PostgreSQL the rows travel in batches: one statement of many rows,
-// prepared once for the full batch, so a loop pays one round trip per batch
-// instead of one per row. On SQLite, where a row costs no round trip, each
-// row runs at once through the query. The statement's text, columns and
-// parameters are the query's own; each row takes the query's parameter values
-// at the moment addRow is called. Rows not yet flushed when the object goes
-// are dropped: the unit of work around the loop has failed then.
+// Writes the rows of one insert statement in a loop, each row taking the
+// query's parameter values at the moment it is added; the statement's text,
+// columns and parameters are the query's own.
+// - On PostgreSQL, rows whose new key nobody reads back travel in batches:
+//   one statement of many rows, prepared once, so the loop pays one round
+//   trip per batch instead of one per row.
+// - On SQLite, where a row costs no round trip, each row runs at once on the
+//   statement prepared once through SQLite's own interface (Qt SQL's binding
+//   by name cost more than the insert itself).
+// Rows not yet flushed when the object goes are dropped: the unit of work
+// around the loop has failed then.
 class BatchInsert
 {
 public:
@@ -31,22 +36,29 @@ public:
     BatchInsert &operator=(const BatchInsert &) = delete;
 
     void addRow();
+    // Writes one row now and answers the key the backend generated for it.
+    QVariant insertReturningKey(const QString &keyColumn);
     // Sends the rows held back; call it before what must follow them.
     void flush();
 
 private:
     void prepareFor(int rows);
+    void stepSqlite();
 
     Query &m_query;
     Database &m_db;
     int m_rowsPerBatch;
+    QString m_text; // the statement as the backend receives it
+    // PostgreSQL
     QString m_head; // "Insert into T (columns) values"
     QString m_tuple; // "(:A, :B, ...)"
-    QStringList m_names; // the tuple's parameters in order
-    std::vector<const Param *> m_params; // the query's, in the tuple's order
-    std::vector<QVariant> m_values; // rows held back, m_names.size() values each
+    std::vector<const Param *> m_params; // the query's, in the tuple's (SQLite: the statement's) order
+    std::vector<QVariant> m_values; // rows held back, m_params.size() values each
     std::unique_ptr<QSqlQuery> m_stmt;
     int m_preparedRows = 0;
+    // SQLite
+    sqlite3 *m_handle = nullptr;
+    sqlite3_stmt *m_sqlite = nullptr;
 };
 
 } // namespace kv
