@@ -4,6 +4,7 @@
 #include "data/engine/db_error.h"
 #include "data/engine/query.h"
 #include "data/prompts.h"
+#include "data/report_data.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -31,11 +32,32 @@ QVariant MemberRowSetReportSource::value(const QString &field) const
     return i < 0 ? QVariant() : m_rows.valueAt(m_row, i);
 }
 
+HostReportSources::HostReportSources(Database &db, const ReportTemplate &tmpl, ReportSources &sources)
+{
+    for (const QString &name : tmpl.sourcesUsed()) {
+        if (!ReportData::isSource(name) || sources.source(name))
+            continue;
+        m_queries.push_back(ReportData::open(db, name));
+        Query &q = *m_queries.back();
+        const QString key = ReportData::keyOf(name);
+        if (key.isEmpty())
+            m_sources.push_back(std::make_unique<QueryReportSource>(q));
+        else
+            m_sources.push_back(std::make_unique<QueryLookupSource>(q, key));
+        m_sources.back()->first();
+        sources.add(name, m_sources.back().get());
+    }
+}
+
+HostReportSources::~HostReportSources() = default;
+
 const QString MemberReports::kSaveBeforePrinting = QStringLiteral("Save your changes before printing the report?");
 const QString MemberReports::kMissingTemplate = QStringLiteral("Could not locate the report template file:");
 const QString MemberReports::kAllInfoTemplate = QStringLiteral("\\ListMembersAllInfo.rtm");
 const QString MemberReports::kPhoneListTemplate = QStringLiteral("\\ListMembersPhoneList.rtm");
 const QString MemberReports::kAddressLabelTemplate = QStringLiteral("\\ListMembersAddressLabel.rtm");
+const QString MemberReports::kAddressLabel10Template = QStringLiteral("\\ListMembersAddressLabel-10.rtm");
+const QString MemberReports::kAddressLabel14Template = QStringLiteral("\\ListMembersAddressLabel-14.rtm");
 const QString MemberReports::kMembersSource = QStringLiteral("DBPipelineListMembers");
 const QString MemberReports::kClientInfoSource = QStringLiteral("DBPipelineListClientInfo");
 
@@ -51,9 +73,14 @@ QString MemberReports::templateFile(Report report)
 
 QString MemberReports::fullTemplateName(const QString &dataDirectory, Report report)
 {
+    return fullTemplateName(dataDirectory, templateFile(report));
+}
+
+QString MemberReports::fullTemplateName(const QString &dataDirectory, const QString &templateFile)
+{
     // The file names begin with a backslash; on other platforms it becomes
     // their own separator so that the file can be found.
-    QString name = dataDirectory + templateFile(report);
+    QString name = dataDirectory + templateFile;
     name.replace(QLatin1Char('\\'), QLatin1Char('/'));
     return QDir::toNativeSeparators(name);
 }
@@ -122,6 +149,7 @@ void MemberReports::print(Report report, const Context &c, const Output &output)
             QueryDetailSource clientSource(c.clientInfo, QStringLiteral("Person_ID"), QStringLiteral("Person_ID"));
             ReportSources sources;
             addSources(sources, memberSource, clientSource);
+            const HostReportSources hostData(*c.dataModule.DatabaseLists, tmpl, sources);
             ReportRun run;
             run.listName = c.listName;
             ReportRenderer(tmpl, sources, run).check();

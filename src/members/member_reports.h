@@ -6,13 +6,31 @@
 #include "members/report_template.h"
 
 #include <functional>
+#include <memory>
+#include <vector>
 
 class TDataModuleLists;
 
 namespace kv {
 
+class Database;
 class Prompts;
 class Query;
+
+// The data module's report data (Config, Services, Cuisines) that a template
+// names, opened for one run and added to its sources; nothing is opened for a
+// template that does not name them. A source whose table the host's database
+// lacks is a kv::Error before anything is drawn.
+class HostReportSources
+{
+public:
+    HostReportSources(Database &db, const ReportTemplate &tmpl, ReportSources &sources);
+    ~HostReportSources();
+
+private:
+    std::vector<std::unique_ptr<Query>> m_queries;
+    std::vector<std::unique_ptr<ReportDataSource>> m_sources;
+};
 
 // The member row set as the grid shows it: the rows of the current view, in
 // the active order, with the filter in force. It reads the rows by their view
@@ -50,12 +68,16 @@ public:
     static const QString kAllInfoTemplate; // "\ListMembersAllInfo.rtm"
     static const QString kPhoneListTemplate; // "\ListMembersPhoneList.rtm"
     static const QString kAddressLabelTemplate; // "\ListMembersAddressLabel.rtm"
+    // The labels template's siblings for other common sheets, shipped beside it.
+    static const QString kAddressLabel10Template; // "\ListMembersAddressLabel-10.rtm": 2 x 4 in, 10 to a Letter sheet
+    static const QString kAddressLabel14Template; // "\ListMembersAddressLabel-14.rtm": 1 1/3 x 4 in, 14 to a sheet
     static const QString kMembersSource; // "DBPipelineListMembers"
     static const QString kClientInfoSource; // "DBPipelineListClientInfo"
 
     static QString templateFile(Report report);
     // The data folder followed directly by the file name, with the platform's separators.
     static QString fullTemplateName(const QString &dataDirectory, Report report);
+    static QString fullTemplateName(const QString &dataDirectory, const QString &templateFile);
     // "Could not locate the report template file:" LF CR full name.
     static QString missingTemplateText(const QString &fullName);
 
