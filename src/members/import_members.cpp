@@ -3,13 +3,6 @@
 #include "data/engine/db_error.h"
 #include "data/engine/query.h"
 #include "data/engine/unit_of_work.h"
-#if __has_include("data/list_lock.h")
-#include "data/list_lock.h"
-#else
-namespace kv {
-inline void lockListRow(Database &, int) {}
-}
-#endif
 #include "shell/progress.h"
 
 #include <QSet>
@@ -128,6 +121,7 @@ const QString ImportMembers::kClientByPersonSql =
     QStringLiteral("Select Person_ID, Client_ID from Clients where Person_ID = :Person_ID");
 const QString ImportMembers::kListMembersSql = QStringLiteral("Select Person_ID from List_Members where List_ID = :List_ID");
 const QString ImportMembers::kListExistsSql = QStringLiteral("Select Record_ID from Lists where Record_ID = :Record_ID");
+const QString ImportMembers::kLockSuffix = QStringLiteral(" for update");
 const QString ImportMembers::kListGoneMessage = QStringLiteral("The list no longer exists; another user may have deleted it.");
 
 ImportMembers::ImportMembers(Database &db, Progress &progress)
@@ -142,10 +136,11 @@ ImportMembers::Result ImportMembers::run(int listId, const MemberImportFile &fil
     UnitOfWork::run(m_db, [&] {
         r = Result();
         // Concurrent adds to the same list wait here, so the membership read
-        // below sees every row they wrote.
-        lockListRow(m_db, listId);
+        // below sees every row they wrote: on PostgreSQL the list's row is
+        // locked; on SQLite the unit's immediate transaction already holds
+        // the database's write lock.
         Query exists(&m_db, QStringLiteral("QueryImportListExists"));
-        exists.setSql(kListExistsSql);
+        exists.setSql(m_db.backend() == Backend::PostgreSQL ? kListExistsSql + kLockSuffix : kListExistsSql);
         exists.paramByName(QStringLiteral("Record_ID")).setAsInteger(listId);
         exists.open();
         if (exists.isEmpty())

@@ -129,6 +129,52 @@ TEST(CliImport, CountsAddedAlreadyMembersAndNotFoundOnAMessyFile)
     EXPECT_EQ(tdb.count(QStringLiteral("List_Members")), 3);
 }
 
+class CliImportRace : public ::testing::TestWithParam<kv::Backend>
+{
+};
+
+TEST_P(CliImportRace, FourImportsOfTheSameFileAtOnceAddEachClientOnce)
+{
+    KV_REQUIRE_BACKEND(GetParam());
+    if (!QFileInfo::exists(cliPath()))
+        GTEST_SKIP() << "the command-line tool is not built";
+    TestDatabase tdb(GetParam());
+    const int list = tdb.addList(QStringLiteral("Holiday"));
+    QByteArray file = "Person_ID\n";
+    for (int p = 1; p <= 300; ++p) {
+        tdb.addClient(p);
+        file += QByteArray::number(p) + "\n";
+    }
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("ids.csv"));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(file);
+    f.close();
+
+    std::vector<std::unique_ptr<QProcess>> runs;
+    for (int i = 0; i < 4; ++i) {
+        QStringList a{QStringLiteral("add-members"), QStringLiteral("--list"), QStringLiteral("Holiday"), QStringLiteral("--from-csv"), path};
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        targetDatabase(&tdb, a, env);
+        runs.push_back(std::make_unique<QProcess>());
+        runs.back()->setProcessEnvironment(env);
+        runs.back()->start(cliPath(), a);
+    }
+    int added = 0;
+    for (auto &p : runs) {
+        ASSERT_TRUE(p->waitForFinished(120000));
+        const QString out = QString::fromUtf8(p->readAllStandardOutput());
+        ASSERT_EQ(p->exitCode(), 0) << out.toStdString() << QString::fromUtf8(p->readAllStandardError()).toStdString();
+        added += out.section(QLatin1Char(' '), 1, 1).chopped(1).toInt(); // "Added N, ..."
+    }
+    EXPECT_EQ(added, 300);
+    EXPECT_EQ(tdb.count(QStringLiteral("List_Members"), QStringLiteral("List_ID = :L"), {{QStringLiteral("L"), list}}), 300);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, CliImportRace, ::testing::Values(kv::Backend::SQLite, kv::Backend::PostgreSQL),
+                         [](const auto &info) { return info.param == kv::Backend::SQLite ? "SQLite" : "PostgreSQL"; });
+
 class CliDryRun : public ::testing::TestWithParam<kv::Backend>
 {
 };
