@@ -12,6 +12,7 @@
 #include <QLocale>
 #include <QSet>
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace kv {
@@ -25,7 +26,7 @@ struct ReportExpression::Node
 {
     enum class Kind { Literal, Field, Variable, Concat, Call };
     enum class Var { PageNumber, RowNumber, ListName, PrintDate, PrintTime, Title };
-    enum class Func { FormatDate, FormatNumber, Upper, Lower, Trim, If, IfEmpty, Join, YesNo };
+    enum class Func { FormatDate, FormatNumber, Upper, Lower, Trim, If, IfEmpty, Join, YesNo, Lookup };
 
     Kind kind = Kind::Literal;
     QVariant literal;
@@ -54,7 +55,7 @@ const FuncInfo kFunctions[] = {
     {"Upper", Node::Func::Upper, 1, 1},           {"Lower", Node::Func::Lower, 1, 1},
     {"Trim", Node::Func::Trim, 1, 1},             {"If", Node::Func::If, 2, 3},
     {"IfEmpty", Node::Func::IfEmpty, 2, 2},       {"Join", Node::Func::Join, 2, -1},
-    {"YesNo", Node::Func::YesNo, 1, 1},
+    {"YesNo", Node::Func::YesNo, 1, 1},           {"Lookup", Node::Func::Lookup, 2, 2},
 };
 
 struct VarInfo
@@ -193,7 +194,9 @@ private:
             m_pos = start;
             fail(QStringLiteral("bad number"));
         }
-        if (v == double(qint64(v)))
+        // Whole numbers print without a fraction; only those a 64-bit integer
+        // holds exactly are converted (anything larger is undefined to convert).
+        if (std::abs(v) < 9.0e15 && v == std::trunc(v))
             return makeLiteral(qint64(v));
         return makeLiteral(v);
     }
@@ -248,6 +251,11 @@ private:
                          .arg(info->maxArgs == info->minArgs ? QString::number(info->minArgs)
                                                              : QStringLiteral("at least %1").arg(info->minArgs))
                          .arg(count));
+            }
+            if (info->func == Node::Func::Lookup
+                && (n->args[0]->kind != Node::Kind::Field || n->args[0]->source.isEmpty())) {
+                m_pos = start;
+                fail(QStringLiteral("Lookup takes a field of a named source first, such as Services.Service_Desc"));
             }
             return n;
         }
@@ -393,6 +401,14 @@ QVariant evalNode(const Node &n, const ReportSourceLookup &sources, const QStrin
                 parts << p;
         }
         return parts.join(sep);
+    }
+    case Node::Func::Lookup: {
+        const Node &ref = *n.args[0];
+        const ReportDataSource *src = sources.source(ref.source);
+        const QVariant key = arg(1);
+        if (!src || !key.isValid() || key.isNull())
+            return {};
+        return src->lookup(ref.field, key);
     }
     case Node::Func::YesNo: {
         const QVariant v = arg(0);

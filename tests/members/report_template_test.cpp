@@ -78,6 +78,8 @@ TEST(ReportTemplateErrors, BadExpressionNamesPathAndColumn)
               QStringLiteral("/data/Broken.rtm: detail.items[0].expr, column 1: unknown function 'Shout'"));
     EXPECT_EQ(parseError(R"J({"format": "kestrovan-report", "detail": {"height": 5, "items": [{"width": 10, "expr": "'open"}]}})J"),
               QStringLiteral("/data/Broken.rtm: detail.items[0].expr, column 1: text not closed"));
+    EXPECT_EQ(parseError(R"J({"format": "kestrovan-report", "detail": {"height": 5, "items": [{"width": 10, "expr": "Lookup(Last_Name, 1)"}]}})J"),
+              QStringLiteral("/data/Broken.rtm: detail.items[0].expr, column 1: Lookup takes a field of a named source first, such as Services.Service_Desc"));
 }
 
 TEST(ReportTemplateErrors, UnknownFieldsAndSourcesAreFoundBeforeDrawing)
@@ -207,6 +209,10 @@ TEST(ReportExpressions, EvaluateAgainstTheCurrentRow)
     EXPECT_EQ(r.eval(QStringLiteral("FormatNumber(Stop, 2) + ' ' + Stop")), QStringLiteral("12.50 12.5"));
     EXPECT_EQ(r.eval(QStringLiteral("Upper(Trim('  abc ')) + (Lower('X') + 'y')")), QStringLiteral("ABCxy"));
     EXPECT_EQ(r.eval(QString()), QString());
+    // A number beyond a 64-bit integer stays a floating-point number (it used to be converted, undefined).
+    EXPECT_EQ(r.eval(QStringLiteral("99999999999999999999999")), QStringLiteral("1e+23"));
+    // Lookup reads a named source by key; with no such source it is empty.
+    EXPECT_EQ(r.eval(QStringLiteral("IfEmpty(Lookup(Nowhere.Name, 3), '-')")), QStringLiteral("-"));
 }
 
 // The shipped templates are site data that offices edit; they must parse and

@@ -56,6 +56,7 @@ int runReport(kv::cli::Context &ctx)
     kv::QueryDetailSource clientInfo(*loadSave.QueryClientInfo, QStringLiteral("Person_ID"), QStringLiteral("Person_ID"));
     kv::ReportSources sources;
     MemberReports::addSources(sources, members, clientInfo);
+    const kv::HostReportSources hostData(*dm.DatabaseLists, tmpl, sources);
     kv::ReportRun run;
     run.listName = listName;
     const kv::ReportOutcome outcome = kv::ReportRenderer::renderToPdf(tmpl, sources, run, pdf);
