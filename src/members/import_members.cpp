@@ -3,6 +3,7 @@
 #include "data/engine/db_error.h"
 #include "data/engine/query.h"
 #include "data/engine/unit_of_work.h"
+#include "data/list_lock.h"
 #include "shell/progress.h"
 
 #include <QSet>
@@ -121,7 +122,6 @@ const QString ImportMembers::kClientByPersonSql =
     QStringLiteral("Select Person_ID, Client_ID from Clients where Person_ID = :Person_ID");
 const QString ImportMembers::kListMembersSql = QStringLiteral("Select Person_ID from List_Members where List_ID = :List_ID");
 const QString ImportMembers::kListExistsSql = QStringLiteral("Select Record_ID from Lists where Record_ID = :Record_ID");
-const QString ImportMembers::kLockSuffix = QStringLiteral(" for update");
 const QString ImportMembers::kListGoneMessage = QStringLiteral("The list no longer exists; another user may have deleted it.");
 
 ImportMembers::ImportMembers(Database &db, Progress &progress)
@@ -136,11 +136,10 @@ ImportMembers::Result ImportMembers::run(int listId, const MemberImportFile &fil
     UnitOfWork::run(m_db, [&] {
         r = Result();
         // Concurrent adds to the same list wait here, so the membership read
-        // below sees every row they wrote: on PostgreSQL the list's row is
-        // locked; on SQLite the unit's immediate transaction already holds
-        // the database's write lock.
+        // below sees every row they wrote.
+        lockListRow(m_db, listId);
         Query exists(&m_db, QStringLiteral("QueryImportListExists"));
-        exists.setSql(m_db.backend() == Backend::PostgreSQL ? kListExistsSql + kLockSuffix : kListExistsSql);
+        exists.setSql(kListExistsSql);
         exists.paramByName(QStringLiteral("Record_ID")).setAsInteger(listId);
         exists.open();
         if (exists.isEmpty())

@@ -47,7 +47,6 @@ public:
     static const QString kClientByPersonSql;
     static const QString kListMembersSql;
     static const QString kListExistsSql;
-    static const QString kLockSuffix; // PostgreSQL: the list's row stays locked to the unit's end
     static const QString kListGoneMessage;
 
     struct Result
