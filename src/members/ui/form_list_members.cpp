@@ -1,5 +1,8 @@
 #include "members/ui/form_list_members.h"
 
+#include "members/ui/bar_progress.h"
+#include "data/engine/unit_of_work.h"
+
 #include "data/data_module.h"
 #include "data/engine/db_error.h"
 #include "data/engine/query.h"
@@ -85,24 +88,6 @@ const SortEntry kSortEntries[] = {
 };
 constexpr int kLastNameEntry = 2;
 
-// The status-bar progress bar as the operations see it.
-class BarProgress : public kv::Progress
-{
-public:
-    explicit BarProgress(QProgressBar *bar)
-        : m_bar(bar)
-    {
-    }
-    void setPercent(int percent) override
-    {
-        m_bar->setValue(qBound(0, percent, 100));
-        m_bar->repaint();
-    }
-
-private:
-    QProgressBar *m_bar;
-};
-
 } // namespace
 
 const QStringList &TFormListMembers::keyComboEntries()
@@ -136,7 +121,7 @@ TFormListMembers::TFormListMembers(TDataModuleLists &dataModule, kv::Prompts &pr
     buildActions();
     buildControls();
     buildMenus();
-    m_progress = std::make_unique<BarProgress>(RzProgressBar1);
+    m_progress = std::make_unique<kv::BarProgress>(RzProgressBar1, this);
 
     FormCreate();
 }
@@ -173,6 +158,41 @@ void TFormListMembers::commitGridEditor()
 void TFormListMembers::showError(const QString &text)
 {
     m_prompts.show(kv::Prompts::Kind::Error, text);
+}
+
+bool TFormListMembers::runMemberWrite(const std::function<void()> &write)
+{
+    kv::MemberRowSet &rows = *ClientDataSetListMembers;
+    commitGridEditor();
+    if (rows.state() == kv::DataState::Edit)
+        rows.post();
+    const std::vector<kv::MemberRowSet::PendingEdit> edits = rows.pendingEdits();
+    try {
+        m_progress->arm();
+        write();
+        m_progress->disarm();
+        return true;
+    } catch (const kv::RolledBack &e) {
+        m_progress->disarm();
+        showError(e.text());
+        reloadKeeping(edits);
+    } catch (...) {
+        m_progress->disarm();
+        throw;
+    }
+    return false;
+}
+
+void TFormListMembers::reloadKeeping(const std::vector<kv::MemberRowSet::PendingEdit> &edits)
+{
+    kv::MemberRowSet &rows = *ClientDataSetListMembers;
+    // Closed first so the load reads the rows without saving anything.
+    if (rows.state() == kv::DataState::Edit)
+        rows.cancel();
+    rows.close();
+    RzTabControl1Change();
+    rows.restorePendingEdits(edits);
+    wwDBGridListMembersUpdateFooter();
 }
 
 // ---------------------------------------------------------------------------

@@ -1,13 +1,16 @@
 // Member operations of the members window: adding, removing, copying, the
 // invited and confirmed flags, quantities, visibility and filters. Each
-// handler reads its dialog or the grid, hands the work to its operation and
-// ends with the load procedure where the operation calls for it.
+// handler reads its dialog or the grid, hands the work to its operation
+// through runMemberWrite (one unit of work, Escape stops its loop) and ends
+// with the load procedure where the operation calls for it. Operations that
+// change the row set commit its save in the same unit as the change.
 
 #include "members/ui/form_list_members.h"
 
 #include "data/data_module.h"
 #include "data/engine/db_error.h"
 #include "data/engine/query.h"
+#include "data/engine/unit_of_work.h"
 #include "data/trace.h"
 #include "members/add_members.h"
 #include "members/confirmed_filter.h"
@@ -58,8 +61,8 @@ void TFormListMembers::ActionAddMembersExecute()
             return;
         kv::CursorScope busy(Qt::WaitCursor);
         kv::AddMembers op(*m_dm.DatabaseLists, m_prompts, progress());
-        op.run(nCurrentListID, FormAddListMembers->choice());
-        RzTabControl1Change();
+        if (runMemberWrite([&] { op.run(nCurrentListID, FormAddListMembers->choice()); }))
+            RzTabControl1Change();
     } catch (const kv::Error &e) {
         showError(e.text());
     }
@@ -76,9 +79,11 @@ void TFormListMembers::ActionRemoveSelectedMembersExecute()
         // A value still in the grid's editor belongs to its row before rows leave.
         commitGridEditor();
         kv::RemoveMembers op(*m_dm.DatabaseLists, m_prompts, progress());
-        op.removeSelected(memberRowSet(), gridSelection());
-        clearGridSelection();
-        RzTabControl1Change();
+        const QList<kv::MemberRowSet::Bookmark> selection = gridSelection();
+        if (runMemberWrite([&] { op.removeSelected(memberRowSet(), selection); })) {
+            clearGridSelection();
+            RzTabControl1Change();
+        }
     } catch (const kv::Error &e) {
         showError(e.text());
     }
@@ -94,8 +99,8 @@ void TFormListMembers::ActionRemoveAllMembersExecute()
         if (memberRowSet().state() == kv::DataState::Edit)
             memberRowSet().post();
         kv::RemoveMembers op(*m_dm.DatabaseLists, m_prompts, progress());
-        op.removeAll(nCurrentListID);
-        RzTabControl1Change();
+        if (runMemberWrite([&] { op.removeAll(nCurrentListID); }))
+            RzTabControl1Change();
     } catch (const kv::Error &e) {
         showError(e.text());
     }
@@ -128,15 +133,27 @@ void TFormListMembers::ActionCopyToNewListExecute()
         if (FormSaveToNewList->exec() != QDialog::Accepted)
             return;
         const QString kind = FormSaveToNewList->cNewOrExistingList;
-        int destination = FormSaveToNewList->nSelectedListID;
-        if (destination <= 0)
-            destination = kv::CopyMembers::destinationByName(*m_dm.QueryGetListIDFromListName,
-                                                             FormSaveToNewList->cSelectedListName);
-        if (destination <= 0)
-            throw kv::Error(TFormSaveToNewList::kErrorLocatingList);
-        kv::CopyMembers op(*m_dm.DatabaseLists, progress());
-        op.copy(rows, selection, destination, kind != QLatin1String("N"), FormSaveToNewList->saveOptions());
+        // A new list the dialog posted commits with the copies or not at all.
+        const std::unique_ptr<kv::UnitOfWork> posted = FormSaveToNewList->takeUnitOfWork();
+        const auto copy = [&] {
+            int destination = FormSaveToNewList->nSelectedListID;
+            if (destination <= 0)
+                destination = kv::CopyMembers::destinationByName(*m_dm.QueryGetListIDFromListName,
+                                                                 FormSaveToNewList->cSelectedListName);
+            if (destination <= 0)
+                throw kv::Error(TFormSaveToNewList::kErrorLocatingList);
+            kv::CopyMembers op(*m_dm.DatabaseLists, progress());
+            op.copy(rows, selection, destination, kind != QLatin1String("N"), FormSaveToNewList->saveOptions());
+        };
+        const bool copied = runMemberWrite([&] {
+            if (posted)
+                kv::UnitOfWork::complete(*posted, copy);
+            else
+                kv::UnitOfWork::run(*m_dm.DatabaseLists, copy);
+        });
         clearGridSelection();
+        if (!copied)
+            return;
         if (kind == QLatin1String("N")) {
             // The new list joins the tabs; the list on display stays current.
             kv::Query &lists = *m_dm.QueryLists;
@@ -161,27 +178,47 @@ void setAllFlags(TFormListMembers &w, kv::MemberLoadSave &save, bool invited, bo
 {
     kv::CursorScope busy(Qt::WaitCursor);
     Finally cleanup{[&w] { w.progress().setPercent(0); }};
-    w.commitGridEditor();
-    // The save path writes every flag of an edited row as the row set holds
-    // it; saved after the statement, a pending edit would put the old flag back.
-    save.saveChanges(w.memberRowSet());
-    kv::MemberFlags op(*w.dataModule().DatabaseLists, w.progress());
-    if (invited)
-        op.setAllInvited(w.nCurrentListID, checked);
-    else
-        op.setAllConfirmed(w.nCurrentListID, checked);
-    w.RzTabControl1Change();
+    kv::Database &db = *w.dataModule().DatabaseLists;
+    kv::MemberFlags op(db, w.progress());
+    const bool done = w.runMemberWrite([&] {
+        kv::UnitOfWork::run(db, [&] {
+            // The save path writes every flag of an edited row as the row set holds
+            // it; saved after the statement, a pending edit would put the old flag back.
+            save.saveChanges(w.memberRowSet());
+            if (invited)
+                op.setAllInvited(w.nCurrentListID, checked);
+            else
+                op.setAllConfirmed(w.nCurrentListID, checked);
+        });
+    });
+    if (done)
+        w.RzTabControl1Change();
 }
 
-void setSelectedConfirmed(TFormListMembers &w, bool checked)
+// A change of the selected rows and the save that writes it, as one unit.
+bool changeAndSave(TFormListMembers &w, kv::MemberLoadSave &save, const std::function<void()> &change)
+{
+    kv::Database &db = *w.dataModule().DatabaseLists;
+    const bool done = w.runMemberWrite([&] {
+        kv::UnitOfWork::run(db, [&] {
+            change();
+            save.saveChanges(w.memberRowSet());
+        });
+    });
+    w.clearGridSelection();
+    if (done)
+        w.RzTabControl1Change();
+    return done;
+}
+
+void setSelectedConfirmed(TFormListMembers &w, kv::MemberLoadSave &save, bool checked)
 {
     kv::CursorScope busy(Qt::WaitCursor);
     Finally cleanup{[&w] { w.progress().setPercent(0); }};
     w.commitGridEditor();
     kv::MemberFlags op(*w.dataModule().DatabaseLists, w.progress());
-    op.setSelectedConfirmed(w.memberRowSet(), w.gridSelection(), checked);
-    w.clearGridSelection();
-    w.RzTabControl1Change();
+    const QList<kv::MemberRowSet::Bookmark> selection = w.gridSelection();
+    changeAndSave(w, save, [&] { op.setSelectedConfirmed(w.memberRowSet(), selection, checked); });
 }
 
 } // namespace
@@ -230,7 +267,7 @@ void TFormListMembers::ActionCheckSelectedRSVPChecksExecute()
 {
     kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionCheckSelectedRSVPChecksExecute"));
     try {
-        setSelectedConfirmed(*this, true);
+        setSelectedConfirmed(*this, *m_loadSave, true);
     } catch (const kv::Error &e) {
         showError(e.text());
     }
@@ -240,7 +277,7 @@ void TFormListMembers::ActionClearSelectedRSVPChecksExecute()
 {
     kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionClearSelectedRSVPChecksExecute"));
     try {
-        setSelectedConfirmed(*this, false);
+        setSelectedConfirmed(*this, *m_loadSave, false);
     } catch (const kv::Error &e) {
         showError(e.text());
     }
@@ -277,9 +314,8 @@ void TFormListMembers::ActionSetQuantitiesExecute()
             return;
         commitGridEditor();
         kv::Quantities op(progress());
-        op.setSelected(memberRowSet(), gridSelection(), dialog.quantity());
-        clearGridSelection();
-        RzTabControl1Change();
+        const QList<kv::MemberRowSet::Bookmark> selection = gridSelection();
+        changeAndSave(*this, *m_loadSave, [&] { op.setSelected(memberRowSet(), selection, dialog.quantity()); });
     } catch (const kv::Error &e) {
         showError(e.text());
     }
@@ -350,7 +386,15 @@ void TFormListMembers::ActionHideSelectedDaysExecute()
             return;
         }
         kv::Visibility op(*m_dm.DatabaseLists, progress());
-        op.hideByDays(rows, dialog.checkedDays(), [this] { RzTabControl1Change(); });
+        runMemberWrite([&] {
+            kv::UnitOfWork::run(*m_dm.DatabaseLists, [&] {
+                op.hideByDays(rows, dialog.checkedDays(), [&] {
+                    // Saved before the load, in this unit: the load then only reads.
+                    m_loadSave->saveChanges(rows);
+                    RzTabControl1Change();
+                });
+            });
+        });
     } catch (const kv::Error &e) {
         showError(e.text());
     }
@@ -364,9 +408,8 @@ void TFormListMembers::ActionHideSelectedExecute()
     try {
         commitGridEditor();
         kv::Visibility op(*m_dm.DatabaseLists, progress());
-        op.hideSelected(memberRowSet(), gridSelection());
-        clearGridSelection();
-        RzTabControl1Change();
+        const QList<kv::MemberRowSet::Bookmark> selection = gridSelection();
+        changeAndSave(*this, *m_loadSave, [&] { op.hideSelected(memberRowSet(), selection); });
     } catch (const kv::Error &e) {
         showError(e.text());
     }
@@ -380,8 +423,8 @@ void TFormListMembers::ActionMakeAllVisibleExecute()
     try {
         commitGridEditor();
         kv::Visibility op(*m_dm.DatabaseLists, progress());
-        op.makeAllVisible(nCurrentListID);
-        RzTabControl1Change();
+        if (runMemberWrite([&] { op.makeAllVisible(nCurrentListID); }))
+            RzTabControl1Change();
     } catch (const kv::Error &e) {
         showError(e.text());
     }
