@@ -11,6 +11,8 @@
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
+// Optional, as under libFuzzer: a target that needs set-up (an application object) defines it.
+extern "C" __attribute__((weak)) int LLVMFuzzerInitialize(int *argc, char ***argv);
 
 namespace {
 
@@ -31,6 +33,8 @@ int replay(const std::filesystem::path &file)
 
 int main(int argc, char **argv)
 {
+    if (LLVMFuzzerInitialize)
+        LLVMFuzzerInitialize(&argc, &argv);
     int failures = 0;
     int inputs = 0;
     for (int i = 1; i < argc; ++i) {
