@@ -4,10 +4,8 @@
 #include "data/engine/query.h"
 #include "data/trace.h"
 #include "lists/history_note.h"
+#include "shell/busy_cursor.h"
 
-#include <QCoreApplication>
-#include <QCursor>
-#include <QGuiApplication>
 
 namespace kv {
 
@@ -52,18 +50,7 @@ std::optional<int> CancelPendingDeliveries::run(const QVariant &listRecordId, co
     if (!m_prompts.warnYesNo(kQuestion))
         return std::nullopt;
 
-    const bool gui = qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr;
-    if (gui)
-        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    struct Restore
-    {
-        bool on;
-        ~Restore()
-        {
-            if (on)
-                QGuiApplication::restoreOverrideCursor();
-        }
-    } restore{gui};
+    CursorScope busy;
 
     const int removed = deletePending(m_db, listRecordId.toInt());
     Trace::value(QStringLiteral("Pending deliveries removed"), qint64(removed));

@@ -5,38 +5,15 @@
 #include "data/engine/query.h"
 #include "data/trace.h"
 #include "lists/history_note.h"
+#include "shell/busy_cursor.h"
 
 #include <QDateTime>
-#include <QCursor>
-#include <QGuiApplication>
 #include <QLocale>
+#include <QScopeGuard>
 
 namespace kv {
 
 namespace {
-
-// The hourglass while a statement runs; a process without a GUI application
-// (no cursor to show) goes without.
-class BusyCursor
-{
-public:
-    BusyCursor()
-        : m_on(qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr)
-    {
-        if (m_on)
-            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    }
-    ~BusyCursor()
-    {
-        if (m_on)
-            QGuiApplication::restoreOverrideCursor();
-    }
-    BusyCursor(const BusyCursor &) = delete;
-    BusyCursor &operator=(const BusyCursor &) = delete;
-
-private:
-    bool m_on;
-};
 
 std::optional<int> optionalInt(const QVariant &v)
 {
@@ -264,7 +241,7 @@ ListFulfilment::Result ListFulfilment::run(int listId, const FulfilmentOptions &
         c.paramByName(QStringLiteral("Stop_Dte")).setAsDate(o.deliveryDate);
     c.paramByName(QStringLiteral("List_ID")).setAsInteger(listId);
     {
-        BusyCursor busy;
+        CursorScope busy;
         c.open();
     }
     const int n = c.recordCount();
@@ -281,13 +258,8 @@ ListFulfilment::Result ListFulfilment::run(int listId, const FulfilmentOptions &
     }
 
     // The progress window is hidden again whatever happens below.
-    struct ProgressEnd
-    {
-        Progress &p;
-        ~ProgressEnd() { p.end(); }
-    };
     m_progress.begin(kProgressMessage, kProgressCountPrefix + QString::number(n));
-    ProgressEnd progressEnd{m_progress};
+    const auto progressEnd = qScopeGuard([this] { m_progress.end(); });
     m_progress.setPercent(0);
 
     Query &delivery = *m_dm.QueryCreateScheduledDelivery;

@@ -8,6 +8,7 @@
 
 #include <QDateTime>
 #include <QRegularExpression>
+#include <QScopeGuard>
 
 namespace kv {
 
@@ -162,16 +163,11 @@ AddMembers::~AddMembers()
 AddMembers::Result AddMembers::run(int listId, const AddMembersChoice &choice)
 {
     TraceScope trace(QStringLiteral("AddMembers.run"));
-    struct Reset
-    {
-        AddMembers *self;
-        ~Reset()
-        {
-            self->m_select->close();
-            self->m_writer.close();
-            self->m_progress.setPercent(0);
-        }
-    } reset{this};
+    const auto reset = qScopeGuard([this] {
+        m_select->close();
+        m_writer.close();
+        m_progress.setPercent(0);
+    });
 
     switch (choice.method) {
     case AddMembersChoice::ByStatus:

@@ -1,11 +1,12 @@
 #include "members/copy_members.h"
-
 #include "members/row_loop.h"
 
 #include "data/engine/query.h"
 #include "data/record_rules.h"
 #include "data/trace.h"
 #include "members/statement_progress.h"
+
+#include <QScopeGuard>
 
 namespace kv {
 
@@ -87,11 +88,7 @@ int CopyMembers::copy(MemberRowSet &rows, const QList<MemberRowSet::Bookmark> &s
 {
     TraceScope trace(QStringLiteral("CopyMembers.copy"));
     ProgressReset reset(m_progress);
-    struct Close
-    {
-        MemberWriter &w;
-        ~Close() { w.close(); }
-    } closeWriter{m_writer};
+    const auto closeWriter = qScopeGuard([this] { m_writer.close(); });
     NewMemberFlags fixed;
     fixed.invited = options.invited;
     fixed.confirmed = options.confirmed;

@@ -19,10 +19,12 @@
 #include "data/prompts.h"
 #include "members/member_row_set.h"
 #include "shell/progress.h"
+#include "shell/ui/run_action.h"
 
 #include <QDialog>
 #include <QList>
 #include <QPointer>
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -197,7 +199,9 @@ private:
     void restoreGridLayout();
     void saveGridLayout();
     QString layoutFilePath() const;
-    void showError(const QString &text);
+    // Every handler's boundary (kv::runAction) with this window's prompts.
+    bool runAction(const QString &handler, const std::function<void()> &fn,
+                   kv::ActionCursor cursor = kv::ActionCursor::Busy);
 
     TDataModuleLists &m_dm;
     kv::Prompts &m_prompts;

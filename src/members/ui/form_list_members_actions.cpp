@@ -21,136 +21,119 @@
 #include "members/ui/form_get_quantity.h"
 #include "members/ui/form_hide_delivery_days.h"
 #include "members/ui/form_save_to_new_list.h"
-#include "shell/ui/busy_cursor.h"
+#include "shell/busy_cursor.h"
+#include "shell/ui/run_action.h"
 
 #include <QAction>
 #include <QLabel>
-
-namespace {
-
-template<typename F>
-struct Finally
-{
-    F f;
-    ~Finally() { f(); }
-};
-template<typename F>
-Finally(F) -> Finally<F>;
-
-} // namespace
+#include <QScopeGuard>
 
 // --- Adding members -----------------------------------------------------------
 
 void TFormListMembers::ActionAddMembersExecute()
 {
-    kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionAddMembersExecute"));
-    Finally cleanup{[this] {
-        progress().setPercent(0);
-        delete FormAddListMembers;
-        FormAddListMembers = nullptr;
-    }};
-    try {
-        FormAddListMembers = new TFormAddListMembers(*m_dm.QueryServices, *m_dm.QueryClientLookUp, this);
-        // Clients added in the host meanwhile appear in the lookup.
-        m_dm.QueryClientLookUp->close();
-        m_dm.QueryClientLookUp->open();
-        if (FormAddListMembers->exec() != QDialog::Accepted)
-            return;
-        kv::CursorScope busy(Qt::WaitCursor);
-        kv::AddMembers op(*m_dm.DatabaseLists, m_prompts, progress());
-        op.run(nCurrentListID, FormAddListMembers->choice());
-        RzTabControl1Change();
-    } catch (const kv::Error &e) {
-        showError(e.text());
-    }
+    runAction(
+        QStringLiteral("ActionAddMembersExecute"),
+        [this] {
+            const auto cleanup = qScopeGuard([this] {
+                progress().setPercent(0);
+                delete FormAddListMembers;
+                FormAddListMembers = nullptr;
+            });
+            FormAddListMembers = new TFormAddListMembers(*m_dm.QueryServices, *m_dm.QueryClientLookUp, this);
+            // Clients added in the host meanwhile appear in the lookup.
+            m_dm.QueryClientLookUp->close();
+            m_dm.QueryClientLookUp->open();
+            if (FormAddListMembers->exec() != QDialog::Accepted)
+                return;
+            const kv::CursorScope busy;
+            kv::AddMembers op(*m_dm.DatabaseLists, m_prompts, progress());
+            op.run(nCurrentListID, FormAddListMembers->choice());
+            RzTabControl1Change();
+        },
+        kv::ActionCursor::Unchanged);
 }
 
 // --- Removing members ---------------------------------------------------------
 
 void TFormListMembers::ActionRemoveSelectedMembersExecute()
 {
-    kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionRemoveSelectedMembersExecute"));
-    kv::CursorScope busy(Qt::WaitCursor);
-    Finally cleanup{[this] { progress().setPercent(0); }};
-    try {
+    runAction(QStringLiteral("ActionRemoveSelectedMembersExecute"), [this] {
+        const auto cleanup = qScopeGuard([this] { progress().setPercent(0); });
         // A value still in the grid's editor belongs to its row before rows leave.
         commitGridEditor();
         kv::RemoveMembers op(*m_dm.DatabaseLists, m_prompts, progress());
         op.removeSelected(memberRowSet(), gridSelection());
         clearGridSelection();
         RzTabControl1Change();
-    } catch (const kv::Error &e) {
-        showError(e.text());
-    }
+    });
 }
 
 void TFormListMembers::ActionRemoveAllMembersExecute()
 {
-    kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionRemoveAllMembersExecute"));
-    kv::CursorScope busy(Qt::WaitCursor);
-    Finally cleanup{[this] { progress().setPercent(0); }};
-    try {
+    runAction(QStringLiteral("ActionRemoveAllMembersExecute"), [this] {
+        const auto cleanup = qScopeGuard([this] { progress().setPercent(0); });
         commitGridEditor();
         if (memberRowSet().state() == kv::DataState::Edit)
             memberRowSet().post();
         kv::RemoveMembers op(*m_dm.DatabaseLists, m_prompts, progress());
         op.removeAll(nCurrentListID);
         RzTabControl1Change();
-    } catch (const kv::Error &e) {
-        showError(e.text());
-    }
+    });
 }
 
 // --- Copying members ----------------------------------------------------------
 
 void TFormListMembers::ActionCopyToNewListExecute()
 {
-    kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionCopyToNewListExecute"));
-    kv::CursorScope busy(Qt::WaitCursor);
-    Finally cleanup{[this] {
-        clearGridSelection();
-        delete FormSaveToNewList;
-        FormSaveToNewList = nullptr;
-        progress().setPercent(0);
-    }};
-    try {
-        commitGridEditor();
-        kv::MemberRowSet &rows = memberRowSet();
-        if (rows.state() == kv::DataState::Edit)
-            rows.post();
-        const QList<kv::MemberRowSet::Bookmark> selection = gridSelection();
-        if (selection.isEmpty())
-            return;
-        FormSaveToNewList = new TFormSaveToNewList(*m_dm.DatabaseLists, m_prompts, this);
-        // With no other list to copy into, the dialog starts on "New List".
-        if (m_dm.QueryLists->isOpen() && m_dm.QueryLists->recordCount() < 2)
-            FormSaveToNewList->setStartTab(TFormSaveToNewList::kNewListTab);
-        if (FormSaveToNewList->exec() != QDialog::Accepted)
-            return;
-        const QString kind = FormSaveToNewList->cNewOrExistingList;
-        int destination = FormSaveToNewList->nSelectedListID;
-        if (destination <= 0)
-            destination = kv::CopyMembers::destinationByName(*m_dm.QueryGetListIDFromListName,
-                                                             FormSaveToNewList->cSelectedListName);
-        if (destination <= 0)
-            throw kv::Error(TFormSaveToNewList::kErrorLocatingList);
-        kv::CopyMembers op(*m_dm.DatabaseLists, progress());
-        op.copy(rows, selection, destination, kind != QLatin1String("N"), FormSaveToNewList->saveOptions());
-        clearGridSelection();
-        if (kind == QLatin1String("N")) {
-            // The new list joins the tabs; the list on display stays current.
-            kv::Query &lists = *m_dm.QueryLists;
-            const QVariant current = lists.isOpen() && lists.recNo() >= 0 ? lists.fieldValue(QStringLiteral("Record_ID"))
-                                                                          : QVariant();
-            lists.close();
-            lists.open();
-            if (current.isValid())
-                lists.locate({QStringLiteral("Record_ID")}, {current});
-            FormShow();
-        }
-    } catch (const kv::Error &e) {
-        showError(e.text());
-    }
+    // The dialog is filled in under the normal cursor; the busy one comes back with its OK.
+    runAction(
+        QStringLiteral("ActionCopyToNewListExecute"),
+        [this] {
+            const auto cleanup = qScopeGuard([this] {
+                clearGridSelection();
+                delete FormSaveToNewList;
+                FormSaveToNewList = nullptr;
+                progress().setPercent(0);
+            });
+            commitGridEditor();
+            kv::MemberRowSet &rows = memberRowSet();
+            if (rows.state() == kv::DataState::Edit)
+                rows.post();
+            const QList<kv::MemberRowSet::Bookmark> selection = gridSelection();
+            if (selection.isEmpty())
+                return;
+            FormSaveToNewList = new TFormSaveToNewList(*m_dm.DatabaseLists, m_prompts, this);
+            // With no other list to copy into, the dialog starts on "New List".
+            if (m_dm.QueryLists->isOpen() && m_dm.QueryLists->recordCount() < 2)
+                FormSaveToNewList->setStartTab(TFormSaveToNewList::kNewListTab);
+            if (FormSaveToNewList->exec() != QDialog::Accepted)
+                return;
+            const kv::CursorScope busy;
+            const QString kind = FormSaveToNewList->cNewOrExistingList;
+            int destination = FormSaveToNewList->nSelectedListID;
+            if (destination <= 0)
+                destination = kv::CopyMembers::destinationByName(*m_dm.QueryGetListIDFromListName,
+                                                                 FormSaveToNewList->cSelectedListName);
+            if (destination <= 0)
+                throw kv::Error(TFormSaveToNewList::kErrorLocatingList);
+            kv::CopyMembers op(*m_dm.DatabaseLists, progress());
+            op.copy(rows, selection, destination, kind != QLatin1String("N"), FormSaveToNewList->saveOptions());
+            clearGridSelection();
+            if (kind == QLatin1String("N")) {
+                // The new list joins the tabs; the list on display stays current.
+                kv::Query &lists = *m_dm.QueryLists;
+                const QVariant current = lists.isOpen() && lists.recNo() >= 0
+                    ? lists.fieldValue(QStringLiteral("Record_ID"))
+                    : QVariant();
+                lists.close();
+                lists.open();
+                if (current.isValid())
+                    lists.locate({QStringLiteral("Record_ID")}, {current});
+                FormShow();
+            }
+        },
+        kv::ActionCursor::Unchanged);
 }
 
 // --- Invited and confirmed flags ----------------------------------------------
@@ -159,8 +142,7 @@ namespace {
 
 void setAllFlags(TFormListMembers &w, kv::MemberLoadSave &save, bool invited, bool checked)
 {
-    kv::CursorScope busy(Qt::WaitCursor);
-    Finally cleanup{[&w] { w.progress().setPercent(0); }};
+    const auto cleanup = qScopeGuard([&w] { w.progress().setPercent(0); });
     w.commitGridEditor();
     // The save path writes every flag of an edited row as the row set holds
     // it; saved after the statement, a pending edit would put the old flag back.
@@ -175,8 +157,7 @@ void setAllFlags(TFormListMembers &w, kv::MemberLoadSave &save, bool invited, bo
 
 void setSelectedConfirmed(TFormListMembers &w, bool checked)
 {
-    kv::CursorScope busy(Qt::WaitCursor);
-    Finally cleanup{[&w] { w.progress().setPercent(0); }};
+    const auto cleanup = qScopeGuard([&w] { w.progress().setPercent(0); });
     w.commitGridEditor();
     kv::MemberFlags op(*w.dataModule().DatabaseLists, w.progress());
     op.setSelectedConfirmed(w.memberRowSet(), w.gridSelection(), checked);
@@ -188,101 +169,66 @@ void setSelectedConfirmed(TFormListMembers &w, bool checked)
 
 void TFormListMembers::ActionCheckAllInvitedChecksExecute()
 {
-    kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionCheckAllInvitedChecksExecute"));
-    try {
-        setAllFlags(*this, *m_loadSave, true, true);
-    } catch (const kv::Error &e) {
-        showError(e.text());
-    }
+    runAction(QStringLiteral("ActionCheckAllInvitedChecksExecute"), [this] { setAllFlags(*this, *m_loadSave, true, true); });
 }
 
 void TFormListMembers::ActionClearAllInvitedChecksExecute()
 {
-    kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionClearAllInvitedChecksExecute"));
-    try {
-        setAllFlags(*this, *m_loadSave, true, false);
-    } catch (const kv::Error &e) {
-        showError(e.text());
-    }
+    runAction(QStringLiteral("ActionClearAllInvitedChecksExecute"), [this] { setAllFlags(*this, *m_loadSave, true, false); });
 }
 
 void TFormListMembers::ActionCheckAllRSVPChecksExecute()
 {
-    kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionCheckAllRSVPChecksExecute"));
-    try {
-        setAllFlags(*this, *m_loadSave, false, true);
-    } catch (const kv::Error &e) {
-        showError(e.text());
-    }
+    runAction(QStringLiteral("ActionCheckAllRSVPChecksExecute"), [this] { setAllFlags(*this, *m_loadSave, false, true); });
 }
 
 void TFormListMembers::ActionClearAllRSVPChecksExecute()
 {
-    kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionClearAllRSVPChecksExecute"));
-    try {
-        setAllFlags(*this, *m_loadSave, false, false);
-    } catch (const kv::Error &e) {
-        showError(e.text());
-    }
+    runAction(QStringLiteral("ActionClearAllRSVPChecksExecute"), [this] { setAllFlags(*this, *m_loadSave, false, false); });
 }
 
 void TFormListMembers::ActionCheckSelectedRSVPChecksExecute()
 {
-    kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionCheckSelectedRSVPChecksExecute"));
-    try {
-        setSelectedConfirmed(*this, true);
-    } catch (const kv::Error &e) {
-        showError(e.text());
-    }
+    runAction(QStringLiteral("ActionCheckSelectedRSVPChecksExecute"), [this] { setSelectedConfirmed(*this, true); });
 }
 
 void TFormListMembers::ActionClearSelectedRSVPChecksExecute()
 {
-    kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionClearSelectedRSVPChecksExecute"));
-    try {
-        setSelectedConfirmed(*this, false);
-    } catch (const kv::Error &e) {
-        showError(e.text());
-    }
+    runAction(QStringLiteral("ActionClearSelectedRSVPChecksExecute"), [this] { setSelectedConfirmed(*this, false); });
 }
 
 void TFormListMembers::ActionClickConfirmExecute()
 {
-    try {
-        kv::MemberFlags::cycleConfirmed(memberRowSet());
-    } catch (const kv::Error &e) {
-        showError(e.text());
-    }
+    runAction(QStringLiteral("ActionClickConfirmExecute"), [this] { kv::MemberFlags::cycleConfirmed(memberRowSet()); },
+              kv::ActionCursor::Unchanged);
 }
 
 void TFormListMembers::ActionClickInvitedExecute()
 {
-    try {
-        kv::MemberFlags::cycleInvited(memberRowSet());
-    } catch (const kv::Error &e) {
-        showError(e.text());
-    }
+    runAction(QStringLiteral("ActionClickInvitedExecute"), [this] { kv::MemberFlags::cycleInvited(memberRowSet()); },
+              kv::ActionCursor::Unchanged);
 }
 
 // --- Quantities ---------------------------------------------------------------
 
 void TFormListMembers::ActionSetQuantitiesExecute()
 {
-    kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionSetQuantitiesExecute"));
-    TFormGetQuantity dialog(this);
-    kv::CursorScope busy(Qt::WaitCursor);
-    Finally cleanup{[this] { progress().setPercent(0); }};
-    try {
-        if (dialog.exec() != QDialog::Accepted)
-            return;
-        commitGridEditor();
-        kv::Quantities op(progress());
-        op.setSelected(memberRowSet(), gridSelection(), dialog.quantity());
-        clearGridSelection();
-        RzTabControl1Change();
-    } catch (const kv::Error &e) {
-        showError(e.text());
-    }
+    // The quantity is typed under the normal cursor; the busy one comes back with OK.
+    runAction(
+        QStringLiteral("ActionSetQuantitiesExecute"),
+        [this] {
+            const auto cleanup = qScopeGuard([this] { progress().setPercent(0); });
+            TFormGetQuantity dialog(this);
+            if (dialog.exec() != QDialog::Accepted)
+                return;
+            const kv::CursorScope busy;
+            commitGridEditor();
+            kv::Quantities op(progress());
+            op.setSelected(memberRowSet(), gridSelection(), dialog.quantity());
+            clearGridSelection();
+            RzTabControl1Change();
+        },
+        kv::ActionCursor::Unchanged);
 }
 
 // --- Filters ------------------------------------------------------------------
@@ -308,81 +254,65 @@ void chooseConfirmedFilter(TFormListMembers &w, kv::ConfirmedFilter::State entry
 
 void TFormListMembers::ActionFilterListToConfirmedExecute()
 {
-    try {
-        chooseConfirmedFilter(*this, kv::ConfirmedFilter::Checked);
-    } catch (const kv::Error &e) {
-        showError(e.text());
-    }
+    runAction(QStringLiteral("ActionFilterListToConfirmedExecute"),
+              [this] { chooseConfirmedFilter(*this, kv::ConfirmedFilter::Checked); });
 }
 
 void TFormListMembers::ActionFilterListToUnconfirmedExecute()
 {
-    try {
-        chooseConfirmedFilter(*this, kv::ConfirmedFilter::NotChecked);
-    } catch (const kv::Error &e) {
-        showError(e.text());
-    }
+    runAction(QStringLiteral("ActionFilterListToUnconfirmedExecute"),
+              [this] { chooseConfirmedFilter(*this, kv::ConfirmedFilter::NotChecked); });
 }
 
 void TFormListMembers::ActionFilterListToUnknownExecute()
 {
-    try {
-        chooseConfirmedFilter(*this, kv::ConfirmedFilter::Unknown);
-    } catch (const kv::Error &e) {
-        showError(e.text());
-    }
+    runAction(QStringLiteral("ActionFilterListToUnknownExecute"),
+              [this] { chooseConfirmedFilter(*this, kv::ConfirmedFilter::Unknown); });
 }
 
 // --- Visibility ---------------------------------------------------------------
 
 void TFormListMembers::ActionHideSelectedDaysExecute()
 {
-    kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionHideSelectedDaysExecute"));
-    // A value still in the grid's editor belongs to its own row, before any row moves.
-    commitGridEditor();
-    kv::MemberRowSet &rows = memberRowSet();
-    const QString rememberedOrder = rows.indexName();
-    TFormHideDeliveryDays dialog(this);
-    Finally cleanup{[this] { progress().setPercent(0); }};
-    try {
-        if (dialog.exec() != QDialog::Accepted) {
-            kv::Visibility::restoreAfterDays(rows, rememberedOrder);
-            return;
-        }
-        kv::Visibility op(*m_dm.DatabaseLists, progress());
-        op.hideByDays(rows, dialog.checkedDays(), [this] { RzTabControl1Change(); });
-    } catch (const kv::Error &e) {
-        showError(e.text());
-    }
+    runAction(
+        QStringLiteral("ActionHideSelectedDaysExecute"),
+        [this] {
+            const auto cleanup = qScopeGuard([this] { progress().setPercent(0); });
+            // A value still in the grid's editor belongs to its own row, before any row moves.
+            commitGridEditor();
+            kv::MemberRowSet &rows = memberRowSet();
+            const QString rememberedOrder = rows.indexName();
+            TFormHideDeliveryDays dialog(this);
+            if (dialog.exec() != QDialog::Accepted) {
+                kv::Visibility::restoreAfterDays(rows, rememberedOrder);
+                return;
+            }
+            const kv::CursorScope busy;
+            kv::Visibility op(*m_dm.DatabaseLists, progress());
+            op.hideByDays(rows, dialog.checkedDays(), [this] { RzTabControl1Change(); });
+        },
+        kv::ActionCursor::Unchanged);
 }
 
 void TFormListMembers::ActionHideSelectedExecute()
 {
-    kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionHideSelectedExecute"));
-    kv::CursorScope busy(Qt::WaitCursor);
-    Finally cleanup{[this] { progress().setPercent(0); }};
-    try {
+    runAction(QStringLiteral("ActionHideSelectedExecute"), [this] {
+        const auto cleanup = qScopeGuard([this] { progress().setPercent(0); });
         commitGridEditor();
         kv::Visibility op(*m_dm.DatabaseLists, progress());
         op.hideSelected(memberRowSet(), gridSelection());
         clearGridSelection();
         RzTabControl1Change();
-    } catch (const kv::Error &e) {
-        showError(e.text());
-    }
+    });
 }
 
 void TFormListMembers::ActionMakeAllVisibleExecute()
 {
-    kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionMakeAllVisibleExecute"));
-    kv::CursorScope busy(Qt::WaitCursor);
-    Finally cleanup{[this] { progress().setPercent(0); }};
-    try {
+    runAction(QStringLiteral("ActionMakeAllVisibleExecute"), [this] {
+        const auto cleanup = qScopeGuard([this] { progress().setPercent(0); });
         commitGridEditor();
         kv::Visibility op(*m_dm.DatabaseLists, progress());
         op.makeAllVisible(nCurrentListID);
         RzTabControl1Change();
-    } catch (const kv::Error &e) {
-        showError(e.text());
-    }
+    });
 }

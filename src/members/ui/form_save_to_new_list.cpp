@@ -5,6 +5,7 @@
 #include "data/prompts.h"
 #include "members/ui/flag_check_box.h"
 #include "shell/ui/radio_group.h"
+#include "shell/ui/run_action.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,6 +16,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QShowEvent>
 #include <QSignalBlocker>
@@ -261,14 +263,9 @@ TFormSaveToNewList::TFormSaveToNewList(kv::Database &db, kv::Prompts &prompts, Q
             &TFormSaveToNewList::RzCheckBoxInvitedStateExistingClick);
     connect(RzCheckBoxConfirmedStateExisting, &QCheckBox::clicked, this,
             &TFormSaveToNewList::RzCheckBoxConfirmedStateExistingClick);
-    connect(NavigatorPost, &QToolButton::clicked, this, [this] {
-        try {
-            postLists();
-        } catch (const kv::Error &e) {
-            m_prompts.error(e.text());
-        }
-    });
-    connect(NavigatorCancel, &QToolButton::clicked, this, [this] { cancelLists(); });
+    connect(NavigatorPost, &QToolButton::clicked, this, [this] { runAction(QStringLiteral("NavigatorPostClick"), [this] { postLists(); }); });
+    connect(NavigatorCancel, &QToolButton::clicked, this,
+            [this] { runAction(QStringLiteral("NavigatorCancelClick"), [this] { cancelLists(); }); });
     connect(BitBtnOK, &QPushButton::clicked, this, &TFormSaveToNewList::BitBtnOKClick);
     connect(BitBtnCancel, &QPushButton::clicked, this, &TFormSaveToNewList::BitBtnCancelClick);
 }
@@ -291,9 +288,14 @@ void TFormSaveToNewList::showEvent(QShowEvent *e)
     }
 }
 
+bool TFormSaveToNewList::runAction(const QString &handler, const std::function<void()> &fn)
+{
+    return kv::runAction(m_prompts, QStringLiteral("TFormSaveToNewList.") + handler, fn);
+}
+
 void TFormSaveToNewList::FormShow()
 {
-    try {
+    runAction(QStringLiteral("FormShow"), [this] {
         m_queries->open();
         fillPickLists();
         {
@@ -301,9 +303,7 @@ void TFormSaveToNewList::FormShow()
             RzTabControl1->setCurrentIndex(m_startTab);
         }
         RzTabControl1Change();
-    } catch (const kv::Error &e) {
-        m_prompts.error(e.text());
-    }
+    });
 }
 
 void TFormSaveToNewList::fillPickLists()
@@ -319,11 +319,7 @@ void TFormSaveToNewList::showCurrentRow()
 {
     kv::Query &q = *m_queries->QueryLists;
     m_showing = true;
-    struct Done
-    {
-        bool &flag;
-        ~Done() { flag = false; }
-    } done{m_showing};
+    const auto done = qScopeGuard([this] { m_showing = false; });
     const bool hasRow = q.isOpen() && (q.recNo() >= 0 || q.state() == kv::DataState::Insert);
     auto text = [&](const QString &f) { return hasRow ? fieldText(q, f) : QString(); };
     auto value = [&](const QString &f) { return hasRow ? q.fieldValue(f) : QVariant(); };
@@ -358,11 +354,7 @@ void TFormSaveToNewList::writeField(const QString &field, const QVariant &v)
     // With no list at all there is no row to edit on "Existing List".
     if (q.state() == kv::DataState::Browse && q.recNo() < 0)
         return;
-    try {
-        q.setFieldValue(field, v);
-    } catch (const kv::Error &e) {
-        m_prompts.error(e.text());
-    }
+    runAction(QStringLiteral("writeField"), [&] { q.setFieldValue(field, v); });
 }
 
 void TFormSaveToNewList::postLists()
@@ -385,7 +377,7 @@ void TFormSaveToNewList::RzTabControl1Change()
         return;
     // Leaving a changed list row posts it; a refused post (a lock, a taken
     // name) is shown and the row stays in edit, so nothing typed is lost.
-    try {
+    runAction(QStringLiteral("RzTabControl1Change"), [&] {
         if (RzTabControl1->currentIndex() == kExistingListTab) {
             RzGroupBoxNameDescription->hide();
             RzGroupBoxSelectlist->show();
@@ -399,9 +391,7 @@ void TFormSaveToNewList::RzTabControl1Change()
             if (lists.state() != kv::DataState::Insert)
                 lists.insert();
         }
-    } catch (const kv::Error &e) {
-        m_prompts.error(e.text());
-    }
+    });
     showCurrentRow();
 }
 
@@ -416,7 +406,7 @@ void TFormSaveToNewList::wwDBLookupComboListNameChange()
     kv::Query &lists = *m_queries->QueryLists;
     if (!lists.isOpen())
         return;
-    try {
+    runAction(QStringLiteral("wwDBLookupComboListNameChange"), [&] {
         if (listsPending()) {
             if (m_prompts.confirm(kSaveBeforeNavigating))
                 lists.post();
@@ -426,10 +416,8 @@ void TFormSaveToNewList::wwDBLookupComboListNameChange()
         const QVariant id = wwDBLookupComboListName->currentData();
         m_queries->QueryListLookUp->locate({QStringLiteral("Record_ID")}, {id});
         if (!lists.locate({QStringLiteral("Record_ID")}, {id}))
-            m_prompts.error(kErrorLocatingList);
-    } catch (const kv::Error &e) {
-        m_prompts.error(e.text());
-    }
+            throw kv::Error(kErrorLocatingList);
+    });
     showCurrentRow();
 }
 
@@ -487,7 +475,9 @@ kv::CopyFlagOptions TFormSaveToNewList::saveOptions() const
 void TFormSaveToNewList::BitBtnOKClick()
 {
     kv::Query &lists = *m_queries->QueryLists;
-    try {
+    // A post or lookup that fails is shown with its text; the dialog stays
+    // open with what was typed, to be mended or cancelled.
+    const bool chosen = runAction(QStringLiteral("BitBtnOKClick"), [&] {
         QString kind;
         QString name;
         if (RzTabControl1->currentIndex() == kNewListTab) {
@@ -506,14 +496,9 @@ void TFormSaveToNewList::BitBtnOKClick()
         cNewOrExistingList = kind;
         cSelectedListName = name;
         nSelectedListID = id;
+    });
+    if (chosen)
         accept();
-    } catch (const kv::Error &) {
-        // A failed post or lookup ends the dialog as cancelled, silently.
-        cNewOrExistingList.clear();
-        cSelectedListName.clear();
-        nSelectedListID = 0;
-        reject();
-    }
 }
 
 void TFormSaveToNewList::BitBtnCancelClick()
@@ -540,11 +525,9 @@ void TFormSaveToNewList::FormClose()
     if (m_closed)
         return;
     m_closed = true;
-    try {
+    runAction(QStringLiteral("FormClose"), [this] {
+        const auto closeQueries = qScopeGuard([this] { m_queries->close(); });
         if (listsPending() && m_prompts.confirm(kSaveBeforeClosing))
             m_queries->QueryLists->post();
-    } catch (const kv::Error &e) {
-        m_prompts.error(e.text());
-    }
-    m_queries->close();
+    });
 }

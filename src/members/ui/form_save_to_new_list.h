@@ -3,6 +3,7 @@
 #include "members/copy_members.h"
 
 #include <QDialog>
+#include <functional>
 #include <memory>
 
 class QCheckBox;
@@ -101,6 +102,8 @@ protected:
     void done(int result) override;
 
 private:
+    // Every handler's boundary (kv::runAction) with this dialog's prompts.
+    bool runAction(const QString &handler, const std::function<void()> &fn);
     bool listsPending() const;
     void fillPickLists();
     void showCurrentRow();

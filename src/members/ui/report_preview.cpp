@@ -1,6 +1,8 @@
 #include "members/ui/report_preview.h"
 
 #include "data/engine/db_error.h"
+#include "shell/busy_cursor.h"
+#include "shell/ui/run_action.h"
 
 #include <QAction>
 #include <QPainter>
@@ -49,6 +51,8 @@ void ReportPreview::show(QWidget *parent, const ReportTemplate &tmpl, const Repo
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter *p) {
         // The preview and the print run both come here; an exception must not
         // cross Qt's event loop, so it is kept and raised once the window closes.
+        // Drawing reads the rows: the busy cursor shows while it does.
+        const CursorScope busy;
         QPainter painter;
         if (!painter.begin(p)) {
             failure = QStringLiteral("The report could not be started on the printer.");
@@ -56,8 +60,8 @@ void ReportPreview::show(QWidget *parent, const ReportTemplate &tmpl, const Repo
         }
         try {
             renderer.render(painter, [p] { p->newPage(); });
-        } catch (const Error &e) {
-            failure = e.text();
+        } catch (...) {
+            failure = currentErrorText();
         }
         painter.end();
     });
@@ -67,7 +71,11 @@ void ReportPreview::show(QWidget *parent, const ReportTemplate &tmpl, const Repo
     else if (auto *view = dialog.findChild<QPrintPreviewWidget *>())
         view->setZoomMode(QPrintPreviewWidget::FitToWidth);
     dialog.setWindowState(dialog.windowState() | Qt::WindowMaximized);
-    dialog.exec();
+    {
+        // The preview is looked at under the normal cursor, whatever the handler shows.
+        const CursorScope normal(Qt::ArrowCursor);
+        dialog.exec();
+    }
     if (!failure.isEmpty())
         throw Error(failure);
 }

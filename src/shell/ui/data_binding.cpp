@@ -1,5 +1,7 @@
 #include "shell/ui/data_binding.h"
 
+#include "shell/ui/run_action.h"
+
 #include "data/engine/db_error.h"
 #include "data/engine/query.h"
 #include "shell/ui/radio_group.h"
@@ -73,8 +75,8 @@ void DataBinding::write(const QString &field, const QVariant &value)
         return;
     try {
         m_query->setFieldValue(field, value);
-    } catch (const Error &e) {
-        Q_EMIT writeFailed(e.text());
+    } catch (...) {
+        Q_EMIT writeFailed(currentErrorText());
         showField(field);
     }
 }
