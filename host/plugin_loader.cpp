@@ -23,6 +23,12 @@ QString PluginLoader::defaultPath()
     const QString beside = dir.filePath(file);
     if (QFileInfo::exists(beside))
         return beside;
+#ifdef KESTROVAN_PLUGIN_RELDIR
+    // Installed: bin/ and lib/kestrovan/ under one prefix, wherever it is.
+    const QString installed = QDir::cleanPath(dir.filePath(QStringLiteral(KESTROVAN_PLUGIN_RELDIR "/") + file));
+    if (QFileInfo::exists(installed))
+        return installed;
+#endif
     return QDir::cleanPath(dir.filePath(QStringLiteral("../lib/") + file));
 }
 

@@ -2,6 +2,8 @@
 
 #include "data/engine/db_error.h"
 #include "data/engine/query.h"
+#include "data/engine/unit_of_work.h"
+#include "data/list_lock.h"
 #include "data/trace.h"
 #include "lists/history_note.h"
 #include "shell/busy_cursor.h"
@@ -52,10 +54,17 @@ std::optional<int> CancelPendingDeliveries::run(const QVariant &listRecordId, co
 
     CursorScope busy;
 
-    const int removed = deletePending(m_db, listRecordId.toInt());
-    Trace::value(QStringLiteral("Pending deliveries removed"), qint64(removed));
-    HistoryNoteWriter note(m_db, m_userName);
-    note.write(HistoryNoteWriter::pendingCancelled(listName));
+    // The item rows, the deliveries and the note go together or not at all;
+    // a fulfilment of the same list running meanwhile is waited for.
+    const int listId = listRecordId.toInt();
+    int removed = 0;
+    UnitOfWork::run(m_db, [&] {
+        lockListRow(m_db, listId);
+        removed = deletePending(m_db, listId);
+        Trace::value(QStringLiteral("Pending deliveries removed"), qint64(removed));
+        HistoryNoteWriter note(m_db, m_userName);
+        note.write(HistoryNoteWriter::pendingCancelled(listName));
+    });
     return removed;
 }
 

@@ -28,11 +28,13 @@ public:
     // listRecordId is the list row's Record_ID as stored: a list never saved
     // has none and is refused with a notice. Answers the number of deliveries
     // removed once the note is written, nothing when the user declined or the
-    // list was refused. Throws kv::Error on failure.
+    // list was refused. The removal and the note are one unit of work: on
+    // failure it throws kv::RolledBack with nothing removed.
     std::optional<int> run(const QVariant &listRecordId, const QString &listName);
 
-    // The removal alone, shared with deleting a list: the pending deliveries of
-    // the list and their item rows. Answers the number of deliveries removed.
+    // The removal alone: the pending deliveries of the list and their item
+    // rows. Answers the number of deliveries removed. Runs in the caller's
+    // unit of work.
     static int deletePending(Database &db, int listId);
 
 private:

@@ -4,6 +4,8 @@
 
 #include "data/data_module.h"
 #include "data/engine/query.h"
+#include "data/engine/unit_of_work.h"
+#include "data/list_lock.h"
 #include "data/prompts.h"
 #include "data/trace.h"
 #include "lists/history_note.h"
@@ -55,17 +57,22 @@ DeleteList::Outcome DeleteList::run()
     out.listName = lists.asString(QStringLiteral("List_Name"));
     Trace::value(QStringLiteral("ListID"), qint64(out.listId));
 
-    out.members = runDelete(kDeleteMembersSql, QStringLiteral("List_ID"), out.listId);
-    runDelete(kDeleteListSql, QStringLiteral("Record_ID"), out.listId);
+    // Both questions come before anything is written, so no lock is held
+    // while the user reads; then every statement and the note are one unit.
+    const bool withPending = m_prompts.warnYesNo(CancelPendingDeliveries::kQuestion);
+    Database &db = *m_dm.DatabaseLists;
+    UnitOfWork::run(db, [&] {
+        lockListRow(db, out.listId);
+        out.members = runDelete(kDeleteMembersSql, QStringLiteral("List_ID"), out.listId);
+        runDelete(kDeleteListSql, QStringLiteral("Record_ID"), out.listId);
+        if (withPending) {
+            out.deliveryItems = runDelete(CancelPendingDeliveries::kDeleteItemsSql, QStringLiteral("List_ID"), out.listId);
+            out.deliveries = runDelete(CancelPendingDeliveries::kDeleteSql, QStringLiteral("List_ID"), out.listId);
+        }
+        HistoryNoteWriter(db, m_userName).write(HistoryNoteWriter::listDeleted(out.listName));
+    });
     out.deleted = true;
-
-    if (m_prompts.warnYesNo(CancelPendingDeliveries::kQuestion)) {
-        out.deliveryItems = runDelete(CancelPendingDeliveries::kDeleteItemsSql, QStringLiteral("List_ID"), out.listId);
-        out.deliveries = runDelete(CancelPendingDeliveries::kDeleteSql, QStringLiteral("List_ID"), out.listId);
-        out.pendingDeleted = true;
-    }
-
-    HistoryNoteWriter(*m_dm.DatabaseLists, m_userName).write(HistoryNoteWriter::listDeleted(out.listName));
+    out.pendingDeleted = withPending;
 
     lists.close();
     lists.open();

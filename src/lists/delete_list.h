@@ -12,8 +12,8 @@ class Query;
 
 // Deleting the current list of the lists window: its members, the list row,
 // on request the list's pending deliveries together with their items, and a
-// history note. Nothing runs in a transaction: an error stops the operation at
-// the failing statement and what ran before stays done.
+// history note. Both questions are asked first; the statements and the note
+// then run in one unit of work, so an error leaves everything as it was.
 class DeleteList
 {
 public:
@@ -39,7 +39,8 @@ public:
     DeleteList(const DeleteList &) = delete;
     DeleteList &operator=(const DeleteList &) = delete;
 
-    // Works on the current row of the data module's QueryLists.
+    // Works on the current row of the data module's QueryLists. Throws
+    // kv::RolledBack on failure, with nothing deleted.
     Outcome run();
 
     // The statement every delete step reuses with new SQL (its progress goes

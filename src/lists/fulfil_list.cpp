@@ -3,6 +3,8 @@
 #include "data/data_module.h"
 #include "data/engine/db_error.h"
 #include "data/engine/query.h"
+#include "data/engine/unit_of_work.h"
+#include "data/list_lock.h"
 #include "data/trace.h"
 #include "lists/history_note.h"
 #include "shell/busy_cursor.h"
@@ -125,6 +127,17 @@ const QString ListFulfilment::kNoServiceChosenMessage =
     QStringLiteral("Please choose the service to use: the client's own service or a selected one.");
 const QString ListFulfilment::kNoItemChosenMessage = QStringLiteral("Please choose the item to deliver.");
 const QString ListFulfilment::kNoDateMessage = QStringLiteral("Please choose the delivery date.");
+const QString ListFulfilment::kRerunQuestionOf = QStringLiteral(" of these ");
+const QString ListFulfilment::kRerunQuestionMembers = QStringLiteral(" members already have a delivery from this list on ");
+const QString ListFulfilment::kRerunQuestionEnd = QStringLiteral(". Schedule them again?");
+const QString ListFulfilment::kScheduledSql =
+    QStringLiteral("Select Person_ID from EpisodicDeliveries where List_ID = :List_ID and Deliv_Date = :Deliv_Date");
+
+QString ListFulfilment::rerunQuestion(int scheduled, int candidates, const QString &shortDate)
+{
+    return QString::number(scheduled) + kRerunQuestionOf + QString::number(candidates) + kRerunQuestionMembers + shortDate
+        + kRerunQuestionEnd;
+}
 
 const QString ListFulfilment::kCandidatesLine1 = QStringLiteral(
     "Select List_Members.Person_ID, List_Members.Client_ID, List_Members.Quantity, Clients.Status, Clients.Svcs_Used, "
@@ -225,6 +238,20 @@ QString ListFulfilment::deliveryDay(const QDate &date)
     return QLocale::c().toString(date, QStringLiteral("ddd")).toUpper();
 }
 
+QSet<qint64> ListFulfilment::scheduledPeople(int listId, const QDate &date)
+{
+    Query q(m_dm.DatabaseLists, QStringLiteral("QueryScheduledMembers"));
+    q.setSql(kScheduledSql);
+    q.paramByName(QStringLiteral("List_ID")).setAsInteger(listId);
+    q.paramByName(QStringLiteral("Deliv_Date")).setAsDate(date);
+    q.open();
+    QSet<qint64> people;
+    people.reserve(q.recordCount());
+    for (int r = 0; r < q.recordCount(); ++r)
+        people.insert(q.valueAt(r, 0).toLongLong());
+    return people;
+}
+
 ListFulfilment::Result ListFulfilment::run(int listId, const FulfilmentOptions &o)
 {
     TraceScope trace(QStringLiteral("ListFulfilment.run"));
@@ -240,9 +267,12 @@ ListFulfilment::Result ListFulfilment::run(int listId, const FulfilmentOptions &
     if (o.activeOnly)
         c.paramByName(QStringLiteral("Stop_Dte")).setAsDate(o.deliveryDate);
     c.paramByName(QStringLiteral("List_ID")).setAsInteger(listId);
+    QSet<qint64> scheduled;
     {
         CursorScope busy;
         c.open();
+        if (c.recordCount() > 0)
+            scheduled = scheduledPeople(listId, o.deliveryDate);
     }
     const int n = c.recordCount();
     Trace::value(QStringLiteral("QueryFulfillmentCandidates.RecordCount"), qint64(n));
@@ -251,16 +281,41 @@ ListFulfilment::Result ListFulfilment::run(int listId, const FulfilmentOptions &
         result.outcome = Outcome::NoCandidates;
         return result;
     }
-    if (m_prompts.ask(Prompts::Kind::Confirmation, kConfirmStart + QString::number(n) + kConfirmEnd, Prompts::Buttons::OkCancel)
+
+    // Every question comes before the unit of work begins: no lock is held
+    // while the user reads.
+    const int personField = c.fieldIndex(QStringLiteral("Person_ID"));
+    int already = 0;
+    for (int r = 0; r < n; ++r)
+        already += scheduled.contains(c.valueAt(r, personField).toLongLong()) ? 1 : 0;
+    bool skipScheduled = false;
+    if (already > 0) {
+        const QString shortDate = QLocale::system().toString(o.deliveryDate, QLocale::ShortFormat);
+        const Prompts::Answer a =
+            m_prompts.ask(Prompts::Kind::Confirmation, rerunQuestion(already, n, shortDate), Prompts::Buttons::YesNoCancel);
+        if (a != Prompts::Answer::Yes && a != Prompts::Answer::No) {
+            result.outcome = Outcome::Declined;
+            return result;
+        }
+        skipScheduled = a == Prompts::Answer::No;
+    }
+    const int toWrite = skipScheduled ? n - already : n;
+    if (toWrite < 1) {
+        m_prompts.inform(kNoCandidatesMessage);
+        result.outcome = Outcome::NoCandidates;
+        result.skipped = already;
+        return result;
+    }
+    if (m_prompts.ask(Prompts::Kind::Confirmation, kConfirmStart + QString::number(toWrite) + kConfirmEnd,
+                      Prompts::Buttons::OkCancel)
         != Prompts::Answer::Ok) {
         result.outcome = Outcome::Declined;
         return result;
     }
 
     // The progress window is hidden again whatever happens below.
-    m_progress.begin(kProgressMessage, kProgressCountPrefix + QString::number(n));
-    const auto progressEnd = qScopeGuard([this] { m_progress.end(); });
-    m_progress.setPercent(0);
+    auto progressEnd = qScopeGuard([this] { m_progress.end(); });
+    m_progress.begin(kProgressMessage, kProgressCountPrefix + QString::number(toWrite));
 
     Query &delivery = *m_dm.QueryCreateScheduledDelivery;
     Query &item = *m_dm.QueryCreateScheduledDeliveryItem;
@@ -292,56 +347,74 @@ ListFulfilment::Result ListFulfilment::run(int listId, const FulfilmentOptions &
         item.paramByName(QStringLiteral("Sort_Order")).setAsInteger(0);
     }
 
-    const int fPerson = c.fieldIndex(QStringLiteral("Person_ID"));
     const int fClient = c.fieldIndex(QStringLiteral("Client_ID"));
     const int fQuantity = c.fieldIndex(QStringLiteral("Quantity"));
     const int fSvcs = c.fieldIndex(QStringLiteral("Svcs_Used"));
     const int fType = c.fieldIndex(QStringLiteral("Delivery_Type"));
 
-    c.first();
-    int done = 0;
-    while (!c.eof()) {
-        const QVariant person = c.value(fPerson);
-        const QVariant service = ownService ? c.value(fSvcs) : QVariant(*o.serviceId);
-        const RouteStop rs = routeFor(o.deliveryDate, c);
+    Database &db = *m_dm.DatabaseLists;
+    UnitOfWork::run(db, [&] {
+        // A cancel of the same list's pending deliveries waits for this run
+        // to end, so none of its item rows can outlive its delivery.
+        lockListRow(db, listId);
+        m_progress.setPercent(0);
+        if (skipScheduled) {
+            // Read again under the lock: a run that ended meanwhile counts too.
+            scheduled = scheduledPeople(listId, o.deliveryDate);
+        }
+        int written = 0;
+        int skipped = 0;
+        int processed = 0;
+        c.first();
+        while (!c.eof()) {
+            const QVariant person = c.value(personField);
+            if (skipScheduled && scheduled.contains(person.toLongLong())) {
+                ++skipped;
+            } else {
+                const QVariant service = ownService ? c.value(fSvcs) : QVariant(*o.serviceId);
+                const RouteStop rs = routeFor(o.deliveryDate, c);
 
-        pPerson.setValue(person);
-        pClient.setAsString(c.value(fClient).toString());
-        if (service.isValid() && !service.isNull())
-            pSvcs.setAsInteger(service.toInt());
-        else
-            pSvcs.setAsString(QString());
-        pSchedule.setAsString(c.value(fType).toString() == QLatin1String("E") ? QStringLiteral("E") : QStringLiteral("S"));
-        pRoute.setAsString(rs.route);
-        pStop.setAsFloat(rs.stop);
-        pLastUpdated.setAsDateTime(QDateTime::currentDateTime());
-        pCreatedBy.setAsString((m_userName ? m_userName() : QString()) + kCreatedBySuffix);
+                pPerson.setValue(person);
+                pClient.setAsString(c.value(fClient).toString());
+                if (service.isValid() && !service.isNull())
+                    pSvcs.setAsInteger(service.toInt());
+                else
+                    pSvcs.setAsString(QString());
+                pSchedule.setAsString(c.value(fType).toString() == QLatin1String("E") ? QStringLiteral("E") : QStringLiteral("S"));
+                pRoute.setAsString(rs.route);
+                pStop.setAsFloat(rs.stop);
+                pLastUpdated.setAsDateTime(QDateTime::currentDateTime());
+                pCreatedBy.setAsString((m_userName ? m_userName() : QString()) + kCreatedBySuffix);
 
-        if (withItem) {
-            // The key comes back from the insert itself: a second run for the
-            // same date, or a client listed twice, still gets its own row.
-            const QVariant delivId = delivery.execInsertReturningId(QStringLiteral("RecordID"));
-            item.paramByName(QStringLiteral("Person_ID")).setValue(person);
-            item.paramByName(QStringLiteral("Deliv_ID")).setValue(delivId);
-            if (service.isValid() && !service.isNull())
-                item.paramByName(QStringLiteral("Service_ID")).setAsInteger(service.toInt());
-            else
-                item.paramByName(QStringLiteral("Service_ID")).setAsString(QString());
-            item.paramByName(QStringLiteral("Quantity")).setAsInteger(itemQuantity(c.value(fQuantity), o.quantity));
-            item.execSql();
-        } else {
-            delivery.execSql();
+                if (withItem) {
+                    // The key comes back from the insert itself: a second run for the
+                    // same date, or a client listed twice, still gets its own row.
+                    const QVariant delivId = delivery.execInsertReturningId(QStringLiteral("RecordID"));
+                    item.paramByName(QStringLiteral("Person_ID")).setValue(person);
+                    item.paramByName(QStringLiteral("Deliv_ID")).setValue(delivId);
+                    if (service.isValid() && !service.isNull())
+                        item.paramByName(QStringLiteral("Service_ID")).setAsInteger(service.toInt());
+                    else
+                        item.paramByName(QStringLiteral("Service_ID")).setAsString(QString());
+                    item.paramByName(QStringLiteral("Quantity")).setAsInteger(itemQuantity(c.value(fQuantity), o.quantity));
+                    item.execSql();
+                } else {
+                    delivery.execSql();
+                }
+                ++written;
+            }
+            ++processed;
+            c.next();
+            // May throw kv::Cancelled: the unit then rolls everything back.
+            m_progress.setPercent(percentOf(processed, n));
         }
 
-        ++done;
-        c.next();
-        m_progress.setPercent(percentOf(done, n));
-    }
-
-    HistoryNoteWriter note(*m_dm.DatabaseLists, m_userName);
-    note.write(HistoryNoteWriter::fulfilled(o.listName, n, QLocale::system().toString(o.deliveryDate, QLocale::ShortFormat)));
+        HistoryNoteWriter note(db, m_userName);
+        note.write(HistoryNoteWriter::fulfilled(o.listName, written, QLocale::system().toString(o.deliveryDate, QLocale::ShortFormat)));
+        result.deliveries = written;
+        result.skipped = skipped;
+    });
     result.outcome = Outcome::Fulfilled;
-    result.deliveries = n;
     return result;
 }
 

@@ -6,6 +6,7 @@
 #include <QDate>
 #include <QString>
 #include <QStringList>
+#include <QSet>
 #include <QVariant>
 #include <functional>
 #include <memory>
@@ -85,8 +86,10 @@ private:
 
 // Turns the qualifying members of one list into scheduled one-off deliveries,
 // with one item row each when an item is chosen, and notes the run in the
-// history. Questions and notices go through Prompts; the share done goes to
-// Progress after every member.
+// history. Questions and notices go through Prompts, all of them before the
+// first row is written; the share done goes to Progress after every member.
+// The rows and the note are one unit of work: a failure, a lock wait that runs
+// out, a cancel from Progress or a killed process writes none of them.
 class ListFulfilment
 {
 public:
@@ -100,6 +103,14 @@ public:
     static const QString kNoServiceChosenMessage;
     static const QString kNoItemChosenMessage;
     static const QString kNoDateMessage;
+    // "N of these M members already have a delivery from this list on DATE.
+    // Schedule them again?" in three pieces around the numbers and the date.
+    static const QString kRerunQuestionOf;
+    static const QString kRerunQuestionMembers;
+    static const QString kRerunQuestionEnd;
+    static QString rerunQuestion(int scheduled, int candidates, const QString &shortDate);
+    // Which members of a list already have a delivery from it on a date.
+    static const QString kScheduledSql;
 
     // The stored lines of the candidates statement.
     static const QString kCandidatesLine1;
@@ -114,7 +125,8 @@ public:
     struct Result
     {
         Outcome outcome = Outcome::Declined;
-        int deliveries = 0;
+        int deliveries = 0; // written
+        int skipped = 0; // members left out because they already had a delivery on the date
     };
 
     ListFulfilment(TDataModuleLists &dm, Prompts &prompts, Progress &progress, std::function<QString()> userName);
@@ -146,14 +158,19 @@ public:
     static QString deliveryDay(const QDate &date);
 
     // Runs the fulfilment of the list with the options: the candidates, the
-    // count question, the rows, the history note. Throws kv::Error on failure,
-    // after the rows already written (no transaction covers the run).
+    // question about members already scheduled on the date (Yes: all again,
+    // No: only the others, Cancel: stop), the count question, then in one unit
+    // of work the rows and the history note. Throws kv::RolledBack on failure
+    // or cancel, with nothing written.
     Result run(int listId, const FulfilmentOptions &options);
 
     // Closes the list lookup (the next run reads it afresh) and the candidates.
     void finish();
 
 private:
+    // Person_IDs with a delivery from the list on the date.
+    QSet<qint64> scheduledPeople(int listId, const QDate &date);
+
     TDataModuleLists &m_dm;
     Prompts &m_prompts;
     Progress &m_progress;

@@ -4,6 +4,7 @@
 #include "data/engine/db_error.h"
 #include "data/engine/query.h"
 #include "data/prompts.h"
+#include "data/report_data.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -30,6 +31,25 @@ QVariant MemberRowSetReportSource::value(const QString &field) const
     const int i = MemberRowSet::fieldIndex(field);
     return i < 0 ? QVariant() : m_rows.valueAt(m_row, i);
 }
+
+HostReportSources::HostReportSources(Database &db, const ReportTemplate &tmpl, ReportSources &sources)
+{
+    for (const QString &name : tmpl.sourcesUsed()) {
+        if (!ReportData::isSource(name) || sources.source(name))
+            continue;
+        m_queries.push_back(ReportData::open(db, name));
+        Query &q = *m_queries.back();
+        const QString key = ReportData::keyOf(name);
+        if (key.isEmpty())
+            m_sources.push_back(std::make_unique<QueryReportSource>(q));
+        else
+            m_sources.push_back(std::make_unique<QueryLookupSource>(q, key));
+        m_sources.back()->first();
+        sources.add(name, m_sources.back().get());
+    }
+}
+
+HostReportSources::~HostReportSources() = default;
 
 const QString MemberReports::kSaveBeforePrinting = QStringLiteral("Save your changes before printing the report?");
 const QString MemberReports::kMissingTemplate = QStringLiteral("Could not locate the report template file:");
@@ -122,6 +142,7 @@ void MemberReports::print(Report report, const Context &c, const Output &output)
             QueryDetailSource clientSource(c.clientInfo, QStringLiteral("Person_ID"), QStringLiteral("Person_ID"));
             ReportSources sources;
             addSources(sources, memberSource, clientSource);
+            const HostReportSources hostData(*c.dataModule.DatabaseLists, tmpl, sources);
             ReportRun run;
             run.listName = c.listName;
             ReportRenderer(tmpl, sources, run).check();

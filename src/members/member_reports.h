@@ -6,13 +6,31 @@
 #include "members/report_template.h"
 
 #include <functional>
+#include <memory>
+#include <vector>
 
 class TDataModuleLists;
 
 namespace kv {
 
+class Database;
 class Prompts;
 class Query;
+
+// The data module's report data (Config, Services, Cuisines) that a template
+// names, opened for one run and added to its sources; nothing is opened for a
+// template that does not name them. A source whose table the host's database
+// lacks is a kv::Error before anything is drawn.
+class HostReportSources
+{
+public:
+    HostReportSources(Database &db, const ReportTemplate &tmpl, ReportSources &sources);
+    ~HostReportSources();
+
+private:
+    std::vector<std::unique_ptr<Query>> m_queries;
+    std::vector<std::unique_ptr<ReportDataSource>> m_sources;
+};
 
 // The member row set as the grid shows it: the rows of the current view, in
 // the active order, with the filter in force. It reads the rows by their view

@@ -30,6 +30,10 @@ public:
     // A detail source follows its master: the renderer calls this whenever the
     // master has moved to another row, before the detail's values are read.
     virtual void masterMoved(const ReportDataSource &master) { }
+
+    // The field of the row whose key is `key` (the template's Lookup()); an
+    // invalid QVariant when there is none or the source cannot look up.
+    virtual QVariant lookup(const QString &field, const QVariant &key) const { return {}; }
 };
 
 // Rows held in memory: tests, benchmarks and small command-line runs.
@@ -93,6 +97,26 @@ public:
 private:
     QString m_paramName;
     QString m_masterField;
+};
+
+// A keyed look-up over a query with one parameter (a name by its id): each
+// key is read once and remembered for the rest of the run.
+class QueryLookupSource : public ReportDataSource
+{
+public:
+    QueryLookupSource(Query &query, QString paramName);
+
+    QStringList fieldNames() const override;
+    void first() override { }
+    void next() override { }
+    bool eof() const override { return true; }
+    QVariant value(const QString &) const override { return {}; }
+    QVariant lookup(const QString &field, const QVariant &key) const override;
+
+private:
+    Query &m_query;
+    QString m_paramName;
+    mutable QHash<QString, QVariantMap> m_rows; // by key; an empty map for a key without a row
 };
 
 } // namespace kv

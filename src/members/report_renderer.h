@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QHash>
 #include <QPageLayout>
+#include <QRectF>
 #include <functional>
 
 class QPainter;
@@ -41,6 +42,28 @@ struct ReportRun
     QDateTime printTime = QDateTime::currentDateTime();
 };
 
+// One text item as the renderer drew it on one page: what tests read instead
+// of pixels. A stretched item split by a page break gives one per page.
+struct ReportDrawnText
+{
+    int page = 0; // from 1
+    QString item; // the item's place in the template, e.g. "detail.items[3]"
+    QString value; // the whole value the expression gave
+    QStringList lines; // the lines drawn on this page, in order
+    QRectF box; // the item's box on this page, millimetres from the paper's top left
+    QRectF text; // the extent of the drawn lines, same units
+    double pointSize = 0; // the size the lines were drawn at
+    bool cut = false; // part of the value was left out ("…")
+};
+
+// What a finished run reports besides its pages.
+struct ReportOutcome
+{
+    int pages = 0;
+    int cutValues = 0; // values that did not fit even shrunk and wrapped
+    QString firstCut; // "page 3, detail.items[0]" for the message
+};
+
 // Draws a template's bands over its data source, page by page as the rows are
 // walked: nothing of a page is kept once the next one has begun, so memory does
 // not grow with the length of the report (beyond what the output device keeps).
@@ -55,6 +78,10 @@ public:
     // naming the template file and the item otherwise. render() checks first.
     void check() const;
 
+    // Receives every text item as it is drawn (tests); none by default, so a
+    // long report keeps nothing.
+    void setRecorder(std::function<void(const ReportDrawnText &)> recorder) { m_recorder = std::move(recorder); }
+
     // Draws on a painter that is already active on a device whose origin is
     // the paper's top left corner; newPage is called between pages. Answers
     // the number of pages drawn.
@@ -64,15 +91,27 @@ public:
 
     // The paper of the template, without device margins (the template keeps its own).
     static QPageLayout pageLayout(const ReportTemplate &tmpl);
-    // Renders to a PDF file; answers the number of pages.
-    static int renderToPdf(const ReportTemplate &tmpl, const ReportSources &sources, const ReportRun &run,
-                           const QString &pdfFileName);
+    // Renders to a PDF file; answers the number of pages and what was cut.
+    // The file is replaced only when the whole report was written; otherwise
+    // kv::Error "The report could not be written to FILE: reason" and a file
+    // that was there keeps its bytes.
+    static ReportOutcome renderToPdf(const ReportTemplate &tmpl, const ReportSources &sources, const ReportRun &run,
+                                     const QString &pdfFileName);
+
+    // The outcome of the last render().
+    const ReportOutcome &outcome() const { return m_outcome; }
+    // "N value(s) did not fit ..." for the preview's status and the command line; empty when nothing was cut.
+    static QString cutValuesText(const ReportOutcome &outcome);
+    static const QString kCutValues;
+    static const QString kNotWritten;
 
 private:
     struct Layout;
     const ReportTemplate &m_t;
     const ReportSources &m_sources;
     ReportRun m_run;
+    std::function<void(const ReportDrawnText &)> m_recorder;
+    ReportOutcome m_outcome;
 };
 
 } // namespace kv

@@ -11,6 +11,8 @@
 #include <QJsonParseError>
 #include <QLocale>
 #include <QSet>
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace kv {
@@ -24,7 +26,7 @@ struct ReportExpression::Node
 {
     enum class Kind { Literal, Field, Variable, Concat, Call };
     enum class Var { PageNumber, RowNumber, ListName, PrintDate, PrintTime, Title };
-    enum class Func { FormatDate, FormatNumber, Upper, Lower, Trim, If, IfEmpty, Join, YesNo };
+    enum class Func { FormatDate, FormatNumber, Upper, Lower, Trim, If, IfEmpty, Join, YesNo, Lookup };
 
     Kind kind = Kind::Literal;
     QVariant literal;
@@ -53,7 +55,7 @@ const FuncInfo kFunctions[] = {
     {"Upper", Node::Func::Upper, 1, 1},           {"Lower", Node::Func::Lower, 1, 1},
     {"Trim", Node::Func::Trim, 1, 1},             {"If", Node::Func::If, 2, 3},
     {"IfEmpty", Node::Func::IfEmpty, 2, 2},       {"Join", Node::Func::Join, 2, -1},
-    {"YesNo", Node::Func::YesNo, 1, 1},
+    {"YesNo", Node::Func::YesNo, 1, 1},           {"Lookup", Node::Func::Lookup, 2, 2},
 };
 
 struct VarInfo
@@ -67,6 +69,10 @@ const VarInfo kVariables[] = {
     {"ListName", Node::Var::ListName},     {"PrintDate", Node::Var::PrintDate}, {"PrintTime", Node::Var::PrintTime},
     {"Title", Node::Var::Title},
 };
+
+// Deeper nesting than any template needs is refused before it can exhaust
+// the stack (the parser and the evaluator both recurse per level).
+constexpr int kMaxExpressionDepth = 100;
 
 class ExprParser
 {
@@ -139,6 +145,7 @@ private:
         if (c.isDigit())
             return parseNumber();
         if (c == QLatin1Char('(')) {
+            const Nesting level(*this);
             ++m_pos;
             NodePtr inner = parseConcat();
             skipSpace();
@@ -187,7 +194,9 @@ private:
             m_pos = start;
             fail(QStringLiteral("bad number"));
         }
-        if (v == double(qint64(v)))
+        // Whole numbers print without a fraction; only those a 64-bit integer
+        // holds exactly are converted (anything larger is undefined to convert).
+        if (std::abs(v) < 9.0e15 && v == std::trunc(v))
             return makeLiteral(qint64(v));
         return makeLiteral(v);
     }
@@ -214,6 +223,7 @@ private:
                 m_pos = start;
                 fail(QStringLiteral("unknown function '%1'").arg(first));
             }
+            const Nesting level(*this);
             ++m_pos;
             auto n = std::make_shared<Node>();
             n->kind = Node::Kind::Call;
@@ -242,6 +252,11 @@ private:
                                                              : QStringLiteral("at least %1").arg(info->minArgs))
                          .arg(count));
             }
+            if (info->func == Node::Func::Lookup
+                && (n->args[0]->kind != Node::Kind::Field || n->args[0]->source.isEmpty())) {
+                m_pos = start;
+                fail(QStringLiteral("Lookup takes a field of a named source first, such as Services.Service_Desc"));
+            }
             return n;
         }
         auto n = std::make_shared<Node>();
@@ -267,9 +282,22 @@ private:
         return n;
     }
 
+    struct Nesting
+    {
+        explicit Nesting(ExprParser &p)
+            : parser(p)
+        {
+            if (++parser.m_depth > kMaxExpressionDepth)
+                parser.fail(QStringLiteral("nested deeper than %1 levels of parentheses and calls").arg(kMaxExpressionDepth));
+        }
+        ~Nesting() { --parser.m_depth; }
+        ExprParser &parser;
+    };
+
     const QString &m_s;
     QString m_place;
     int m_pos = 0;
+    int m_depth = 0;
 };
 
 bool truthy(const QVariant &v)
@@ -374,6 +402,14 @@ QVariant evalNode(const Node &n, const ReportSourceLookup &sources, const QStrin
         }
         return parts.join(sep);
     }
+    case Node::Func::Lookup: {
+        const Node &ref = *n.args[0];
+        const ReportDataSource *src = sources.source(ref.source);
+        const QVariant key = arg(1);
+        if (!src || !key.isValid() || key.isNull())
+            return {};
+        return src->lookup(ref.field, key);
+    }
     case Node::Func::YesNo: {
         const QVariant v = arg(0);
         if (!v.isValid() || v.isNull() || v.toString().trimmed().isEmpty())
@@ -460,6 +496,8 @@ QString ReportExpression::display(const QVariant &v)
 // Template files
 
 namespace {
+
+constexpr double kDefaultMinSize = 6; // points
 
 // Reads one JSON object, refusing keys it does not know so that a misspelt
 // setting is reported instead of silently ignored.
@@ -578,8 +616,8 @@ ReportFont readFont(const ObjectReader &r, ReportFont base)
 
 ReportItem readItem(const ObjectReader &r, const ReportFont &bandFont)
 {
-    r.allow({"type", "x", "y", "width", "height", "text", "expr", "font", "align", "valign", "wordWrap", "thickness",
-             "color", "fill"});
+    r.allow({"type", "x", "y", "width", "height", "text", "expr", "font", "align", "valign", "wordWrap", "fit", "minSize",
+             "stretch", "thickness", "color", "fill"});
     ReportItem item;
     item.path = r.path();
     const QString type = r.text(QStringLiteral("type"), QStringLiteral("text"));
@@ -598,6 +636,15 @@ ReportItem readItem(const ObjectReader &r, const ReportFont &bandFont)
     item.height = r.number(QStringLiteral("height"), item.kind == ReportItem::Kind::Text ? 5 : 0);
     item.font = r.has(QStringLiteral("font")) ? readFont(r.object(QStringLiteral("font")), bandFont) : bandFont;
     item.wordWrap = r.boolean(QStringLiteral("wordWrap"), false);
+    const QString fit = r.text(QStringLiteral("fit"), QStringLiteral("none"));
+    if (fit == QLatin1String("shrink"))
+        item.fit = ReportItem::Fit::Shrink;
+    else if (fit != QLatin1String("none"))
+        r.fail(QStringLiteral("fit"), QStringLiteral("\"none\" or \"shrink\" is expected"));
+    item.minSize = r.number(QStringLiteral("minSize"), std::min(kDefaultMinSize, item.font.size), 1);
+    if (item.minSize > item.font.size)
+        r.fail(QStringLiteral("minSize"), QStringLiteral("must not be larger than the font's size (%1)").arg(item.font.size));
+    item.stretch = r.boolean(QStringLiteral("stretch"), false);
     item.thickness = r.number(QStringLiteral("thickness"), item.kind == ReportItem::Kind::Box ? 0 : 0.25);
     item.color = r.color(QStringLiteral("color"), Qt::black);
     item.fill = r.color(QStringLiteral("fill"), QColor());
@@ -632,11 +679,14 @@ ReportItem readItem(const ObjectReader &r, const ReportFont &bandFont)
             item.expr = ReportExpression::literal(r.text(QStringLiteral("text")));
         if (item.width <= 0)
             r.fail(QStringLiteral("width"), QStringLiteral("a text item needs a width greater than 0"));
+    } else if (item.stretch) {
+        r.fail(QStringLiteral("stretch"), QStringLiteral("only a text item can stretch"));
     }
     return item;
 }
 
-ReportBand readBand(const ObjectReader &r, const ReportFont &reportFont, bool isDetail)
+// Page headers and footers have a fixed place on every page, so their items cannot grow.
+ReportBand readBand(const ObjectReader &r, const ReportFont &reportFont, bool isDetail, bool fixedHeight = false)
 {
     if (isDetail)
         r.allow({"height", "font", "items", "newPage", "alternateFill"});
@@ -659,6 +709,8 @@ ReportBand readBand(const ObjectReader &r, const ReportFont &reportFont, bool is
             if (!items[i].isObject())
                 throw Error(QStringLiteral("%1: %2: an object is expected").arg(r.file(), place));
             band.items.push_back(readItem(ObjectReader(items[i].toObject(), place, r.file()), font));
+            if (fixedHeight && band.items.back().stretch)
+                throw Error(QStringLiteral("%1: %2.stretch: a page header or footer cannot stretch").arg(r.file(), place));
         }
     }
     return band;
@@ -683,16 +735,34 @@ QPair<int, int> lineColumn(const QByteArray &text, int offset)
 
 } // namespace
 
+const qint64 ReportTemplate::kMaxFileSize = 8 * 1024 * 1024;
+
+QString ReportTemplate::tooLargeText(const QString &fileName)
+{
+    return QStringLiteral("%1: the template is larger than %2 MB; a report template is never that large")
+        .arg(fileName)
+        .arg(kMaxFileSize / (1024 * 1024));
+}
+
 ReportTemplate ReportTemplate::load(const QString &fileName)
 {
     QFile f(fileName);
     if (!f.open(QIODevice::ReadOnly))
         throw Error(QStringLiteral("%1: cannot be read: %2").arg(fileName, f.errorString()));
-    return parse(f.readAll(), fileName);
+    // Read no more than the limit allows: the name may lead to an endless
+    // device or a file of gigabytes.
+    if (!f.isSequential() && f.size() > kMaxFileSize)
+        throw Error(tooLargeText(fileName));
+    const QByteArray json = f.read(kMaxFileSize + 1);
+    if (f.error() != QFileDevice::NoError)
+        throw Error(QStringLiteral("%1: cannot be read: %2").arg(fileName, f.errorString()));
+    return parse(json, fileName);
 }
 
 ReportTemplate ReportTemplate::parse(const QByteArray &json, const QString &fileName)
 {
+    if (json.size() > kMaxFileSize)
+        throw Error(tooLargeText(fileName));
     QJsonParseError pe;
     const QJsonDocument doc = QJsonDocument::fromJson(json, &pe);
     if (pe.error != QJsonParseError::NoError) {
@@ -759,7 +829,8 @@ ReportTemplate ReportTemplate::parse(const QByteArray &json, const QString &file
     } others[] = {{"pageHeader", &t.pageHeader}, {"header", &t.header}, {"footer", &t.footer}, {"pageFooter", &t.pageFooter}};
     for (const auto &o : others)
         if (root.has(QLatin1String(o.key)))
-            *o.band = readBand(root.object(QLatin1String(o.key)), font, false);
+            *o.band = readBand(root.object(QLatin1String(o.key)), font, false,
+                               o.band == &t.pageHeader || o.band == &t.pageFooter);
 
     if (root.has(QStringLiteral("columns"))) {
         const ObjectReader c = root.object(QStringLiteral("columns"));
@@ -792,7 +863,15 @@ ReportTemplate ReportTemplate::parse(const QByteArray &json, const QString &file
     }
     if (t.columns.positions.isEmpty())
         t.columns.positions << 0;
+    // A cell of a label sheet has the size of the label; its text shrinks or wraps instead.
+    if (t.columns.count > 1 && t.detail.stretches())
+        root.fail(QStringLiteral("detail"), QStringLiteral("items cannot stretch in a detail band with several columns"));
     return t;
+}
+
+bool ReportBand::stretches() const
+{
+    return std::any_of(items.begin(), items.end(), [](const ReportItem &i) { return i.stretch; });
 }
 
 QSizeF ReportTemplate::paperSize() const

@@ -90,6 +90,15 @@ struct ReportItem
     ReportFont font;
     Qt::Alignment align = Qt::AlignLeft | Qt::AlignTop;
     bool wordWrap = false;
+    // "shrink": a value too long for the box is drawn smaller, down to
+    // minSize, before it wraps; only what not even a wrap at minSize holds is
+    // shortened (and counted as cut).
+    enum class Fit { None, Shrink };
+    Fit fit = Fit::None;
+    double minSize = 0; // points; the smallest size "shrink" may draw
+    // The item grows downwards to hold all its text; its band grows with it
+    // and the items below it move down.
+    bool stretch = false;
     ReportExpression expr;
     double thickness = 0.25; // lines and box borders, millimetres; 0 = none
     QColor color = Qt::black; // text and lines
@@ -104,6 +113,7 @@ struct ReportBand
     bool newPage = false; // detail only: every row after the first starts a page
     QColor alternateFill; // detail only: every other row is tinted
     QVector<ReportItem> items;
+    bool stretches() const; // some item grows with its text
 };
 
 struct ReportColumns
@@ -120,6 +130,8 @@ class ReportTemplate
 {
 public:
     static const QString kFormatName; // "kestrovan-report"
+    static const qint64 kMaxFileSize; // bytes; larger files are refused unread
+    static QString tooLargeText(const QString &fileName);
 
     // Throws kv::Error naming the file and the place (line and column of
     // broken JSON, or the JSON path of a bad value or expression).

@@ -122,6 +122,44 @@ TEST_P(FulfilCliTest, StoredSelectedServiceWithoutAServiceIsRefused)
     EXPECT_EQ(tdb->count(QStringLiteral("EpisodicDeliveries")), 0);
 }
 
+TEST_P(FulfilCliTest, ARerunAsksAboutMembersAlreadyScheduledAndCountsWhatItWrote)
+{
+    const QStringList args{QStringLiteral("fulfil"), QStringLiteral("--list"), QStringLiteral("Holiday"), QStringLiteral("--date"),
+                           QStringLiteral("2026-12-09")};
+    ToolRun r = run(args + QStringList{QStringLiteral("--yes")});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("2 deliveries scheduled for Holiday on 2026-12-09, 0 members skipped."))) << r.out.toStdString();
+
+    // Without an answer the question goes to stderr and nothing is written.
+    r = run(args);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("2 of these 2 members already have a delivery from this list on "))) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(kv::ListFulfilment::kRerunQuestionEnd));
+    EXPECT_EQ(tdb->count(QStringLiteral("EpisodicDeliveries")), 2);
+
+    // No: nothing again; with a new member, only the new member.
+    const QStringList skip = args + QStringList{QStringLiteral("--yes"), QStringLiteral("--skip-scheduled")};
+    r = run(skip);
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("0 deliveries scheduled for Holiday on 2026-12-09, 2 members skipped."))) << r.out.toStdString();
+    EXPECT_EQ(tdb->count(QStringLiteral("EpisodicDeliveries")), 2);
+    EXPECT_EQ(tdb->count(QStringLiteral("History")), 1);
+    tdb->addClient(4);
+    tdb->addMember(listId, 4);
+    r = run(skip);
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("1 deliveries scheduled for Holiday on 2026-12-09, 2 members skipped."))) << r.out.toStdString();
+    EXPECT_EQ(tdb->count(QStringLiteral("EpisodicDeliveries"), QStringLiteral("Person_ID = 4")), 1);
+    EXPECT_EQ(tdb->count(QStringLiteral("History"), QStringLiteral("Event like 'Holiday list fulfilled to 1 for %'")), 1);
+
+    // Yes: a second set for everyone.
+    r = run(args + QStringList{QStringLiteral("--yes")});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("3 deliveries scheduled for Holiday on 2026-12-09, 0 members skipped."))) << r.out.toStdString();
+    EXPECT_EQ(tdb->count(QStringLiteral("EpisodicDeliveries")), 6);
+    EXPECT_EQ(tdb->count(QStringLiteral("DefDels")), 6);
+}
+
 TEST_P(FulfilCliTest, CancelPendingAsksFirst)
 {
     tdb->insert(QStringLiteral("EpisodicDeliveries"), {{QStringLiteral("List_ID"), listId}, {QStringLiteral("Person_ID"), 1}},

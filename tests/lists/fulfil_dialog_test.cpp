@@ -3,6 +3,8 @@
 
 #include "data/data_module.h"
 #include "lists/cancel_pending.h"
+#include "data/engine/unit_of_work.h"
+#include "shell/ui/form_message_box.h"
 #include "support/scripted_prompts.h"
 #include "support/test_database.h"
 
@@ -11,6 +13,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QPointer>
+#include <QProgressBar>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -425,7 +428,7 @@ TEST_P(FulfilFlowTest, TheOwnerTakesNoInputWhileRowsAreWritten)
     EXPECT_EQ(clicks, 1);
 }
 
-TEST_P(FulfilFlowTest, AnErrorIsShownAfterTheCleanup)
+TEST_P(FulfilFlowTest, AnErrorIsShownAfterTheCleanupWithNothingWritten)
 {
     tdb->db().execute(QStringLiteral("Drop table DefDels"));
     whenShown([&](TFormListFulfillmentOptions &dlg) {
@@ -436,9 +439,43 @@ TEST_P(FulfilFlowTest, AnErrorIsShownAfterTheCleanup)
     fulfil(listA);
     ASSERT_EQ(prompts.shown().size(), 2); // the count question, then the error
     EXPECT_EQ(prompts.shown().last().kind, kv::Prompts::Kind::Error);
+    EXPECT_TRUE(prompts.shown().last().text.endsWith(QStringLiteral("\n\n") + kv::UnitOfWork::kNothingWritten));
     EXPECT_EQ(prompts.dialogAlive, QList<bool>{false});
     EXPECT_EQ(tdb->count(QStringLiteral("History")), 0);
-    EXPECT_EQ(tdb->count(QStringLiteral("EpisodicDeliveries")), 1);
+    EXPECT_EQ(tdb->count(QStringLiteral("EpisodicDeliveries")), 0);
+}
+
+TEST_P(FulfilFlowTest, CancelInTheProgressWindowWritesNothing)
+{
+    TFormMessageBox window(&owner);
+    int writtenWhenCancelled = -1;
+    kv::Query written(dm->DatabaseLists, QStringLiteral("Written"));
+    written.setSql(QStringLiteral("Select count(*) from EpisodicDeliveries"));
+    // The user presses Cancel once the first member is written.
+    QTimer poll;
+    poll.setInterval(0);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (!window.isVisible() || window.RzProgressBarSaveStatus->value() == 0 || writtenWhenCancelled >= 0)
+            return;
+        written.close();
+        written.open();
+        writtenWhenCancelled = written.value(0).toInt();
+        QTest::mouseClick(window.BitBtnCancel, Qt::LeftButton);
+    });
+    poll.start();
+    whenShown([&](TFormListFulfillmentOptions &dlg) {
+        dlg.setListText(QStringLiteral("B Selected"));
+        dlg.wwDBDateTimePickerDelivDt->setDate(kWednesday);
+        QTest::mouseClick(dlg.BitBtnOK, Qt::LeftButton);
+    });
+    kv::runFulfilment(&owner, *dm, listA, prompts, window, [] { return QStringLiteral("Cy"); });
+    poll.stop();
+    EXPECT_EQ(writtenWhenCancelled, 1);
+    EXPECT_EQ(prompts.shown().last().text, kv::UnitOfWork::kCancelledText + QStringLiteral("\n\n") + kv::UnitOfWork::kNothingWritten);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(tdb->count(QStringLiteral("EpisodicDeliveries")), 0);
+    EXPECT_EQ(tdb->count(QStringLiteral("DefDels")), 0);
+    EXPECT_EQ(tdb->count(QStringLiteral("History")), 0);
 }
 
 TEST_P(FulfilFlowTest, CancellingPendingDeliveriesThroughTheEntry)

@@ -2,6 +2,7 @@
 
 #include "data/data_module.h"
 #include "data/engine/db_error.h"
+#include "data/engine/unit_of_work.h"
 #include "lists/history_note.h"
 #include "support/scripted_prompts.h"
 #include "support/test_database.h"
@@ -360,8 +361,15 @@ TEST_P(FulfilRunTest, NoticesQuestionAndProgress)
 
     // Confirmed: the progress window's texts, and 100 only after the last member.
     prompts.clear();
+    // Counted on the run's own connection: its rows are not committed yet.
+    kv::Query written(dm->DatabaseLists, QStringLiteral("Written"));
+    written.setSql(QStringLiteral("Select count(*) from EpisodicDeliveries"));
     QList<qint64> writtenAtPercent;
-    progress.onPercent = [&](int) { writtenAtPercent << tdb->count(QStringLiteral("EpisodicDeliveries")); };
+    progress.onPercent = [&](int) {
+        written.close();
+        written.open();
+        writtenAtPercent << written.value(0).toLongLong();
+    };
     r = fulfil(ownServiceNoItems());
     EXPECT_EQ(r.outcome, ListFulfilment::Outcome::Fulfilled);
     EXPECT_EQ(progress.message, QStringLiteral("Scheduling Deliveries..."));
@@ -369,6 +377,43 @@ TEST_P(FulfilRunTest, NoticesQuestionAndProgress)
     EXPECT_EQ(progress.percents, (QList<int>{0, 33, 66, 100}));
     EXPECT_EQ(writtenAtPercent, (QList<qint64>{0, 1, 2, 3}));
     EXPECT_EQ(progress.ended, 1);
+}
+
+TEST_P(FulfilRunTest, ARerunAsksOnceAboutMembersAlreadyScheduled)
+{
+    for (int p = 1; p <= 3; ++p) {
+        tdb->addClient(p);
+        tdb->addMember(listId, p);
+    }
+    fulfil(ownServiceNoItems());
+    fulfil(ownServiceNoItems(kWednesday.addDays(1))); // another date does not count
+    const QString date = QLocale::system().toString(kWednesday, QLocale::ShortFormat);
+
+    prompts.clear();
+    prompts.buttons.clear();
+    prompts.answer(kv::Prompts::Answer::Cancel);
+    auto r = fulfil(ownServiceNoItems());
+    EXPECT_EQ(r.outcome, ListFulfilment::Outcome::Declined);
+    EXPECT_EQ(prompts.questions(),
+              QStringList{QStringLiteral("3 of these 3 members already have a delivery from this list on %1. Schedule them again?").arg(date)});
+    EXPECT_EQ(prompts.buttons, QList<kv::Prompts::Buttons>{kv::Prompts::Buttons::YesNoCancel});
+    EXPECT_EQ(tdb->count(QStringLiteral("EpisodicDeliveries")), 6);
+
+    // No: the count question and the note carry only the members written.
+    tdb->addClient(4);
+    tdb->addMember(listId, 4);
+    prompts.clear();
+    prompts.answerNo();
+    r = fulfil(ownServiceNoItems());
+    EXPECT_EQ(prompts.questions(), (QStringList{ListFulfilment::rerunQuestion(3, 4, date),
+                                                QStringLiteral("Please confirm that you would like to fulfill this list of 1 member(s)!")}));
+    EXPECT_EQ(r.deliveries, 1);
+    EXPECT_EQ(r.skipped, 3);
+    EXPECT_EQ(progress.count, QStringLiteral("Total Deliveries: 1"));
+    EXPECT_EQ(tdb->count(QStringLiteral("EpisodicDeliveries"), QStringLiteral("Person_ID = 4")), 1);
+    EXPECT_EQ(tdb->count(QStringLiteral("History"), QStringLiteral("Event = :E"),
+                         {{QStringLiteral("E"), kv::HistoryNoteWriter::fulfilled(QStringLiteral("Holiday"), 1, date)}}),
+              1);
 }
 
 TEST_P(FulfilRunTest, HistoryNoteCarriesTwentyCharactersOfTheName)
@@ -407,7 +452,7 @@ TEST_P(FulfilRunTest, AnEmptyServiceOrItemChoiceIsRefusedBeforeAnythingIsWritten
     EXPECT_TRUE(ListFulfilment::check(ownServiceNoItems()).isEmpty());
 }
 
-TEST_P(FulfilRunTest, AnErrorMidwayKeepsWhatWasWrittenAndWritesNoNote)
+TEST_P(FulfilRunTest, AnErrorMidwayWritesNothingAndHidesTheProgressWindow)
 {
     for (int p = 1; p <= 3; ++p) {
         tdb->addClient(p);
@@ -417,11 +462,11 @@ TEST_P(FulfilRunTest, AnErrorMidwayKeepsWhatWasWrittenAndWritesNoNote)
     FulfilmentOptions o = ownServiceNoItems();
     o.itemsIndex = FulfilmentOptions::SelectedItem;
     o.itemId = 31;
-    EXPECT_THROW(fulfil(o), kv::Error);
-    EXPECT_EQ(tdb->count(QStringLiteral("EpisodicDeliveries")), 1); // the first delivery, without its item
+    EXPECT_THROW(fulfil(o), kv::RolledBack);
+    EXPECT_EQ(tdb->count(QStringLiteral("EpisodicDeliveries")), 0);
     EXPECT_EQ(tdb->count(QStringLiteral("History")), 0);
     EXPECT_EQ(progress.begun, 1);
-    EXPECT_EQ(progress.ended, 1); // the progress window is hidden again
+    EXPECT_EQ(progress.ended, 1);
 }
 
 TEST_P(FulfilRunTest, LocatingTheListWarnsWhenItIsNotThere)

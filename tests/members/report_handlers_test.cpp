@@ -5,12 +5,15 @@
 #include "member_ops_fixture.h"
 #include "report_test_support.h"
 
+#include "data/report_data.h"
 #include "members/member_reports.h"
 #include "members/ui/form_list_members.h"
 #include "members/ui/report_preview.h"
 
 #include <QAction>
 #include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
 
 using kv::MemberReports;
 using kv::MemberRowSet;
@@ -265,3 +268,35 @@ TEST_P(MemberReportsWindowTest, MissingTemplateFromTheMenuShowsTheFullName)
 }
 
 KV_MEMBER_OPS_BACKENDS(MemberReportsWindowTest);
+
+// A site's own template reads the host data the data module offers: the
+// Config row, service and cuisine names by their ids; a table the host's
+// database lacks is named in the warning and nothing is printed.
+TEST_P(MemberReportsTest, TemplateReadsConfigServiceAndCuisineNames)
+{
+    tdb->exec(QStringLiteral("INSERT INTO Config (Config_ID, Agency_Name, Phone) VALUES (1, 'Meals on Route', '(717) 555-0000')"));
+    tdb->exec(QStringLiteral("INSERT INTO Services (Service_ID, Service_Desc, Service_Type) VALUES (77, 'Home Meals', 'D')"));
+    tdb->exec(QStringLiteral("INSERT INTO Cuisines (Cuisine_ID, Cuisine) VALUES (3, 'Kosher')"));
+    tdb->exec(QStringLiteral("UPDATE Clients SET Svcs_Used = 77, Cuisine_ID = 3 WHERE Person_ID = 1"));
+    load();
+    QFile f(tdb->directory() + QLatin1Char('/') + MemberReports::kPhoneListTemplate.mid(1));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(R"J({"format": "kestrovan-report",
+        "pageHeader": {"height": 5, "items": [{"width": 150, "expr": "Config.Agency_Name + ' ' + Config.Phone"}]},
+        "detail": {"height": 5, "items": [{"width": 150,
+            "expr": "Last_Name + ': ' + IfEmpty(Lookup(Services.Service_Desc, Svcs_Used), '-') + ' / ' + IfEmpty(Lookup(Cuisines.Cuisine, DBPipelineListClientInfo.CUISINE_ID), '-')"}]}})J");
+    f.close();
+    print(MemberReports::Report::PhoneList);
+    ASSERT_EQ(outputs, 1) << prompts.texts().join(QLatin1Char('|')).toStdString();
+    const QStringList texts = device->allTexts();
+    EXPECT_TRUE(texts.contains(QStringLiteral("Meals on Route (717) 555-0000")));
+    EXPECT_TRUE(texts.contains(QStringLiteral("Adams: Home Meals / Kosher")));
+    EXPECT_TRUE(texts.contains(QStringLiteral("Baker: - / -")));
+
+    // DDL does not go through a prepared statement on PostgreSQL.
+    QSqlQuery drop(tdb->db().connection());
+    ASSERT_TRUE(drop.exec(QStringLiteral("DROP TABLE Cuisines"))) << drop.lastError().text().toStdString();
+    print(MemberReports::Report::PhoneList);
+    EXPECT_EQ(outputs, 1);
+    EXPECT_EQ(prompts.texts().value(0), kv::ReportData::kMissingTable.arg(QStringLiteral("Cuisines"), QStringLiteral("Cuisines")));
+}

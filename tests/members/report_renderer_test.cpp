@@ -4,6 +4,7 @@
 #include "members/member_reports.h"
 #include "members/report_renderer.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -183,15 +184,19 @@ TEST(Renderer, LongValuesStayInsideTheirBox)
     EXPECT_TRUE(dev.texts(0)[0].endsWith(QChar(0x2026))) << dev.texts(0)[0].toStdString();
 }
 
-TEST(Renderer, BandTallerThanThePageDoesNotLoop)
+TEST(Renderer, BandTallerThanThePageContinuesOnTheNextPagesAndEnds)
 {
     DemoMembers demo(2);
     const ReportTemplate t = ReportTemplate::parse(R"J({"format": "kestrovan-report",
         "page": {"paper": "Custom", "width": 100, "height": 50, "margins": {"top": 0, "bottom": 0, "left": 0, "right": 0}},
-        "detail": {"height": 80, "items": [{"width": 50, "expr": "Last_Name"}]}})J",
+        "detail": {"height": 80, "items": [{"width": 50, "expr": "Last_Name"}, {"y": 60, "width": 50, "expr": "City"}]}})J",
                                                    QStringLiteral("tall.rtm"));
     RecordingDevice dev;
-    EXPECT_EQ(dev.render(t, demo.sources), 2);
+    // Row 1 on pages 1-2; row 2 from the rest of page 2 through page 4.
+    EXPECT_EQ(dev.render(t, demo.sources), 4);
+    EXPECT_EQ(dev.texts(0), QStringList{QStringLiteral("Last0001")});
+    EXPECT_EQ(dev.texts(1), (QStringList{QStringLiteral("Camp Hill"), QStringLiteral("Last0002")}));
+    EXPECT_EQ(dev.texts(2), QStringList{QStringLiteral("Mechanicsburg")});
 }
 
 // The PDF itself, read back by poppler's pdftotext: the text comes out in the
@@ -204,7 +209,7 @@ TEST(PdfOutput, PhoneListTextOrderInThePdf)
     DemoMembers demo(60);
     QTemporaryDir dir;
     const QString pdf = dir.filePath(QStringLiteral("phone.pdf"));
-    const int pages = kv::ReportRenderer::renderToPdf(shipped(MemberReports::Report::PhoneList), demo.sources, run(), pdf);
+    const int pages = kv::ReportRenderer::renderToPdf(shipped(MemberReports::Report::PhoneList), demo.sources, run(), pdf).pages;
     ASSERT_GE(pages, 2);
     QProcess p;
     p.start(pdftotext, {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
@@ -226,4 +231,40 @@ TEST(PdfOutput, UnwritableFileIsAnErrorNotAnEmptySuccess)
     EXPECT_THROW(kv::ReportRenderer::renderToPdf(shipped(MemberReports::Report::PhoneList), demo.sources, run(),
                                                  QStringLiteral("/nonexistent-folder/x.pdf")),
                  kv::Error);
+}
+
+TEST(PdfOutput, AFailureMidReportLeavesTheEarlierFileAsItWas)
+{
+    // A source that fails on its third row, as a lost connection would.
+    class Failing : public kv::TableReportSource
+    {
+    public:
+        using TableReportSource::TableReportSource;
+        void next() override
+        {
+            if (++moves == 3)
+                throw kv::Error(QStringLiteral("the connection was lost"));
+            TableReportSource::next();
+        }
+        int moves = 0;
+    };
+    Failing src(QStringList{QStringLiteral("Last_Name")});
+    for (int i = 0; i < 10; ++i)
+        src.addRow(QVector<QVariant>{QStringLiteral("Name%1").arg(i)});
+    kv::ReportSources sources;
+    sources.add(QStringLiteral("DBPipelineListMembers"), &src);
+    const ReportTemplate t = ReportTemplate::parse(
+        R"J({"format": "kestrovan-report", "detail": {"height": 5, "items": [{"width": 50, "expr": "Last_Name"}]}})J", QStringLiteral("f.rtm"));
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
+    {
+        QFile f(pdf);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("earlier report");
+    }
+    EXPECT_THROW(kv::ReportRenderer::renderToPdf(t, sources, {}, pdf), kv::Error);
+    QFile f(pdf);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("earlier report"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("out.pdf")});
 }

@@ -4,6 +4,7 @@
 #include "members/member_reports.h"
 #include "members/report_template.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -53,6 +54,14 @@ TEST(ReportTemplateErrors, BadValuesNameTheirJsonPath)
          QStringLiteral("/data/Broken.rtm: format: \"kestrovan-report\" is expected")},
         {R"J({"format": "kestrovan-report"})J", QStringLiteral("/data/Broken.rtm: detail: a template needs a detail band")},
         {R"J([1, 2])J", QStringLiteral("/data/Broken.rtm: line 1, column 1: the template must be one JSON object")},
+        {R"J({"format": "kestrovan-report", "detail": {"height": 5, "items": [{"width": 10, "fit": "squeeze"}]}})J",
+         QStringLiteral("/data/Broken.rtm: detail.items[0].fit: \"none\" or \"shrink\" is expected")},
+        {R"J({"format": "kestrovan-report", "font": {"size": 9}, "detail": {"height": 5, "items": [{"width": 10, "minSize": 10}]}})J",
+         QStringLiteral("/data/Broken.rtm: detail.items[0].minSize: must not be larger than the font's size (9)")},
+        {R"J({"format": "kestrovan-report", "pageFooter": {"height": 5, "items": [{"width": 10, "stretch": true}]}, "detail": {"height": 5}})J",
+         QStringLiteral("/data/Broken.rtm: pageFooter.items[0].stretch: a page header or footer cannot stretch")},
+        {R"J({"format": "kestrovan-report", "columns": {"count": 3}, "detail": {"height": 5, "items": [{"width": 10, "stretch": true}]}})J",
+         QStringLiteral("/data/Broken.rtm: detail: items cannot stretch in a detail band with several columns")},
     };
     for (const Case &c : cases)
         EXPECT_EQ(parseError(c.json), c.expected) << c.json.toStdString();
@@ -69,6 +78,8 @@ TEST(ReportTemplateErrors, BadExpressionNamesPathAndColumn)
               QStringLiteral("/data/Broken.rtm: detail.items[0].expr, column 1: unknown function 'Shout'"));
     EXPECT_EQ(parseError(R"J({"format": "kestrovan-report", "detail": {"height": 5, "items": [{"width": 10, "expr": "'open"}]}})J"),
               QStringLiteral("/data/Broken.rtm: detail.items[0].expr, column 1: text not closed"));
+    EXPECT_EQ(parseError(R"J({"format": "kestrovan-report", "detail": {"height": 5, "items": [{"width": 10, "expr": "Lookup(Last_Name, 1)"}]}})J"),
+              QStringLiteral("/data/Broken.rtm: detail.items[0].expr, column 1: Lookup takes a field of a named source first, such as Services.Service_Desc"));
 }
 
 TEST(ReportTemplateErrors, UnknownFieldsAndSourcesAreFoundBeforeDrawing)
@@ -99,6 +110,54 @@ TEST(ReportTemplateErrors, MissingFileNamesIt)
         FAIL() << "no error";
     } catch (const kv::Error &e) {
         EXPECT_TRUE(e.text().startsWith(QStringLiteral("/nonexistent/ListMembersPhoneList.rtm: cannot be read"))) << e.text().toStdString();
+    }
+}
+
+// Hostile templates: deep nesting, endless and huge files, long literals.
+// Each ends in an error naming the file and the place, never in a crash, and
+// a large but legal template still parses (parsing is linear in its size).
+TEST(ReportTemplateErrors, HostileTemplatesAreRefusedClearly)
+{
+    auto withExpr = [](const QByteArray &expr) {
+        return QByteArray(R"J({"format": "kestrovan-report", "detail": {"height": 5, "items": [{"width": 10, "expr": ")J") + expr
+            + QByteArray(R"J("}]}})J");
+    };
+    const int deep = 100000;
+    const QString nestedText = QStringLiteral("/data/Broken.rtm: detail.items[0].expr, column 101: nested deeper than 100 levels of parentheses and calls");
+    EXPECT_EQ(parseError(withExpr(QByteArray(deep, '(') + "1" + QByteArray(deep, ')'))), nestedText);
+    EXPECT_EQ(parseError(withExpr(QByteArray("Upper(").repeated(deep) + "1" + QByteArray(deep, ')'))),
+              QStringLiteral("/data/Broken.rtm: detail.items[0].expr, column 606: nested deeper than 100 levels of parentheses and calls"));
+    // A hundred levels are still fine.
+    EXPECT_EQ(parseError(withExpr(QByteArray(100, '(') + "1" + QByteArray(100, ')'))), QString());
+    // Nested JSON is stopped by the JSON reader itself.
+    EXPECT_TRUE(parseError(QByteArray(deep, '[') + QByteArray(deep, ']')).startsWith(QStringLiteral("/data/Broken.rtm: line 1, column ")));
+
+    // A megabyte literal parses (and quickly: see the commit that made parsing linear).
+    const QByteArray literal(1024 * 1024, 'x');
+    const ReportTemplate t = ReportTemplate::parse(withExpr("'" + literal + "'"), QStringLiteral("big.rtm"));
+    EXPECT_EQ(t.detail.items[0].expr.text().size(), literal.size() + 2);
+
+    // An endless device and a file over the limit are refused without being read whole.
+    const QString tooLarge = QStringLiteral("%1: the template is larger than 8 MB; a report template is never that large");
+    try {
+        ReportTemplate::load(QStringLiteral("/dev/zero"));
+        ADD_FAILURE() << "/dev/zero was accepted";
+    } catch (const kv::Error &e) {
+        EXPECT_EQ(e.text(), tooLarge.arg(QStringLiteral("/dev/zero")));
+    }
+    QTemporaryDir dir;
+    const QString huge = dir.filePath(QStringLiteral("Huge.rtm"));
+    {
+        QFile f(huge);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(f.resize(ReportTemplate::kMaxFileSize + 1)); // sparse: nothing to read but its size
+    }
+    EXPECT_EQ(parseError(QByteArray(int(ReportTemplate::kMaxFileSize) + 1, ' '), huge), tooLarge.arg(huge));
+    try {
+        ReportTemplate::load(huge);
+        ADD_FAILURE() << "a file over the limit was accepted";
+    } catch (const kv::Error &e) {
+        EXPECT_EQ(e.text(), tooLarge.arg(huge));
     }
 }
 
@@ -150,6 +209,10 @@ TEST(ReportExpressions, EvaluateAgainstTheCurrentRow)
     EXPECT_EQ(r.eval(QStringLiteral("FormatNumber(Stop, 2) + ' ' + Stop")), QStringLiteral("12.50 12.5"));
     EXPECT_EQ(r.eval(QStringLiteral("Upper(Trim('  abc ')) + (Lower('X') + 'y')")), QStringLiteral("ABCxy"));
     EXPECT_EQ(r.eval(QString()), QString());
+    // A number beyond a 64-bit integer stays a floating-point number (it used to be converted, undefined).
+    EXPECT_EQ(r.eval(QStringLiteral("99999999999999999999999")), QStringLiteral("1e+23"));
+    // Lookup reads a named source by key; with no such source it is empty.
+    EXPECT_EQ(r.eval(QStringLiteral("IfEmpty(Lookup(Nowhere.Name, 3), '-')")), QStringLiteral("-"));
 }
 
 // The shipped templates are site data that offices edit; they must parse and

@@ -175,6 +175,36 @@ struct DemoMembers
     kv::ReportSources sources;
 };
 
+// A report drawn with the renderer's own record of every text item it drew.
+struct Recorded
+{
+    std::vector<kv::ReportDrawnText> items;
+    kv::ReportOutcome outcome;
+    RecordingDevice device;
+
+    std::vector<kv::ReportDrawnText> of(const QString &itemPath) const
+    {
+        std::vector<kv::ReportDrawnText> out;
+        for (const auto &d : items)
+            if (d.item == itemPath)
+                out.push_back(d);
+        return out;
+    }
+};
+
+inline std::unique_ptr<Recorded> renderRecorded(const kv::ReportTemplate &t, const kv::ReportSources &s,
+                                                const kv::ReportRun &run = {})
+{
+    auto r = std::make_unique<Recorded>();
+    QPainter p(&r->device);
+    kv::ReportRenderer renderer(t, s, run);
+    renderer.setRecorder([&](const kv::ReportDrawnText &d) { r->items.push_back(d); });
+    RecordingDevice &dev = r->device;
+    renderer.render(p, [&dev] { dev.pages.emplace_back(); });
+    r->outcome = renderer.outcome();
+    return r;
+}
+
 inline QString templatesDir()
 {
     return QStringLiteral(KESTROVAN_SOURCE_DIR "/templates");

@@ -1,5 +1,6 @@
 // The progress window's contract and the about box's content.
 
+#include "data/engine/unit_of_work.h"
 #include "shell/ui/form_about_kestrovan.h"
 #include "shell/ui/form_message_box.h"
 #include "shell/ui/modal_driver.h"
@@ -30,7 +31,8 @@ TEST(ProgressWindow, DesignValues)
     EXPECT_EQ(box.RzProgressBarSaveStatus->maximum(), 100);
     EXPECT_FALSE(box.windowFlags().testFlag(Qt::WindowCloseButtonHint));
     EXPECT_FALSE(box.isVisible()); // hidden until the work starts
-    EXPECT_TRUE(box.findChildren<QPushButton *>().isEmpty()); // nothing to cancel with
+    EXPECT_EQ(box.BitBtnCancel->text(), QStringLiteral("Cancel"));
+    EXPECT_FALSE(box.BitBtnCancel->isVisibleTo(&box)); // shown with the bar when the work starts
 }
 
 TEST(ProgressWindow, ShownWithoutModalityAndPaintedAsTheWorkGoes)
@@ -56,6 +58,11 @@ TEST(ProgressWindow, ShownWithoutModalityAndPaintedAsTheWorkGoes)
     progress.setPercent(100);
     if (const QString png = pngPath("progress_window.png"); !png.isEmpty())
         box->grab().save(png);
+    // Cancel stops the work at the next step, once.
+    EXPECT_TRUE(box->BitBtnCancel->isVisible());
+    QTimer::singleShot(0, box->BitBtnCancel, &QPushButton::click);
+    EXPECT_THROW(progress.setPercent(100), kv::Cancelled);
+    EXPECT_NO_THROW(progress.setPercent(100));
     progress.end();
     EXPECT_FALSE(box->isVisible());
     delete box;

@@ -102,7 +102,7 @@ int runAddMembers(kv::cli::Context &ctx)
     }
 
     kv::AddMembers op(*dm.DatabaseLists, ctx.prompts(), ctx.progress());
-    op.run(listId, choice);
+    kv::UnitOfWork::run(*dm.DatabaseLists, [&] { op.run(listId, choice); });
     return 0;
 }
 

@@ -13,7 +13,32 @@ namespace {
 
 const QString kUsage = QStringLiteral(
     "kestrovan fulfil --list NAME --date YYYY-MM-DD [--confirmed checked|unchecked|unknown|irrelevant] "
-    "[--active-only yes|no] [--service own|ID] [--item none|ID] [--quantity N] [--dry-run [--csv | --json]] [--yes]");
+    "[--active-only yes|no] [--service own|ID] [--item none|ID] [--quantity N] [--dry-run [--csv | --json]] [--yes] "
+    "[--skip-scheduled]");
+
+// --skip-scheduled answers No to "... Schedule them again?": only the members
+// without a delivery from the list on the date are scheduled. Every other
+// question goes to the tool's own prompts (--yes).
+class SkipScheduledPrompts : public kv::Prompts
+{
+public:
+    SkipScheduledPrompts(kv::Prompts &inner, bool skip)
+        : m_inner(inner)
+        , m_skip(skip)
+    {
+    }
+    Answer ask(Kind kind, const QString &text, Buttons buttons) override
+    {
+        if (m_skip && buttons == Buttons::YesNoCancel && text.endsWith(kv::ListFulfilment::kRerunQuestionEnd))
+            return Answer::No;
+        return m_inner.ask(kind, text, buttons);
+    }
+    void show(Kind kind, const QString &text) override { m_inner.show(kind, text); }
+
+private:
+    kv::Prompts &m_inner;
+    bool m_skip;
+};
 
 const QString kDryRunSummary = QStringLiteral("Dry run: %1 deliveries would be scheduled for %2 on %3; nothing was written.");
 
@@ -122,7 +147,8 @@ int runFulfil(kv::cli::Context &ctx)
     }
 
     const QString user = ctx.userName;
-    kv::ListFulfilment fulfilment(dm, ctx.prompts(), ctx.progress(), [user] { return user; });
+    SkipScheduledPrompts prompts(ctx.prompts(), ctx.flag(QStringLiteral("skip-scheduled")));
+    kv::ListFulfilment fulfilment(dm, prompts, ctx.progress(), [user] { return user; });
     kv::ListFulfilment::Result r;
     try {
         kv::UnitOfWork::run(*dm.DatabaseLists, [&] { r = fulfilment.run(listId, o); });
@@ -131,8 +157,11 @@ int runFulfil(kv::cli::Context &ctx)
         throw;
     }
     fulfilment.finish();
-    if (r.outcome == kv::ListFulfilment::Outcome::Fulfilled)
-        ctx.out() << QStringLiteral("%1 deliveries scheduled for %2 on %3.").arg(r.deliveries).arg(name, date.toString(Qt::ISODate))
+    if (r.outcome == kv::ListFulfilment::Outcome::Fulfilled || r.skipped > 0)
+        ctx.out() << QStringLiteral("%1 deliveries scheduled for %2 on %3, %4 members skipped.")
+                         .arg(r.deliveries)
+                         .arg(name, date.toString(Qt::ISODate))
+                         .arg(r.skipped)
                   << Qt::endl;
     return 0;
 }
@@ -152,6 +181,8 @@ kv::cli::Registration reg{{
             {QStringLiteral("item"), QStringLiteral("none|ID"), QStringLiteral("the service's default items, or this item")},
             {QStringLiteral("quantity"), QStringLiteral("N"),
              QStringLiteral("the list's quantity, 0 to 999: with an item, each member gets the larger of this and their own")},
+            {QStringLiteral("skip-scheduled"), QString(),
+             QStringLiteral("answer No when members already have a delivery from the list on the date: schedule only the others")},
             {QStringLiteral("dry-run"), QString(),
              QStringLiteral("print the deliveries the run would write (member, route, stop, service, item) and write nothing")},
             kv::cli::csvOption(),

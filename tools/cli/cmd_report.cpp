@@ -56,12 +56,18 @@ int runReport(kv::cli::Context &ctx)
     kv::QueryDetailSource clientInfo(*loadSave.QueryClientInfo, QStringLiteral("Person_ID"), QStringLiteral("Person_ID"));
     kv::ReportSources sources;
     MemberReports::addSources(sources, members, clientInfo);
+    const kv::HostReportSources hostData(*dm.DatabaseLists, tmpl, sources);
     kv::ReportRun run;
     run.listName = listName;
-    const int pages = kv::ReportRenderer::renderToPdf(tmpl, sources, run, pdf);
+    const kv::ReportOutcome outcome = kv::ReportRenderer::renderToPdf(tmpl, sources, run, pdf);
     loadSave.closeClientInfo();
-    ctx.out() << QStringLiteral("%1: %2 member(s), %3 page(s) written to %4\n").arg(tmpl.title).arg(rows.recordCount()).arg(pages).arg(pdf);
+    ctx.out() << QStringLiteral("%1: %2 member(s), %3 page(s) written to %4\n").arg(tmpl.title).arg(rows.recordCount()).arg(outcome.pages).arg(pdf);
     ctx.out().flush();
+    // Written, but a reader must know that something on it is not whole.
+    if (outcome.cutValues > 0) {
+        ctx.err() << kv::ReportRenderer::cutValuesText(outcome) << '\n';
+        ctx.err().flush();
+    }
     return 0;
 }
 

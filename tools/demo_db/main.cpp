@@ -127,7 +127,14 @@ void removeSqliteFiles(const QString &path)
 int copyTemplates(const QString &toDir)
 {
 #ifdef KESTROVAN_TEMPLATE_DIR
-    const QDir from(QStringLiteral(KESTROVAN_TEMPLATE_DIR));
+    // An installed program takes the templates installed with it; one run from
+    // the build folder takes them from the sources.
+    QDir from(QStringLiteral(KESTROVAN_TEMPLATE_DIR));
+#ifdef KESTROVAN_TEMPLATE_RELDIR
+    const QDir installed(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral(KESTROVAN_TEMPLATE_RELDIR)));
+    if (installed.exists())
+        from = installed;
+#endif
     int copied = 0;
     for (const QString &name : from.entryList({QStringLiteral("*.rtm")}, QDir::Files)) {
         const QString target = QDir(toDir).filePath(name);

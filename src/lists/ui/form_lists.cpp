@@ -526,7 +526,7 @@ void TFormLists::attachDataModule(TDataModuleLists *dm)
     m_itemsModel = new QueryTableModel(dm->QueryItems, this);
     m_itemsModel->setColumns({{QStringLiteral("Meal_Item"), kItemColumnTitle, 30, {}},
                               {QStringLiteral("Item_ID"), QStringLiteral("ID"), 6, {}}});
-    auto replaceLookup = [this](QComboBox *&combo, QueryTableModel *model) {
+    auto replaceLookup = [](QComboBox *&combo, QueryTableModel *model) {
         QComboBox *fresh = lookupCombo(combo->objectName(), model, 0, combo->parentWidget());
         fresh->setEnabled(combo->isEnabled());
         combo->parentWidget()->layout()->replaceWidget(combo, fresh);

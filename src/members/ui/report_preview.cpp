@@ -5,6 +5,8 @@
 #include "shell/ui/run_action.h"
 
 #include <QAction>
+#include <QLabel>
+#include <QLayout>
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
@@ -47,6 +49,12 @@ void ReportPreview::show(QWidget *parent, const ReportTemplate &tmpl, const Repo
 
     QPrintPreviewDialog dialog(&printer, parent);
     dialog.setWindowTitle(tmpl.title.isEmpty() ? QStringLiteral("Report") : tmpl.title);
+    // What did not fit is said under the pages, where the user looks before printing.
+    auto *status = new QLabel(&dialog);
+    status->setObjectName(QStringLiteral("ReportPreviewStatus"));
+    status->setVisible(false);
+    if (dialog.layout())
+        dialog.layout()->addWidget(status);
     QString failure;
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter *p) {
         // The preview and the print run both come here; an exception must not
@@ -60,6 +68,9 @@ void ReportPreview::show(QWidget *parent, const ReportTemplate &tmpl, const Repo
         }
         try {
             renderer.render(painter, [p] { p->newPage(); });
+            const QString cut = ReportRenderer::cutValuesText(renderer.outcome());
+            status->setText(cut);
+            status->setVisible(!cut.isEmpty());
         } catch (...) {
             failure = currentErrorText();
         }

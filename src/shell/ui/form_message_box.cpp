@@ -1,16 +1,21 @@
 #include "shell/ui/form_message_box.h"
 
+#include "data/engine/unit_of_work.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QHBoxLayout>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
 
 const QString TFormMessageBox::kCaption = QStringLiteral("Brenquistal");
 const QString TFormMessageBox::kDefaultMessage = QStringLiteral("Saving data. Please do not interrupt!");
 const QString TFormMessageBox::kDefaultCount = QStringLiteral("Total Clients:");
+const QString TFormMessageBox::kCancelCaption = QStringLiteral("Cancel");
 
 TFormMessageBox::TFormMessageBox(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
@@ -43,15 +48,28 @@ TFormMessageBox::TFormMessageBox(QWidget *parent)
     small.setPointSizeF(small.pointSizeF() * 0.85);
     LabelRecordCount->setFont(small);
 
-    // The bar and the count appear when the work starts.
+    BitBtnCancel = new QPushButton(kCancelCaption, this);
+    BitBtnCancel->setObjectName(QStringLiteral("BitBtnCancel"));
+    BitBtnCancel->setAutoDefault(false);
+    connect(BitBtnCancel, &QPushButton::clicked, this, [this] {
+        m_cancelRequested = true;
+        BitBtnCancel->setEnabled(false);
+    });
+
+    // The bar, the count and Cancel appear when the work starts.
     RzProgressBarSaveStatus->setVisible(false);
     LabelRecordCount->setVisible(false);
+    BitBtnCancel->setVisible(false);
 
     auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(16, 14, 16, 12);
+    layout->setContentsMargins(16, 10, 16, 8);
+    layout->setSpacing(4);
     layout->addWidget(Label1, 1);
     layout->addWidget(RzProgressBarSaveStatus);
-    layout->addWidget(LabelRecordCount);
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(LabelRecordCount, 1);
+    bottom->addWidget(BitBtnCancel);
+    layout->addLayout(bottom);
 
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         const QRect desk = screen->availableGeometry();
@@ -65,16 +83,20 @@ void TFormMessageBox::paintNow()
     Label1->repaint();
     RzProgressBarSaveStatus->repaint();
     LabelRecordCount->repaint();
+    BitBtnCancel->repaint();
 }
 
 void TFormMessageBox::begin(const QString &message, const QString &countText)
 {
     m_working = true;
+    m_cancelRequested = false;
     show();
     Label1->setText(message);
     LabelRecordCount->setText(countText);
     LabelRecordCount->setVisible(true);
     RzProgressBarSaveStatus->setVisible(true);
+    BitBtnCancel->setEnabled(true);
+    BitBtnCancel->setVisible(true);
     paintNow();
 }
 
@@ -91,6 +113,10 @@ void TFormMessageBox::setPercent(int percent)
         m_sincePaint.start();
     }
     QCoreApplication::processEvents();
+    if (m_cancelRequested) {
+        m_cancelRequested = false;
+        throw kv::Cancelled();
+    }
 }
 
 void TFormMessageBox::end()
@@ -110,7 +136,7 @@ void TFormMessageBox::keyPressEvent(QKeyEvent *event)
 
 void TFormMessageBox::closeEvent(QCloseEvent *event)
 {
-    // Nothing can be cancelled: the window goes when the operation ends it.
+    // The window goes when the operation ends it; Cancel is the way to stop.
     if (m_working)
         event->ignore();
     else
