@@ -56,6 +56,8 @@ const QString MemberReports::kMissingTemplate = QStringLiteral("Could not locate
 const QString MemberReports::kAllInfoTemplate = QStringLiteral("\\ListMembersAllInfo.rtm");
 const QString MemberReports::kPhoneListTemplate = QStringLiteral("\\ListMembersPhoneList.rtm");
 const QString MemberReports::kAddressLabelTemplate = QStringLiteral("\\ListMembersAddressLabel.rtm");
+const QString MemberReports::kAddressLabel10Template = QStringLiteral("\\ListMembersAddressLabel-10.rtm");
+const QString MemberReports::kAddressLabel14Template = QStringLiteral("\\ListMembersAddressLabel-14.rtm");
 const QString MemberReports::kMembersSource = QStringLiteral("DBPipelineListMembers");
 const QString MemberReports::kClientInfoSource = QStringLiteral("DBPipelineListClientInfo");
 
@@ -71,9 +73,14 @@ QString MemberReports::templateFile(Report report)
 
 QString MemberReports::fullTemplateName(const QString &dataDirectory, Report report)
 {
+    return fullTemplateName(dataDirectory, templateFile(report));
+}
+
+QString MemberReports::fullTemplateName(const QString &dataDirectory, const QString &templateFile)
+{
     // The file names begin with a backslash; on other platforms it becomes
     // their own separator so that the file can be found.
-    QString name = dataDirectory + templateFile(report);
+    QString name = dataDirectory + templateFile;
     name.replace(QLatin1Char('\\'), QLatin1Char('/'));
     return QDir::toNativeSeparators(name);
 }

@@ -68,12 +68,16 @@ public:
     static const QString kAllInfoTemplate; // "\ListMembersAllInfo.rtm"
     static const QString kPhoneListTemplate; // "\ListMembersPhoneList.rtm"
     static const QString kAddressLabelTemplate; // "\ListMembersAddressLabel.rtm"
+    // The labels template's siblings for other common sheets, shipped beside it.
+    static const QString kAddressLabel10Template; // "\ListMembersAddressLabel-10.rtm": 2 x 4 in, 10 to a Letter sheet
+    static const QString kAddressLabel14Template; // "\ListMembersAddressLabel-14.rtm": 1 1/3 x 4 in, 14 to a sheet
     static const QString kMembersSource; // "DBPipelineListMembers"
     static const QString kClientInfoSource; // "DBPipelineListClientInfo"
 
     static QString templateFile(Report report);
     // The data folder followed directly by the file name, with the platform's separators.
     static QString fullTemplateName(const QString &dataDirectory, Report report);
+    static QString fullTemplateName(const QString &dataDirectory, const QString &templateFile);
     // "Could not locate the report template file:" LF CR full name.
     static QString missingTemplateText(const QString &fullName);
 

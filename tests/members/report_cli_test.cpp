@@ -203,3 +203,29 @@ TEST_F(ReportCliTest, ShortenedValuesAreCountedOnStderr)
     EXPECT_EQ(err.trimmed(), kv::ReportRenderer::kCutValues.arg(1).arg(QStringLiteral("page 1, detail.items[0]")));
     EXPECT_TRUE(QFile::exists(pdf));
 }
+
+// Other label sheets by name, and the one-page alignment test that needs no list.
+TEST_F(ReportCliTest, LabelStocksAndAlignmentTest)
+{
+    const QString name = QLatin1Char('/') + kv::MemberReports::kAddressLabel10Template.mid(1);
+    ASSERT_TRUE(QFile::copy(reporttest::templatesDir() + name, tdb->directory() + name));
+    const QString pdf = outDir.filePath(QStringLiteral("labels.pdf"));
+    ASSERT_EQ(run({QStringLiteral("--list"), QStringLiteral("Winter Boxes"), QStringLiteral("--template"), QStringLiteral("labels-10"),
+                   QStringLiteral("--pdf"), pdf}),
+              0)
+        << err.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("3 member(s), 1 page(s)"))) << out.toStdString();
+
+    ASSERT_EQ(run({QStringLiteral("--template"), QStringLiteral("labels"), QStringLiteral("--alignment-test"), QStringLiteral("--pdf"), pdf}), 0)
+        << err.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("alignment test, 30 label cell(s), 1 page(s) written to ") + pdf)) << out.toStdString();
+    // Any template file by its path.
+    ASSERT_EQ(run({QStringLiteral("--template"), tdb->directory() + name, QStringLiteral("--alignment-test"), QStringLiteral("--pdf"), pdf}), 0)
+        << err.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("alignment test, 10 label cell(s), 1 page(s)"))) << out.toStdString();
+
+    EXPECT_EQ(run({QStringLiteral("--list"), QStringLiteral("Winter Boxes"), QStringLiteral("--template"), QStringLiteral("labels-12"),
+                   QStringLiteral("--pdf"), pdf}),
+              2);
+    EXPECT_TRUE(err.contains(QStringLiteral("labels-10, labels-14 or the path of a .rtm file, not \"labels-12\""))) << err.toStdString();
+}

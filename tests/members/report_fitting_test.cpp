@@ -5,6 +5,7 @@
 #include "report_test_support.h"
 
 #include "members/member_reports.h"
+#include "members/report_alignment.h"
 #include "members/report_renderer.h"
 
 #include <QRegularExpression>
@@ -211,4 +212,58 @@ TEST(FittedText, WhatCannotFitIsShortenedAtAWordAndCounted)
     EXPECT_LE(memo[0].text.bottom(), memo[0].box.bottom() + 0.01);
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^(word\\d+ )*word\\d+\\x{2026}$")).match(memo[0].lines.back()).hasMatch())
         << memo[0].lines.back().toStdString();
+}
+
+// The three label sheets: each label (and each cell of the one-page alignment
+// test) lands in its cell, a sheet's worth to a page.
+TEST(LabelStocks, EveryLabelAndAlignmentCellInsideItsCell)
+{
+    struct Stock
+    {
+        QString file;
+        int columns, rows;
+        double width, height;
+    } stocks[] = {
+        {MemberReports::kAddressLabelTemplate, 3, 10, 66.675, 25.4},
+        {MemberReports::kAddressLabel10Template, 2, 5, 101.6, 50.8},
+        {MemberReports::kAddressLabel14Template, 2, 7, 101.6, 33.86667},
+    };
+    for (const Stock &s : stocks) {
+        SCOPED_TRACE(s.file.toStdString());
+        const ReportTemplate t = ReportTemplate::load(MemberReports::fullTemplateName(reporttest::templatesDir(), s.file));
+        const int perSheet = s.columns * s.rows;
+        ASSERT_EQ(kv::LabelAlignmentTest::cellsPerSheet(t), perSheet);
+        auto cellOf = [&](int i) {
+            const int onSheet = i % perSheet;
+            return QRectF(t.margins.left() + t.columns.positions[onSheet % s.columns], t.margins.top() + (onSheet / s.columns) * s.height,
+                          s.width, s.height)
+                .adjusted(-0.01, -0.01, 0.01, 0.01);
+        };
+
+        LongMembers data(perSheet + 3);
+        const auto r = renderRecorded(t, data.sources);
+        EXPECT_EQ(r->outcome.pages, 2);
+        EXPECT_EQ(r->outcome.cutValues, 0);
+        const auto labels = r->of(QStringLiteral("detail.items[0]"));
+        ASSERT_EQ(int(labels.size()), perSheet + 3);
+        for (int i = 0; i < int(labels.size()); ++i) {
+            EXPECT_EQ(labels[size_t(i)].page, i < perSheet ? 1 : 2);
+            EXPECT_TRUE(cellOf(i).contains(labels[size_t(i)].text)) << "label " << i;
+            EXPECT_EQ(letters(labels[size_t(i)].lines.join(QString())), letters(labels[size_t(i)].value));
+        }
+
+        const ReportTemplate sheet = kv::LabelAlignmentTest::sheet(t);
+        kv::TableReportSource cells;
+        kv::LabelAlignmentTest::fillCells(t, cells);
+        kv::ReportSources sources;
+        sources.add(kv::LabelAlignmentTest::kCellSource, &cells);
+        const auto a = renderRecorded(sheet, sources);
+        EXPECT_EQ(a->outcome.pages, 1);
+        const auto numbers = a->of(QStringLiteral("detail.items[1]"));
+        ASSERT_EQ(int(numbers.size()), perSheet);
+        for (int i = 0; i < perSheet; ++i) {
+            EXPECT_EQ(numbers[size_t(i)].lines.value(0), QStringLiteral("Label %1").arg(i + 1));
+            EXPECT_TRUE(cellOf(i).contains(numbers[size_t(i)].text)) << "cell " << i;
+        }
+    }
 }

@@ -8,6 +8,7 @@
 #include "shell/ui/modal_driver.h"
 
 #include <QCoreApplication>
+#include <QLabel>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <gtest/gtest.h>
@@ -58,4 +59,30 @@ TEST(ReportPreview, TestsCanPutTheirOwnOutputInPlaceOfTheWindow)
     kv::ReportPreview::output(nullptr)(t, demo.sources, {});
     kv::ReportPreview::setOutputOverride({});
     EXPECT_EQ(calls, 1);
+}
+
+// What did not fit is said under the pages before the user prints.
+TEST(ReportPreview, StatusCountsShortenedValues)
+{
+    kv::TableReportSource src(QStringList{QStringLiteral("Last_Name")});
+    src.addRow(QVector<QVariant>{QStringLiteral("Featherstonehaugh-Wolfeschlegel Bartholomew")});
+    src.addRow(QVector<QVariant>{QStringLiteral("Short")});
+    kv::ReportSources sources;
+    sources.add(QStringLiteral("DBPipelineListMembers"), &src);
+    const kv::ReportTemplate t = kv::ReportTemplate::parse(
+        R"J({"format": "kestrovan-report", "detail": {"height": 5, "items": [{"width": 20, "expr": "Last_Name"}]}})J", QStringLiteral("x.rtm"));
+    QString status;
+    bool shown = false;
+    kv::ModalDriver::whenShown([&](QWidget *w) {
+        QCoreApplication::processEvents();
+        if (auto *label = w->findChild<QLabel *>(QStringLiteral("ReportPreviewStatus"))) {
+            status = label->text();
+            shown = !label->isHidden();
+        }
+        w->close();
+    });
+    kv::ReportPreview::show(nullptr, t, sources, {});
+    kv::ModalDriver::cancelAll();
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(status, kv::ReportRenderer::kCutValues.arg(1).arg(QStringLiteral("page 1, detail.items[0]")));
 }

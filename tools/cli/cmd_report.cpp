@@ -1,7 +1,8 @@
-// kestrovan report --list NAME --template all|phone|labels --pdf FILE: one of
-// the members window's filtered reports written to a PDF file, with the
-// members as the window first shows them (visible ones, in last-name order)
-// and the template beside the database.
+// kestrovan report --list NAME --template all|phone|labels|labels-10|labels-14|FILE.rtm --pdf FILE:
+// one of the members window's filtered reports (or another label sheet, or a
+// site's own template) written to a PDF file, with the members as the window
+// first shows them (visible ones, in last-name order). With --alignment-test
+// a label template prints one sheet of outlined cells instead.
 
 #include "tools/cli/cli.h"
 
@@ -10,6 +11,7 @@
 #include "members/confirmed_filter.h"
 #include "members/member_load_save.h"
 #include "members/member_reports.h"
+#include "members/report_alignment.h"
 #include "members/member_row_set.h"
 
 #include <QFileInfo>
@@ -18,32 +20,72 @@ namespace {
 
 using kv::MemberReports;
 
-MemberReports::Report reportNamed(const QString &name)
+const QString kTemplateWords = QStringLiteral("all|phone|labels|labels-10|labels-14|FILE.rtm");
+
+// The template a --template value names: one of the shipped files beside the
+// database by its word, or any template file by its path.
+QString templateFileFor(const QString &value, TDataModuleLists &dm)
 {
-    if (name == QLatin1String("all"))
-        return MemberReports::Report::CompleteInformation;
-    if (name == QLatin1String("phone"))
-        return MemberReports::Report::PhoneList;
-    if (name == QLatin1String("labels"))
-        return MemberReports::Report::AddressLabels;
-    throw kv::cli::UsageError{QStringLiteral("--template takes all, phone or labels, not \"%1\"").arg(name)};
+    static const QList<QPair<QString, QString>> shipped{
+        {QStringLiteral("all"), MemberReports::kAllInfoTemplate},
+        {QStringLiteral("phone"), MemberReports::kPhoneListTemplate},
+        {QStringLiteral("labels"), MemberReports::kAddressLabelTemplate},
+        {QStringLiteral("labels-10"), MemberReports::kAddressLabel10Template},
+        {QStringLiteral("labels-14"), MemberReports::kAddressLabel14Template},
+    };
+    for (const auto &[word, file] : shipped)
+        if (value == word)
+            return MemberReports::fullTemplateName(dm.dataDirectory(), file);
+    return value;
+}
+
+void requireKnownTemplate(const QString &value)
+{
+    static const QStringList words = kTemplateWords.split(QLatin1Char('|')).mid(0, 5);
+    if (!words.contains(value) && !value.endsWith(QLatin1String(".rtm"), Qt::CaseInsensitive))
+        throw kv::cli::UsageError{
+            QStringLiteral("--template takes all, phone, labels, labels-10, labels-14 or the path of a .rtm file, not \"%1\"").arg(value)};
+}
+
+kv::ReportTemplate loadTemplate(const QString &file)
+{
+    if (!QFileInfo::exists(file))
+        throw kv::Error(MemberReports::missingTemplateText(file));
+    return kv::ReportTemplate::load(file);
+}
+
+// One page with every label cell of the sheet outlined and numbered.
+int runAlignmentTest(kv::cli::Context &ctx, const QString &templateValue, const QString &pdf)
+{
+    const QString file = templateValue.endsWith(QLatin1String(".rtm"), Qt::CaseInsensitive)
+        ? templateValue
+        : templateFileFor(templateValue, ctx.dataModule());
+    const kv::ReportTemplate tmpl = loadTemplate(file);
+    const kv::ReportOutcome outcome = kv::LabelAlignmentTest::renderToPdf(tmpl, pdf);
+    ctx.out() << QStringLiteral("%1: alignment test, %2 label cell(s), %3 page(s) written to %4\n")
+                     .arg(tmpl.title)
+                     .arg(kv::LabelAlignmentTest::cellsPerSheet(tmpl))
+                     .arg(outcome.pages)
+                     .arg(pdf);
+    ctx.out().flush();
+    return 0;
 }
 
 int runReport(kv::cli::Context &ctx)
 {
-    const QString listName = ctx.requireOption(QStringLiteral("--list"));
-    const MemberReports::Report report = reportNamed(ctx.requireOption(QStringLiteral("--template")));
+    const QString templateValue = ctx.requireOption(QStringLiteral("--template"));
+    requireKnownTemplate(templateValue);
     const QString pdf = ctx.requireOption(QStringLiteral("--pdf"));
+    if (ctx.flag(QStringLiteral("alignment-test")))
+        return runAlignmentTest(ctx, templateValue, pdf);
+    const QString listName = ctx.requireOption(QStringLiteral("--list"));
 
     TDataModuleLists &dm = ctx.dataModule();
     ctx.listIdByName(listName); // the plug-in's own lists only
     dm.QueryListLookup->close();
     kv::MemberLoadSave loadSave(dm, ctx.prompts());
 
-    const QString templateName = MemberReports::fullTemplateName(dm.dataDirectory(), report);
-    if (!QFileInfo::exists(templateName))
-        throw kv::Error(MemberReports::missingTemplateText(templateName));
-    const kv::ReportTemplate tmpl = kv::ReportTemplate::load(templateName);
+    const kv::ReportTemplate tmpl = loadTemplate(templateFileFor(templateValue, dm));
 
     kv::MemberRowSet rows;
     rows.setFilter(kv::ConfirmedFilter::kInitialExpression);
@@ -74,12 +116,15 @@ int runReport(kv::cli::Context &ctx)
 kv::cli::Registration reg{{
     .name = QStringLiteral("report"),
     .summary = QStringLiteral("writes one of the members window's reports of a list to a PDF file"),
-    .usage = QStringLiteral("kestrovan report --list NAME --template all|phone|labels --pdf FILE"),
+    .usage = QStringLiteral("kestrovan report --list NAME --template all|phone|labels|labels-10|labels-14|FILE.rtm --pdf FILE\n"
+                            "kestrovan report --template labels|labels-10|labels-14|FILE.rtm --alignment-test --pdf FILE"),
     .options =
         {
             {QStringLiteral("list"), QStringLiteral("NAME"), QStringLiteral("the list (one of the plug-in's lists)")},
-            {QStringLiteral("template"), QStringLiteral("all|phone|labels"),
-             QStringLiteral("complete information, phone list or address labels")},
+            {QStringLiteral("template"), kTemplateWords,
+             QStringLiteral("complete information, phone list, address labels (30, 10 or 14 to a sheet) or a template file")},
+            {QStringLiteral("alignment-test"), QString(),
+             QStringLiteral("print one sheet with every label cell outlined instead of the list (no --list)")},
             {QStringLiteral("pdf"), QStringLiteral("FILE"), QStringLiteral("the PDF file to write")},
         },
     .run = &runReport,
