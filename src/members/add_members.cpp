@@ -2,6 +2,8 @@
 
 #include "data/engine/db_error.h"
 #include "data/engine/query.h"
+#include "data/engine/unit_of_work.h"
+#include "data/list_lock.h"
 #include "data/prompts.h"
 #include "data/trace.h"
 #include "shell/progress.h"
@@ -148,7 +150,8 @@ QStringList AddMembers::selectionLines(const AddMembersChoice &choice)
 }
 
 AddMembers::AddMembers(Database &db, Prompts &prompts, Progress &progress)
-    : m_prompts(prompts)
+    : m_db(db)
+    , m_prompts(prompts)
     , m_progress(progress)
     , m_writer(db)
     , m_select(new Query(&db, QStringLiteral("QueryAddMembers")))
@@ -166,25 +169,43 @@ AddMembers::Result AddMembers::run(int listId, const AddMembersChoice &choice)
     const auto reset = qScopeGuard([this] {
         m_select->close();
         m_writer.close();
-        m_progress.setPercent(0);
+        try {
+            m_progress.setPercent(0);
+        } catch (...) {
+            // A cancel asked for now has nothing left to stop.
+        }
     });
 
-    switch (choice.method) {
-    case AddMembersChoice::ByStatus:
-    case AddMembersChoice::ByService:
-        return runSelection(listId, choice);
-    case AddMembersChoice::SingleClient:
-        return runSingleClient(listId, choice);
-    default:
+    // What the user forgot to choose is said before any unit begins.
+    QStringList lines;
+    if (choice.method == AddMembersChoice::ByStatus || choice.method == AddMembersChoice::ByService)
+        lines = selectionLines(choice);
+    else if (choice.method == AddMembersChoice::SingleClient
+             && (!choice.personId.isValid() || choice.personId.isNull()))
+        throw Error(kNoClientChosen);
+    else if (choice.method != AddMembersChoice::SingleClient)
         return {};
+
+    Result result;
+    UnitOfWork::run(m_db, [&] {
+        lockListRow(m_db, listId);
+        result = choice.method == AddMembersChoice::SingleClient ? runSingleClient(listId, choice)
+                                                                 : runSelection(listId, choice, lines);
+    });
+    // Told once the rows are committed, and without the write lock held.
+    if (choice.method == AddMembersChoice::SingleClient) {
+        if (result.alreadyMember)
+            m_prompts.inform(kAlreadyMember);
+    } else {
+        m_prompts.inform(result.added > 0 ? addedMessage(result.added) : kNoNewNames);
     }
+    return result;
 }
 
-AddMembers::Result AddMembers::runSelection(int listId, const AddMembersChoice &choice)
+AddMembers::Result AddMembers::runSelection(int listId, const AddMembersChoice &choice, const QStringList &lines)
 {
     m_select->close();
     m_select->setSql(QStringList());
-    const QStringList lines = selectionLines(choice);
     m_select->setSql(lines);
     if (choice.method == AddMembersChoice::ByService) {
         m_select->paramByName(QStringLiteral("Svcs_Used")).setAsInteger(*choice.serviceId);
@@ -206,23 +227,15 @@ AddMembers::Result AddMembers::runSelection(int listId, const AddMembersChoice &
         ++done;
         m_progress.setPercent(percentOf(done, n));
     }
-    if (n > 0)
-        m_prompts.inform(addedMessage(n));
-    else
-        m_prompts.inform(kNoNewNames);
     m_select->close();
     return {n, false};
 }
 
 AddMembers::Result AddMembers::runSingleClient(int listId, const AddMembersChoice &choice)
 {
-    if (!choice.personId.isValid() || choice.personId.isNull())
-        throw Error(kNoClientChosen);
     const int personId = choice.personId.toInt();
-    if (m_writer.isMember(listId, personId)) {
-        m_prompts.inform(kAlreadyMember);
+    if (m_writer.isMember(listId, personId))
         return {0, true};
-    }
     m_writer.insert(listId, personId, choice.clientId, choice.flags.invitedText(), choice.flags.confirmedText());
     return {1, false};
 }

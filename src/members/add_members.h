@@ -109,17 +109,21 @@ public:
         bool alreadyMember = false; // single client only
     };
 
-    // Runs the chosen method into the list and tells the user the outcome.
-    // Throws kv::Error / kv::DbError; rows inserted before an error stay.
+    // Runs the chosen method into the list in one unit of work and, once it
+    // is committed, tells the user the outcome. A missing choice throws
+    // kv::Error before anything starts; any later error or a cancel throws
+    // kv::RolledBack with nothing written. Concurrent adds to one list run one
+    // after the other (the list's row is locked first), so nobody is added twice.
     Result run(int listId, const AddMembersChoice &choice);
 
     MemberWriter &writer() { return m_writer; }
     Query &queryAddMembers() { return *m_select; }
 
 private:
-    Result runSelection(int listId, const AddMembersChoice &choice);
+    Result runSelection(int listId, const AddMembersChoice &choice, const QStringList &lines);
     Result runSingleClient(int listId, const AddMembersChoice &choice);
 
+    Database &m_db;
     Prompts &m_prompts;
     Progress &m_progress;
     MemberWriter m_writer;

@@ -2,6 +2,8 @@
 #include "members/row_loop.h"
 
 #include "data/engine/query.h"
+#include "data/engine/unit_of_work.h"
+#include "data/list_lock.h"
 #include "data/record_rules.h"
 #include "data/trace.h"
 #include "members/statement_progress.h"
@@ -61,7 +63,8 @@ void CopyDestinationQueries::close()
 const QString CopyMembers::kAlreadyInDestination = QStringLiteral("That Person_ID existed in the destination list.");
 
 CopyMembers::CopyMembers(Database &db, Progress &progress)
-    : m_progress(progress)
+    : m_db(db)
+    , m_progress(progress)
     , m_writer(db)
 {
 }
@@ -89,10 +92,21 @@ int CopyMembers::copy(MemberRowSet &rows, const QList<MemberRowSet::Bookmark> &s
     TraceScope trace(QStringLiteral("CopyMembers.copy"));
     ProgressReset reset(m_progress);
     const auto closeWriter = qScopeGuard([this] { m_writer.close(); });
+
+    int copied = 0;
+    UnitOfWork::run(m_db, [&] {
+        lockListRow(m_db, destinationId);
+        copied = copyRows(rows, selection, destinationId, testMembership, options);
+    });
+    return copied;
+}
+
+int CopyMembers::copyRows(MemberRowSet &rows, const QList<MemberRowSet::Bookmark> &selection, int destinationId,
+                          bool testMembership, const CopyFlagOptions &options)
+{
     NewMemberFlags fixed;
     fixed.invited = options.invited;
     fixed.confirmed = options.confirmed;
-
     return visitSelectedRows(rows, selection, m_progress, [&](MemberRowSet &r) {
         const int personId = r.fieldValue(MemberRowSet::Person_ID).toInt();
         if (testMembership && m_writer.isMember(destinationId, personId)) {

@@ -64,15 +64,22 @@ public:
     // The Record_ID of the first list the name lookup returns; 0 when none.
     static int destinationByName(Query &listIdFromListName, const QString &listName);
 
-    // Copies each selected row, in the grid's order, into the destination.
-    // testMembership: skip persons already in it (an existing destination).
-    // Answers the number of rows inserted.
+    // Copies each selected row, in the grid's order, into the destination, in
+    // one unit of work (joining an open one: the copy dialog's post of a new
+    // list) with the destination's row locked first, so concurrent copies and
+    // adds never write a person twice. testMembership: skip persons already
+    // in it (an existing destination). Answers the number of rows inserted;
+    // throws kv::RolledBack with nothing written on an error or a cancel.
     int copy(MemberRowSet &rows, const QList<MemberRowSet::Bookmark> &selection, int destinationId,
              bool testMembership, const CopyFlagOptions &options);
 
     MemberWriter &writer() { return m_writer; }
 
 private:
+    int copyRows(MemberRowSet &rows, const QList<MemberRowSet::Bookmark> &selection, int destinationId,
+                 bool testMembership, const CopyFlagOptions &options);
+
+    Database &m_db;
     Progress &m_progress;
     MemberWriter m_writer;
 };

@@ -1,6 +1,7 @@
 #include "members/member_flags.h"
 
 #include "data/engine/query.h"
+#include "data/engine/unit_of_work.h"
 #include "members/row_loop.h"
 #include "members/statement_progress.h"
 
@@ -35,8 +36,10 @@ void MemberFlags::runAll(Query &query, const QString &param, int listId, bool ch
     query.close();
     query.paramByName(param).setAsString(checked ? kChecked : kUnchecked);
     query.paramByName(QStringLiteral("List_ID")).setAsInteger(listId);
-    StatementProgress relay(m_db.session(), m_progress);
-    query.execSql();
+    UnitOfWork::run(m_db, [&] {
+        StatementProgress relay(m_db.session(), m_progress);
+        query.execSql();
+    });
 }
 
 void MemberFlags::setAllInvited(int listId, bool checked)

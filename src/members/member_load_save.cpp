@@ -3,6 +3,7 @@
 #include "data/data_module.h"
 #include "data/engine/db_error.h"
 #include "data/engine/query.h"
+#include "data/engine/unit_of_work.h"
 #include "data/trace.h"
 
 #include <QDateTime>
@@ -48,7 +49,17 @@ void MemberLoadSave::saveChanges(MemberRowSet &rows)
     m_saved = 0;
     m_failed = 0;
     rows.post();
-    rows.applyUpdates([this](const MemberRowSet::UpdateRecord &r) { DataSetProvider1BeforeUpdateRecord(r); });
+    if (rows.changeCount() == 0)
+        return; // nothing to write: no unit, no write lock
+    try {
+        UnitOfWork::run(*m_dm.DatabaseLists, [&] {
+            rows.applyUpdates([this](const MemberRowSet::UpdateRecord &r) { DataSetProvider1BeforeUpdateRecord(r); });
+        });
+    } catch (...) {
+        ++m_failed;
+        m_saved = 0;
+        throw;
+    }
 }
 
 void MemberLoadSave::DataSetProvider1BeforeUpdateRecord(const MemberRowSet::UpdateRecord &row)
@@ -56,35 +67,25 @@ void MemberLoadSave::DataSetProvider1BeforeUpdateRecord(const MemberRowSet::Upda
     // Deleted rows were removed from the database by the operation that removed them.
     if (row.kind() != MemberRowSet::ChangeKind::Modified)
         return;
-    try {
-        Query *q = QueryUpdateListMember;
-        q->close();
-        const QVariant visible = row.newValue(MemberRowSet::RecVisible);
-        if (visible.isValid())
-            q->paramByName(QStringLiteral("RecVisible")).setAsBoolean(visible.toBool());
-        else
-            q->paramByName(QStringLiteral("RecVisible")).clear();
-        q->paramByName(QStringLiteral("Invited")).setAsString(row.newValue(MemberRowSet::Invited).toString());
-        q->paramByName(QStringLiteral("Confirmed")).setAsString(row.newValue(MemberRowSet::Confirmed).toString());
-        const QVariant qty = row.newValue(MemberRowSet::Quantity);
-        if (qty.isValid())
-            q->paramByName(QStringLiteral("Quantity")).setAsInteger(qty.toLongLong());
-        else
-            q->paramByName(QStringLiteral("Quantity")).clear();
-        q->paramByName(QStringLiteral("Last_Update")).setAsDateTime(QDateTime::currentDateTime());
-        q->paramByName(QStringLiteral("Updated_By")).setAsString(kUpdatedBy);
-        q->paramByName(QStringLiteral("Record_ID")).setAsInteger(row.oldValue(MemberRowSet::Record_ID).toLongLong());
-        q->execSql();
-        ++m_saved;
-    } catch (const ApplicationEnding &) {
-        throw;
-    } catch (const Error &e) {
-        ++m_failed;
-        m_prompts.show(Prompts::Kind::Error, e.text());
-    } catch (const std::exception &e) {
-        ++m_failed;
-        m_prompts.show(Prompts::Kind::Error, QString::fromLocal8Bit(e.what()));
-    }
+    Query *q = QueryUpdateListMember;
+    q->close();
+    const QVariant visible = row.newValue(MemberRowSet::RecVisible);
+    if (visible.isValid())
+        q->paramByName(QStringLiteral("RecVisible")).setAsBoolean(visible.toBool());
+    else
+        q->paramByName(QStringLiteral("RecVisible")).clear();
+    q->paramByName(QStringLiteral("Invited")).setAsString(row.newValue(MemberRowSet::Invited).toString());
+    q->paramByName(QStringLiteral("Confirmed")).setAsString(row.newValue(MemberRowSet::Confirmed).toString());
+    const QVariant qty = row.newValue(MemberRowSet::Quantity);
+    if (qty.isValid())
+        q->paramByName(QStringLiteral("Quantity")).setAsInteger(qty.toLongLong());
+    else
+        q->paramByName(QStringLiteral("Quantity")).clear();
+    q->paramByName(QStringLiteral("Last_Update")).setAsDateTime(QDateTime::currentDateTime());
+    q->paramByName(QStringLiteral("Updated_By")).setAsString(kUpdatedBy);
+    q->paramByName(QStringLiteral("Record_ID")).setAsInteger(row.oldValue(MemberRowSet::Record_ID).toLongLong());
+    q->execSql();
+    ++m_saved;
 }
 
 void MemberLoadSave::openClientInfo(const MemberRowSet &rows)
@@ -123,13 +124,15 @@ MemberLoadSave::LoadResult MemberLoadSave::load(MemberRowSet &rows, const QStrin
     LoadResult result;
     Query *members = m_dm.QueryListMembers;
     try {
-        result.listId = listIdByName(listName);
-        result.listIdKnown = true;
+        const int listId = listIdByName(listName);
         // Pending edits of the list shown before are saved here, after the new
-        // id has been looked up; the save does not depend on it.
+        // id has been looked up; the save does not depend on it. A save that
+        // rolls back keeps them and the rows of that list on display.
         rows.post();
         if (rows.isOpen())
             saveChanges(rows);
+        result.listId = listId;
+        result.listIdKnown = true;
         rows.close();
         members->close();
         members->paramByName(QStringLiteral("List_ID")).setAsInteger(result.listId);

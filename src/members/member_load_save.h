@@ -40,8 +40,9 @@ public:
     // Steps 3 to 6 and the closing steps of the load procedure: looks up the
     // list id by name, posts and saves pending edits, reads the members of the
     // list into the row set and opens the client row. An error is shown with
-    // its own text; the closing steps still run, so the row set is open again
-    // (with its old rows when the error came before they were dropped,
+    // its own text (a failed save keeps the shown list, its edits pending, and
+    // leaves listIdKnown false); the closing steps still run, so the row set
+    // is open again (with its old rows when the error came before they were dropped,
     // otherwise read afresh with the list id the load statement was last
     // given) and its order is "Last_Name".
     LoadResult load(MemberRowSet &rows, const QString &listName);
@@ -49,11 +50,14 @@ public:
     // Looks a list up by its name; 0 when no list bears it.
     int listIdByName(const QString &listName);
 
-    // Posts a pending edit and hands every logged row to the save routine.
+    // Posts a pending edit and hands every logged row to the save routine, in
+    // one unit of work. A failing row rolls the whole save back: kv::RolledBack
+    // is thrown (nothing written) and every row stays in the change log.
     void saveChanges(MemberRowSet &rows);
 
-    // The save routine for one logged row. A failing update is shown with its
-    // own text and dropped; it never throws, so the rows after it are saved.
+    // The save routine for one logged row; a failing update throws. The
+    // statement names every column it writes, so writing only the changed
+    // ones, with their read values as condition, stays a local change.
     void DataSetProvider1BeforeUpdateRecord(const MemberRowSet::UpdateRecord &row);
 
     // The client row of the current member ("Select * from Clients where

@@ -1,6 +1,7 @@
 #include "members/remove_members.h"
 
 #include "data/engine/query.h"
+#include "data/engine/unit_of_work.h"
 #include "data/prompts.h"
 #include "members/statement_progress.h"
 #include "shell/progress.h"
@@ -62,22 +63,24 @@ int RemoveMembers::removeSelected(MemberRowSet &rows, const QList<MemberRowSet::
     if (n <= 1) {
         if (rows.recNo() < 0)
             return 0; // an empty grid has no current row to remove
-        deleteMember(rows.fieldValue(MemberRowSet::Record_ID).toInt());
+        UnitOfWork::run(m_db, [&] { deleteMember(rows.fieldValue(MemberRowSet::Record_ID).toInt()); });
         rows.deleteCurrent();
         return 1;
     }
     int removed = 0;
-    for (int i = 0; i < n; ++i) {
-        const MemberRowSet::Bookmark b = selection.at(i);
-        const bool found = rows.gotoBookmark(b);
-        rows.freeBookmark(b);
-        if (!found)
-            continue;
-        deleteMember(rows.fieldValue(MemberRowSet::Record_ID).toInt());
-        m_progress.setPercent(percentOf(i, n));
-        rows.deleteCurrent();
-        ++removed;
-    }
+    UnitOfWork::run(m_db, [&] {
+        for (int i = 0; i < n; ++i) {
+            const MemberRowSet::Bookmark b = selection.at(i);
+            const bool found = rows.gotoBookmark(b);
+            rows.freeBookmark(b);
+            if (!found)
+                continue;
+            deleteMember(rows.fieldValue(MemberRowSet::Record_ID).toInt());
+            m_progress.setPercent(percentOf(i, n));
+            rows.deleteCurrent();
+            ++removed;
+        }
+    });
     return removed;
 }
 
@@ -88,8 +91,10 @@ bool RemoveMembers::removeAll(int listId)
         return false;
     m_clear->close();
     m_clear->paramByName(QStringLiteral("List_ID")).setAsInteger(listId);
-    StatementProgress relay(m_db.session(), m_progress);
-    m_clear->execSql();
+    UnitOfWork::run(m_db, [&] {
+        StatementProgress relay(m_db.session(), m_progress);
+        m_clear->execSql();
+    });
     return true;
 }
 

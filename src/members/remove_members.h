@@ -31,13 +31,15 @@ public:
     bool confirmSelected(int selectedCount);
 
     void deleteMember(int recordId);
-    // Asks the question for the selection's size; on Yes deletes each member's
-    // row from the database and then from the row set: the current row when at
-    // most one row is selected, else every selected row in the grid's order.
-    // Answers the number of members removed.
+    // Asks the question for the selection's size; on Yes deletes, in one unit
+    // of work, each member's row from the database and then from the row set:
+    // the current row when at most one row is selected, else every selected
+    // row in the grid's order. Answers the number of members removed. On an
+    // error or a cancel nothing is deleted in the database (kv::RolledBack)
+    // while the row set may have dropped rows: the caller reads it afresh.
     int removeSelected(MemberRowSet &rows, const QList<MemberRowSet::Bookmark> &selection);
-    // Asks first; on Yes deletes every member of the list, the bar following
-    // the statement's progress events. Answers whether it ran.
+    // Asks first; on Yes deletes every member of the list in one unit of work,
+    // the bar following the statement's progress events. Answers whether it ran.
     bool removeAll(int listId);
 
     Query &queryDeleteListMember() { return *m_delete; }

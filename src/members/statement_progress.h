@@ -16,7 +16,14 @@ public:
     {
         if (session)
             m_conn = QObject::connect(session, &Session::progress, session,
-                                      [&progress](int percent) { progress.setPercent(percent); });
+                                      [&progress](int percent) {
+                                          // Raised inside the engine's progress callback, a
+                                          // cancel could not unwind through it: ignored here.
+                                          try {
+                                              progress.setPercent(percent);
+                                          } catch (...) {
+                                          }
+                                      });
     }
     ~StatementProgress() { QObject::disconnect(m_conn); }
     StatementProgress(const StatementProgress &) = delete;
@@ -34,7 +41,14 @@ public:
         : m_progress(progress)
     {
     }
-    ~ProgressReset() { m_progress.setPercent(0); }
+    ~ProgressReset()
+    {
+        // A sink may throw kv::Cancelled; a destructor must not pass it on.
+        try {
+            m_progress.setPercent(0);
+        } catch (...) {
+        }
+    }
     ProgressReset(const ProgressReset &) = delete;
     ProgressReset &operator=(const ProgressReset &) = delete;
 

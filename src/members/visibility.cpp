@@ -1,6 +1,7 @@
 #include "members/visibility.h"
 
 #include "data/engine/query.h"
+#include "data/engine/unit_of_work.h"
 #include "members/row_loop.h"
 #include "members/statement_progress.h"
 
@@ -16,7 +17,8 @@ const QStringList Visibility::kDayNames = {
 };
 
 Visibility::Visibility(Database &db, Progress &progress)
-    : m_progress(progress)
+    : m_db(db)
+    , m_progress(progress)
     , m_setAllVisible(new Query(&db, QStringLiteral("QuerySetAllVisible")))
 {
     m_setAllVisible->setSql(kSetAllVisibleSql);
@@ -32,7 +34,7 @@ void Visibility::makeAllVisible(int listId)
     ProgressReset reset(m_progress);
     m_setAllVisible->close();
     m_setAllVisible->paramByName(QStringLiteral("List_ID")).setAsInteger(listId);
-    m_setAllVisible->execSql();
+    UnitOfWork::run(m_db, [&] { m_setAllVisible->execSql(); });
 }
 
 int Visibility::hideSelected(MemberRowSet &rows, const QList<MemberRowSet::Bookmark> &selection)

@@ -27,7 +27,7 @@ public:
     Visibility(Database &db, Progress &progress);
     ~Visibility();
 
-    // Every member of the list visible again, in the database.
+    // Every member of the list visible again, in the database (one unit of work).
     void makeAllVisible(int listId);
 
     // RecVisible false on each selected row; the load saves them. Answers the
@@ -57,6 +57,7 @@ public:
     Query &querySetAllVisible() { return *m_setAllVisible; }
 
 private:
+    Database &m_db;
     Progress &m_progress;
     Query *m_setAllVisible;
 };

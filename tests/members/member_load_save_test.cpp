@@ -2,6 +2,7 @@
 
 #include "data/data_module.h"
 #include "data/engine/query.h"
+#include "data/engine/unit_of_work.h"
 #include "members/member_load_save.h"
 #include "members/member_row_set.h"
 #include "support/scripted_prompts.h"
@@ -141,12 +142,13 @@ TEST_P(LoadSaveTest, SaveWritesTheFourColumnsAndTheStampsOnly)
     EXPECT_EQ(tdb->exec(QStringLiteral("Select Last_Name from Clients where Person_ID = 1")).toString(), QStringLiteral("One"));
 }
 
-TEST_P(LoadSaveTest, AFailingRowIsShownAndDroppedWhileTheOthersAreSaved)
+TEST_P(LoadSaveTest, AFailingRowSavesNothingKeepsEveryEditAndTheListOnDisplay)
 {
     for (int p = 1; p <= 3; ++p) {
         tdb->addClient(p, {{QStringLiteral("Last_Name"), QStringLiteral("N%1").arg(p)}});
         tdb->addMember(listA, p, {{QStringLiteral("Quantity"), 1}});
     }
+    tdb->addMember(listB, 1);
     if (GetParam() == kv::Backend::SQLite)
         tdb->exec(QStringLiteral("CREATE TRIGGER qty_limit BEFORE UPDATE ON List_Members WHEN NEW.Quantity >= 1000 "
                                  "BEGIN SELECT RAISE(ABORT, 'quantity out of range'); END"));
@@ -158,16 +160,26 @@ TEST_P(LoadSaveTest, AFailingRowIsShownAndDroppedWhileTheOthersAreSaved)
     setQuantity(2, 5000);
     setQuantity(3, 7);
 
-    loadSave->saveChanges(rows);
-    EXPECT_EQ(loadSave->savedRows(), 2);
-    EXPECT_EQ(loadSave->failedRows(), 1);
+    // Switching lists saves first: the save rolls back, the shown list stays.
+    const auto result = loadSave->load(rows, QStringLiteral("Beta"));
+    EXPECT_FALSE(result.completed);
+    EXPECT_FALSE(result.listIdKnown) << "the window keeps the id of the rows it shows";
     ASSERT_EQ(prompts.notices().size(), 1);
-    EXPECT_EQ(rows.changeCount(), 0); // dropped, not retried
+    EXPECT_TRUE(prompts.notices().first().endsWith(kv::UnitOfWork::kNothingWritten)) << prompts.notices().first().toStdString();
+    EXPECT_EQ(rows.changeCount(), 3) << "every edit is still there to be saved";
+    EXPECT_EQ(rows.totalRowCount(), 3);
     const auto qty = [&](int p) {
-        return tdb->exec(QStringLiteral("Select Quantity from List_Members where Person_ID = :P"), {{QStringLiteral("P"), p}}).toInt();
+        return tdb->exec(QStringLiteral("Select Quantity from List_Members where Person_ID = :P and List_ID = :L"),
+                         {{QStringLiteral("P"), p}, {QStringLiteral("L"), listA}}).toInt();
     };
-    EXPECT_EQ(qty(1), 5);
+    EXPECT_EQ(qty(1), 1);
     EXPECT_EQ(qty(2), 1);
+    EXPECT_EQ(qty(3), 1);
+
+    setQuantity(2, 6); // the user mends the value
+    ASSERT_TRUE(loadSave->load(rows, QStringLiteral("Beta")).completed);
+    EXPECT_EQ(qty(1), 5);
+    EXPECT_EQ(qty(2), 6);
     EXPECT_EQ(qty(3), 7);
 }
 

@@ -1,6 +1,7 @@
 #include "member_ops_fixture.h"
 
 #include "data/engine/query.h"
+#include "data/engine/unit_of_work.h"
 #include "members/copy_members.h"
 #include "members/ui/flag_check_box.h"
 #include "members/ui/form_save_to_new_list.h"
@@ -165,11 +166,16 @@ TEST_P(MemberOpsCopyDialogTest, NewListWithATakenNameGetsTheCopies)
     QTest::mouseClick(dlg->BitBtnOK, Qt::LeftButton);
     ASSERT_EQ(dlg->result(), QDialog::Accepted);
     EXPECT_EQ(dlg->cNewOrExistingList, QStringLiteral("N"));
-    EXPECT_EQ(listsNamed(QStringLiteral("Other")), 2);
     const int created = dlg->nSelectedListID;
     EXPECT_NE(created, otherId);
     EXPECT_GT(created, 0);
-    EXPECT_EQ(copy(created, false), 3);
+    // The new list commits with its copies.
+    const std::unique_ptr<kv::UnitOfWork> posted = dlg->takeUnitOfWork();
+    ASSERT_TRUE(posted);
+    int copied = 0;
+    kv::UnitOfWork::complete(*posted, [&] { copied = copy(created, false); });
+    EXPECT_EQ(copied, 3);
+    EXPECT_EQ(listsNamed(QStringLiteral("Other")), 2);
     EXPECT_EQ(members(created), 3);
     EXPECT_EQ(members(otherId), 1) << "the older list of that name is left alone";
 }

@@ -636,7 +636,10 @@ QString Query::keyField() const
         return m_keyField;
     if (!m_db || !m_db->isConnected())
         return QString();
-    const QSqlIndex pk = m_db->connection().primaryIndex(updateTable());
+    // PostgreSQL folds unquoted names to lower case; its driver looks the
+    // table up by the name exactly as given.
+    const QString table = m_db->backend() == Backend::PostgreSQL ? updateTable().toLower() : updateTable();
+    const QSqlIndex pk = m_db->connection().primaryIndex(table);
     return pk.count() > 0 ? pk.fieldName(0) : QString();
 }
 

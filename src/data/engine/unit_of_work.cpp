@@ -35,13 +35,37 @@ void exec(Database &db, const QString &sql, const QString &what)
 
 // The cause is what the user must read; a rollback that fails as well (a lost
 // connection) discards the transaction anyway.
-void rollbackQuietly(std::optional<UnitOfWork> &unit)
+template<typename UnitRef>
+void rollbackQuietly(UnitRef &unit)
 {
     if (!unit)
         return;
     try {
         unit->rollback();
     } catch (...) {
+    }
+}
+
+template<typename UnitRef>
+void finish(UnitRef &unit, const std::function<void()> &fn)
+{
+    try {
+        fn();
+        unit->commit();
+    } catch (const ApplicationEnding &) {
+        throw;
+    } catch (const RolledBack &) {
+        rollbackQuietly(unit);
+        throw;
+    } catch (const Cancelled &e) {
+        rollbackQuietly(unit);
+        throw RolledBack(e.text(), true);
+    } catch (const Error &e) {
+        rollbackQuietly(unit);
+        throw RolledBack(e.text(), false);
+    } catch (const std::exception &e) {
+        rollbackQuietly(unit);
+        throw RolledBack(QString::fromLocal8Bit(e.what()), false);
     }
 }
 
@@ -123,25 +147,23 @@ void UnitOfWork::run(Database &db, const std::function<void()> &fn)
         return;
     }
     std::optional<UnitOfWork> unit;
-    try {
+    finish(unit, [&] {
         // A begin that cannot get the lock has written nothing either.
         unit.emplace(db);
         fn();
-        unit->commit();
-    } catch (const ApplicationEnding &) {
-        throw;
-    } catch (const RolledBack &) {
-        throw;
-    } catch (const Cancelled &e) {
-        rollbackQuietly(unit);
-        throw RolledBack(e.text(), true);
-    } catch (const Error &e) {
-        rollbackQuietly(unit);
-        throw RolledBack(e.text(), false);
-    } catch (const std::exception &e) {
-        rollbackQuietly(unit);
-        throw RolledBack(QString::fromLocal8Bit(e.what()), false);
-    }
+    });
+}
+
+void UnitOfWork::complete(UnitOfWork &begun, const std::function<void()> &fn)
+{
+    struct Borrowed
+    {
+        UnitOfWork *unit;
+        UnitOfWork *operator->() const { return unit; }
+        explicit operator bool() const { return unit != nullptr; }
+    };
+    Borrowed unit{&begun};
+    finish(unit, fn);
 }
 
 } // namespace kv

@@ -34,21 +34,27 @@ void ChangeLog::noteDeleted(int row, const ColumnStore &store)
         append(row, ChangeKind::Deleted, store);
 }
 
+void ChangeLog::noteModifiedFrom(int row, const QVector<QVariant> &loaded)
+{
+    if (m_index.contains(row))
+        return;
+    m_index.insert(row, int(m_entries.size()));
+    m_entries.push_back({row, ChangeKind::Modified, loaded});
+}
+
 void ChangeLog::drain(const std::function<void(const Entry &)> &apply)
 {
     std::vector<Entry> entries;
     entries.swap(m_entries);
-    m_index.clear();
-    for (size_t i = 0; i < entries.size(); ++i) {
-        try {
-            apply(entries[i]);
-        } catch (...) {
-            for (size_t k = i + 1; k < entries.size(); ++k) {
-                m_index.insert(entries[k].row, int(m_entries.size()));
-                m_entries.push_back(std::move(entries[k]));
-            }
-            throw;
-        }
+    QHash<int, int> index;
+    index.swap(m_index);
+    try {
+        for (const Entry &e : entries)
+            apply(e);
+    } catch (...) {
+        m_entries.swap(entries);
+        m_index.swap(index);
+        throw;
     }
 }
 

@@ -36,10 +36,16 @@ public:
     // Logs the deletion; a row changed before keeps its values as loaded.
     void noteDeleted(int row, const ColumnStore &store);
 
-    // Hands every entry to apply, in order, and empties the log. An entry
-    // counts as done once handed over; when apply throws, the entries not yet
-    // handed over stay in the log for the next save rather than being lost.
+    // Logs a change with the values the row was first read with (edits put
+    // back after a fresh read keep what the user started from).
+    void noteModifiedFrom(int row, const QVector<QVariant> &loaded);
+
+    // Hands every entry to apply, in order, and empties the log. The save
+    // runs in one unit of work, so when apply throws nothing was written and
+    // every entry stays in the log for the next save.
     void drain(const std::function<void(const Entry &)> &apply);
+
+    const std::vector<Entry> &entries() const { return m_entries; }
 
     qint64 bytes() const;
 

@@ -371,6 +371,66 @@ void MemberRowSet::applyUpdates(const std::function<void(const UpdateRecord &)> 
     });
 }
 
+std::vector<MemberRowSet::PendingEdit> MemberRowSet::pendingEdits() const
+{
+    std::vector<PendingEdit> edits;
+    if (!m_open)
+        return edits;
+    for (const rowset::ChangeLog::Entry &e : m_log.entries()) {
+        if (e.kind != rowset::ChangeKind::Modified)
+            continue;
+        PendingEdit p;
+        p.recordId = e.loaded.value(Record_ID);
+        p.loaded = e.loaded;
+        p.current.resize(FieldCount);
+        for (int f = 0; f < FieldCount; ++f)
+            p.current[f] = m_store->value(e.row, f);
+        edits.push_back(std::move(p));
+    }
+    return edits;
+}
+
+int MemberRowSet::restorePendingEdits(const std::vector<PendingEdit> &edits)
+{
+    if (!m_open || edits.empty())
+        return 0;
+    post();
+    ColumnStore &s = *m_store;
+    QHash<qlonglong, int> rowOf;
+    for (int r = 0; r < s.rows; ++r)
+        if (!s.deleted[r])
+            rowOf.insert(s.value(r, Record_ID).toLongLong(), r);
+    const bool notify = !controlsDisabled();
+    if (notify)
+        beginResetModel();
+    int restored = 0;
+    for (const PendingEdit &p : edits) {
+        const auto it = rowOf.constFind(p.recordId.toLongLong());
+        if (it == rowOf.constEnd())
+            continue;
+        const int row = it.value();
+        for (int f = 0; f < FieldCount; ++f) {
+            const QVariant v = p.current.value(f);
+            const QVariant cur = s.value(row, f);
+            if (!(cur == v && cur.isValid() == v.isValid()))
+                s.put(row, f, v, false);
+        }
+        m_log.noteModifiedFrom(row, p.loaded);
+        ++restored;
+    }
+    m_view.reset(); // the orders may have changed with the values
+    rebuildView();
+    m_cur = m_view.empty() ? -1 : 0;
+    m_bof = true;
+    m_eof = m_view.empty();
+    if (notify)
+        endResetModel();
+    Q_EMIT totalsChanged();
+    Q_EMIT currentRowChanged(m_cur);
+    Q_EMIT afterScroll();
+    return restored;
+}
+
 // ---------------------------------------------------------------------------
 // Orders, filter, view
 

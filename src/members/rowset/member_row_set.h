@@ -26,8 +26,9 @@
 //              caller).
 //   Change log changeCount(); applyUpdates(fn) hands every logged row, with
 //              its kind and its loaded and current values, to fn and then
-//              empties the log. A row counts as done whatever fn does; if fn
-//              throws, the rows not yet handed over stay in the log.
+//              empties the log; if fn throws, every row stays in the log.
+//              pendingEdits() / restorePendingEdits() carry unsaved edits
+//              across a fresh read.
 //   Orders     setIndexName("Last_Name") — one of orderNames() (24 names) or ""
 //              for the load order. indexName(). Unknown names throw kv::Error.
 //   Filter     setFilter("Confirmed='Y' and RecVisible=True"); filter();
@@ -138,6 +139,21 @@ public:
     int changeCount() const { return m_log.size(); }
     bool rowChanged(Bookmark row) const { return m_log.contains(row); }
     void applyUpdates(const std::function<void(const UpdateRecord &)> &apply);
+
+    // The logged edits (deletions left out) as values, not positions: taken
+    // before a writing operation so that, if it rolls back, the rows can be
+    // read afresh and the user's unsaved edits put back on top of them.
+    struct PendingEdit
+    {
+        QVariant recordId;
+        QVector<QVariant> loaded;
+        QVector<QVariant> current;
+    };
+    std::vector<PendingEdit> pendingEdits() const;
+    // On freshly read rows: each edit goes back onto the row with its
+    // Record_ID (a row no longer there is passed over) and into the log with
+    // the values it was first read with. Answers the number put back.
+    int restorePendingEdits(const std::vector<PendingEdit> &edits);
 
     // Orders
     void setIndexName(const QString &orderName);

@@ -2,6 +2,7 @@
 
 #include "data/engine/db_error.h"
 #include "data/engine/query.h"
+#include "data/engine/unit_of_work.h"
 #include "data/trace.h"
 #include "shell/ui/run_action.h"
 
@@ -328,7 +329,7 @@ void TFormClientEditor::accept()
             if (!sameValue(b.loaded, v))
                 m_query.setFieldValue(b.def.column, v);
         }
-        m_query.post();
+        kv::UnitOfWork::run(*m_query.database(), [this] { m_query.post(); });
         undo.dismiss();
     });
     if (!posted)

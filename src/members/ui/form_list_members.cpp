@@ -1,5 +1,8 @@
 #include "members/ui/form_list_members.h"
 
+#include "members/ui/bar_progress.h"
+#include "data/engine/unit_of_work.h"
+
 #include "data/data_module.h"
 #include "data/engine/db_error.h"
 #include "data/engine/query.h"
@@ -87,24 +90,6 @@ const SortEntry kSortEntries[] = {
 };
 constexpr int kLastNameEntry = 2;
 
-// The status-bar progress bar as the operations see it.
-class BarProgress : public kv::Progress
-{
-public:
-    explicit BarProgress(QProgressBar *bar)
-        : m_bar(bar)
-    {
-    }
-    void setPercent(int percent) override
-    {
-        m_bar->setValue(qBound(0, percent, 100));
-        m_bar->repaint();
-    }
-
-private:
-    QProgressBar *m_bar;
-};
-
 } // namespace
 
 const QStringList &TFormListMembers::keyComboEntries()
@@ -138,7 +123,7 @@ TFormListMembers::TFormListMembers(TDataModuleLists &dataModule, kv::Prompts &pr
     buildActions();
     buildControls();
     buildMenus();
-    m_progress = std::make_unique<BarProgress>(RzProgressBar1);
+    m_progress = std::make_unique<kv::BarProgress>(RzProgressBar1, this);
 
     FormCreate();
 }
@@ -172,9 +157,49 @@ void TFormListMembers::commitGridEditor()
     wwDBGridListMembers->commitPendingEditor();
 }
 
+void TFormListMembers::showError(const QString &text)
+{
+    m_prompts.show(kv::Prompts::Kind::Error, text);
+}
+
 bool TFormListMembers::runAction(const QString &handler, const std::function<void()> &fn, kv::ActionCursor cursor)
 {
     return kv::runAction(m_prompts, QStringLiteral("TFormListMembers.") + handler, fn, cursor);
+}
+
+bool TFormListMembers::runMemberWrite(const std::function<void()> &write)
+{
+    kv::MemberRowSet &rows = *ClientDataSetListMembers;
+    commitGridEditor();
+    if (rows.state() == kv::DataState::Edit)
+        rows.post();
+    const std::vector<kv::MemberRowSet::PendingEdit> edits = rows.pendingEdits();
+    try {
+        m_progress->arm();
+        write();
+        m_progress->disarm();
+        return true;
+    } catch (const kv::RolledBack &e) {
+        m_progress->disarm();
+        showError(e.text());
+        reloadKeeping(edits);
+    } catch (...) {
+        m_progress->disarm();
+        throw;
+    }
+    return false;
+}
+
+void TFormListMembers::reloadKeeping(const std::vector<kv::MemberRowSet::PendingEdit> &edits)
+{
+    kv::MemberRowSet &rows = *ClientDataSetListMembers;
+    // Closed first so the load reads the rows without saving anything.
+    if (rows.state() == kv::DataState::Edit)
+        rows.cancel();
+    rows.close();
+    RzTabControl1Change();
+    rows.restorePendingEdits(edits);
+    wwDBGridListMembersUpdateFooter();
 }
 
 // ---------------------------------------------------------------------------

@@ -11,6 +11,8 @@
 //   - gridSelection() / clearGridSelection(): the selected rows as bookmarks;
 //   - RzTabControl1Change(): the load procedure (saves pending edits and reads
 //     the list afresh);
+//   - runMemberWrite(fn): runs a writing operation with Escape armed; after
+//     a rollback shows the text and reads the rows afresh, unsaved edits kept;
 //   - wwDBGridListMembersUpdateFooter(): the footer totals;
 //   - RzProgressBar1, progress(): the status-bar progress bar;
 //   - RzStatusPaneFilter: the filter pane;
@@ -26,6 +28,7 @@
 #include <QPointer>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QAction;
 class QComboBox;
@@ -45,6 +48,7 @@ class QKeyEvent;
 class TDataModuleLists;
 
 namespace kv {
+class BarProgress;
 class Query;
 class MemberLoadSave;
 class MembersGrid;
@@ -90,6 +94,12 @@ public:
     // Routines the member operations call.
     void FormShow();
     void RzTabControl1Change();
+    // Runs a writing operation (its unit of work inside write) with Escape
+    // stopping the status-bar loops. On kv::RolledBack the text is shown and
+    // the rows are read afresh from the database, with the user's unsaved
+    // edits from before the operation put back, still unsaved. Other errors
+    // pass through. Answers whether write completed.
+    bool runMemberWrite(const std::function<void()> &write);
     void wwDBGridListMembersUpdateFooter();
 
     // Member operations (form_list_members_actions.cpp)
@@ -202,11 +212,13 @@ private:
     // Every handler's boundary (kv::runAction) with this window's prompts.
     bool runAction(const QString &handler, const std::function<void()> &fn,
                    kv::ActionCursor cursor = kv::ActionCursor::Busy);
+    void showError(const QString &text);
+    void reloadKeeping(const std::vector<kv::MemberRowSet::PendingEdit> &edits);
 
     TDataModuleLists &m_dm;
     kv::Prompts &m_prompts;
     std::unique_ptr<kv::MemberLoadSave> m_loadSave;
-    std::unique_ptr<kv::Progress> m_progress;
+    std::unique_ptr<kv::BarProgress> m_progress;
     bool m_shownOnce = false;
     bool m_closed = false;
 };

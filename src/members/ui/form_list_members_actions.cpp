@@ -1,13 +1,16 @@
 // Member operations of the members window: adding, removing, copying, the
 // invited and confirmed flags, quantities, visibility and filters. Each
-// handler reads its dialog or the grid, hands the work to its operation and
-// ends with the load procedure where the operation calls for it.
+// handler reads its dialog or the grid, hands the work to its operation
+// through runMemberWrite (one unit of work, Escape stops its loop) and ends
+// with the load procedure where the operation calls for it. Operations that
+// change the row set commit its save in the same unit as the change.
 
 #include "members/ui/form_list_members.h"
 
 #include "data/data_module.h"
 #include "data/engine/db_error.h"
 #include "data/engine/query.h"
+#include "data/engine/unit_of_work.h"
 #include "data/trace.h"
 #include "members/add_members.h"
 #include "members/confirmed_filter.h"
@@ -48,8 +51,8 @@ void TFormListMembers::ActionAddMembersExecute()
                 return;
             const kv::CursorScope busy;
             kv::AddMembers op(*m_dm.DatabaseLists, m_prompts, progress());
-            op.run(nCurrentListID, FormAddListMembers->choice());
-            RzTabControl1Change();
+            if (runMemberWrite([&] { op.run(nCurrentListID, FormAddListMembers->choice()); }))
+                RzTabControl1Change();
         },
         kv::ActionCursor::Unchanged);
 }
@@ -63,9 +66,11 @@ void TFormListMembers::ActionRemoveSelectedMembersExecute()
         // A value still in the grid's editor belongs to its row before rows leave.
         commitGridEditor();
         kv::RemoveMembers op(*m_dm.DatabaseLists, m_prompts, progress());
-        op.removeSelected(memberRowSet(), gridSelection());
-        clearGridSelection();
-        RzTabControl1Change();
+        const QList<kv::MemberRowSet::Bookmark> selection = gridSelection();
+        if (runMemberWrite([&] { op.removeSelected(memberRowSet(), selection); })) {
+            clearGridSelection();
+            RzTabControl1Change();
+        }
     });
 }
 
@@ -77,8 +82,8 @@ void TFormListMembers::ActionRemoveAllMembersExecute()
         if (memberRowSet().state() == kv::DataState::Edit)
             memberRowSet().post();
         kv::RemoveMembers op(*m_dm.DatabaseLists, m_prompts, progress());
-        op.removeAll(nCurrentListID);
-        RzTabControl1Change();
+        if (runMemberWrite([&] { op.removeAll(nCurrentListID); }))
+            RzTabControl1Change();
     });
 }
 
@@ -90,27 +95,30 @@ void TFormListMembers::ActionCopyToNewListExecute()
     runAction(
         QStringLiteral("ActionCopyToNewListExecute"),
         [this] {
-            const auto cleanup = qScopeGuard([this] {
-                clearGridSelection();
-                delete FormSaveToNewList;
-                FormSaveToNewList = nullptr;
-                progress().setPercent(0);
-            });
-            commitGridEditor();
-            kv::MemberRowSet &rows = memberRowSet();
-            if (rows.state() == kv::DataState::Edit)
-                rows.post();
-            const QList<kv::MemberRowSet::Bookmark> selection = gridSelection();
-            if (selection.isEmpty())
-                return;
-            FormSaveToNewList = new TFormSaveToNewList(*m_dm.DatabaseLists, m_prompts, this);
-            // With no other list to copy into, the dialog starts on "New List".
-            if (m_dm.QueryLists->isOpen() && m_dm.QueryLists->recordCount() < 2)
-                FormSaveToNewList->setStartTab(TFormSaveToNewList::kNewListTab);
-            if (FormSaveToNewList->exec() != QDialog::Accepted)
-                return;
-            const kv::CursorScope busy;
-            const QString kind = FormSaveToNewList->cNewOrExistingList;
+        const auto cleanup = qScopeGuard([this] {
+            clearGridSelection();
+            delete FormSaveToNewList;
+            FormSaveToNewList = nullptr;
+            progress().setPercent(0);
+        });
+        commitGridEditor();
+        kv::MemberRowSet &rows = memberRowSet();
+        if (rows.state() == kv::DataState::Edit)
+            rows.post();
+        const QList<kv::MemberRowSet::Bookmark> selection = gridSelection();
+        if (selection.isEmpty())
+            return;
+        FormSaveToNewList = new TFormSaveToNewList(*m_dm.DatabaseLists, m_prompts, this);
+        // With no other list to copy into, the dialog starts on "New List".
+        if (m_dm.QueryLists->isOpen() && m_dm.QueryLists->recordCount() < 2)
+            FormSaveToNewList->setStartTab(TFormSaveToNewList::kNewListTab);
+        if (FormSaveToNewList->exec() != QDialog::Accepted)
+            return;
+        const kv::CursorScope busy;
+        const QString kind = FormSaveToNewList->cNewOrExistingList;
+        // A new list the dialog posted commits with the copies or not at all.
+        const std::unique_ptr<kv::UnitOfWork> posted = FormSaveToNewList->takeUnitOfWork();
+        const auto copy = [&] {
             int destination = FormSaveToNewList->nSelectedListID;
             if (destination <= 0)
                 destination = kv::CopyMembers::destinationByName(*m_dm.QueryGetListIDFromListName,
@@ -119,19 +127,27 @@ void TFormListMembers::ActionCopyToNewListExecute()
                 throw kv::Error(TFormSaveToNewList::kErrorLocatingList);
             kv::CopyMembers op(*m_dm.DatabaseLists, progress());
             op.copy(rows, selection, destination, kind != QLatin1String("N"), FormSaveToNewList->saveOptions());
-            clearGridSelection();
-            if (kind == QLatin1String("N")) {
-                // The new list joins the tabs; the list on display stays current.
-                kv::Query &lists = *m_dm.QueryLists;
-                const QVariant current = lists.isOpen() && lists.recNo() >= 0
-                    ? lists.fieldValue(QStringLiteral("Record_ID"))
-                    : QVariant();
-                lists.close();
-                lists.open();
-                if (current.isValid())
-                    lists.locate({QStringLiteral("Record_ID")}, {current});
-                FormShow();
-            }
+        };
+        const bool copied = runMemberWrite([&] {
+            if (posted)
+                kv::UnitOfWork::complete(*posted, copy);
+            else
+                kv::UnitOfWork::run(*m_dm.DatabaseLists, copy);
+        });
+        clearGridSelection();
+        if (!copied)
+            return;
+        if (kind == QLatin1String("N")) {
+            // The new list joins the tabs; the list on display stays current.
+            kv::Query &lists = *m_dm.QueryLists;
+            const QVariant current = lists.isOpen() && lists.recNo() >= 0 ? lists.fieldValue(QStringLiteral("Record_ID"))
+                                                                          : QVariant();
+            lists.close();
+            lists.open();
+            if (current.isValid())
+                lists.locate({QStringLiteral("Record_ID")}, {current});
+            FormShow();
+        }
         },
         kv::ActionCursor::Unchanged);
 }
@@ -143,26 +159,46 @@ namespace {
 void setAllFlags(TFormListMembers &w, kv::MemberLoadSave &save, bool invited, bool checked)
 {
     const auto cleanup = qScopeGuard([&w] { w.progress().setPercent(0); });
-    w.commitGridEditor();
-    // The save path writes every flag of an edited row as the row set holds
-    // it; saved after the statement, a pending edit would put the old flag back.
-    save.saveChanges(w.memberRowSet());
-    kv::MemberFlags op(*w.dataModule().DatabaseLists, w.progress());
-    if (invited)
-        op.setAllInvited(w.nCurrentListID, checked);
-    else
-        op.setAllConfirmed(w.nCurrentListID, checked);
-    w.RzTabControl1Change();
+    kv::Database &db = *w.dataModule().DatabaseLists;
+    kv::MemberFlags op(db, w.progress());
+    const bool done = w.runMemberWrite([&] {
+        kv::UnitOfWork::run(db, [&] {
+            // The save path writes every flag of an edited row as the row set holds
+            // it; saved after the statement, a pending edit would put the old flag back.
+            save.saveChanges(w.memberRowSet());
+            if (invited)
+                op.setAllInvited(w.nCurrentListID, checked);
+            else
+                op.setAllConfirmed(w.nCurrentListID, checked);
+        });
+    });
+    if (done)
+        w.RzTabControl1Change();
 }
 
-void setSelectedConfirmed(TFormListMembers &w, bool checked)
+// A change of the selected rows and the save that writes it, as one unit.
+bool changeAndSave(TFormListMembers &w, kv::MemberLoadSave &save, const std::function<void()> &change)
+{
+    kv::Database &db = *w.dataModule().DatabaseLists;
+    const bool done = w.runMemberWrite([&] {
+        kv::UnitOfWork::run(db, [&] {
+            change();
+            save.saveChanges(w.memberRowSet());
+        });
+    });
+    w.clearGridSelection();
+    if (done)
+        w.RzTabControl1Change();
+    return done;
+}
+
+void setSelectedConfirmed(TFormListMembers &w, kv::MemberLoadSave &save, bool checked)
 {
     const auto cleanup = qScopeGuard([&w] { w.progress().setPercent(0); });
     w.commitGridEditor();
     kv::MemberFlags op(*w.dataModule().DatabaseLists, w.progress());
-    op.setSelectedConfirmed(w.memberRowSet(), w.gridSelection(), checked);
-    w.clearGridSelection();
-    w.RzTabControl1Change();
+    const QList<kv::MemberRowSet::Bookmark> selection = w.gridSelection();
+    changeAndSave(w, save, [&] { op.setSelectedConfirmed(w.memberRowSet(), selection, checked); });
 }
 
 } // namespace
@@ -189,12 +225,12 @@ void TFormListMembers::ActionClearAllRSVPChecksExecute()
 
 void TFormListMembers::ActionCheckSelectedRSVPChecksExecute()
 {
-    runAction(QStringLiteral("ActionCheckSelectedRSVPChecksExecute"), [this] { setSelectedConfirmed(*this, true); });
+    runAction(QStringLiteral("ActionCheckSelectedRSVPChecksExecute"), [this] { setSelectedConfirmed(*this, *m_loadSave, true); });
 }
 
 void TFormListMembers::ActionClearSelectedRSVPChecksExecute()
 {
-    runAction(QStringLiteral("ActionClearSelectedRSVPChecksExecute"), [this] { setSelectedConfirmed(*this, false); });
+    runAction(QStringLiteral("ActionClearSelectedRSVPChecksExecute"), [this] { setSelectedConfirmed(*this, *m_loadSave, false); });
 }
 
 void TFormListMembers::ActionClickConfirmExecute()
@@ -224,9 +260,8 @@ void TFormListMembers::ActionSetQuantitiesExecute()
             const kv::CursorScope busy;
             commitGridEditor();
             kv::Quantities op(progress());
-            op.setSelected(memberRowSet(), gridSelection(), dialog.quantity());
-            clearGridSelection();
-            RzTabControl1Change();
+            const QList<kv::MemberRowSet::Bookmark> selection = gridSelection();
+            changeAndSave(*this, *m_loadSave, [&] { op.setSelected(memberRowSet(), selection, dialog.quantity()); });
         },
         kv::ActionCursor::Unchanged);
 }
@@ -254,20 +289,17 @@ void chooseConfirmedFilter(TFormListMembers &w, kv::ConfirmedFilter::State entry
 
 void TFormListMembers::ActionFilterListToConfirmedExecute()
 {
-    runAction(QStringLiteral("ActionFilterListToConfirmedExecute"),
-              [this] { chooseConfirmedFilter(*this, kv::ConfirmedFilter::Checked); });
+    runAction(QStringLiteral("ActionFilterListToConfirmedExecute"), [this] { chooseConfirmedFilter(*this, kv::ConfirmedFilter::Checked); });
 }
 
 void TFormListMembers::ActionFilterListToUnconfirmedExecute()
 {
-    runAction(QStringLiteral("ActionFilterListToUnconfirmedExecute"),
-              [this] { chooseConfirmedFilter(*this, kv::ConfirmedFilter::NotChecked); });
+    runAction(QStringLiteral("ActionFilterListToUnconfirmedExecute"), [this] { chooseConfirmedFilter(*this, kv::ConfirmedFilter::NotChecked); });
 }
 
 void TFormListMembers::ActionFilterListToUnknownExecute()
 {
-    runAction(QStringLiteral("ActionFilterListToUnknownExecute"),
-              [this] { chooseConfirmedFilter(*this, kv::ConfirmedFilter::Unknown); });
+    runAction(QStringLiteral("ActionFilterListToUnknownExecute"), [this] { chooseConfirmedFilter(*this, kv::ConfirmedFilter::Unknown); });
 }
 
 // --- Visibility ---------------------------------------------------------------
@@ -277,19 +309,27 @@ void TFormListMembers::ActionHideSelectedDaysExecute()
     runAction(
         QStringLiteral("ActionHideSelectedDaysExecute"),
         [this] {
-            const auto cleanup = qScopeGuard([this] { progress().setPercent(0); });
-            // A value still in the grid's editor belongs to its own row, before any row moves.
-            commitGridEditor();
-            kv::MemberRowSet &rows = memberRowSet();
-            const QString rememberedOrder = rows.indexName();
-            TFormHideDeliveryDays dialog(this);
-            if (dialog.exec() != QDialog::Accepted) {
-                kv::Visibility::restoreAfterDays(rows, rememberedOrder);
-                return;
-            }
-            const kv::CursorScope busy;
-            kv::Visibility op(*m_dm.DatabaseLists, progress());
-            op.hideByDays(rows, dialog.checkedDays(), [this] { RzTabControl1Change(); });
+        const auto cleanup = qScopeGuard([this] { progress().setPercent(0); });
+        // A value still in the grid's editor belongs to its own row, before any row moves.
+        commitGridEditor();
+        kv::MemberRowSet &rows = memberRowSet();
+        const QString rememberedOrder = rows.indexName();
+        TFormHideDeliveryDays dialog(this);
+        if (dialog.exec() != QDialog::Accepted) {
+            kv::Visibility::restoreAfterDays(rows, rememberedOrder);
+            return;
+        }
+        const kv::CursorScope busy;
+        kv::Visibility op(*m_dm.DatabaseLists, progress());
+        runMemberWrite([&] {
+            kv::UnitOfWork::run(*m_dm.DatabaseLists, [&] {
+                op.hideByDays(rows, dialog.checkedDays(), [&] {
+                    // Saved before the load, in this unit: the load then only reads.
+                    m_loadSave->saveChanges(rows);
+                    RzTabControl1Change();
+                });
+            });
+        });
         },
         kv::ActionCursor::Unchanged);
 }
@@ -300,9 +340,8 @@ void TFormListMembers::ActionHideSelectedExecute()
         const auto cleanup = qScopeGuard([this] { progress().setPercent(0); });
         commitGridEditor();
         kv::Visibility op(*m_dm.DatabaseLists, progress());
-        op.hideSelected(memberRowSet(), gridSelection());
-        clearGridSelection();
-        RzTabControl1Change();
+        const QList<kv::MemberRowSet::Bookmark> selection = gridSelection();
+        changeAndSave(*this, *m_loadSave, [&] { op.hideSelected(memberRowSet(), selection); });
     });
 }
 
@@ -312,7 +351,7 @@ void TFormListMembers::ActionMakeAllVisibleExecute()
         const auto cleanup = qScopeGuard([this] { progress().setPercent(0); });
         commitGridEditor();
         kv::Visibility op(*m_dm.DatabaseLists, progress());
-        op.makeAllVisible(nCurrentListID);
-        RzTabControl1Change();
+        if (runMemberWrite([&] { op.makeAllVisible(nCurrentListID); }))
+            RzTabControl1Change();
     });
 }

@@ -2,6 +2,7 @@
 
 #include "data/engine/db_error.h"
 #include "data/engine/query.h"
+#include "data/engine/unit_of_work.h"
 #include "data/prompts.h"
 #include "members/ui/flag_check_box.h"
 #include "shell/ui/radio_group.h"
@@ -83,6 +84,7 @@ void fillCombo(QComboBox *combo, kv::Query &q, const QString &textField, const Q
 
 TFormSaveToNewList::TFormSaveToNewList(kv::Database &db, kv::Prompts &prompts, QWidget *parent)
     : QDialog(parent)
+    , m_db(db)
     , m_prompts(prompts)
     , m_queries(std::make_unique<kv::CopyDestinationQueries>(db))
 {
@@ -271,6 +273,11 @@ TFormSaveToNewList::TFormSaveToNewList(kv::Database &db, kv::Prompts &prompts, Q
 }
 
 TFormSaveToNewList::~TFormSaveToNewList() = default;
+
+std::unique_ptr<kv::UnitOfWork> TFormSaveToNewList::takeUnitOfWork()
+{
+    return std::move(m_unit);
+}
 
 bool TFormSaveToNewList::listsPending() const
 {
@@ -487,8 +494,11 @@ void TFormSaveToNewList::BitBtnOKClick()
             name = fieldText(lists, QStringLiteral("List_Name"));
             kind = QStringLiteral("E");
         }
-        if (listsPending())
+        if (listsPending()) {
+            // Committed together with the copy, or not at all.
+            m_unit = std::make_unique<kv::UnitOfWork>(m_db);
             lists.post();
+        }
         // The row the user created or picked, whatever other list shares its name.
         const int id = lists.recNo() >= 0 ? lists.fieldValue(QStringLiteral("Record_ID")).toInt() : 0;
         if (!lists.locate({QStringLiteral("List_Name")}, {name}))
@@ -497,8 +507,15 @@ void TFormSaveToNewList::BitBtnOKClick()
         cSelectedListName = name;
         nSelectedListID = id;
     });
-    if (chosen)
+    if (chosen) {
         accept();
+        return;
+    }
+    // Nothing of a failed OK stays written.
+    m_unit.reset();
+    cNewOrExistingList.clear();
+    cSelectedListName.clear();
+    nSelectedListID = 0;
 }
 
 void TFormSaveToNewList::BitBtnCancelClick()
@@ -512,6 +529,7 @@ void TFormSaveToNewList::BitBtnCancelClick()
 void TFormSaveToNewList::done(int result)
 {
     if (result != QDialog::Accepted) {
+        m_unit.reset();
         cNewOrExistingList.clear();
         cSelectedListName.clear();
         nSelectedListID = 0;

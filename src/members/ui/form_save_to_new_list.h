@@ -20,6 +20,7 @@ class QToolButton;
 namespace kv {
 class ConfirmedCheckBox;
 class Database;
+class UnitOfWork;
 class Prompts;
 class RadioGroup;
 } // namespace kv
@@ -55,6 +56,11 @@ public:
     int nSelectedListID = 0;
 
     kv::CopyFlagOptions saveOptions() const;
+    // OK posts the destination's row (a new list) in a unit of work that is
+    // left open for the copy, so that a copy that fails leaves no new list
+    // behind. The caller takes it and completes it; a unit not taken is rolled
+    // back with the dialog. Null when OK posted nothing.
+    std::unique_ptr<kv::UnitOfWork> takeUnitOfWork();
     kv::CopyDestinationQueries &queries() { return *m_queries; }
 
     QTabBar *RzTabControl1;
@@ -111,8 +117,10 @@ private:
     void postLists();
     void cancelLists();
 
+    kv::Database &m_db;
     kv::Prompts &m_prompts;
     std::unique_ptr<kv::CopyDestinationQueries> m_queries;
+    std::unique_ptr<kv::UnitOfWork> m_unit;
     int m_startTab = kExistingListTab;
     bool m_showing = false; // widgets are being filled from the row
     bool m_closed = false;
