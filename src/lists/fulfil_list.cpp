@@ -114,10 +114,8 @@ QString FulfilmentNameLookups::itemName(int itemId)
 // ---------------------------------------------------------------- ListFulfilment
 
 const QString ListFulfilment::kListNotFoundMessage = QStringLiteral("Error locating the List using the List ID!");
-// The notice's wording is the users' own; it is written in two pieces only so
-// that our checks for stray references in the sources pass it by.
 const QString ListFulfilment::kNoCandidatesMessage =
-    QStringLiteral("There were no records matching your fulfillment speci" "fications.");
+    QStringLiteral("There were no records matching your fulfillment specifications.");
 const QString ListFulfilment::kConfirmStart = QStringLiteral("Please confirm that you would like to fulfill this list of ");
 const QString ListFulfilment::kConfirmEnd = QStringLiteral(" member(s)!");
 const QString ListFulfilment::kProgressMessage = QStringLiteral("Scheduling Deliveries...");
@@ -404,6 +402,7 @@ ListFulfilment::Result ListFulfilment::run(int listId, const FulfilmentOptions &
                 ++written;
             }
             ++processed;
+            Trace::value(QStringLiteral("Members processed"), qint64(processed));
             c.next();
             // May throw kv::Cancelled: the unit then rolls everything back.
             m_progress.setPercent(percentOf(processed, n));

@@ -5,8 +5,12 @@
 #include "member_ops_window_fixture.h"
 
 #include "members/ui/form_list_members.h"
+#include "members/ui/form_save_to_new_list.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QPlainTextEdit>
+#include <QSpinBox>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QSettings>
@@ -65,6 +69,21 @@ TEST_P(HandlerBoundaryTest, ClosingKeepsThePlacementWhenSavingThePendingEditFail
     EXPECT_TRUE(prompts.notices().contains(QStringLiteral("disk on fire")));
     QSettings ini(sandbox.appDataDir() + QStringLiteral("/Brenqui.ini"), QSettings::IniFormat);
     EXPECT_TRUE(ini.contains(QStringLiteral("Form_Positions/FormListMembers")));
+}
+
+TEST_P(HandlerBoundaryTest, CopyDialogOffersQuantitiesFrom1To999AndKeeps250CharactersOfDescription)
+{
+    TFormSaveToNewList dialog(*dm->DatabaseLists, prompts, window.get());
+    dialog.setStartTab(TFormSaveToNewList::kNewListTab);
+    dialog.show();
+    QApplication::processEvents();
+    EXPECT_EQ(dialog.wwDBSpinEdit1->minimum(), 1);
+    EXPECT_EQ(dialog.wwDBSpinEdit1->maximum(), 999);
+    EXPECT_TRUE(dialog.wwDBSpinEdit1->text().isEmpty()); // a new list has no quantity yet
+    dialog.DBMemo1->setPlainText(QString(300, QLatin1Char('x')));
+    EXPECT_EQ(dialog.DBMemo1->toPlainText().size(), 250);
+    prompts.setDefaultAnswer(kv::Prompts::Answer::No); // nothing saved on the way out
+    dialog.reject();
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, HandlerBoundaryTest, ::testing::Values(kv::Backend::SQLite, kv::Backend::PostgreSQL));

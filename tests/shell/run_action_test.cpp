@@ -2,11 +2,14 @@
 // its text, the cursor comes back, and nothing reaches Qt's event loop.
 
 #include "data/engine/db_error.h"
+#include "shell/ui/modal_driver.h"
+#include "shell/ui/qt_prompts.h"
 #include "shell/ui/run_action.h"
 #include "support/scripted_prompts.h"
 
 #include <QCursor>
 #include <QGuiApplication>
+#include <QMessageBox>
 #include <gtest/gtest.h>
 #include <new>
 #include <stdexcept>
@@ -47,6 +50,27 @@ TEST(RunAction, AnEndingApplicationIsNotReportedTwiceAndAQuietHandlerShowsNothin
     EXPECT_FALSE(kv::runAction(prompts, QStringLiteral("Handler"), [] { throw kv::ApplicationEnding(QStringLiteral("gone")); }));
     EXPECT_TRUE(kv::runAction(prompts, QStringLiteral("Handler"), [] {}, kv::ActionCursor::Unchanged));
     EXPECT_TRUE(prompts.shown().isEmpty());
+}
+
+TEST(RunAction, TheErrorBoxIsAPlainMessageBoxWithTheErrorsOwnText)
+{
+    kv::QtPrompts prompts;
+    QMessageBox::Icon icon = QMessageBox::Critical;
+    QString title, text;
+    kv::ModalDriver::whenShown(
+        [&](QWidget *dialog) {
+            auto *box = qobject_cast<QMessageBox *>(dialog);
+            ASSERT_NE(box, nullptr);
+            icon = box->icon();
+            title = box->windowTitle();
+            text = box->text();
+            box->accept();
+        },
+        QStringLiteral("PromptBox"));
+    kv::runAction(prompts, QStringLiteral("Handler"), [] { throw std::runtime_error("disk on fire"); });
+    EXPECT_EQ(icon, QMessageBox::NoIcon);
+    EXPECT_EQ(text, QStringLiteral("disk on fire"));
+    EXPECT_EQ(title, kv::QtPrompts::caption());
 }
 
 } // namespace

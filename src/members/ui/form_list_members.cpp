@@ -559,15 +559,15 @@ void TFormListMembers::FormShow()
         kv::Query *lookup = m_dm.QueryListLookup;
         lookup->close();
         lookup->open();
-        const QString current = m_dm.QueryLists && m_dm.QueryLists->isOpen()
-            ? m_dm.QueryLists->fieldValue(QStringLiteral("List_Name")).toString()
-            : QString();
+        // The lists window's current list, matched by name also when the name is empty.
+        const bool hasCurrent = m_dm.QueryLists && m_dm.QueryLists->isOpen() && m_dm.QueryLists->recNo() >= 0;
+        const QString current = hasCurrent ? m_dm.QueryLists->fieldValue(QStringLiteral("List_Name")).toString() : QString();
         int position = -1;
         lookup->first();
         for (int i = 0; !lookup->eof(); ++i, lookup->next()) {
             const QString name = lookup->fieldValue(QStringLiteral("List_Name")).toString();
             RzTabControl1->addTab(name);
-            if (!current.isEmpty() && name == current)
+            if (hasCurrent && name == current)
                 position = i;
         }
         lookup->close();

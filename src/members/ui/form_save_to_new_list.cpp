@@ -23,6 +23,7 @@
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTabBar>
+#include <QTextCursor>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -169,7 +170,7 @@ TFormSaveToNewList::TFormSaveToNewList(kv::Database &db, kv::Prompts &prompts, Q
     wwDBSpinEdit1 = new QSpinBox(RzDBRadioGroupItems);
     wwDBSpinEdit1->setObjectName(QStringLiteral("wwDBSpinEdit1"));
     // 0 stands for "no quantity" (shown empty); the values a user picks run 1 to 999.
-    wwDBSpinEdit1->setRange(0, 999);
+    wwDBSpinEdit1->setRange(kMinQuantity, kMaxQuantity);
     wwDBSpinEdit1->setSingleStep(1);
     wwDBSpinEdit1->setSpecialValueText(QStringLiteral(" "));
     wwDBLookupComboItem = new QComboBox(RzDBRadioGroupItems);
@@ -247,8 +248,17 @@ TFormSaveToNewList::TFormSaveToNewList(kv::Database &db, kv::Prompts &prompts, Q
     connect(DBEditListName, &QLineEdit::textChanged, this, [this] { DBEditListNameChange(); });
     connect(DBEditListName, &QLineEdit::textEdited, this,
             [this](const QString &t) { writeField(QStringLiteral("List_Name"), t); });
-    connect(DBMemo1, &QPlainTextEdit::textChanged, this,
-            [this] { writeField(QStringLiteral("List_Desc"), DBMemo1->toPlainText()); });
+    connect(DBMemo1, &QPlainTextEdit::textChanged, this, [this] {
+        QString text = DBMemo1->toPlainText();
+        if (text.size() > kDescriptionLength) {
+            // The column's limit, kept as the lists window keeps it.
+            text.truncate(kDescriptionLength);
+            const QSignalBlocker block(DBMemo1);
+            DBMemo1->setPlainText(text);
+            DBMemo1->moveCursor(QTextCursor::End);
+        }
+        writeField(QStringLiteral("List_Desc"), text);
+    });
     connect(wwCheckBoxActiveOnly, &QCheckBox::clicked, this, [this](bool on) {
         writeField(QStringLiteral("Active_Only"), on ? QStringLiteral("Y") : QStringLiteral("N"));
     });
@@ -345,7 +355,13 @@ void TFormSaveToNewList::showCurrentRow()
     {
         const QSignalBlocker block(wwDBSpinEdit1);
         const QVariant qty = value(QStringLiteral("Quantity"));
-        wwDBSpinEdit1->setValue(qty.isValid() && !qty.isNull() ? qty.toInt() : 0);
+        if (qty.isValid() && !qty.isNull()) {
+            wwDBSpinEdit1->setValue(qty.toInt());
+        } else {
+            // No quantity: the box shows nothing until one is chosen.
+            wwDBSpinEdit1->setValue(kMinQuantity);
+            wwDBSpinEdit1->clear();
+        }
     }
     if (q.state() != kv::DataState::Insert)
         selectByData(wwDBLookupComboListName, value(QStringLiteral("Record_ID")));
@@ -452,7 +468,7 @@ void TFormSaveToNewList::wwDBSpinEdit1Change()
     if (m_showing)
         return;
     const int v = wwDBSpinEdit1->value();
-    writeField(QStringLiteral("Quantity"), v > 0 ? QVariant(v) : QVariant());
+    writeField(QStringLiteral("Quantity"), v);
     RzDBRadioGroupItems->setItemIndex(1);
     writeField(QStringLiteral("Item_Method"), kItemCodes.at(1));
 }

@@ -38,6 +38,10 @@ public:
     static const QString kErrorLocatingList;
     static const QString kSaveBeforeClosing;
     static constexpr int kNewListTab = 0;
+    // The quantity box's range and the description's length.
+    static constexpr int kMinQuantity = 1;
+    static constexpr int kMaxQuantity = 999;
+    static constexpr int kDescriptionLength = 250;
     static constexpr int kExistingListTab = 1;
 
     // db: the lists database (the lists session); every query of the dialog,

@@ -192,8 +192,12 @@ void DataBinding::bindLookup(QComboBox *w, const QString &field, int keyColumn)
 void DataBinding::bindSpin(QSpinBox *w, const QString &field)
 {
     w->setSpecialValueText(QStringLiteral(" "));
-    add(w, field, [w](const QVariant &v) {
+    // A stored value above the box's own range (another window may store
+    // more) is shown whole rather than cut to the range.
+    const int designMaximum = w->maximum();
+    add(w, field, [w, designMaximum](const QVariant &v) {
         const int n = isNullValue(v) ? w->minimum() : v.toInt();
+        w->setMaximum(qMax(designMaximum, n));
         if (w->value() != n)
             w->setValue(n);
     });
