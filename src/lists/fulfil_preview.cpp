@@ -5,6 +5,7 @@
 #include "data/engine/query.h"
 
 #include <QHash>
+#include <QSet>
 
 namespace kv {
 
@@ -22,7 +23,7 @@ QString text(const QVariant &v)
 
 } // namespace
 
-QList<PlannedDelivery> FulfilmentPreview::plan(TDataModuleLists &dm, int listId, const FulfilmentOptions &o)
+QList<PlannedDelivery> FulfilmentPreview::plan(TDataModuleLists &dm, int listId, const FulfilmentOptions &o, bool skipScheduled)
 {
     const QString problem = ListFulfilment::check(o);
     if (!problem.isEmpty())
@@ -45,6 +46,16 @@ QList<PlannedDelivery> FulfilmentPreview::plan(TDataModuleLists &dm, int listId,
     for (int r = 0; r < serviceQuery.recordCount(); ++r)
         services.insert(serviceQuery.valueAt(r, 0).toLongLong(), text(serviceQuery.valueAt(r, 1)));
     serviceQuery.close();
+
+    QSet<qint64> scheduled;
+    Query scheduledQuery(db, QStringLiteral("QueryPreviewScheduled"));
+    scheduledQuery.setSql(ListFulfilment::kScheduledSql);
+    scheduledQuery.paramByName(QStringLiteral("List_ID")).setAsInteger(listId);
+    scheduledQuery.paramByName(QStringLiteral("Deliv_Date")).setAsDate(o.deliveryDate);
+    scheduledQuery.open();
+    for (int r = 0; r < scheduledQuery.recordCount(); ++r)
+        scheduled.insert(scheduledQuery.valueAt(r, 0).toLongLong());
+    scheduledQuery.close();
 
     const bool withItem = o.itemsIndex == FulfilmentOptions::SelectedItem;
     const bool ownService = o.serviceIndex == FulfilmentOptions::ClientsOwnService;
@@ -73,6 +84,9 @@ QList<PlannedDelivery> FulfilmentPreview::plan(TDataModuleLists &dm, int listId,
     for (c.first(); !c.eof(); c.next()) {
         PlannedDelivery d;
         d.personId = c.value(fPerson).toLongLong();
+        d.alreadyScheduled = scheduled.contains(d.personId);
+        if (skipScheduled && d.alreadyScheduled)
+            continue;
         d.clientId = c.value(fClient).toString();
         const auto name = names.value(d.personId);
         d.lastName = name.first;

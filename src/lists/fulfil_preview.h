@@ -33,6 +33,7 @@ struct PlannedDelivery
     std::optional<int> itemId; // with "Selected Item:" only
     QString itemName;
     int quantity = 0; // with an item only
+    bool alreadyScheduled = false; // has a delivery from the list on the date
 };
 
 class FulfilmentPreview
@@ -42,9 +43,11 @@ public:
     static const QString kServiceNamesSql;
 
     // The deliveries run(listId, options) would write, in the order it writes
-    // them. Reads only: no unit of work, no lock beyond the statements' own.
+    // them: with skipScheduled, as when the question about members already
+    // scheduled on the date is answered No, else as when it is answered Yes.
+    // Reads only: no unit of work, no lock beyond the statements' own.
     // Throws kv::Error when the options cannot be fulfilled.
-    static QList<PlannedDelivery> plan(TDataModuleLists &dm, int listId, const FulfilmentOptions &options);
+    static QList<PlannedDelivery> plan(TDataModuleLists &dm, int listId, const FulfilmentOptions &options, bool skipScheduled = false);
 };
 
 } // namespace kv

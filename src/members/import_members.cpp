@@ -3,13 +3,7 @@
 #include "data/engine/db_error.h"
 #include "data/engine/query.h"
 #include "data/engine/unit_of_work.h"
-#if __has_include("data/list_lock.h")
 #include "data/list_lock.h"
-#else
-namespace kv {
-inline void lockListRow(Database &, int) {}
-}
-#endif
 #include "shell/progress.h"
 
 #include <QSet>

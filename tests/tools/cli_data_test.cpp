@@ -4,6 +4,7 @@
 #include "cli_tool.h"
 
 #include "data/engine/unit_of_work.h"
+#include "lists/fulfil_list.h"
 #include "members/import_members.h"
 
 #include <QElapsedTimer>
@@ -129,6 +130,52 @@ TEST(CliImport, CountsAddedAlreadyMembersAndNotFoundOnAMessyFile)
     EXPECT_EQ(tdb.count(QStringLiteral("List_Members")), 3);
 }
 
+class CliImportRace : public ::testing::TestWithParam<kv::Backend>
+{
+};
+
+TEST_P(CliImportRace, FourImportsOfTheSameFileAtOnceAddEachClientOnce)
+{
+    KV_REQUIRE_BACKEND(GetParam());
+    if (!QFileInfo::exists(cliPath()))
+        GTEST_SKIP() << "the command-line tool is not built";
+    TestDatabase tdb(GetParam());
+    const int list = tdb.addList(QStringLiteral("Holiday"));
+    QByteArray file = "Person_ID\n";
+    for (int p = 1; p <= 300; ++p) {
+        tdb.addClient(p);
+        file += QByteArray::number(p) + "\n";
+    }
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("ids.csv"));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(file);
+    f.close();
+
+    std::vector<std::unique_ptr<QProcess>> runs;
+    for (int i = 0; i < 4; ++i) {
+        QStringList a{QStringLiteral("add-members"), QStringLiteral("--list"), QStringLiteral("Holiday"), QStringLiteral("--from-csv"), path};
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        targetDatabase(&tdb, a, env);
+        runs.push_back(std::make_unique<QProcess>());
+        runs.back()->setProcessEnvironment(env);
+        runs.back()->start(cliPath(), a);
+    }
+    int added = 0;
+    for (auto &p : runs) {
+        ASSERT_TRUE(p->waitForFinished(120000));
+        const QString out = QString::fromUtf8(p->readAllStandardOutput());
+        ASSERT_EQ(p->exitCode(), 0) << out.toStdString() << QString::fromUtf8(p->readAllStandardError()).toStdString();
+        added += out.section(QLatin1Char(' '), 1, 1).chopped(1).toInt(); // "Added N, ..."
+    }
+    EXPECT_EQ(added, 300);
+    EXPECT_EQ(tdb.count(QStringLiteral("List_Members"), QStringLiteral("List_ID = :L"), {{QStringLiteral("L"), list}}), 300);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, CliImportRace, ::testing::Values(kv::Backend::SQLite, kv::Backend::PostgreSQL),
+                         [](const auto &info) { return info.param == kv::Backend::SQLite ? "SQLite" : "PostgreSQL"; });
+
 class CliDryRun : public ::testing::TestWithParam<kv::Backend>
 {
 };
@@ -184,6 +231,13 @@ TEST_P(CliDryRun, ListsExactlyTheRowsTheRunThenWrites)
     EXPECT_EQ(planned, written);
     EXPECT_EQ(planned.size(), 3);
     EXPECT_TRUE(planned.contains(QStringLiteral("1|C00001|2026-12-24|THU|T9|2.5|S|4|31|5")));
+
+    // A second dry run sees them scheduled; with --skip-scheduled nobody is left.
+    const ToolRun again = runCli(&tdb, common + args({"--dry-run"}));
+    EXPECT_TRUE(again.out.contains(QStringLiteral("3 of these members already have a delivery"))) << again.why();
+    const ToolRun skip = runCli(&tdb, common + args({"--dry-run", "--skip-scheduled"}));
+    EXPECT_EQ(skip.code, 0) << skip.why();
+    EXPECT_TRUE(skip.out.contains(kv::ListFulfilment::kNoCandidatesMessage)) << skip.why();
 
     // The driver's sheet of what was written: by route and stop.
     const ToolRun sheet = runCli(&tdb, args({"deliveries", "--list", "Holiday", "--pending", "--date", "2026-12-24", "--csv"}));

@@ -9,6 +9,8 @@
 #include "lists/fulfil_list.h"
 #include "lists/fulfil_preview.h"
 
+#include <algorithm>
+
 namespace {
 
 const QString kUsage = QStringLiteral(
@@ -41,6 +43,8 @@ private:
 };
 
 const QString kDryRunSummary = QStringLiteral("Dry run: %1 deliveries would be scheduled for %2 on %3; nothing was written.");
+const QString kDryRunAlready = QStringLiteral(
+    "%1 of these members already have a delivery from this list on that date; --skip-scheduled leaves them out.");
 
 void printPlan(kv::cli::Context &ctx, const QList<kv::PlannedDelivery> &plan, const kv::FulfilmentOptions &o)
 {
@@ -132,13 +136,16 @@ int runFulfil(kv::cli::Context &ctx)
         throw kv::cli::UsageError{problem};
 
     if (dryRun) {
-        const QList<kv::PlannedDelivery> plan = kv::FulfilmentPreview::plan(dm, listId, o);
+        const QList<kv::PlannedDelivery> plan = kv::FulfilmentPreview::plan(dm, listId, o, ctx.flag(QStringLiteral("skip-scheduled")));
         if (plan.isEmpty()) {
             ctx.prompts().inform(kv::ListFulfilment::kNoCandidatesMessage);
             return 0;
         }
         printPlan(ctx, plan, o);
-        const QString summary = kDryRunSummary.arg(plan.size()).arg(name, date.toString(Qt::ISODate));
+        QString summary = kDryRunSummary.arg(plan.size()).arg(name, date.toString(Qt::ISODate));
+        const qsizetype already = std::count_if(plan.begin(), plan.end(), [](const kv::PlannedDelivery &d) { return d.alreadyScheduled; });
+        if (already > 0)
+            summary += QLatin1Char('\n') + kDryRunAlready.arg(already);
         if (ctx.machineReadable())
             ctx.err() << summary << Qt::endl;
         else
