@@ -1,6 +1,7 @@
 #include "lists/fulfil_list.h"
 
 #include "data/data_module.h"
+#include "data/engine/batch_insert.h"
 #include "data/engine/db_error.h"
 #include "data/engine/query.h"
 #include "data/engine/unit_of_work.h"
@@ -204,18 +205,29 @@ QStringList ListFulfilment::candidateSql(const FulfilmentOptions &o)
     return lines;
 }
 
+namespace {
+// Qt counts Monday = 1 … Sunday = 7; the day's own pair of columns.
+const char *const kRouteFields[] = {"Mon_Rte", "Tue_Rte", "Wed_Rte", "Thu_Rte", "Fri_Rte", "Sat_Rte", "Sun_Rte"};
+const char *const kStopFields[] = {"Mon_Stop", "Tue_Stop", "Wed_Stop", "Thu_Stop", "Fri_Stop", "Sat_Stop", "Sun_Stop"};
+} // namespace
+
 ListFulfilment::RouteStop ListFulfilment::routeFor(const QDate &date, const Query &c)
 {
-    // Qt counts Monday = 1 … Sunday = 7; the day's own pair of columns.
-    static const char *const routes[] = {"Mon_Rte", "Tue_Rte", "Wed_Rte", "Thu_Rte", "Fri_Rte", "Sat_Rte", "Sun_Rte"};
-    static const char *const stops[] = {"Mon_Stop", "Tue_Stop", "Wed_Stop", "Thu_Stop", "Fri_Stop", "Sat_Stop", "Sun_Stop"};
     const int d = date.dayOfWeek() - 1;
+    return pickRoute(c.fieldValue(QLatin1String(kRouteFields[d])), c.fieldValue(QLatin1String(kStopFields[d])),
+                     c.fieldValue(QStringLiteral("Def_Rte")), c.fieldValue(QStringLiteral("Def_Stop")));
+}
+
+ListFulfilment::RouteStop ListFulfilment::pickRoute(const QVariant &dayRoute, const QVariant &dayStop, const QVariant &defRoute,
+                                                    const QVariant &defStop)
+{
+    auto textOf = [](const QVariant &v) { return (!v.isValid() || v.isNull()) ? QString() : v.toString(); };
     RouteStop rs;
-    QString route = text(c, routes[d]);
-    QVariant stop = c.fieldValue(QLatin1String(stops[d]));
+    QString route = textOf(dayRoute);
+    QVariant stop = dayStop;
     if (route.trimmed().isEmpty()) {
-        route = text(c, "Def_Rte");
-        stop = c.fieldValue(QStringLiteral("Def_Stop"));
+        route = textOf(defRoute);
+        stop = defStop;
     }
     rs.route = route;
     rs.stop = (!stop.isValid() || stop.isNull()) ? 0.0 : stop.toDouble();
@@ -339,12 +351,22 @@ ListFulfilment::Result ListFulfilment::run(int listId, const FulfilmentOptions &
     delivery.paramByName(QStringLiteral("Fulfilled")).setAsString(QString());
     delivery.paramByName(QStringLiteral("Create_Date")).setAsDate(today);
 
+    Param *pItemPerson = nullptr, *pItemDeliv = nullptr, *pItemService = nullptr, *pItemQuantity = nullptr;
     if (withItem) {
+        pItemPerson = &item.paramByName(QStringLiteral("Person_ID"));
+        pItemDeliv = &item.paramByName(QStringLiteral("Deliv_ID"));
+        pItemService = &item.paramByName(QStringLiteral("Service_ID"));
+        pItemQuantity = &item.paramByName(QStringLiteral("Quantity"));
         item.paramByName(QStringLiteral("Del_Day")).setAsString(delDay);
         item.paramByName(QStringLiteral("Item_ID")).setAsInteger(*o.itemId);
         item.paramByName(QStringLiteral("Sort_Order")).setAsInteger(0);
     }
 
+    const int weekday = o.deliveryDate.dayOfWeek() - 1;
+    const int fDayRoute = c.fieldIndex(QLatin1String(kRouteFields[weekday]));
+    const int fDayStop = c.fieldIndex(QLatin1String(kStopFields[weekday]));
+    const int fDefRoute = c.fieldIndex(QStringLiteral("Def_Rte"));
+    const int fDefStop = c.fieldIndex(QStringLiteral("Def_Stop"));
     const int fClient = c.fieldIndex(QStringLiteral("Client_ID"));
     const int fQuantity = c.fieldIndex(QStringLiteral("Quantity"));
     const int fSvcs = c.fieldIndex(QStringLiteral("Svcs_Used"));
@@ -360,6 +382,12 @@ ListFulfilment::Result ListFulfilment::run(int listId, const FulfilmentOptions &
             // Read again under the lock: a run that ended meanwhile counts too.
             scheduled = scheduledPeople(listId, o.deliveryDate);
         }
+        // The rows whose keys nobody reads back travel in batches where a
+        // row would cost a round trip: the items, or the deliveries without.
+        BatchInsert batch(withItem ? item : delivery);
+        std::optional<BatchInsert> deliveries;
+        if (withItem)
+            deliveries.emplace(delivery);
         int written = 0;
         int skipped = 0;
         int processed = 0;
@@ -370,7 +398,7 @@ ListFulfilment::Result ListFulfilment::run(int listId, const FulfilmentOptions &
                 ++skipped;
             } else {
                 const QVariant service = ownService ? c.value(fSvcs) : QVariant(*o.serviceId);
-                const RouteStop rs = routeFor(o.deliveryDate, c);
+                const RouteStop rs = pickRoute(c.value(fDayRoute), c.value(fDayStop), c.value(fDefRoute), c.value(fDefStop));
 
                 pPerson.setValue(person);
                 pClient.setAsString(c.value(fClient).toString());
@@ -387,18 +415,16 @@ ListFulfilment::Result ListFulfilment::run(int listId, const FulfilmentOptions &
                 if (withItem) {
                     // The key comes back from the insert itself: a second run for the
                     // same date, or a client listed twice, still gets its own row.
-                    const QVariant delivId = delivery.execInsertReturningId(QStringLiteral("RecordID"));
-                    item.paramByName(QStringLiteral("Person_ID")).setValue(person);
-                    item.paramByName(QStringLiteral("Deliv_ID")).setValue(delivId);
+                    const QVariant delivId = deliveries->insertReturningKey(QStringLiteral("RecordID"));
+                    (*pItemPerson).setValue(person);
+                    (*pItemDeliv).setValue(delivId);
                     if (service.isValid() && !service.isNull())
-                        item.paramByName(QStringLiteral("Service_ID")).setAsInteger(service.toInt());
+                        (*pItemService).setAsInteger(service.toInt());
                     else
-                        item.paramByName(QStringLiteral("Service_ID")).setAsString(QString());
-                    item.paramByName(QStringLiteral("Quantity")).setAsInteger(itemQuantity(c.value(fQuantity), o.quantity));
-                    item.execSql();
-                } else {
-                    delivery.execSql();
+                        (*pItemService).setAsString(QString());
+                    (*pItemQuantity).setAsInteger(itemQuantity(c.value(fQuantity), o.quantity));
                 }
+                batch.addRow();
                 ++written;
             }
             ++processed;
@@ -408,6 +434,7 @@ ListFulfilment::Result ListFulfilment::run(int listId, const FulfilmentOptions &
             m_progress.setPercent(percentOf(processed, n));
         }
 
+        batch.flush();
         HistoryNoteWriter note(db, m_userName);
         note.write(HistoryNoteWriter::fulfilled(o.listName, written, QLocale::system().toString(o.deliveryDate, QLocale::ShortFormat)));
         result.deliveries = written;

@@ -152,6 +152,8 @@ public:
         double stop = 0;
     };
     static RouteStop routeFor(const QDate &date, const Query &candidates);
+    // The same rule on the values of the weekday's pair and the default pair.
+    static RouteStop pickRoute(const QVariant &dayRoute, const QVariant &dayStop, const QVariant &defRoute, const QVariant &defStop);
     // The larger of the member's and the list's quantity, at least 1.
     static int itemQuantity(const QVariant &memberQuantity, int listQuantity);
     // The short weekday in upper case, in the system's language.

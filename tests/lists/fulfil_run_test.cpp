@@ -362,6 +362,8 @@ TEST_P(FulfilRunTest, NoticesQuestionAndProgress)
     // Confirmed: the progress window's texts, and 100 only after the last member.
     prompts.clear();
     // Counted on the run's own connection: its rows are not committed yet.
+    // With an item each delivery is written as its member is reached (its
+    // key is read back), on both backends.
     kv::Query written(dm->DatabaseLists, QStringLiteral("Written"));
     written.setSql(QStringLiteral("Select count(*) from EpisodicDeliveries"));
     QList<qint64> writtenAtPercent;
@@ -370,7 +372,10 @@ TEST_P(FulfilRunTest, NoticesQuestionAndProgress)
         written.open();
         writtenAtPercent << written.value(0).toLongLong();
     };
-    r = fulfil(ownServiceNoItems());
+    FulfilmentOptions withItem = ownServiceNoItems();
+    withItem.itemsIndex = FulfilmentOptions::SelectedItem;
+    withItem.itemId = 31;
+    r = fulfil(withItem);
     EXPECT_EQ(r.outcome, ListFulfilment::Outcome::Fulfilled);
     EXPECT_EQ(progress.message, QStringLiteral("Scheduling Deliveries..."));
     EXPECT_EQ(progress.count, QStringLiteral("Total Deliveries: 3"));

@@ -95,6 +95,8 @@ public:
     // Runs an INSERT and answers the key the backend generated for it.
     QVariant execInsertReturningId(const QString &keyColumn);
     int rowsAffected() const { return m_rowsAffected; }
+    // A parameter's value as this backend receives it (what execSql binds).
+    QVariant bindableValue(const Param &p) const { return bindableValue(p.value(), p.type()); }
 
     // Result
     int fieldCount() const { return m_fields.size(); }

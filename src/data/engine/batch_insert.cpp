@@ -1,0 +1,158 @@
+#include "data/engine/batch_insert.h"
+
+#include "data/engine/db_error.h"
+#include "data/engine/query.h"
+
+#include <QRegularExpression>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include <sqlite3.h>
+
+namespace kv {
+
+namespace {
+QString what(const Query &q, const char *doing)
+{
+    return QStringLiteral("%1 (%2)").arg(QLatin1String(doing), q.objectName());
+}
+} // namespace
+
+BatchInsert::BatchInsert(Query &insert, int rowsPerBatch)
+    : m_query(insert)
+    , m_db(*insert.database())
+    , m_rowsPerBatch(qMax(1, rowsPerBatch))
+{
+    if (!m_db.isConnected())
+        throw DbError(what(insert, "Preparing a statement"), QStringLiteral("The database is not connected."), insert.sqlText());
+    m_text = m_db.translate(insert.sqlText());
+    if (m_db.backend() == Backend::SQLite) {
+        const QVariant h = m_db.connection().driver()->handle();
+        if (h.isValid() && qstrcmp(h.typeName(), "sqlite3*") == 0)
+            m_handle = *static_cast<sqlite3 *const *>(h.constData());
+        if (!m_handle)
+            throw DbError(what(insert, "Preparing a statement"), QStringLiteral("No SQLite connection."), m_text);
+        const QByteArray sql = m_text.toUtf8();
+        if (sqlite3_prepare_v2(m_handle, sql.constData(), int(sql.size()), &m_sqlite, nullptr) != SQLITE_OK) {
+            const QString error = QString::fromUtf8(sqlite3_errmsg(m_handle));
+            sqlite3_finalize(m_sqlite);
+            m_sqlite = nullptr;
+            throw DbError(what(insert, "Preparing a statement"), error, m_text);
+        }
+        for (int i = 1; i <= sqlite3_bind_parameter_count(m_sqlite); ++i) {
+            const char *name = sqlite3_bind_parameter_name(m_sqlite, i);
+            m_params.push_back(&insert.paramByName(QString::fromUtf8(name ? name + 1 : "")));
+        }
+        return;
+    }
+    static const QRegularExpression values(QStringLiteral("\\bvalues\\b"), QRegularExpression::CaseInsensitiveOption);
+    QRegularExpressionMatchIterator it = values.globalMatch(m_text);
+    qsizetype at = -1;
+    while (it.hasNext())
+        at = it.next().capturedEnd();
+    if (at < 0)
+        throw DbError(what(insert, "Preparing a batch"), QStringLiteral("The statement has no values list."), m_text);
+    m_head = m_text.left(at);
+    m_tuple = m_text.mid(at).trimmed();
+    for (const QString &name : SqlDialect::parameterNames(m_tuple))
+        m_params.push_back(&insert.paramByName(name));
+    m_values.reserve(size_t(m_rowsPerBatch) * m_params.size());
+}
+
+BatchInsert::~BatchInsert()
+{
+    if (m_sqlite)
+        sqlite3_finalize(m_sqlite);
+}
+
+void BatchInsert::stepSqlite()
+{
+    for (int i = 0; i < int(m_params.size()); ++i) {
+        const QVariant v = m_query.bindableValue(*m_params[size_t(i)]);
+        int rc = SQLITE_OK;
+        if (!v.isValid() || v.isNull()) {
+            rc = sqlite3_bind_null(m_sqlite, i + 1);
+        } else {
+            switch (v.typeId()) {
+            case QMetaType::Int:
+            case QMetaType::LongLong:
+            case QMetaType::UInt:
+            case QMetaType::ULongLong:
+            case QMetaType::Bool: rc = sqlite3_bind_int64(m_sqlite, i + 1, v.toLongLong()); break;
+            case QMetaType::Double: rc = sqlite3_bind_double(m_sqlite, i + 1, v.toDouble()); break;
+            default: {
+                const QByteArray text = v.toString().toUtf8();
+                rc = sqlite3_bind_text(m_sqlite, i + 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+            }
+            }
+        }
+        if (rc != SQLITE_OK)
+            throw DbError(what(m_query, "Executing"), QString::fromUtf8(sqlite3_errmsg(m_handle)), m_text);
+    }
+    const int rc = sqlite3_step(m_sqlite);
+    sqlite3_reset(m_sqlite);
+    if (rc != SQLITE_DONE)
+        throw DbError(what(m_query, "Executing"), QString::fromUtf8(sqlite3_errmsg(m_handle)), m_text);
+}
+
+QVariant BatchInsert::insertReturningKey(const QString &keyColumn)
+{
+    if (!m_sqlite)
+        return m_query.execInsertReturningId(keyColumn);
+    stepSqlite();
+    return QVariant(qint64(sqlite3_last_insert_rowid(m_handle)));
+}
+
+void BatchInsert::prepareFor(int rows)
+{
+    if (m_stmt && m_preparedRows == rows)
+        return;
+    // Each row's copy of the tuple gets parameters of its own; they are bound
+    // by position, row after row, in the tuple's order.
+    static const QRegularExpression param(QStringLiteral(":([A-Za-z_][A-Za-z0-9_]*)"));
+    QStringList tuples;
+    tuples.reserve(rows);
+    for (int r = 0; r < rows; ++r) {
+        QString t = m_tuple;
+        t.replace(param, QStringLiteral(":\\1_%1").arg(r));
+        tuples << t;
+    }
+    const QString sql = m_head + QLatin1Char(' ') + tuples.join(QStringLiteral(", "));
+    m_stmt = std::make_unique<QSqlQuery>(m_db.connection());
+    m_stmt->setForwardOnly(true);
+    if (!m_stmt->prepare(sql)) {
+        const QString error = m_stmt->lastError().text();
+        m_stmt.reset();
+        throw DbError(what(m_query, "Preparing a batch"), error, m_text);
+    }
+    m_preparedRows = rows;
+}
+
+void BatchInsert::addRow()
+{
+    if (m_sqlite) {
+        stepSqlite();
+        return;
+    }
+    for (const Param *p : m_params)
+        m_values.push_back(m_query.bindableValue(*p));
+    if (m_values.size() >= size_t(m_rowsPerBatch) * m_params.size())
+        flush();
+}
+
+void BatchInsert::flush()
+{
+    if (m_sqlite || m_values.empty() || m_params.empty())
+        return;
+    const int rows = int(m_values.size() / m_params.size());
+    prepareFor(rows);
+    for (int i = 0; i < int(m_values.size()); ++i)
+        m_stmt->bindValue(i, m_values[size_t(i)]);
+    m_values.clear();
+    if (!m_stmt->exec())
+        throw DbError(what(m_query, "Executing a batch"), m_stmt->lastError().text(), m_text);
+    m_stmt->finish();
+}
+
+} // namespace kv

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <memory>
+#include <vector>
+
+class QSqlQuery;
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace kv {
+
+class Database;
+class Param;
+class Query;
+
+// Writes the rows of one insert statement in a loop, each row taking the
+// query's parameter values at the moment it is added; the statement's text,
+// columns and parameters are the query's own.
+// - On PostgreSQL, rows whose new key nobody reads back travel in batches:
+//   one statement of many rows, prepared once, so the loop pays one round
+//   trip per batch instead of one per row.
+// - On SQLite, where a row costs no round trip, each row runs at once on the
+//   statement prepared once through SQLite's own interface (Qt SQL's binding
+//   by name cost more than the insert itself).
+// Rows not yet flushed when the object goes are dropped: the unit of work
+// around the loop has failed then.
+class BatchInsert
+{
+public:
+    explicit BatchInsert(Query &insert, int rowsPerBatch = 250);
+    ~BatchInsert();
+    BatchInsert(const BatchInsert &) = delete;
+    BatchInsert &operator=(const BatchInsert &) = delete;
+
+    void addRow();
+    // Writes one row now and answers the key the backend generated for it.
+    QVariant insertReturningKey(const QString &keyColumn);
+    // Sends the rows held back; call it before what must follow them.
+    void flush();
+
+private:
+    void prepareFor(int rows);
+    void stepSqlite();
+
+    Query &m_query;
+    Database &m_db;
+    int m_rowsPerBatch;
+    QString m_text; // the statement as the backend receives it
+    // PostgreSQL
+    QString m_head; // "Insert into T (columns) values"
+    QString m_tuple; // "(:A, :B, ...)"
+    std::vector<const Param *> m_params; // the query's, in the tuple's (SQLite: the statement's) order
+    std::vector<QVariant> m_values; // rows held back, m_params.size() values each
+    std::unique_ptr<QSqlQuery> m_stmt;
+    int m_preparedRows = 0;
+    // SQLite
+    sqlite3 *m_handle = nullptr;
+    sqlite3_stmt *m_sqlite = nullptr;
+};
+
+} // namespace kv
