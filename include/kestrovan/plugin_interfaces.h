@@ -135,6 +135,10 @@ using GetPackageInfoTableProc = const PackageInfoTable *(*)();
 using CreateRegisteredObjectProc = QObject *(*)(const char *className, QWidget *owner);
 // Opens the connection settings dialog modally; false when the module has none.
 using ShowDataOptionsProc = bool (*)(QWidget *parent);
+// For every table component the window (or data module) owns: command "O"
+// opens it, "R" refreshes it, "C" closes it; any other command does nothing.
+using TablesProc = void (*)(const char *command, QWidget *window);
+using DMTablesProc = void (*)(const char *command, QObject *dataModule);
 }
 
 inline constexpr const char *InitializeEntry = "Initialize";
@@ -142,5 +146,7 @@ inline constexpr const char *FinalizeEntry = "Finalize";
 inline constexpr const char *GetPackageInfoTableEntry = "GetPackageInfoTable";
 inline constexpr const char *CreateRegisteredObjectEntry = "CreateRegisteredObject";
 inline constexpr const char *ShowDataOptionsEntry = "ShowDataOptions";
+inline constexpr const char *TablesEntry = "Tables";
+inline constexpr const char *DMTablesEntry = "DMTables";
 
 } // namespace kestrovan

@@ -2,7 +2,9 @@
 
 #include "data/engine/db_error.h"
 
+#include <QFile>
 #include <QSettings>
+#include <QUrl>
 
 namespace kv {
 
@@ -12,6 +14,31 @@ namespace {
 QString registryPath(const QString &keyName)
 {
     return QStringLiteral("HKEY_CURRENT_USER") + QString::fromLatin1(Registry::RootKey) + keyName;
+}
+#endif
+
+#ifndef Q_OS_WIN
+// The settings file reads an unquoted value with a comma as a list; the
+// registry holds text, so the value is taken as it stands in the file.
+QString rawIniValue(const QString &fileName, const QString &group, const QString &key)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return QString();
+    QString section;
+    while (!file.atEnd()) {
+        const QString line = QString::fromUtf8(file.readLine()).trimmed();
+        if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
+            section = QUrl::fromPercentEncoding(line.mid(1, line.size() - 2).toUtf8());
+            continue;
+        }
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        if (eq <= 0 || section.compare(group, Qt::CaseInsensitive) != 0)
+            continue;
+        if (QUrl::fromPercentEncoding(line.left(eq).trimmed().toUtf8()).compare(key, Qt::CaseInsensitive) == 0)
+            return line.mid(eq + 1).trimmed();
+    }
+    return QString();
 }
 #endif
 
@@ -29,6 +56,8 @@ QString Registry::readValue(const QString &keyName, const QString &valueName)
     s.beginGroup(keyName);
     const QVariant v = s.value(valueName);
     s.endGroup();
+    if (v.typeId() == QMetaType::QStringList)
+        return rawIniValue(s.fileName(), keyName, valueName);
 #endif
     if (!v.isValid() || v.isNull())
         return QString();

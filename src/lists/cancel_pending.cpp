@@ -6,11 +6,8 @@
 #include "data/list_lock.h"
 #include "data/trace.h"
 #include "lists/history_note.h"
+#include "shell/busy_cursor.h"
 
-#include <QCoreApplication>
-#include <QCursor>
-#include <QGuiApplication>
-#include <QScopeGuard>
 
 namespace kv {
 
@@ -55,13 +52,7 @@ std::optional<int> CancelPendingDeliveries::run(const QVariant &listRecordId, co
     if (!m_prompts.warnYesNo(kQuestion))
         return std::nullopt;
 
-    const bool gui = qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr;
-    if (gui)
-        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    auto restore = qScopeGuard([gui] {
-        if (gui)
-            QGuiApplication::restoreOverrideCursor();
-    });
+    CursorScope busy;
 
     // The item rows, the deliveries and the note go together or not at all;
     // a fulfilment of the same list running meanwhile is waited for.

@@ -8,39 +8,15 @@
 #include "data/list_lock.h"
 #include "data/trace.h"
 #include "lists/history_note.h"
+#include "shell/busy_cursor.h"
 
 #include <QDateTime>
-#include <QCursor>
-#include <QGuiApplication>
 #include <QLocale>
 #include <QScopeGuard>
 
 namespace kv {
 
 namespace {
-
-// The hourglass while a statement runs; a process without a GUI application
-// (no cursor to show) goes without.
-class BusyCursor
-{
-public:
-    BusyCursor()
-        : m_on(qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr)
-    {
-        if (m_on)
-            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    }
-    ~BusyCursor()
-    {
-        if (m_on)
-            QGuiApplication::restoreOverrideCursor();
-    }
-    BusyCursor(const BusyCursor &) = delete;
-    BusyCursor &operator=(const BusyCursor &) = delete;
-
-private:
-    bool m_on;
-};
 
 std::optional<int> optionalInt(const QVariant &v)
 {
@@ -139,10 +115,8 @@ QString FulfilmentNameLookups::itemName(int itemId)
 // ---------------------------------------------------------------- ListFulfilment
 
 const QString ListFulfilment::kListNotFoundMessage = QStringLiteral("Error locating the List using the List ID!");
-// The notice's wording is the users' own; it is written in two pieces only so
-// that our checks for stray references in the sources pass it by.
 const QString ListFulfilment::kNoCandidatesMessage =
-    QStringLiteral("There were no records matching your fulfillment speci" "fications.");
+    QStringLiteral("There were no records matching your fulfillment specifications.");
 const QString ListFulfilment::kConfirmStart = QStringLiteral("Please confirm that you would like to fulfill this list of ");
 const QString ListFulfilment::kConfirmEnd = QStringLiteral(" member(s)!");
 const QString ListFulfilment::kProgressMessage = QStringLiteral("Scheduling Deliveries...");
@@ -305,7 +279,7 @@ ListFulfilment::Result ListFulfilment::run(int listId, const FulfilmentOptions &
     c.paramByName(QStringLiteral("List_ID")).setAsInteger(listId);
     QSet<qint64> scheduled;
     {
-        BusyCursor busy;
+        CursorScope busy;
         c.open();
         if (c.recordCount() > 0)
             scheduled = scheduledPeople(listId, o.deliveryDate);
@@ -454,6 +428,7 @@ ListFulfilment::Result ListFulfilment::run(int listId, const FulfilmentOptions &
                 ++written;
             }
             ++processed;
+            Trace::value(QStringLiteral("Members processed"), qint64(processed));
             c.next();
             // May throw kv::Cancelled: the unit then rolls everything back.
             m_progress.setPercent(percentOf(processed, n));

@@ -10,6 +10,7 @@
 
 #include <QDateTime>
 #include <QRegularExpression>
+#include <QScopeGuard>
 
 namespace kv {
 
@@ -165,20 +166,15 @@ AddMembers::~AddMembers()
 AddMembers::Result AddMembers::run(int listId, const AddMembersChoice &choice)
 {
     TraceScope trace(QStringLiteral("AddMembers.run"));
-    struct Reset
-    {
-        AddMembers *self;
-        ~Reset()
-        {
-            self->m_select->close();
-            self->m_writer.close();
-            try {
-                self->m_progress.setPercent(0);
-            } catch (...) {
-                // A cancel asked for now has nothing left to stop.
-            }
+    const auto reset = qScopeGuard([this] {
+        m_select->close();
+        m_writer.close();
+        try {
+            m_progress.setPercent(0);
+        } catch (...) {
+            // A cancel asked for now has nothing left to stop.
         }
-    } reset{this};
+    });
 
     // What the user forgot to choose is said before any unit begins.
     QStringList lines;

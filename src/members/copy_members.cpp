@@ -1,5 +1,4 @@
 #include "members/copy_members.h"
-
 #include "members/row_loop.h"
 
 #include "data/engine/query.h"
@@ -8,6 +7,8 @@
 #include "data/record_rules.h"
 #include "data/trace.h"
 #include "members/statement_progress.h"
+
+#include <QScopeGuard>
 
 namespace kv {
 
@@ -90,11 +91,7 @@ int CopyMembers::copy(MemberRowSet &rows, const QList<MemberRowSet::Bookmark> &s
 {
     TraceScope trace(QStringLiteral("CopyMembers.copy"));
     ProgressReset reset(m_progress);
-    struct Close
-    {
-        MemberWriter &w;
-        ~Close() { w.close(); }
-    } closeWriter{m_writer};
+    const auto closeWriter = qScopeGuard([this] { m_writer.close(); });
 
     int copied = 0;
     UnitOfWork::run(m_db, [&] {

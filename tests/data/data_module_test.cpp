@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRect>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -252,7 +253,8 @@ TEST(DataModuleRegistry, AValueOfAnotherTypeIsShownAndTheConnectionIsStillAttemp
     SettingsSandbox sb;
     TestDatabase tdb(Backend::SQLite);
     sb.setRegistry(QStringLiteral("Mode"), QStringLiteral("F"));
-    sb.setRawRegistry(QStringLiteral("Alias"), QStringLiteral("Brenquistal"), QStringList{tdb.directory(), QStringLiteral("x")});
+    // A value the settings file holds as another type than text (a comma alone keeps it text).
+    sb.setRawRegistry(QStringLiteral("Alias"), QStringLiteral("Brenquistal"), QVariant(QRect(1, 2, 3, 4)));
     Harness h;
     // With the location unread the engine has nowhere to connect to.
     EXPECT_THROW(h.dm->DataModuleCreate(), kv::DbError);

@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRect>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
@@ -168,7 +169,7 @@ TEST(RegistryEditor, AKeyThatCannotBeOpenedIsReportedForEachValue)
 TEST(RegistryEditor, AValueOfAnotherTypeIsReportedAndShownEmpty)
 {
     SettingsSandbox sb;
-    sb.setRawRegistry(QStringLiteral("Server IP"), QStringLiteral("Brenquistal"), QStringList{QStringLiteral("1"), QStringLiteral("2")});
+    sb.setRawRegistry(QStringLiteral("Server IP"), QStringLiteral("Brenquistal"), QVariant(QRect(1, 2, 3, 4)));
     sb.setRegistry(QStringLiteral("Connection"), QStringLiteral("Internet"));
     ScriptedPrompts prompts;
     TFormRegistryEditor f(prompts);

@@ -1,8 +1,12 @@
 #include "support/scripted_prompts.h"
 
+#include <utility>
+
 kv::Prompts::Answer ScriptedPrompts::ask(Kind kind, const QString &text, Buttons buttons)
 {
     m_shown.push_back({kind, text, true});
+    if (m_raise)
+        std::exchange(m_raise, {})();
     Answer a = m_answers.isEmpty() ? m_default : m_answers.takeFirst();
     // An OK/Cancel box cannot answer Yes: map the script onto its buttons.
     if (buttons == Buttons::OkCancel || buttons == Buttons::Ok) {

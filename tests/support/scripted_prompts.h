@@ -6,6 +6,7 @@
 #include <QPair>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 // Answers questions from a queue (Yes when the queue is empty, unless told
 // otherwise) and records every text it was shown, in order.
@@ -26,6 +27,9 @@ public:
     void answerYes() { answer(Answer::Yes); }
     void answerNo() { answer(Answer::No); }
     void setDefaultAnswer(Answer a) { m_default = a; }
+    // The next question is shown and then raise() throws instead of an
+    // answer: a fault in the middle of a handler.
+    void failNextQuestion(std::function<void()> raise) { m_raise = std::move(raise); }
 
     QStringList texts() const;
     QStringList questions() const;
@@ -37,4 +41,5 @@ private:
     QList<Answer> m_answers;
     QList<Shown> m_shown;
     Answer m_default = Answer::Yes;
+    std::function<void()> m_raise;
 };

@@ -50,6 +50,14 @@ Database::~Database()
     disconnect();
 }
 
+const SqlBackend &Database::engine() const
+{
+    // Chosen on first use and again only if the session's kind were changed.
+    if (!m_engine || m_engine->kind() != backend())
+        m_engine = SqlBackend::make(backend());
+    return *m_engine;
+}
+
 Backend Database::backend() const
 {
     return (m_session && m_session->sessionType() == SessionType::Remote) ? Backend::PostgreSQL : Backend::SQLite;

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "data/engine/session.h"
+#include "data/engine/sql_backend.h"
 #include "data/engine/sql_dialect.h"
 
 #include <QObject>
 #include <QSqlDatabase>
 #include <QStringList>
 #include <functional>
+#include <memory>
 
 namespace kv {
 
@@ -51,6 +53,9 @@ public:
     bool isConnected() const { return m_connected; }
 
     Backend backend() const;
+    // What differs between the engines below the SQL text (binding, keys of
+    // new rows, progress, flushing), chosen once for this database's engine.
+    const SqlBackend &engine() const;
     QString connectionName() const { return m_connectionName; }
     QSqlDatabase connection() const;
     QString filePath() const;
@@ -86,6 +91,7 @@ private:
     bool m_treatAsNetworkShare = false;
     bool m_connected = false;
     std::function<void(Database &)> m_beforeConnect;
+    mutable std::unique_ptr<SqlBackend> m_engine;
 
     // Open units of work on this connection (see UnitOfWork).
     friend class UnitOfWork;

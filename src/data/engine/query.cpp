@@ -1,18 +1,14 @@
 #include "data/engine/query.h"
 
 #include "data/engine/db_error.h"
+#include "data/engine/sql_backend.h"
 #include "data/engine/sql_dates.h"
 
 #include <QRegularExpression>
-#include <QSqlDriver>
 #include <QSqlError>
-#include <QSqlField>
 #include <QSqlIndex>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <QSqlResult>
-
-#include <sqlite3.h>
 
 namespace kv {
 
@@ -129,9 +125,7 @@ FieldType fieldTypeFromDeclared(const char *decl)
 
 // ---------------------------------------------------------------- value forms
 
-namespace {
-
-FieldType typeFromMeta(int typeId)
+FieldType fieldTypeFromMeta(int typeId)
 {
     switch (typeId) {
     case QMetaType::Int:
@@ -155,6 +149,8 @@ FieldType typeFromMeta(int typeId)
         return FieldType::Unknown;
     }
 }
+
+namespace {
 
 QVariant typedValue(const QVariant &raw, FieldType type)
 {
@@ -210,30 +206,6 @@ bool sameValue(const QVariant &a, const QVariant &b)
     if (an || bn)
         return an == bn;
     return a == b;
-}
-
-thread_local Session *t_progressSession = nullptr;
-thread_local int t_progressCalls = 0;
-thread_local int t_progressLast = -1;
-
-int sqliteProgress(void *)
-{
-    // We cannot know how much work a statement has left, so the reported
-    // share approaches 100 and reaches it only when the statement is done.
-    if (!t_progressSession)
-        return 0;
-    ++t_progressCalls;
-    const int steps = qMax(1, t_progressSession->progressSteps());
-    const double share = 1.0 - 1.0 / (1.0 + t_progressCalls / 40.0);
-    int step = int(share * steps);
-    if (step >= steps)
-        step = steps - 1;
-    const int percent = step * 100 / steps;
-    if (percent != t_progressLast) {
-        t_progressLast = percent;
-        t_progressSession->reportProgress(percent);
-    }
-    return 0;
 }
 
 } // namespace
@@ -294,76 +266,10 @@ void Query::fail(const QString &what, const QString &driverText, const QString &
     throw DbError(QStringLiteral("%1 (%2)").arg(what, objectName()), driverText, statement);
 }
 
-namespace {
-
-// 'YYYY-MM-DD' or 'YYYY-MM-DD HH:MM:SS', written by hand: formatting through a
-// pattern is parsed anew for every value of every row.
-QString isoText(const QDate &d, const QTime &t, bool withTime)
-{
-    char buf[20];
-    auto put = [&buf](int at, int value, int width) {
-        for (int i = width - 1; i >= 0; --i) {
-            buf[at + i] = char('0' + value % 10);
-            value /= 10;
-        }
-    };
-    const int y = d.year();
-    if (y < 0 || y > 9999) // outside what the fixed form can hold
-        return withTime ? QDateTime(d, t).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) : d.toString(QStringLiteral("yyyy-MM-dd"));
-    put(0, y, 4);
-    buf[4] = '-';
-    put(5, d.month(), 2);
-    buf[7] = '-';
-    put(8, d.day(), 2);
-    if (!withTime)
-        return QString::fromLatin1(buf, 10);
-    buf[10] = ' ';
-    put(11, t.hour(), 2);
-    buf[13] = ':';
-    put(14, t.minute(), 2);
-    buf[16] = ':';
-    put(17, t.second(), 2);
-    return QString::fromLatin1(buf, 19);
-}
-
-} // namespace
 
 QVariant Query::bindableValue(const QVariant &v, FieldType type) const
 {
-    if (!v.isValid() || v.isNull())
-        return QVariant();
-    const bool sqlite = m_db->backend() == Backend::SQLite;
-    switch (type) {
-    case FieldType::Integer:
-        return v.toLongLong();
-    case FieldType::Text: {
-        const QString s = v.toString();
-        return s.isEmpty() ? QVariant() : QVariant(s);
-    }
-    case FieldType::Boolean:
-        return sqlite ? QVariant(v.toBool() ? 1 : 0) : QVariant(v.toBool());
-    case FieldType::Date: {
-        const QDate d = v.typeId() == QMetaType::QDateTime ? v.toDateTime().date() : v.toDate();
-        if (!d.isValid())
-            return QVariant();
-        return sqlite ? QVariant(isoText(d, QTime(), false)) : QVariant(d);
-    }
-    case FieldType::DateTime: {
-        const QDateTime dt = v.typeId() == QMetaType::QDate ? QDateTime(v.toDate(), QTime(0, 0)) : v.toDateTime();
-        if (!dt.isValid())
-            return QVariant();
-        // Text in both backends: PostgreSQL casts it to its timestamp without
-        // moving it through a time zone.
-        return QVariant(isoText(dt.date(), dt.time(), true));
-    }
-    case FieldType::Float:
-        return v.toDouble();
-    case FieldType::Unknown:
-        break;
-    }
-    if (v.typeId() == QMetaType::QString && v.toString().isEmpty())
-        return QVariant();
-    return v;
+    return m_db->engine().bindable(v, type);
 }
 
 void Query::prepareStatement()
@@ -424,21 +330,12 @@ void Query::readResult(QSqlQuery &q)
     m_fields.clear();
     const QSqlRecord rec = q.record();
     const int n = rec.count();
-    const bool sqlite = m_db->backend() == Backend::SQLite;
-    sqlite3_stmt *stmt = nullptr;
-    if (sqlite) {
-        const QVariant h = q.result()->handle();
-        if (h.isValid() && qstrcmp(h.typeName(), "sqlite3_stmt*") == 0)
-            stmt = *static_cast<sqlite3_stmt *const *>(h.constData());
-    }
+    const SqlBackend &engine = m_db->engine();
     m_fields.resize(n);
     std::vector<bool> guessed(n, false);
     for (int i = 0; i < n; ++i) {
         m_fields[i].name = rec.fieldName(i);
-        if (sqlite)
-            m_fields[i].type = stmt ? fieldTypeFromDeclared(sqlite3_column_decltype(stmt, i)) : FieldType::Unknown;
-        else
-            m_fields[i].type = typeFromMeta(rec.field(i).metaType().id());
+        m_fields[i].type = engine.columnType(q, i);
         guessed[i] = m_fields[i].type == FieldType::Unknown;
     }
     while (q.next()) {
@@ -447,7 +344,7 @@ void Query::readResult(QSqlQuery &q)
             const QVariant raw = q.value(i);
             if (guessed[i] && raw.isValid() && !raw.isNull()) {
                 // An expression column: its first value tells the type.
-                m_fields[i].type = typeFromMeta(raw.typeId());
+                m_fields[i].type = fieldTypeFromMeta(raw.typeId());
                 if (m_fields[i].type == FieldType::Unknown)
                     m_fields[i].type = FieldType::Text;
                 guessed[i] = false;
@@ -479,26 +376,13 @@ void Query::execSql()
     const bool reportsProgress = (kind == QLatin1String("UPDATE") || kind == QLatin1String("DELETE")) && m_db->session()
         && m_db->session()->progressSteps() > 0;
     Session *session = m_db->session();
-    sqlite3 *handle = nullptr;
+    std::unique_ptr<SqlBackend::ProgressWatch> watch;
     if (reportsProgress) {
         session->reportProgress(0);
-        if (m_db->backend() == Backend::SQLite) {
-            const QVariant h = m_db->connection().driver()->handle();
-            if (h.isValid() && qstrcmp(h.typeName(), "sqlite3*") == 0)
-                handle = *static_cast<sqlite3 *const *>(h.constData());
-            if (handle) {
-                t_progressSession = session;
-                t_progressCalls = 0;
-                t_progressLast = 0;
-                sqlite3_progress_handler(handle, 1000, &sqliteProgress, nullptr);
-            }
-        }
+        watch = m_db->engine().watchProgress(m_db->connection(), *session);
     }
     const bool ok = m_stmt->exec();
-    if (handle) {
-        sqlite3_progress_handler(handle, 0, nullptr, nullptr);
-        t_progressSession = nullptr;
-    }
+    watch.reset();
     if (!ok)
         fail(QStringLiteral("Executing"), m_stmt->lastError().text(), m_translated);
     m_rowsAffected = m_stmt->numRowsAffected();
@@ -509,25 +393,12 @@ void Query::execSql()
 
 QVariant Query::execInsertReturningId(const QString &keyColumn)
 {
-    if (m_db->backend() == Backend::SQLite) {
-        execSql();
-        // The statement of this connection that just ran is ours; its key is
-        // the connection's last row id, read without a statement of its own.
-        const QVariant h = m_db->connection().driver()->handle();
-        if (h.isValid() && qstrcmp(h.typeName(), "sqlite3*") == 0) {
-            if (sqlite3 *handle = *static_cast<sqlite3 *const *>(h.constData()))
-                return typedValue(QVariant(qint64(sqlite3_last_insert_rowid(handle))), FieldType::Integer);
-        }
-        QSqlQuery q(m_db->connection());
-        if (!q.exec(QStringLiteral("SELECT last_insert_rowid()")) || !q.next())
-            fail(QStringLiteral("Reading the new key"), q.lastError().text(), QString());
-        return typedValue(q.value(0), FieldType::Integer);
-    }
     if (!m_db || !m_db->isConnected())
         fail(QStringLiteral("Preparing a statement"), QStringLiteral("The database is not connected."), sqlText());
+    const SqlBackend &engine = m_db->engine();
     // Prepared once and run per row: a fulfilment inserts one delivery per
     // member, and preparing again would cost a server round trip each time.
-    const QString text = m_db->translate(sqlText()) + QStringLiteral(" RETURNING ") + keyColumn;
+    const QString text = m_db->translate(sqlText()) + engine.returningClause(keyColumn);
     if (!m_returningStmt || m_returningText != text || m_preparedConnection != m_db->connectionName()) {
         m_returningStmt = std::make_unique<QSqlQuery>(m_db->connection());
         m_returningStmt->setForwardOnly(true);
@@ -544,11 +415,11 @@ QVariant Query::execInsertReturningId(const QString &keyColumn)
     if (!q.exec())
         fail(QStringLiteral("Executing"), q.lastError().text(), text);
     m_rowsAffected = q.numRowsAffected();
-    if (!q.next())
+    const QVariant key = engine.insertedKey(q, m_db->connection());
+    if (!key.isValid() || key.isNull())
         fail(QStringLiteral("Reading the new key"), QStringLiteral("The insert returned no key."), text);
-    const QVariant key = typedValue(q.value(0), FieldType::Integer);
     q.finish();
-    return key;
+    return typedValue(key, FieldType::Integer);
 }
 
 int Query::fieldIndex(const QString &name) const
@@ -748,12 +619,7 @@ void Query::flush()
 {
     if (!m_db || !m_db->isConnected())
         return;
-    if (m_db->backend() == Backend::SQLite) {
-        // Every post is already committed; push the write-ahead log into the
-        // file as well so that it is on disk at once.
-        QSqlQuery q(m_db->connection());
-        q.exec(QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)"));
-    }
+    m_db->engine().flush(m_db->connection());
 }
 
 QString Query::updateTable() const
@@ -895,22 +761,15 @@ void Query::post()
             ? QStringLiteral("Insert into %1 default values").arg(table)
             : QStringLiteral("Insert into %1 (%2) values (%3)").arg(table, cols.join(QStringLiteral(", ")), vals.join(QStringLiteral(", ")));
         text = m_db->translate(text);
-        const bool pg = m_db->backend() == Backend::PostgreSQL;
-        if (pg)
-            text += QStringLiteral(" RETURNING ") + key;
+        const SqlBackend &engine = m_db->engine();
+        text += engine.returningClause(key);
         if (!q.prepare(text))
             fail(QStringLiteral("Posting"), q.lastError().text(), text);
         for (int i : std::as_const(set))
             q.bindValue(QStringLiteral(":p%1").arg(i), bindableValue(m_buffer[i], m_fields[i].type));
         if (!q.exec())
             fail(QStringLiteral("Posting"), q.lastError().text(), text);
-        QVariant newKey;
-        if (pg) {
-            if (q.next())
-                newKey = q.value(0);
-        } else {
-            newKey = q.lastInsertId();
-        }
+        const QVariant newKey = engine.insertedKey(q, m_db->connection());
         m_buffer[keyIdx] = typedValue(newKey, m_fields[keyIdx].type == FieldType::Unknown ? FieldType::Integer : m_fields[keyIdx].type);
         const int at = qBound(0, m_insertAt, int(m_rows.size()));
         m_rows.insert(m_rows.begin() + at, m_buffer);

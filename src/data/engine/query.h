@@ -186,5 +186,7 @@ private:
 QString fieldTypeName(FieldType t);
 // The type SQLite declares for a column ("DATE", "VARCHAR(50)", ...), as the engine reads it.
 FieldType fieldTypeFromDeclared(const char *declared);
+// The type a Qt value type stands for; Unknown for none of ours.
+FieldType fieldTypeFromMeta(int typeId);
 
 } // namespace kv

@@ -2,8 +2,8 @@
 
 #include "data/engine/db_error.h"
 
-#include <QSqlDriver>
 #include <QSqlError>
+#include <QScopeGuard>
 
 #include <sqlite3.h>
 
@@ -130,14 +130,6 @@ void bindSqlite(sqlite3_stmt *s, const Param &p)
     }
 }
 
-sqlite3 *sqliteHandle(const Database &db)
-{
-    const QVariant h = db.connection().driver()->handle();
-    if (h.isValid() && qstrcmp(h.typeName(), "sqlite3*") == 0)
-        return *static_cast<sqlite3 *const *>(h.constData());
-    return nullptr;
-}
-
 } // namespace
 
 void streamRows(Query &query, const std::function<void(const QVector<Field> &)> &onFields,
@@ -147,7 +139,7 @@ void streamRows(Query &query, const std::function<void(const QVector<Field> &)> 
     Database *db = query.database();
     if (!db || !db->isConnected())
         throw DbError(QStringLiteral("Preparing a statement"), QStringLiteral("The database is not connected."), query.sqlText());
-    sqlite3 *h = db->backend() == Backend::SQLite ? sqliteHandle(*db) : nullptr;
+    sqlite3 *h = db->engine().nativeHandle(db->connection());
     if (!h) {
         query.open();
         onFields(query.fields());
@@ -163,11 +155,7 @@ void streamRows(Query &query, const std::function<void(const QVector<Field> &)> 
     sqlite3_stmt *s = nullptr;
     if (sqlite3_prepare16_v2(h, sql.utf16(), int(sql.size() * 2), &s, nullptr) != SQLITE_OK)
         throw DbError(QStringLiteral("Preparing a statement"), driverText(h), sql);
-    struct Finalize
-    {
-        sqlite3_stmt *s;
-        ~Finalize() { sqlite3_finalize(s); }
-    } finalize{s};
+    const auto finalize = qScopeGuard([s] { sqlite3_finalize(s); });
     for (const Param &p : query.params())
         bindSqlite(s, p);
 

@@ -18,6 +18,47 @@ int digits(QStringView t, int at, int n)
 
 } // namespace
 
+// 'YYYY-MM-DD' or 'YYYY-MM-DD HH:MM:SS', written by hand: formatting through a
+// pattern is parsed anew for every value of every row.
+static QString isoText(const QDate &d, const QTime &t, bool withTime)
+{
+    char buf[20];
+    auto put = [&buf](int at, int value, int width) {
+        for (int i = width - 1; i >= 0; --i) {
+            buf[at + i] = char('0' + value % 10);
+            value /= 10;
+        }
+    };
+    const int y = d.year();
+    if (y < 0 || y > 9999) // outside what the fixed form can hold
+        return withTime ? QDateTime(d, t).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) : d.toString(QStringLiteral("yyyy-MM-dd"));
+    put(0, y, 4);
+    buf[4] = '-';
+    put(5, d.month(), 2);
+    buf[7] = '-';
+    put(8, d.day(), 2);
+    if (!withTime)
+        return QString::fromLatin1(buf, 10);
+    buf[10] = ' ';
+    put(11, t.hour(), 2);
+    buf[13] = ':';
+    put(14, t.minute(), 2);
+    buf[16] = ':';
+    put(17, t.second(), 2);
+    return QString::fromLatin1(buf, 19);
+}
+
+
+QString sqlDateText(const QDate &d)
+{
+    return isoText(d, QTime(), false);
+}
+
+QString sqlDateTimeText(const QDate &d, const QTime &t)
+{
+    return isoText(d, t, true);
+}
+
 QDate sqlDate(QStringView t)
 {
     if (t.size() < 10 || t[4] != u'-' || t[7] != u'-')

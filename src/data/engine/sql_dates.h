@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QString>
 #include <QStringView>
 #include <QTime>
 
@@ -19,5 +20,9 @@ QDate sqlDate(QStringView text);
 QTime sqlTime(QStringView text);
 // Both together; invalid when the date is.
 QDateTime sqlDateTime(QStringView text);
+
+// The same forms written: 'YYYY-MM-DD' and 'YYYY-MM-DD HH:MM:SS'.
+QString sqlDateText(const QDate &d);
+QString sqlDateTimeText(const QDate &d, const QTime &t);
 
 } // namespace kv

@@ -3,6 +3,7 @@
 #include "data/engine/db_error.h"
 #include "data/registry.h"
 #include "shell/ui/qt_prompts.h"
+#include "shell/ui/run_action.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -181,9 +182,9 @@ QString TFormRegistryEditor::read(const QString &key)
 {
     try {
         return GetRegString(key, kAppValue);
-    } catch (const kv::Error &e) {
+    } catch (...) {
         // A value of another type than text: say so and show it as empty.
-        m_prompts.error(e.text());
+        m_prompts.error(kv::currentErrorText());
         return QString();
     }
 }

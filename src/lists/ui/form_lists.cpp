@@ -12,7 +12,8 @@
 #include "lists/ui/form_list_fulfillment_options.h"
 #include "lists/ui/list_option_rules.h"
 #include "lists/ui/query_table_model.h"
-#include "shell/ui/busy_cursor.h"
+#include "shell/busy_cursor.h"
+#include "shell/ui/run_action.h"
 #include "shell/ui/data_binding.h"
 #include "shell/ui/form_about_kestrovan.h"
 #include "shell/ui/form_message_box.h"
@@ -167,13 +168,14 @@ TFormLists::TFormLists(QWidget *parent, kv::Prompts *prompts)
 
     // The data folder and the placement; a failure is reported and the window
     // keeps its design placement.
-    try {
-        cAppDataFolder = kv::LocalSettings::findAppDataFolder();
-        kv::Trace::value(QStringLiteral("cAppDataFolder"), cAppDataFolder);
-        SetFormPos(this, kPlacementKey, settingsFilePath());
-    } catch (const kv::Error &e) {
-        m_prompts->error(e.text());
-    }
+    runAction(
+        QStringLiteral("FormCreate.placement"),
+        [this] {
+            cAppDataFolder = kv::LocalSettings::findAppDataFolder();
+            kv::Trace::value(QStringLiteral("cAppDataFolder"), cAppDataFolder);
+            SetFormPos(this, kPlacementKey, settingsFilePath());
+        },
+        kv::ActionCursor::Unchanged);
 }
 
 TFormLists::~TFormLists()
@@ -237,9 +239,7 @@ bool TFormLists::GetIsModuleInstalled(const QString &moduleName)
 
 void TFormLists::FormListsShowModal()
 {
-    TraceScope trace(QStringLiteral("FormListsShowModal menu choice"));
-    kv::CursorScope busy(Qt::WaitCursor);
-    try {
+    kv::runAction(*m_prompts, QStringLiteral("FormListsShowModal menu choice"), [this] {
         if (!DataModuleLists) {
             kv::Trace::message(QStringLiteral("About to create the DataModuleLists..."));
             std::unique_ptr<TDataModuleLists> dm = m_dataModuleFactory(*m_prompts, m_shutdownRequest);
@@ -250,15 +250,14 @@ void TFormLists::FormListsShowModal()
         }
         DataModuleLists->cAppDataFolder = cAppDataFolder;
         attachDataModule(DataModuleLists);
-        kv::CursorScope normal(Qt::ArrowCursor);
+        const kv::CursorScope normal(Qt::ArrowCursor);
         exec();
-    } catch (const kv::ApplicationEnding &) {
-        // Already told; the host is on its way out.
-    } catch (const kv::Error &e) {
-        m_prompts->error(e.text());
-    } catch (const std::exception &e) {
-        m_prompts->error(QString::fromLocal8Bit(e.what()));
-    }
+    });
+}
+
+bool TFormLists::runAction(const QString &handler, const std::function<void()> &fn, kv::ActionCursor cursor)
+{
+    return kv::runAction(*m_prompts, QStringLiteral("TFormLists.") + handler, fn, cursor);
 }
 
 QString TFormLists::settingsFilePath() const
@@ -563,12 +562,9 @@ void TFormLists::attachDataModule(TDataModuleLists *dm)
     connect(wwDBGridLists->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex &current) {
         if (m_syncingGrid || !current.isValid() || !lists() || !lists()->isOpen() || current.row() == lists()->recNo())
             return;
-        try {
-            lists()->setRecNo(current.row());
-        } catch (const kv::Error &e) {
-            m_prompts->error(e.text());
+        if (!runAction(QStringLiteral("wwDBGridListsRowChange"), [&] { lists()->setRecNo(current.row()); },
+                       kv::ActionCursor::Unchanged))
             syncGridToQuery();
-        }
     });
 
     m_binding = new kv::DataBinding(q, this);
@@ -682,11 +678,7 @@ void TFormLists::navigate(const std::function<void(kv::Query &)> &step)
 {
     if (!lists() || !lists()->isOpen())
         return;
-    try {
-        step(*lists());
-    } catch (const kv::Error &e) {
-        m_prompts->error(e.text());
-    }
+    runAction(QStringLiteral("wwDBNavigatorClick"), [&] { step(*lists()); }, kv::ActionCursor::Unchanged);
     syncGridToQuery();
     updateNavigator();
 }
@@ -713,53 +705,49 @@ void TFormLists::showEvent(QShowEvent *event)
 
 void TFormLists::FormShow()
 {
-    TraceScope trace(QStringLiteral("TFormLists.FormShow"));
     if (!m_dm)
         return;
     PageControl->setCurrentIndex(0);
-    kv::CursorScope busy(Qt::WaitCursor);
-    try {
+    // The lookups and the lists open on their own: one failing leaves the other shown.
+    runAction(QStringLiteral("FormShow"), [this] {
         // Reopening the lookups shows values; it is no change of the user's.
         kv::DataBinding::ShowingScope showing(*m_binding);
         m_dm->QueryItems->close();
         m_dm->QueryItems->open();
         m_dm->QueryServices->close();
         m_dm->QueryServices->open();
-    } catch (const kv::Error &e) {
-        m_prompts->error(e.text());
-    }
-    try {
+    });
+    runAction(QStringLiteral("FormShow.QueryLists"), [this] {
         if (!lists()->isOpen())
             lists()->open();
         lists()->refresh();
-    } catch (const kv::Error &e) {
-        m_prompts->error(e.text());
-    }
+    });
 }
 
 bool TFormLists::FormClose()
 {
-    TraceScope trace(QStringLiteral("TFormLists.FormClose"));
-    if (m_dm) {
-        {
-            // Emptying the lookups is no change of the user's: it must not
-            // run the rules that select "Selected Service:" and "Specified
-            // Quantity and Item:" on a row about to be saved.
-            kv::DataBinding::ShowingScope showing(*m_binding);
-            m_dm->QueryItems->close();
-            m_dm->QueryServices->close();
-        }
-        try {
-            resolvePendingEdits(kSaveBeforeClosing);
-        } catch (const kv::Error &e) {
-            // The row could not be saved: the window stays open with it.
-            m_prompts->error(e.text());
-            return false;
-        }
-        lists()->close();
-    }
-    SaveFormPos(this, kPlacementKey, settingsFilePath());
-    return true;
+    // A row that cannot be saved keeps the window open with it.
+    bool closing = false;
+    runAction(
+        QStringLiteral("FormClose"),
+        [&] {
+            if (m_dm) {
+                {
+                    // Emptying the lookups is no change of the user's: it must not
+                    // run the rules that select "Selected Service:" and "Specified
+                    // Quantity and Item:" on a row about to be saved.
+                    kv::DataBinding::ShowingScope showing(*m_binding);
+                    m_dm->QueryItems->close();
+                    m_dm->QueryServices->close();
+                }
+                resolvePendingEdits(kSaveBeforeClosing);
+                lists()->close();
+            }
+            closing = true;
+            SaveFormPos(this, kPlacementKey, settingsFilePath());
+        },
+        kv::ActionCursor::Unchanged);
+    return closing;
 }
 
 void TFormLists::done(int result)
@@ -783,66 +771,68 @@ void TFormLists::ViewBrowseClick()
 
 void TFormLists::wwDBGridListsDblClick(const QModelIndex &index)
 {
-    if (index.isValid() && lists() && lists()->isOpen() && index.row() != lists()->recNo()) {
-        try {
-            lists()->setRecNo(index.row());
-        } catch (const kv::Error &e) {
-            m_prompts->error(e.text());
-            return;
-        }
-    }
-    ViewEditClick();
+    runAction(
+        QStringLiteral("wwDBGridListsDblClick"),
+        [&] {
+            if (index.isValid() && lists() && lists()->isOpen() && index.row() != lists()->recNo())
+                lists()->setRecNo(index.row());
+            ViewEditClick();
+        },
+        kv::ActionCursor::Unchanged);
 }
 
 void TFormLists::About1Click()
 {
-    TraceScope trace(QStringLiteral("TFormLists.About1Click"));
-    try {
-        TFormAboutKestrovan about(this);
-        about.exec();
-    } catch (const kv::Error &e) {
-        m_prompts->error(e.text());
-    }
+    runAction(
+        QStringLiteral("About1Click"),
+        [this] {
+            TFormAboutKestrovan about(this);
+            about.exec();
+        },
+        kv::ActionCursor::Unchanged);
 }
 
 // ---------------------------------------------------------------- consistency rules
 
 void TFormLists::RzDBRadioGroupServiceChange()
 {
-    disconnect(m_serviceLookupHandler);
-    auto reattach = qScopeGuard([this] {
-        m_serviceLookupHandler = connect(wwDBLookupComboService, &QComboBox::currentIndexChanged, this,
-                                         &TFormLists::wwDBLookupComboServiceChange);
-    });
-    if (RzDBRadioGroupService->itemIndex() != 0 || !lists())
-        return;
-    try {
-        if (ListOptionRules::clearServiceForOwnMethod(*lists()))
-            wwDBLookupComboService->setCurrentIndex(-1);
-    } catch (const kv::Error &e) {
-        m_prompts->error(e.text());
-    }
+    runAction(
+        QStringLiteral("RzDBRadioGroupServiceChange"),
+        [this] {
+            disconnect(m_serviceLookupHandler);
+            const auto reattach = qScopeGuard([this] {
+                m_serviceLookupHandler = connect(wwDBLookupComboService, &QComboBox::currentIndexChanged, this,
+                                                 &TFormLists::wwDBLookupComboServiceChange);
+            });
+            if (RzDBRadioGroupService->itemIndex() != 0 || !lists())
+                return;
+            if (ListOptionRules::clearServiceForOwnMethod(*lists()))
+                wwDBLookupComboService->setCurrentIndex(-1);
+        },
+        kv::ActionCursor::Unchanged);
 }
 
 void TFormLists::RzDBRadioGroupItemsChange()
 {
-    disconnect(m_itemLookupHandler);
-    disconnect(m_quantityHandler);
-    auto reattach = qScopeGuard([this] {
-        m_itemLookupHandler = connect(wwDBLookupComboItem, &QComboBox::currentIndexChanged, this,
-                                      &TFormLists::wwDBLookupComboItemChange);
-        m_quantityHandler = connect(wwDBSpinEditQuantity, &QSpinBox::valueChanged, this, &TFormLists::wwDBSpinEditQuantityChange);
-    });
-    if (RzDBRadioGroupItems->itemIndex() != 0 || !lists())
-        return;
-    try {
-        if (ListOptionRules::clearItemForDefaultMethod(*lists())) {
-            wwDBLookupComboItem->setCurrentIndex(-1);
-            wwDBSpinEditQuantity->setValue(wwDBSpinEditQuantity->minimum());
-        }
-    } catch (const kv::Error &e) {
-        m_prompts->error(e.text());
-    }
+    runAction(
+        QStringLiteral("RzDBRadioGroupItemsChange"),
+        [this] {
+            disconnect(m_itemLookupHandler);
+            disconnect(m_quantityHandler);
+            const auto reattach = qScopeGuard([this] {
+                m_itemLookupHandler = connect(wwDBLookupComboItem, &QComboBox::currentIndexChanged, this,
+                                              &TFormLists::wwDBLookupComboItemChange);
+                m_quantityHandler =
+                    connect(wwDBSpinEditQuantity, &QSpinBox::valueChanged, this, &TFormLists::wwDBSpinEditQuantityChange);
+            });
+            if (RzDBRadioGroupItems->itemIndex() != 0 || !lists())
+                return;
+            if (ListOptionRules::clearItemForDefaultMethod(*lists())) {
+                wwDBLookupComboItem->setCurrentIndex(-1);
+                wwDBSpinEditQuantity->setValue(wwDBSpinEditQuantity->minimum());
+            }
+        },
+        kv::ActionCursor::Unchanged);
 }
 
 namespace {
@@ -860,80 +850,89 @@ void TFormLists::wwDBLookupComboServiceChange()
 {
     if (m_binding && m_binding->isShowing())
         return;
-    selectSecond(RzDBRadioGroupService, lists(), QStringLiteral("Service_Method"), kServiceCodes[1]);
+    runAction(
+        QStringLiteral("wwDBLookupComboServiceChange"),
+        [this] { selectSecond(RzDBRadioGroupService, lists(), QStringLiteral("Service_Method"), kServiceCodes[1]); },
+        kv::ActionCursor::Unchanged);
 }
 
 void TFormLists::wwDBLookupComboItemChange()
 {
     if (m_binding && m_binding->isShowing())
         return;
-    selectSecond(RzDBRadioGroupItems, lists(), QStringLiteral("Item_Method"), kItemsCodes[1]);
+    runAction(
+        QStringLiteral("wwDBLookupComboItemChange"),
+        [this] { selectSecond(RzDBRadioGroupItems, lists(), QStringLiteral("Item_Method"), kItemsCodes[1]); },
+        kv::ActionCursor::Unchanged);
 }
 
 void TFormLists::wwDBSpinEditQuantityChange()
 {
     if (m_binding && m_binding->isShowing())
         return;
-    selectSecond(RzDBRadioGroupItems, lists(), QStringLiteral("Item_Method"), kItemsCodes[1]);
+    runAction(
+        QStringLiteral("wwDBSpinEditQuantityChange"),
+        [this] { selectSecond(RzDBRadioGroupItems, lists(), QStringLiteral("Item_Method"), kItemsCodes[1]); },
+        kv::ActionCursor::Unchanged);
 }
 
 // ---------------------------------------------------------------- list operations
 
 void TFormLists::ActionDeleteListExecute()
 {
-    TraceScope trace(QStringLiteral("TFormLists.ActionDeleteListExecute"));
     if (!m_dm)
         return;
-    kv::CursorScope busy(Qt::WaitCursor);
-    // No handler of its own catches here; errors are shown as the
-    // application's general handler would.
-    try {
+    runAction(QStringLiteral("ActionDeleteListExecute"), [this] {
         kv::DeleteList op(*m_dm, *m_prompts, m_hostServices.userNameSource());
         op.run();
-    } catch (const kv::Error &e) {
-        m_prompts->error(e.text());
-    }
+    });
 }
 
 void TFormLists::ActionEditListMembersExecute()
 {
-    TraceScope trace(QStringLiteral("TFormLists.ActionEditListMembersExecute"));
     if (!m_dm)
         return;
-    try {
-        resolvePendingEdits(kSaveBeforeMembers);
-        auto *members = new TFormListMembers(*m_dm, *m_prompts, this);
-        FormListMembers = members;
-        auto cleanup = qScopeGuard([members] {
-            FormListMembers = nullptr;
-            delete members;
-        });
-        members->exec();
-    } catch (const kv::ApplicationEnding &) {
-        // Already told; the host is on its way out.
-    } catch (const kv::Error &e) {
-        m_prompts->error(e.text());
-    }
+    runAction(
+        QStringLiteral("ActionEditListMembersExecute"),
+        [this] {
+            resolvePendingEdits(kSaveBeforeMembers);
+            auto *members = new TFormListMembers(*m_dm, *m_prompts, this);
+            FormListMembers = members;
+            const auto cleanup = qScopeGuard([members] {
+                FormListMembers = nullptr;
+                delete members;
+            });
+            members->exec();
+        },
+        kv::ActionCursor::Unchanged);
 }
 
 void TFormLists::ActionFulfillExecute()
 {
-    TraceScope trace(QStringLiteral("TFormLists.ActionFulfillExecute"));
     if (!m_dm)
         return;
-    // The list of an open members window, else the current row's (a new,
-    // unsaved list reads as 0 and is reported by the lookup).
-    const int listId = FormListMembers ? FormListMembers->nCurrentListID
-                                       : int(lists()->fieldValue(QStringLiteral("Record_ID")).toLongLong());
-    TFormMessageBox progress(this);
-    kv::runFulfilment(this, *m_dm, listId, *m_prompts, progress, m_hostServices.userNameSource());
+    runAction(
+        QStringLiteral("ActionFulfillExecute"),
+        [this] {
+            // The list of an open members window, else the current row's (a new,
+            // unsaved list reads as 0 and is reported by the lookup).
+            const int listId = FormListMembers ? FormListMembers->nCurrentListID
+                                               : int(lists()->fieldValue(QStringLiteral("Record_ID")).toLongLong());
+            TFormMessageBox progress(this);
+            kv::runFulfilment(this, *m_dm, listId, *m_prompts, progress, m_hostServices.userNameSource());
+        },
+        kv::ActionCursor::Unchanged);
 }
 
 void TFormLists::ActionCancelPendingExecute()
 {
-    TraceScope trace(QStringLiteral("TFormLists.ActionCancelPendingExecute"));
     if (!m_dm || !lists()->isOpen())
         return;
-    kv::runCancelPending(this, *m_dm, lists()->fieldValue(QStringLiteral("Record_ID")),
-                         lists()->asString(QStringLiteral("List_Name")), *m_prompts, m_hostServices.userNameSource());
+    runAction(
+        QStringLiteral("ActionCancelPendingExecute"),
+        [this] {
+            kv::runCancelPending(this, *m_dm, lists()->fieldValue(QStringLiteral("Record_ID")),
+                                 lists()->asString(QStringLiteral("List_Name")), *m_prompts, m_hostServices.userNameSource());
+        },
+        kv::ActionCursor::Unchanged);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "shell/host_services.h"
+#include "shell/ui/run_action.h"
 
 #include <kestrovan/plugin_interfaces.h>
 
@@ -173,6 +174,9 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    // Every handler's boundary (kv::runAction) with this window's prompts.
+    bool runAction(const QString &handler, const std::function<void()> &fn,
+                   kv::ActionCursor cursor = kv::ActionCursor::Busy);
     void buildUi();
     QWidget *buildEditPage();
     QWidget *buildBrowsePage();

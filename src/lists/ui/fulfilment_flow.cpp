@@ -6,10 +6,12 @@
 #include "lists/cancel_pending.h"
 #include "lists/fulfil_list.h"
 #include "lists/ui/form_list_fulfillment_options.h"
+#include "shell/ui/run_action.h"
 
 #include <QCoreApplication>
 #include <QEvent>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QWidget>
 #include <QWindow>
 #include <memory>
@@ -82,58 +84,55 @@ private:
 void runFulfilment(QWidget *owner, TDataModuleLists &dm, int listId, Prompts &prompts, Progress &progress,
                    std::function<QString()> userName)
 {
-    TraceScope trace(QStringLiteral("ActionFulfillExecute"));
-    ListFulfilment fulfilment(dm, prompts, progress, std::move(userName));
-    std::unique_ptr<TFormListFulfillmentOptions> dialog;
-    QString failure;
-    try {
-        const bool located = fulfilment.locateList(listId);
-        dialog = std::make_unique<TFormListFulfillmentOptions>(dm, owner);
-        FormListFulfillmentOptions = dialog.get();
-        if (located)
-            dialog->setListText(dm.QueryListLookup->fieldValue(QStringLiteral("List_Name")).toString());
-        if (dialog->exec() == QDialog::Accepted) {
-            // The list the dialog shows is the one fulfilled: its members, its
-            // name in the note and its quantity all belong to the same list.
-            const int chosen = dialog->chosenListId();
-            const FulfilmentOptions options = dialog->options();
-            Trace::value(QStringLiteral("List fulfilled"), qint64(chosen));
-            InputBlock block(owner);
-            fulfilment.run(chosen, options);
-        }
-    } catch (const Error &e) {
-        failure = e.text();
-    } catch (const std::exception &e) {
-        failure = QString::fromLocal8Bit(e.what());
-    }
-    try {
-        fulfilment.finish();
-    } catch (const Error &e) {
-        if (failure.isEmpty())
-            failure = e.text();
-    }
-    FormListFulfillmentOptions = nullptr;
-    dialog.reset();
-    if (!failure.isEmpty())
-        prompts.error(failure);
+    runAction(
+        prompts, QStringLiteral("runFulfilment"),
+        [&] {
+            ListFulfilment fulfilment(dm, prompts, progress, std::move(userName));
+            std::unique_ptr<TFormListFulfillmentOptions> dialog;
+            const auto release = qScopeGuard([&dialog] {
+                FormListFulfillmentOptions = nullptr;
+                dialog.reset();
+            });
+            // The run's ending comes on every path; its own error is the one
+            // shown only when the run went well.
+            auto finishAfterFailure = qScopeGuard([&fulfilment] {
+                try {
+                    fulfilment.finish();
+                } catch (...) {
+                    // The failure that brought us here is the one to report.
+                }
+            });
+            const bool located = fulfilment.locateList(listId);
+            dialog = std::make_unique<TFormListFulfillmentOptions>(dm, owner);
+            FormListFulfillmentOptions = dialog.get();
+            if (located)
+                dialog->setListText(dm.QueryListLookup->fieldValue(QStringLiteral("List_Name")).toString());
+            if (dialog->exec() == QDialog::Accepted) {
+                // The list the dialog shows is the one fulfilled: its members, its
+                // name in the note and its quantity all belong to the same list.
+                const int chosen = dialog->chosenListId();
+                const FulfilmentOptions options = dialog->options();
+                Trace::value(QStringLiteral("List fulfilled"), qint64(chosen));
+                InputBlock block(owner);
+                fulfilment.run(chosen, options);
+            }
+            finishAfterFailure.dismiss();
+            fulfilment.finish();
+        },
+        ActionCursor::Unchanged);
 }
 
 void runCancelPending(QWidget *owner, TDataModuleLists &dm, const QVariant &listRecordId, const QString &listName,
                       Prompts &prompts, std::function<QString()> userName)
 {
-    TraceScope trace(QStringLiteral("ActionCancelPendingExecute"));
-    QString failure;
-    try {
-        Q_UNUSED(owner)
-        CancelPendingDeliveries cancel(*dm.DatabaseLists, prompts, std::move(userName));
-        cancel.run(listRecordId, listName);
-    } catch (const Error &e) {
-        failure = e.text();
-    } catch (const std::exception &e) {
-        failure = QString::fromLocal8Bit(e.what());
-    }
-    if (!failure.isEmpty())
-        prompts.error(failure);
+    Q_UNUSED(owner)
+    runAction(
+        prompts, QStringLiteral("runCancelPending"),
+        [&] {
+            CancelPendingDeliveries cancel(*dm.DatabaseLists, prompts, std::move(userName));
+            cancel.run(listRecordId, listName);
+        },
+        ActionCursor::Unchanged);
 }
 
 } // namespace kv

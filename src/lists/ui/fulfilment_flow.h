@@ -15,7 +15,7 @@ namespace kv {
 // Fulfils a list from the lists window: shows the options dialog on the list
 // (listId: the open members window's list, else the lists window's current
 // row), runs the fulfilment of the list chosen in the dialog, and shows any
-// error after everything has been cleaned up. While the rows are written the
+// error after everything has been cleaned up (a runAction boundary). While the rows are written the
 // owner's window takes no input, so the list cannot change under the run.
 void runFulfilment(QWidget *owner, TDataModuleLists &dm, int listId, Prompts &prompts, Progress &progress,
                    std::function<QString()> userName);

@@ -4,6 +4,7 @@
 #include "data/engine/query.h"
 #include "data/engine/unit_of_work.h"
 #include "data/trace.h"
+#include "shell/ui/run_action.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,6 +14,7 @@
 #include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -312,7 +314,13 @@ void TFormClientEditor::accept()
         QDialog::accept();
         return;
     }
-    try {
+    // On failure the dialog stays open with the user's values, so that nothing
+    // typed is lost: the user can try again (a lock may be gone) or cancel.
+    const bool posted = kv::runAction(m_prompts, QStringLiteral("TFormClientEditor.post"), [this] {
+        auto undo = qScopeGuard([this] {
+            if (m_query.state() == kv::DataState::Edit)
+                m_query.cancel();
+        });
         m_query.edit();
         for (const Bound &b : m_bound) {
             if (b.def.readOnly)
@@ -322,16 +330,10 @@ void TFormClientEditor::accept()
                 m_query.setFieldValue(b.def.column, v);
         }
         kv::UnitOfWork::run(*m_query.database(), [this] { m_query.post(); });
-    } catch (const kv::ApplicationEnding &) {
-        throw;
-    } catch (const kv::Error &e) {
-        // The dialog stays open with the user's values, so that nothing typed
-        // is lost: the user can try again (a lock may be gone) or cancel.
-        if (m_query.state() == kv::DataState::Edit)
-            m_query.cancel();
-        m_prompts.error(e.text());
+        undo.dismiss();
+    });
+    if (!posted)
         return;
-    }
     QDialog::accept();
 }
 

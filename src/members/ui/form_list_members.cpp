@@ -10,8 +10,9 @@
 #include "members/member_load_save.h"
 #include "members/ui/form_client_editor.h"
 #include "members/ui/members_grid.h"
-#include "shell/ui/busy_cursor.h"
+#include "shell/busy_cursor.h"
 #include "shell/ui/form_placement.h"
+#include "shell/ui/run_action.h"
 #include "shell/window_placement.h"
 
 #include <QAction>
@@ -25,6 +26,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTabBar>
@@ -160,6 +162,11 @@ void TFormListMembers::showError(const QString &text)
     m_prompts.show(kv::Prompts::Kind::Error, text);
 }
 
+bool TFormListMembers::runAction(const QString &handler, const std::function<void()> &fn, kv::ActionCursor cursor)
+{
+    return kv::runAction(m_prompts, QStringLiteral("TFormListMembers.") + handler, fn, cursor);
+}
+
 bool TFormListMembers::runMemberWrite(const std::function<void()> &write)
 {
     kv::MemberRowSet &rows = *ClientDataSetListMembers;
@@ -282,7 +289,8 @@ void TFormListMembers::buildControls()
     RzTabControl1->setExpanding(false);
     RzTabControl1->setUsesScrollButtons(true);
     RzTabControl1->setStyleSheet(QStringLiteral("QTabBar::tab:selected { font-weight: bold; }"));
-    connect(RzTabControl1, &QTabBar::currentChanged, this, [this] { RzTabControl1Change(); });
+    connect(RzTabControl1, &QTabBar::currentChanged, this,
+            [this] { runAction(QStringLiteral("RzTabControl1Change"), [this] { RzTabControl1Change(); }); });
     main->addWidget(RzTabControl1);
 
     auto *top = new QHBoxLayout;
@@ -360,12 +368,16 @@ void TFormListMembers::buildControls()
     connect(wwDBNavigator1, &kv::MembersNavigator::nextPageClicked, this, [this] { wwDBNavigator1NextPageClick(); });
     connect(wwDBNavigator1, &kv::MembersNavigator::lastClicked, this, [this] { ClientDataSetListMembers->last(); });
     connect(wwDBNavigator1, &kv::MembersNavigator::postClicked, this, [this] {
-        wwDBGridListMembers->commitPendingEditor();
-        ClientDataSetListMembers->post();
+        runAction(QStringLiteral("wwDBNavigator1PostClick"), [this] {
+            wwDBGridListMembers->commitPendingEditor();
+            ClientDataSetListMembers->post();
+        });
     });
     connect(wwDBNavigator1, &kv::MembersNavigator::cancelClicked, this, [this] {
-        wwDBGridListMembers->discardPendingEditor();
-        ClientDataSetListMembers->cancel();
+        runAction(QStringLiteral("wwDBNavigator1CancelClick"), [this] {
+            wwDBGridListMembers->discardPendingEditor();
+            ClientDataSetListMembers->cancel();
+        });
     });
 
     // The footer follows every post and every change of the view.
@@ -373,7 +385,7 @@ void TFormListMembers::buildControls()
     auto followClient = [this] {
         try {
             m_loadSave->followCurrentRow(*ClientDataSetListMembers);
-        } catch (const kv::Error &) {
+        } catch (...) {
             // The client row is read again when the editor or a report needs it.
         }
     };
@@ -506,13 +518,13 @@ QString TFormListMembers::layoutFilePath() const
 
 void TFormListMembers::FormCreate()
 {
-    kv::TraceScope trace(QStringLiteral("TFormListMembers.FormCreate"));
-    try {
-        kv::SetFormPos(this, kPlacementKey, layoutFilePath());
-        restoreGridLayout();
-    } catch (const kv::Error &e) {
-        showError(e.text());
-    }
+    runAction(
+        QStringLiteral("FormCreate"),
+        [this] {
+            kv::SetFormPos(this, kPlacementKey, layoutFilePath());
+            restoreGridLayout();
+        },
+        kv::ActionCursor::Unchanged);
 }
 
 void TFormListMembers::restoreGridLayout()
@@ -535,18 +547,11 @@ void TFormListMembers::showEvent(QShowEvent *event)
         return;
     m_shownOnce = true;
     FormListMembers = this;
-    try {
-        FormShow();
-    } catch (const kv::ApplicationEnding &) {
-        throw;
-    } catch (const kv::Error &e) {
-        showError(e.text());
-    }
+    runAction(QStringLiteral("FormShow"), [this] { FormShow(); });
 }
 
 void TFormListMembers::FormShow()
 {
-    kv::TraceScope trace(QStringLiteral("TFormListMembers.FormShow"));
     {
         const QSignalBlocker block(RzTabControl1);
         while (RzTabControl1->count() > 0)
@@ -554,15 +559,15 @@ void TFormListMembers::FormShow()
         kv::Query *lookup = m_dm.QueryListLookup;
         lookup->close();
         lookup->open();
-        const QString current = m_dm.QueryLists && m_dm.QueryLists->isOpen()
-            ? m_dm.QueryLists->fieldValue(QStringLiteral("List_Name")).toString()
-            : QString();
+        // The lists window's current list, matched by name also when the name is empty.
+        const bool hasCurrent = m_dm.QueryLists && m_dm.QueryLists->isOpen() && m_dm.QueryLists->recNo() >= 0;
+        const QString current = hasCurrent ? m_dm.QueryLists->fieldValue(QStringLiteral("List_Name")).toString() : QString();
         int position = -1;
         lookup->first();
         for (int i = 0; !lookup->eof(); ++i, lookup->next()) {
             const QString name = lookup->fieldValue(QStringLiteral("List_Name")).toString();
             RzTabControl1->addTab(name);
-            if (!current.isEmpty() && name == current)
+            if (hasCurrent && name == current)
                 position = i;
         }
         lookup->close();
@@ -577,7 +582,7 @@ void TFormListMembers::RzTabControl1Change()
 {
     if (RzTabControl1->count() == 0)
         return;
-    kv::CursorScope busy(Qt::WaitCursor);
+    const kv::CursorScope busy;
     kv::MemberRowSet &rows = *ClientDataSetListMembers;
     wwDBGridListMembers->commitPendingEditor();
     kv::MemberRowSet::SuspendDisplay paused(rows);
@@ -641,9 +646,17 @@ void TFormListMembers::done(int result)
 
 void TFormListMembers::FormClose()
 {
-    kv::TraceScope trace(QStringLiteral("TFormListMembers.FormClose"));
-    kv::MemberRowSet &rows = *ClientDataSetListMembers;
-    try {
+    runAction(QStringLiteral("FormClose"), [this] {
+        // The layout and the placement are kept however saving the members ends.
+        const auto keepPlacement = qScopeGuard([this] {
+            try {
+                saveGridLayout();
+                kv::SaveFormPos(this, kPlacementKey, layoutFilePath());
+            } catch (...) {
+                // A settings file that cannot be written costs the placement, nothing more.
+            }
+        });
+        kv::MemberRowSet &rows = *ClientDataSetListMembers;
         m_loadSave->closeClientInfo();
         wwDBGridListMembers->commitPendingEditor();
         if (rows.state() == kv::DataState::Edit) {
@@ -656,13 +669,7 @@ void TFormListMembers::FormClose()
             m_loadSave->saveChanges(rows);
             rows.close();
         }
-        saveGridLayout();
-        kv::SaveFormPos(this, kPlacementKey, layoutFilePath());
-    } catch (const kv::ApplicationEnding &) {
-        throw;
-    } catch (const kv::Error &e) {
-        showError(e.text());
-    }
+    });
 }
 
 // ---------------------------------------------------------------------------
@@ -681,15 +688,12 @@ void TFormListMembers::wwDBGridListMembersTitleButtonClick(const QString &fieldN
         const SortEntry &e = kSortEntries[i];
         if (e.titleField() < 0 || e.titleField() != field)
             continue;
-        try {
+        runAction(QStringLiteral("wwDBGridListMembersTitleButtonClick"), [&] {
             ClientDataSetListMembers->setIndexName(QString::fromLatin1(e.order));
-        } catch (const kv::Error &err) {
-            showError(err.text());
-            return;
-        }
-        wwDBGridListMembers->setGroupField(e.groupField());
-        const QSignalBlocker block(RzKeyCombo);
-        RzKeyCombo->setCurrentIndex(i);
+            wwDBGridListMembers->setGroupField(e.groupField());
+            const QSignalBlocker block(RzKeyCombo);
+            RzKeyCombo->setCurrentIndex(i);
+        });
         return;
     }
 }
@@ -698,12 +702,10 @@ void TFormListMembers::RzKeyComboChange(int index)
 {
     if (index < 0 || index >= int(std::size(kSortEntries)))
         return;
-    try {
+    runAction(QStringLiteral("RzKeyComboChange"), [&] {
         ClientDataSetListMembers->setIndexName(QString::fromLatin1(kSortEntries[index].order));
         wwDBGridListMembers->viewport()->update();
-    } catch (const kv::Error &e) {
-        showError(e.text());
-    }
+    });
 }
 
 void TFormListMembers::wwDBNavigator1PriorPageClick()
@@ -729,24 +731,22 @@ void TFormListMembers::ActionSearchExecute()
 
 void TFormListMembers::ActionShowClientEditorExecute()
 {
-    kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionShowClientEditorExecute"));
-    try {
-        kv::MemberRowSet &rows = *ClientDataSetListMembers;
-        wwDBGridListMembers->commitPendingEditor();
-        if (!rows.isOpen() || rows.isEmpty()) {
-            m_prompts.inform(TFormClientEditor::kNoMemberMessage);
-            return;
-        }
-        m_loadSave->openClientInfo(rows);
-        if (QueryClientInfo->isEmpty()) {
-            m_prompts.inform(TFormClientEditor::kNoMemberMessage);
-            return;
-        }
-        TFormClientEditor editor(*QueryClientInfo, m_prompts, this);
-        editor.exec();
-    } catch (const kv::ApplicationEnding &) {
-        throw;
-    } catch (const kv::Error &e) {
-        showError(e.text());
-    }
+    runAction(
+        QStringLiteral("ActionShowClientEditorExecute"),
+        [this] {
+            kv::MemberRowSet &rows = *ClientDataSetListMembers;
+            wwDBGridListMembers->commitPendingEditor();
+            if (!rows.isOpen() || rows.isEmpty()) {
+                m_prompts.inform(TFormClientEditor::kNoMemberMessage);
+                return;
+            }
+            m_loadSave->openClientInfo(rows);
+            if (QueryClientInfo->isEmpty()) {
+                m_prompts.inform(TFormClientEditor::kNoMemberMessage);
+                return;
+            }
+            TFormClientEditor editor(*QueryClientInfo, m_prompts, this);
+            editor.exec();
+        },
+        kv::ActionCursor::Unchanged);
 }

@@ -21,6 +21,7 @@
 #include "data/prompts.h"
 #include "members/member_row_set.h"
 #include "shell/progress.h"
+#include "shell/ui/run_action.h"
 
 #include <QDialog>
 #include <QList>
@@ -208,6 +209,9 @@ private:
     void restoreGridLayout();
     void saveGridLayout();
     QString layoutFilePath() const;
+    // Every handler's boundary (kv::runAction) with this window's prompts.
+    bool runAction(const QString &handler, const std::function<void()> &fn,
+                   kv::ActionCursor cursor = kv::ActionCursor::Busy);
     void showError(const QString &text);
     void reloadKeeping(const std::vector<kv::MemberRowSet::PendingEdit> &edits);
 

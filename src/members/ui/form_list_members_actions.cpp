@@ -24,58 +24,45 @@
 #include "members/ui/form_get_quantity.h"
 #include "members/ui/form_hide_delivery_days.h"
 #include "members/ui/form_save_to_new_list.h"
-#include "shell/ui/busy_cursor.h"
+#include "shell/busy_cursor.h"
+#include "shell/ui/run_action.h"
 
 #include <QAction>
 #include <QLabel>
-
-namespace {
-
-template<typename F>
-struct Finally
-{
-    F f;
-    ~Finally() { f(); }
-};
-template<typename F>
-Finally(F) -> Finally<F>;
-
-} // namespace
+#include <QScopeGuard>
 
 // --- Adding members -----------------------------------------------------------
 
 void TFormListMembers::ActionAddMembersExecute()
 {
-    kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionAddMembersExecute"));
-    Finally cleanup{[this] {
-        progress().setPercent(0);
-        delete FormAddListMembers;
-        FormAddListMembers = nullptr;
-    }};
-    try {
-        FormAddListMembers = new TFormAddListMembers(*m_dm.QueryServices, *m_dm.QueryClientLookUp, this);
-        // Clients added in the host meanwhile appear in the lookup.
-        m_dm.QueryClientLookUp->close();
-        m_dm.QueryClientLookUp->open();
-        if (FormAddListMembers->exec() != QDialog::Accepted)
-            return;
-        kv::CursorScope busy(Qt::WaitCursor);
-        kv::AddMembers op(*m_dm.DatabaseLists, m_prompts, progress());
-        if (runMemberWrite([&] { op.run(nCurrentListID, FormAddListMembers->choice()); }))
-            RzTabControl1Change();
-    } catch (const kv::Error &e) {
-        showError(e.text());
-    }
+    runAction(
+        QStringLiteral("ActionAddMembersExecute"),
+        [this] {
+            const auto cleanup = qScopeGuard([this] {
+                progress().setPercent(0);
+                delete FormAddListMembers;
+                FormAddListMembers = nullptr;
+            });
+            FormAddListMembers = new TFormAddListMembers(*m_dm.QueryServices, *m_dm.QueryClientLookUp, this);
+            // Clients added in the host meanwhile appear in the lookup.
+            m_dm.QueryClientLookUp->close();
+            m_dm.QueryClientLookUp->open();
+            if (FormAddListMembers->exec() != QDialog::Accepted)
+                return;
+            const kv::CursorScope busy;
+            kv::AddMembers op(*m_dm.DatabaseLists, m_prompts, progress());
+            if (runMemberWrite([&] { op.run(nCurrentListID, FormAddListMembers->choice()); }))
+                RzTabControl1Change();
+        },
+        kv::ActionCursor::Unchanged);
 }
 
 // --- Removing members ---------------------------------------------------------
 
 void TFormListMembers::ActionRemoveSelectedMembersExecute()
 {
-    kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionRemoveSelectedMembersExecute"));
-    kv::CursorScope busy(Qt::WaitCursor);
-    Finally cleanup{[this] { progress().setPercent(0); }};
-    try {
+    runAction(QStringLiteral("ActionRemoveSelectedMembersExecute"), [this] {
+        const auto cleanup = qScopeGuard([this] { progress().setPercent(0); });
         // A value still in the grid's editor belongs to its row before rows leave.
         commitGridEditor();
         kv::RemoveMembers op(*m_dm.DatabaseLists, m_prompts, progress());
@@ -84,41 +71,36 @@ void TFormListMembers::ActionRemoveSelectedMembersExecute()
             clearGridSelection();
             RzTabControl1Change();
         }
-    } catch (const kv::Error &e) {
-        showError(e.text());
-    }
+    });
 }
 
 void TFormListMembers::ActionRemoveAllMembersExecute()
 {
-    kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionRemoveAllMembersExecute"));
-    kv::CursorScope busy(Qt::WaitCursor);
-    Finally cleanup{[this] { progress().setPercent(0); }};
-    try {
+    runAction(QStringLiteral("ActionRemoveAllMembersExecute"), [this] {
+        const auto cleanup = qScopeGuard([this] { progress().setPercent(0); });
         commitGridEditor();
         if (memberRowSet().state() == kv::DataState::Edit)
             memberRowSet().post();
         kv::RemoveMembers op(*m_dm.DatabaseLists, m_prompts, progress());
         if (runMemberWrite([&] { op.removeAll(nCurrentListID); }))
             RzTabControl1Change();
-    } catch (const kv::Error &e) {
-        showError(e.text());
-    }
+    });
 }
 
 // --- Copying members ----------------------------------------------------------
 
 void TFormListMembers::ActionCopyToNewListExecute()
 {
-    kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionCopyToNewListExecute"));
-    kv::CursorScope busy(Qt::WaitCursor);
-    Finally cleanup{[this] {
-        clearGridSelection();
-        delete FormSaveToNewList;
-        FormSaveToNewList = nullptr;
-        progress().setPercent(0);
-    }};
-    try {
+    // The dialog is filled in under the normal cursor; the busy one comes back with its OK.
+    runAction(
+        QStringLiteral("ActionCopyToNewListExecute"),
+        [this] {
+        const auto cleanup = qScopeGuard([this] {
+            clearGridSelection();
+            delete FormSaveToNewList;
+            FormSaveToNewList = nullptr;
+            progress().setPercent(0);
+        });
         commitGridEditor();
         kv::MemberRowSet &rows = memberRowSet();
         if (rows.state() == kv::DataState::Edit)
@@ -132,6 +114,7 @@ void TFormListMembers::ActionCopyToNewListExecute()
             FormSaveToNewList->setStartTab(TFormSaveToNewList::kNewListTab);
         if (FormSaveToNewList->exec() != QDialog::Accepted)
             return;
+        const kv::CursorScope busy;
         const QString kind = FormSaveToNewList->cNewOrExistingList;
         // A new list the dialog posted commits with the copies or not at all.
         const std::unique_ptr<kv::UnitOfWork> posted = FormSaveToNewList->takeUnitOfWork();
@@ -165,9 +148,8 @@ void TFormListMembers::ActionCopyToNewListExecute()
                 lists.locate({QStringLiteral("Record_ID")}, {current});
             FormShow();
         }
-    } catch (const kv::Error &e) {
-        showError(e.text());
-    }
+        },
+        kv::ActionCursor::Unchanged);
 }
 
 // --- Invited and confirmed flags ----------------------------------------------
@@ -176,8 +158,7 @@ namespace {
 
 void setAllFlags(TFormListMembers &w, kv::MemberLoadSave &save, bool invited, bool checked)
 {
-    kv::CursorScope busy(Qt::WaitCursor);
-    Finally cleanup{[&w] { w.progress().setPercent(0); }};
+    const auto cleanup = qScopeGuard([&w] { w.progress().setPercent(0); });
     kv::Database &db = *w.dataModule().DatabaseLists;
     kv::MemberFlags op(db, w.progress());
     const bool done = w.runMemberWrite([&] {
@@ -213,8 +194,7 @@ bool changeAndSave(TFormListMembers &w, kv::MemberLoadSave &save, const std::fun
 
 void setSelectedConfirmed(TFormListMembers &w, kv::MemberLoadSave &save, bool checked)
 {
-    kv::CursorScope busy(Qt::WaitCursor);
-    Finally cleanup{[&w] { w.progress().setPercent(0); }};
+    const auto cleanup = qScopeGuard([&w] { w.progress().setPercent(0); });
     w.commitGridEditor();
     kv::MemberFlags op(*w.dataModule().DatabaseLists, w.progress());
     const QList<kv::MemberRowSet::Bookmark> selection = w.gridSelection();
@@ -225,100 +205,65 @@ void setSelectedConfirmed(TFormListMembers &w, kv::MemberLoadSave &save, bool ch
 
 void TFormListMembers::ActionCheckAllInvitedChecksExecute()
 {
-    kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionCheckAllInvitedChecksExecute"));
-    try {
-        setAllFlags(*this, *m_loadSave, true, true);
-    } catch (const kv::Error &e) {
-        showError(e.text());
-    }
+    runAction(QStringLiteral("ActionCheckAllInvitedChecksExecute"), [this] { setAllFlags(*this, *m_loadSave, true, true); });
 }
 
 void TFormListMembers::ActionClearAllInvitedChecksExecute()
 {
-    kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionClearAllInvitedChecksExecute"));
-    try {
-        setAllFlags(*this, *m_loadSave, true, false);
-    } catch (const kv::Error &e) {
-        showError(e.text());
-    }
+    runAction(QStringLiteral("ActionClearAllInvitedChecksExecute"), [this] { setAllFlags(*this, *m_loadSave, true, false); });
 }
 
 void TFormListMembers::ActionCheckAllRSVPChecksExecute()
 {
-    kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionCheckAllRSVPChecksExecute"));
-    try {
-        setAllFlags(*this, *m_loadSave, false, true);
-    } catch (const kv::Error &e) {
-        showError(e.text());
-    }
+    runAction(QStringLiteral("ActionCheckAllRSVPChecksExecute"), [this] { setAllFlags(*this, *m_loadSave, false, true); });
 }
 
 void TFormListMembers::ActionClearAllRSVPChecksExecute()
 {
-    kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionClearAllRSVPChecksExecute"));
-    try {
-        setAllFlags(*this, *m_loadSave, false, false);
-    } catch (const kv::Error &e) {
-        showError(e.text());
-    }
+    runAction(QStringLiteral("ActionClearAllRSVPChecksExecute"), [this] { setAllFlags(*this, *m_loadSave, false, false); });
 }
 
 void TFormListMembers::ActionCheckSelectedRSVPChecksExecute()
 {
-    kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionCheckSelectedRSVPChecksExecute"));
-    try {
-        setSelectedConfirmed(*this, *m_loadSave, true);
-    } catch (const kv::Error &e) {
-        showError(e.text());
-    }
+    runAction(QStringLiteral("ActionCheckSelectedRSVPChecksExecute"), [this] { setSelectedConfirmed(*this, *m_loadSave, true); });
 }
 
 void TFormListMembers::ActionClearSelectedRSVPChecksExecute()
 {
-    kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionClearSelectedRSVPChecksExecute"));
-    try {
-        setSelectedConfirmed(*this, *m_loadSave, false);
-    } catch (const kv::Error &e) {
-        showError(e.text());
-    }
+    runAction(QStringLiteral("ActionClearSelectedRSVPChecksExecute"), [this] { setSelectedConfirmed(*this, *m_loadSave, false); });
 }
 
 void TFormListMembers::ActionClickConfirmExecute()
 {
-    try {
-        kv::MemberFlags::cycleConfirmed(memberRowSet());
-    } catch (const kv::Error &e) {
-        showError(e.text());
-    }
+    runAction(QStringLiteral("ActionClickConfirmExecute"), [this] { kv::MemberFlags::cycleConfirmed(memberRowSet()); },
+              kv::ActionCursor::Unchanged);
 }
 
 void TFormListMembers::ActionClickInvitedExecute()
 {
-    try {
-        kv::MemberFlags::cycleInvited(memberRowSet());
-    } catch (const kv::Error &e) {
-        showError(e.text());
-    }
+    runAction(QStringLiteral("ActionClickInvitedExecute"), [this] { kv::MemberFlags::cycleInvited(memberRowSet()); },
+              kv::ActionCursor::Unchanged);
 }
 
 // --- Quantities ---------------------------------------------------------------
 
 void TFormListMembers::ActionSetQuantitiesExecute()
 {
-    kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionSetQuantitiesExecute"));
-    TFormGetQuantity dialog(this);
-    kv::CursorScope busy(Qt::WaitCursor);
-    Finally cleanup{[this] { progress().setPercent(0); }};
-    try {
-        if (dialog.exec() != QDialog::Accepted)
-            return;
-        commitGridEditor();
-        kv::Quantities op(progress());
-        const QList<kv::MemberRowSet::Bookmark> selection = gridSelection();
-        changeAndSave(*this, *m_loadSave, [&] { op.setSelected(memberRowSet(), selection, dialog.quantity()); });
-    } catch (const kv::Error &e) {
-        showError(e.text());
-    }
+    // The quantity is typed under the normal cursor; the busy one comes back with OK.
+    runAction(
+        QStringLiteral("ActionSetQuantitiesExecute"),
+        [this] {
+            const auto cleanup = qScopeGuard([this] { progress().setPercent(0); });
+            TFormGetQuantity dialog(this);
+            if (dialog.exec() != QDialog::Accepted)
+                return;
+            const kv::CursorScope busy;
+            commitGridEditor();
+            kv::Quantities op(progress());
+            const QList<kv::MemberRowSet::Bookmark> selection = gridSelection();
+            changeAndSave(*this, *m_loadSave, [&] { op.setSelected(memberRowSet(), selection, dialog.quantity()); });
+        },
+        kv::ActionCursor::Unchanged);
 }
 
 // --- Filters ------------------------------------------------------------------
@@ -344,47 +289,37 @@ void chooseConfirmedFilter(TFormListMembers &w, kv::ConfirmedFilter::State entry
 
 void TFormListMembers::ActionFilterListToConfirmedExecute()
 {
-    try {
-        chooseConfirmedFilter(*this, kv::ConfirmedFilter::Checked);
-    } catch (const kv::Error &e) {
-        showError(e.text());
-    }
+    runAction(QStringLiteral("ActionFilterListToConfirmedExecute"), [this] { chooseConfirmedFilter(*this, kv::ConfirmedFilter::Checked); });
 }
 
 void TFormListMembers::ActionFilterListToUnconfirmedExecute()
 {
-    try {
-        chooseConfirmedFilter(*this, kv::ConfirmedFilter::NotChecked);
-    } catch (const kv::Error &e) {
-        showError(e.text());
-    }
+    runAction(QStringLiteral("ActionFilterListToUnconfirmedExecute"), [this] { chooseConfirmedFilter(*this, kv::ConfirmedFilter::NotChecked); });
 }
 
 void TFormListMembers::ActionFilterListToUnknownExecute()
 {
-    try {
-        chooseConfirmedFilter(*this, kv::ConfirmedFilter::Unknown);
-    } catch (const kv::Error &e) {
-        showError(e.text());
-    }
+    runAction(QStringLiteral("ActionFilterListToUnknownExecute"), [this] { chooseConfirmedFilter(*this, kv::ConfirmedFilter::Unknown); });
 }
 
 // --- Visibility ---------------------------------------------------------------
 
 void TFormListMembers::ActionHideSelectedDaysExecute()
 {
-    kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionHideSelectedDaysExecute"));
-    // A value still in the grid's editor belongs to its own row, before any row moves.
-    commitGridEditor();
-    kv::MemberRowSet &rows = memberRowSet();
-    const QString rememberedOrder = rows.indexName();
-    TFormHideDeliveryDays dialog(this);
-    Finally cleanup{[this] { progress().setPercent(0); }};
-    try {
+    runAction(
+        QStringLiteral("ActionHideSelectedDaysExecute"),
+        [this] {
+        const auto cleanup = qScopeGuard([this] { progress().setPercent(0); });
+        // A value still in the grid's editor belongs to its own row, before any row moves.
+        commitGridEditor();
+        kv::MemberRowSet &rows = memberRowSet();
+        const QString rememberedOrder = rows.indexName();
+        TFormHideDeliveryDays dialog(this);
         if (dialog.exec() != QDialog::Accepted) {
             kv::Visibility::restoreAfterDays(rows, rememberedOrder);
             return;
         }
+        const kv::CursorScope busy;
         kv::Visibility op(*m_dm.DatabaseLists, progress());
         runMemberWrite([&] {
             kv::UnitOfWork::run(*m_dm.DatabaseLists, [&] {
@@ -395,37 +330,28 @@ void TFormListMembers::ActionHideSelectedDaysExecute()
                 });
             });
         });
-    } catch (const kv::Error &e) {
-        showError(e.text());
-    }
+        },
+        kv::ActionCursor::Unchanged);
 }
 
 void TFormListMembers::ActionHideSelectedExecute()
 {
-    kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionHideSelectedExecute"));
-    kv::CursorScope busy(Qt::WaitCursor);
-    Finally cleanup{[this] { progress().setPercent(0); }};
-    try {
+    runAction(QStringLiteral("ActionHideSelectedExecute"), [this] {
+        const auto cleanup = qScopeGuard([this] { progress().setPercent(0); });
         commitGridEditor();
         kv::Visibility op(*m_dm.DatabaseLists, progress());
         const QList<kv::MemberRowSet::Bookmark> selection = gridSelection();
         changeAndSave(*this, *m_loadSave, [&] { op.hideSelected(memberRowSet(), selection); });
-    } catch (const kv::Error &e) {
-        showError(e.text());
-    }
+    });
 }
 
 void TFormListMembers::ActionMakeAllVisibleExecute()
 {
-    kv::TraceScope trace(QStringLiteral("TFormListMembers.ActionMakeAllVisibleExecute"));
-    kv::CursorScope busy(Qt::WaitCursor);
-    Finally cleanup{[this] { progress().setPercent(0); }};
-    try {
+    runAction(QStringLiteral("ActionMakeAllVisibleExecute"), [this] {
+        const auto cleanup = qScopeGuard([this] { progress().setPercent(0); });
         commitGridEditor();
         kv::Visibility op(*m_dm.DatabaseLists, progress());
         if (runMemberWrite([&] { op.makeAllVisible(nCurrentListID); }))
             RzTabControl1Change();
-    } catch (const kv::Error &e) {
-        showError(e.text());
-    }
+    });
 }

@@ -11,6 +11,8 @@
 
 namespace {
 
+// The busy cursor shows while the report reads its rows; the preview itself
+// is looked at under the normal cursor.
 void runReport(TFormListMembers &form, kv::MemberReports::Report report)
 {
     // A value still in the grid's cell editor is part of what is printed.
@@ -27,15 +29,15 @@ void runReport(TFormListMembers &form, kv::MemberReports::Report report)
 
 void TFormListMembers::PhoneList1Click()
 {
-    runReport(*this, kv::MemberReports::Report::CompleteInformation);
+    runAction(QStringLiteral("PhoneList1Click"), [this] { runReport(*this, kv::MemberReports::Report::CompleteInformation); });
 }
 
 void TFormListMembers::PhoneList2Click()
 {
-    runReport(*this, kv::MemberReports::Report::PhoneList);
+    runAction(QStringLiteral("PhoneList2Click"), [this] { runReport(*this, kv::MemberReports::Report::PhoneList); });
 }
 
 void TFormListMembers::Labels1Click()
 {
-    runReport(*this, kv::MemberReports::Report::AddressLabels);
+    runAction(QStringLiteral("Labels1Click"), [this] { runReport(*this, kv::MemberReports::Report::AddressLabels); });
 }

@@ -6,6 +6,7 @@
 #include "data/prompts.h"
 #include "members/ui/flag_check_box.h"
 #include "shell/ui/radio_group.h"
+#include "shell/ui/run_action.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,11 +17,13 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QShowEvent>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTabBar>
+#include <QTextCursor>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -167,7 +170,7 @@ TFormSaveToNewList::TFormSaveToNewList(kv::Database &db, kv::Prompts &prompts, Q
     wwDBSpinEdit1 = new QSpinBox(RzDBRadioGroupItems);
     wwDBSpinEdit1->setObjectName(QStringLiteral("wwDBSpinEdit1"));
     // 0 stands for "no quantity" (shown empty); the values a user picks run 1 to 999.
-    wwDBSpinEdit1->setRange(0, 999);
+    wwDBSpinEdit1->setRange(kMinQuantity, kMaxQuantity);
     wwDBSpinEdit1->setSingleStep(1);
     wwDBSpinEdit1->setSpecialValueText(QStringLiteral(" "));
     wwDBLookupComboItem = new QComboBox(RzDBRadioGroupItems);
@@ -245,8 +248,17 @@ TFormSaveToNewList::TFormSaveToNewList(kv::Database &db, kv::Prompts &prompts, Q
     connect(DBEditListName, &QLineEdit::textChanged, this, [this] { DBEditListNameChange(); });
     connect(DBEditListName, &QLineEdit::textEdited, this,
             [this](const QString &t) { writeField(QStringLiteral("List_Name"), t); });
-    connect(DBMemo1, &QPlainTextEdit::textChanged, this,
-            [this] { writeField(QStringLiteral("List_Desc"), DBMemo1->toPlainText()); });
+    connect(DBMemo1, &QPlainTextEdit::textChanged, this, [this] {
+        QString text = DBMemo1->toPlainText();
+        if (text.size() > kDescriptionLength) {
+            // The column's limit, kept as the lists window keeps it.
+            text.truncate(kDescriptionLength);
+            const QSignalBlocker block(DBMemo1);
+            DBMemo1->setPlainText(text);
+            DBMemo1->moveCursor(QTextCursor::End);
+        }
+        writeField(QStringLiteral("List_Desc"), text);
+    });
     connect(wwCheckBoxActiveOnly, &QCheckBox::clicked, this, [this](bool on) {
         writeField(QStringLiteral("Active_Only"), on ? QStringLiteral("Y") : QStringLiteral("N"));
     });
@@ -263,14 +275,9 @@ TFormSaveToNewList::TFormSaveToNewList(kv::Database &db, kv::Prompts &prompts, Q
             &TFormSaveToNewList::RzCheckBoxInvitedStateExistingClick);
     connect(RzCheckBoxConfirmedStateExisting, &QCheckBox::clicked, this,
             &TFormSaveToNewList::RzCheckBoxConfirmedStateExistingClick);
-    connect(NavigatorPost, &QToolButton::clicked, this, [this] {
-        try {
-            postLists();
-        } catch (const kv::Error &e) {
-            m_prompts.error(e.text());
-        }
-    });
-    connect(NavigatorCancel, &QToolButton::clicked, this, [this] { cancelLists(); });
+    connect(NavigatorPost, &QToolButton::clicked, this, [this] { runAction(QStringLiteral("NavigatorPostClick"), [this] { postLists(); }); });
+    connect(NavigatorCancel, &QToolButton::clicked, this,
+            [this] { runAction(QStringLiteral("NavigatorCancelClick"), [this] { cancelLists(); }); });
     connect(BitBtnOK, &QPushButton::clicked, this, &TFormSaveToNewList::BitBtnOKClick);
     connect(BitBtnCancel, &QPushButton::clicked, this, &TFormSaveToNewList::BitBtnCancelClick);
 }
@@ -298,9 +305,14 @@ void TFormSaveToNewList::showEvent(QShowEvent *e)
     }
 }
 
+bool TFormSaveToNewList::runAction(const QString &handler, const std::function<void()> &fn)
+{
+    return kv::runAction(m_prompts, QStringLiteral("TFormSaveToNewList.") + handler, fn);
+}
+
 void TFormSaveToNewList::FormShow()
 {
-    try {
+    runAction(QStringLiteral("FormShow"), [this] {
         m_queries->open();
         fillPickLists();
         {
@@ -308,9 +320,7 @@ void TFormSaveToNewList::FormShow()
             RzTabControl1->setCurrentIndex(m_startTab);
         }
         RzTabControl1Change();
-    } catch (const kv::Error &e) {
-        m_prompts.error(e.text());
-    }
+    });
 }
 
 void TFormSaveToNewList::fillPickLists()
@@ -326,11 +336,7 @@ void TFormSaveToNewList::showCurrentRow()
 {
     kv::Query &q = *m_queries->QueryLists;
     m_showing = true;
-    struct Done
-    {
-        bool &flag;
-        ~Done() { flag = false; }
-    } done{m_showing};
+    const auto done = qScopeGuard([this] { m_showing = false; });
     const bool hasRow = q.isOpen() && (q.recNo() >= 0 || q.state() == kv::DataState::Insert);
     auto text = [&](const QString &f) { return hasRow ? fieldText(q, f) : QString(); };
     auto value = [&](const QString &f) { return hasRow ? q.fieldValue(f) : QVariant(); };
@@ -349,7 +355,13 @@ void TFormSaveToNewList::showCurrentRow()
     {
         const QSignalBlocker block(wwDBSpinEdit1);
         const QVariant qty = value(QStringLiteral("Quantity"));
-        wwDBSpinEdit1->setValue(qty.isValid() && !qty.isNull() ? qty.toInt() : 0);
+        if (qty.isValid() && !qty.isNull()) {
+            wwDBSpinEdit1->setValue(qty.toInt());
+        } else {
+            // No quantity: the box shows nothing until one is chosen.
+            wwDBSpinEdit1->setValue(kMinQuantity);
+            wwDBSpinEdit1->clear();
+        }
     }
     if (q.state() != kv::DataState::Insert)
         selectByData(wwDBLookupComboListName, value(QStringLiteral("Record_ID")));
@@ -365,11 +377,7 @@ void TFormSaveToNewList::writeField(const QString &field, const QVariant &v)
     // With no list at all there is no row to edit on "Existing List".
     if (q.state() == kv::DataState::Browse && q.recNo() < 0)
         return;
-    try {
-        q.setFieldValue(field, v);
-    } catch (const kv::Error &e) {
-        m_prompts.error(e.text());
-    }
+    runAction(QStringLiteral("writeField"), [&] { q.setFieldValue(field, v); });
 }
 
 void TFormSaveToNewList::postLists()
@@ -392,7 +400,7 @@ void TFormSaveToNewList::RzTabControl1Change()
         return;
     // Leaving a changed list row posts it; a refused post (a lock, a taken
     // name) is shown and the row stays in edit, so nothing typed is lost.
-    try {
+    runAction(QStringLiteral("RzTabControl1Change"), [&] {
         if (RzTabControl1->currentIndex() == kExistingListTab) {
             RzGroupBoxNameDescription->hide();
             RzGroupBoxSelectlist->show();
@@ -406,9 +414,7 @@ void TFormSaveToNewList::RzTabControl1Change()
             if (lists.state() != kv::DataState::Insert)
                 lists.insert();
         }
-    } catch (const kv::Error &e) {
-        m_prompts.error(e.text());
-    }
+    });
     showCurrentRow();
 }
 
@@ -423,7 +429,7 @@ void TFormSaveToNewList::wwDBLookupComboListNameChange()
     kv::Query &lists = *m_queries->QueryLists;
     if (!lists.isOpen())
         return;
-    try {
+    runAction(QStringLiteral("wwDBLookupComboListNameChange"), [&] {
         if (listsPending()) {
             if (m_prompts.confirm(kSaveBeforeNavigating))
                 lists.post();
@@ -433,10 +439,8 @@ void TFormSaveToNewList::wwDBLookupComboListNameChange()
         const QVariant id = wwDBLookupComboListName->currentData();
         m_queries->QueryListLookUp->locate({QStringLiteral("Record_ID")}, {id});
         if (!lists.locate({QStringLiteral("Record_ID")}, {id}))
-            m_prompts.error(kErrorLocatingList);
-    } catch (const kv::Error &e) {
-        m_prompts.error(e.text());
-    }
+            throw kv::Error(kErrorLocatingList);
+    });
     showCurrentRow();
 }
 
@@ -464,7 +468,7 @@ void TFormSaveToNewList::wwDBSpinEdit1Change()
     if (m_showing)
         return;
     const int v = wwDBSpinEdit1->value();
-    writeField(QStringLiteral("Quantity"), v > 0 ? QVariant(v) : QVariant());
+    writeField(QStringLiteral("Quantity"), v);
     RzDBRadioGroupItems->setItemIndex(1);
     writeField(QStringLiteral("Item_Method"), kItemCodes.at(1));
 }
@@ -494,7 +498,9 @@ kv::CopyFlagOptions TFormSaveToNewList::saveOptions() const
 void TFormSaveToNewList::BitBtnOKClick()
 {
     kv::Query &lists = *m_queries->QueryLists;
-    try {
+    // A post or lookup that fails is shown with its text; the dialog stays
+    // open with what was typed, to be mended or cancelled.
+    const bool chosen = runAction(QStringLiteral("BitBtnOKClick"), [&] {
         QString kind;
         QString name;
         if (RzTabControl1->currentIndex() == kNewListTab) {
@@ -516,15 +522,16 @@ void TFormSaveToNewList::BitBtnOKClick()
         cNewOrExistingList = kind;
         cSelectedListName = name;
         nSelectedListID = id;
+    });
+    if (chosen) {
         accept();
-    } catch (const kv::Error &) {
-        // A failed post or lookup ends the dialog as cancelled, silently.
-        m_unit.reset();
-        cNewOrExistingList.clear();
-        cSelectedListName.clear();
-        nSelectedListID = 0;
-        reject();
+        return;
     }
+    // Nothing of a failed OK stays written.
+    m_unit.reset();
+    cNewOrExistingList.clear();
+    cSelectedListName.clear();
+    nSelectedListID = 0;
 }
 
 void TFormSaveToNewList::BitBtnCancelClick()
@@ -552,11 +559,9 @@ void TFormSaveToNewList::FormClose()
     if (m_closed)
         return;
     m_closed = true;
-    try {
+    runAction(QStringLiteral("FormClose"), [this] {
+        const auto closeQueries = qScopeGuard([this] { m_queries->close(); });
         if (listsPending() && m_prompts.confirm(kSaveBeforeClosing))
             m_queries->QueryLists->post();
-    } catch (const kv::Error &e) {
-        m_prompts.error(e.text());
-    }
-    m_queries->close();
+    });
 }

@@ -3,6 +3,7 @@
 #include "members/copy_members.h"
 
 #include <QDialog>
+#include <functional>
 #include <memory>
 
 class QCheckBox;
@@ -37,6 +38,10 @@ public:
     static const QString kErrorLocatingList;
     static const QString kSaveBeforeClosing;
     static constexpr int kNewListTab = 0;
+    // The quantity box's range and the description's length.
+    static constexpr int kMinQuantity = 1;
+    static constexpr int kMaxQuantity = 999;
+    static constexpr int kDescriptionLength = 250;
     static constexpr int kExistingListTab = 1;
 
     // db: the lists database (the lists session); every query of the dialog,
@@ -107,6 +112,8 @@ protected:
     void done(int result) override;
 
 private:
+    // Every handler's boundary (kv::runAction) with this dialog's prompts.
+    bool runAction(const QString &handler, const std::function<void()> &fn);
     bool listsPending() const;
     void fillPickLists();
     void showCurrentRow();

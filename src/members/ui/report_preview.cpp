@@ -1,6 +1,8 @@
 #include "members/ui/report_preview.h"
 
 #include "data/engine/db_error.h"
+#include "shell/busy_cursor.h"
+#include "shell/ui/run_action.h"
 
 #include <QAction>
 #include <QLabel>
@@ -57,6 +59,8 @@ void ReportPreview::show(QWidget *parent, const ReportTemplate &tmpl, const Repo
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter *p) {
         // The preview and the print run both come here; an exception must not
         // cross Qt's event loop, so it is kept and raised once the window closes.
+        // Drawing reads the rows: the busy cursor shows while it does.
+        const CursorScope busy;
         QPainter painter;
         if (!painter.begin(p)) {
             failure = QStringLiteral("The report could not be started on the printer.");
@@ -67,8 +71,8 @@ void ReportPreview::show(QWidget *parent, const ReportTemplate &tmpl, const Repo
             const QString cut = ReportRenderer::cutValuesText(renderer.outcome());
             status->setText(cut);
             status->setVisible(!cut.isEmpty());
-        } catch (const Error &e) {
-            failure = e.text();
+        } catch (...) {
+            failure = currentErrorText();
         }
         painter.end();
     });
@@ -78,7 +82,11 @@ void ReportPreview::show(QWidget *parent, const ReportTemplate &tmpl, const Repo
     else if (auto *view = dialog.findChild<QPrintPreviewWidget *>())
         view->setZoomMode(QPrintPreviewWidget::FitToWidth);
     dialog.setWindowState(dialog.windowState() | Qt::WindowMaximized);
-    dialog.exec();
+    {
+        // The preview is looked at under the normal cursor, whatever the handler shows.
+        const CursorScope normal(Qt::ArrowCursor);
+        dialog.exec();
+    }
     if (!failure.isEmpty())
         throw Error(failure);
 }

@@ -4,6 +4,7 @@
 // which runs their finalisations in reverse.
 
 #include "lists/ui/form_lists.h"
+#include "shell/table_components.h"
 #include "shell/module/class_registry.h"
 
 #include <kestrovan/plugin_interfaces.h>
@@ -88,11 +89,23 @@ Q_DECL_EXPORT bool ShowDataOptions(QWidget *parent)
 #endif
 }
 
+Q_DECL_EXPORT void Tables(const char *command, QWidget *window)
+{
+    kv::applyTableCommand(command ? QString::fromUtf8(command) : QString(), window);
+}
+
+Q_DECL_EXPORT void DMTables(const char *command, QObject *dataModule)
+{
+    kv::applyTableCommand(command ? QString::fromUtf8(command) : QString(), dataModule);
+}
+
 } // extern "C"
 
 // The exported entries keep the signatures the host resolves them by.
 static_assert(std::is_same_v<decltype(&Initialize), kestrovan::InitializeProc>);
 static_assert(std::is_same_v<decltype(&Finalize), kestrovan::FinalizeProc>);
+static_assert(std::is_same_v<decltype(&Tables), kestrovan::TablesProc>);
+static_assert(std::is_same_v<decltype(&DMTables), kestrovan::DMTablesProc>);
 static_assert(std::is_same_v<decltype(&GetPackageInfoTable), kestrovan::GetPackageInfoTableProc>);
 static_assert(std::is_same_v<decltype(&CreateRegisteredObject), kestrovan::CreateRegisteredObjectProc>);
 static_assert(std::is_same_v<decltype(&ShowDataOptions), kestrovan::ShowDataOptionsProc>);

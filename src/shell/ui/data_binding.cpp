@@ -1,5 +1,7 @@
 #include "shell/ui/data_binding.h"
 
+#include "shell/ui/run_action.h"
+
 #include "data/engine/db_error.h"
 #include "data/engine/query.h"
 #include "shell/ui/radio_group.h"
@@ -73,8 +75,8 @@ void DataBinding::write(const QString &field, const QVariant &value)
         return;
     try {
         m_query->setFieldValue(field, value);
-    } catch (const Error &e) {
-        Q_EMIT writeFailed(e.text());
+    } catch (...) {
+        Q_EMIT writeFailed(currentErrorText());
         showField(field);
     }
 }
@@ -190,8 +192,12 @@ void DataBinding::bindLookup(QComboBox *w, const QString &field, int keyColumn)
 void DataBinding::bindSpin(QSpinBox *w, const QString &field)
 {
     w->setSpecialValueText(QStringLiteral(" "));
-    add(w, field, [w](const QVariant &v) {
+    // A stored value above the box's own range (another window may store
+    // more) is shown whole rather than cut to the range.
+    const int designMaximum = w->maximum();
+    add(w, field, [w, designMaximum](const QVariant &v) {
         const int n = isNullValue(v) ? w->minimum() : v.toInt();
+        w->setMaximum(qMax(designMaximum, n));
         if (w->value() != n)
             w->setValue(n);
     });

@@ -1,5 +1,7 @@
 #include "shell/ui/qt_prompts.h"
 
+#include "shell/busy_cursor.h"
+
 #include <QApplication>
 #include <QMessageBox>
 
@@ -13,7 +15,8 @@ QMessageBox::Icon iconFor(Prompts::Kind kind)
     case Prompts::Kind::Confirmation: return QMessageBox::Question;
     case Prompts::Kind::Information: return QMessageBox::Information;
     case Prompts::Kind::Warning: return QMessageBox::Warning;
-    case Prompts::Kind::Error: return QMessageBox::Critical;
+    // An error is shown as a plain message: its own text, no icon.
+    case Prompts::Kind::Error: return QMessageBox::NoIcon;
     }
     return QMessageBox::NoIcon;
 }
@@ -24,7 +27,7 @@ QString titleFor(Prompts::Kind kind)
     case Prompts::Kind::Confirmation: return QStringLiteral("Confirm");
     case Prompts::Kind::Information: return QStringLiteral("Information");
     case Prompts::Kind::Warning: return QStringLiteral("Warning");
-    case Prompts::Kind::Error: return QStringLiteral("Error");
+    case Prompts::Kind::Error: return QtPrompts::caption();
     }
     return QtPrompts::caption();
 }
@@ -46,12 +49,11 @@ Prompts::Answer QtPrompts::ask(Kind kind, const QString &text, Buttons buttons)
     case Buttons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
     case Buttons::YesNoCancel: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel); break;
     }
-    const bool restoreCursor = QApplication::overrideCursor() != nullptr;
-    if (restoreCursor)
-        QApplication::setOverrideCursor(Qt::ArrowCursor);
-    const int r = box.exec();
-    if (restoreCursor)
-        QApplication::restoreOverrideCursor();
+    // A question is answered under the normal cursor, whatever the handler shows.
+    const int r = [&] {
+        const CursorScope normal(Qt::ArrowCursor);
+        return box.exec();
+    }();
     switch (r) {
     case QMessageBox::Ok: return Answer::Ok;
     case QMessageBox::Yes: return Answer::Yes;

@@ -1,0 +1,64 @@
+#pragma once
+
+// What differs between the two engines below the SQL text (which the dialect
+// translator handles): how values are bound, how a result's column types are
+// learnt, how the key of a new row comes back, how a long statement reports
+// progress and how written data is pushed to disk. A Database chooses its
+// backend once; Query asks it instead of testing which engine it runs on.
+
+#include "data/engine/sql_dialect.h"
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QVariant>
+#include <memory>
+
+class QSqlQuery;
+struct sqlite3;
+
+namespace kv {
+
+enum class FieldType;
+class Session;
+
+class SqlBackend
+{
+public:
+    virtual ~SqlBackend() = default;
+    static std::unique_ptr<SqlBackend> make(Backend kind);
+    virtual Backend kind() const = 0;
+
+    // The value bound for a parameter of the given type (NULL for an empty one).
+    QVariant bindable(const QVariant &v, FieldType type) const;
+
+    // The type of a result column before any value is read; Unknown when the
+    // first value has to tell (an expression column).
+    virtual FieldType columnType(QSqlQuery &result, int column) const = 0;
+
+    // What follows an insert's text so that running it yields the new key,
+    // and how that key is read after it ran.
+    virtual QString returningClause(const QString &keyColumn) const = 0;
+    virtual QVariant insertedKey(QSqlQuery &insert, const QSqlDatabase &connection) const = 0;
+
+    // While the returned object lives, a long statement on the connection
+    // reports its progress to the session; null when the engine cannot.
+    class ProgressWatch
+    {
+    public:
+        virtual ~ProgressWatch() = default;
+    };
+    virtual std::unique_ptr<ProgressWatch> watchProgress(const QSqlDatabase &connection, Session &session) const = 0;
+
+    // Makes committed writes reach the disk at once.
+    virtual void flush(const QSqlDatabase &connection) const = 0;
+
+    // SQLite's own connection handle (rows are streamed through its C API);
+    // null on other engines.
+    virtual sqlite3 *nativeHandle(const QSqlDatabase &connection) const = 0;
+
+protected:
+    virtual QVariant bindBoolean(bool v) const = 0;
+    virtual QVariant bindDate(const QDate &d) const = 0;
+};
+
+} // namespace kv

@@ -1,0 +1,91 @@
+// The members window's handlers at their boundary: a fault of any kind in the
+// middle of one is shown with its text, the window goes on, and closing keeps
+// the window's placement whatever the save of the members does.
+
+#include "member_ops_window_fixture.h"
+
+#include "members/ui/form_list_members.h"
+#include "members/ui/form_save_to_new_list.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QPlainTextEdit>
+#include <QSpinBox>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QSettings>
+#include <stdexcept>
+
+namespace {
+
+class HandlerBoundaryTest : public MemberOpsWindowFixture
+{
+protected:
+    void SetUp() override
+    {
+        MemberOpsTest::SetUp();
+        if (IsSkipped())
+            return;
+        for (int p = 1; p <= 3; ++p) {
+            tdb->addClient(p);
+            tdb->addMember(listId, p);
+        }
+        openWindow();
+    }
+
+    static void diskOnFire() { throw std::runtime_error("disk on fire"); }
+};
+
+TEST_P(HandlerBoundaryTest, AnyExceptionLeavingAHandlerIsShownAndTheWindowGoesOn)
+{
+    selectPersons({1, 2});
+    prompts.failNextQuestion(diskOnFire);
+    window->ActionRemoveSelectedMembers->trigger();
+
+    ASSERT_FALSE(prompts.shown().isEmpty());
+    EXPECT_EQ(prompts.shown().last().kind, kv::Prompts::Kind::Error);
+    EXPECT_EQ(prompts.shown().last().text, QStringLiteral("disk on fire"));
+    EXPECT_EQ(tdb->count(QStringLiteral("List_Members")), 3);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(window->isVisible());
+
+    // The window still works: the same handler runs through.
+    prompts.clear();
+    selectPersons({1, 2});
+    window->ActionRemoveSelectedMembers->trigger();
+    EXPECT_EQ(tdb->count(QStringLiteral("List_Members")), 1);
+    EXPECT_EQ(shown().recordCount(), 1);
+}
+
+TEST_P(HandlerBoundaryTest, ClosingKeepsThePlacementWhenSavingThePendingEditFails)
+{
+    dm->cAppDataFolder = sandbox.appDataDir() + QStringLiteral("/");
+    shown().setRecNo(rowOf(2));
+    shown().edit();
+    shown().setFieldValue(kv::MemberRowSet::Quantity, 7);
+    prompts.failNextQuestion(diskOnFire); // the save question before closing
+    window->close();
+
+    EXPECT_TRUE(prompts.notices().contains(QStringLiteral("disk on fire")));
+    QSettings ini(sandbox.appDataDir() + QStringLiteral("/Brenqui.ini"), QSettings::IniFormat);
+    EXPECT_TRUE(ini.contains(QStringLiteral("Form_Positions/FormListMembers")));
+}
+
+TEST_P(HandlerBoundaryTest, CopyDialogOffersQuantitiesFrom1To999AndKeeps250CharactersOfDescription)
+{
+    TFormSaveToNewList dialog(*dm->DatabaseLists, prompts, window.get());
+    dialog.setStartTab(TFormSaveToNewList::kNewListTab);
+    dialog.show();
+    QApplication::processEvents();
+    EXPECT_EQ(dialog.wwDBSpinEdit1->minimum(), 1);
+    EXPECT_EQ(dialog.wwDBSpinEdit1->maximum(), 999);
+    EXPECT_TRUE(dialog.wwDBSpinEdit1->text().isEmpty()); // a new list has no quantity yet
+    dialog.DBMemo1->setPlainText(QString(300, QLatin1Char('x')));
+    EXPECT_EQ(dialog.DBMemo1->toPlainText().size(), 250);
+    prompts.setDefaultAnswer(kv::Prompts::Answer::No); // nothing saved on the way out
+    dialog.reject();
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, HandlerBoundaryTest, ::testing::Values(kv::Backend::SQLite, kv::Backend::PostgreSQL));
+
+} // namespace
