@@ -7,6 +7,7 @@
 #include "lists/fulfil_list.h"
 #include "lists/ui/form_list_fulfillment_options.h"
 #include "shell/ui/run_action.h"
+#include "shell/ui/user_input.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -42,7 +43,7 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (!m_window || !isInput(event->type()))
+        if (!m_window || !isUserInput(event->type()))
             return false;
         auto *w = qobject_cast<QWidget *>(watched);
         if (w && w->window() == m_window) {
@@ -57,25 +58,6 @@ protected:
     }
 
 private:
-    static bool isInput(QEvent::Type t)
-    {
-        switch (t) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::KeyPress:
-        case QEvent::KeyRelease:
-        case QEvent::Wheel:
-        case QEvent::Shortcut:
-        case QEvent::ShortcutOverride:
-        case QEvent::ContextMenu:
-        case QEvent::Close:
-            return true;
-        default:
-            return false;
-        }
-    }
-
     QPointer<QWidget> m_window;
 };
 

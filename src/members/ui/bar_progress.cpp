@@ -1,6 +1,7 @@
 #include "members/ui/bar_progress.h"
 
 #include "data/engine/unit_of_work.h"
+#include "shell/ui/user_input.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -15,25 +16,6 @@ namespace {
 // Often enough for Escape to feel immediate, rarely enough to cost nothing
 // in a loop over tens of thousands of rows.
 constexpr qint64 kPumpIntervalMs = 50;
-
-bool isInput(QEvent::Type t)
-{
-    switch (t) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::Wheel:
-    case QEvent::Shortcut:
-    case QEvent::ShortcutOverride:
-    case QEvent::ContextMenu:
-    case QEvent::Close:
-        return true;
-    default:
-        return false;
-    }
-}
 
 } // namespace
 
@@ -86,7 +68,7 @@ void BarProgress::setPercent(int percent)
 
 bool BarProgress::eventFilter(QObject *watched, QEvent *event)
 {
-    if (!m_armed || !m_window || !isInput(event->type()))
+    if (!m_armed || !m_window || !isUserInput(event->type()))
         return false;
     auto *w = qobject_cast<QWidget *>(watched);
     const bool ours = (w && w->window() == m_window) || watched == m_window->windowHandle();
