@@ -388,7 +388,14 @@ ListFulfilment::Result ListFulfilment::run(int listId, const FulfilmentOptions &
         BatchInsert batch(withItem ? item : delivery);
         std::optional<BatchInsert> deliveries;
         if (withItem) {
+            int rows = n;
+            if (skipScheduled) {
+                rows = 0;
+                for (int r = 0; r < n; ++r)
+                    rows += scheduled.contains(c.valueAt(r, personField).toLongLong()) ? 0 : 1;
+            }
             deliveries.emplace(delivery);
+            deliveries->expectRows(rows);
             batch.sendAfter(*deliveries);
         }
         int written = 0;

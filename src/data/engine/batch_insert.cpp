@@ -151,16 +151,18 @@ qint64 BatchInsert::nextKey()
             throw DbError(what(m_query, "Preparing a statement"), error, kNextKeysSql);
         }
     }
+    const int wanted = m_expectedRows > m_keysDrawn ? qMin(m_rowsPerBatch, m_expectedRows - m_keysDrawn) : m_rowsPerBatch;
     m_keyStmt->bindValue(QStringLiteral(":Sequence"), m_sequence);
-    m_keyStmt->bindValue(QStringLiteral(":Count"), m_rowsPerBatch);
+    m_keyStmt->bindValue(QStringLiteral(":Count"), wanted);
     if (!m_keyStmt->exec())
         throw DbError(what(m_query, "Reading the new keys"), m_keyStmt->lastError().text(), kNextKeysSql);
     m_keyBlock.clear();
     while (m_keyStmt->next())
         m_keyBlock.push_back(m_keyStmt->value(0).toLongLong());
     m_keyStmt->finish();
-    if (m_keyBlock.size() != size_t(m_rowsPerBatch))
+    if (m_keyBlock.size() != size_t(wanted))
         throw DbError(what(m_query, "Reading the new keys"), QStringLiteral("The sequence gave too few keys."), kNextKeysSql);
+    m_keysDrawn += wanted;
     // Handed out in ascending order, as row-by-row inserts would have taken them.
     std::sort(m_keyBlock.begin(), m_keyBlock.end());
     m_nextKey = 0;

@@ -43,6 +43,9 @@ public:
     // order the rows are added, as the backend would give them one by one.
     // A batch takes either kind of row, not both.
     QVariant addRowTakingKey(const QString &keyColumn);
+    // How many rows the caller will add with keys: no more keys are drawn
+    // than rows come, so a run leaves no gaps a row-by-row run would not.
+    void expectRows(int rows) { m_expectedRows = rows; }
     // Sends the rows held back; call it before what must follow them.
     void flush();
     // The rows of first are sent whenever this batch sends its own, before
@@ -75,6 +78,8 @@ private:
     std::unique_ptr<QSqlQuery> m_keyStmt;
     std::vector<qint64> m_keyBlock; // drawn, not yet handed out; ascending
     size_t m_nextKey = 0;
+    int m_expectedRows = -1;
+    int m_keysDrawn = 0;
     // SQLite
     sqlite3 *m_handle = nullptr;
     sqlite3_stmt *m_sqlite = nullptr;
