@@ -373,6 +373,11 @@ ListFulfilment::Result ListFulfilment::run(int listId, const FulfilmentOptions &
     const int fType = c.fieldIndex(QStringLiteral("Delivery_Type"));
 
     Database &db = *m_dm.DatabaseLists;
+    // The batches outlive the unit: after a failure PostgreSQL refuses to
+    // drop their prepared statements until the rollback, and they would stay
+    // on the server for the connection's life.
+    std::optional<BatchInsert> batch;
+    std::optional<BatchInsert> deliveries;
     UnitOfWork::run(db, [&] {
         // A cancel of the same list's pending deliveries waits for this run
         // to end, so none of its item rows can outlive its delivery.
@@ -385,8 +390,7 @@ ListFulfilment::Result ListFulfilment::run(int listId, const FulfilmentOptions &
         // Rows travel in batches where a row would cost a round trip: the
         // items, or the deliveries without; deliveries whose keys the items
         // name take them as they are added, and go before the items.
-        BatchInsert batch(withItem ? item : delivery);
-        std::optional<BatchInsert> deliveries;
+        batch.emplace(withItem ? item : delivery);
         if (withItem) {
             int rows = n;
             if (skipScheduled) {
@@ -396,7 +400,7 @@ ListFulfilment::Result ListFulfilment::run(int listId, const FulfilmentOptions &
             }
             deliveries.emplace(delivery);
             deliveries->expectRows(rows);
-            batch.sendAfter(*deliveries);
+            batch->sendAfter(*deliveries);
         }
         int written = 0;
         int skipped = 0;
@@ -434,7 +438,7 @@ ListFulfilment::Result ListFulfilment::run(int listId, const FulfilmentOptions &
                         (*pItemService).setAsString(QString());
                     (*pItemQuantity).setAsInteger(itemQuantity(c.value(fQuantity), o.quantity));
                 }
-                batch.addRow();
+                batch->addRow();
                 ++written;
             }
             ++processed;
@@ -444,7 +448,7 @@ ListFulfilment::Result ListFulfilment::run(int listId, const FulfilmentOptions &
             m_progress.setPercent(percentOf(processed, n));
         }
 
-        batch.flush();
+        batch->flush();
         HistoryNoteWriter note(db, m_userName);
         note.write(HistoryNoteWriter::fulfilled(o.listName, written, QLocale::system().toString(o.deliveryDate, QLocale::ShortFormat)));
         result.deliveries = written;
