@@ -42,7 +42,24 @@ void ChangeLog::noteModifiedFrom(int row, const QVector<QVariant> &loaded)
     m_entries.push_back({row, ChangeKind::Modified, loaded});
 }
 
-void ChangeLog::drain(const std::function<void(const Entry &)> &apply)
+QVector<QVariant> *ChangeLog::loadedValues(int row)
+{
+    const auto found = m_index.constFind(row);
+    return found == m_index.constEnd() ? nullptr : &m_entries[*found].loaded;
+}
+
+void ChangeLog::forget(int row)
+{
+    const auto found = m_index.constFind(row);
+    if (found == m_index.constEnd())
+        return;
+    m_entries.erase(m_entries.begin() + *found);
+    m_index.clear();
+    for (int i = 0; i < int(m_entries.size()); ++i)
+        m_index.insert(m_entries[i].row, i);
+}
+
+void ChangeLog::drain(const std::function<void(const Entry &)> &apply, const std::function<void()> &finish)
 {
     std::vector<Entry> entries;
     entries.swap(m_entries);
@@ -51,6 +68,8 @@ void ChangeLog::drain(const std::function<void(const Entry &)> &apply)
     try {
         for (const Entry &e : entries)
             apply(e);
+        if (finish)
+            finish();
     } catch (...) {
         m_entries.swap(entries);
         m_index.swap(index);

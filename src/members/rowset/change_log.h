@@ -40,10 +40,18 @@ public:
     // back after a fresh read keep what the user started from).
     void noteModifiedFrom(int row, const QVector<QVariant> &loaded);
 
-    // Hands every entry to apply, in order, and empties the log. The save
-    // runs in one unit of work, so when apply throws nothing was written and
-    // every entry stays in the log for the next save.
-    void drain(const std::function<void(const Entry &)> &apply);
+    // Hands every entry to apply, in order, then calls finish (when given),
+    // and empties the log. The save runs in one unit of work, so when apply or
+    // finish throws nothing was written and every entry stays in the log for
+    // the next save.
+    void drain(const std::function<void(const Entry &)> &apply, const std::function<void()> &finish = {});
+
+    // The logged values as loaded of a row, to be replaced by the values
+    // another user stored (the edit is then saved over them); null when the
+    // row is not logged.
+    QVector<QVariant> *loadedValues(int row);
+    // Drops a row's entry (its edit can no longer be saved).
+    void forget(int row);
 
     const std::vector<Entry> &entries() const { return m_entries; }
 

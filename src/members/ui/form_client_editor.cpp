@@ -22,6 +22,10 @@
 const QString TFormClientEditor::kCaption = QStringLiteral("List Member Edit");
 const QString TFormClientEditor::kDiscardQuestion = QStringLiteral("Discard your changes to this client?");
 const QString TFormClientEditor::kNoMemberMessage = QStringLiteral("There is no list member to edit.");
+const QString TFormClientEditor::kReloadAfterConflict =
+    QStringLiteral("Read the client's record again from the database?\n\n"
+                   "Yes shows the values stored now and discards your changes.\n"
+                   "No keeps your changes in the editor; OK then writes them over the other user's values.");
 
 namespace {
 // A date edit shows its minimum as an empty field: no date.
@@ -316,7 +320,8 @@ void TFormClientEditor::accept()
     }
     // On failure the dialog stays open with the user's values, so that nothing
     // typed is lost: the user can try again (a lock may be gone) or cancel.
-    const bool posted = kv::runAction(m_prompts, QStringLiteral("TFormClientEditor.post"), [this] {
+    bool refused = false;
+    const bool posted = kv::runAction(m_prompts, QStringLiteral("TFormClientEditor.post"), [this, &refused] {
         auto undo = qScopeGuard([this] {
             if (m_query.state() == kv::DataState::Edit)
                 m_query.cancel();
@@ -329,10 +334,27 @@ void TFormClientEditor::accept()
             if (!sameValue(b.loaded, v))
                 m_query.setFieldValue(b.def.column, v);
         }
-        kv::UnitOfWork::run(*m_query.database(), [this] { m_query.post(); });
+        try {
+            kv::UnitOfWork::run(*m_query.database(), [this] { m_query.post(); });
+        } catch (const kv::RolledBack &e) {
+            if (!e.conflict())
+                throw;
+            // Another user saved this client after it was read: nothing was
+            // written, and the user decides whose values stand.
+            refused = true;
+            m_query.cancel();
+            if (m_prompts.warnYesNo(e.text() + QStringLiteral("\n\n") + kReloadAfterConflict)) {
+                m_query.refresh();
+                showRow();
+            } else {
+                for (const kv::EditConflict::Row &row : e.conflict()->rows())
+                    m_query.adoptStored(row);
+            }
+            return;
+        }
         undo.dismiss();
     });
-    if (!posted)
+    if (!posted || refused)
         return;
     QDialog::accept();
 }

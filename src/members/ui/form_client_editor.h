@@ -27,6 +27,8 @@ public:
     static const QString kDiscardQuestion;
     // Told when there is no member row, so nothing to edit.
     static const QString kNoMemberMessage;
+    // Asked after another user's change to the client refused the post.
+    static const QString kReloadAfterConflict;
 
     enum class Kind { Text, Memo, YesNo, Boolean, Letters, Date, Integer, Number };
     struct FieldDef

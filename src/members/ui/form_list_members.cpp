@@ -181,6 +181,13 @@ bool TFormListMembers::runMemberWrite(const std::function<void()> &write)
         return true;
     } catch (const kv::RolledBack &e) {
         m_progress->disarm();
+        if (e.conflict()) {
+            // The rows on display hold the user's edits, this operation's
+            // included: they stay unless the user asks for the stored values.
+            if (m_loadSave->reloadAfterConflict(rows, e))
+                reloadDiscardingEdits();
+            return false;
+        }
         showError(e.text());
         reloadKeeping(edits);
     } catch (...) {
@@ -188,6 +195,15 @@ bool TFormListMembers::runMemberWrite(const std::function<void()> &write)
         throw;
     }
     return false;
+}
+
+void TFormListMembers::reloadDiscardingEdits()
+{
+    kv::MemberRowSet &rows = *ClientDataSetListMembers;
+    if (rows.state() == kv::DataState::Edit)
+        rows.cancel();
+    rows.close(); // closed, the load reads the rows without saving anything
+    RzTabControl1Change();
 }
 
 void TFormListMembers::reloadKeeping(const std::vector<kv::MemberRowSet::PendingEdit> &edits)
