@@ -737,25 +737,32 @@ void Query::post()
         if (!changed.isEmpty()) {
             // Each column written still holds the value read, or another user
             // changed it meanwhile and this post must not overwrite that.
+            // A time stamp is written but not compared: other programs store it
+            // with a precision of their own, so it would never match.
             QStringList where{QStringLiteral("%1 = :pkey").arg(key)};
             const QVector<QVariant> &read = m_rows[m_cur];
-            for (int i : std::as_const(changed))
+            QVector<int> compared;
+            for (int i : std::as_const(changed)) {
+                if (m_fields[i].type == FieldType::DateTime)
+                    continue;
+                compared << i;
                 where << unchangedCondition(m_fields[i].name, QStringLiteral("o%1").arg(i), read[i],
                                             m_fields[i].type == FieldType::Text);
+            }
             const QString text = m_db->translate(QStringLiteral("Update %1 set %2 where %3")
                                                      .arg(table, sets.join(QStringLiteral(", ")), where.join(QStringLiteral(" and "))));
             if (!q.prepare(text))
                 fail(QStringLiteral("Posting"), q.lastError().text(), text);
-            for (int i : std::as_const(changed)) {
+            for (int i : std::as_const(changed))
                 q.bindValue(QStringLiteral(":p%1").arg(i), bindableValue(m_buffer[i], m_fields[i].type));
+            for (int i : std::as_const(compared))
                 if (!isEmptyValue(read[i]))
                     q.bindValue(QStringLiteral(":o%1").arg(i), bindableValue(read[i], m_fields[i].type));
-            }
             q.bindValue(QStringLiteral(":pkey"), bindableValue(read[keyIdx], m_fields[keyIdx].type));
             if (!q.exec())
                 fail(QStringLiteral("Posting"), q.lastError().text(), text);
             if (q.numRowsAffected() == 0)
-                throw EditConflict({conflictOf(table, key, keyIdx, changed)});
+                throw EditConflict({conflictOf(table, key, keyIdx, compared)});
         }
         m_rows[m_cur] = m_buffer;
     } else {
@@ -810,6 +817,8 @@ EditConflict::Row Query::conflictOf(const QString &table, const QString &key, in
     QStringList columns;
     for (int i : changed)
         columns << m_fields[i].name;
+    if (columns.isEmpty())
+        columns << key; // only whether the row is still there
     const QString text = m_db->translate(QStringLiteral("Select %1 from %2 where %3 = :pkey").arg(columns.join(QStringLiteral(", ")), table, key));
     QSqlQuery q(m_db->connection());
     if (!q.prepare(text))

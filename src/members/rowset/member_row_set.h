@@ -247,6 +247,9 @@ Q_SIGNALS:
     void afterPost();
     void totalsChanged();
     void currentRowChanged(int viewRow);
+    // A change made through the model (a grid cell) failed; text says why
+    // (empty when the failure carried no text).
+    void writeFailed(const QString &text);
 
 private:
     void requireOpen(const char *what) const;
