@@ -4,6 +4,8 @@
 // or save, in the order they were first changed, each with its values as
 // loaded, for the save routine that writes them back.
 
+#include "members/rowset/column_store.h"
+
 #include <QHash>
 #include <QVariant>
 #include <QVector>
@@ -11,8 +13,6 @@
 #include <vector>
 
 namespace kv::rowset {
-
-class ColumnStore;
 
 enum class ChangeKind { Modified, Deleted };
 
@@ -23,7 +23,7 @@ public:
     {
         int row;
         ChangeKind kind;
-        QVector<QVariant> loaded;
+        int loaded; // the row of the loaded values in the log's own store
     };
 
     int size() const { return int(m_entries.size()); }
@@ -40,20 +40,21 @@ public:
     // back after a fresh read keep what the user started from).
     void noteModifiedFrom(int row, const QVector<QVariant> &loaded);
 
-    // Hands every entry to apply, in order, then calls finish (when given),
-    // and empties the log. The save runs in one unit of work, so when apply or
-    // finish throws nothing was written and every entry stays in the log for
-    // the next save.
-    void drain(const std::function<void(const Entry &)> &apply, const std::function<void()> &finish = {});
+    // Hands every entry, with the store holding its loaded values, to apply,
+    // in order, then calls finish (when given), and empties the log. The save
+    // runs in one unit of work, so when apply or finish throws nothing was
+    // written and every entry stays in the log for the next save.
+    void drain(const std::function<void(const Entry &, const ColumnStore &loaded)> &apply,
+               const std::function<void()> &finish = {});
 
-    // The logged values as loaded of a row, to be replaced by the values
-    // another user stored (the edit is then saved over them); null when the
-    // row is not logged.
-    QVector<QVariant> *loadedValues(int row);
+    // Replaces a logged row's loaded value by the one another user stored, so
+    // the edit is then saved over it; a row not logged is passed over.
+    void setLoadedValue(int row, int field, const QVariant &value);
     // Drops a row's entry (its edit can no longer be saved).
     void forget(int row);
 
     const std::vector<Entry> &entries() const { return m_entries; }
+    QVector<QVariant> loadedValues(const Entry &e) const;
 
     qint64 bytes() const;
 
@@ -62,6 +63,9 @@ private:
 
     std::vector<Entry> m_entries;
     QHash<int, int> m_index; // row -> position in m_entries
+    // The loaded values stay cells, as the row set keeps them: a save reads
+    // only the few fields it writes, so most are never made into values.
+    ColumnStore m_loaded;
 };
 
 } // namespace kv::rowset
