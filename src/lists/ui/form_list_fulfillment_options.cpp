@@ -31,8 +31,8 @@ void setComboIndex(QComboBox *combo, int index)
         combo->setCurrentIndex(index);
 }
 
-// Delete or Backspace on a lookup empties it, as on the lookups of the
-// lists window: "no service" and "no item" are choices a user can make.
+// Delete or Backspace on a lookup empties it: a drop-down list offers no
+// empty row, and "no service" or "no item" is a choice a user can make.
 class EmptyOnDelete : public QObject
 {
 public:
