@@ -4,8 +4,8 @@
 
 #include "tools/cli/cli.h"
 
+#include "data/engine/db_error.h"
 #include "data/engine/query.h"
-#include "data/engine/unit_of_work.h"
 #include "members/add_members.h"
 #include "members/import_members.h"
 
@@ -102,7 +102,9 @@ int runAddMembers(kv::cli::Context &ctx)
     }
 
     kv::AddMembers op(*dm.DatabaseLists, ctx.prompts(), ctx.progress());
-    kv::UnitOfWork::run(*dm.DatabaseLists, [&] { op.run(listId, choice); });
+    // The operation runs its own unit and tells its result only after the
+    // commit; an outer unit here would make it say "added" before that.
+    op.run(listId, choice);
     return 0;
 }
 
