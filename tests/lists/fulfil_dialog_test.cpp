@@ -538,7 +538,8 @@ TEST_P(FulfilFlowTest, CancelInTheProgressWindowWritesNothing)
     });
     kv::runFulfilment(&owner, *dm, listA, prompts, window, [] { return QStringLiteral("Cy"); });
     poll.stop();
-    EXPECT_EQ(writtenWhenCancelled, 1);
+    // SQLite writes each row at once; PostgreSQL holds them back for a batch.
+    EXPECT_EQ(writtenWhenCancelled, GetParam() == kv::Backend::SQLite ? 1 : 0);
     EXPECT_EQ(prompts.shown().last().text, kv::UnitOfWork::kCancelledText + QStringLiteral("\n\n") + kv::UnitOfWork::kNothingWritten);
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(tdb->count(QStringLiteral("EpisodicDeliveries")), 0);
