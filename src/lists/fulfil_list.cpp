@@ -382,12 +382,22 @@ ListFulfilment::Result ListFulfilment::run(int listId, const FulfilmentOptions &
             // Read again under the lock: a run that ended meanwhile counts too.
             scheduled = scheduledPeople(listId, o.deliveryDate);
         }
-        // The rows whose keys nobody reads back travel in batches where a
-        // row would cost a round trip: the items, or the deliveries without.
+        // Rows travel in batches where a row would cost a round trip: the
+        // items, or the deliveries without; deliveries whose keys the items
+        // name take them as they are added, and go before the items.
         BatchInsert batch(withItem ? item : delivery);
         std::optional<BatchInsert> deliveries;
-        if (withItem)
+        if (withItem) {
+            int rows = n;
+            if (skipScheduled) {
+                rows = 0;
+                for (int r = 0; r < n; ++r)
+                    rows += scheduled.contains(c.valueAt(r, personField).toLongLong()) ? 0 : 1;
+            }
             deliveries.emplace(delivery);
+            deliveries->expectRows(rows);
+            batch.sendAfter(*deliveries);
+        }
         int written = 0;
         int skipped = 0;
         int processed = 0;
@@ -415,7 +425,7 @@ ListFulfilment::Result ListFulfilment::run(int listId, const FulfilmentOptions &
                 if (withItem) {
                     // The key comes back from the insert itself: a second run for the
                     // same date, or a client listed twice, still gets its own row.
-                    const QVariant delivId = deliveries->insertReturningKey(QStringLiteral("RecordID"));
+                    const QVariant delivId = deliveries->addRowTakingKey(QStringLiteral("RecordID"));
                     (*pItemPerson).setValue(person);
                     (*pItemDeliv).setValue(delivId);
                     if (service.isValid() && !service.isNull())

@@ -116,8 +116,14 @@ TEST_P(ListsAllOrNothingTest, AFailureAtAnyStatementLeavesEveryTableAsItWas)
     expectRolledBack([&] { fulfil(); }, kInjectedFailure);
     EXPECT_EQ(tableSnapshot(*tdb, kTables), before);
 
-    // The history note of a fulfilment, after every delivery and item.
+    // A delivery in the middle of a batch of them, its key already taken.
     disarm(*tdb, QStringLiteral("DefDels"), QStringLiteral("INSERT"));
+    failAtRow(*tdb, QStringLiteral("EpisodicDeliveries"), QStringLiteral("INSERT"), 130);
+    expectRolledBack([&] { fulfil(); }, kInjectedFailure);
+    EXPECT_EQ(tableSnapshot(*tdb, kTables), before);
+    disarm(*tdb, QStringLiteral("EpisodicDeliveries"), QStringLiteral("INSERT"));
+
+    // The history note of a fulfilment, after every delivery and item.
     failAtRow(*tdb, QStringLiteral("History"), QStringLiteral("INSERT"), 1);
     expectRolledBack([&] { fulfil(); }, kInjectedFailure);
     EXPECT_EQ(tableSnapshot(*tdb, kTables), before);

@@ -10,12 +10,32 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <limits>
+
 namespace kv {
 
 namespace {
 QString what(const Query &q, const char *doing)
 {
     return QStringLiteral("%1 (%2)").arg(QLatin1String(doing), q.objectName());
+}
+
+// The sequence behind a key column, found as the insert finds its table (by
+// the search path): a serial column's or an identity column's, unless the
+// identity is "always", which refuses a key named in the insert.
+const QString kKeySequenceSql = QStringLiteral(
+    "Select pg_get_serial_sequence(CAST(CAST(a.attrelid AS regclass) AS text), a.attname) from pg_attribute a "
+    "where a.attrelid = to_regclass(:Table) and lower(a.attname) = lower(:Column) and a.attnum > 0 "
+    "and not a.attisdropped and a.attidentity <> 'a'");
+// One block of keys, taken as the inserts themselves would take them.
+const QString kNextKeysSql = QStringLiteral("Select nextval(CAST(:Sequence AS regclass)) from generate_series(1, :Count)");
+
+QVariant keyValue(qint64 key)
+{
+    if (key >= std::numeric_limits<int>::min() && key <= std::numeric_limits<int>::max())
+        return QVariant(int(key));
+    return QVariant(key);
 }
 } // namespace
 
@@ -96,12 +116,88 @@ void BatchInsert::stepSqlite()
         throw DbError(what(m_query, "Executing"), QString::fromUtf8(sqlite3_errmsg(m_handle)), m_text);
 }
 
-QVariant BatchInsert::insertReturningKey(const QString &keyColumn)
+QString BatchInsert::keySequence(const QString &keyColumn)
 {
-    if (!m_sqlite)
+    // The key goes into the column list and each row's tuple: "... (A, B) values (:A, :B)".
+    static const QRegularExpression table(QStringLiteral("^\\s*insert\\s+into\\s+([^\\s(]+)"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression columnsEnd(QStringLiteral("\\)\\s*values$"), QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch t = table.match(m_head);
+    if (!t.hasMatch() || !columnsEnd.match(m_head).hasMatch() || !m_tuple.endsWith(QLatin1Char(')')))
+        return QString();
+    QSqlQuery q(m_db.connection());
+    q.setForwardOnly(true);
+    if (!q.prepare(kKeySequenceSql))
+        throw DbError(what(m_query, "Preparing a statement"), q.lastError().text(), kKeySequenceSql);
+    q.bindValue(QStringLiteral(":Table"), t.captured(1));
+    q.bindValue(QStringLiteral(":Column"), keyColumn);
+    if (!q.exec())
+        throw DbError(what(m_query, "Executing"), q.lastError().text(), kKeySequenceSql);
+    const QString sequence = q.next() ? q.value(0).toString() : QString();
+    q.finish();
+    return sequence;
+}
+
+qint64 BatchInsert::nextKey()
+{
+    if (m_nextKey < m_keyBlock.size())
+        return m_keyBlock[m_nextKey++];
+    if (!m_keyStmt) {
+        m_keyStmt = std::make_unique<QSqlQuery>(m_db.connection());
+        m_keyStmt->setForwardOnly(true);
+        if (!m_keyStmt->prepare(kNextKeysSql)) {
+            const QString error = m_keyStmt->lastError().text();
+            m_keyStmt.reset();
+            throw DbError(what(m_query, "Preparing a statement"), error, kNextKeysSql);
+        }
+    }
+    const int wanted = m_expectedRows > m_keysDrawn ? qMin(m_rowsPerBatch, m_expectedRows - m_keysDrawn) : m_rowsPerBatch;
+    m_keyStmt->bindValue(QStringLiteral(":Sequence"), m_sequence);
+    m_keyStmt->bindValue(QStringLiteral(":Count"), wanted);
+    if (!m_keyStmt->exec())
+        throw DbError(what(m_query, "Reading the new keys"), m_keyStmt->lastError().text(), kNextKeysSql);
+    m_keyBlock.clear();
+    while (m_keyStmt->next())
+        m_keyBlock.push_back(m_keyStmt->value(0).toLongLong());
+    m_keyStmt->finish();
+    if (m_keyBlock.size() != size_t(wanted))
+        throw DbError(what(m_query, "Reading the new keys"), QStringLiteral("The sequence gave too few keys."), kNextKeysSql);
+    m_keysDrawn += wanted;
+    // Handed out in ascending order, as row-by-row inserts would have taken them.
+    std::sort(m_keyBlock.begin(), m_keyBlock.end());
+    m_nextKey = 0;
+    return m_keyBlock[m_nextKey++];
+}
+
+QVariant BatchInsert::addRowTakingKey(const QString &keyColumn)
+{
+    if (m_sqlite) {
+        stepSqlite();
+        return QVariant(qint64(sqlite3_last_insert_rowid(m_handle)));
+    }
+    if (m_keys == Keys::None) {
+        if (!m_values.empty())
+            throw Error(QStringLiteral("%1: rows with and without keys in one batch").arg(m_query.objectName()));
+        m_keyColumn = keyColumn;
+        m_sequence = keySequence(keyColumn);
+        m_keys = m_sequence.isEmpty() ? Keys::OneByOne : Keys::FromSequence;
+        if (m_keys == Keys::FromSequence) {
+            m_head.insert(m_head.lastIndexOf(QLatin1Char(')')), QStringLiteral(", ") + keyColumn);
+            m_tuple.insert(m_tuple.size() - 1, QStringLiteral(", :") + keyColumn);
+            m_stmt.reset();
+        }
+    } else if (keyColumn.compare(m_keyColumn, Qt::CaseInsensitive) != 0) {
+        throw Error(QStringLiteral("%1: one key column per batch").arg(m_query.objectName()));
+    }
+    if (m_keys == Keys::OneByOne)
         return m_query.execInsertReturningId(keyColumn);
-    stepSqlite();
-    return QVariant(qint64(sqlite3_last_insert_rowid(m_handle)));
+    const qint64 key = nextKey();
+    for (const Param *p : m_params)
+        m_values.push_back(m_query.bindableValue(*p));
+    m_values.push_back(QVariant(key));
+    if (m_values.size() >= size_t(m_rowsPerBatch) * (m_params.size() + 1))
+        flush();
+    return keyValue(key);
 }
 
 void BatchInsert::prepareFor(int rows)
@@ -135,6 +231,8 @@ void BatchInsert::addRow()
         stepSqlite();
         return;
     }
+    if (m_keys != Keys::None)
+        throw Error(QStringLiteral("%1: rows with and without keys in one batch").arg(m_query.objectName()));
     for (const Param *p : m_params)
         m_values.push_back(m_query.bindableValue(*p));
     if (m_values.size() >= size_t(m_rowsPerBatch) * m_params.size())
@@ -143,9 +241,12 @@ void BatchInsert::addRow()
 
 void BatchInsert::flush()
 {
-    if (m_sqlite || m_values.empty() || m_params.empty())
+    if (m_first)
+        m_first->flush();
+    const size_t width = m_params.size() + (m_keys == Keys::FromSequence ? 1 : 0);
+    if (m_sqlite || m_values.empty() || width == 0)
         return;
-    const int rows = int(m_values.size() / m_params.size());
+    const int rows = int(m_values.size() / width);
     prepareFor(rows);
     for (int i = 0; i < int(m_values.size()); ++i)
         m_stmt->bindValue(i, m_values[size_t(i)]);

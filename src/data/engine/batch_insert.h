@@ -19,9 +19,12 @@ class Query;
 // Writes the rows of one insert statement in a loop, each row taking the
 // query's parameter values at the moment it is added; the statement's text,
 // columns and parameters are the query's own.
-// - On PostgreSQL, rows whose new key nobody reads back travel in batches:
-//   one statement of many rows, prepared once, so the loop pays one round
-//   trip per batch instead of one per row.
+// - On PostgreSQL rows travel in batches: one statement of many rows,
+//   prepared once, so the loop pays one round trip per batch instead of one
+//   per row. A row whose new key the caller needs at once takes it from the
+//   key column's sequence, drawn a batch at a time in one statement, and
+//   carries it in the insert; where the column has no sequence we may use,
+//   such a row is inserted on its own and its key read back.
 // - On SQLite, where a row costs no round trip, each row runs at once on the
 //   statement prepared once through SQLite's own interface (Qt SQL's binding
 //   by name cost more than the insert itself).
@@ -36,14 +39,26 @@ public:
     BatchInsert &operator=(const BatchInsert &) = delete;
 
     void addRow();
-    // Writes one row now and answers the key the backend generated for it.
-    QVariant insertReturningKey(const QString &keyColumn);
+    // Adds a row and answers the key it gets in keyColumn, ascending in the
+    // order the rows are added, as the backend would give them one by one.
+    // A batch takes either kind of row, not both.
+    QVariant addRowTakingKey(const QString &keyColumn);
+    // How many rows the caller will add with keys: no more keys are drawn
+    // than rows come, so a run leaves no gaps a row-by-row run would not.
+    void expectRows(int rows) { m_expectedRows = rows; }
     // Sends the rows held back; call it before what must follow them.
     void flush();
+    // The rows of first are sent whenever this batch sends its own, before
+    // them (items after the deliveries they name).
+    void sendAfter(BatchInsert &first) { m_first = &first; }
 
 private:
     void prepareFor(int rows);
     void stepSqlite();
+    // PostgreSQL: the sequence behind keyColumn, or empty when there is none
+    // the insert may name a key from (then rows go one by one).
+    QString keySequence(const QString &keyColumn);
+    qint64 nextKey();
 
     Query &m_query;
     Database &m_db;
@@ -56,6 +71,15 @@ private:
     std::vector<QVariant> m_values; // rows held back, m_params.size() values each
     std::unique_ptr<QSqlQuery> m_stmt;
     int m_preparedRows = 0;
+    BatchInsert *m_first = nullptr;
+    enum class Keys { None, FromSequence, OneByOne } m_keys = Keys::None;
+    QString m_keyColumn;
+    QString m_sequence;
+    std::unique_ptr<QSqlQuery> m_keyStmt;
+    std::vector<qint64> m_keyBlock; // drawn, not yet handed out; ascending
+    size_t m_nextKey = 0;
+    int m_expectedRows = -1;
+    int m_keysDrawn = 0;
     // SQLite
     sqlite3 *m_handle = nullptr;
     sqlite3_stmt *m_sqlite = nullptr;

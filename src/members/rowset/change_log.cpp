@@ -1,6 +1,6 @@
 #include "members/rowset/change_log.h"
 
-#include "members/rowset/column_store.h"
+#include <utility>
 
 namespace kv::rowset {
 
@@ -8,15 +8,14 @@ void ChangeLog::clear()
 {
     m_entries.clear();
     m_index.clear();
+    m_loaded = ColumnStore();
 }
 
 void ChangeLog::append(int row, ChangeKind kind, const ColumnStore &store)
 {
-    QVector<QVariant> loaded(MemberFields::FieldCount);
-    for (int f = 0; f < MemberFields::FieldCount; ++f)
-        loaded[f] = store.value(row, f);
     m_index.insert(row, int(m_entries.size()));
-    m_entries.push_back({row, kind, std::move(loaded)});
+    m_entries.push_back({row, kind, m_loaded.rows});
+    m_loaded.appendRow(store, row);
 }
 
 void ChangeLog::noteModified(int row, const ColumnStore &store)
@@ -39,28 +38,40 @@ void ChangeLog::noteModifiedFrom(int row, const QVector<QVariant> &loaded)
     if (m_index.contains(row))
         return;
     m_index.insert(row, int(m_entries.size()));
-    m_entries.push_back({row, ChangeKind::Modified, loaded});
+    m_entries.push_back({row, ChangeKind::Modified, m_loaded.rows});
+    m_loaded.appendValues(loaded);
 }
 
-void ChangeLog::drain(const std::function<void(const Entry &)> &apply)
+QVector<QVariant> ChangeLog::loadedValues(const Entry &e) const
+{
+    QVector<QVariant> values(MemberFields::FieldCount);
+    for (int f = 0; f < MemberFields::FieldCount; ++f)
+        values[f] = m_loaded.value(e.loaded, f);
+    return values;
+}
+
+void ChangeLog::drain(const std::function<void(const Entry &, const ColumnStore &)> &apply)
 {
     std::vector<Entry> entries;
     entries.swap(m_entries);
     QHash<int, int> index;
     index.swap(m_index);
+    ColumnStore loaded = std::exchange(m_loaded, ColumnStore());
     try {
         for (const Entry &e : entries)
-            apply(e);
+            apply(e, loaded);
     } catch (...) {
         m_entries.swap(entries);
         m_index.swap(index);
+        m_loaded = std::move(loaded);
         throw;
     }
 }
 
 qint64 ChangeLog::bytes() const
 {
-    return qint64(m_entries.size()) * qint64(sizeof(Entry) + MemberFields::FieldCount * sizeof(QVariant));
+    return qint64(m_entries.capacity() * sizeof(Entry)) + qint64(m_index.capacity()) * qint64(2 * sizeof(int))
+        + m_loaded.bytes();
 }
 
 } // namespace kv::rowset

@@ -4,6 +4,8 @@
 // or save, in the order they were first changed, each with its values as
 // loaded, for the save routine that writes them back.
 
+#include "members/rowset/column_store.h"
+
 #include <QHash>
 #include <QVariant>
 #include <QVector>
@@ -11,8 +13,6 @@
 #include <vector>
 
 namespace kv::rowset {
-
-class ColumnStore;
 
 enum class ChangeKind { Modified, Deleted };
 
@@ -23,7 +23,7 @@ public:
     {
         int row;
         ChangeKind kind;
-        QVector<QVariant> loaded;
+        int loaded; // the row of the loaded values in the log's own store
     };
 
     int size() const { return int(m_entries.size()); }
@@ -40,12 +40,14 @@ public:
     // back after a fresh read keep what the user started from).
     void noteModifiedFrom(int row, const QVector<QVariant> &loaded);
 
-    // Hands every entry to apply, in order, and empties the log. The save
-    // runs in one unit of work, so when apply throws nothing was written and
-    // every entry stays in the log for the next save.
-    void drain(const std::function<void(const Entry &)> &apply);
+    // Hands every entry, with the store holding its loaded values, to apply,
+    // in order, and empties the log. The save runs in one unit of work, so
+    // when apply throws nothing was written and every entry stays in the log
+    // for the next save.
+    void drain(const std::function<void(const Entry &, const ColumnStore &loaded)> &apply);
 
     const std::vector<Entry> &entries() const { return m_entries; }
+    QVector<QVariant> loadedValues(const Entry &e) const;
 
     qint64 bytes() const;
 
@@ -54,6 +56,9 @@ private:
 
     std::vector<Entry> m_entries;
     QHash<int, int> m_index; // row -> position in m_entries
+    // The loaded values stay cells, as the row set keeps them: a save reads
+    // only the few fields it writes, so most are never made into values.
+    ColumnStore m_loaded;
 };
 
 } // namespace kv::rowset

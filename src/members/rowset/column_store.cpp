@@ -289,6 +289,32 @@ void ColumnStore::appendFrom(const StreamRow &r, const int *source)
     }
 }
 
+void ColumnStore::appendRow(const ColumnStore &from, int row)
+{
+    for (size_t i = 0; i < ints.size(); ++i)
+        ints[i].push_back(from.ints[i][row]);
+    for (size_t i = 0; i < chars.size(); ++i)
+        chars[i].push_back(from.chars[i][row]);
+    for (size_t i = 0; i < texts.size(); ++i)
+        texts[i].append(from.texts[i].at(row));
+    for (size_t i = 0; i < dates.size(); ++i)
+        dates[i].push_back(from.dates[i][row]);
+    for (size_t i = 0; i < dateTimes.size(); ++i)
+        dateTimes[i].push_back(from.dateTimes[i][row]);
+    for (size_t i = 0; i < bools.size(); ++i)
+        bools[i].push_back(from.bools[i][row]);
+    deleted.push_back(0);
+    ++rows;
+}
+
+void ColumnStore::appendValues(const QVector<QVariant> &values)
+{
+    for (int f = 0; f < MemberFields::FieldCount; ++f)
+        put(rows, f, values.value(f), true);
+    deleted.push_back(0);
+    ++rows;
+}
+
 qint64 ColumnStore::bytes() const
 {
     qint64 n = 0;

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringView>
 #include <QVariant>
+#include <QVector>
 #include <climits>
 #include <vector>
 
@@ -54,6 +55,10 @@ public:
     int compare(int f, bool noCase, int a, int b) const;
     // One row of a streamed result; source[f] is the result column of field f (-1: none).
     void appendFrom(const StreamRow &r, const int *source);
+    // A copy of another store's row, cell by cell, without making values of it.
+    void appendRow(const ColumnStore &from, int row);
+    // A row of values, each stored as put() stores it.
+    void appendValues(const QVector<QVariant> &values);
     qint64 bytes() const;
     void squeeze();
 

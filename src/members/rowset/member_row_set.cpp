@@ -14,7 +14,9 @@ using rowset::ColumnStore;
 
 QVariant MemberRowSet::UpdateRecord::oldValue(int field) const
 {
-    return m_loaded ? m_loaded->value(field) : m_set->storedValue(m_row, field);
+    if (!m_loaded)
+        return m_set->storedValue(m_row, field);
+    return field < 0 || field >= FieldCount ? QVariant() : m_loaded->value(m_loadedRow, field);
 }
 
 QVariant MemberRowSet::UpdateRecord::newValue(int field) const
@@ -121,8 +123,7 @@ void MemberRowSet::adopt(std::unique_ptr<ColumnStore> store)
     if (notify)
         beginResetModel();
     m_state = DataState::Inactive;
-    m_buffer.clear();
-    m_bufferChanged = false;
+    clearBuffer();
     m_log.clear();
     m_store = std::move(store);
     m_open = true;
@@ -149,8 +150,7 @@ void MemberRowSet::close()
         beginResetModel();
     m_open = false;
     m_state = DataState::Inactive;
-    m_buffer.clear();
-    m_bufferChanged = false;
+    clearBuffer();
     m_log.clear();
     m_store = std::make_unique<ColumnStore>();
     m_view.reset();
@@ -180,7 +180,7 @@ QVariant MemberRowSet::fieldValue(int field) const
     if (field < 0 || field >= FieldCount || m_cur < 0)
         return QVariant();
     if (m_state == DataState::Edit)
-        return m_buffer.value(field);
+        return bufferedValue(field);
     return m_store->value(m_view.at(m_cur), field);
 }
 
@@ -207,23 +207,32 @@ QVariant MemberRowSet::valueAt(int viewRow, int field) const
     if (viewRow < 0 || viewRow >= m_view.size() || field < 0 || field >= FieldCount)
         return QVariant();
     if (viewRow == m_cur && m_state == DataState::Edit)
-        return m_buffer.value(field);
+        return bufferedValue(field);
     return m_store->value(m_view.at(viewRow), field);
 }
 
 // ---------------------------------------------------------------------------
 // Editing
 
+QVariant MemberRowSet::bufferedValue(int field) const
+{
+    return m_touched[field] ? m_buffer[field] : m_store->value(m_view.at(m_cur), field);
+}
+
+void MemberRowSet::clearBuffer()
+{
+    for (int f = 0; f < FieldCount; ++f)
+        if (std::exchange(m_touched[f], false))
+            m_buffer[f] = QVariant();
+    m_bufferChanged = false;
+}
+
 void MemberRowSet::edit()
 {
     requireRow("Edit");
     if (m_state == DataState::Edit)
         return;
-    const int row = m_view.at(m_cur);
-    m_buffer.resize(FieldCount);
-    for (int f = 0; f < FieldCount; ++f)
-        m_buffer[f] = m_store->value(row, f);
-    m_bufferChanged = false;
+    clearBuffer();
     setState(DataState::Edit);
 }
 
@@ -234,9 +243,11 @@ void MemberRowSet::setFieldValue(int field, const QVariant &value)
     if (m_state != DataState::Edit)
         throw Error(QStringLiteral("ClientDataSetListMembers: Dataset not in edit or insert mode"));
     const QVariant v = ColumnStore::normalise(field, value);
-    if (m_buffer[field] == v && m_buffer[field].isValid() == v.isValid())
+    const QVariant cur = bufferedValue(field);
+    if (cur == v && cur.isValid() == v.isValid())
         return;
     m_buffer[field] = v;
+    m_touched[field] = true;
     m_bufferChanged = true;
     emitRowChanged(m_cur);
 }
@@ -253,8 +264,7 @@ void MemberRowSet::cancel()
 {
     if (m_state != DataState::Edit)
         return;
-    m_buffer.clear();
-    m_bufferChanged = false;
+    clearBuffer();
     setState(DataState::Browse);
     emitRowChanged(m_cur);
 }
@@ -265,7 +275,7 @@ void MemberRowSet::post()
         return;
     const int row = m_view.at(m_cur);
     if (!m_bufferChanged) {
-        m_buffer.clear();
+        clearBuffer();
         setState(DataState::Browse);
         return;
     }
@@ -273,6 +283,8 @@ void MemberRowSet::post()
     std::array<bool, FieldCount> changed{};
     bool any = false;
     for (int f = 0; f < FieldCount; ++f) {
+        if (!m_touched[f])
+            continue; // untouched fields read through to the store: unchanged
         const QVariant cur = s.value(row, f);
         changed[f] = !(cur == m_buffer[f] && cur.isValid() == m_buffer[f].isValid());
         any = any || changed[f];
@@ -284,8 +296,7 @@ void MemberRowSet::post()
     for (int f = 0; f < FieldCount; ++f)
         if (changed[f])
             s.put(row, f, m_buffer[f], false);
-    m_buffer.clear();
-    m_bufferChanged = false;
+    clearBuffer();
     m_state = DataState::Browse;
     placeAfterPost(row, changed);
     Q_EMIT stateChanged(m_state);
@@ -361,12 +372,13 @@ void MemberRowSet::applyUpdates(const std::function<void(const UpdateRecord &)> 
     if (!m_open)
         return;
     post();
-    m_log.drain([&](const rowset::ChangeLog::Entry &e) {
+    m_log.drain([&](const rowset::ChangeLog::Entry &e, const ColumnStore &loaded) {
         UpdateRecord rec;
         rec.m_set = this;
         rec.m_row = e.row;
         rec.m_kind = e.kind;
-        rec.m_loaded = &e.loaded;
+        rec.m_loaded = &loaded;
+        rec.m_loadedRow = e.loaded;
         apply(rec);
     });
 }
@@ -380,8 +392,8 @@ std::vector<MemberRowSet::PendingEdit> MemberRowSet::pendingEdits() const
         if (e.kind != rowset::ChangeKind::Modified)
             continue;
         PendingEdit p;
-        p.recordId = e.loaded.value(Record_ID);
-        p.loaded = e.loaded;
+        p.loaded = m_log.loadedValues(e);
+        p.recordId = p.loaded.value(Record_ID);
         p.current.resize(FieldCount);
         for (int f = 0; f < FieldCount; ++f)
             p.current[f] = m_store->value(e.row, f);

@@ -103,7 +103,8 @@ public:
         const MemberRowSet *m_set = nullptr;
         Bookmark m_row = kNoBookmark;
         ChangeKind m_kind = ChangeKind::Modified;
-        const QVector<QVariant> *m_loaded = nullptr;
+        const rowset::ColumnStore *m_loaded = nullptr;
+        int m_loadedRow = -1;
     };
 
     explicit MemberRowSet(QObject *parent = nullptr);
@@ -269,8 +270,13 @@ private:
     std::unique_ptr<MemberFilter> m_filterExpr;
     bool m_filtered = false;
 
-    // Edit buffer of the current row
-    QVector<QVariant> m_buffer;
+    // Edit buffer of the current row: only the fields set while editing; the
+    // others read through to the store (a walk that changes one field of
+    // many rows copies nothing else).
+    QVariant bufferedValue(int field) const;
+    void clearBuffer();
+    std::array<QVariant, FieldCount> m_buffer;
+    std::array<bool, FieldCount> m_touched{};
     bool m_bufferChanged = false;
 
     rowset::ChangeLog m_log;

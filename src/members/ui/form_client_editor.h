@@ -27,6 +27,8 @@ public:
     static const QString kDiscardQuestion;
     // Told when there is no member row, so nothing to edit.
     static const QString kNoMemberMessage;
+    // Told on OK when a date field holds text that is no date: label, two examples.
+    static const QString kNotADateMessage;
 
     enum class Kind { Text, Memo, YesNo, Boolean, Letters, Date, Integer, Number };
     struct FieldDef
