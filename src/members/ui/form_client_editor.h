@@ -29,6 +29,8 @@ public:
     static const QString kNoMemberMessage;
     // Asked after another user's change to the client refused the post.
     static const QString kReloadAfterConflict;
+    // Told on OK when a date field holds text that is no date: label, two examples.
+    static const QString kNotADateMessage;
 
     enum class Kind { Text, Memo, YesNo, Boolean, Letters, Date, Integer, Number };
     struct FieldDef
