@@ -8,6 +8,7 @@
 
 #include <QDateTime>
 
+#include <array>
 #include <iterator>
 #include <utility>
 
@@ -167,13 +168,22 @@ void MemberLoadSave::DataSetProvider1BeforeUpdateRecord(const MemberRowSet::Upda
     // Deleted rows were removed from the database by the operation that removed them.
     if (row.kind() != MemberRowSet::ChangeKind::Modified)
         return;
+    // Parameter names made once: this runs for every edited row of a save.
+    static const auto names = [] {
+        std::array<std::pair<QString, QString>, kEditableCount> n;
+        for (unsigned i = 0; i < kEditableCount; ++i)
+            n[i] = {MemberRowSet::fieldName(kEditable[i].field), oldParam(kEditable[i].field)};
+        return n;
+    }();
+    QVariant read[kEditableCount], now[kEditableCount];
     unsigned changed = 0, readEmpty = 0;
     for (unsigned i = 0; i < kEditableCount; ++i) {
-        const QVariant read = row.oldValue(kEditable[i].field);
-        if (sameMemberValue(read, row.newValue(kEditable[i].field), kEditable[i].type))
+        read[i] = row.oldValue(kEditable[i].field);
+        now[i] = row.newValue(kEditable[i].field);
+        if (sameMemberValue(read[i], now[i], kEditable[i].type))
             continue;
         changed |= 1u << i;
-        if (isEmptyValue(read))
+        if (isEmptyValue(read[i]))
             readEmpty |= 1u << i;
     }
     if (changed == 0)
@@ -183,14 +193,16 @@ void MemberLoadSave::DataSetProvider1BeforeUpdateRecord(const MemberRowSet::Upda
     for (unsigned i = 0; i < kEditableCount; ++i) {
         if (!(changed & (1u << i)))
             continue;
-        const Editable &e = kEditable[i];
-        bindMember(q.paramByName(MemberRowSet::fieldName(e.field)), row.newValue(e.field), e.type);
+        bindMember(q.paramByName(names[i].first), now[i], kEditable[i].type);
         if (!(readEmpty & (1u << i)))
-            bindMember(q.paramByName(oldParam(e.field)), row.oldValue(e.field), e.type);
+            bindMember(q.paramByName(names[i].second), read[i], kEditable[i].type);
     }
-    q.paramByName(QStringLiteral("Last_Update")).setAsDateTime(QDateTime::currentDateTime());
-    q.paramByName(QStringLiteral("Updated_By")).setAsString(kUpdatedBy);
-    q.paramByName(QStringLiteral("Record_ID")).setAsInteger(row.oldValue(MemberRowSet::Record_ID).toLongLong());
+    static const QString lastUpdate = QStringLiteral("Last_Update");
+    static const QString updatedBy = QStringLiteral("Updated_By");
+    static const QString recordId = QStringLiteral("Record_ID");
+    q.paramByName(lastUpdate).setAsDateTime(QDateTime::currentDateTime());
+    q.paramByName(updatedBy).setAsString(kUpdatedBy);
+    q.paramByName(recordId).setAsInteger(row.oldValue(MemberRowSet::Record_ID).toLongLong());
     q.execSql();
     if (q.rowsAffected() == 0) {
         m_conflicts.append(conflictOf(row, changed));
