@@ -19,6 +19,7 @@ const QString TDataModuleLists::kInvalidLocationStart = QStringLiteral("The Bren
 const QString TDataModuleLists::kInvalidLocationEnd = QStringLiteral("does not appear to be valid. Brenquistal will now terminate...");
 const QString TDataModuleLists::kRemoteUser = QStringLiteral("quarlend");
 
+const QString TDataModuleLists::kListRowName = QStringLiteral("the list \"%1\"");
 const QStringList TDataModuleLists::kListsSql = {QStringLiteral("Select * from Lists "), QStringLiteral("where Reason='LST'"),
                                                  QStringLiteral("order by List_Name")};
 const QString TDataModuleLists::kServicesSql = QStringLiteral(
@@ -106,6 +107,7 @@ TDataModuleLists::TDataModuleLists(Prompts &prompts, std::function<void()> reque
     };
     QueryLists = makeQuery(QStringLiteral("QueryLists"), kListsSql, true);
     QueryLists->setKeyField(QStringLiteral("Record_ID"));
+    QueryLists->setRowName(kListRowName, {QStringLiteral("List_Name")});
     ListRecordRules::attachToListsQuery(*QueryLists);
     QueryServices = makeQuery(QStringLiteral("QueryServices"), {kServicesSql}, true);
     QueryListLookup = makeQuery(QStringLiteral("QueryListLookup"), kListsSql, false);

@@ -38,6 +38,7 @@ public:
 
     static const QString kRemoteUser; // the fixed remote user name and password
     static const QStringList kListsSql;
+    static const QString kListRowName; // how a conflict names a Lists row: "the list \"%1\""
     static const QString kServicesSql;
     static const QString kItemsSql;
     static const QString kClientLookupSql;

@@ -1,5 +1,7 @@
 #include "data/dates.h"
 
+#include <QRegularExpression>
+
 namespace kv {
 
 const QString AcceptedDates::kExpectedText = QStringLiteral("a real date from 1900-01-01 to 9999-12-31, written YYYY-MM-DD");
@@ -31,6 +33,109 @@ std::optional<QDate> AcceptedDates::parseIso(const QString &text)
     if (!accepts(date))
         return std::nullopt;
     return date;
+}
+
+int AcceptedDates::expandYear(int year, int digits)
+{
+    if (digits > 2)
+        return year;
+    return year < 50 ? 2000 + year : 1900 + year;
+}
+
+QString AcceptedDates::shortFormat(const QLocale &locale)
+{
+    QString format = locale.dateFormat(QLocale::ShortFormat);
+    if (!format.contains(QLatin1String("yyyy")))
+        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    return format;
+}
+
+namespace {
+
+// The month a name or its abbreviation stands for in the locale (or in
+// English, which the display forms and most users' habits share), else 0.
+int monthByName(const QString &name, const QLocale &locale)
+{
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    for (const QLocale *l : {&locale, &english}) {
+        for (int m = 1; m <= 12; ++m) {
+            for (auto format : {QLocale::LongFormat, QLocale::ShortFormat}) {
+                QString known = l->monthName(m, format);
+                if (known.endsWith(QLatin1Char('.')))
+                    known.chop(1);
+                if (known.compare(name, Qt::CaseInsensitive) == 0)
+                    return m;
+            }
+        }
+    }
+    return 0;
+}
+
+std::optional<QDate> accepted(int year, int month, int day)
+{
+    const QDate date(year, month, day);
+    if (!AcceptedDates::accepts(date))
+        return std::nullopt;
+    return date;
+}
+
+} // namespace
+
+std::optional<QDate> AcceptedDates::readTyped(const QString &typed, const QLocale &locale)
+{
+    const QString text = typed.trimmed();
+    if (text.isEmpty())
+        return std::nullopt;
+    if (const auto iso = parseIso(text))
+        return iso;
+
+    static const QRegularExpression numeric(QStringLiteral("^(\\d{1,4})\\s*[/.\\-]\\s*(\\d{1,2})\\s*[/.\\-]\\s*(\\d{1,4})\\.?$"));
+    const auto n = numeric.match(text);
+    if (n.hasMatch()) {
+        const QString a = n.captured(1), b = n.captured(2), c = n.captured(3);
+        if (a.size() == 4 || a.size() == 3)
+            return a.size() == 4 && c.size() <= 2 ? accepted(a.toInt(), b.toInt(), c.toInt()) : std::nullopt;
+        if (c.size() == 3)
+            return std::nullopt;
+        const QString format = locale.dateFormat(QLocale::ShortFormat);
+        const qsizetype d = format.indexOf(QLatin1Char('d')), m = format.indexOf(QLatin1Char('M'));
+        const qsizetype y = format.indexOf(QLatin1Char('y'));
+        // Year first with every part short ("26/12/24" where the locale writes yy/MM/dd).
+        if (y >= 0 && y < d && y < m)
+            return accepted(expandYear(a.toInt(), int(a.size())), b.toInt(), c.toInt());
+        const int year = expandYear(c.toInt(), int(c.size()));
+        const bool dayFirst = d >= 0 && m >= 0 && d < m;
+        const auto inOrder = dayFirst ? accepted(year, b.toInt(), a.toInt()) : accepted(year, a.toInt(), b.toInt());
+        if (inOrder)
+            return inOrder;
+        // Only one reading is a real date ("12/24/2026" where days come first): take it.
+        return dayFirst ? accepted(year, a.toInt(), b.toInt()) : accepted(year, b.toInt(), a.toInt());
+    }
+
+    // "[Weekday[,]] Month d[,] year" and "[Weekday[,]] d Month year"; a weekday
+    // given is not checked against the date, as the display form is read back.
+    static const QRegularExpression monthFirst(
+        QStringLiteral("^(?:[^\\W\\d_]+\\.?,?\\s+)?([^\\W\\d_]+)\\.?\\s+(\\d{1,2}),?\\s+(\\d{1,4})$"),
+        QRegularExpression::UseUnicodePropertiesOption);
+    static const QRegularExpression dayFirst(
+        QStringLiteral("^(?:[^\\W\\d_]+\\.?,?\\s+)?(\\d{1,2})\\.?\\s+([^\\W\\d_]+)\\.?,?\\s+(\\d{1,4})$"),
+        QRegularExpression::UseUnicodePropertiesOption);
+    QString monthText, dayText, yearText;
+    if (const auto m = monthFirst.match(text); m.hasMatch()) {
+        monthText = m.captured(1);
+        dayText = m.captured(2);
+        yearText = m.captured(3);
+    } else if (const auto m2 = dayFirst.match(text); m2.hasMatch()) {
+        dayText = m2.captured(1);
+        monthText = m2.captured(2);
+        yearText = m2.captured(3);
+    } else {
+        return std::nullopt;
+    }
+    const int month = monthByName(monthText, locale);
+    if (month == 0 || yearText.size() == 3)
+        return std::nullopt;
+    return accepted(expandYear(yearText.toInt(), int(yearText.size())), month, dayText.toInt());
 }
 
 } // namespace kv

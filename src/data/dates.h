@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QLocale>
 #include <QString>
 #include <optional>
 
@@ -27,6 +28,20 @@ struct AcceptedDates
     // Reads exactly "YYYY-MM-DD" (ASCII digits, no sign, no spaces) and answers
     // the date when it is a real calendar date within the range.
     static std::optional<QDate> parseIso(const QString &text);
+
+    // Reads a date as a user types it into a window's date box: "YYYY-MM-DD";
+    // numbers in the locale's short-date order ("12/24/2026" in the United
+    // States), or in the other order when only that one is a real date; the
+    // month by name ("Dec 24, 2026", "Thursday Dec 24, 2026", "24 Dec 2026").
+    // A one- or two-digit year is read as 1950 to 2049. Answers only accepted dates.
+    static std::optional<QDate> readTyped(const QString &text, const QLocale &locale = QLocale());
+
+    // A year typed with one or two digits, read as 1950 to 2049; longer ones as typed.
+    static int expandYear(int year, int digits);
+
+    // The locale's short date format with a four-digit year ("M/d/yyyy" in
+    // the United States), so that a date shown is never read back in another century.
+    static QString shortFormat(const QLocale &locale = QLocale());
 };
 
 } // namespace kv

@@ -1,24 +1,30 @@
 #include "data/list_lock.h"
 
+#include "data/engine/db_error.h"
 #include "data/engine/query.h"
 #include "data/engine/unit_of_work.h"
 
 namespace kv {
 
+const QString kListGoneMessage =
+    QStringLiteral("This list no longer exists: another user may have deleted it. Close the window and open it again.");
+
 namespace {
 const QString kLockListSql = QStringLiteral("Select Record_ID from Lists where Record_ID = :Record_ID for update");
-}
+const QString kFindListSql = QStringLiteral("Select Record_ID from Lists where Record_ID = :Record_ID");
+} // namespace
 
 void lockListRow(Database &db, int listId)
 {
     Q_ASSERT(UnitOfWork::isActive(db)); // outside a unit the lock would end with the statement
-    if (db.backend() != Backend::PostgreSQL)
-        return;
     Query lock(&db, QStringLiteral("QueryLockList"));
-    lock.setSql(kLockListSql);
+    lock.setSql(db.backend() == Backend::PostgreSQL ? kLockListSql : kFindListSql);
     lock.paramByName(QStringLiteral("Record_ID")).setAsInteger(listId);
     lock.open();
+    const bool exists = !lock.isEmpty();
     lock.close();
+    if (!exists)
+        throw Error(kListGoneMessage);
 }
 
 } // namespace kv

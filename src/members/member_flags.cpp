@@ -2,6 +2,7 @@
 
 #include "data/engine/query.h"
 #include "data/engine/unit_of_work.h"
+#include "data/list_lock.h"
 #include "members/row_loop.h"
 #include "members/statement_progress.h"
 
@@ -37,6 +38,7 @@ void MemberFlags::runAll(Query &query, const QString &param, int listId, bool ch
     query.paramByName(param).setAsString(checked ? kChecked : kUnchecked);
     query.paramByName(QStringLiteral("List_ID")).setAsInteger(listId);
     UnitOfWork::run(m_db, [&] {
+        lockListRow(m_db, listId);
         StatementProgress relay(m_db.session(), m_progress);
         query.execSql();
     });

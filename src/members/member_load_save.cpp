@@ -8,28 +8,98 @@
 
 #include <QDateTime>
 
+#include <array>
+#include <iterator>
+#include <utility>
+
 namespace kv {
 
 const QString MemberLoadSave::kUpdateListMemberSql = QStringLiteral(
     "Update List_Members set RecVisible = :RecVisible, Invited = :Invited, Confirmed = :Confirmed, Quantity = :Quantity, "
     "Last_Update = :Last_Update, Updated_By = :Updated_By where Record_ID = :Record_ID");
+const QString MemberLoadSave::kStoredMemberSql =
+    QStringLiteral("Select RecVisible, Invited, Confirmed, Quantity from List_Members where Record_ID = :Record_ID");
 const QString MemberLoadSave::kClientInfoSql = QStringLiteral("Select * from Clients where Person_ID = :Person_ID");
 const QString MemberLoadSave::kUpdatedBy = QStringLiteral("(List)");
+const QString MemberLoadSave::kMemberRowName = QStringLiteral("the member %1");
+const QString MemberLoadSave::kClientRowName = QStringLiteral("the client %1");
+const QString MemberLoadSave::kReloadAfterConflict =
+    QStringLiteral("Read the list again from the database?\n\n"
+                   "Yes shows the values stored now and discards your unsaved changes to this list.\n"
+                   "No keeps your changes on screen; saving them again writes them over the other user's values.");
+
+namespace {
+
+// The columns the grid and the member operations edit, in the order the
+// statement sets them; bit i of a mask stands for kEditable[i].
+struct Editable
+{
+    int field;
+    FieldType type;
+};
+constexpr Editable kEditable[] = {
+    {MemberRowSet::RecVisible, FieldType::Boolean},
+    {MemberRowSet::Invited, FieldType::Text},
+    {MemberRowSet::Confirmed, FieldType::Text},
+    {MemberRowSet::Quantity, FieldType::Integer},
+};
+constexpr unsigned kEditableCount = std::size(kEditable);
+
+QString oldParam(int field)
+{
+    return QStringLiteral("Old_") + MemberRowSet::fieldName(field);
+}
+
+bool sameMemberValue(const QVariant &a, const QVariant &b, FieldType type)
+{
+    if (isEmptyValue(a) || isEmptyValue(b))
+        return isEmptyValue(a) == isEmptyValue(b);
+    switch (type) {
+    case FieldType::Boolean: return a.toBool() == b.toBool();
+    case FieldType::Integer: return a.toLongLong() == b.toLongLong();
+    default: return a.toString() == b.toString();
+    }
+}
+
+void bindMember(Param &p, const QVariant &v, FieldType type)
+{
+    if (isEmptyValue(v))
+        p.clear();
+    else if (type == FieldType::Boolean)
+        p.setAsBoolean(v.toBool());
+    else if (type == FieldType::Integer)
+        p.setAsInteger(v.toLongLong());
+    else
+        p.setAsString(v.toString());
+}
+
+QString memberName(const MemberRowSet::UpdateRecord &row)
+{
+    QStringList parts;
+    for (int f : {int(MemberRowSet::First_Name), int(MemberRowSet::Last_Name)}) {
+        const QString part = row.oldValue(f).toString().trimmed();
+        if (!part.isEmpty())
+            parts << part;
+    }
+    if (parts.isEmpty())
+        parts << row.oldValue(MemberRowSet::Client_ID).toString();
+    return MemberLoadSave::kMemberRowName.arg(parts.join(QLatin1Char(' ')));
+}
+
+} // namespace
 
 MemberLoadSave::MemberLoadSave(TDataModuleLists &dm, Prompts &prompts)
     : m_dm(dm)
     , m_prompts(prompts)
 {
-    QueryUpdateListMember = new Query(dm.DatabaseLists, QStringLiteral("QueryUpdateListMember"));
-    QueryUpdateListMember->setSql(kUpdateListMemberSql);
     QueryClientInfo = new Query(dm.DatabaseLists, QStringLiteral("QueryClientInfo"));
     QueryClientInfo->setSql(kClientInfoSql);
     QueryClientInfo->setRequestLive(true);
+    QueryClientInfo->setRowName(kClientRowName, {QStringLiteral("First_Name"), QStringLiteral("Last_Name")});
 }
 
 MemberLoadSave::~MemberLoadSave()
 {
-    delete QueryUpdateListMember;
     delete QueryClientInfo;
 }
 
@@ -48,12 +118,18 @@ void MemberLoadSave::saveChanges(MemberRowSet &rows)
     TraceScope trace(QStringLiteral("ClientDataSetListMembers.ApplyUpdates"));
     m_saved = 0;
     m_failed = 0;
+    m_conflicts.clear();
     rows.post();
     if (rows.changeCount() == 0)
         return; // nothing to write: no unit, no write lock
     try {
         UnitOfWork::run(*m_dm.DatabaseLists, [&] {
-            rows.applyUpdates([this](const MemberRowSet::UpdateRecord &r) { DataSetProvider1BeforeUpdateRecord(r); });
+            rows.applyUpdates([this](const MemberRowSet::UpdateRecord &r) { DataSetProvider1BeforeUpdateRecord(r); },
+                              [this] {
+                                  // Every row was tried, so the message names each member changed meanwhile.
+                                  if (!m_conflicts.isEmpty())
+                                      throw EditConflict(std::exchange(m_conflicts, {}));
+                              });
         });
     } catch (...) {
         ++m_failed;
@@ -62,30 +138,111 @@ void MemberLoadSave::saveChanges(MemberRowSet &rows)
     }
 }
 
+QString MemberLoadSave::updateSqlFor(unsigned changed, unsigned readEmpty)
+{
+    QStringList sets, where{QStringLiteral("Record_ID = :Record_ID")};
+    for (unsigned i = 0; i < kEditableCount; ++i) {
+        if (!(changed & (1u << i)))
+            continue;
+        const QString name = MemberRowSet::fieldName(kEditable[i].field);
+        sets << QStringLiteral("%1 = :%1").arg(name);
+        where << unchangedCondition(name, oldParam(kEditable[i].field), (readEmpty & (1u << i)) ? QVariant() : QVariant(1),
+                                    kEditable[i].type == FieldType::Text);
+    }
+    sets << QStringLiteral("Last_Update = :Last_Update") << QStringLiteral("Updated_By = :Updated_By");
+    return QStringLiteral("Update List_Members set %1 where %2").arg(sets.join(QStringLiteral(", ")), where.join(QStringLiteral(" and ")));
+}
+
+Query &MemberLoadSave::updateFor(unsigned changed, unsigned readEmpty)
+{
+    std::unique_ptr<Query> &q = m_updates[changed | (readEmpty << kEditableCount)];
+    if (!q) {
+        q = std::make_unique<Query>(m_dm.DatabaseLists, QStringLiteral("QueryUpdateListMember"));
+        q->setSql(updateSqlFor(changed, readEmpty));
+    }
+    return *q;
+}
+
 void MemberLoadSave::DataSetProvider1BeforeUpdateRecord(const MemberRowSet::UpdateRecord &row)
 {
     // Deleted rows were removed from the database by the operation that removed them.
     if (row.kind() != MemberRowSet::ChangeKind::Modified)
         return;
-    Query *q = QueryUpdateListMember;
-    q->close();
-    const QVariant visible = row.newValue(MemberRowSet::RecVisible);
-    if (visible.isValid())
-        q->paramByName(QStringLiteral("RecVisible")).setAsBoolean(visible.toBool());
-    else
-        q->paramByName(QStringLiteral("RecVisible")).clear();
-    q->paramByName(QStringLiteral("Invited")).setAsString(row.newValue(MemberRowSet::Invited).toString());
-    q->paramByName(QStringLiteral("Confirmed")).setAsString(row.newValue(MemberRowSet::Confirmed).toString());
-    const QVariant qty = row.newValue(MemberRowSet::Quantity);
-    if (qty.isValid())
-        q->paramByName(QStringLiteral("Quantity")).setAsInteger(qty.toLongLong());
-    else
-        q->paramByName(QStringLiteral("Quantity")).clear();
-    q->paramByName(QStringLiteral("Last_Update")).setAsDateTime(QDateTime::currentDateTime());
-    q->paramByName(QStringLiteral("Updated_By")).setAsString(kUpdatedBy);
-    q->paramByName(QStringLiteral("Record_ID")).setAsInteger(row.oldValue(MemberRowSet::Record_ID).toLongLong());
-    q->execSql();
+    // Parameter names made once: this runs for every edited row of a save.
+    static const auto names = [] {
+        std::array<std::pair<QString, QString>, kEditableCount> n;
+        for (unsigned i = 0; i < kEditableCount; ++i)
+            n[i] = {MemberRowSet::fieldName(kEditable[i].field), oldParam(kEditable[i].field)};
+        return n;
+    }();
+    QVariant read[kEditableCount], now[kEditableCount];
+    unsigned changed = 0, readEmpty = 0;
+    for (unsigned i = 0; i < kEditableCount; ++i) {
+        read[i] = row.oldValue(kEditable[i].field);
+        now[i] = row.newValue(kEditable[i].field);
+        if (sameMemberValue(read[i], now[i], kEditable[i].type))
+            continue;
+        changed |= 1u << i;
+        if (isEmptyValue(read[i]))
+            readEmpty |= 1u << i;
+    }
+    if (changed == 0)
+        return; // edited back to what was read: nothing to write
+    Query &q = updateFor(changed, readEmpty);
+    q.close();
+    for (unsigned i = 0; i < kEditableCount; ++i) {
+        if (!(changed & (1u << i)))
+            continue;
+        bindMember(q.paramByName(names[i].first), now[i], kEditable[i].type);
+        if (!(readEmpty & (1u << i)))
+            bindMember(q.paramByName(names[i].second), read[i], kEditable[i].type);
+    }
+    static const QString lastUpdate = QStringLiteral("Last_Update");
+    static const QString updatedBy = QStringLiteral("Updated_By");
+    static const QString recordId = QStringLiteral("Record_ID");
+    q.paramByName(lastUpdate).setAsDateTime(QDateTime::currentDateTime());
+    q.paramByName(updatedBy).setAsString(kUpdatedBy);
+    q.paramByName(recordId).setAsInteger(row.oldValue(MemberRowSet::Record_ID).toLongLong());
+    q.execSql();
+    if (q.rowsAffected() == 0) {
+        m_conflicts.append(conflictOf(row, changed));
+        return;
+    }
     ++m_saved;
+}
+
+EditConflict::Row MemberLoadSave::conflictOf(const MemberRowSet::UpdateRecord &row, unsigned changed)
+{
+    if (!m_stored) {
+        m_stored = std::make_unique<Query>(m_dm.DatabaseLists, QStringLiteral("QueryStoredMember"));
+        m_stored->setSql(kStoredMemberSql);
+    }
+    Query &q = *m_stored;
+    q.close();
+    q.paramByName(QStringLiteral("Record_ID")).setAsInteger(row.oldValue(MemberRowSet::Record_ID).toLongLong());
+    q.open();
+    EditConflict::Row r;
+    r.name = memberName(row);
+    r.key = row.oldValue(MemberRowSet::Record_ID);
+    r.gone = q.isEmpty();
+    for (unsigned i = 0; i < kEditableCount; ++i) {
+        if (!(changed & (1u << i)))
+            continue;
+        const int f = kEditable[i].field;
+        const QString name = MemberRowSet::fieldName(f);
+        r.changes.append({name, row.oldValue(f), row.newValue(f), r.gone ? QVariant() : q.fieldValue(name)});
+    }
+    q.close();
+    return r;
+}
+
+bool MemberLoadSave::reloadAfterConflict(MemberRowSet &rows, const RolledBack &e)
+{
+    Q_ASSERT(e.conflict());
+    if (m_prompts.warnYesNo(e.text() + QStringLiteral("\n\n") + kReloadAfterConflict))
+        return true;
+    rows.adoptStored(*e.conflict());
+    return false;
 }
 
 void MemberLoadSave::openClientInfo(const MemberRowSet &rows)
@@ -129,17 +286,29 @@ MemberLoadSave::LoadResult MemberLoadSave::load(MemberRowSet &rows, const QStrin
         // id has been looked up; the save does not depend on it. A save that
         // rolls back keeps them and the rows of that list on display.
         rows.post();
-        if (rows.isOpen())
-            saveChanges(rows);
-        result.listId = listId;
-        result.listIdKnown = true;
-        rows.close();
-        members->close();
-        members->paramByName(QStringLiteral("List_ID")).setAsInteger(result.listId);
-        rows.load(*members);
-        openClientInfo(rows);
-        result.memberCount = rows.totalRowCount();
-        result.completed = true;
+        bool keepShown = false;
+        if (rows.isOpen()) {
+            try {
+                saveChanges(rows);
+            } catch (const RolledBack &e) {
+                if (!e.conflict())
+                    throw;
+                // Another user's change refused the save: the user chose to drop
+                // the edits (the list is read below) or to keep them on display.
+                keepShown = !reloadAfterConflict(rows, e);
+            }
+        }
+        if (!keepShown) {
+            result.listId = listId;
+            result.listIdKnown = true;
+            rows.close();
+            members->close();
+            members->paramByName(QStringLiteral("List_ID")).setAsInteger(result.listId);
+            rows.load(*members);
+            openClientInfo(rows);
+            result.memberCount = rows.totalRowCount();
+            result.completed = true;
+        }
     } catch (const ApplicationEnding &) {
         throw;
     } catch (const Error &e) {

@@ -10,6 +10,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <map>
 #include <memory>
 
 class TDataModuleLists;
@@ -17,13 +18,21 @@ class TDataModuleLists;
 namespace kv {
 
 class Query;
+class RolledBack;
 
 class MemberLoadSave
 {
 public:
+    // Every editable column written; the save writes only the changed ones,
+    // each on condition that it still holds the value read (updateSqlFor).
     static const QString kUpdateListMemberSql; // QueryUpdateListMember
+    static const QString kStoredMemberSql;     // the values stored now, after a conflict
     static const QString kClientInfoSql;       // QueryClientInfo
     static const QString kUpdatedBy;           // "(List)"
+    static const QString kMemberRowName;       // "the member %1"
+    static const QString kClientRowName;       // "the client %1"
+    // Asked after another user's change refused a save.
+    static const QString kReloadAfterConflict;
 
     MemberLoadSave(TDataModuleLists &dm, Prompts &prompts);
     ~MemberLoadSave();
@@ -44,7 +53,8 @@ public:
     // leaves listIdKnown false); the closing steps still run, so the row set
     // is open again (with its old rows when the error came before they were dropped,
     // otherwise read afresh with the list id the load statement was last
-    // given) and its order is "Last_Name".
+    // given) and its order is "Last_Name". A save that another user's change
+    // refused asks reloadAfterConflict's question instead of showing an error.
     LoadResult load(MemberRowSet &rows, const QString &listName);
 
     // Looks a list up by its name; 0 when no list bears it.
@@ -52,19 +62,32 @@ public:
 
     // Posts a pending edit and hands every logged row to the save routine, in
     // one unit of work. A failing row rolls the whole save back: kv::RolledBack
-    // is thrown (nothing written) and every row stays in the change log.
+    // is thrown (nothing written) and every row stays in the change log; its
+    // conflict() is set when another user changed rows meanwhile.
     void saveChanges(MemberRowSet &rows);
 
-    // The save routine for one logged row; a failing update throws. The
-    // statement names every column it writes, so writing only the changed
-    // ones, with their read values as condition, stays a local change.
+    // The save routine for one logged row: writes the editable columns the
+    // user changed (none: no statement), each on condition that it still holds
+    // the value read. A row another user changed or removed meanwhile is
+    // noted; saveChanges then refuses the whole save with an EditConflict
+    // naming every such member. A failing update throws.
     void DataSetProvider1BeforeUpdateRecord(const MemberRowSet::UpdateRecord &row);
+
+    // The update of the editable columns in the mask `changed` (bits in the
+    // order RecVisible, Invited, Confirmed, Quantity); those in `readEmpty`
+    // were read empty and are compared with "is null".
+    static QString updateSqlFor(unsigned changed, unsigned readEmpty);
+
+    // After a save that another user's change refused (e.conflict() set):
+    // shows what changed and asks whether to read the list afresh. Yes answers
+    // true: the caller drops the edits and reloads. No keeps the edits on
+    // screen, counted from the values now stored, so the next save writes them.
+    bool reloadAfterConflict(MemberRowSet &rows, const RolledBack &e);
 
     // The client row of the current member ("Select * from Clients where
     // Person_ID = :Person_ID"), reopened when the current member changes while
     // the display is not suspended. Closed until the first load.
     Query *QueryClientInfo = nullptr;
-    Query *QueryUpdateListMember = nullptr;
     void openClientInfo(const MemberRowSet &rows);
     void followCurrentRow(const MemberRowSet &rows);
     void closeClientInfo();
@@ -74,10 +97,17 @@ public:
     int failedRows() const { return m_failed; }
 
 private:
+    Query &updateFor(unsigned changed, unsigned readEmpty);
+    EditConflict::Row conflictOf(const MemberRowSet::UpdateRecord &row, unsigned changed);
+
     TDataModuleLists &m_dm;
     Prompts &m_prompts;
     int m_saved = 0;
     int m_failed = 0;
+    // One prepared statement per set of changed and empty-read columns.
+    std::map<unsigned, std::unique_ptr<Query>> m_updates;
+    std::unique_ptr<Query> m_stored;
+    QVector<EditConflict::Row> m_conflicts;
 };
 
 } // namespace kv

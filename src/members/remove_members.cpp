@@ -2,6 +2,7 @@
 
 #include "data/engine/query.h"
 #include "data/engine/unit_of_work.h"
+#include "data/list_lock.h"
 #include "data/prompts.h"
 #include "members/statement_progress.h"
 #include "shell/progress.h"
@@ -48,7 +49,7 @@ void RemoveMembers::deleteMember(int recordId)
     m_delete->execSql();
 }
 
-int RemoveMembers::removeSelected(MemberRowSet &rows, const QList<MemberRowSet::Bookmark> &selection)
+int RemoveMembers::removeSelected(int listId, MemberRowSet &rows, const QList<MemberRowSet::Bookmark> &selection)
 {
     ProgressReset reset(m_progress);
     if (rows.isOpen() && rows.state() == DataState::Edit)
@@ -63,12 +64,16 @@ int RemoveMembers::removeSelected(MemberRowSet &rows, const QList<MemberRowSet::
     if (n <= 1) {
         if (rows.recNo() < 0)
             return 0; // an empty grid has no current row to remove
-        UnitOfWork::run(m_db, [&] { deleteMember(rows.fieldValue(MemberRowSet::Record_ID).toInt()); });
+        UnitOfWork::run(m_db, [&] {
+            lockListRow(m_db, listId);
+            deleteMember(rows.fieldValue(MemberRowSet::Record_ID).toInt());
+        });
         rows.deleteCurrent();
         return 1;
     }
     int removed = 0;
     UnitOfWork::run(m_db, [&] {
+        lockListRow(m_db, listId);
         for (int i = 0; i < n; ++i) {
             const MemberRowSet::Bookmark b = selection.at(i);
             const bool found = rows.gotoBookmark(b);
@@ -92,6 +97,7 @@ bool RemoveMembers::removeAll(int listId)
     m_clear->close();
     m_clear->paramByName(QStringLiteral("List_ID")).setAsInteger(listId);
     UnitOfWork::run(m_db, [&] {
+        lockListRow(m_db, listId);
         StatementProgress relay(m_db.session(), m_progress);
         m_clear->execSql();
     });

@@ -37,7 +37,8 @@ public:
     // row in the grid's order. Answers the number of members removed. On an
     // error or a cancel nothing is deleted in the database (kv::RolledBack)
     // while the row set may have dropped rows: the caller reads it afresh.
-    int removeSelected(MemberRowSet &rows, const QList<MemberRowSet::Bookmark> &selection);
+    // A list that no longer exists is refused (nothing deleted).
+    int removeSelected(int listId, MemberRowSet &rows, const QList<MemberRowSet::Bookmark> &selection);
     // Asks first; on Yes deletes every member of the list in one unit of work,
     // the bar following the statement's progress events. Answers whether it ran.
     bool removeAll(int listId);

@@ -2,6 +2,7 @@
 
 #include "data/engine/query.h"
 #include "data/engine/unit_of_work.h"
+#include "data/list_lock.h"
 #include "members/row_loop.h"
 #include "members/statement_progress.h"
 
@@ -34,7 +35,10 @@ void Visibility::makeAllVisible(int listId)
     ProgressReset reset(m_progress);
     m_setAllVisible->close();
     m_setAllVisible->paramByName(QStringLiteral("List_ID")).setAsInteger(listId);
-    UnitOfWork::run(m_db, [&] { m_setAllVisible->execSql(); });
+    UnitOfWork::run(m_db, [&] {
+        lockListRow(m_db, listId);
+        m_setAllVisible->execSql();
+    });
 }
 
 int Visibility::hideSelected(MemberRowSet &rows, const QList<MemberRowSet::Bookmark> &selection)

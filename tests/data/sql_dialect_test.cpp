@@ -49,6 +49,8 @@ TEST(SqlDialect, NotIsTwoValued)
     EXPECT_EQ(lite("where Quantity is not Null"), "where Quantity is not Null");
     EXPECT_EQ(lite("Create table x (a integer not null)"), "Create table x (a integer not null)");
     EXPECT_EQ(lite("where a not in (1, 2)"), "where a not in (1, 2)");
+    // A NOT with nothing to wrap inside its parentheses stays as written.
+    EXPECT_EQ(lite("where not not) a"), "where not COALESCE((not), FALSE)) a");
 }
 
 TEST(SqlDialect, ReservedUserColumnIsQuotedOnPostgresOnly)

@@ -250,6 +250,24 @@ TEST_P(FormListsTest, EditingTheDescriptionStampsLastUpdateButKeepsCreateDate)
     EXPECT_GE(rows.first().value(QStringLiteral("last_update")).toDateTime(), before);
 }
 
+TEST_P(FormListsTest, APostOverAnotherUsersChangeToTheListAsksAndReloadsOnYes)
+{
+    moveTo(QStringLiteral("Alpha"));
+    form->DBMemo1->setFocus();
+    QTest::keyClicks(form->DBMemo1, QStringLiteral(" mine"));
+    tdb->exec(QStringLiteral("Update Lists set List_Desc = 'Theirs' where Record_ID = :id"), {{QStringLiteral("id"), alpha}});
+    prompts.answerYes();
+    form->NavPost->click();
+
+    const QString stored = tdb->exec(QStringLiteral("select List_Desc from Lists where Record_ID = :id"), {{QStringLiteral("id"), alpha}}).toString();
+    EXPECT_EQ(stored, QStringLiteral("Theirs"));
+    ASSERT_EQ(prompts.questions().size(), 1);
+    EXPECT_TRUE(prompts.questions().first().contains(TDataModuleLists::kListRowName.arg(QStringLiteral("Alpha"))));
+    EXPECT_TRUE(prompts.questions().first().endsWith(TFormLists::kReloadAfterConflict));
+    EXPECT_EQ(lists().state(), DataState::Browse);
+    EXPECT_EQ(form->DBMemo1->toPlainText(), QStringLiteral("Theirs"));
+}
+
 TEST_P(FormListsTest, UncheckingActiveOnlyEditsTheRowAndStoresN)
 {
     moveTo(QStringLiteral("Beta"));

@@ -19,6 +19,9 @@
 #include <QSpinBox>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
+#include <QHeaderView>
+#include "data/dates.h"
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
 
@@ -97,6 +100,17 @@ TEST_F(FulfilDialogTest, DesignAndChoices)
     EXPECT_TRUE(d().wwDBLookupComboList->currentText().isEmpty());
     EXPECT_FALSE(d().wwDBDateTimePickerDelivDt->date().isValid());
     EXPECT_FALSE(d().BitBtnOK->isEnabled());
+    // The list lookup is a drop-down list; the service and item lookups show
+    // their titled column 40 characters wide.
+    EXPECT_FALSE(d().wwDBLookupComboList->isEditable());
+    const int chars40 = d().fontMetrics().averageCharWidth() * 40;
+    for (auto [combo, title] : {std::pair{d().wwDBLookupComboService, "Service"}, std::pair{d().wwDBLookupComboItem, "Item"}}) {
+        EXPECT_EQ(combo->model()->headerData(0, Qt::Horizontal).toString(), QLatin1String(title));
+        auto *view = qobject_cast<QTreeView *>(combo->view());
+        ASSERT_NE(view, nullptr);
+        EXPECT_FALSE(view->isHeaderHidden());
+        EXPECT_GE(view->header()->sectionSize(0), chars40);
+    }
 
     d().setListText(QStringLiteral("B Selected"));
     d().wwDBDateTimePickerDelivDt->setDate(kWednesday);
@@ -153,8 +167,11 @@ TEST_F(FulfilDialogTest, HandlersFollowTheControls)
     EXPECT_TRUE(d().wwDBLookupComboItem->currentText().isEmpty());
     EXPECT_EQ(d().wwDBSpinEditQuantity->value(), 0);
     EXPECT_EQ(d().RzRadioGroupItems->itemIndex(), 0);
-    // Changing the quantity selects "Selected Item:".
+    // Changing the quantity selects "Selected Item:", also when it becomes 0.
     d().wwDBSpinEditQuantity->setValue(4);
+    EXPECT_EQ(d().RzRadioGroupItems->itemIndex(), 1);
+    d().RzRadioGroupItems->clearSelection();
+    d().wwDBSpinEditQuantity->setValue(0);
     EXPECT_EQ(d().RzRadioGroupItems->itemIndex(), 1);
     // Choosing a service selects "Selected Service:"; the client's own empties it again.
     d().wwDBLookupComboService->setCurrentIndex(0);
@@ -162,6 +179,23 @@ TEST_F(FulfilDialogTest, HandlersFollowTheControls)
     d().RzRadioGroupService->setItemIndex(0);
     EXPECT_EQ(d().wwDBLookupComboService->currentIndex(), -1);
     EXPECT_EQ(d().RzRadioGroupService->itemIndex(), 0);
+
+    // Emptying a lookup (Delete on it) is a change too: the choice switches to
+    // "Selected …", which cannot be confirmed until a service or item is chosen.
+    d().setListText(QStringLiteral("B Selected"));
+    d().wwDBDateTimePickerDelivDt->setDate(kWednesday);
+    d().RzRadioGroupService->item(0)->setChecked(true);
+    d().wwDBLookupComboService->setCurrentIndex(1);
+    d().RzRadioGroupService->clearSelection();
+    QTest::keyClick(d().wwDBLookupComboService, Qt::Key_Delete);
+    EXPECT_EQ(d().wwDBLookupComboService->currentIndex(), -1);
+    EXPECT_EQ(d().RzRadioGroupService->itemIndex(), 1);
+    d().RzRadioGroupItems->clearSelection();
+    QTest::keyClick(d().wwDBLookupComboItem, Qt::Key_Backspace);
+    EXPECT_EQ(d().wwDBLookupComboItem->currentIndex(), -1);
+    EXPECT_EQ(d().RzRadioGroupItems->itemIndex(), 1);
+    EXPECT_EQ(d().wwDBSpinEditQuantity->value(), 3); // no item: the quantity stays
+    EXPECT_FALSE(d().BitBtnOK->isEnabled());
 }
 
 TEST_F(FulfilDialogTest, OkNeedsAListADateAfter1900AndEveryChosenLookup)
@@ -173,12 +207,13 @@ TEST_F(FulfilDialogTest, OkNeedsAListADateAfter1900AndEveryChosenLookup)
     d().wwDBDateTimePickerDelivDt->setDate(QDate(1900, 1, 2));
     EXPECT_TRUE(d().BitBtnOK->isEnabled());
 
-    // Clearing the list lookup, or typing a name that is no list.
-    d().wwDBLookupComboList->setEditText(QString());
+    // Clearing the list lookup, or asking for a name that is no list.
+    d().wwDBLookupComboList->setCurrentIndex(-1);
     EXPECT_FALSE(d().BitBtnOK->isEnabled());
-    d().wwDBLookupComboList->setEditText(QStringLiteral("A Def"));
+    d().setListText(QStringLiteral("A Def"));
+    EXPECT_TRUE(d().listText().isEmpty());
     EXPECT_FALSE(d().BitBtnOK->isEnabled());
-    d().wwDBLookupComboList->setEditText(QStringLiteral("A Defaults"));
+    d().wwDBLookupComboList->setCurrentIndex(0);
     EXPECT_TRUE(d().BitBtnOK->isEnabled());
 
     // "Selected …" with an empty lookup cannot be confirmed.
@@ -238,29 +273,62 @@ TEST(DeliveryDateTest, TypedDatesAndTwoDigitYears)
 {
     const QLocale saved;
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    using E = TDeliveryDateEdit;
-    EXPECT_EQ(E::readTypedDate(QStringLiteral("12/9/26")), QDate(2026, 12, 9));
-    EXPECT_EQ(E::readTypedDate(QStringLiteral("1/2/49")), QDate(2049, 1, 2));
-    EXPECT_EQ(E::readTypedDate(QStringLiteral("1/2/50")), QDate(1950, 1, 2));
-    EXPECT_EQ(E::readTypedDate(QStringLiteral("1/2/1949")), QDate(1949, 1, 2));
-    EXPECT_EQ(E::readTypedDate(QStringLiteral("2026-12-09")), QDate(2026, 12, 9));
-    EXPECT_EQ(E::readTypedDate(QStringLiteral("Wednesday Dec 9, 2026")), QDate(2026, 12, 9));
-    EXPECT_EQ(E::readTypedDate(QStringLiteral("dec 9, 99")), QDate(1999, 12, 9));
-    EXPECT_EQ(E::readTypedDate(QStringLiteral("December 9 07")), QDate(2007, 12, 9));
-    EXPECT_FALSE(E::readTypedDate(QStringLiteral("2/30/26")).isValid());
-    EXPECT_FALSE(E::readTypedDate(QStringLiteral("Smarch 9, 26")).isValid());
-    EXPECT_FALSE(E::readTypedDate(QString()).isValid());
+    const auto read = [](const char *text) { return kv::AcceptedDates::readTyped(QString::fromUtf8(text)).value_or(QDate()); };
+    EXPECT_EQ(read("12/9/26"), QDate(2026, 12, 9));
+    EXPECT_EQ(read("1/2/49"), QDate(2049, 1, 2));
+    EXPECT_EQ(read("1/2/50"), QDate(1950, 1, 2));
+    EXPECT_EQ(read("1/2/1949"), QDate(1949, 1, 2));
+    EXPECT_EQ(read("2026-12-09"), QDate(2026, 12, 9));
+    EXPECT_EQ(read("Wednesday Dec 9, 2026"), QDate(2026, 12, 9));
+    EXPECT_EQ(read("dec 9, 99"), QDate(1999, 12, 9));
+    EXPECT_EQ(read("December 9 07"), QDate(2007, 12, 9));
+    EXPECT_EQ(read("24 Dec 2026"), QDate(2026, 12, 24));
+    EXPECT_FALSE(read("2/30/26").isValid());
+    EXPECT_FALSE(read("Smarch 9, 26").isValid());
+    EXPECT_FALSE(read("1/2/1899").isValid());
+    EXPECT_FALSE(read("").isValid());
+    // Where days come first, an ambiguous date reads day first and an
+    // unambiguous one the only way it can.
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    EXPECT_EQ(read("3.4.2026"), QDate(2026, 4, 3));
+    EXPECT_EQ(read("12/24/2026"), QDate(2026, 12, 24));
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
 
-    // Typing into the field changes the date as it goes; leaving it shows the display form.
+    // Typing into the field: a short date and an ISO date are taken as typed
+    // and shown in the display form on leaving; text that is no date is marked.
+    for (const char *typed : {"12/24/2026", "2026-12-24"}) {
+        SCOPED_TRACE(typed);
+        TDeliveryDateEdit edit;
+        QList<QDate> seen;
+        QObject::connect(&edit, &TDeliveryDateEdit::dateChanged, [&](const QDate &dt) { seen << dt; });
+        QTest::keyClicks(edit.lineEdit(), QString::fromUtf8(typed));
+        EXPECT_EQ(edit.date(), QDate(2026, 12, 24));
+        Q_EMIT edit.lineEdit()->editingFinished();
+        EXPECT_EQ(edit.lineEdit()->text(), QStringLiteral("Thursday Dec 24, 2026"));
+        EXPECT_EQ(seen.last(), QDate(2026, 12, 24));
+        EXPECT_FALSE(edit.isMarked());
+    }
     TDeliveryDateEdit edit;
-    QList<QDate> seen;
-    QObject::connect(&edit, &TDeliveryDateEdit::dateChanged, [&](const QDate &dt) { seen << dt; });
-    QTest::keyClicks(edit.lineEdit(), QStringLiteral("1/2/49"));
-    EXPECT_EQ(edit.date(), QDate(2049, 1, 2));
+    QTest::keyClicks(edit.lineEdit(), QStringLiteral("12/34/2026"));
+    EXPECT_FALSE(edit.isMarked()); // not while typing
     Q_EMIT edit.lineEdit()->editingFinished();
-    EXPECT_EQ(edit.lineEdit()->text(), QStringLiteral("Saturday Jan 2, 2049"));
-    EXPECT_EQ(seen.last(), QDate(2049, 1, 2));
+    EXPECT_FALSE(edit.date().isValid());
+    EXPECT_TRUE(edit.isMarked());
+    EXPECT_FALSE(edit.lineEdit()->toolTip().isEmpty());
+    edit.lineEdit()->selectAll();
+    QTest::keyClicks(edit.lineEdit(), QStringLiteral("12/25/2026"));
+    EXPECT_EQ(edit.date(), QDate(2026, 12, 25));
+    EXPECT_FALSE(edit.isMarked());
     QLocale::setDefault(saved);
+}
+
+TEST_F(FulfilDialogTest, ATypedDateEnablesOk)
+{
+    d().setListText(QStringLiteral("A Defaults"));
+    QTest::keyClicks(d().wwDBDateTimePickerDelivDt->lineEdit(), QStringLiteral("2026-12-24"));
+    EXPECT_TRUE(d().BitBtnOK->isEnabled());
+    d().wwDBDateTimePickerDelivDt->lineEdit()->clear();
+    EXPECT_FALSE(d().BitBtnOK->isEnabled());
 }
 
 // ---------------------------------------------------------------- the whole flow
@@ -489,6 +557,37 @@ TEST_P(FulfilFlowTest, CancellingPendingDeliveriesThroughTheEntry)
     EXPECT_EQ(tdb->count(QStringLiteral("EpisodicDeliveries")), 0);
     EXPECT_EQ(tdb->exec(QStringLiteral("Select Event from History")).toString(),
               QStringLiteral("A Defaults list pending deliveries cancelled."));
+}
+
+TEST_P(FulfilFlowTest, TheSecondOfTwoListsWithOneNameIsTheOneFulfilled)
+{
+    const int first = tdb->addList(QStringLiteral("Twin"), {{QStringLiteral("Service_Method"), QStringLiteral("S")},
+                                                            {QStringLiteral("Service_Used"), 7},
+                                                            {QStringLiteral("Item_Method"), QStringLiteral("D")}});
+    const int second = tdb->addList(QStringLiteral("Twin"), {{QStringLiteral("Service_Method"), QStringLiteral("S")},
+                                                             {QStringLiteral("Service_Used"), 8},
+                                                             {QStringLiteral("Item_Method"), QStringLiteral("D")}});
+    tdb->addMember(first, 1);
+    tdb->addMember(second, 2);
+    tdb->addMember(second, 3);
+    QString shownService;
+    whenShown([&](TFormListFulfillmentOptions &dlg) {
+        // The run shows the first twin; the user picks the other one.
+        const int other = dlg.wwDBLookupComboList->currentIndex() + 1;
+        ASSERT_EQ(dlg.wwDBLookupComboList->itemText(other), QStringLiteral("Twin"));
+        dlg.wwDBLookupComboList->setCurrentIndex(other);
+        shownService = dlg.wwDBLookupComboService->currentText();
+        dlg.wwDBDateTimePickerDelivDt->setDate(kWednesday);
+        QTest::mouseClick(dlg.BitBtnOK, Qt::LeftButton);
+    });
+    fulfil(first);
+    EXPECT_EQ(shownService, QStringLiteral("Kosher"));
+    const auto rows = tdb->rows(QStringLiteral("Select * from EpisodicDeliveries order by Person_ID"));
+    ASSERT_EQ(rows.size(), 2);
+    for (const auto &r : rows) {
+        EXPECT_EQ(r.value(QStringLiteral("list_id")).toInt(), second);
+        EXPECT_EQ(r.value(QStringLiteral("svcs_used")).toInt(), 8);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, FulfilFlowTest, ::testing::Values(kv::Backend::SQLite, kv::Backend::PostgreSQL));

@@ -7,6 +7,7 @@
 #include "members/ui/form_client_editor.h"
 #include "members/ui/form_list_members.h"
 #include "members/ui/members_grid.h"
+#include "shell/ui/date_field.h"
 #include "shell/ui/modal_driver.h"
 #include "shell/window_placement.h"
 #include "support/scripted_prompts.h"
@@ -14,6 +15,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QAction>
+#include <QCalendarWidget>
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
@@ -330,6 +332,36 @@ TEST_F(MembersWindowTest, ClosingWithAnUnpostedEditAndNoDiscardsOnlyThatEdit)
     EXPECT_EQ(member(2).value(QStringLiteral("quantity")).toInt(), 1);
 }
 
+TEST_F(MembersWindowTest, AQuantityEditorLeftUnchangedEditsNothingAndLongValuesWrapInGrownRows)
+{
+    const int list = tdb.addList(QStringLiteral("L"));
+    tdb.addClient(1, {{QStringLiteral("Last_Name"), QStringLiteral("A")},
+                      {QStringLiteral("Address1"), QStringLiteral("1234 Long Winding Country Road, Apartment 56")}});
+    tdb.addClient(2, {{QStringLiteral("Last_Name"), QStringLiteral("B")}, {QStringLiteral("Address1"), QStringLiteral("1 Elm")}});
+    tdb.addMember(list, 1, {{QStringLiteral("Quantity"), 4}});
+    tdb.addMember(list, 2, {{QStringLiteral("Quantity"), QVariant()}});
+    open(QStringLiteral("L"));
+
+    // A long value wraps and its row grows; a short one keeps the usual height.
+    const int lineHeight = grid()->fontMetrics().height();
+    EXPECT_GE(grid()->rowHeight(0), 2 * lineHeight);
+    EXPECT_EQ(grid()->rowHeight(1), grid()->verticalHeader()->defaultSectionSize());
+
+    // Opening the quantity editor and leaving it as it was (a figure, and none).
+    for (int row : {0, 1}) {
+        const QModelIndex idx = rows().index(row, RS::Quantity);
+        grid()->setCurrentIndex(idx);
+        grid()->edit(idx);
+        auto *editor = grid()->findChild<QLineEdit *>(QStringLiteral("QuantityEditor"));
+        ASSERT_NE(editor, nullptr);
+        QTest::keyClick(editor, Qt::Key_Return);
+        EXPECT_EQ(rows().state(), kv::DataState::Browse) << row;
+    }
+    EXPECT_EQ(rows().changeCount(), 0);
+    closeForm();
+    EXPECT_TRUE(prompts.questions().isEmpty());
+}
+
 TEST_F(MembersWindowTest, AnEditIsSavedForThePreviousTabBeforeTheNewTabLoads)
 {
     const int a = tdb.addList(QStringLiteral("A"));
@@ -614,6 +646,49 @@ TEST_F(MembersWindowTest, ClientEditorAsksBeforeDroppingAChangeAndKeepsItAfterAP
     EXPECT_TRUE(stillOpen);
     ASSERT_FALSE(prompts.notices().isEmpty());
     EXPECT_TRUE(prompts.notices().first().contains(QStringLiteral("record locked")));
+}
+
+TEST_F(MembersWindowTest, ClientEditorShowsSetsAndClearsAnEmptyDate)
+{
+    const int list = tdb.addList(QStringLiteral("L"));
+    tdb.addClient(1, {{QStringLiteral("Last_Name"), QStringLiteral("A")}, {QStringLiteral("DOB"), QVariant()}});
+    tdb.addMember(list, 1);
+    open(QStringLiteral("L"));
+    const auto dobOf = [](QWidget *dlg) { return kv::ModalDriver::child<kv::DateField>(dlg, QStringLiteral("DOB")); };
+    const auto storedDob = [&] { return tdb.exec(QStringLiteral("Select DOB from Clients where Person_ID = 1")); };
+
+    // Empty: shown empty, the calendar opens on today, a day picked there is saved.
+    QDate calendarOpenedOn;
+    kv::ModalDriver::whenShown(
+        [&](QWidget *dlg) {
+            kv::DateField *dob = dobOf(dlg);
+            EXPECT_TRUE(dob->lineEdit()->text().isEmpty());
+            QCalendarWidget *calendar = dob->showCalendar();
+            calendarOpenedOn = calendar->selectedDate();
+            Q_EMIT calendar->clicked(QDate(1941, 3, 9));
+            EXPECT_EQ(dob->date(), QDate(1941, 3, 9));
+            kv::ModalDriver::click(dlg, QStringLiteral("BitBtnOK"));
+        },
+        QStringLiteral("wwRecordViewDialog1"));
+    form->ActionShowClientEditor->trigger();
+    EXPECT_EQ(calendarOpenedOn, QDate::currentDate());
+    EXPECT_EQ(storedDob().toDate(), QDate(1941, 3, 9));
+
+    // Text that is no date is refused on OK with nothing written; emptied, the date is cleared.
+    kv::ModalDriver::whenShown(
+        [&](QWidget *dlg) {
+            kv::DateField *dob = dobOf(dlg);
+            dob->lineEdit()->setText(QStringLiteral("13/45/1941"));
+            kv::ModalDriver::click(dlg, QStringLiteral("BitBtnOK"));
+            EXPECT_TRUE(dlg->isVisible());
+            dob->lineEdit()->clear();
+            kv::ModalDriver::click(dlg, QStringLiteral("BitBtnOK"));
+        },
+        QStringLiteral("wwRecordViewDialog1"));
+    form->ActionShowClientEditor->trigger();
+    ASSERT_EQ(prompts.notices().size(), 1);
+    EXPECT_TRUE(prompts.notices().first().startsWith(QStringLiteral("\"DOB\" is not a date.")));
+    EXPECT_TRUE(storedDob().isNull());
 }
 
 TEST_F(MembersWindowTest, ClientEditorOnAnEmptyListShowsANoticeInsteadOfAnEmptyRecord)

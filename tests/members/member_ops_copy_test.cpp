@@ -200,6 +200,40 @@ TEST_P(MemberOpsCopyDialogTest, AListThatCannotBePostedWhenTheTabChangesIsShownA
     EXPECT_EQ(listsNamed(QStringLiteral("Other")), 1);
 }
 
+TEST_P(MemberOpsCopyDialogTest, AnOkWhoseNewListCannotBeFoundAgainRollsBackAndShowsTheListUnsaved)
+{
+    auto dlg = open(TFormSaveToNewList::kNewListTab);
+    QTest::keyClicks(dlg->DBEditListName, QStringLiteral("Party"));
+    kv::Query &lists = *dlg->queries().QueryLists;
+    // Something renames the posted row, so that the name typed is found nowhere.
+    bool renamed = false;
+    const auto hook = QObject::connect(&lists, &kv::Query::afterPost, [&] {
+        if (std::exchange(renamed, true))
+            return;
+        lists.edit();
+        lists.setFieldValue(QStringLiteral("List_Name"), QStringLiteral("Renamed"));
+        lists.post();
+    });
+    QTest::mouseClick(dlg->BitBtnOK, Qt::LeftButton);
+    QObject::disconnect(hook);
+    EXPECT_EQ(prompts.notices(), QStringList{TFormSaveToNewList::kErrorLocatingList});
+    EXPECT_TRUE(dlg->isVisible());
+    EXPECT_FALSE(dlg->takeUnitOfWork());
+    EXPECT_EQ(listsNamed(QStringLiteral("Party")) + listsNamed(QStringLiteral("Renamed")), 0);
+    // The dialog shows what is stored: no such list among its rows or picks,
+    // and the name typed as a list not yet saved.
+    for (int r = 0; r < lists.recordCount(); ++r)
+        EXPECT_NE(lists.valueAt(r, lists.fieldIndex(QStringLiteral("List_Name"))).toString(), QStringLiteral("Renamed"));
+    EXPECT_LT(dlg->wwDBLookupComboListName->findText(QStringLiteral("Renamed")), 0);
+    EXPECT_EQ(lists.state(), kv::DataState::Insert);
+    EXPECT_EQ(dlg->DBEditListName->text(), QStringLiteral("Party"));
+    // OK again now creates it.
+    QTest::mouseClick(dlg->BitBtnOK, Qt::LeftButton);
+    ASSERT_EQ(dlg->result(), QDialog::Accepted);
+    dlg->takeUnitOfWork()->commit();
+    EXPECT_EQ(listsNamed(QStringLiteral("Party")), 1);
+}
+
 KV_MEMBER_OPS_BACKENDS(MemberOpsCopyTest);
 KV_MEMBER_OPS_BACKENDS(MemberOpsCopyDialogTest);
 

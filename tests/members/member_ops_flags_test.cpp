@@ -137,17 +137,17 @@ TEST_P(MemberOpsFlagsTest, RemovingAsksBySelectionSizeAndDeletesBeforeTheRowLeav
 {
     kv::RemoveMembers op(db(), prompts, progress);
     prompts.answerNo();
-    EXPECT_EQ(op.removeSelected(rows, select({1, 2})), 0);
+    EXPECT_EQ(op.removeSelected(listId, rows, select({1, 2})), 0);
     EXPECT_EQ(prompts.questions(), QStringList{kv::RemoveMembers::kRemoveSelectedMembers});
     EXPECT_EQ(members(listId), 4);
 
     prompts.clear();
     ASSERT_TRUE(rows.gotoBookmark(select({2}).first()));
-    EXPECT_EQ(op.removeSelected(rows, {}), 1) << "with nothing selected the current row goes";
+    EXPECT_EQ(op.removeSelected(listId, rows, {}), 1) << "with nothing selected the current row goes";
     EXPECT_EQ(prompts.questions(), QStringList{kv::RemoveMembers::kRemoveSelectedMember});
     EXPECT_TRUE(member(listId, 2).isEmpty());
 
-    EXPECT_EQ(op.removeSelected(rows, select({1, 3})), 2);
+    EXPECT_EQ(op.removeSelected(listId, rows, select({1, 3})), 2);
     load(); // the deletions are acknowledged without another statement
     EXPECT_EQ(members(listId), 1);
     EXPECT_EQ(rows.totalRowCount(), 1);

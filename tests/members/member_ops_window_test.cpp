@@ -4,6 +4,7 @@
 #include "member_ops_window_fixture.h"
 
 #include "data/engine/query.h"
+#include "data/list_lock.h"
 #include "members/add_members.h"
 #include "members/ui/form_add_list_members.h"
 #include "members/ui/form_list_members.h"
@@ -124,6 +125,26 @@ TEST_P(MemberOpsWindowTest, AddingThroughTheDialogReportsAndShowsTheNewMember)
     EXPECT_EQ(shown().recordCount(), 4);
     EXPECT_EQ(FormAddListMembers, nullptr);
     EXPECT_EQ(window->RzProgressBar1->value(), 0);
+}
+
+TEST_P(MemberOpsWindowTest, AddingToAListAnotherUserDeletedIsRefusedAndWritesNothing)
+{
+    const qint64 before = members(listId);
+    tdb->exec(QStringLiteral("Delete from Lists where Record_ID = :L"), {{QStringLiteral("L"), listId}});
+    // The tab still shows the deleted list: first with the id it was read with,
+    // then, read again, with none (0).
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        prompts.clear();
+        whenShown<TFormAddListMembers>([](TFormAddListMembers *dlg) { dlg->BitBtnOK->click(); });
+        window->ActionAddMembersExecute();
+        ASSERT_FALSE(prompts.notices().isEmpty());
+        EXPECT_TRUE(prompts.notices().first().startsWith(kv::kListGoneMessage)) << prompts.notices().first().toStdString();
+        EXPECT_EQ(members(listId), before);
+        EXPECT_EQ(members(0), 0);
+        window->RzTabControl1Change();
+    }
+    EXPECT_EQ(window->nCurrentListID, 0);
 }
 
 TEST_P(MemberOpsWindowTest, CopyIntoANewListAddsItsTabAndKeepsTheListOnDisplay)

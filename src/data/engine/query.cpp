@@ -735,16 +735,34 @@ void Query::post()
             changed << i;
         }
         if (!changed.isEmpty()) {
-            const QString text = m_db->translate(QStringLiteral("Update %1 set %2 where %3 = :pkey").arg(table, sets.join(QStringLiteral(", ")), key));
+            // Each column written still holds the value read, or another user
+            // changed it meanwhile and this post must not overwrite that.
+            // A time stamp is written but not compared: other programs store it
+            // with a precision of their own, so it would never match.
+            QStringList where{QStringLiteral("%1 = :pkey").arg(key)};
+            const QVector<QVariant> &read = m_rows[m_cur];
+            QVector<int> compared;
+            for (int i : std::as_const(changed)) {
+                if (m_fields[i].type == FieldType::DateTime)
+                    continue;
+                compared << i;
+                where << unchangedCondition(m_fields[i].name, QStringLiteral("o%1").arg(i), read[i],
+                                            m_fields[i].type == FieldType::Text);
+            }
+            const QString text = m_db->translate(QStringLiteral("Update %1 set %2 where %3")
+                                                     .arg(table, sets.join(QStringLiteral(", ")), where.join(QStringLiteral(" and "))));
             if (!q.prepare(text))
                 fail(QStringLiteral("Posting"), q.lastError().text(), text);
             for (int i : std::as_const(changed))
                 q.bindValue(QStringLiteral(":p%1").arg(i), bindableValue(m_buffer[i], m_fields[i].type));
-            q.bindValue(QStringLiteral(":pkey"), bindableValue(m_rows[m_cur][keyIdx], m_fields[keyIdx].type));
+            for (int i : std::as_const(compared))
+                if (!isEmptyValue(read[i]))
+                    q.bindValue(QStringLiteral(":o%1").arg(i), bindableValue(read[i], m_fields[i].type));
+            q.bindValue(QStringLiteral(":pkey"), bindableValue(read[keyIdx], m_fields[keyIdx].type));
             if (!q.exec())
                 fail(QStringLiteral("Posting"), q.lastError().text(), text);
             if (q.numRowsAffected() == 0)
-                fail(QStringLiteral("Posting"), QStringLiteral("Record has been changed or deleted by another user"), text);
+                throw EditConflict({conflictOf(table, key, keyIdx, compared)});
         }
         m_rows[m_cur] = m_buffer;
     } else {
@@ -779,6 +797,57 @@ void Query::post()
     m_buffer.clear();
     setState(DataState::Browse);
     Q_EMIT afterPost();
+}
+
+EditConflict::Row Query::conflictOf(const QString &table, const QString &key, int keyIdx, const QVector<int> &changed) const
+{
+    EditConflict::Row row;
+    row.key = m_rows[m_cur][keyIdx];
+    if (m_rowNameFields.isEmpty()) {
+        row.name = EditConflict::kRecordOf.arg(table, key, row.key.toString());
+    } else {
+        QStringList parts;
+        for (const QString &f : m_rowNameFields) {
+            const int i = fieldIndex(f);
+            if (i >= 0 && !isEmptyValue(m_rows[m_cur][i]))
+                parts << m_rows[m_cur][i].toString();
+        }
+        row.name = m_rowNameFormat.arg(parts.join(QLatin1Char(' ')));
+    }
+    QStringList columns;
+    for (int i : changed)
+        columns << m_fields[i].name;
+    if (columns.isEmpty())
+        columns << key; // only whether the row is still there
+    const QString text = m_db->translate(QStringLiteral("Select %1 from %2 where %3 = :pkey").arg(columns.join(QStringLiteral(", ")), table, key));
+    QSqlQuery q(m_db->connection());
+    if (!q.prepare(text))
+        fail(QStringLiteral("Reading the stored record"), q.lastError().text(), text);
+    q.bindValue(QStringLiteral(":pkey"), bindableValue(row.key, m_fields[keyIdx].type));
+    if (!q.exec())
+        fail(QStringLiteral("Reading the stored record"), q.lastError().text(), text);
+    row.gone = !q.next();
+    for (int c = 0; c < changed.size(); ++c) {
+        const int i = changed[c];
+        const QVariant now = row.gone ? QVariant() : typedValue(q.value(c), m_fields[i].type);
+        row.changes.append({m_fields[i].name, m_rows[m_cur][i], m_buffer[i], now});
+    }
+    return row;
+}
+
+void Query::adoptStored(const EditConflict::Row &row)
+{
+    checkOpen("Adopting the stored values");
+    const int keyIdx = fieldIndex(keyField());
+    for (auto &r : m_rows) {
+        if (keyIdx < 0 || !sameValue(r[keyIdx], row.key))
+            continue;
+        for (const EditConflict::Change &c : row.changes) {
+            const int i = fieldIndex(c.column);
+            if (i >= 0)
+                r[i] = c.now;
+        }
+    }
 }
 
 void Query::cancel()

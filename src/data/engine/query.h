@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/engine/database.h"
+#include "data/engine/edit_conflict.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -131,9 +132,22 @@ public:
     void edit();
     void insert();
     void setFieldValue(const QString &name, const QVariant &v);
+    // Writes the changed columns of an edited row, each on condition that it
+    // still holds the value read; throws EditConflict (nothing written) when
+    // another user changed or removed the row meanwhile.
     void post();
     void cancel();
     bool isModified() const;
+    // How a conflict names the row to the user: format's %1 is the values read
+    // of the fields, joined by spaces ("the list %1" with List_Name).
+    void setRowName(const QString &format, const QStringList &fields)
+    {
+        m_rowNameFormat = format;
+        m_rowNameFields = fields;
+    }
+    // Takes the values stored now, as a conflict found them, as the values read:
+    // the user keeps the edit and the next post writes it over them.
+    void adoptStored(const EditConflict::Row &row);
 
     QString name() const { return objectName(); }
 
@@ -153,6 +167,7 @@ private:
     void bindParams(QSqlQuery &q) const;
     void readResult(QSqlQuery &q);
     void ensureLiveWritable() const;
+    EditConflict::Row conflictOf(const QString &table, const QString &key, int keyIdx, const QVector<int> &changed) const;
     void setState(DataState s);
     void checkOpen(const char *what) const;
     QVariant bindableValue(const QVariant &v, FieldType type) const;
@@ -178,6 +193,8 @@ private:
 
     bool m_live = false;
     QString m_keyField;
+    QString m_rowNameFormat;
+    QStringList m_rowNameFields;
     DataState m_state = DataState::Inactive;
     QVector<QVariant> m_buffer;
     int m_insertAt = -1;

@@ -319,7 +319,9 @@ private:
         int i = begin;
         while (i < end) {
             const Token &t = m_tok[i];
-            if (t.kind == Tok::Word && isWord(t, "NOT") && wrapsNot(i, begin)) {
+            // A NOT with nothing after it in this range (a stray one, as in
+            // "NOT NOT)") is left as written: there is no predicate to wrap.
+            if (t.kind == Tok::Word && isWord(t, "NOT") && wrapsNot(i, begin) && nextSig(i + 1, end) >= 0) {
                 const int first = nextSig(i + 1, end);
                 int last = first;
                 int depth = 0;

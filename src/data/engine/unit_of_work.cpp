@@ -24,6 +24,12 @@ RolledBack::RolledBack(const QString &causeText, bool cancelled)
 {
 }
 
+RolledBack::RolledBack(const EditConflict &cause)
+    : RolledBack(cause.text(), false)
+{
+    m_conflict = std::make_shared<const EditConflict>(cause);
+}
+
 namespace {
 
 void exec(Database &db, const QString &sql, const QString &what)
@@ -60,6 +66,9 @@ void finish(UnitRef &unit, const std::function<void()> &fn)
     } catch (const Cancelled &e) {
         rollbackQuietly(unit);
         throw RolledBack(e.text(), true);
+    } catch (const EditConflict &e) {
+        rollbackQuietly(unit);
+        throw RolledBack(e);
     } catch (const Error &e) {
         rollbackQuietly(unit);
         throw RolledBack(e.text(), false);

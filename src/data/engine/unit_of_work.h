@@ -1,9 +1,11 @@
 #pragma once
 
 #include "data/engine/db_error.h"
+#include "data/engine/edit_conflict.h"
 
 #include <QString>
 #include <functional>
+#include <memory>
 
 namespace kv {
 
@@ -24,12 +26,17 @@ class RolledBack : public Error
 {
 public:
     RolledBack(const QString &causeText, bool cancelled);
+    // Rolled back because another user changed a row the save had read.
+    explicit RolledBack(const EditConflict &cause);
     QString causeText() const { return m_cause; }
     bool wasCancelled() const { return m_cancelled; }
+    // The conflict that caused the rollback, or null.
+    const EditConflict *conflict() const { return m_conflict.get(); }
 
 private:
     QString m_cause;
     bool m_cancelled;
+    std::shared_ptr<const EditConflict> m_conflict;
 };
 
 // One transaction on one database: every writing operation runs inside one, so

@@ -4,20 +4,20 @@
 #include "data/engine/query.h"
 #include "data/trace.h"
 
-#include <QCalendarWidget>
 #include <QCheckBox>
-#include <QAbstractItemView>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
-#include <QLocale>
 #include <QPushButton>
-#include <QRegularExpression>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QSpinBox>
-#include <QToolButton>
+#include <QStandardItemModel>
+#include <QStyle>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 TFormListFulfillmentOptions *FormListFulfillmentOptions = nullptr;
@@ -31,6 +31,55 @@ void setComboIndex(QComboBox *combo, int index)
         combo->setCurrentIndex(index);
 }
 
+// Delete or Backspace on a lookup empties it: a drop-down list offers no
+// empty row, and "no service" or "no item" is a choice a user can make.
+class EmptyOnDelete : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent *>(event)->key();
+            if (key == Qt::Key_Delete || key == Qt::Key_Backspace) {
+                setComboIndex(static_cast<QComboBox *>(watched), -1);
+                return true;
+            }
+        }
+        return false;
+    }
+};
+
+// A lookup whose drop-down shows one titled column of the given width in
+// characters; the box itself stays narrow enough for the captions beside it.
+QComboBox *makeLookup(QWidget *parent, const QString &objectName, const QString &title, int widthChars)
+{
+    auto *combo = new QComboBox(parent);
+    combo->setObjectName(objectName);
+    auto *model = new QStandardItemModel(0, 1, combo);
+    model->setHorizontalHeaderLabels({title});
+    combo->setModel(model);
+    auto *view = new QTreeView(combo);
+    view->setRootIsDecorated(false);
+    view->setUniformRowHeights(true);
+    view->setItemsExpandable(false);
+    view->setAllColumnsShowFocus(true);
+    combo->setView(view);
+    view->setHeaderHidden(false);
+    view->header()->setStretchLastSection(true);
+    const int width = combo->fontMetrics().averageCharWidth() * widthChars
+        + view->frameWidth() * 2 + combo->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    view->header()->resizeSection(0, combo->fontMetrics().averageCharWidth() * widthChars);
+    view->setMinimumWidth(width);
+    combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    combo->setMinimumContentsLength(12);
+    combo->setToolTip(title);
+    combo->installEventFilter(new EmptyOnDelete(combo));
+    return combo;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------- TDeliveryDateEdit
@@ -38,118 +87,10 @@ void setComboIndex(QComboBox *combo, int index)
 const QString TDeliveryDateEdit::kDisplayFormat = QStringLiteral("dddd MMM d, yyyy");
 
 TDeliveryDateEdit::TDeliveryDateEdit(QWidget *parent)
-    : QWidget(parent)
-    , m_edit(new QLineEdit(this))
-    , m_calendarButton(new QToolButton(this))
+    : kv::DateField(kDisplayFormat, parent)
 {
-    auto *row = new QHBoxLayout(this);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(2);
-    row->addWidget(m_edit, 1);
-    row->addWidget(m_calendarButton);
-    m_edit->setObjectName(QStringLiteral("DelivDtText"));
-    m_calendarButton->setObjectName(QStringLiteral("DelivDtCalendar"));
-    m_calendarButton->setText(QStringLiteral("..."));
-    m_calendarButton->setToolTip(tr("Choose the date from a calendar"));
-    setFocusProxy(m_edit);
-    connect(m_edit, &QLineEdit::textEdited, this, [this](const QString &t) { textEdited(t); });
-    connect(m_edit, &QLineEdit::editingFinished, this, [this] { editingFinished(); });
-    connect(m_calendarButton, &QToolButton::clicked, this, [this] { showCalendar(); });
-}
-
-void TDeliveryDateEdit::setDate(const QDate &date)
-{
-    m_edit->setText(date.isValid() ? QLocale().toString(date, kDisplayFormat) : QString());
-    changeDate(date);
-}
-
-void TDeliveryDateEdit::changeDate(const QDate &date)
-{
-    const QDate d = date.isValid() ? date : QDate();
-    if (d == m_date)
-        return;
-    m_date = d;
-    Q_EMIT dateChanged(m_date);
-}
-
-void TDeliveryDateEdit::textEdited(const QString &text)
-{
-    changeDate(readTypedDate(text));
-}
-
-void TDeliveryDateEdit::editingFinished()
-{
-    // Show what was understood in the one display form.
-    if (m_date.isValid())
-        m_edit->setText(QLocale().toString(m_date, kDisplayFormat));
-}
-
-void TDeliveryDateEdit::showCalendar()
-{
-    auto *popup = new QCalendarWidget(this);
-    popup->setWindowFlags(Qt::Popup);
-    popup->setAttribute(Qt::WA_DeleteOnClose);
-    popup->setSelectedDate(m_date.isValid() ? m_date : QDate::currentDate());
-    connect(popup, &QCalendarWidget::clicked, this, [this, popup](const QDate &d) {
-        setDate(d);
-        popup->close();
-    });
-    popup->move(mapToGlobal(QPoint(0, height())));
-    popup->show();
-}
-
-int TDeliveryDateEdit::expandYear(int year, int digits)
-{
-    if (digits > 2)
-        return year;
-    return year < 50 ? 2000 + year : 1900 + year;
-}
-
-QDate TDeliveryDateEdit::readTypedDate(const QString &typed)
-{
-    const QString text = typed.trimmed();
-    if (text.isEmpty())
-        return {};
-    const QLocale locale;
-
-    // Numbers only: year first when it has four digits, else the order of the
-    // user's short date format (month before day, or day before month).
-    static const QRegularExpression numeric(QStringLiteral("^(\\d{1,4})[/.\\-](\\d{1,2})[/.\\-](\\d{1,4})$"));
-    const auto n = numeric.match(text);
-    if (n.hasMatch()) {
-        const QString a = n.captured(1), b = n.captured(2), c = n.captured(3);
-        if (a.size() == 4)
-            return QDate(a.toInt(), b.toInt(), c.toInt());
-        if (c.size() == 3)
-            return {};
-        const QString shortFormat = locale.dateFormat(QLocale::ShortFormat);
-        const bool dayFirst = shortFormat.indexOf(QLatin1Char('d')) >= 0
-            && shortFormat.indexOf(QLatin1Char('d')) < shortFormat.indexOf(QLatin1Char('M'));
-        const int year = expandYear(c.toInt(), int(c.size()));
-        return dayFirst ? QDate(year, b.toInt(), a.toInt()) : QDate(year, a.toInt(), b.toInt());
-    }
-
-    // Month by name: "[weekday] Mon d[,] yy[yy]", in the display form or shorter.
-    static const QRegularExpression named(
-        QStringLiteral("^(?:([^\\W\\d_]+)\\.?,?\\s+)?([^\\W\\d_]+)\\.?\\s+(\\d{1,2}),?\\s+(\\d{1,4})$"),
-        QRegularExpression::UseUnicodePropertiesOption);
-    const auto m = named.match(text);
-    if (m.hasMatch()) {
-        const QString monthText = m.captured(2);
-        int month = 0;
-        for (int i = 1; i <= 12 && month == 0; ++i) {
-            if (locale.monthName(i, QLocale::LongFormat).compare(monthText, Qt::CaseInsensitive) == 0
-                || locale.monthName(i, QLocale::ShortFormat).compare(monthText, Qt::CaseInsensitive) == 0)
-                month = i;
-        }
-        if (month == 0)
-            return {};
-        const QString y = m.captured(4);
-        if (y.size() == 3)
-            return {};
-        return QDate(expandYear(y.toInt(), int(y.size())), month, m.captured(3).toInt());
-    }
-    return {};
+    // A new user learns here what may be typed.
+    showTypingHint();
 }
 
 // ---------------------------------------------------------------- TFormListFulfillmentOptions
@@ -179,11 +120,13 @@ TFormListFulfillmentOptions::TFormListFulfillmentOptions(TDataModuleLists &dm, Q
 {
     setObjectName(QStringLiteral("FormListFulfillmentOptions"));
     setWindowTitle(kCaption);
-    setFixedSize(417, 524);
     buildControls();
     fillLookups();
+    // The design size, or larger where a bigger font needs it: a caption is never cut.
+    setFixedSize(sizeHint().expandedTo(QSize(kDesignWidth, kDesignHeight)));
 
-    connect(wwDBLookupComboList, &QComboBox::currentTextChanged, this, [this] { wwDBLookupComboListChange(); });
+    // By index, not by text: picking the second of two lists with one name is a change.
+    connect(wwDBLookupComboList, &QComboBox::currentIndexChanged, this, [this] { wwDBLookupComboListChange(); });
     connect(wwDBDateTimePickerDelivDt, &TDeliveryDateEdit::dateChanged, this, [this] { wwDBDateTimePickerDelivDtChange(); });
     connect(RzRadioGroupService, &kv::RadioGroup::changed, this, [this] { RzRadioGroupServiceClick(); });
     connect(RzRadioGroupItems, &kv::RadioGroup::changed, this, [this] { RzRadioGroupItemsClick(); });
@@ -208,14 +151,16 @@ void TFormListFulfillmentOptions::buildControls()
 {
     auto *root = new QVBoxLayout(this);
     root->setContentsMargins(10, 10, 10, 10);
-    root->setSpacing(6);
+    root->setSpacing(4);
 
     auto *listGroup = new QGroupBox(kListGroupCaption, this);
     auto *listLayout = new QVBoxLayout(listGroup);
     wwDBLookupComboList = new QComboBox(listGroup);
     wwDBLookupComboList->setObjectName(QStringLiteral("wwDBLookupComboList"));
-    wwDBLookupComboList->setEditable(true);
-    wwDBLookupComboList->setInsertPolicy(QComboBox::NoInsert);
+    // A drop-down list: only lists can be chosen, never a typed name.
+    wwDBLookupComboList->setEditable(false);
+    wwDBLookupComboList->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    wwDBLookupComboList->setMinimumContentsLength(20);
     listLayout->addWidget(wwDBLookupComboList);
     root->addWidget(listGroup);
 
@@ -238,32 +183,28 @@ void TFormListFulfillmentOptions::buildControls()
 
     RzRadioGroupService = new kv::RadioGroup(kServiceCaption, kServiceItems, this);
     RzRadioGroupService->setObjectName(QStringLiteral("RzRadioGroupService"));
-    wwDBLookupComboService = new QComboBox(RzRadioGroupService);
-    wwDBLookupComboService->setObjectName(QStringLiteral("wwDBLookupComboService"));
-    wwDBLookupComboService->setToolTip(kServiceColumnTitle);
+    wwDBLookupComboService = makeLookup(RzRadioGroupService, QStringLiteral("wwDBLookupComboService"), kServiceColumnTitle, kLookupWidthChars);
     RzRadioGroupService->setItemWidget(kv::FulfilmentOptions::SelectedService, wwDBLookupComboService);
     root->addWidget(RzRadioGroupService);
 
+    // The quantity and the item go on a line of their own under their
+    // caption, so that no caption of the group is cut by them.
     RzRadioGroupItems = new kv::RadioGroup(kItemsCaption, kItemsItems, this);
     RzRadioGroupItems->setObjectName(QStringLiteral("RzRadioGroupItems"));
     auto *itemRow = new QWidget(RzRadioGroupItems);
     auto *itemLayout = new QHBoxLayout(itemRow);
-    itemLayout->setContentsMargins(0, 0, 0, 0);
+    const int indent = style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth)
+        + style()->pixelMetric(QStyle::PM_RadioButtonLabelSpacing);
+    itemLayout->setContentsMargins(indent, 0, 0, 0);
     wwDBSpinEditQuantity = new QSpinBox(itemRow);
     wwDBSpinEditQuantity->setObjectName(QStringLiteral("wwDBSpinEditQuantity"));
     // 0 is what the fill shows for "no quantity"; the user picks 1 to 99.
     wwDBSpinEditQuantity->setRange(0, kQuantityMaximum);
     wwDBSpinEditQuantity->setSingleStep(1);
-    wwDBLookupComboItem = new QComboBox(itemRow);
-    wwDBLookupComboItem->setObjectName(QStringLiteral("wwDBLookupComboItem"));
-    wwDBLookupComboItem->setToolTip(kItemColumnTitle);
+    wwDBLookupComboItem = makeLookup(itemRow, QStringLiteral("wwDBLookupComboItem"), kItemColumnTitle, kLookupWidthChars);
     itemLayout->addWidget(wwDBSpinEditQuantity);
     itemLayout->addWidget(wwDBLookupComboItem, 1);
-    RzRadioGroupItems->setItemWidget(kv::FulfilmentOptions::SelectedItem, itemRow);
-    // The lookups' drop-down lists are 40 characters wide, as their columns are.
-    const int lookupWidth = fontMetrics().averageCharWidth() * 40;
-    for (QComboBox *lookup : {wwDBLookupComboService, wwDBLookupComboItem})
-        lookup->view()->setMinimumWidth(lookupWidth);
+    RzRadioGroupItems->addWidgetBelow(itemRow);
     root->addWidget(RzRadioGroupItems);
 
     root->addStretch(1);
@@ -291,7 +232,6 @@ void TFormListFulfillmentOptions::fillLookups()
     for (int r = 0; r < lists.recordCount(); ++r)
         wwDBLookupComboList->addItem(lists.valueAt(r, nameField).toString());
     wwDBLookupComboList->setCurrentIndex(-1);
-    wwDBLookupComboList->setEditText(QString());
 
     kv::Query &services = *m_dm.QueryServices;
     if (!services.isOpen())
@@ -317,14 +257,15 @@ void TFormListFulfillmentOptions::setListText(const QString &listName)
     // The row the list lookup stands on wins over another list of the same name.
     const kv::Query &lists = *m_dm.QueryListLookup;
     int row = -1;
-    if (lists.isOpen() && lists.recNo() >= 0 && wwDBLookupComboList->itemText(lists.recNo()) == listName)
-        row = lists.recNo();
-    else
-        row = wwDBLookupComboList->findText(listName, Qt::MatchFixedString | Qt::MatchCaseSensitive);
+    if (!listName.isEmpty()) {
+        if (lists.isOpen() && lists.recNo() >= 0 && wwDBLookupComboList->itemText(lists.recNo()) == listName)
+            row = lists.recNo();
+        else
+            row = wwDBLookupComboList->findText(listName, Qt::MatchFixedString | Qt::MatchCaseSensitive);
+    }
     {
         const QSignalBlocker block(wwDBLookupComboList);
         wwDBLookupComboList->setCurrentIndex(row);
-        wwDBLookupComboList->setEditText(listName);
     }
     wwDBLookupComboListChange();
 }
@@ -332,17 +273,6 @@ void TFormListFulfillmentOptions::setListText(const QString &listName)
 QString TFormListFulfillmentOptions::listText() const
 {
     return wwDBLookupComboList->currentText();
-}
-
-int TFormListFulfillmentOptions::listRowForText(const QString &text) const
-{
-    if (text.isEmpty())
-        return -1;
-    // The current row first: two lists may share a name.
-    const int current = wwDBLookupComboList->currentIndex();
-    if (current >= 0 && wwDBLookupComboList->itemText(current) == text)
-        return current;
-    return wwDBLookupComboList->findText(text, Qt::MatchFixedString | Qt::MatchCaseSensitive);
 }
 
 int TFormListFulfillmentOptions::chosenListId() const
@@ -355,9 +285,12 @@ int TFormListFulfillmentOptions::chosenListId() const
 void TFormListFulfillmentOptions::wwDBLookupComboListChange()
 {
     kv::TraceScope trace(QStringLiteral("TFormListFulfillmentOptions.wwDBLookupComboListChange"));
-    const int row = listRowForText(wwDBLookupComboList->currentText());
+    const int row = wwDBLookupComboList->currentIndex();
     m_listChosen = row >= 0;
     if (row >= 0) {
+        // The fill sets every control from the list; a lookup it empties or a
+        // quantity it sets to 0 leaves the choice the list's letters made.
+        const QScopedValueRollback<bool> filling(m_filling, true);
         kv::Query &lists = *m_dm.QueryListLookup;
         if (lists.recNo() != row)
             lists.setRecNo(row);
@@ -455,30 +388,34 @@ void TFormListFulfillmentOptions::RzRadioGroupItemsClick()
     EnableOKButton();
 }
 
-// Choosing a service, an item or a quantity selects "Selected …"; a lookup
-// emptied (or a quantity set to 0) by a refill from another list means "none"
-// and leaves the radio group as the list's defaults set it.
+// Choosing or emptying a service, an item or a quantity selects "Selected …",
+// whoever changes it; only the fill from a list's stored defaults keeps the
+// list's own choice when it empties a lookup (a list may have no service).
 void TFormListFulfillmentOptions::wwDBLookupComboServiceClick()
 {
-    if (wwDBLookupComboService->currentIndex() >= 0)
+    kv::TraceScope trace(QStringLiteral("TFormListFulfillmentOptions.wwDBLookupComboServiceClick"));
+    if (!m_filling || wwDBLookupComboService->currentIndex() >= 0)
         RzRadioGroupService->setItemIndex(kv::FulfilmentOptions::SelectedService);
     EnableOKButton();
 }
 
 void TFormListFulfillmentOptions::wwDBSpinEditQuantityChange()
 {
-    if (wwDBSpinEditQuantity->value() > 0)
+    kv::TraceScope trace(QStringLiteral("TFormListFulfillmentOptions.wwDBSpinEditQuantityChange"));
+    if (!m_filling || wwDBSpinEditQuantity->value() > 0)
         RzRadioGroupItems->setItemIndex(kv::FulfilmentOptions::SelectedItem);
     EnableOKButton();
 }
 
 void TFormListFulfillmentOptions::wwDBLookupComboItemChange()
 {
-    if (wwDBLookupComboItem->currentIndex() >= 0) {
+    kv::TraceScope trace(QStringLiteral("TFormListFulfillmentOptions.wwDBLookupComboItemChange"));
+    const bool itemChosen = wwDBLookupComboItem->currentIndex() >= 0;
+    if (!m_filling || itemChosen)
         RzRadioGroupItems->setItemIndex(kv::FulfilmentOptions::SelectedItem);
-        if (wwDBSpinEditQuantity->value() == 0)
-            wwDBSpinEditQuantity->setValue(1);
-    }
+    // An item is delivered at least once; emptying the item leaves the quantity alone.
+    if (itemChosen && wwDBSpinEditQuantity->value() == 0)
+        wwDBSpinEditQuantity->setValue(1);
     EnableOKButton();
 }
 
@@ -490,7 +427,7 @@ void TFormListFulfillmentOptions::wwDBDateTimePickerDelivDtChange()
 void TFormListFulfillmentOptions::EnableOKButton()
 {
     const QDate date = wwDBDateTimePickerDelivDt->date();
-    const bool listAndDate = !wwDBLookupComboList->currentText().isEmpty() && m_listChosen && date.isValid() && date > kEarliestDate;
+    const bool listAndDate = m_listChosen && date.isValid() && date > kEarliestDate;
     // A "Selected …" choice with an empty lookup would otherwise write no
     // service or item at all, so it has to be filled in first.
     BitBtnOK->setEnabled(listAndDate && kv::ListFulfilment::check(options()).isEmpty());

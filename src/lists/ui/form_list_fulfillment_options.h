@@ -1,6 +1,7 @@
 #pragma once
 
 #include "lists/fulfil_list.h"
+#include "shell/ui/date_field.h"
 #include "shell/ui/radio_group.h"
 
 #include <QDate>
@@ -10,44 +11,18 @@
 
 class QCheckBox;
 class QComboBox;
-class QLabel;
-class QLineEdit;
 class QPushButton;
 class QSpinBox;
-class QToolButton;
 class TDataModuleLists;
 
-// A date field that starts empty, shows a chosen date as "dddd mmm d, yyyy"
-// and reads typed dates whose two-digit years fall in 1950 to 2049.
-class TDeliveryDateEdit : public QWidget
+// The delivery date: starts empty and shows a date understood as
+// "dddd mmm d, yyyy"; typed two-digit years fall in 1950 to 2049.
+class TDeliveryDateEdit : public kv::DateField
 {
     Q_OBJECT
 public:
     static const QString kDisplayFormat; // "dddd MMM d, yyyy"
-
     explicit TDeliveryDateEdit(QWidget *parent = nullptr);
-
-    QDate date() const { return m_date; }
-    void setDate(const QDate &date);
-    QLineEdit *lineEdit() const { return m_edit; }
-
-    // The date a typed text stands for, or an invalid date.
-    static QDate readTypedDate(const QString &text);
-    // A year typed with one or two digits, read as 1950 to 2049.
-    static int expandYear(int year, int digits);
-
-Q_SIGNALS:
-    void dateChanged(const QDate &date);
-
-private:
-    void textEdited(const QString &text);
-    void editingFinished();
-    void showCalendar();
-    void changeDate(const QDate &date);
-
-    QLineEdit *m_edit;
-    QToolButton *m_calendarButton;
-    QDate m_date;
 };
 
 // The options of one fulfilment: the list, the delivery date, the active-only
@@ -71,11 +46,16 @@ public:
     static const QString kItemColumnTitle;
     static const QDate kEarliestDate; // 1 January 1900: a date must be later
     static const int kQuantityMaximum; // what the user can type; a stored larger figure widens it
+    static constexpr int kDesignWidth = 417;
+    static constexpr int kDesignHeight = 524;
+    static constexpr int kLookupWidthChars = 40; // the service and item lookups' column
 
     TFormListFulfillmentOptions(TDataModuleLists &dm, QWidget *owner = nullptr);
     ~TFormListFulfillmentOptions() override;
 
-    // Sets the list lookup's text; a list of that name fills the dialog from its defaults.
+    // Chooses the list of that name in the lookup (the row QueryListLookup stands
+    // on when it has that name, as two lists may share one) and fills the
+    // dialog from its defaults; a name that is no list leaves the lookup empty.
     void setListText(const QString &listName);
     QString listText() const;
     // The list chosen in the lookup (its Record_ID), or 0 when none is.
@@ -109,7 +89,6 @@ public:
 private:
     void buildControls();
     void fillLookups();
-    int listRowForText(const QString &text) const;
     void selectService(int serviceId, const QString &name);
     void selectItem(int itemId, const QString &name);
     void attachServiceLookup();
@@ -125,6 +104,7 @@ private:
     QMetaObject::Connection m_itemLookupChange;
     QMetaObject::Connection m_quantityChange;
     bool m_listChosen = false;
+    bool m_filling = false;
 };
 
 // Set while a fulfilment shows its dialog.

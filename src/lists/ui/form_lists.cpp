@@ -53,6 +53,10 @@ using kv::DataState;
 using kv::TraceScope;
 
 const QString TFormLists::kCaption = QStringLiteral("Lists Maintenance");
+const QString TFormLists::kReloadAfterConflict =
+    QStringLiteral("Read the lists again from the database?\n\n"
+                   "Yes shows the values stored now and discards your change.\n"
+                   "No keeps your change; Post then writes it over the other user's values.");
 const QString TFormLists::kModuleName = QStringLiteral("Kestrovan");
 const QString TFormLists::kMenuCaption = QStringLiteral("Kestrovan");
 const QString TFormLists::kPlacementKey = QStringLiteral("FormLists");
@@ -678,7 +682,24 @@ void TFormLists::navigate(const std::function<void(kv::Query &)> &step)
 {
     if (!lists() || !lists()->isOpen())
         return;
-    runAction(QStringLiteral("wwDBNavigatorClick"), [&] { step(*lists()); }, kv::ActionCursor::Unchanged);
+    runAction(
+        QStringLiteral("wwDBNavigatorClick"),
+        [&] {
+            kv::Query &q = *lists();
+            try {
+                step(q);
+            } catch (const kv::EditConflict &e) {
+                // Another user saved this list after it was read; nothing was written.
+                if (m_prompts->warnYesNo(e.text() + QStringLiteral("\n\n") + kReloadAfterConflict)) {
+                    q.cancel();
+                    q.refresh();
+                } else {
+                    for (const kv::EditConflict::Row &row : e.rows())
+                        q.adoptStored(row);
+                }
+            }
+        },
+        kv::ActionCursor::Unchanged);
     syncGridToQuery();
     updateNavigator();
 }

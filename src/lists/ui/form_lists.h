@@ -51,6 +51,8 @@ public:
     static const QString kPlacementKey;       // "FormLists"
     static const QString kSaveBeforeClosing;  // "Save your changes before closing this window?"
     static const QString kSaveBeforeMembers;  // "Save your changes to the list before editing the members?"
+    // Asked after another user's change to the list refused a post.
+    static const QString kReloadAfterConflict;
 
     // Makes the data module on the first successful choice of the menu entry.
     using DataModuleFactory =

@@ -50,7 +50,27 @@ QVector<QVariant> ChangeLog::loadedValues(const Entry &e) const
     return values;
 }
 
-void ChangeLog::drain(const std::function<void(const Entry &, const ColumnStore &)> &apply)
+void ChangeLog::setLoadedValue(int row, int field, const QVariant &value)
+{
+    const auto found = m_index.constFind(row);
+    if (found != m_index.constEnd())
+        m_loaded.put(m_entries[*found].loaded, field, value, false);
+}
+
+void ChangeLog::forget(int row)
+{
+    const auto found = m_index.constFind(row);
+    if (found == m_index.constEnd())
+        return;
+    // Its loaded values stay in the store, unreferenced, until the log empties.
+    m_entries.erase(m_entries.begin() + *found);
+    m_index.clear();
+    for (int i = 0; i < int(m_entries.size()); ++i)
+        m_index.insert(m_entries[i].row, i);
+}
+
+void ChangeLog::drain(const std::function<void(const Entry &, const ColumnStore &)> &apply,
+                      const std::function<void()> &finish)
 {
     std::vector<Entry> entries;
     entries.swap(m_entries);
@@ -60,6 +80,8 @@ void ChangeLog::drain(const std::function<void(const Entry &, const ColumnStore 
     try {
         for (const Entry &e : entries)
             apply(e, loaded);
+        if (finish)
+            finish();
     } catch (...) {
         m_entries.swap(entries);
         m_index.swap(index);

@@ -41,10 +41,17 @@ public:
     void noteModifiedFrom(int row, const QVector<QVariant> &loaded);
 
     // Hands every entry, with the store holding its loaded values, to apply,
-    // in order, and empties the log. The save runs in one unit of work, so
-    // when apply throws nothing was written and every entry stays in the log
-    // for the next save.
-    void drain(const std::function<void(const Entry &, const ColumnStore &loaded)> &apply);
+    // in order, then calls finish (when given), and empties the log. The save
+    // runs in one unit of work, so when apply or finish throws nothing was
+    // written and every entry stays in the log for the next save.
+    void drain(const std::function<void(const Entry &, const ColumnStore &loaded)> &apply,
+               const std::function<void()> &finish = {});
+
+    // Replaces a logged row's loaded value by the one another user stored, so
+    // the edit is then saved over it; a row not logged is passed over.
+    void setLoadedValue(int row, int field, const QVariant &value);
+    // Drops a row's entry (its edit can no longer be saved).
+    void forget(int row);
 
     const std::vector<Entry> &entries() const { return m_entries; }
     QVector<QVariant> loadedValues(const Entry &e) const;

@@ -367,20 +367,45 @@ void MemberRowSet::deleteCurrent()
     Q_EMIT afterScroll();
 }
 
-void MemberRowSet::applyUpdates(const std::function<void(const UpdateRecord &)> &apply)
+void MemberRowSet::applyUpdates(const std::function<void(const UpdateRecord &)> &apply, const std::function<void()> &finish)
 {
     if (!m_open)
         return;
     post();
-    m_log.drain([&](const rowset::ChangeLog::Entry &e, const ColumnStore &loaded) {
-        UpdateRecord rec;
-        rec.m_set = this;
-        rec.m_row = e.row;
-        rec.m_kind = e.kind;
-        rec.m_loaded = &loaded;
-        rec.m_loadedRow = e.loaded;
-        apply(rec);
-    });
+    m_log.drain(
+        [&](const rowset::ChangeLog::Entry &e, const ColumnStore &loaded) {
+            UpdateRecord rec;
+            rec.m_set = this;
+            rec.m_row = e.row;
+            rec.m_kind = e.kind;
+            rec.m_loaded = &loaded;
+            rec.m_loadedRow = e.loaded;
+            apply(rec);
+        },
+        finish);
+}
+
+void MemberRowSet::adoptStored(const EditConflict &conflict)
+{
+    if (!m_open)
+        return;
+    QHash<qlonglong, int> rowOf;
+    for (const rowset::ChangeLog::Entry &e : m_log.entries())
+        rowOf.insert(m_store->value(e.row, Record_ID).toLongLong(), e.row);
+    for (const EditConflict::Row &r : conflict.rows()) {
+        const auto it = rowOf.constFind(r.key.toLongLong());
+        if (it == rowOf.constEnd())
+            continue;
+        if (r.gone) {
+            m_log.forget(*it);
+            continue;
+        }
+        for (const EditConflict::Change &c : r.changes) {
+            const int f = fieldIndex(c.column);
+            if (f >= 0)
+                m_log.setLoadedValue(*it, f, c.now);
+        }
+    }
 }
 
 std::vector<MemberRowSet::PendingEdit> MemberRowSet::pendingEdits() const

@@ -139,7 +139,13 @@ public:
     // Change log
     int changeCount() const { return m_log.size(); }
     bool rowChanged(Bookmark row) const { return m_log.contains(row); }
-    void applyUpdates(const std::function<void(const UpdateRecord &)> &apply);
+    // finish runs after the last row, while the log still holds the rows, so
+    // a save can refuse them all after seeing each.
+    void applyUpdates(const std::function<void(const UpdateRecord &)> &apply, const std::function<void()> &finish = {});
+    // After a save another user's change refused: each conflicting row's edit
+    // stays, now counted from the values stored, so the next save writes it
+    // over them; the edit of a row another user removed is dropped.
+    void adoptStored(const EditConflict &conflict);
 
     // The logged edits (deletions left out) as values, not positions: taken
     // before a writing operation so that, if it rolls back, the rows can be
@@ -242,6 +248,9 @@ Q_SIGNALS:
     void afterPost();
     void totalsChanged();
     void currentRowChanged(int viewRow);
+    // A change made through the model (a grid cell) failed; text says why
+    // (empty when the failure carried no text).
+    void writeFailed(const QString &text);
 
 private:
     void requireOpen(const char *what) const;

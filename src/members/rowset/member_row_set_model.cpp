@@ -2,6 +2,8 @@
 
 #include "members/rowset/member_row_set.h"
 
+#include "data/engine/db_error.h"
+
 namespace kv {
 
 void MemberRowSet::emitRowChanged(int viewRow)
@@ -69,14 +71,24 @@ bool MemberRowSet::setData(const QModelIndex &index, const QVariant &value, int 
     } else if (role != Qt::EditRole) {
         return false;
     }
-    const Bookmark target = m_view.at(index.row());
-    if (index.row() != m_cur)
-        setCurrent(index.row());
-    if (getBookmark() != target && !gotoBookmark(target))
-        return false;
-    edit();
-    setFieldValue(f, v);
-    return true;
+    // Called by the view from inside Qt's event handling, where nothing may
+    // escape: a failure is reported, and the cell keeps its value.
+    try {
+        const Bookmark target = m_view.at(index.row());
+        if (index.row() != m_cur)
+            setCurrent(index.row());
+        if (getBookmark() != target && !gotoBookmark(target))
+            return false;
+        edit();
+        setFieldValue(f, v);
+        return true;
+    } catch (const std::exception &e) {
+        const auto *own = dynamic_cast<const Error *>(&e);
+        Q_EMIT writeFailed(own ? own->text() : QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        Q_EMIT writeFailed(QString());
+    }
+    return false;
 }
 
 Qt::ItemFlags MemberRowSet::flags(const QModelIndex &index) const

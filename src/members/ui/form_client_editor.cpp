@@ -1,14 +1,15 @@
 #include "members/ui/form_client_editor.h"
 
+#include "data/dates.h"
 #include "data/engine/db_error.h"
 #include "data/engine/query.h"
 #include "data/engine/unit_of_work.h"
 #include "data/trace.h"
+#include "shell/ui/date_field.h"
 #include "shell/ui/run_action.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDateEdit>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QIntValidator>
@@ -22,11 +23,12 @@
 const QString TFormClientEditor::kCaption = QStringLiteral("List Member Edit");
 const QString TFormClientEditor::kDiscardQuestion = QStringLiteral("Discard your changes to this client?");
 const QString TFormClientEditor::kNoMemberMessage = QStringLiteral("There is no list member to edit.");
-
-namespace {
-// A date edit shows its minimum as an empty field: no date.
-const QDate kNoDate(100, 1, 1);
-} // namespace
+const QString TFormClientEditor::kReloadAfterConflict =
+    QStringLiteral("Read the client's record again from the database?\n\n"
+                   "Yes shows the values stored now and discards your changes.\n"
+                   "No keeps your changes in the editor; OK then writes them over the other user's values.");
+const QString TFormClientEditor::kNotADateMessage =
+    QStringLiteral("\"%1\" is not a date. Type it as %2 or %3, or empty the field for no date.");
 
 const QList<TFormClientEditor::LineDef> &TFormClientEditor::lines()
 {
@@ -109,7 +111,7 @@ TFormClientEditor::TFormClientEditor(kv::Query &clientInfo, kv::Prompts &prompts
     setWindowTitle(kCaption);
     setModal(true);
     // Read-only fields look it.
-    setStyleSheet(QStringLiteral("QLineEdit[readOnly=\"true\"], QDateEdit[readOnly=\"true\"] { background: palette(window); }"));
+    setStyleSheet(QStringLiteral("QLineEdit[readOnly=\"true\"] { background: palette(window); }"));
     build();
     setFixedWidth(kWidth);
     showRow();
@@ -164,13 +166,9 @@ void TFormClientEditor::build()
                 break;
             }
             case Kind::Date: {
-                auto *d = new QDateEdit(this);
-                d->setCalendarPopup(!f.readOnly);
-                d->setMinimumDate(kNoDate);
-                d->setSpecialValueText(QStringLiteral(" "));
+                // May be empty, and can be emptied again: no date is a value.
+                auto *d = new kv::DateField(kv::AcceptedDates::shortFormat(), this);
                 d->setReadOnly(f.readOnly);
-                if (f.readOnly)
-                    d->setButtonSymbols(QAbstractSpinBox::NoButtons);
                 w = d;
                 break;
             }
@@ -240,7 +238,7 @@ void TFormClientEditor::showRow()
             c->setCurrentIndex(i);
             break;
         }
-        case Kind::Date: static_cast<QDateEdit *>(b.widget)->setDate(null ? kNoDate : v.toDate()); break;
+        case Kind::Date: static_cast<kv::DateField *>(b.widget)->setDate(null ? QDate() : v.toDate()); break;
         }
         b.loaded = valueOf(b);
     }
@@ -269,8 +267,11 @@ QVariant TFormClientEditor::valueOf(const Bound &b) const
         return s.isEmpty() ? QVariant() : QVariant(s);
     }
     case Kind::Date: {
-        const QDate d = static_cast<QDateEdit *>(b.widget)->date();
-        return d == kNoDate ? QVariant() : QVariant(d);
+        const auto *d = static_cast<kv::DateField *>(b.widget);
+        if (d->isEmpty())
+            return QVariant();
+        // Text that is no date stays text: it counts as a change and is refused on OK.
+        return d->date().isValid() ? QVariant(d->date()) : QVariant(d->lineEdit()->text());
     }
     }
     return QVariant();
@@ -314,9 +315,18 @@ void TFormClientEditor::accept()
         QDialog::accept();
         return;
     }
+    for (const Bound &b : m_bound) {
+        const auto *d = b.def.kind == Kind::Date ? static_cast<kv::DateField *>(b.widget) : nullptr;
+        if (d && !d->isReadOnly() && !d->isEmpty() && !d->date().isValid()) {
+            m_prompts.inform(kNotADateMessage.arg(b.def.label, kv::DateField::exampleShort(), kv::DateField::exampleIso()));
+            b.widget->setFocus();
+            return;
+        }
+    }
     // On failure the dialog stays open with the user's values, so that nothing
     // typed is lost: the user can try again (a lock may be gone) or cancel.
-    const bool posted = kv::runAction(m_prompts, QStringLiteral("TFormClientEditor.post"), [this] {
+    bool refused = false;
+    const bool posted = kv::runAction(m_prompts, QStringLiteral("TFormClientEditor.post"), [this, &refused] {
         auto undo = qScopeGuard([this] {
             if (m_query.state() == kv::DataState::Edit)
                 m_query.cancel();
@@ -329,10 +339,27 @@ void TFormClientEditor::accept()
             if (!sameValue(b.loaded, v))
                 m_query.setFieldValue(b.def.column, v);
         }
-        kv::UnitOfWork::run(*m_query.database(), [this] { m_query.post(); });
+        try {
+            kv::UnitOfWork::run(*m_query.database(), [this] { m_query.post(); });
+        } catch (const kv::RolledBack &e) {
+            if (!e.conflict())
+                throw;
+            // Another user saved this client after it was read: nothing was
+            // written, and the user decides whose values stand.
+            refused = true;
+            m_query.cancel();
+            if (m_prompts.warnYesNo(e.text() + QStringLiteral("\n\n") + kReloadAfterConflict)) {
+                m_query.refresh();
+                showRow();
+            } else {
+                for (const kv::EditConflict::Row &row : e.conflict()->rows())
+                    m_query.adoptStored(row);
+            }
+            return;
+        }
         undo.dismiss();
     });
-    if (!posted)
+    if (!posted || refused)
         return;
     QDialog::accept();
 }

@@ -27,6 +27,10 @@ public:
     static const QString kDiscardQuestion;
     // Told when there is no member row, so nothing to edit.
     static const QString kNoMemberMessage;
+    // Asked after another user's change to the client refused the post.
+    static const QString kReloadAfterConflict;
+    // Told on OK when a date field holds text that is no date: label, two examples.
+    static const QString kNotADateMessage;
 
     enum class Kind { Text, Memo, YesNo, Boolean, Letters, Date, Integer, Number };
     struct FieldDef

@@ -181,6 +181,13 @@ bool TFormListMembers::runMemberWrite(const std::function<void()> &write)
         return true;
     } catch (const kv::RolledBack &e) {
         m_progress->disarm();
+        if (e.conflict()) {
+            // The rows on display hold the user's edits, this operation's
+            // included: they stay unless the user asks for the stored values.
+            if (m_loadSave->reloadAfterConflict(rows, e))
+                reloadDiscardingEdits();
+            return false;
+        }
         showError(e.text());
         reloadKeeping(edits);
     } catch (...) {
@@ -188,6 +195,15 @@ bool TFormListMembers::runMemberWrite(const std::function<void()> &write)
         throw;
     }
     return false;
+}
+
+void TFormListMembers::reloadDiscardingEdits()
+{
+    kv::MemberRowSet &rows = *ClientDataSetListMembers;
+    if (rows.state() == kv::DataState::Edit)
+        rows.cancel();
+    rows.close(); // closed, the load reads the rows without saving anything
+    RzTabControl1Change();
 }
 
 void TFormListMembers::reloadKeeping(const std::vector<kv::MemberRowSet::PendingEdit> &edits)
@@ -361,12 +377,25 @@ void TFormListMembers::buildControls()
     main->addWidget(wwDBGridListMembers->footer());
 
     wwDBNavigator1->setRowSet(ClientDataSetListMembers);
-    connect(wwDBNavigator1, &kv::MembersNavigator::firstClicked, this, [this] { ClientDataSetListMembers->first(); });
-    connect(wwDBNavigator1, &kv::MembersNavigator::priorPageClicked, this, [this] { wwDBNavigator1PriorPageClick(); });
-    connect(wwDBNavigator1, &kv::MembersNavigator::priorClicked, this, [this] { ClientDataSetListMembers->prior(); });
-    connect(wwDBNavigator1, &kv::MembersNavigator::nextClicked, this, [this] { ClientDataSetListMembers->next(); });
-    connect(wwDBNavigator1, &kv::MembersNavigator::nextPageClicked, this, [this] { wwDBNavigator1NextPageClick(); });
-    connect(wwDBNavigator1, &kv::MembersNavigator::lastClicked, this, [this] { ClientDataSetListMembers->last(); });
+    // A move posts a pending edit first; whatever fails is shown, never thrown into Qt.
+    const auto move = [this](void (kv::MemberRowSet::*step)()) {
+        return [this, step] {
+            runAction(QStringLiteral("wwDBNavigator1Click"), [this, step] { (ClientDataSetListMembers->*step)(); },
+                      kv::ActionCursor::Unchanged);
+        };
+    };
+    connect(wwDBNavigator1, &kv::MembersNavigator::firstClicked, this, move(&kv::MemberRowSet::first));
+    connect(wwDBNavigator1, &kv::MembersNavigator::priorPageClicked, this, [this] {
+        runAction(QStringLiteral("wwDBNavigator1PriorPageClick"), [this] { wwDBNavigator1PriorPageClick(); },
+                  kv::ActionCursor::Unchanged);
+    });
+    connect(wwDBNavigator1, &kv::MembersNavigator::priorClicked, this, move(&kv::MemberRowSet::prior));
+    connect(wwDBNavigator1, &kv::MembersNavigator::nextClicked, this, move(&kv::MemberRowSet::next));
+    connect(wwDBNavigator1, &kv::MembersNavigator::nextPageClicked, this, [this] {
+        runAction(QStringLiteral("wwDBNavigator1NextPageClick"), [this] { wwDBNavigator1NextPageClick(); },
+                  kv::ActionCursor::Unchanged);
+    });
+    connect(wwDBNavigator1, &kv::MembersNavigator::lastClicked, this, move(&kv::MemberRowSet::last));
     connect(wwDBNavigator1, &kv::MembersNavigator::postClicked, this, [this] {
         runAction(QStringLiteral("wwDBNavigator1PostClick"), [this] {
             wwDBGridListMembers->commitPendingEditor();
@@ -380,6 +409,8 @@ void TFormListMembers::buildControls()
         });
     });
 
+    connect(ClientDataSetListMembers, &kv::MemberRowSet::writeFailed, this,
+            [this](const QString &text) { showError(text.isEmpty() ? kv::kUnexpectedErrorText : text); });
     // The footer follows every post and every change of the view.
     connect(ClientDataSetListMembers, &kv::MemberRowSet::totalsChanged, this, [this] { wwDBGridListMembersUpdateFooter(); });
     auto followClient = [this] {

@@ -214,6 +214,8 @@ private:
                    kv::ActionCursor cursor = kv::ActionCursor::Busy);
     void showError(const QString &text);
     void reloadKeeping(const std::vector<kv::MemberRowSet::PendingEdit> &edits);
+    // Reads the list afresh, dropping the unsaved edits.
+    void reloadDiscardingEdits();
 
     TDataModuleLists &m_dm;
     kv::Prompts &m_prompts;

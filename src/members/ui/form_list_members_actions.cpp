@@ -11,6 +11,7 @@
 #include "data/engine/db_error.h"
 #include "data/engine/query.h"
 #include "data/engine/unit_of_work.h"
+#include "data/list_lock.h"
 #include "data/trace.h"
 #include "members/add_members.h"
 #include "members/confirmed_filter.h"
@@ -67,7 +68,7 @@ void TFormListMembers::ActionRemoveSelectedMembersExecute()
         commitGridEditor();
         kv::RemoveMembers op(*m_dm.DatabaseLists, m_prompts, progress());
         const QList<kv::MemberRowSet::Bookmark> selection = gridSelection();
-        if (runMemberWrite([&] { op.removeSelected(memberRowSet(), selection); })) {
+        if (runMemberWrite([&] { op.removeSelected(nCurrentListID, memberRowSet(), selection); })) {
             clearGridSelection();
             RzTabControl1Change();
         }
@@ -182,6 +183,7 @@ bool changeAndSave(TFormListMembers &w, kv::MemberLoadSave &save, const std::fun
     kv::Database &db = *w.dataModule().DatabaseLists;
     const bool done = w.runMemberWrite([&] {
         kv::UnitOfWork::run(db, [&] {
+            kv::lockListRow(db, w.nCurrentListID);
             change();
             save.saveChanges(w.memberRowSet());
         });
@@ -323,6 +325,7 @@ void TFormListMembers::ActionHideSelectedDaysExecute()
         kv::Visibility op(*m_dm.DatabaseLists, progress());
         runMemberWrite([&] {
             kv::UnitOfWork::run(*m_dm.DatabaseLists, [&] {
+                kv::lockListRow(*m_dm.DatabaseLists, nCurrentListID);
                 op.hideByDays(rows, dialog.checkedDays(), [&] {
                     // Saved before the load, in this unit: the load then only reads.
                     m_loadSave->saveChanges(rows);

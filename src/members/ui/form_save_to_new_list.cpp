@@ -498,6 +498,11 @@ kv::CopyFlagOptions TFormSaveToNewList::saveOptions() const
 void TFormSaveToNewList::BitBtnOKClick()
 {
     kv::Query &lists = *m_queries->QueryLists;
+    // What the user typed into a list row that OK posts, to be put back if
+    // the post is rolled back.
+    QVector<QPair<QString, QVariant>> typed;
+    bool wasInsert = false;
+    QVariant editedKey;
     // A post or lookup that fails is shown with its text; the dialog stays
     // open with what was typed, to be mended or cancelled.
     const bool chosen = runAction(QStringLiteral("BitBtnOKClick"), [&] {
@@ -511,6 +516,12 @@ void TFormSaveToNewList::BitBtnOKClick()
             kind = QStringLiteral("E");
         }
         if (listsPending()) {
+            wasInsert = lists.state() == kv::DataState::Insert;
+            const QString key = lists.keyField();
+            editedKey = wasInsert ? QVariant() : lists.fieldValue(key);
+            for (const kv::Field &f : lists.fields())
+                if (f.name.compare(key, Qt::CaseInsensitive) != 0)
+                    typed.append({f.name, lists.fieldValue(f.name)});
             // Committed together with the copy, or not at all.
             m_unit = std::make_unique<kv::UnitOfWork>(m_db);
             lists.post();
@@ -528,10 +539,37 @@ void TFormSaveToNewList::BitBtnOKClick()
         return;
     }
     // Nothing of a failed OK stays written.
+    const bool rolledBack = m_unit != nullptr;
     m_unit.reset();
     cNewOrExistingList.clear();
     cSelectedListName.clear();
     nSelectedListID = 0;
+    if (rolledBack)
+        showAfterRollback(typed, wasInsert, editedKey);
+}
+
+void TFormSaveToNewList::showAfterRollback(const QVector<QPair<QString, QVariant>> &typed, bool wasInsert,
+                                           const QVariant &editedKey)
+{
+    // The rows held here still show the rolled-back post: read them again, so
+    // the dialog shows the lists as they are, and give the typed values back
+    // as a row not yet saved.
+    runAction(QStringLiteral("showAfterRollback"), [&] {
+        kv::Query &lists = *m_queries->QueryLists;
+        lists.refresh();
+        m_queries->QueryListLookUp->refresh();
+        fillPickLists();
+        if (wasInsert)
+            lists.insert();
+        else if (!editedKey.isValid() || !lists.locate({lists.keyField()}, {editedKey}))
+            return;
+        else
+            lists.edit();
+        for (const auto &[field, value] : typed)
+            if (lists.fieldValue(field) != value)
+                lists.setFieldValue(field, value);
+    });
+    showCurrentRow();
 }
 
 void TFormSaveToNewList::BitBtnCancelClick()

@@ -117,6 +117,7 @@ private:
     bool listsPending() const;
     void fillPickLists();
     void showCurrentRow();
+    void showAfterRollback(const QVector<QPair<QString, QVariant>> &typed, bool wasInsert, const QVariant &editedKey);
     void writeField(const QString &field, const QVariant &value);
     void postLists();
     void cancelLists();

@@ -11,9 +11,12 @@
 #include <QStyleOptionButton>
 #include <QStyleOptionHeader>
 #include <QToolButton>
+#include <QTextLayout>
+#include <QTimer>
 #include <QToolTip>
 #include <QHBoxLayout>
 #include <algorithm>
+#include <cmath>
 
 namespace kv {
 
@@ -55,6 +58,9 @@ const QList<GridColumn> &MembersGrid::designColumns()
 }
 
 namespace {
+// The room left and right of a cell's text.
+constexpr int kCellMarginX = 3;
+
 QString cellText(const QVariant &v)
 {
     if (!v.isValid())
@@ -107,6 +113,10 @@ MembersGrid::MembersGrid(QWidget *parent)
     connect(m_header, &QHeaderView::sectionResized, this, repaintFooter);
     connect(m_header, &QHeaderView::sectionMoved, this, repaintFooter);
     connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, repaintFooter);
+    // Rows coming into view, and columns changing width, may need other heights.
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &MembersGrid::scheduleRowFit);
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, &MembersGrid::scheduleRowFit);
+    connect(m_header, &QHeaderView::sectionResized, this, &MembersGrid::scheduleRowFit);
 }
 
 MembersGrid::~MembersGrid()
@@ -148,6 +158,72 @@ void MembersGrid::setRowSet(MemberRowSet *rows)
     connect(rows, &QAbstractItemModel::rowsRemoved, this, [this] { invalidateBands(); });
     connect(rows, &QAbstractItemModel::dataChanged, this, [this] { invalidateBands(); });
     connect(rows, &MemberRowSet::currentRowChanged, this, &MembersGrid::followRowSetCurrent);
+    connect(rows, &QAbstractItemModel::modelReset, this, &MembersGrid::scheduleRowFit);
+    connect(rows, &QAbstractItemModel::layoutChanged, this, &MembersGrid::scheduleRowFit);
+    connect(rows, &QAbstractItemModel::dataChanged, this, &MembersGrid::scheduleRowFit);
+    connect(rows, &QAbstractItemModel::rowsInserted, this, &MembersGrid::scheduleRowFit);
+}
+
+QTextOption MembersGrid::cellTextOption()
+{
+    QTextOption option(Qt::AlignLeft | Qt::AlignVCenter);
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    return option;
+}
+
+void MembersGrid::scheduleRowFit()
+{
+    if (m_fitPending)
+        return;
+    m_fitPending = true;
+    QTimer::singleShot(0, this, [this] {
+        m_fitPending = false;
+        fitRowHeights();
+    });
+}
+
+int MembersGrid::fittedRowHeight(int viewRow) const
+{
+    const int base = verticalHeader()->defaultSectionSize();
+    if (!wordWrap())
+        return base;
+    int height = base;
+    const int padding = base - fontMetrics().height();
+    for (const GridColumn &c : designColumns()) {
+        if (c.cell != GridColumn::Cell::Text || isColumnHidden(c.field))
+            continue;
+        const QString text = cellText(model()->index(viewRow, c.field).data(Qt::EditRole));
+        // One line fits whenever the text does; only longer values are laid out.
+        const int width = columnWidth(c.field) - 2 * kCellMarginX;
+        if (text.isEmpty() || width <= 0 || fontMetrics().horizontalAdvance(text) <= width)
+            continue;
+        QTextLayout layout(text, font());
+        layout.setTextOption(cellTextOption());
+        layout.beginLayout();
+        qreal lines = 0;
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width);
+            lines += line.height();
+        }
+        layout.endLayout();
+        height = std::max(height, int(std::ceil(lines)) + padding);
+    }
+    return height;
+}
+
+void MembersGrid::fitRowHeights()
+{
+    // Only the rows in view are measured: a list of any length costs the same.
+    if (!model() || model()->rowCount() == 0)
+        return;
+    const int first = std::max(0, rowAt(0));
+    for (int r = first; r < model()->rowCount(); ++r) {
+        const int h = fittedRowHeight(r);
+        if (rowHeight(r) != h)
+            setRowHeight(r, h);
+        if (rowViewportPosition(r) + h >= viewport()->height())
+            break;
+    }
 }
 
 void MembersGrid::applyDesign()
@@ -285,6 +361,7 @@ void MembersGrid::updateGeometries()
 {
     QTableView::updateGeometries();
     m_footer->update();
+    scheduleRowFit();
 }
 
 void MembersGrid::keyPressEvent(QKeyEvent *event)
@@ -550,9 +627,12 @@ void MembersDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
     painter->save();
     painter->setPen(pal.color(selected ? QPalette::HighlightedText : QPalette::Text));
     const int align = (c && c->cell == GridColumn::Cell::Number ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
-    const QRect r = opt.rect.adjusted(3, 0, -3, 0);
+    const QRect r = opt.rect.adjusted(kCellMarginX, 0, -kCellMarginX, 0);
     const QString text = cellText(v);
-    painter->drawText(r, align, opt.fontMetrics.elidedText(text, Qt::ElideRight, r.width()));
+    if (c && c->cell == GridColumn::Cell::Text && m_grid->wordWrap() && opt.fontMetrics.horizontalAdvance(text) > r.width())
+        painter->drawText(QRectF(r), text, MembersGrid::cellTextOption());
+    else
+        painter->drawText(r, align, opt.fontMetrics.elidedText(text, Qt::ElideRight, r.width()));
     painter->restore();
 }
 
@@ -602,7 +682,14 @@ void MembersDelegate::setModelData(QWidget *editor, QAbstractItemModel *model, c
     if (auto *e = qobject_cast<QLineEdit *>(editor)) {
         const QString t = e->text().trimmed();
         // A cleared quantity is no quantity at all.
-        model->setData(index, t.isEmpty() ? QVariant() : QVariant(t.toInt()), Qt::EditRole);
+        const QVariant typed = t.isEmpty() ? QVariant() : QVariant(t.toInt());
+        // An editor left as it was changes nothing: the row must not go into
+        // edit (and closing the window then has nothing to ask about).
+        const QVariant current = index.data(Qt::EditRole);
+        const bool currentEmpty = !current.isValid() || current.isNull();
+        if (typed.isValid() ? !currentEmpty && current.toInt() == typed.toInt() : currentEmpty)
+            return;
+        model->setData(index, typed, Qt::EditRole);
     }
 }
 

@@ -14,6 +14,7 @@
 #include <QSettings>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <QTextOption>
 #include <QWidget>
 
 class QToolButton;
@@ -79,6 +80,13 @@ public:
     void discardPendingEditor();
     void setOpenEditor(QWidget *editor) { m_editor = editor; }
 
+    // With word wrap on, the rows in view grow to show their text cells'
+    // wrapped values whole (and shrink back); runs by itself after changes.
+    void fitRowHeights();
+    // Lines of a text cell wrapped into a width: at spaces, a word split only
+    // when it alone is wider than the cell.
+    static QTextOption cellTextOption();
+
 Q_SIGNALS:
     void titleButtonClick(const QString &fieldName);
     void editClientRequested();
@@ -92,6 +100,8 @@ private:
     void applyDesign();
     void followRowSetCurrent(int viewRow);
     void invalidateBands();
+    void scheduleRowFit();
+    int fittedRowHeight(int viewRow) const;
 
     QPointer<MemberRowSet> m_rows;
     MembersHeader *m_header = nullptr;
@@ -104,6 +114,7 @@ private:
     bool m_inReset = false;
     bool m_syncing = false;
     QPointer<QWidget> m_editor;
+    bool m_fitPending = false;
 };
 
 // Two-line titles centred under the header groups; clicks are title buttons.

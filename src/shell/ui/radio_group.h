@@ -48,6 +48,8 @@ public:
     QRadioButton *item(int i) const { return qobject_cast<QRadioButton *>(m_group->button(i)); }
     // A control that belongs to an item, shown beside it.
     void setItemWidget(int i, QWidget *w) { m_layout->addWidget(w, i, 1); }
+    // A control on a full-width line of its own under the last item.
+    void addWidgetBelow(QWidget *w) { m_layout->addWidget(w, m_layout->rowCount(), 0, 1, 2); }
 
 Q_SIGNALS:
     void clicked(int index); // by the user
