@@ -125,6 +125,28 @@ TEST_P(EditConflictTest, AWindowOperationRefusedByAnotherUsersChangeCanReadTheLi
     EXPECT_EQ(shown().valueAt(rowOf(1), RS::Confirmed).toString(), QStringLiteral("N"));
 }
 
+TEST_P(EditConflictTest, ClosingOverAnotherUsersChangeCanKeepTheWindowAndTheEdits)
+{
+    openWindow();
+    shown().setRecNo(rowOf(2));
+    shown().edit();
+    shown().setFieldValue(RS::Quantity, 6);
+    shown().post();
+    otherUser(QStringLiteral("Quantity = 3"), bob);
+
+    prompts.answerNo(); // do not close without the changes
+    window->close();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(stored(bob, QStringLiteral("Quantity")).toInt(), 3);
+    ASSERT_EQ(prompts.questions().size(), 1);
+    EXPECT_TRUE(prompts.questions().first().endsWith(TFormListMembers::kCloseAfterConflict));
+    EXPECT_EQ(shown().valueAt(rowOf(2), RS::Quantity).toInt(), 6);
+
+    window->close(); // the user saw the other value and saves theirs
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(stored(bob, QStringLiteral("Quantity")).toInt(), 6);
+}
+
 TEST_P(EditConflictTest, TheClientEditorRefusesToOverwriteAnotherUsersChangeToTheClient)
 {
     openWindow();

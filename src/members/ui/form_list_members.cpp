@@ -39,6 +39,10 @@ TFormListMembers *FormListMembers = nullptr;
 const QString TFormListMembers::kCaption = QStringLiteral("List Members");
 const QString TFormListMembers::kPlacementKey = QStringLiteral("FormListMembers");
 const QString TFormListMembers::kSaveBeforeClosing = QStringLiteral("Save your changes before closing the window?");
+const QString TFormListMembers::kCloseAfterConflict =
+    QStringLiteral("Close the window without saving your changes?\n\n"
+                   "Yes closes it and discards them.\n"
+                   "No keeps the window open with your changes; saving them again writes them over the other user's values.");
 const QString TFormListMembers::kMembersPrefix = QStringLiteral("Members: ");
 const QString TFormListMembers::kFilterNone = QStringLiteral("Filter: None");
 const QString TFormListMembers::kLayoutFileName = QStringLiteral("Brenqui.ini");
@@ -668,16 +672,20 @@ void TFormListMembers::done(int result)
 {
     if (!m_closed) {
         m_closed = true;
-        FormClose();
+        if (!FormClose()) {
+            m_closed = false;
+            return; // the user keeps the window and the edits another user's change refused
+        }
         if (FormListMembers == this)
             FormListMembers = nullptr;
     }
     QDialog::done(result);
 }
 
-void TFormListMembers::FormClose()
+bool TFormListMembers::FormClose()
 {
-    runAction(QStringLiteral("FormClose"), [this] {
+    bool stay = false;
+    runAction(QStringLiteral("FormClose"), [this, &stay] {
         // The layout and the placement are kept however saving the members ends.
         const auto keepPlacement = qScopeGuard([this] {
             try {
@@ -697,10 +705,23 @@ void TFormListMembers::FormClose()
                 rows.cancel();
         }
         if (rows.isOpen()) {
-            m_loadSave->saveChanges(rows);
+            try {
+                m_loadSave->saveChanges(rows);
+            } catch (const kv::RolledBack &e) {
+                if (!e.conflict())
+                    throw;
+                if (!m_prompts.warnYesNo(e.text() + QStringLiteral("\n\n") + kCloseAfterConflict)) {
+                    rows.adoptStored(*e.conflict());
+                    m_loadSave->openClientInfo(rows);
+                    stay = true;
+                    return;
+                }
+                // Yes: the edits go with the window.
+            }
             rows.close();
         }
     });
+    return !stay;
 }
 
 // ---------------------------------------------------------------------------

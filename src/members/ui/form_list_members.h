@@ -63,6 +63,8 @@ public:
     static const QString kCaption;            // "List Members"
     static const QString kPlacementKey;       // "FormListMembers"
     static const QString kSaveBeforeClosing;  // "Save your changes before closing the window?"
+    // Asked when another user's change refused the save on closing.
+    static const QString kCloseAfterConflict;
     static const QString kMembersPrefix;      // "Members: "
     static const QString kFilterNone;         // "Filter: None"
     static const QString kLayoutFileName;     // "Brenqui.ini"
@@ -201,7 +203,9 @@ protected:
 
 private:
     void FormCreate();
-    void FormClose();
+    // Saves and closes the row set; false when another user's change refused
+    // the save and the user keeps the window open with the edits.
+    bool FormClose();
     void buildActions();
     void buildMenus();
     void buildControls();
