@@ -73,7 +73,7 @@ protected:
         seed(*tdb, listA, listB, listC);
         dm = std::make_unique<TDataModuleLists>(prompts, [] {}, nullptr, tdb->overrides());
         dm->DataModuleCreate();
-        dialog = std::make_unique<TFormListFulfillmentOptions>(*dm);
+        dialog = std::make_unique<TFormListFulfillmentOptions>(*dm, prompts);
     }
 
     TFormListFulfillmentOptions &d() { return *dialog; }
@@ -84,6 +84,15 @@ protected:
     std::unique_ptr<TFormListFulfillmentOptions> dialog;
     int listA = 0, listB = 0, listC = 0;
 };
+
+TEST_F(FulfilDialogTest, ChoosingAListWhoseNamesCannotBeReadShowsTheErrorInsteadOfThrowing)
+{
+    tdb->exec(QStringLiteral("Drop table Items"));
+    EXPECT_NO_THROW(d().setListText(QStringLiteral("B Selected")));
+    ASSERT_EQ(prompts.notices().size(), 1);
+    EXPECT_TRUE(prompts.notices().first().contains(QStringLiteral("Items"), Qt::CaseInsensitive))
+        << prompts.notices().first().toStdString();
+}
 
 TEST_F(FulfilDialogTest, DesignAndChoices)
 {
@@ -259,7 +268,7 @@ TEST_F(FulfilDialogTest, AStoredQuantityAbove99IsCarriedWhole)
                                             {QStringLiteral("Service_Method"), QStringLiteral("C")},
                                             {QStringLiteral("Quantity"), 150}});
     dm->QueryListLookup->close();
-    dialog = std::make_unique<TFormListFulfillmentOptions>(*dm);
+    dialog = std::make_unique<TFormListFulfillmentOptions>(*dm, prompts);
     d().setListText(QStringLiteral("F Large"));
     EXPECT_EQ(d().wwDBSpinEditQuantity->value(), 150);
     EXPECT_EQ(d().options().quantity, 150);

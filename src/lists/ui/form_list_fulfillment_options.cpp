@@ -3,6 +3,7 @@
 #include "data/data_module.h"
 #include "data/engine/query.h"
 #include "data/trace.h"
+#include "shell/ui/run_action.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -113,9 +114,10 @@ const QString TFormListFulfillmentOptions::kItemColumnTitle = QStringLiteral("It
 const QDate TFormListFulfillmentOptions::kEarliestDate = QDate(1900, 1, 1);
 const int TFormListFulfillmentOptions::kQuantityMaximum = 99;
 
-TFormListFulfillmentOptions::TFormListFulfillmentOptions(TDataModuleLists &dm, QWidget *owner)
+TFormListFulfillmentOptions::TFormListFulfillmentOptions(TDataModuleLists &dm, kv::Prompts &prompts, QWidget *owner)
     : QDialog(owner)
     , m_dm(dm)
+    , m_prompts(prompts)
     , m_names(std::make_unique<kv::FulfilmentNameLookups>(dm))
 {
     setObjectName(QStringLiteral("FormListFulfillmentOptions"));
@@ -284,7 +286,13 @@ int TFormListFulfillmentOptions::chosenListId() const
 
 void TFormListFulfillmentOptions::wwDBLookupComboListChange()
 {
-    kv::TraceScope trace(QStringLiteral("TFormListFulfillmentOptions.wwDBLookupComboListChange"));
+    // The fill reads the list's names from the database: a failure is shown, not thrown into Qt.
+    kv::runAction(m_prompts, QStringLiteral("TFormListFulfillmentOptions.wwDBLookupComboListChange"),
+                  [this] { fillFromChosenList(); }, kv::ActionCursor::Unchanged);
+}
+
+void TFormListFulfillmentOptions::fillFromChosenList()
+{
     const int row = wwDBLookupComboList->currentIndex();
     m_listChosen = row >= 0;
     if (row >= 0) {

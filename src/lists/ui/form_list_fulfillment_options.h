@@ -50,7 +50,8 @@ public:
     static constexpr int kDesignHeight = 524;
     static constexpr int kLookupWidthChars = 40; // the service and item lookups' column
 
-    TFormListFulfillmentOptions(TDataModuleLists &dm, QWidget *owner = nullptr);
+    // prompts shows what a handler of the dialog fails with.
+    TFormListFulfillmentOptions(TDataModuleLists &dm, kv::Prompts &prompts, QWidget *owner = nullptr);
     ~TFormListFulfillmentOptions() override;
 
     // Chooses the list of that name in the lookup (the row QueryListLookup stands
@@ -89,6 +90,7 @@ public:
 private:
     void buildControls();
     void fillLookups();
+    void fillFromChosenList();
     void selectService(int serviceId, const QString &name);
     void selectItem(int itemId, const QString &name);
     void attachServiceLookup();
@@ -99,6 +101,7 @@ private:
     static void selectIndex(kv::RadioGroup *group, int index);
 
     TDataModuleLists &m_dm;
+    kv::Prompts &m_prompts;
     std::unique_ptr<kv::FulfilmentNameLookups> m_names;
     QMetaObject::Connection m_serviceLookupChange;
     QMetaObject::Connection m_itemLookupChange;

@@ -85,7 +85,7 @@ void runFulfilment(QWidget *owner, TDataModuleLists &dm, int listId, Prompts &pr
                 }
             });
             const bool located = fulfilment.locateList(listId);
-            dialog = std::make_unique<TFormListFulfillmentOptions>(dm, owner);
+            dialog = std::make_unique<TFormListFulfillmentOptions>(dm, prompts, owner);
             FormListFulfillmentOptions = dialog.get();
             if (located)
                 dialog->setListText(dm.QueryListLookup->fieldValue(QStringLiteral("List_Name")).toString());
