@@ -2,6 +2,7 @@
 // one, and a writer that cannot get the lock gives up after the lock wait.
 
 #include "data/engine/db_error.h"
+#include "data/engine/query.h"
 #include "data/engine/unit_of_work.h"
 #include "support/test_database.h"
 
@@ -117,6 +118,34 @@ TEST_P(UnitOfWorkTest, AWriterWaitsForTheLockThenFailsWithNothingWritten)
     }
     ASSERT_TRUE(hold.exec(QStringLiteral("ROLLBACK")));
     EXPECT_EQ(lists(), 1);
+}
+
+// PostgreSQL cannot drop a prepared statement inside an aborted transaction;
+// the statements of queries gone with the failure must still be dropped after
+// the rollback, or they stay on the server for the connection's life.
+TEST_P(UnitOfWorkTest, AFailedUnitLeavesNoPreparedStatementOnTheServer)
+{
+    if (GetParam() != Backend::PostgreSQL)
+        GTEST_SKIP() << "SQLite keeps no statements beyond their queries";
+    auto prepared = [&] {
+        QSqlQuery q(tdb->db().connection());
+        q.exec(QStringLiteral("select count(*) from pg_prepared_statements"));
+        return q.next() ? q.value(0).toInt() : -1;
+    };
+    const int before = prepared();
+    EXPECT_THROW(UnitOfWork::run(tdb->db(), [&] {
+        kv::Query read(&tdb->db(), QStringLiteral("Read"));
+        read.setSql(QStringLiteral("Select count(*) as N from Lists where List_Name = :Name"));
+        read.paramByName(QStringLiteral("Name")).setAsString(QStringLiteral("A"));
+        read.open();
+        kv::Query failing(&tdb->db(), QStringLiteral("Failing"));
+        failing.setSql(QStringLiteral("Select 1 / (count(*) - count(*)) as X from Lists where List_Name = :Name"));
+        failing.paramByName(QStringLiteral("Name")).setAsString(QStringLiteral("A"));
+        failing.open();
+    }),
+                 kv::RolledBack);
+    EXPECT_FALSE(UnitOfWork::isActive(tdb->db()));
+    EXPECT_EQ(prepared(), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, UnitOfWorkTest, ::testing::Values(Backend::SQLite, Backend::PostgreSQL),

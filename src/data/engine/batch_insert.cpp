@@ -84,6 +84,8 @@ BatchInsert::~BatchInsert()
 {
     if (m_sqlite)
         sqlite3_finalize(m_sqlite);
+    m_db.retire(std::move(m_stmt));
+    m_db.retire(std::move(m_keyStmt));
 }
 
 void BatchInsert::stepSqlite()
@@ -125,7 +127,8 @@ QString BatchInsert::keySequence(const QString &keyColumn)
     const QRegularExpressionMatch t = table.match(m_head);
     if (!t.hasMatch() || !columnsEnd.match(m_head).hasMatch() || !m_tuple.endsWith(QLatin1Char(')')))
         return QString();
-    QSqlQuery q(m_db.connection());
+    ScopedStatement stmt(m_db);
+    QSqlQuery &q = *stmt;
     q.setForwardOnly(true);
     if (!q.prepare(kKeySequenceSql))
         throw DbError(what(m_query, "Preparing a statement"), q.lastError().text(), kKeySequenceSql);
@@ -184,7 +187,7 @@ QVariant BatchInsert::addRowTakingKey(const QString &keyColumn)
         if (m_keys == Keys::FromSequence) {
             m_head.insert(m_head.lastIndexOf(QLatin1Char(')')), QStringLiteral(", ") + keyColumn);
             m_tuple.insert(m_tuple.size() - 1, QStringLiteral(", :") + keyColumn);
-            m_stmt.reset();
+            m_db.retire(std::move(m_stmt));
         }
     } else if (keyColumn.compare(m_keyColumn, Qt::CaseInsensitive) != 0) {
         throw Error(QStringLiteral("%1: one key column per batch").arg(m_query.objectName()));
@@ -215,6 +218,7 @@ void BatchInsert::prepareFor(int rows)
         tuples << t;
     }
     const QString sql = m_head + QLatin1Char(' ') + tuples.join(QStringLiteral(", "));
+    m_db.retire(std::move(m_stmt));
     m_stmt = std::make_unique<QSqlQuery>(m_db.connection());
     m_stmt->setForwardOnly(true);
     if (!m_stmt->prepare(sql)) {

@@ -248,6 +248,7 @@ void Database::disconnect()
 {
     if (m_connectionName.isEmpty())
         return;
+    releaseRetired();
     {
         QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
         if (db.isValid())
@@ -256,6 +257,39 @@ void Database::disconnect()
     QSqlDatabase::removeDatabase(m_connectionName);
     m_connectionName.clear();
     m_connected = false;
+}
+
+void Database::retire(std::unique_ptr<QSqlQuery> statement)
+{
+    if (!statement)
+        return;
+    if (m_txnDepth == 0 || !m_connected || backend() != Backend::PostgreSQL)
+        return;
+    m_retired.push_back(std::move(statement));
+    // A long unit (a loop of posts) must not pile statements up on the server:
+    // now and then ask whether the transaction still runs, and if it does,
+    // drop them now.
+    if (m_retired.size() >= 64) {
+        QSqlQuery probe(connection());
+        if (probe.exec(QStringLiteral("SELECT 1")))
+            releaseRetired();
+    }
+}
+
+void Database::releaseRetired()
+{
+    m_retired.clear();
+}
+
+ScopedStatement::ScopedStatement(Database &db)
+    : m_db(db)
+    , m_stmt(std::make_unique<QSqlQuery>(db.connection()))
+{
+}
+
+ScopedStatement::~ScopedStatement()
+{
+    m_db.retire(std::move(m_stmt));
 }
 
 void Database::execute(const QString &sql)

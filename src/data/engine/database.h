@@ -9,6 +9,9 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <vector>
+
+class QSqlQuery;
 
 namespace kv {
 
@@ -75,7 +78,16 @@ public:
     bool tableExists(const QString &table) const;
     bool indexExists(const QString &index) const;
 
+    // Takes a prepared statement that is no longer needed. PostgreSQL refuses
+    // to drop a prepared statement while the open transaction is aborted, and
+    // one not dropped stays on the server for the connection's life; so while
+    // a unit of work is open there, the statement is kept until the unit ends.
+    // Elsewhere it goes at once.
+    void retire(std::unique_ptr<QSqlQuery> statement);
+
 private:
+    void releaseRetired();
+
     void openSqlite();
     void openPostgres();
     void checkRequiredTables();
@@ -97,6 +109,23 @@ private:
     friend class UnitOfWork;
     int m_txnDepth = 0;
     bool m_txnDoomed = false;
+    std::vector<std::unique_ptr<QSqlQuery>> m_retired;
+};
+
+// A statement of one scope that goes to Database::retire however the scope ends.
+class ScopedStatement
+{
+public:
+    explicit ScopedStatement(Database &db);
+    ~ScopedStatement();
+    ScopedStatement(const ScopedStatement &) = delete;
+    ScopedStatement &operator=(const ScopedStatement &) = delete;
+    QSqlQuery &operator*() const { return *m_stmt; }
+    QSqlQuery *operator->() const { return m_stmt.get(); }
+
+private:
+    Database &m_db;
+    std::unique_ptr<QSqlQuery> m_stmt;
 };
 
 } // namespace kv

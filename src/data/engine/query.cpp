@@ -219,7 +219,18 @@ Query::Query(Database *database, const QString &name, QObject *parent)
     setObjectName(name);
 }
 
-Query::~Query() = default;
+Query::~Query()
+{
+    retire(m_stmt);
+    retire(m_returningStmt);
+}
+
+void Query::retire(std::unique_ptr<QSqlQuery> &statement)
+{
+    if (m_db)
+        m_db->retire(std::move(statement));
+    statement.reset();
+}
 
 void Query::setSql(const QStringList &lines)
 {
@@ -228,8 +239,8 @@ void Query::setSql(const QStringList &lines)
     if (isOpen())
         close();
     m_lines = lines;
-    m_stmt.reset();
-    m_returningStmt.reset();
+    retire(m_stmt);
+    retire(m_returningStmt);
     m_returningText.clear();
     m_preparedText.clear();
     // Keep the values of parameters that survive the change.
@@ -281,6 +292,7 @@ void Query::prepareStatement()
     if (m_stmt && m_preparedConnection == m_db->connectionName())
         return;
     const QString translated = m_db->translate(sqlText());
+    retire(m_stmt);
     m_stmt = std::make_unique<QSqlQuery>(m_db->connection());
     m_stmt->setForwardOnly(true);
     if (!m_stmt->prepare(translated)) {
@@ -400,6 +412,7 @@ QVariant Query::execInsertReturningId(const QString &keyColumn)
     // member, and preparing again would cost a server round trip each time.
     const QString text = m_db->translate(sqlText()) + engine.returningClause(keyColumn);
     if (!m_returningStmt || m_returningText != text || m_preparedConnection != m_db->connectionName()) {
+        retire(m_returningStmt);
         m_returningStmt = std::make_unique<QSqlQuery>(m_db->connection());
         m_returningStmt->setForwardOnly(true);
         if (!m_returningStmt->prepare(text)) {
@@ -724,7 +737,8 @@ void Query::post()
     if (table.isEmpty() || keyIdx < 0)
         fail(QStringLiteral("Posting"), QStringLiteral("%1: The dataset cannot be written back to a single table.").arg(objectName()), sqlText());
 
-    QSqlQuery q(m_db->connection());
+    ScopedStatement stmt(*m_db);
+    QSqlQuery &q = *stmt;
     if (m_state == DataState::Edit) {
         QStringList sets;
         QVector<int> changed;
@@ -820,7 +834,8 @@ EditConflict::Row Query::conflictOf(const QString &table, const QString &key, in
     if (columns.isEmpty())
         columns << key; // only whether the row is still there
     const QString text = m_db->translate(QStringLiteral("Select %1 from %2 where %3 = :pkey").arg(columns.join(QStringLiteral(", ")), table, key));
-    QSqlQuery q(m_db->connection());
+    ScopedStatement stmt(*m_db);
+    QSqlQuery &q = *stmt;
     if (!q.prepare(text))
         fail(QStringLiteral("Reading the stored record"), q.lastError().text(), text);
     q.bindValue(QStringLiteral(":pkey"), bindableValue(row.key, m_fields[keyIdx].type));

@@ -6,6 +6,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QObject>
+#include <QPointer>
 #include <QStringList>
 #include <QVariant>
 #include <QVector>
@@ -173,7 +174,10 @@ private:
     QVariant bindableValue(const QVariant &v, FieldType type) const;
     [[noreturn]] void fail(const QString &what, const QString &driverText, const QString &statement) const;
 
-    Database *m_db;
+    // Retires a statement to the database (see Database::retire).
+    void retire(std::unique_ptr<QSqlQuery> &statement);
+
+    QPointer<Database> m_db;
     QStringList m_lines;
     QString m_translated;
     QVector<Param> m_params;

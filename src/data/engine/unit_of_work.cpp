@@ -80,6 +80,14 @@ void finish(UnitRef &unit, const std::function<void()> &fn)
 
 } // namespace
 
+// The statements retired while the unit was open can be dropped once it has
+// ended, whichever way it ended.
+struct UnitOfWork::ReleaseRetired
+{
+    Database &db;
+    ~ReleaseRetired() { db.releaseRetired(); }
+};
+
 UnitOfWork::UnitOfWork(Database &db)
     : m_db(db)
 {
@@ -114,6 +122,7 @@ void UnitOfWork::commit()
     --m_db.m_txnDepth;
     if (!m_outermost)
         return;
+    ReleaseRetired release{m_db};
     if (m_db.m_txnDoomed) {
         m_db.m_txnDoomed = false;
         exec(m_db, QStringLiteral("ROLLBACK"), QStringLiteral("Rolling back"));
@@ -140,6 +149,7 @@ void UnitOfWork::rollback()
         return;
     }
     m_db.m_txnDoomed = false;
+    ReleaseRetired release{m_db};
     if (m_db.isConnected())
         exec(m_db, QStringLiteral("ROLLBACK"), QStringLiteral("Rolling back"));
 }
