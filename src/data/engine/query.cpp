@@ -3,6 +3,7 @@
 #include "data/engine/db_error.h"
 #include "data/engine/sql_backend.h"
 #include "data/engine/sql_dates.h"
+#include "data/schema.h"
 
 #include <QRegularExpression>
 #include <QSqlError>
@@ -152,6 +153,26 @@ FieldType fieldTypeFromMeta(int typeId)
 
 namespace {
 
+// PostgreSQL reports the names of a result folded to lower case. Users read
+// them (a conflict names the columns), so they are spelt as the statement
+// spells them, or else as the schema does, as SQLite reports them.
+QString spelledName(const QString &reported, const QString &statement)
+{
+    if (reported != reported.toLower())
+        return reported;
+    static const QRegularExpression word(QStringLiteral("[A-Za-z_][A-Za-z0-9_]*"));
+    for (auto it = word.globalMatch(statement); it.hasNext();) {
+        const QString w = it.next().captured(0);
+        if (w.compare(reported, Qt::CaseInsensitive) == 0)
+            return w;
+    }
+    for (const TableDef &t : Schema::tables())
+        for (const ColumnDef &c : t.columns)
+            if (c.name.compare(reported, Qt::CaseInsensitive) == 0)
+                return c.name;
+    return reported;
+}
+
 QVariant typedValue(const QVariant &raw, FieldType type)
 {
     if (!raw.isValid() || raw.isNull())
@@ -239,6 +260,7 @@ void Query::setSql(const QStringList &lines)
     if (isOpen())
         close();
     m_lines = lines;
+    m_reportedNames.clear();
     retire(m_stmt);
     retire(m_returningStmt);
     m_returningText.clear();
@@ -345,8 +367,19 @@ void Query::readResult(QSqlQuery &q)
     const SqlBackend &engine = m_db->engine();
     m_fields.resize(n);
     std::vector<bool> guessed(n, false);
+    const bool folded = m_db->backend() == Backend::PostgreSQL;
+    QStringList reported;
+    for (int i = 0; i < n; ++i)
+        reported << rec.fieldName(i);
+    if (folded && reported != m_reportedNames) {
+        // A query opened again and again spells its names once.
+        m_reportedNames = reported;
+        m_spelledNames.clear();
+        for (const QString &r : std::as_const(reported))
+            m_spelledNames << spelledName(r, sqlText());
+    }
     for (int i = 0; i < n; ++i) {
-        m_fields[i].name = rec.fieldName(i);
+        m_fields[i].name = folded ? m_spelledNames[i] : reported[i];
         m_fields[i].type = engine.columnType(q, i);
         guessed[i] = m_fields[i].type == FieldType::Unknown;
     }

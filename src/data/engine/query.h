@@ -189,6 +189,9 @@ private:
     QString m_preparedConnection;
 
     QVector<Field> m_fields;
+    // PostgreSQL: the names of the result as reported and as spelt for users.
+    QStringList m_reportedNames;
+    QStringList m_spelledNames;
     std::vector<QVector<QVariant>> m_rows;
     int m_cur = -1;
     bool m_eof = true;
