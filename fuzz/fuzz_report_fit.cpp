@@ -7,6 +7,7 @@
 #include "members/report_data_source.h"
 #include "members/report_renderer.h"
 #include "members/report_template.h"
+#include "tests/support/letter_page.h"
 
 #include <QGuiApplication>
 #include <QPaintDevice>
@@ -39,24 +40,7 @@ public:
     QPaintEngine *paintEngine() const override { return &m_engine; }
 
 protected:
-    int metric(PaintDeviceMetric m) const override
-    {
-        switch (m) {
-        case PdmWidth: return 2159;
-        case PdmHeight: return 2794;
-        case PdmWidthMM: return 216;
-        case PdmHeightMM: return 279;
-        case PdmDpiX:
-        case PdmDpiY:
-        case PdmPhysicalDpiX:
-        case PdmPhysicalDpiY: return 254;
-        case PdmDepth: return 32;
-        case PdmNumColors: return INT_MAX;
-        case PdmDevicePixelRatio: return 1;
-        case PdmDevicePixelRatioScaled: return int(QPaintDevice::devicePixelRatioFScale());
-        default: return 0;
-        }
-    }
+    int metric(PaintDeviceMetric m) const override { return letterPageMetric(m); }
 
 private:
     mutable NullEngine m_engine;

@@ -122,6 +122,9 @@ void MemberLoadSave::saveChanges(MemberRowSet &rows)
     rows.post();
     if (rows.changeCount() == 0)
         return; // nothing to write: no unit, no write lock
+    // One save is one moment: every row carries the same stamp, and the clock
+    // (a time-zone lookup each call) is read once, not per row.
+    m_saveStamp = QDateTime::currentDateTime();
     try {
         UnitOfWork::run(*m_dm.DatabaseLists, [&] {
             rows.applyUpdates([this](const MemberRowSet::UpdateRecord &r) { DataSetProvider1BeforeUpdateRecord(r); },
@@ -200,7 +203,7 @@ void MemberLoadSave::DataSetProvider1BeforeUpdateRecord(const MemberRowSet::Upda
     static const QString lastUpdate = QStringLiteral("Last_Update");
     static const QString updatedBy = QStringLiteral("Updated_By");
     static const QString recordId = QStringLiteral("Record_ID");
-    q.paramByName(lastUpdate).setAsDateTime(QDateTime::currentDateTime());
+    q.paramByName(lastUpdate).setAsDateTime(m_saveStamp);
     q.paramByName(updatedBy).setAsString(kUpdatedBy);
     q.paramByName(recordId).setAsInteger(row.oldValue(MemberRowSet::Record_ID).toLongLong());
     q.execSql();

@@ -8,6 +8,7 @@
 #include "data/prompts.h"
 #include "members/member_row_set.h"
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <map>
@@ -104,6 +105,7 @@ private:
     Prompts &m_prompts;
     int m_saved = 0;
     int m_failed = 0;
+    QDateTime m_saveStamp; // Last_Update of every row of the save under way
     // One prepared statement per set of changed and empty-read columns.
     std::map<unsigned, std::unique_ptr<Query>> m_updates;
     std::unique_ptr<Query> m_stored;

@@ -7,6 +7,7 @@
 #include "members/member_row_set.h"
 #include "members/report_data_source.h"
 #include "members/report_renderer.h"
+#include "support/letter_page.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -94,24 +95,7 @@ public:
     std::vector<std::vector<DrawnText>> pages;
 
 protected:
-    int metric(PaintDeviceMetric m) const override
-    {
-        switch (m) {
-        case PdmWidth: return 2159;
-        case PdmHeight: return 2794;
-        case PdmWidthMM: return 216;
-        case PdmHeightMM: return 279;
-        case PdmDpiX:
-        case PdmDpiY:
-        case PdmPhysicalDpiX:
-        case PdmPhysicalDpiY: return 254;
-        case PdmDepth: return 32;
-        case PdmNumColors: return INT_MAX;
-        case PdmDevicePixelRatio: return 1;
-        case PdmDevicePixelRatioScaled: return int(QPaintDevice::devicePixelRatioFScale());
-        default: return 0;
-        }
-    }
+    int metric(PaintDeviceMetric m) const override { return letterPageMetric(m); }
 
 private:
     RecordingEngine m_engine;
