@@ -196,7 +196,7 @@ void Schema::ensurePluginTables(Database &db)
 {
     // What the connection's one catalogue query found: a workstation far from
     // the server pays a round trip for every question asked here.
-    if (db.backend() == Backend::PostgreSQL && !db.hadAtConnect(QStringLiteral("collation"), QStringLiteral("nocase")))
+    if (!db.hadAtConnect(QStringLiteral("collation"), QStringLiteral("nocase")))
         ensureCollation(db);
     for (const TableDef &t : tables()) {
         if (t.hostTable || db.hadAtConnect(QStringLiteral("table"), t.name))

@@ -58,9 +58,23 @@ QMetaType metaTypeFor(Oid type)
     }
 }
 
+// The server writes up to six digits of a second; Qt reads three.
+QString millisecondsOnly(QString s)
+{
+    const qsizetype dot = s.indexOf(QLatin1Char('.'));
+    if (dot < 0)
+        return s;
+    qsizetype end = dot + 1;
+    while (end < s.size() && s.at(end).isDigit())
+        ++end;
+    if (end - dot - 1 > 3)
+        s.remove(dot + 4, end - dot - 4);
+    return s;
+}
+
 QDateTime timestampFrom(const char *text, bool withZone)
 {
-    QString s = QString::fromLatin1(text);
+    QString s = millisecondsOnly(QString::fromLatin1(text));
     s.replace(QLatin1Char(' '), QLatin1Char('T'));
     // The server writes a zone as "+02" or "+05:30"; ISO wants the minutes.
     if (withZone) {
@@ -87,7 +101,7 @@ QVariant valueFrom(const PGresult *res, int row, int column)
     case kFloat8:
     case kNumeric: return QVariant(QString::fromLatin1(text).toDouble());
     case kDate: return QVariant(QDate::fromString(QString::fromLatin1(text), Qt::ISODate));
-    case kTime: return QVariant(QTime::fromString(QString::fromLatin1(text), Qt::ISODateWithMs));
+    case kTime: return QVariant(QTime::fromString(millisecondsOnly(QString::fromLatin1(text)), Qt::ISODateWithMs));
     case kTimestamp: return QVariant(timestampFrom(text, false));
     case kTimestampTz: return QVariant(timestampFrom(text, true));
     case kBytea: {
