@@ -1,9 +1,13 @@
-// The engine's prepared insert against SQLite's C API doing the same work.
+// The engine's insert as the operations write rows (a batch insert inside one
+// unit of work) against SQLite's C API doing the same work in one
+// transaction, both with synchronous=FULL.
 
 #include "bench_support.h"
 
 #include "data/data_module.h"
+#include "data/engine/batch_insert.h"
 #include "data/engine/query.h"
+#include "data/engine/unit_of_work.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -35,6 +39,8 @@ double engineInsert(kv::Database &db, int rows, const QDate &base, const QDateTi
     kv::Query q(&db, QStringLiteral("QueryCreateScheduledDelivery"));
     q.setSql(TDataModuleLists::kCreateScheduledDeliverySql);
     const auto start = Clock::now();
+    kv::UnitOfWork unit(db);
+    kv::BatchInsert batch(q);
     for (int i = 0; i < rows; ++i) {
         const Delivery d = deliveryFor(i, base);
         q.paramByName(QStringLiteral("Person_ID")).setAsInteger(d.person);
@@ -50,8 +56,10 @@ double engineInsert(kv::Database &db, int rows, const QDate &base, const QDateTi
         q.paramByName(QStringLiteral("Create_Date")).setAsDate(base);
         q.paramByName(QStringLiteral("Last_Updated")).setAsDateTime(now);
         q.paramByName(QStringLiteral("Created_By")).setAsString(QStringLiteral("bench (List)"));
-        q.execSql();
+        batch.addRow();
     }
+    batch.flush();
+    unit.commit();
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
@@ -65,6 +73,7 @@ double rawInsert(RawSqlite &raw, int rows, const QDate &base, const QDateTime &n
               pStop = idx(":Stop"), pFulfilled = idx(":Fulfilled"), pCreate = idx(":Create_Date"), pUpdated = idx(":Last_Updated"),
               pBy = idx(":Created_By");
     const auto start = Clock::now();
+    raw.exec("BEGIN IMMEDIATE");
     for (int i = 0; i < rows; ++i) {
         const Delivery d = deliveryFor(i, base);
         const QByteArray client = d.clientId.toUtf8();
@@ -89,6 +98,7 @@ double rawInsert(RawSqlite &raw, int rows, const QDate &base, const QDateTime &n
             throw std::runtime_error(sqlite3_errmsg(raw.h));
         sqlite3_reset(s);
     }
+    raw.exec("COMMIT");
     const double secs = std::chrono::duration<double>(Clock::now() - start).count();
     sqlite3_finalize(s);
     return secs;
@@ -99,6 +109,7 @@ void BM_EngineInsert(benchmark::State &state)
     const int rows = int(state.range(0));
     BenchDatabase bench;
     RawSqlite raw(bench.path());
+    raw.exec("PRAGMA synchronous=FULL");
     const QDate base(2026, 11, 2);
     const QDateTime now(base, QTime(10, 30, 0));
     double ours = 0, theirs = 0;
@@ -112,7 +123,9 @@ void BM_EngineInsert(benchmark::State &state)
         raw.exec("DELETE FROM EpisodicDeliveries");
         state.ResumeTiming();
     }
+    // The raw twin is the same work, one transaction: both figures are the same.
     state.counters["ratio_vs_raw"] = ours > 0 ? theirs / ours : 0.0;
+    state.counters["ratio_vs_raw_txn"] = state.counters["ratio_vs_raw"];
     state.counters["us_per_row"] = state.iterations() > 0 ? ours * 1e6 / (double(rows) * double(state.iterations())) : 0.0;
     state.SetItemsProcessed(state.iterations() * rows);
 }

@@ -234,13 +234,18 @@ void TDataModuleLists::DatabaseTempListsBeforeConnect(Database &db)
 void TDataModuleLists::DataModuleCreate()
 {
     TraceScope trace(QStringLiteral("TDataModuleLists.DataModuleCreate"));
-    DatabaseLists->connect();
-    Schema::ensurePluginTables(*DatabaseLists);
-    DatabaseTempLists->connect();
+    connectDatabases();
     try {
         for (Query *q : {QueryLists, QueryServices, QueryListLookup, QueryClientLookUp, QueryItems})
             q->open();
     } catch (const Error &e) {
         m_prompts.error(e.text());
     }
+}
+
+void TDataModuleLists::connectDatabases()
+{
+    DatabaseLists->connect();
+    Schema::ensurePluginTables(*DatabaseLists);
+    DatabaseTempLists->connect();
 }

@@ -58,6 +58,9 @@ public:
     // when the engine cannot connect and kv::ApplicationEnding after a
     // data-location error.
     void DataModuleCreate();
+    // The connecting part of DataModuleCreate without opening the standing
+    // queries, for callers that open only what they read (the command line).
+    void connectDatabases();
 
     kv::Prompts &prompts() const { return m_prompts; }
 

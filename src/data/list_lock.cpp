@@ -10,7 +10,6 @@ const QString kListGoneMessage =
     QStringLiteral("This list no longer exists: another user may have deleted it. Close the window and open it again.");
 
 namespace {
-const QString kLockListSql = QStringLiteral("Select Record_ID from Lists where Record_ID = :Record_ID for update");
 const QString kFindListSql = QStringLiteral("Select Record_ID from Lists where Record_ID = :Record_ID");
 } // namespace
 
@@ -18,7 +17,7 @@ void lockListRow(Database &db, int listId)
 {
     Q_ASSERT(UnitOfWork::isActive(db)); // outside a unit the lock would end with the statement
     Query lock(&db, QStringLiteral("QueryLockList"));
-    lock.setSql(db.backend() == Backend::PostgreSQL ? kLockListSql : kFindListSql);
+    lock.setSql(kFindListSql + db.engine().rowLockSuffix());
     lock.paramByName(QStringLiteral("Record_ID")).setAsInteger(listId);
     lock.open();
     const bool exists = !lock.isEmpty();

@@ -130,7 +130,17 @@ QString columnSql(const ColumnDef &c, const QString &key, Backend b)
 
 const QVector<TableDef> &Schema::tables()
 {
-    static const QVector<TableDef> t = buildTables();
+    static const QVector<TableDef> t = [] {
+        QVector<TableDef> built = buildTables();
+        // Results on PostgreSQL name their columns in lower case; users read
+        // them as the schema spells them.
+        QStringList names;
+        for (const TableDef &def : built)
+            for (const ColumnDef &c : def.columns)
+                names << c.name;
+        Database::addColumnSpellings(names);
+        return built;
+    }();
     return t;
 }
 
@@ -184,9 +194,12 @@ void Schema::ensureCollation(Database &db)
 
 void Schema::ensurePluginTables(Database &db)
 {
-    ensureCollation(db);
+    // What the connection's one catalogue query found: a workstation far from
+    // the server pays a round trip for every question asked here.
+    if (!db.hadAtConnect(QStringLiteral("collation"), QStringLiteral("nocase")))
+        ensureCollation(db);
     for (const TableDef &t : tables()) {
-        if (t.hostTable || db.tableExists(t.name))
+        if (t.hostTable || db.hadAtConnect(QStringLiteral("table"), t.name))
             continue;
         db.execute(createTableSql(t, db.backend()));
     }
@@ -195,7 +208,7 @@ void Schema::ensurePluginTables(Database &db)
     // rights alone must still be able to connect.
     for (const IndexDef &i : indexes()) {
         const TableDef *t = table(i.table);
-        if (t && !t->hostTable && !db.indexExists(i.name))
+        if (t && !t->hostTable && !db.hadAtConnect(QStringLiteral("index"), i.name))
             db.execute(createIndexSql(i));
     }
 }

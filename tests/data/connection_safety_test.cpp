@@ -1,26 +1,38 @@
 // Connecting safely when other workstations share the data: the journal mode
-// SQLite really runs, a PostgreSQL login without table ownership, and the local
-// temporary database kept out of the shared temporary folder.
+// SQLite really runs, a PostgreSQL login without table ownership, the local
+// temporary database kept out of the shared temporary folder, and on a server
+// of the test's own: what opening asks of it, "Internet" verifying it, and the
+// server going away in the middle of an operation.
 
 #include "data/data_module.h"
 #include "data/engine/db_error.h"
+#include "data/engine/postgres_backend.h"
 #include "data/engine/query.h"
+#include "data/engine/unit_of_work.h"
 #include "data/schema.h"
+#include "lists/fulfil_list.h"
 #include "members/add_members.h"
+#include "members/member_load_save.h"
+#include "members/member_row_set.h"
 #include "shell/progress.h"
 #include "support/scripted_prompts.h"
 #include "support/test_database.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
 
 using kv::Backend;
 
@@ -203,6 +215,256 @@ TEST(TemporaryDatabase, LivesInAPrivateFolderWhateverIsPlantedInTheSharedOne)
         if (plant == Garbage) {
             EXPECT_EQ(digest(planted), plantedBefore);
         }
+    }
+}
+
+} // namespace
+
+namespace {
+
+// Certificates made for the test: a root that signed the server's
+// certificate (for 127.0.0.1), and another root that did not.
+const char *const kMakeCertificates = R"sh(set -e
+cd "$1"
+key="-newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes"
+openssl req -x509 $key -keyout root.key -out root.crt -days 2 -subj /CN=kv-test-root 2>/dev/null
+openssl req -x509 $key -keyout other.key -out other.crt -days 2 -subj /CN=kv-test-other 2>/dev/null
+openssl req $key -keyout server.key -out server.csr -subj /CN=127.0.0.1 2>/dev/null
+printf 'subjectAltName=IP:127.0.0.1\n' > san.ext
+openssl x509 -req -in server.csr -CA root.crt -CAkey root.key -CAcreateserial -out server.crt -days 2 -extfile san.ext 2>/dev/null
+chmod 600 server.key; chmod 755 .
+if [ "$(id -u)" -eq 0 ]; then chown postgres server.key server.crt; fi
+)sh";
+
+// A PostgreSQL server of the suite's own (the shared one must stay up for the
+// other suites): TLS on with the test's certificate, every statement logged.
+class OwnServer : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        s_certs = std::make_unique<QTemporaryDir>();
+        s_cluster = std::make_unique<QTemporaryDir>();
+        ASSERT_EQ(QProcess::execute(QStringLiteral("bash"), {QStringLiteral("-c"), QString::fromLatin1(kMakeCertificates),
+                                                             QStringLiteral("certs"), s_certs->path()}),
+                  0);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("KESTROVAN_PG_OPTIONS"),
+                   QStringLiteral("-c ssl=on -c ssl_cert_file=%1/server.crt -c ssl_key_file=%1/server.key -c log_statement=all")
+                       .arg(s_certs->path()));
+        // Suites run side by side: each looks for a free port from a place of its own.
+        env.insert(QStringLiteral("KESTROVAN_PG_FIRST_PORT"), QString::number(20000 + QCoreApplication::applicationPid() % 20000));
+        QString error;
+        for (int attempt = 0; attempt < 3 && s_port <= 0; ++attempt) {
+            QProcess start;
+            start.setProcessEnvironment(env);
+            start.start(script(), {QStringLiteral("start"), s_cluster->path()});
+            start.waitForFinished(120000);
+            error = QString::fromLocal8Bit(start.readAllStandardError());
+            s_port = QString::fromLatin1(start.readAllStandardOutput()).trimmed().toInt();
+            if (s_port <= 0)
+                cluster(QStringLiteral("stop"));
+        }
+        ASSERT_GT(s_port, 0) << error.toStdString();
+    }
+    static void TearDownTestSuite()
+    {
+        if (s_cluster)
+            cluster(QStringLiteral("stop"));
+        s_cluster.reset();
+        s_certs.reset();
+    }
+    void SetUp() override
+    {
+        if (s_port <= 0) {
+            if (PgTarget::required())
+                FAIL() << "KESTROVAN_REQUIRE_PG=1 but the suite's own server did not start";
+            GTEST_SKIP() << "the suite's own server did not start";
+        }
+        // TestDatabase and the data module's overrides read the port here.
+        m_oldPort = qgetenv("KESTROVAN_PG_PORT");
+        qputenv("KESTROVAN_PG_PORT", QByteArray::number(s_port));
+    }
+    void TearDown() override { qputenv("KESTROVAN_PG_PORT", m_oldPort); }
+
+    static QString script() { return QStringLiteral(KESTROVAN_SOURCE_DIR "/scripts/pg-cluster"); }
+    static void cluster(const QString &command) { QProcess::execute(script(), {command, s_cluster->path()}); }
+    static QString certificate(const QString &name) { return s_certs->filePath(name + QStringLiteral(".crt")); }
+
+    // Statements the server ran since the log had `from` bytes.
+    static qint64 logSize() { return QFileInfo(s_cluster->filePath(QStringLiteral("server.log"))).size(); }
+    static int statementsSince(qint64 from)
+    {
+        QFile log(s_cluster->filePath(QStringLiteral("server.log")));
+        if (!log.open(QIODevice::ReadOnly) || !log.seek(from))
+            return -1;
+        const QByteArray text = log.readAll();
+        return int(text.count("LOG:  statement: ") + text.count("LOG:  execute "));
+    }
+
+    static std::unique_ptr<QTemporaryDir> s_certs, s_cluster;
+    static int s_port;
+    QByteArray m_oldPort;
+};
+
+std::unique_ptr<QTemporaryDir> OwnServer::s_certs, OwnServer::s_cluster;
+int OwnServer::s_port = 0;
+
+// A workstation far from the server pays a round trip for each statement:
+// opening asks the catalogue once and sends its settings with the start-up
+// message; the windows then open their five standing queries.
+TEST_F(OwnServer, OpeningAsksTheCatalogueOnceAndStatementsAreNotPreparedOneByOne)
+{
+    TestDatabase tdb(Backend::PostgreSQL);
+    ScriptedPrompts prompts;
+    const struct
+    {
+        const char *what;
+        bool standingQueries;
+        int statements;
+    } cases[] = {{"command line", false, 1}, {"windows", true, 6}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        TDataModuleLists dm(prompts, [] {}, nullptr, tdb.overrides());
+        const qint64 from = logSize();
+        if (c.standingQueries)
+            dm.DataModuleCreate();
+        else
+            dm.connectDatabases();
+        EXPECT_EQ(statementsSince(from), c.statements);
+        EXPECT_EQ(dm.DatabaseLists->roundTrips(), c.statements);
+    }
+    EXPECT_TRUE(prompts.texts().isEmpty()) << prompts.texts().join(QLatin1Char('\n')).toStdString();
+}
+
+// "Internet" with a root certificate connects only to the server that
+// certificate vouches for; any other is refused before anything is sent.
+TEST_F(OwnServer, InternetVerifiesTheServerAgainstTheRootCertificate)
+{
+    TestDatabase tdb(Backend::PostgreSQL);
+    const int listId = tdb.addList(QStringLiteral("Holiday"));
+    const struct
+    {
+        const char *root;
+        bool connects;
+    } cases[] = {{"other", false}, {"root", true}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.root);
+        TDataModuleLists::Overrides o = tdb.overrides();
+        o.connection = QStringLiteral("Internet");
+        ScriptedPrompts prompts;
+        TDataModuleLists dm(prompts, [] {}, nullptr, o);
+        dm.SessionLists->setRootCertificate(certificate(QString::fromLatin1(c.root)));
+        const qint64 from = logSize();
+        QString error;
+        try {
+            dm.DataModuleCreate();
+        } catch (const kv::Error &e) {
+            error = e.text();
+        }
+        EXPECT_EQ(dm.DatabaseLists->isConnected(), c.connects) << error.toStdString();
+        if (c.connects) {
+            EXPECT_TRUE(error.isEmpty());
+            EXPECT_TRUE(dm.QueryLists->locate({QStringLiteral("Record_ID")}, {listId}));
+        } else {
+            EXPECT_TRUE(error.startsWith(kv::PostgresBackend::kUnverifiedServerMessage.section(QLatin1Char(':'), 0, 0)
+                                             .arg(QStringLiteral("127.0.0.1"))))
+                << error.toStdString();
+            EXPECT_EQ(statementsSince(from), 0) << "nothing reached the server";
+        }
+    }
+}
+
+// The server stopped at once in the middle of a fulfilment and of a members
+// window's save: one message, nothing half written once it is back, and the
+// same data module goes on with the next operation.
+TEST_F(OwnServer, AServerThatGoesAwayMidOperationLeavesNothingAndTheNextOperationReconnects)
+{
+    TestDatabase tdb(Backend::PostgreSQL);
+    tdb.insert(QStringLiteral("Services"), {{QStringLiteral("Service_ID"), 7}, {QStringLiteral("Service_Desc"), QStringLiteral("Holiday")},
+                                            {QStringLiteral("Service_Type"), QStringLiteral("D")}});
+    const int listId = tdb.addList(QStringLiteral("Alpha"));
+    for (int person = 1; person <= 3; ++person) {
+        tdb.addClient(person, {{QStringLiteral("Svcs_Used"), 7}, {QStringLiteral("Status"), QStringLiteral("A")}});
+        tdb.addMember(listId, person, {{QStringLiteral("Quantity"), 1}, {QStringLiteral("RecVisible"), true}});
+    }
+    ScriptedPrompts prompts;
+    auto errors = [&] {
+        QStringList out;
+        for (const ScriptedPrompts::Shown &s : prompts.shown())
+            if (s.kind == kv::Prompts::Kind::Error)
+                out << s.text;
+        return out;
+    };
+    TDataModuleLists dm(prompts, [] {}, nullptr, tdb.overrides());
+    dm.DataModuleCreate();
+    kv::MemberLoadSave loadSave(dm, prompts);
+    kv::MemberRowSet rows;
+    kv::NullProgress progress;
+
+    auto fulfil = [&] {
+        kv::FulfilmentOptions o;
+        o.deliveryDate = QDate(2026, 12, 9);
+        o.confirmedIndex = kv::FulfilmentOptions::ConfirmedIrrelevant;
+        o.serviceIndex = kv::FulfilmentOptions::ClientsOwnService;
+        o.itemsIndex = kv::FulfilmentOptions::ServiceDefaults;
+        o.listName = QStringLiteral("Alpha");
+        kv::ListFulfilment f(dm, prompts, progress, [] { return QStringLiteral("Ann"); });
+        f.run(listId, o);
+        f.finish();
+    };
+    auto save = [&] {
+        // The window's save: edits pending, then the list is loaded again.
+        for (int r = 0; r < rows.recordCount(); ++r) {
+            rows.setRecNo(r);
+            rows.edit();
+            rows.setFieldValue(kv::MemberRowSet::Quantity, 5);
+            rows.post();
+        }
+        loadSave.load(rows, QStringLiteral("Alpha"));
+    };
+    const struct
+    {
+        const char *what;
+        const char *table;
+        std::function<void()> run;
+        QString written;
+    } cases[] = {{"fulfilment", "EpisodicDeliveries", fulfil, QStringLiteral("Select count(*) from EpisodicDeliveries")},
+                 {"save", "List_Members", save, QStringLiteral("Select count(*) from List_Members where Quantity = 5")}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        loadSave.load(rows, QStringLiteral("Alpha"));
+        ASSERT_EQ(rows.recordCount(), 3);
+        prompts.clear();
+        // The writing statement waits on the server; the server goes away meanwhile.
+        const QString pause = QStringLiteral("CREATE FUNCTION kv_pause() RETURNS trigger LANGUAGE plpgsql AS "
+                                             "'BEGIN PERFORM pg_sleep(5); RETURN NULL; END'; "
+                                             "CREATE TRIGGER kv_pause BEFORE INSERT OR UPDATE ON %1 EXECUTE FUNCTION kv_pause()");
+        ASSERT_TRUE(QSqlQuery(tdb.db().connection()).exec(pause.arg(QString::fromLatin1(c.table))));
+        std::thread crash([] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+            cluster(QStringLiteral("kill"));
+        });
+        QStringList shown;
+        try {
+            c.run();
+        } catch (const kv::Error &e) {
+            shown << e.text();
+        }
+        crash.join();
+        shown << errors();
+        ASSERT_EQ(shown.size(), 1) << shown.join(QLatin1Char('\n')).toStdString();
+        EXPECT_TRUE(shown.first().contains(QStringLiteral("connection to the database server was lost"))) << shown.first().toStdString();
+        EXPECT_TRUE(shown.first().contains(kv::UnitOfWork::kNothingWritten)) << shown.first().toStdString();
+
+        cluster(QStringLiteral("restart"));
+        EXPECT_EQ(tdb.exec(c.written).toInt(), 0);
+        ASSERT_TRUE(QSqlQuery(tdb.db().connection())
+                        .exec(QStringLiteral("DROP TRIGGER kv_pause ON %1; DROP FUNCTION kv_pause()").arg(QString::fromLatin1(c.table))));
+        prompts.clear();
+        c.run();
+        EXPECT_TRUE(errors().isEmpty()) << errors().join(QLatin1Char('\n')).toStdString();
+        EXPECT_GT(tdb.exec(c.written).toInt(), 0);
     }
 }
 

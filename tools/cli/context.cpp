@@ -118,7 +118,9 @@ TDataModuleLists &Context::dataModule()
     if (qEnvironmentVariableIsSet("KESTROVAN_PG_SCHEMA"))
         o.pgSchema = qEnvironmentVariable("KESTROVAN_PG_SCHEMA");
     m_dm = std::make_unique<TDataModuleLists>(prompts(), [] {}, nullptr, o);
-    m_dm->DataModuleCreate();
+    // Each subcommand opens the queries it reads, when it reads them: a
+    // workstation far from the server pays a round trip for every one.
+    m_dm->connectDatabases();
     DataModuleLists = m_dm.get();
     return *m_dm;
 }

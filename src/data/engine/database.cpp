@@ -1,9 +1,11 @@
 #include "data/engine/database.h"
 
 #include "data/engine/db_error.h"
+#include "data/engine/pg_driver.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStorageInfo>
@@ -26,13 +28,6 @@ QString uniqueConnectionName(const QString &base)
         name = base + QLatin1Char('-') + QString::number(++counter);
     } while (QSqlDatabase::contains(name));
     return name;
-}
-
-QString quoteIdent(const QString &s)
-{
-    QString q = s;
-    q.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + q + QLatin1Char('"');
 }
 
 } // namespace
@@ -107,138 +102,77 @@ void Database::connect()
     m_session->start();
     if (m_beforeConnect)
         m_beforeConnect(*this);
-    if (backend() == Backend::PostgreSQL)
-        openPostgres();
-    else
-        openSqlite();
+    engine().open(*this);
     m_connected = true;
 }
 
-void Database::openSqlite()
+QString Database::claimConnectionName()
 {
-    const QString path = filePath();
-    const QString where = QStringLiteral("Opening the %1 database at %2").arg(m_name, QDir::toNativeSeparators(path));
-    if (m_directory.isEmpty())
-        throw DbError(where, QStringLiteral("No directory is set for the database."));
-    const QFileInfo dirInfo(m_directory);
-    if (!dirInfo.isDir())
-        throw DbError(where, QStringLiteral("The directory %1 does not exist.").arg(QDir::toNativeSeparators(m_directory)));
-    const QFileInfo fileInfo(path);
-    if (fileInfo.exists() && !fileInfo.isFile())
-        throw DbError(where, QStringLiteral("%1 is not a database file.").arg(QDir::toNativeSeparators(path)));
-    if (!fileInfo.exists() && !m_createIfMissing)
-        throw DbError(where, QStringLiteral("The database file %1 does not exist.").arg(QDir::toNativeSeparators(path)));
-
     m_connectionName = uniqueConnectionName(m_name);
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
-    // The URI form lets us refuse to create a file that is not there.
-    QString uri = QUrl::fromLocalFile(fileInfo.absoluteFilePath()).toString(QUrl::FullyEncoded);
-    uri += m_createIfMissing ? QStringLiteral("?mode=rwc") : QStringLiteral("?mode=rw");
-    db.setDatabaseName(uri);
-    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(m_session->lockTimeoutMs()));
-    if (!db.open()) {
-        const QString text = db.lastError().text();
-        db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(m_connectionName);
-        throw DbError(where, text);
-    }
-    auto fail = [&](const QString &text) {
-        db.close();
-        db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(m_connectionName);
-        throw DbError(where, text);
-    };
-    {
-        // Reading the schema is what tells a corrupt or foreign file apart.
-        QSqlQuery q(db);
-        if (!q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")))
-            fail(q.lastError().text());
-    }
-    m_connected = true;
-    try {
-        checkRequiredTables();
-    } catch (const DbError &e) {
-        m_connected = false;
-        fail(e.driverText());
-    }
+    return m_connectionName;
+}
+
+void Database::dropConnection()
+{
     m_connected = false;
-    // WAL needs shared memory on one host; a network share keeps the rollback journal.
-    // SQLite keeps the mode it runs when it cannot switch (another connection
-    // holds the file in WAL), so what counts is the mode read back.
-    const bool network = onNetworkFileSystem();
-    QString mode, error;
+    m_catalogue.clear();
     {
-        QSqlQuery q(db);
-        q.exec(network ? QStringLiteral("PRAGMA journal_mode=DELETE") : QStringLiteral("PRAGMA journal_mode=WAL"));
-        q.finish();
-        if (q.exec(QStringLiteral("PRAGMA journal_mode")) && q.next())
-            mode = q.value(0).toString().toLower();
-        else
-            error = q.lastError().text();
-        q.finish();
-        // Every operation commits once, so a flush per commit is cheap and a power
-        // cut cannot undo what the user saw written.
-        q.exec(QStringLiteral("PRAGMA synchronous=FULL"));
-    }
-    if (mode.isEmpty())
-        fail(error);
-    if (network && mode == QLatin1String("wal"))
-        fail(kShareInWalMessage.arg(QDir::toNativeSeparators(path)));
-}
-
-void Database::openPostgres()
-{
-    const QString where = QStringLiteral("Connecting to the %1 database on %2:%3")
-                              .arg(m_remoteDatabase, m_session->remoteAddress())
-                              .arg(m_session->remotePort());
-    m_connectionName = uniqueConnectionName(m_name);
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_connectionName);
-    db.setHostName(m_session->remoteAddress());
-    db.setPort(m_session->remotePort());
-    db.setDatabaseName(m_remoteDatabase);
-    db.setUserName(m_session->remoteUser());
-    db.setPassword(m_session->remotePassword());
-    const bool internet = m_session->remoteType() == RemoteType::Internet;
-    db.setConnectOptions(QStringLiteral("connect_timeout=10;sslmode=%1").arg(internet ? QStringLiteral("require") : QStringLiteral("prefer")));
-    if (!db.open()) {
-        const QString text = db.lastError().text();
-        db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(m_connectionName);
-        throw DbError(where, text);
-    }
-    QSqlQuery q(db);
-    auto run = [&](const QString &sql) {
-        if (!q.exec(sql)) {
-            const QString text = q.lastError().text();
-            q = QSqlQuery();
+        QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+        if (db.isValid())
             db.close();
-            db = QSqlDatabase();
-            QSqlDatabase::removeDatabase(m_connectionName);
-            throw DbError(where, text, sql);
-        }
-    };
-    run(QStringLiteral("SET client_min_messages TO warning"));
-    run(QStringLiteral("SET lock_timeout = %1").arg(m_session->lockTimeoutMs()));
-    if (!m_schema.isEmpty())
-        run(QStringLiteral("SET search_path TO %1").arg(quoteIdent(m_schema)));
-    m_connected = true;
-    try {
-        checkRequiredTables();
-    } catch (...) {
-        m_connected = false;
-        q = QSqlQuery();
-        db.close();
-        db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(m_connectionName);
-        throw;
     }
-    m_connected = false;
+    QSqlDatabase::removeDatabase(m_connectionName);
+    m_connectionName.clear();
+}
+
+void Database::readCatalogue()
+{
+    m_catalogue.clear();
+    QSqlQuery q(connection());
+    const QString sql = engine().catalogueSql();
+    if (!q.exec(sql))
+        throw DbError(QStringLiteral("Reading the catalogue of the %1 database").arg(m_name), q.lastError().text(), sql);
+    while (q.next())
+        m_catalogue.insert(q.value(0).toString() + QLatin1Char(':') + q.value(1).toString().toLower());
+}
+
+bool Database::hadAtConnect(const QString &kind, const QString &name) const
+{
+    return m_catalogue.contains(kind + QLatin1Char(':') + name.toLower());
+}
+
+namespace {
+QHash<QString, QString> &columnSpellings()
+{
+    static QHash<QString, QString> names;
+    return names;
+}
+} // namespace
+
+QString Database::columnSpelling(const QString &name)
+{
+    return columnSpellings().value(name.toLower(), name);
+}
+
+void Database::addColumnSpellings(const QStringList &names)
+{
+    for (const QString &n : names)
+        columnSpellings().insert(n.toLower(), n);
+}
+
+qint64 Database::roundTrips() const
+{
+    const QSqlDatabase db = connection();
+    if (!db.isValid() || !db.driver())
+        return 0;
+    const auto *pg = qobject_cast<const PgDriver *>(db.driver());
+    return pg ? pg->roundTrips() : 0;
 }
 
 void Database::checkRequiredTables()
 {
     for (const QString &table : std::as_const(m_requiredTables)) {
-        if (!tableExists(table))
+        if (!hadAtConnect(QStringLiteral("table"), table))
             throw DbError(QStringLiteral("Checking the %1 database").arg(m_name),
                           QStringLiteral("The table %1 is missing from the %2 database.").arg(table, m_name));
     }
@@ -248,37 +182,12 @@ void Database::disconnect()
 {
     if (m_connectionName.isEmpty())
         return;
-    releaseRetired();
-    {
-        QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
-        if (db.isValid())
-            db.close();
-    }
-    QSqlDatabase::removeDatabase(m_connectionName);
-    m_connectionName.clear();
-    m_connected = false;
+    dropConnection();
 }
 
 void Database::retire(std::unique_ptr<QSqlQuery> statement)
 {
-    if (!statement)
-        return;
-    if (m_txnDepth == 0 || !m_connected || backend() != Backend::PostgreSQL)
-        return;
-    m_retired.push_back(std::move(statement));
-    // A long unit (a loop of posts) must not pile statements up on the server:
-    // now and then ask whether the transaction still runs, and if it does,
-    // drop them now.
-    if (m_retired.size() >= 64) {
-        QSqlQuery probe(connection());
-        if (probe.exec(QStringLiteral("SELECT 1")))
-            releaseRetired();
-    }
-}
-
-void Database::releaseRetired()
-{
-    m_retired.clear();
+    statement.reset();
 }
 
 ScopedStatement::ScopedStatement(Database &db)
@@ -303,13 +212,8 @@ void Database::execute(const QString &sql)
 bool Database::tableExists(const QString &table) const
 {
     QSqlQuery q(connection());
-    if (backend() == Backend::SQLite) {
-        q.prepare(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = :name COLLATE NOCASE"));
-        q.bindValue(QStringLiteral(":name"), table);
-    } else {
-        q.prepare(QStringLiteral("SELECT 1 FROM information_schema.tables WHERE table_schema = current_schema() AND lower(table_name) = lower(:name)"));
-        q.bindValue(QStringLiteral(":name"), table);
-    }
+    q.prepare(engine().tableExistsSql());
+    q.bindValue(QStringLiteral(":name"), table);
     if (!q.exec())
         throw DbError(QStringLiteral("Looking for the table %1").arg(table), q.lastError().text());
     return q.next();
@@ -318,10 +222,7 @@ bool Database::tableExists(const QString &table) const
 bool Database::indexExists(const QString &index) const
 {
     QSqlQuery q(connection());
-    if (backend() == Backend::SQLite)
-        q.prepare(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = :name COLLATE NOCASE"));
-    else
-        q.prepare(QStringLiteral("SELECT 1 FROM pg_indexes WHERE schemaname = current_schema() AND lower(indexname) = lower(:name)"));
+    q.prepare(engine().indexExistsSql());
     q.bindValue(QStringLiteral(":name"), index);
     if (!q.exec())
         throw DbError(QStringLiteral("Looking for the index %1").arg(index), q.lastError().text());

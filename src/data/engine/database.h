@@ -5,6 +5,7 @@
 #include "data/engine/sql_dialect.h"
 
 #include <QObject>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QStringList>
 #include <functional>
@@ -56,8 +57,9 @@ public:
     bool isConnected() const { return m_connected; }
 
     Backend backend() const;
-    // What differs between the engines below the SQL text (binding, keys of
-    // new rows, progress, flushing), chosen once for this database's engine.
+    // What differs between the engines below the SQL text (opening, binding,
+    // keys of new rows, transactions, catalogue, progress, flushing), chosen
+    // once for this database's engine.
     const SqlBackend &engine() const;
     QString connectionName() const { return m_connectionName; }
     QSqlDatabase connection() const;
@@ -75,21 +77,33 @@ public:
 
     // Runs statements without parameters (schema work, settings).
     void execute(const QString &sql);
+    // Asked of the server each time (schema work creates what was missing).
     bool tableExists(const QString &table) const;
     bool indexExists(const QString &index) const;
+    // What the catalogue held when the connection opened, read in one query:
+    // kind "table", "index" or "collation", names compared without case.
+    bool hadAtConnect(const QString &kind, const QString &name) const;
 
-    // Takes a prepared statement that is no longer needed. PostgreSQL refuses
-    // to drop a prepared statement while the open transaction is aborted, and
-    // one not dropped stays on the server for the connection's life; so while
-    // a unit of work is open there, the statement is kept until the unit ends.
-    // Elsewhere it goes at once.
+    // Takes a statement that is no longer needed. Statements keep nothing on
+    // the server between runs, so it simply goes.
     void retire(std::unique_ptr<QSqlQuery> statement);
 
-private:
-    void releaseRetired();
+    // How the schema spells a column name, for engines that report names
+    // folded to lower case; the name as given when no table has it.
+    static QString columnSpelling(const QString &name);
+    static void addColumnSpellings(const QStringList &names);
 
-    void openSqlite();
-    void openPostgres();
+    // Statements sent to a PostgreSQL server since the connection opened,
+    // its start-up not counted; 0 on SQLite.
+    qint64 roundTrips() const;
+
+private:
+    friend class SqliteBackend;
+    friend class PostgresBackend;
+    // Used by the backends while opening.
+    QString claimConnectionName();
+    void dropConnection();
+    void readCatalogue();
     void checkRequiredTables();
 
     QString m_name;
@@ -99,6 +113,7 @@ private:
     QString m_remoteDatabase;
     QString m_schema;
     QStringList m_requiredTables;
+    QSet<QString> m_catalogue;
     bool m_createIfMissing = false;
     bool m_treatAsNetworkShare = false;
     bool m_connected = false;
@@ -109,7 +124,6 @@ private:
     friend class UnitOfWork;
     int m_txnDepth = 0;
     bool m_txnDoomed = false;
-    std::vector<std::unique_ptr<QSqlQuery>> m_retired;
 };
 
 // A statement of one scope that goes to Database::retire however the scope ends.

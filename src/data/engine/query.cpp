@@ -3,7 +3,6 @@
 #include "data/engine/db_error.h"
 #include "data/engine/sql_backend.h"
 #include "data/engine/sql_dates.h"
-#include "data/schema.h"
 
 #include <QRegularExpression>
 #include <QSqlError>
@@ -166,11 +165,7 @@ QString spelledName(const QString &reported, const QString &statement)
         if (w.compare(reported, Qt::CaseInsensitive) == 0)
             return w;
     }
-    for (const TableDef &t : Schema::tables())
-        for (const ColumnDef &c : t.columns)
-            if (c.name.compare(reported, Qt::CaseInsensitive) == 0)
-                return c.name;
-    return reported;
+    return Database::columnSpelling(reported);
 }
 
 QVariant typedValue(const QVariant &raw, FieldType type)
@@ -367,7 +362,7 @@ void Query::readResult(QSqlQuery &q)
     const SqlBackend &engine = m_db->engine();
     m_fields.resize(n);
     std::vector<bool> guessed(n, false);
-    const bool folded = m_db->backend() == Backend::PostgreSQL;
+    const bool folded = engine.foldsNames();
     QStringList reported;
     for (int i = 0; i < n; ++i)
         reported << rec.fieldName(i);
@@ -684,7 +679,7 @@ QString Query::keyField() const
         return QString();
     // PostgreSQL folds unquoted names to lower case; its driver looks the
     // table up by the name exactly as given.
-    const QString table = m_db->backend() == Backend::PostgreSQL ? updateTable().toLower() : updateTable();
+    const QString table = m_db->engine().foldsNames() ? updateTable().toLower() : updateTable();
     const QSqlIndex pk = m_db->connection().primaryIndex(table);
     return pk.count() > 0 ? pk.fieldName(0) : QString();
 }

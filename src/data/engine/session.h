@@ -33,6 +33,10 @@ public:
     void setRemoteUser(const QString &u) { m_remoteUser = u; }
     QString remotePassword() const { return m_remotePassword; }
     void setRemotePassword(const QString &p) { m_remotePassword = p; }
+    // "Internet" verifies the server against this root certificate (PEM);
+    // empty: libpq's own places (PGSSLROOTCERT, ~/.postgresql/root.crt).
+    QString rootCertificate() const { return m_rootCertificate; }
+    void setRootCertificate(const QString &path) { m_rootCertificate = path; }
     bool remoteTrace() const { return m_remoteTrace; }
     void setRemoteTrace(bool on) { m_remoteTrace = on; }
 
@@ -71,6 +75,7 @@ private:
     RemoteType m_remoteType = RemoteType::Lan;
     QString m_remoteUser;
     QString m_remotePassword;
+    QString m_rootCertificate;
     bool m_remoteTrace = false;
     QString m_privateDir;
     LockProtocol m_lockProtocol = LockProtocol::Pessimistic;

@@ -1,10 +1,12 @@
 #pragma once
 
 // What differs between the two engines below the SQL text (which the dialect
-// translator handles): how values are bound, how a result's column types are
-// learnt, how the key of a new row comes back, how a long statement reports
-// progress and how written data is pushed to disk. A Database chooses its
-// backend once; Query asks it instead of testing which engine it runs on.
+// translator handles): how a connection opens, how values are bound, how a
+// result's column types and names are learnt, how the key of a new row comes
+// back, how a transaction starts, how a read row is locked, what the catalogue
+// holds, how a long statement reports progress and how written data is pushed
+// to disk. A Database chooses its backend once; the engine asks it instead of
+// testing which engine it runs on.
 
 #include "data/engine/sql_dialect.h"
 
@@ -13,12 +15,15 @@
 #include <QVariant>
 #include <memory>
 
+#include <QSet>
+
 class QSqlQuery;
 struct sqlite3;
 
 namespace kv {
 
 enum class FieldType;
+class Database;
 class Session;
 
 class SqlBackend
@@ -27,6 +32,28 @@ public:
     virtual ~SqlBackend() = default;
     static std::unique_ptr<SqlBackend> make(Backend kind);
     virtual Backend kind() const = 0;
+
+    // Opens the database's Qt SQL connection under its connection name and
+    // makes it ready for statements; throws DbError when it cannot.
+    virtual void open(Database &db) const = 0;
+
+    // The statement that starts a unit of work.
+    virtual QString beginTransactionSql() const = 0;
+
+    // What follows a query of one row so that the row stays locked until the
+    // unit of work ends; empty where beginning the unit took the write lock.
+    virtual QString rowLockSuffix() const = 0;
+
+    // True when the engine reports table and result names folded to lower
+    // case (so they are spelt again for users and looked up folded).
+    virtual bool foldsNames() const = 0;
+
+    // One query naming every table, view, index (and collation) of the
+    // database: rows of (kind, lower-case name), kind one of "table",
+    // "index", "collation".
+    virtual QString catalogueSql() const = 0;
+    virtual QString tableExistsSql() const = 0; // binds :name
+    virtual QString indexExistsSql() const = 0; // binds :name
 
     // The value bound for a parameter of the given type (NULL for an empty one).
     QVariant bindable(const QVariant &v, FieldType type) const;

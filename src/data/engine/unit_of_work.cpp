@@ -80,22 +80,11 @@ void finish(UnitRef &unit, const std::function<void()> &fn)
 
 } // namespace
 
-// The statements retired while the unit was open can be dropped once it has
-// ended, whichever way it ended.
-struct UnitOfWork::ReleaseRetired
-{
-    Database &db;
-    ~ReleaseRetired() { db.releaseRetired(); }
-};
-
 UnitOfWork::UnitOfWork(Database &db)
     : m_db(db)
 {
     if (db.m_txnDepth == 0) {
-        // IMMEDIATE takes the write lock now, under the session's lock wait,
-        // so two writers never deadlock upgrading a read lock.
-        exec(db, db.backend() == Backend::SQLite ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN"),
-             QStringLiteral("Starting a transaction"));
+        exec(db, db.engine().beginTransactionSql(), QStringLiteral("Starting a transaction"));
         m_outermost = true;
         db.m_txnDoomed = false;
     }
@@ -122,7 +111,6 @@ void UnitOfWork::commit()
     --m_db.m_txnDepth;
     if (!m_outermost)
         return;
-    ReleaseRetired release{m_db};
     if (m_db.m_txnDoomed) {
         m_db.m_txnDoomed = false;
         exec(m_db, QStringLiteral("ROLLBACK"), QStringLiteral("Rolling back"));
@@ -149,7 +137,6 @@ void UnitOfWork::rollback()
         return;
     }
     m_db.m_txnDoomed = false;
-    ReleaseRetired release{m_db};
     if (m_db.isConnected())
         exec(m_db, QStringLiteral("ROLLBACK"), QStringLiteral("Rolling back"));
 }

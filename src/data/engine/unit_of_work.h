@@ -78,7 +78,6 @@ public:
     static bool isActive(const Database &db);
 
 private:
-    struct ReleaseRetired;
     Database &m_db;
     bool m_outermost = false;
     bool m_done = false;

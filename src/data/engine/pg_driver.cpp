@@ -1,0 +1,562 @@
+#include "data/engine/pg_driver.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QSqlError>
+#include <QSqlField>
+#include <QSqlIndex>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QSqlResult>
+#include <QTime>
+#include <QVariant>
+
+#include <libpq-fe.h>
+
+#include <vector>
+
+namespace kv {
+
+const QString PgDriver::kName = QStringLiteral("KVPG");
+
+namespace {
+
+// Type identifiers of the server's built-in types (pg_type.oid).
+enum : Oid {
+    kBool = 16,
+    kBytea = 17,
+    kInt8 = 20,
+    kInt2 = 21,
+    kInt4 = 23,
+    kOid = 26,
+    kFloat4 = 700,
+    kFloat8 = 701,
+    kDate = 1082,
+    kTime = 1083,
+    kTimestamp = 1114,
+    kTimestampTz = 1184,
+    kNumeric = 1700,
+};
+
+QMetaType metaTypeFor(Oid type)
+{
+    switch (type) {
+    case kBool: return QMetaType(QMetaType::Bool);
+    case kInt8: return QMetaType(QMetaType::LongLong);
+    case kInt2:
+    case kInt4:
+    case kOid: return QMetaType(QMetaType::Int);
+    case kFloat4:
+    case kFloat8:
+    case kNumeric: return QMetaType(QMetaType::Double);
+    case kDate: return QMetaType(QMetaType::QDate);
+    case kTime: return QMetaType(QMetaType::QTime);
+    case kTimestamp:
+    case kTimestampTz: return QMetaType(QMetaType::QDateTime);
+    case kBytea: return QMetaType(QMetaType::QByteArray);
+    default: return QMetaType(QMetaType::QString);
+    }
+}
+
+// The server writes up to six digits of a second; Qt reads three.
+QString millisecondsOnly(QString s)
+{
+    const qsizetype dot = s.indexOf(QLatin1Char('.'));
+    if (dot < 0)
+        return s;
+    qsizetype end = dot + 1;
+    while (end < s.size() && s.at(end).isDigit())
+        ++end;
+    if (end - dot - 1 > 3)
+        s.remove(dot + 4, end - dot - 4);
+    return s;
+}
+
+QDateTime timestampFrom(const char *text, bool withZone)
+{
+    QString s = millisecondsOnly(QString::fromLatin1(text));
+    s.replace(QLatin1Char(' '), QLatin1Char('T'));
+    // The server writes a zone as "+02" or "+05:30"; ISO wants the minutes.
+    if (withZone) {
+        const qsizetype sign = qMax(s.lastIndexOf(QLatin1Char('+')), s.lastIndexOf(QLatin1Char('-')));
+        if (sign > 10 && s.size() - sign == 3)
+            s += QStringLiteral(":00");
+    }
+    QDateTime dt = QDateTime::fromString(s, Qt::ISODateWithMs);
+    if (!dt.isValid())
+        dt = QDateTime::fromString(s, Qt::ISODate);
+    return withZone ? dt.toLocalTime() : dt;
+}
+
+QVariant valueFrom(const PGresult *res, int row, int column)
+{
+    const char *text = PQgetvalue(res, row, column);
+    switch (PQftype(res, column)) {
+    case kBool: return QVariant(text[0] == 't');
+    case kInt8: return QVariant(qlonglong(strtoll(text, nullptr, 10)));
+    case kInt2:
+    case kInt4:
+    case kOid: return QVariant(int(strtol(text, nullptr, 10)));
+    case kFloat4:
+    case kFloat8:
+    case kNumeric: return QVariant(QString::fromLatin1(text).toDouble());
+    case kDate: return QVariant(QDate::fromString(QString::fromLatin1(text), Qt::ISODate));
+    case kTime: return QVariant(QTime::fromString(millisecondsOnly(QString::fromLatin1(text)), Qt::ISODateWithMs));
+    case kTimestamp: return QVariant(timestampFrom(text, false));
+    case kTimestampTz: return QVariant(timestampFrom(text, true));
+    case kBytea: {
+        size_t len = 0;
+        unsigned char *raw = PQunescapeBytea(reinterpret_cast<const unsigned char *>(text), &len);
+        QByteArray bytes(reinterpret_cast<const char *>(raw), qsizetype(len));
+        PQfreemem(raw);
+        return QVariant(bytes);
+    }
+    default: return QVariant(QString::fromUtf8(text, PQgetlength(res, row, column)));
+    }
+}
+
+// A bound value as the server reads it in text form; bytes go as binary.
+QByteArray parameterText(const QVariant &v, bool &binary)
+{
+    binary = false;
+    switch (v.typeId()) {
+    case QMetaType::Bool: return v.toBool() ? QByteArrayLiteral("true") : QByteArrayLiteral("false");
+    case QMetaType::QDate: return v.toDate().toString(Qt::ISODate).toLatin1();
+    case QMetaType::QTime: return v.toTime().toString(Qt::ISODateWithMs).toLatin1();
+    case QMetaType::QDateTime: {
+        const QDateTime dt = v.toDateTime();
+        return dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).toLatin1();
+    }
+    case QMetaType::Double:
+    case QMetaType::Float: {
+        const double d = v.toDouble();
+        if (qIsNaN(d))
+            return QByteArrayLiteral("NaN");
+        if (qIsInf(d))
+            return d > 0 ? QByteArrayLiteral("Infinity") : QByteArrayLiteral("-Infinity");
+        return QByteArray::number(d, 'g', 17);
+    }
+    case QMetaType::QByteArray: binary = true; return v.toByteArray();
+    default: return v.toString().toUtf8();
+    }
+}
+
+// Qt hands prepared text over with "?" for every named parameter; the server
+// numbers them. Quoted text and names keep their question marks.
+QByteArray numberedPlaceholders(const QString &sql)
+{
+    QString out;
+    out.reserve(sql.size() + 16);
+    QChar quote;
+    int n = 0;
+    for (const QChar ch : sql) {
+        if (!quote.isNull()) {
+            if (ch == quote)
+                quote = QChar();
+            out += ch;
+        } else if (ch == QLatin1Char('?')) {
+            out += QLatin1Char('$') + QString::number(++n);
+        } else {
+            if (ch == QLatin1Char('\'') || ch == QLatin1Char('"'))
+                quote = ch;
+            out += ch;
+        }
+    }
+    return out.toUtf8();
+}
+
+bool isRollback(const QString &sql)
+{
+    return sql.trimmed().compare(QLatin1String("ROLLBACK"), Qt::CaseInsensitive) == 0;
+}
+
+QString lostConnectionText(const char *libpqText)
+{
+    return QStringLiteral("The connection to the database server was lost. %1").arg(QString::fromUtf8(libpqText).trimmed());
+}
+
+class PgResult : public QSqlResult
+{
+public:
+    explicit PgResult(const PgDriver *driver)
+        : QSqlResult(driver)
+    {
+    }
+    ~PgResult() override { clearResult(); }
+
+    QVariant handle() const override { return QVariant::fromValue(static_cast<void *>(m_res)); }
+
+protected:
+    bool reset(const QString &query) override
+    {
+        clearResult();
+        setSelect(false);
+        setActive(false);
+        setAt(QSql::BeforeFirstRow);
+        if (isRollback(query) && PQstatus(conn()) == CONNECTION_BAD && mutableDriver()->isOpen()) {
+            // The server dropped the transaction with the connection.
+            mutableDriver()->noteTransaction(false);
+            setActive(true);
+            return true;
+        }
+        const QByteArray text = query.toUtf8();
+        // Without parameters the text may hold several statements; the simple
+        // protocol runs them all in the one trip.
+        return run(text, [&] { return PQexec(conn(), text.constData()); });
+    }
+
+    bool prepare(const QString &query) override
+    {
+        clearResult();
+        m_prepared = numberedPlaceholders(query);
+        return true;
+    }
+
+    bool exec() override
+    {
+        clearResult();
+        setSelect(false);
+        setActive(false);
+        setAt(QSql::BeforeFirstRow);
+        const QVariantList values = boundValues();
+        const int n = int(values.size());
+        std::vector<QByteArray> texts(n);
+        std::vector<const char *> pointers(n, nullptr);
+        std::vector<int> lengths(n, 0);
+        std::vector<int> formats(n, 0);
+        for (int i = 0; i < n; ++i) {
+            const QVariant &v = values.at(i);
+            if (!v.isValid() || v.isNull())
+                continue;
+            bool binary = false;
+            texts[i] = parameterText(v, binary);
+            pointers[i] = texts[i].constData();
+            lengths[i] = int(texts[i].size());
+            formats[i] = binary ? 1 : 0;
+        }
+        // No parameter types: the server infers each from where it stands.
+        return run(m_prepared, [&] {
+            return PQexecParams(conn(), m_prepared.constData(), n, nullptr, pointers.data(), lengths.data(), formats.data(), 0);
+        });
+    }
+
+    bool fetch(int i) override
+    {
+        if (!isActive() || !isSelect() || i < 0 || i >= m_rows)
+            return false;
+        setAt(i);
+        return true;
+    }
+    bool fetchFirst() override { return fetch(0); }
+    bool fetchLast() override { return fetch(m_rows - 1); }
+
+    QVariant data(int field) override
+    {
+        if (!m_res || field < 0 || field >= PQnfields(m_res) || at() < 0)
+            return QVariant();
+        if (PQgetisnull(m_res, at(), field))
+            return QVariant(metaTypeFor(PQftype(m_res, field)));
+        return valueFrom(m_res, at(), field);
+    }
+
+    bool isNull(int field) override { return !m_res || at() < 0 || PQgetisnull(m_res, at(), field); }
+    int size() override { return isSelect() ? m_rows : -1; }
+    int numRowsAffected() override { return m_res ? QByteArray(PQcmdTuples(m_res)).toInt() : -1; }
+
+    QSqlRecord record() const override
+    {
+        QSqlRecord rec;
+        if (!m_res || !isSelect())
+            return rec;
+        const int n = PQnfields(m_res);
+        for (int i = 0; i < n; ++i) {
+            const Oid type = PQftype(m_res, i);
+            QSqlField f(QString::fromUtf8(PQfname(m_res, i)), metaTypeFor(type));
+            rec.append(f);
+        }
+        return rec;
+    }
+
+    void detachFromResultSet() override { clearResult(); }
+
+private:
+    const PgDriver *pgDriver() const { return static_cast<const PgDriver *>(driver()); }
+    pg_conn *conn() const { return pgDriver()->connection(); }
+    PgDriver *mutableDriver() const { return const_cast<PgDriver *>(pgDriver()); }
+
+    // Runs a statement. One that finds the connection broken, outside a
+    // transaction and unable to have written anything, is sent again on a
+    // new connection: the server went away and came back between operations.
+    template<typename Send>
+    bool run(const QByteArray &text, Send send)
+    {
+        if (!begin())
+            return false;
+        const bool inTransaction = PQtransactionStatus(conn()) != PQTRANS_IDLE;
+        PGresult *res = send();
+        if (PQstatus(conn()) == CONNECTION_BAD && !inTransaction && writesNothing(text)) {
+            PQclear(res);
+            if (!begin())
+                return false;
+            res = send();
+        }
+        return finish(res);
+    }
+
+    static bool writesNothing(const QByteArray &text)
+    {
+        const QByteArray head = text.trimmed().left(6).toUpper();
+        return head.startsWith("BEGIN") || head.startsWith("SELECT") || head.startsWith("SHOW");
+    }
+
+    bool begin()
+    {
+        PgDriver *d = mutableDriver();
+        if (!d->isOpen() || !conn()) {
+            setLastError(QSqlError(QStringLiteral("The connection is not open."), QString(), QSqlError::ConnectionError));
+            return false;
+        }
+        if (!d->ensureConnected()) {
+            setLastError(QSqlError(lostConnectionText(PQerrorMessage(conn())), QString(), QSqlError::ConnectionError));
+            return false;
+        }
+        d->countRoundTrip();
+        return true;
+    }
+
+    bool finish(PGresult *res)
+    {
+        m_res = res;
+        const ExecStatusType status = res ? PQresultStatus(res) : PGRES_FATAL_ERROR;
+        PgDriver *d = mutableDriver();
+        if (PQstatus(conn()) == CONNECTION_OK)
+            d->noteTransaction(PQtransactionStatus(conn()) != PQTRANS_IDLE);
+        if (status == PGRES_TUPLES_OK || status == PGRES_SINGLE_TUPLE) {
+            m_rows = PQntuples(res);
+            setSelect(true);
+            setActive(true);
+            return true;
+        }
+        if (status == PGRES_COMMAND_OK || status == PGRES_EMPTY_QUERY) {
+            m_rows = 0;
+            setActive(true);
+            return true;
+        }
+        const char *sqlState = res ? PQresultErrorField(res, PG_DIAG_SQLSTATE) : nullptr;
+        const QString text = PQstatus(conn()) == CONNECTION_BAD
+                                 ? lostConnectionText(PQerrorMessage(conn()))
+                                 : QString::fromUtf8(res ? PQresultErrorMessage(res) : PQerrorMessage(conn())).trimmed();
+        setLastError(QSqlError(text, QString(), QSqlError::StatementError, QString::fromLatin1(sqlState)));
+        clearResult();
+        return false;
+    }
+
+    void clearResult()
+    {
+        if (m_res)
+            PQclear(m_res);
+        m_res = nullptr;
+        m_rows = 0;
+    }
+
+    PGresult *m_res = nullptr;
+    int m_rows = 0;
+    QByteArray m_prepared;
+};
+
+// libpq reads "key=value" pairs; ours come separated by ";".
+void parseOptions(const QString &connOpts, std::vector<QByteArray> &keys, std::vector<QByteArray> &values)
+{
+    const QStringList parts = connOpts.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    for (const QString &p : parts) {
+        const qsizetype eq = p.indexOf(QLatin1Char('='));
+        if (eq <= 0)
+            continue;
+        keys.push_back(p.left(eq).trimmed().toUtf8());
+        values.push_back(p.mid(eq + 1).trimmed().toUtf8());
+    }
+}
+
+} // namespace
+
+PgDriver::PgDriver(QObject *parent)
+    : QSqlDriver(parent)
+{
+}
+
+PgDriver::~PgDriver()
+{
+    close();
+}
+
+void PgDriver::registerDriver()
+{
+    static const bool registered = [] {
+        QSqlDatabase::registerSqlDriver(kName, new QSqlDriverCreator<PgDriver>);
+        return true;
+    }();
+    Q_UNUSED(registered);
+}
+
+bool PgDriver::hasFeature(DriverFeature f) const
+{
+    switch (f) {
+    case Transactions:
+    case QuerySize:
+    case PreparedQueries:
+    case PositionalPlaceholders:
+    case Unicode:
+    case BLOB:
+    case LowPrecisionNumbers:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool PgDriver::open(const QString &db, const QString &user, const QString &password, const QString &host, int port,
+                    const QString &connOpts)
+{
+    close();
+    std::vector<QByteArray> keys, values;
+    auto add = [&](const char *k, const QString &v) {
+        if (!v.isEmpty()) {
+            keys.emplace_back(k);
+            values.push_back(v.toUtf8());
+        }
+    };
+    add("host", host);
+    add("port", port > 0 ? QString::number(port) : QString());
+    add("dbname", db);
+    add("user", user);
+    add("password", password);
+    // Sent with the start-up message, so they cost no trip of their own.
+    add("client_encoding", QStringLiteral("UTF8"));
+    parseOptions(connOpts, keys, values);
+    std::vector<const char *> k, v;
+    for (size_t i = 0; i < keys.size(); ++i) {
+        k.push_back(keys[i].constData());
+        v.push_back(values[i].constData());
+    }
+    k.push_back(nullptr);
+    v.push_back(nullptr);
+    m_conn = PQconnectdbParams(k.data(), v.data(), 0);
+    if (PQstatus(m_conn) != CONNECTION_OK) {
+        setLastError(QSqlError(QString::fromUtf8(PQerrorMessage(m_conn)).trimmed(), QString(), QSqlError::ConnectionError));
+        PQfinish(m_conn);
+        m_conn = nullptr;
+        setOpenError(true);
+        return false;
+    }
+    // What the server reports besides errors (a shutdown's warning) would
+    // only repeat on stderr the message the user is shown.
+    PQsetNoticeProcessor(m_conn, [](void *, const char *) {}, nullptr);
+    m_roundTrips = 0;
+    m_inTransaction = false;
+    setOpen(true);
+    setOpenError(false);
+    return true;
+}
+
+void PgDriver::close()
+{
+    if (m_conn)
+        PQfinish(m_conn);
+    m_conn = nullptr;
+    if (isOpen()) {
+        setOpen(false);
+        setOpenError(false);
+    }
+}
+
+bool PgDriver::ensureConnected()
+{
+    if (PQstatus(m_conn) == CONNECTION_OK)
+        return true;
+    if (m_inTransaction)
+        return false;
+    // The same parameters and settings as before: libpq keeps them.
+    PQreset(m_conn);
+    return PQstatus(m_conn) == CONNECTION_OK;
+}
+
+QSqlResult *PgDriver::createResult() const
+{
+    return new PgResult(this);
+}
+
+bool PgDriver::runCommand(const char *sql)
+{
+    if (!isOpen())
+        return false;
+    QSqlResult *r = createResult();
+    QSqlQuery q(r);
+    return q.exec(QString::fromLatin1(sql));
+}
+
+bool PgDriver::beginTransaction() { return runCommand("BEGIN"); }
+bool PgDriver::commitTransaction() { return runCommand("COMMIT"); }
+bool PgDriver::rollbackTransaction() { return runCommand("ROLLBACK"); }
+
+QStringList PgDriver::tables(QSql::TableType type) const
+{
+    QStringList out;
+    if (!isOpen() || !(type & QSql::Tables))
+        return out;
+    QSqlQuery q(createResult());
+    if (q.exec(QStringLiteral("SELECT table_name FROM information_schema.tables WHERE table_schema = current_schema()")))
+        while (q.next())
+            out << q.value(0).toString();
+    return out;
+}
+
+QSqlIndex PgDriver::primaryIndex(const QString &tableName) const
+{
+    QSqlIndex index(tableName);
+    if (!isOpen())
+        return index;
+    QSqlQuery q(createResult());
+    q.prepare(QStringLiteral(
+        "SELECT a.attname, c.relname FROM pg_index i JOIN pg_class t ON t.oid = i.indrelid "
+        "JOIN pg_class c ON c.oid = i.indexrelid JOIN pg_attribute a ON a.attrelid = t.oid AND a.attnum = ANY(i.indkey) "
+        "WHERE i.indisprimary AND t.relnamespace = current_schema()::regnamespace AND t.relname = ? ORDER BY a.attnum"));
+    q.addBindValue(tableName);
+    if (q.exec())
+        while (q.next()) {
+            index.append(QSqlField(q.value(0).toString()));
+            index.setName(q.value(1).toString());
+        }
+    return index;
+}
+
+QSqlRecord PgDriver::record(const QString &tableName) const
+{
+    QSqlRecord rec;
+    if (!isOpen())
+        return rec;
+    QSqlQuery q(createResult());
+    q.prepare(QStringLiteral("SELECT a.attname, a.atttypid FROM pg_attribute a JOIN pg_class t ON t.oid = a.attrelid "
+                             "WHERE t.relnamespace = current_schema()::regnamespace AND t.relname = ? AND a.attnum > 0 "
+                             "AND NOT a.attisdropped ORDER BY a.attnum"));
+    q.addBindValue(tableName);
+    if (q.exec())
+        while (q.next())
+            rec.append(QSqlField(q.value(0).toString(), metaTypeFor(Oid(q.value(1).toLongLong()))));
+    return rec;
+}
+
+QString PgDriver::escapeIdentifier(const QString &identifier, IdentifierType) const
+{
+    if (identifier.startsWith(QLatin1Char('"')) && identifier.endsWith(QLatin1Char('"')) && identifier.size() > 1)
+        return identifier;
+    QString q = identifier;
+    q.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + q + QLatin1Char('"');
+}
+
+QVariant PgDriver::handle() const
+{
+    return QVariant::fromValue(static_cast<void *>(m_conn));
+}
+
+} // namespace kv

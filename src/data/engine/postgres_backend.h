@@ -1,0 +1,43 @@
+#pragma once
+
+#include "data/engine/sql_backend.h"
+
+#include <QDate>
+
+namespace kv {
+
+// Client-server mode: a PostgreSQL server through our own libpq driver, one
+// round trip per statement.
+class PostgresBackend : public SqlBackend
+{
+public:
+    // Shown when "Internet" cannot prove the server is the one it claims to be.
+    static const QString kUnverifiedServerMessage;
+
+    Backend kind() const override { return Backend::PostgreSQL; }
+    void open(Database &db) const override;
+    QString beginTransactionSql() const override { return QStringLiteral("BEGIN"); }
+    QString rowLockSuffix() const override { return QStringLiteral(" for update"); }
+    bool foldsNames() const override { return true; }
+    QString catalogueSql() const override;
+    QString tableExistsSql() const override;
+    QString indexExistsSql() const override;
+    FieldType columnType(QSqlQuery &result, int column) const override;
+    QString returningClause(const QString &keyColumn) const override { return QStringLiteral(" RETURNING ") + keyColumn; }
+    QVariant insertedKey(QSqlQuery &insert, const QSqlDatabase &) const override;
+    // The server reports nothing while a statement runs; the callers show 0 and 100.
+    std::unique_ptr<ProgressWatch> watchProgress(const QSqlDatabase &, Session &) const override { return nullptr; }
+    // A committed transaction is on the server's disk already.
+    void flush(const QSqlDatabase &) const override {}
+    sqlite3 *nativeHandle(const QSqlDatabase &) const override { return nullptr; }
+
+    // The root certificate "Internet" verifies the server against, or empty
+    // when none is configured (then the link is encrypted but not verified).
+    static QString rootCertificateFor(const Session &session);
+
+protected:
+    QVariant bindBoolean(bool v) const override { return v; }
+    QVariant bindDate(const QDate &d) const override { return d; }
+};
+
+} // namespace kv

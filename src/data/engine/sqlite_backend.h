@@ -1,0 +1,34 @@
+#pragma once
+
+#include "data/engine/sql_backend.h"
+
+namespace kv {
+
+// File-server mode: one SQLite file in the data location, through Qt's driver.
+class SqliteBackend : public SqlBackend
+{
+public:
+    Backend kind() const override { return Backend::SQLite; }
+    void open(Database &db) const override;
+    // IMMEDIATE takes the write lock now, under the session's lock wait, so
+    // two writers never deadlock upgrading a read lock.
+    QString beginTransactionSql() const override { return QStringLiteral("BEGIN IMMEDIATE"); }
+    // The unit holds the write lock already: no reader can change the row.
+    QString rowLockSuffix() const override { return QString(); }
+    bool foldsNames() const override { return false; }
+    QString catalogueSql() const override;
+    QString tableExistsSql() const override;
+    QString indexExistsSql() const override;
+    FieldType columnType(QSqlQuery &result, int column) const override;
+    QString returningClause(const QString &) const override { return QString(); }
+    QVariant insertedKey(QSqlQuery &insert, const QSqlDatabase &connection) const override;
+    std::unique_ptr<ProgressWatch> watchProgress(const QSqlDatabase &connection, Session &session) const override;
+    void flush(const QSqlDatabase &connection) const override;
+    sqlite3 *nativeHandle(const QSqlDatabase &connection) const override;
+
+protected:
+    QVariant bindBoolean(bool v) const override { return v ? 1 : 0; }
+    QVariant bindDate(const QDate &d) const override;
+};
+
+} // namespace kv
