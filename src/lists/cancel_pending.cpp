@@ -49,7 +49,7 @@ std::optional<int> CancelPendingDeliveries::run(const QVariant &listRecordId, co
         m_prompts.warn(kUnsavedListMessage);
         return std::nullopt;
     }
-    if (!m_prompts.warnYesNo(kQuestion))
+    if (!m_prompts.warnDestroying(kQuestion))
         return std::nullopt;
 
     CursorScope busy;

@@ -48,7 +48,7 @@ DeleteList::Outcome DeleteList::run()
     // With no list shown there is nothing to delete, and no note to write about it.
     if (!lists.isOpen() || lists.isEmpty())
         return out;
-    if (!m_prompts.warnYesNo(kConfirmQuestion))
+    if (!m_prompts.warnDestroying(kConfirmQuestion))
         return out;
     if (lists.state() == DataState::Edit || lists.state() == DataState::Insert)
         lists.post();
@@ -59,7 +59,7 @@ DeleteList::Outcome DeleteList::run()
 
     // Both questions come before anything is written, so no lock is held
     // while the user reads; then every statement and the note are one unit.
-    const bool withPending = m_prompts.warnYesNo(CancelPendingDeliveries::kQuestion);
+    const bool withPending = m_prompts.warnDestroying(CancelPendingDeliveries::kQuestion);
     Database &db = *m_dm.DatabaseLists;
     UnitOfWork::run(db, [&] {
         lockListRow(db, out.listId);

@@ -302,7 +302,8 @@ ListFulfilment::Result ListFulfilment::run(int listId, const FulfilmentOptions &
     if (already > 0) {
         const QString shortDate = QLocale::system().toString(o.deliveryDate, QLocale::ShortFormat);
         const Prompts::Answer a =
-            m_prompts.ask(Prompts::Kind::Confirmation, rerunQuestion(already, n, shortDate), Prompts::Buttons::YesNoCancel);
+            m_prompts.askDefaultNo(Prompts::Kind::Confirmation, rerunQuestion(already, n, shortDate),
+                                   Prompts::Buttons::YesNoCancel);
         if (a != Prompts::Answer::Yes && a != Prompts::Answer::No) {
             result.outcome = Outcome::Declined;
             return result;

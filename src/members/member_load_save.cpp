@@ -1,5 +1,6 @@
 #include "members/member_load_save.h"
 
+#include "data/conflict_question.h"
 #include "data/data_module.h"
 #include "data/engine/db_error.h"
 #include "data/engine/query.h"
@@ -7,6 +8,7 @@
 #include "data/trace.h"
 
 #include <QDateTime>
+#include <QScopeGuard>
 
 #include <array>
 #include <iterator>
@@ -19,6 +21,7 @@ const QString MemberLoadSave::kUpdateListMemberSql = QStringLiteral(
     "Last_Update = :Last_Update, Updated_By = :Updated_By where Record_ID = :Record_ID");
 const QString MemberLoadSave::kStoredMemberSql =
     QStringLiteral("Select RecVisible, Invited, Confirmed, Quantity from List_Members where Record_ID = :Record_ID");
+const QString MemberLoadSave::kOneClientCondition = QStringLiteral("and List_Members.Person_ID = :Person_ID");
 const QString MemberLoadSave::kClientInfoSql = QStringLiteral("Select * from Clients where Person_ID = :Person_ID");
 const QString MemberLoadSave::kUpdatedBy = QStringLiteral("(List)");
 const QString MemberLoadSave::kMemberRowName = QStringLiteral("the member %1");
@@ -233,7 +236,7 @@ EditConflict::Row MemberLoadSave::conflictOf(const MemberRowSet::UpdateRecord &r
             continue;
         const int f = kEditable[i].field;
         const QString name = MemberRowSet::fieldName(f);
-        r.changes.append({name, row.oldValue(f), row.newValue(f), r.gone ? QVariant() : q.fieldValue(name)});
+        r.changes.append({name, row.oldValue(f), row.newValue(f), r.gone ? QVariant() : q.fieldValue(name), m_captions.value(f)});
     }
     q.close();
     return r;
@@ -242,10 +245,28 @@ EditConflict::Row MemberLoadSave::conflictOf(const MemberRowSet::UpdateRecord &r
 bool MemberLoadSave::reloadAfterConflict(MemberRowSet &rows, const RolledBack &e)
 {
     Q_ASSERT(e.conflict());
-    if (m_prompts.warnYesNo(e.text() + QStringLiteral("\n\n") + kReloadAfterConflict))
-        return true;
-    rows.adoptStored(*e.conflict());
-    return false;
+    return askReadAgainOrKeep(m_prompts, e.text(), kReloadAfterConflict, [] {}, [&] { rows.adoptStored(*e.conflict()); });
+}
+
+void MemberLoadSave::refreshClient(MemberRowSet &rows, int listId, const QVariant &personId)
+{
+    if (!m_oneClient) {
+        m_oneClient = std::make_unique<Query>(m_dm.DatabaseLists, QStringLiteral("QueryOneClientMembers"));
+        m_oneClient->setSql(TDataModuleLists::kListMembersSql + QStringList{kOneClientCondition});
+    }
+    Query &q = *m_oneClient;
+    q.close();
+    q.paramByName(QStringLiteral("List_ID")).setAsInteger(listId);
+    q.paramByName(QStringLiteral("Person_ID")).setAsInteger(personId.toLongLong());
+    q.open();
+    const auto close = qScopeGuard([&q] { q.close(); });
+    for (q.first(); !q.eof(); q.next()) {
+        QHash<int, QVariant> values;
+        for (int f = MemberRowSet::First_Name; f <= MemberRowSet::Add_Dte; ++f)
+            if (!MemberRowSet::isEditableField(f) && q.hasField(MemberRowSet::fieldName(f)))
+                values.insert(f, q.fieldValue(MemberRowSet::fieldName(f)));
+        rows.refreshRow(q.fieldValue(QStringLiteral("Record_ID")), values);
+    }
 }
 
 void MemberLoadSave::openClientInfo(const MemberRowSet &rows)

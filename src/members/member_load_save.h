@@ -9,6 +9,7 @@
 #include "members/member_row_set.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <map>
@@ -89,9 +90,19 @@ public:
     // Person_ID = :Person_ID"), reopened when the current member changes while
     // the display is not suspended. Closed until the first load.
     Query *QueryClientInfo = nullptr;
+    // The member rows of this person in the list, as the load reads them.
+    static const QString kOneClientCondition;
+    // Reads the client's columns of this person's rows in the list afresh
+    // (after the client editor posted) into the row set, which keeps its
+    // order, current row, selection and pending edits.
+    void refreshClient(MemberRowSet &rows, int listId, const QVariant &personId);
     void openClientInfo(const MemberRowSet &rows);
     void followCurrentRow(const MemberRowSet &rows);
     void closeClientInfo();
+
+    // The captions conflict messages name the member columns by (the grid's
+    // titles), keyed by field; a field without one is named as it is.
+    void setColumnCaptions(const QHash<int, QString> &captions) { m_captions = captions; }
 
     // Number of rows the last save handed to the database, and of those that failed.
     int savedRows() const { return m_saved; }
@@ -109,7 +120,9 @@ private:
     // One prepared statement per set of changed and empty-read columns.
     std::map<unsigned, std::unique_ptr<Query>> m_updates;
     std::unique_ptr<Query> m_stored;
+    std::unique_ptr<Query> m_oneClient;
     QVector<EditConflict::Row> m_conflicts;
+    QHash<int, QString> m_captions;
 };
 
 } // namespace kv

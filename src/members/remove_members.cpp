@@ -39,7 +39,7 @@ const QString &RemoveMembers::selectedQuestion(int selectedCount)
 
 bool RemoveMembers::confirmSelected(int selectedCount)
 {
-    return m_prompts.confirm(selectedQuestion(selectedCount));
+    return m_prompts.confirmDestroying(selectedQuestion(selectedCount));
 }
 
 void RemoveMembers::deleteMember(int recordId)
@@ -55,13 +55,17 @@ int RemoveMembers::removeSelected(int listId, MemberRowSet &rows, const QList<Me
     if (rows.isOpen() && rows.state() == DataState::Edit)
         rows.post();
     const int n = int(selection.size());
-    if (!m_prompts.confirm(selectedQuestion(n)))
+    if (!m_prompts.confirmDestroying(selectedQuestion(n)))
         return 0;
     if (!rows.isOpen())
         return 0;
     const MemberRowSet::SuspendDisplay paused(rows);
 
     if (n <= 1) {
+        // The question speaks of the selected row: with one selected, that
+        // row goes, wherever a Ctrl-click left the current row.
+        if (n == 1 && !rows.gotoBookmark(selection.first()))
+            return 0;
         if (rows.recNo() < 0)
             return 0; // an empty grid has no current row to remove
         UnitOfWork::run(m_db, [&] {
@@ -92,7 +96,7 @@ int RemoveMembers::removeSelected(int listId, MemberRowSet &rows, const QList<Me
 bool RemoveMembers::removeAll(int listId)
 {
     ProgressReset reset(m_progress);
-    if (!m_prompts.confirm(kRemoveAllMembers))
+    if (!m_prompts.confirmDestroying(kRemoveAllMembers))
         return false;
     m_clear->close();
     m_clear->paramByName(QStringLiteral("List_ID")).setAsInteger(listId);

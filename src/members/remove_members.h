@@ -33,8 +33,8 @@ public:
     void deleteMember(int recordId);
     // Asks the question for the selection's size; on Yes deletes, in one unit
     // of work, each member's row from the database and then from the row set:
-    // the current row when at most one row is selected, else every selected
-    // row in the grid's order. Answers the number of members removed. On an
+    // the selected row (the current one when none is selected), else every
+    // selected row in the grid's order. Answers the number of members removed. On an
     // error or a cancel nothing is deleted in the database (kv::RolledBack)
     // while the row set may have dropped rows: the caller reads it afresh.
     // A list that no longer exists is refused (nothing deleted).

@@ -140,6 +140,9 @@ TEST_P(EditConflictTest, ClosingOverAnotherUsersChangeCanKeepTheWindowAndTheEdit
     EXPECT_EQ(stored(bob, QStringLiteral("Quantity")).toInt(), 3);
     ASSERT_EQ(prompts.questions().size(), 1);
     EXPECT_TRUE(prompts.questions().first().endsWith(TFormListMembers::kCloseAfterConflict));
+    EXPECT_TRUE(prompts.questions().first().contains(kv::EditConflict::kValueLine.arg(QStringLiteral("Qty"), QStringLiteral("3"),
+                                                                                      QStringLiteral("6"))))
+        << prompts.questions().first().toStdString(); // the grid's title, not the column
     EXPECT_EQ(shown().valueAt(rowOf(2), RS::Quantity).toInt(), 6);
 
     window->close(); // the user saw the other value and saves theirs
@@ -172,9 +175,10 @@ TEST_P(EditConflictTest, TheClientEditorRefusesToOverwriteAnotherUsersChangeToTh
     ASSERT_EQ(prompts.questions().size(), 1);
     const QString question = prompts.questions().first();
     EXPECT_TRUE(question.contains(kv::MemberLoadSave::kClientRowName.arg(QStringLiteral("Ann Smith")))) << question.toStdString();
-    EXPECT_TRUE(question.contains(kv::EditConflict::kValueLine.arg(QStringLiteral("Last_Name"), QStringLiteral("\"Smithers\""),
+    // The field is named by the editor's own label, not the column.
+    EXPECT_TRUE(question.contains(kv::EditConflict::kValueLine.arg(QStringLiteral("Last Name"), QStringLiteral("\"Smithers\""),
                                                                   QStringLiteral("\"Smythe\""))))
-        << question.toStdString(); // spelt as the schema spells it on both backends
+        << question.toStdString();
     EXPECT_TRUE(question.endsWith(TFormClientEditor::kReloadAfterConflict));
     EXPECT_EQ(tdb->exec(QStringLiteral("Select Last_Name from Clients where Person_ID = 1")).toString(), QStringLiteral("Smythe"));
 }

@@ -10,6 +10,8 @@
 #include "members/ui/form_list_members.h"
 #include "members/ui/form_save_to_new_list.h"
 #include "members/ui/members_grid.h"
+#include "members/remove_members.h"
+#include "support/fault_injection.h"
 
 #include <QAction>
 #include <QApplication>
@@ -51,8 +53,111 @@ protected:
         });
     }
 
+    // An edit of person 2's quantity, posted and not yet saved.
+    void editQuantity(int quantity)
+    {
+        shown().setRecNo(rowOf(2));
+        shown().edit();
+        shown().setFieldValue(kv::MemberRowSet::Quantity, quantity);
+        shown().post();
+    }
+
+    // What the window names as its list must be one list: the tab, the pane and the id.
+    void expectShowing(int list, const QString &name)
+    {
+        EXPECT_EQ(window->RzTabControl1->tabText(window->RzTabControl1->currentIndex()), name);
+        EXPECT_EQ(window->RzStatusPaneListName->text(), name);
+        EXPECT_EQ(window->nCurrentListID, list);
+    }
+
+    QStringList snapshot() { return tableSnapshot(*tdb, {QStringLiteral("Lists"), QStringLiteral("List_Members")}); }
+
     int otherId = 0;
 };
+
+// A save refused before a tab change (another user's change kept, any
+// failure) leaves the old list on display: the tab goes back with the pane
+// and the id, nothing is written, and the next operation acts on that list only.
+TEST_P(MemberOpsWindowTest, ARefusedTabChangePutsTheTabBackAndTheNextOperationActsOnTheListShown)
+{
+    tdb->addClient(9);
+    tdb->addMember(otherId, 9);
+    for (const bool conflict : {true, false}) {
+        SCOPED_TRACE(conflict ? "another user's change kept" : "a failing save");
+        prompts.clear();
+        editQuantity(7);
+        if (conflict) {
+            tdb->exec(QStringLiteral("Update List_Members set Quantity = 3 where List_ID = :L and Person_ID = 2"),
+                      {{QStringLiteral("L"), listId}});
+            prompts.answerNo(); // keep my edits
+        } else {
+            failAtRow(*tdb, QStringLiteral("List_Members"), QStringLiteral("UPDATE"), 1);
+        }
+        const QStringList before = snapshot();
+        window->RzTabControl1->setCurrentIndex(0); // "Another"
+        EXPECT_EQ(snapshot(), before);
+        expectShowing(listId, kListName);
+        EXPECT_EQ(shown().valueAt(rowOf(2), kv::MemberRowSet::Quantity).toInt(), 7) << "the edit is kept";
+        if (!conflict)
+            disarm(*tdb, QStringLiteral("List_Members"), QStringLiteral("UPDATE"));
+    }
+    window->ActionRemoveAllMembersExecute();
+    EXPECT_EQ(members(listId), 0);
+    EXPECT_EQ(members(otherId), 1);
+    expectShowing(listId, kListName);
+
+    // A change that succeeds moves all of them together.
+    window->RzTabControl1->setCurrentIndex(0);
+    expectShowing(otherId, QStringLiteral("Another"));
+}
+
+// Removing every member drops the edits pending on them instead of reporting
+// another user's removal; questions that destroy never default to Yes.
+TEST_P(MemberOpsWindowTest, RemoveAllWithAPendingEditRemovesEveryMemberAndReportsNoConflict)
+{
+    editQuantity(5);
+    prompts.clear();
+    window->ActionRemoveAllMembersExecute();
+    EXPECT_EQ(members(listId), 0);
+    EXPECT_EQ(shown().recordCount(), 0);
+    EXPECT_EQ(shown().changeCount(), 0);
+    ASSERT_EQ(prompts.shown().size(), 1) << prompts.texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(prompts.shown().first().text, kv::RemoveMembers::kRemoveAllMembers);
+    EXPECT_TRUE(prompts.shown().first().defaultNo);
+}
+
+TEST_P(MemberOpsWindowTest, RemoveTakesTheOneSelectedRowNotTheCurrentOne)
+{
+    selectPersons({1});
+    window->wwDBGridListMembers->selectionModel()->setCurrentIndex(shown().index(rowOf(3), kv::MemberRowSet::Client_ID),
+                                                                   QItemSelectionModel::NoUpdate);
+    ASSERT_EQ(shown().fieldValue(kv::MemberRowSet::Person_ID).toInt(), 3);
+    window->ActionRemoveSelectedMembersExecute();
+    EXPECT_TRUE(member(listId, 1).isEmpty());
+    EXPECT_FALSE(member(listId, 3).isEmpty());
+    EXPECT_EQ(members(listId), 2);
+}
+
+// A save that fails on closing keeps the window and the edit; only the
+// user's Yes closes without them.
+TEST_P(MemberOpsWindowTest, ClosingWhenTheSaveFailsKeepsTheWindowUntilTheUserLetsTheEditsGo)
+{
+    editQuantity(8);
+    failAtRow(*tdb, QStringLiteral("List_Members"), QStringLiteral("UPDATE"), 1);
+    const QStringList before = snapshot();
+    prompts.answerNo();
+    window->close();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(shown().valueAt(rowOf(2), kv::MemberRowSet::Quantity).toInt(), 8);
+    ASSERT_EQ(prompts.questions().size(), 1);
+    EXPECT_TRUE(prompts.questions().first().endsWith(TFormListMembers::kCloseAfterFailure));
+    EXPECT_TRUE(prompts.shown().last().defaultNo);
+
+    prompts.answerYes();
+    window->close();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(snapshot(), before);
+}
 
 TEST_P(MemberOpsWindowTest, FilterEntriesToggleMarksAndPaneAndLastAcrossTabs)
 {

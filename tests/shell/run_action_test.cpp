@@ -10,6 +10,8 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <new>
 #include <stdexcept>
@@ -71,6 +73,46 @@ TEST(RunAction, TheErrorBoxIsAPlainMessageBoxWithTheErrorsOwnText)
     EXPECT_EQ(icon, QMessageBox::NoIcon);
     EXPECT_EQ(text, QStringLiteral("disk on fire"));
     EXPECT_EQ(title, kv::QtPrompts::caption());
+}
+
+// Escape never answers a Yes/No question (it would discard edits or go ahead
+// unasked), and Enter never answers Yes to a question that destroys.
+TEST(QtPromptsBox, EscapeLeavesAYesNoQuestionOpenAndDestroyingQuestionsDefaultToNo)
+{
+    using B = kv::Prompts::Buttons;
+    using A = kv::Prompts::Answer;
+    struct Case
+    {
+        const char *name;
+        bool destroying;
+        B buttons;
+        bool defaultIsNo;
+        A afterEscape; // then Enter
+    };
+    const Case cases[] = {
+        {"save question", false, B::YesNo, false, A::Yes},
+        {"removal", true, B::YesNo, true, A::No},
+        {"schedule again", true, B::YesNoCancel, true, A::Cancel},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        kv::QtPrompts prompts;
+        bool defaultIsNo = !c.defaultIsNo;
+        kv::ModalDriver::whenShown(
+            [&](QWidget *dialog) {
+                auto *box = qobject_cast<QMessageBox *>(dialog);
+                ASSERT_NE(box, nullptr);
+                defaultIsNo = static_cast<QAbstractButton *>(box->defaultButton()) == box->button(QMessageBox::No);
+                QTest::keyClick(box, Qt::Key_Escape);
+                if (box->isVisible())
+                    QTest::keyClick(box, Qt::Key_Return);
+            },
+            QStringLiteral("PromptBox"));
+        const A a = c.destroying ? prompts.askDefaultNo(kv::Prompts::Kind::Confirmation, QStringLiteral("?"), c.buttons)
+                                 : prompts.ask(kv::Prompts::Kind::Confirmation, QStringLiteral("?"), c.buttons);
+        EXPECT_EQ(defaultIsNo, c.defaultIsNo);
+        EXPECT_EQ(a, c.afterEscape);
+    }
 }
 
 } // namespace

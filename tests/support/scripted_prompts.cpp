@@ -18,6 +18,13 @@ kv::Prompts::Answer ScriptedPrompts::ask(Kind kind, const QString &text, Buttons
     return a;
 }
 
+kv::Prompts::Answer ScriptedPrompts::askDefaultNo(Kind kind, const QString &text, Buttons buttons)
+{
+    const Answer a = ask(kind, text, buttons);
+    m_shown[m_shown.size() - 1].defaultNo = true;
+    return a;
+}
+
 void ScriptedPrompts::show(Kind kind, const QString &text)
 {
     m_shown.push_back({kind, text, false});

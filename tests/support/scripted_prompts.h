@@ -18,9 +18,11 @@ public:
         Kind kind;
         QString text;
         bool question;
+        bool defaultNo = false; // asked with No as the default answer
     };
 
     Answer ask(Kind kind, const QString &text, Buttons buttons) override;
+    Answer askDefaultNo(Kind kind, const QString &text, Buttons buttons) override;
     void show(Kind kind, const QString &text) override;
 
     void answer(Answer a) { m_answers << a; }

@@ -59,7 +59,7 @@ QString EditConflict::describe(const QVector<Row> &rows)
         QStringList lines{kRowChanged.arg(r.name)};
         for (const Change &c : r.changes)
             if (!sameValue(c.read, c.now))
-                lines << kValueLine.arg(c.column, valueText(c.now), valueText(c.yours));
+                lines << kValueLine.arg(c.caption.isEmpty() ? c.column : c.caption, valueText(c.now), valueText(c.yours));
         parts << lines.join(QLatin1Char('\n'));
     }
     if (rows.size() > kRowsShown)

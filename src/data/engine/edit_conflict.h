@@ -30,6 +30,7 @@ public:
         QVariant read;
         QVariant yours;
         QVariant now;
+        QString caption; // what the user knows the column as; empty: its name
     };
     struct Row
     {

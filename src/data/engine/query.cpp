@@ -873,9 +873,16 @@ EditConflict::Row Query::conflictOf(const QString &table, const QString &key, in
     for (int c = 0; c < changed.size(); ++c) {
         const int i = changed[c];
         const QVariant now = row.gone ? QVariant() : typedValue(q.value(c), m_fields[i].type);
-        row.changes.append({m_fields[i].name, m_rows[m_cur][i], m_buffer[i], now});
+        row.changes.append({m_fields[i].name, m_rows[m_cur][i], m_buffer[i], now, m_captions.value(m_fields[i].name.toLower())});
     }
     return row;
+}
+
+void Query::setColumnCaptions(const QHash<QString, QString> &captions)
+{
+    m_captions.clear();
+    for (auto it = captions.cbegin(); it != captions.cend(); ++it)
+        m_captions.insert(it.key().toLower(), it.value());
 }
 
 void Query::adoptStored(const EditConflict::Row &row)

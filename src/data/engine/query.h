@@ -5,6 +5,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QHash>
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
@@ -146,6 +147,9 @@ public:
         m_rowNameFormat = format;
         m_rowNameFields = fields;
     }
+    // The captions a conflict message names columns by (the labels the user
+    // sees), keyed by column name in any case; a column without one is named as it is.
+    void setColumnCaptions(const QHash<QString, QString> &captions);
     // Takes the values stored now, as a conflict found them, as the values read:
     // the user keeps the edit and the next post writes it over them.
     void adoptStored(const EditConflict::Row &row);
@@ -202,6 +206,7 @@ private:
     QString m_keyField;
     QString m_rowNameFormat;
     QStringList m_rowNameFields;
+    QHash<QString, QString> m_captions; // by lower-case column name
     DataState m_state = DataState::Inactive;
     QVector<QVariant> m_buffer;
     int m_insertAt = -1;

@@ -2,6 +2,7 @@
 
 #include "lists/ui/fulfilment_flow.h"
 
+#include "data/conflict_question.h"
 #include "data/data_module.h"
 #include "data/engine/db_error.h"
 #include "data/engine/query.h"
@@ -84,6 +85,7 @@ const QStringList kItemsCodes = {QStringLiteral("D"), QStringLiteral("S")};
 const QString kUpdatedByCaption = QStringLiteral("Edited/Updated By");
 const QString kServiceColumnTitle = QStringLiteral("Service");
 const QString kItemColumnTitle = QStringLiteral("Item");
+const QString kDescriptionColumnTitle = QStringLiteral("Description");
 const kv::DataBinding::Codes kAddModes = {{QStringLiteral("Add to existing members"), QStringLiteral("A")},
                                           {QStringLiteral("Replace existing members"), QStringLiteral("R")}};
 
@@ -544,7 +546,7 @@ void TFormLists::attachDataModule(TDataModuleLists *dm)
     kv::Query *services = dm->QueryServices;
     m_listsModel->setColumns({
         {QStringLiteral("List_Name"), QStringLiteral("List"), 25, {}},
-        {QStringLiteral("List_Desc"), QStringLiteral("Description"), 40, {}},
+        {QStringLiteral("List_Desc"), kDescriptionColumnTitle, 40, {}},
         {QStringLiteral("Service_Used_Named"), QStringLiteral("Assigned~Service"), 17,
          [this, services](int row) {
              // The computed column: the list's service by name, as the
@@ -559,6 +561,17 @@ void TFormLists::attachDataModule(TDataModuleLists *dm)
         {QStringLiteral("Last_Update"), QStringLiteral("Updated"), 12, {}},
     });
     connect(services, &kv::Query::afterOpen, m_listsModel, &QueryTableModel::reset);
+    // Another user's change is reported in the words of this window, not in column names.
+    q->setColumnCaptions({{QStringLiteral("List_Name"), kListNameCaption},
+                          {QStringLiteral("List_Desc"), kDescriptionColumnTitle},
+                          {QStringLiteral("Add_Mode"), kAddModeCaption},
+                          {QStringLiteral("Active_Only"), kActiveOnlyCaption},
+                          {QStringLiteral("Checkbox_Setting"), kConfirmedCaption},
+                          {QStringLiteral("Service_Method"), kServiceCaption},
+                          {QStringLiteral("Service_Used"), kServiceColumnTitle},
+                          {QStringLiteral("Item_Method"), kItemsCaption},
+                          {QStringLiteral("Item_to_Deliver"), kItemColumnTitle},
+                          {QStringLiteral("Updated_By"), kUpdatedByCaption}});
     wwDBGridLists->setModel(m_listsModel);
     const int charWidth = wwDBGridLists->fontMetrics().averageCharWidth();
     for (int c = 0; c < m_listsModel->columnCount(); ++c)
@@ -690,13 +703,16 @@ void TFormLists::navigate(const std::function<void(kv::Query &)> &step)
                 step(q);
             } catch (const kv::EditConflict &e) {
                 // Another user saved this list after it was read; nothing was written.
-                if (m_prompts->warnYesNo(e.text() + QStringLiteral("\n\n") + kReloadAfterConflict)) {
-                    q.cancel();
-                    q.refresh();
-                } else {
-                    for (const kv::EditConflict::Row &row : e.rows())
-                        q.adoptStored(row);
-                }
+                kv::askReadAgainOrKeep(
+                    *m_prompts, e.text(), kReloadAfterConflict,
+                    [&q] {
+                        q.cancel();
+                        q.refresh();
+                    },
+                    [&q, &e] {
+                        for (const kv::EditConflict::Row &row : e.rows())
+                            q.adoptStored(row);
+                    });
             }
         },
         kv::ActionCursor::Unchanged);

@@ -408,6 +408,29 @@ void MemberRowSet::adoptStored(const EditConflict &conflict)
     }
 }
 
+void MemberRowSet::refreshRow(const QVariant &recordId, const QHash<int, QVariant> &values)
+{
+    if (!m_open)
+        return;
+    std::vector<Bookmark> touched;
+    for (int r = 0; r < m_store->rows; ++r) {
+        if (m_store->deleted[r] || m_store->value(r, Record_ID).toLongLong() != recordId.toLongLong())
+            continue;
+        for (auto it = values.cbegin(); it != values.cend(); ++it)
+            if (!isEditableField(it.key()) && it.key() != Record_ID)
+                m_store->put(r, it.key(), it.value(), false);
+        touched.push_back(r);
+    }
+    if (touched.empty())
+        return;
+    setIndexName(m_indexName); // a changed name or city may move the row
+    if (controlsDisabled())
+        return;
+    for (Bookmark b : touched)
+        if (const int pos = viewRowOf(b); pos >= 0)
+            Q_EMIT dataChanged(index(pos, 0), index(pos, FieldCount - 1));
+}
+
 std::vector<MemberRowSet::PendingEdit> MemberRowSet::pendingEdits() const
 {
     std::vector<PendingEdit> edits;

@@ -146,6 +146,11 @@ public:
     // stays, now counted from the values stored, so the next save writes it
     // over them; the edit of a row another user removed is dropped.
     void adoptStored(const EditConflict &conflict);
+    // Puts values read afresh (a client's, after the client editor posted)
+    // into the rows of that member record, for fields the grid does not edit,
+    // and sorts again under the order in force: the current row, the
+    // selection and the change log stay with their rows.
+    void refreshRow(const QVariant &recordId, const QHash<int, QVariant> &values);
 
     // The logged edits (deletions left out) as values, not positions: taken
     // before a writing operation so that, if it rolls back, the rows can be

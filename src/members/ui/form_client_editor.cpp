@@ -1,5 +1,6 @@
 #include "members/ui/form_client_editor.h"
 
+#include "data/conflict_question.h"
 #include "data/dates.h"
 #include "data/engine/db_error.h"
 #include "data/engine/query.h"
@@ -16,6 +17,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScopeGuard>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -29,6 +33,9 @@ const QString TFormClientEditor::kReloadAfterConflict =
                    "No keeps your changes in the editor; OK then writes them over the other user's values.");
 const QString TFormClientEditor::kNotADateMessage =
     QStringLiteral("\"%1\" is not a date. Type it as %2 or %3, or empty the field for no date.");
+
+const QString TFormClientEditor::kNotANumberMessage =
+    QStringLiteral("\"%1\" is not a number. Type a whole number such as 2, or empty the field for none.");
 
 const QList<TFormClientEditor::LineDef> &TFormClientEditor::lines()
 {
@@ -113,13 +120,31 @@ TFormClientEditor::TFormClientEditor(kv::Query &clientInfo, kv::Prompts &prompts
     // Read-only fields look it.
     setStyleSheet(QStringLiteral("QLineEdit[readOnly=\"true\"] { background: palette(window); }"));
     build();
-    setFixedWidth(kWidth);
+    // Another user's change is reported with this editor's labels.
+    QHash<QString, QString> captions;
+    for (const LineDef &line : lines())
+        for (const FieldDef &f : line.fields)
+            captions.insert(f.column, f.label);
+    m_query.setColumnCaptions(captions);
+    fitScreen();
     showRow();
 }
 
 void TFormClientEditor::build()
 {
-    auto *main = new QVBoxLayout(this);
+    // The fields scroll and OK and Cancel stay below them, so the editor fits
+    // a small or scaled screen however many lines the client record has.
+    auto *outer = new QVBoxLayout(this);
+    auto *scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("ScrollBoxFields"));
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    // The fields narrow with the window down to their minimum; only their height scrolls.
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_fields = new QWidget(scroll);
+    m_fields->setObjectName(QStringLiteral("PanelFields"));
+    auto *main = new QVBoxLayout(m_fields);
+    main->setContentsMargins(0, 0, 0, 0);
     main->setSpacing(4);
     QGroupBox *box = nullptr;
     QString boxGroup;
@@ -196,6 +221,8 @@ void TFormClientEditor::build()
         }
         static_cast<QVBoxLayout *>(box->layout())->addLayout(row);
     }
+    scroll->setWidget(m_fields);
+    outer->addWidget(scroll, 1);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
     BitBtnOK = new QPushButton(QStringLiteral("OK"), this);
@@ -207,7 +234,42 @@ void TFormClientEditor::build()
     connect(BitBtnCancel, &QPushButton::clicked, this, &TFormClientEditor::reject);
     buttons->addWidget(BitBtnOK);
     buttons->addWidget(BitBtnCancel);
-    main->addLayout(buttons);
+    outer->addLayout(buttons);
+}
+
+void TFormClientEditor::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    // Wide enough, once polished, that only the vertical scroll bar is needed.
+    if (auto *scroll = findChild<QScrollArea *>(QStringLiteral("ScrollBoxFields"))) {
+        const int missing = m_fields->minimumSizeHint().width() - scroll->viewport()->width();
+        if (missing > 0)
+            resize(width() + missing, height());
+    }
+    // However it was centred on its parent, all of the editor lies on the screen's free area.
+    const QRect free = screen()->availableGeometry();
+    QRect frame = frameGeometry();
+    frame.moveBottom(std::min(frame.bottom(), free.bottom()));
+    frame.moveRight(std::min(frame.right(), free.right()));
+    frame.moveTop(std::max(frame.top(), free.top()));
+    frame.moveLeft(std::max(frame.left(), free.left()));
+    if (frame.topLeft() != frameGeometry().topLeft())
+        move(frame.topLeft());
+}
+
+void TFormClientEditor::fitScreen()
+{
+    // As tall as the fields need, but never beyond the screen's free area
+    // (less the frame); smaller, the fields scroll.
+    const QScreen *s = parentWidget() ? parentWidget()->screen() : screen();
+    const QRect free = s ? s->availableGeometry() : QRect(0, 0, 1366, 768);
+    // Room for the window frame, as much as QDialog allows for it when it places a dialog.
+    constexpr int titleBar = 40;
+    const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const QMargins m = layout()->contentsMargins();
+    const int wanted = m_fields->sizeHint().height() + BitBtnOK->sizeHint().height() + layout()->spacing() + m.top() + m.bottom();
+    setMinimumSize(std::min(kMinimumWidth, free.width()), std::min(kMinimumHeight, free.height() - titleBar));
+    resize(std::min(kWidth + scrollBar, free.width()), std::min(wanted, free.height() - titleBar));
 }
 
 void TFormClientEditor::showRow()
@@ -253,7 +315,10 @@ QVariant TFormClientEditor::valueOf(const Bound &b) const
     }
     case Kind::Integer: {
         const QString s = static_cast<QLineEdit *>(b.widget)->text().trimmed();
-        return s.isEmpty() ? QVariant() : QVariant(s.toLongLong());
+        bool ok = false;
+        const qlonglong n = s.toLongLong(&ok);
+        // A sign alone is no number: it stays text, counts as a change and is refused on OK.
+        return s.isEmpty() ? QVariant() : ok ? QVariant(n) : QVariant(s);
     }
     case Kind::Number: return static_cast<QLineEdit *>(b.widget)->text();
     case Kind::Memo: {
@@ -316,6 +381,14 @@ void TFormClientEditor::accept()
         return;
     }
     for (const Bound &b : m_bound) {
+        if (b.def.kind == Kind::Integer && !b.def.readOnly) {
+            const QVariant v = valueOf(b);
+            if (v.isValid() && v.typeId() == QMetaType::QString) {
+                m_prompts.inform(kNotANumberMessage.arg(b.def.label));
+                b.widget->setFocus();
+                return;
+            }
+        }
         const auto *d = b.def.kind == Kind::Date ? static_cast<kv::DateField *>(b.widget) : nullptr;
         if (d && !d->isReadOnly() && !d->isEmpty() && !d->date().isValid()) {
             m_prompts.inform(kNotADateMessage.arg(b.def.label, kv::DateField::exampleShort(), kv::DateField::exampleIso()));
@@ -348,13 +421,16 @@ void TFormClientEditor::accept()
             // written, and the user decides whose values stand.
             refused = true;
             m_query.cancel();
-            if (m_prompts.warnYesNo(e.text() + QStringLiteral("\n\n") + kReloadAfterConflict)) {
-                m_query.refresh();
-                showRow();
-            } else {
-                for (const kv::EditConflict::Row &row : e.conflict()->rows())
-                    m_query.adoptStored(row);
-            }
+            kv::askReadAgainOrKeep(
+                m_prompts, e.text(), kReloadAfterConflict,
+                [this] {
+                    m_query.refresh();
+                    showRow();
+                },
+                [this, &e] {
+                    for (const kv::EditConflict::Row &row : e.conflict()->rows())
+                        m_query.adoptStored(row);
+                });
             return;
         }
         undo.dismiss();

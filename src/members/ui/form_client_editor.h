@@ -10,6 +10,7 @@
 #include <QVariant>
 
 class QCloseEvent;
+class QShowEvent;
 class QPushButton;
 class QWidget;
 
@@ -22,7 +23,9 @@ class TFormClientEditor : public QDialog
     Q_OBJECT
 public:
     static const QString kCaption;           // "List Member Edit"
-    static constexpr int kWidth = 500;
+    static constexpr int kWidth = 500;        // the fields' width, without a scroll bar
+    static constexpr int kMinimumWidth = 320;
+    static constexpr int kMinimumHeight = 240;
     // Asked when the user cancels (or closes the frame) after changing a value.
     static const QString kDiscardQuestion;
     // Told when there is no member row, so nothing to edit.
@@ -31,6 +34,8 @@ public:
     static const QString kReloadAfterConflict;
     // Told on OK when a date field holds text that is no date: label, two examples.
     static const QString kNotADateMessage;
+    // Told on OK when a number field holds text that is no number (a sign alone): its label.
+    static const QString kNotANumberMessage;
 
     enum class Kind { Text, Memo, YesNo, Boolean, Letters, Date, Integer, Number };
     struct FieldDef
@@ -64,6 +69,9 @@ public Q_SLOTS:
     void accept() override;
     void reject() override;
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     struct Bound
     {
@@ -72,6 +80,7 @@ private:
         QVariant loaded;
     };
     void build();
+    void fitScreen();
     void showRow();
     QVariant valueOf(const Bound &b) const;
     static bool sameValue(const QVariant &a, const QVariant &b);
@@ -79,4 +88,5 @@ private:
     kv::Query &m_query;
     kv::Prompts &m_prompts;
     QList<Bound> m_bound;
+    QWidget *m_fields = nullptr;
 };

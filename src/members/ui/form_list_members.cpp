@@ -43,6 +43,10 @@ const QString TFormListMembers::kCloseAfterConflict =
     QStringLiteral("Close the window without saving your changes?\n\n"
                    "Yes closes it and discards them.\n"
                    "No keeps the window open with your changes; saving them again writes them over the other user's values.");
+const QString TFormListMembers::kCloseAfterFailure =
+    QStringLiteral("Close the window without saving your changes?\n\n"
+                   "Yes closes it and discards them.\n"
+                   "No keeps the window open with your changes, to save them again.");
 const QString TFormListMembers::kMembersPrefix = QStringLiteral("Members: ");
 const QString TFormListMembers::kFilterNone = QStringLiteral("Filter: None");
 const QString TFormListMembers::kLayoutFileName = QStringLiteral("Brenqui.ini");
@@ -51,6 +55,8 @@ namespace {
 
 const QString kLayoutGroup = QStringLiteral("FormListMembers.wwDBGridListMembers");
 const QString kInitialFilter = QStringLiteral("RecVisible = True");
+// RecVisible has no grid column; the menus speak of visible names.
+const QString kVisibleCaption = QStringLiteral("Visible");
 
 // The sort drop-down: its entries and the named order each one selects. The
 // column an order sorts by comes from the row set's order table; its title
@@ -123,6 +129,11 @@ TFormListMembers::TFormListMembers(TDataModuleLists &dataModule, kv::Prompts &pr
     ClientDataSetListMembers->setFiltered(true);
     m_loadSave = std::make_unique<kv::MemberLoadSave>(m_dm, m_prompts);
     QueryClientInfo = m_loadSave->QueryClientInfo;
+    // Another user's change is reported with the grid's titles, not column names.
+    QHash<int, QString> captions{{kv::MemberRowSet::RecVisible, kVisibleCaption}};
+    for (const kv::GridColumn &c : kv::MembersGrid::designColumns())
+        captions.insert(c.field, QString(c.title).remove(QLatin1Char('~')));
+    m_loadSave->setColumnCaptions(captions);
 
     buildActions();
     buildControls();
@@ -591,6 +602,7 @@ void TFormListMembers::FormShow()
         const QSignalBlocker block(RzTabControl1);
         while (RzTabControl1->count() > 0)
             RzTabControl1->removeTab(0);
+        m_shownTab = -1;
         kv::Query *lookup = m_dm.QueryListLookup;
         lookup->close();
         lookup->open();
@@ -622,21 +634,35 @@ void TFormListMembers::RzTabControl1Change()
     wwDBGridListMembers->commitPendingEditor();
     kv::MemberRowSet::SuspendDisplay paused(rows);
     clearGridSelection();
-    const QString caption = RzTabControl1->tabText(RzTabControl1->currentIndex());
-    const kv::MemberLoadSave::LoadResult result = m_loadSave->load(rows, caption);
-    if (result.listIdKnown)
-        nCurrentListID = result.listId;
+    const int tab = RzTabControl1->currentIndex();
+    const kv::MemberLoadSave::LoadResult result = m_loadSave->load(rows, RzTabControl1->tabText(tab));
     paused.resume();
-    if (result.completed) {
-        wwDBGridListMembersUpdateFooter();
-        RzStatusPaneListName->setText(caption);
-        RzStatusPaneMemberCount->setText(kMembersPrefix + QString::number(result.memberCount));
-    }
+    showListOf(tab, result);
     {
         const QSignalBlocker block(RzKeyCombo);
         RzKeyCombo->setCurrentIndex(kLastNameEntry);
     }
     wwDBGridListMembersUpdateFooter();
+}
+
+void TFormListMembers::showListOf(int tab, const kv::MemberLoadSave::LoadResult &result)
+{
+    // The list on display, its tab, the status pane and nCurrentListID move
+    // together: once the rows come from the tab's list (the load got that far),
+    // all of them follow it; otherwise the old list's rows are still on screen
+    // and the tab goes back to name them.
+    if (result.listIdKnown) {
+        m_shownTab = tab;
+        nCurrentListID = result.listId;
+        RzStatusPaneListName->setText(RzTabControl1->tabText(tab));
+        const int count = result.completed ? result.memberCount : ClientDataSetListMembers->totalRowCount();
+        RzStatusPaneMemberCount->setText(kMembersPrefix + QString::number(count));
+        return;
+    }
+    if (m_shownTab >= 0 && m_shownTab < RzTabControl1->count() && m_shownTab != tab) {
+        const QSignalBlocker block(RzTabControl1);
+        RzTabControl1->setCurrentIndex(m_shownTab);
+    }
 }
 
 void TFormListMembers::wwDBGridListMembersUpdateFooter()
@@ -698,28 +724,34 @@ bool TFormListMembers::FormClose()
         kv::MemberRowSet &rows = *ClientDataSetListMembers;
         m_loadSave->closeClientInfo();
         wwDBGridListMembers->commitPendingEditor();
-        if (rows.state() == kv::DataState::Edit) {
-            if (m_prompts.confirm(kSaveBeforeClosing))
-                rows.post();
-            else
+        try {
+            if (rows.state() == kv::DataState::Edit) {
+                if (m_prompts.confirm(kSaveBeforeClosing))
+                    rows.post();
+                else
+                    rows.cancel();
+            }
+            if (rows.isOpen())
+                m_loadSave->saveChanges(rows);
+        } catch (const kv::ApplicationEnding &) {
+            throw;
+        } catch (const kv::Error &e) {
+            // Whatever refused the save, the edits stay unless the user lets
+            // them go: closing is never what loses them.
+            const auto *refused = dynamic_cast<const kv::RolledBack *>(&e);
+            const bool conflict = refused && refused->conflict();
+            const QString question = conflict ? kCloseAfterConflict : kCloseAfterFailure;
+            if (!m_prompts.warnDestroying(e.text() + QStringLiteral("\n\n") + question)) {
+                if (conflict)
+                    rows.adoptStored(*refused->conflict());
+                m_loadSave->openClientInfo(rows);
+                stay = true;
+                return;
+            }
+            if (rows.state() == kv::DataState::Edit)
                 rows.cancel();
         }
-        if (rows.isOpen()) {
-            try {
-                m_loadSave->saveChanges(rows);
-            } catch (const kv::RolledBack &e) {
-                if (!e.conflict())
-                    throw;
-                if (!m_prompts.warnYesNo(e.text() + QStringLiteral("\n\n") + kCloseAfterConflict)) {
-                    rows.adoptStored(*e.conflict());
-                    m_loadSave->openClientInfo(rows);
-                    stay = true;
-                    return;
-                }
-                // Yes: the edits go with the window.
-            }
-            rows.close();
-        }
+        rows.close();
     });
     return !stay;
 }
@@ -797,8 +829,13 @@ void TFormListMembers::ActionShowClientEditorExecute()
                 m_prompts.inform(TFormClientEditor::kNoMemberMessage);
                 return;
             }
+            const QVariant person = rows.fieldValue(kv::MemberRowSet::Person_ID);
             TFormClientEditor editor(*QueryClientInfo, m_prompts, this);
-            editor.exec();
+            if (editor.exec() != QDialog::Accepted)
+                return;
+            // The grid shows what the user just stored, not the values replaced.
+            const kv::CursorScope busy;
+            m_loadSave->refreshClient(rows, nCurrentListID, person);
         },
         kv::ActionCursor::Unchanged);
 }

@@ -19,6 +19,7 @@
 //   - prompts(), dataModule(): questions/notices and the data module.
 
 #include "data/prompts.h"
+#include "members/member_load_save.h"
 #include "members/member_row_set.h"
 #include "shell/progress.h"
 #include "shell/ui/run_action.h"
@@ -65,6 +66,8 @@ public:
     static const QString kSaveBeforeClosing;  // "Save your changes before closing the window?"
     // Asked when another user's change refused the save on closing.
     static const QString kCloseAfterConflict;
+    // Asked when saving on closing failed for any other reason (a lock wait that ran out).
+    static const QString kCloseAfterFailure;
     static const QString kMembersPrefix;      // "Members: "
     static const QString kFilterNone;         // "Filter: None"
     static const QString kLayoutFileName;     // "Brenqui.ini"
@@ -218,6 +221,8 @@ private:
                    kv::ActionCursor cursor = kv::ActionCursor::Busy);
     void showError(const QString &text);
     void reloadKeeping(const std::vector<kv::MemberRowSet::PendingEdit> &edits);
+    // The window's one state rule, applied after every load (see the definition).
+    void showListOf(int tab, const kv::MemberLoadSave::LoadResult &result);
     // Reads the list afresh, dropping the unsaved edits.
     void reloadDiscardingEdits();
 
@@ -226,6 +231,8 @@ private:
     std::unique_ptr<kv::MemberLoadSave> m_loadSave;
     std::unique_ptr<kv::BarProgress> m_progress;
     bool m_shownOnce = false;
+    int m_shownTab = -1; // the tab whose list is on display
+
     bool m_closed = false;
 };
 

@@ -83,7 +83,13 @@ void TFormListMembers::ActionRemoveAllMembersExecute()
         if (memberRowSet().state() == kv::DataState::Edit)
             memberRowSet().post();
         kv::RemoveMembers op(*m_dm.DatabaseLists, m_prompts, progress());
-        if (runMemberWrite([&] { op.removeAll(nCurrentListID); }))
+        bool removed = false;
+        if (!runMemberWrite([&] { removed = op.removeAll(nCurrentListID); }))
+            return;
+        // Edits pending on removed members have no row left to be saved into.
+        if (removed)
+            reloadDiscardingEdits();
+        else
             RzTabControl1Change();
     });
 }

@@ -2,7 +2,7 @@
 
 #include <QApplication>
 #include <QHelpEvent>
-#include <QIntValidator>
+#include <QRegularExpressionValidator>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -58,6 +58,8 @@ const QList<GridColumn> &MembersGrid::designColumns()
 }
 
 namespace {
+
+const QRegularExpression kQuantityPattern(QStringLiteral("[0-9]{0,3}"));
 // The room left and right of a cell's text.
 constexpr int kCellMarginX = 3;
 
@@ -213,17 +215,39 @@ int MembersGrid::fittedRowHeight(int viewRow) const
 
 void MembersGrid::fitRowHeights()
 {
+    // Rows that grow push a row just scrolled to out of view again (a search,
+    // a move): scroll back to it until the heights above it are settled.
+    for (int round = 0; round < 8; ++round) {
+        const bool changed = fitRowsInView();
+        const QModelIndex current = currentIndex();
+        if (!m_keepCurrentInView || !current.isValid())
+            break;
+        const QRect r = visualRect(current);
+        if (r.top() >= 0 && (r.bottom() < viewport()->height() || r.top() == 0) && !changed)
+            break;
+        updateGeometries();
+        scrollTo(current);
+    }
+    m_keepCurrentInView = false;
+}
+
+bool MembersGrid::fitRowsInView()
+{
     // Only the rows in view are measured: a list of any length costs the same.
     if (!model() || model()->rowCount() == 0)
-        return;
+        return false;
+    bool changed = false;
     const int first = std::max(0, rowAt(0));
     for (int r = first; r < model()->rowCount(); ++r) {
         const int h = fittedRowHeight(r);
-        if (rowHeight(r) != h)
+        if (rowHeight(r) != h) {
             setRowHeight(r, h);
+            changed = true;
+        }
         if (rowViewportPosition(r) + h >= viewport()->height())
             break;
     }
+    return changed;
 }
 
 void MembersGrid::applyDesign()
@@ -354,6 +378,8 @@ void MembersGrid::followRowSetCurrent(int viewRow)
     m_syncing = true;
     selectionModel()->setCurrentIndex(idx, QItemSelectionModel::NoUpdate);
     scrollTo(idx);
+    m_keepCurrentInView = true;
+    scheduleRowFit();
     m_syncing = false;
 }
 
@@ -561,9 +587,19 @@ void MembersFooter::paintEvent(QPaintEvent *)
         p.drawRect(cell);
         const QString text = m_grid->footerText(l);
         if (!text.isEmpty()) {
+            // A total wider than its column shows whole, spilling over its neighbour.
+            const bool right = l == MemberRowSet::Quantity;
+            QRect area = cell.adjusted(3, 0, -3, 0);
+            const int need = fontMetrics().horizontalAdvance(text);
+            if (need > area.width()) {
+                if (right)
+                    area.setLeft(area.right() - need);
+                else
+                    area.setWidth(need);
+                p.fillRect(area.adjusted(-2, 1, 2, 0), palette().color(QPalette::Button));
+            }
             p.setPen(palette().color(QPalette::ButtonText));
-            p.drawText(cell.adjusted(3, 0, -3, 0),
-                       (l == MemberRowSet::Quantity ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter, text);
+            p.drawText(area, (right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter | Qt::TextDontClip, text);
         }
     }
 }
@@ -663,7 +699,10 @@ QWidget *MembersDelegate::createEditor(QWidget *parent, const QStyleOptionViewIt
     auto *e = new QLineEdit(parent);
     m_grid->setOpenEditor(e);
     e->setObjectName(QStringLiteral("QuantityEditor"));
-    e->setValidator(new QIntValidator(0, 999999, e));
+    // The quantity dialog's range, 0 to 999; empty is no quantity, and is
+    // accepted (an integer validator would hold an emptied cell open).
+    e->setValidator(new QRegularExpressionValidator(kQuantityPattern, e));
+    e->setMaxLength(3);
     e->setAlignment(Qt::AlignRight);
     Q_UNUSED(option)
     return e;

@@ -83,6 +83,7 @@ public:
     // With word wrap on, the rows in view grow to show their text cells'
     // wrapped values whole (and shrink back); runs by itself after changes.
     void fitRowHeights();
+    bool fitRowsInView(); // answers whether a height changed
     // Lines of a text cell wrapped into a width: at spaces, a word split only
     // when it alone is wider than the cell.
     static QTextOption cellTextOption();
@@ -115,6 +116,8 @@ private:
     bool m_syncing = false;
     QPointer<QWidget> m_editor;
     bool m_fitPending = false;
+    // The row set moved the current row: it stays in view while rows grow.
+    bool m_keepCurrentInView = false;
 };
 
 // Two-line titles centred under the header groups; clicks are title buttons.

@@ -3,6 +3,8 @@
 #include "shell/busy_cursor.h"
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
 #include <QMessageBox>
 
 namespace kv {
@@ -32,6 +34,34 @@ QString titleFor(Prompts::Kind kind)
     return QtPrompts::caption();
 }
 
+// A box whose question must be answered by a button: as in the platform's own
+// Yes/No boxes, Escape and the title bar's close do nothing (QMessageBox would
+// treat either as No, dropping edits or going ahead unasked).
+class PromptBox : public QMessageBox
+{
+public:
+    using QMessageBox::QMessageBox;
+    bool needsAnAnswer = false;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        if (needsAnAnswer && event->key() == Qt::Key_Escape) {
+            event->accept();
+            return;
+        }
+        QMessageBox::keyPressEvent(event);
+    }
+    void closeEvent(QCloseEvent *event) override
+    {
+        if (needsAnAnswer) {
+            event->ignore();
+            return;
+        }
+        QMessageBox::closeEvent(event);
+    }
+};
+
 } // namespace
 
 QString QtPrompts::caption()
@@ -41,7 +71,17 @@ QString QtPrompts::caption()
 
 Prompts::Answer QtPrompts::ask(Kind kind, const QString &text, Buttons buttons)
 {
-    QMessageBox box(iconFor(kind), titleFor(kind), text, QMessageBox::NoButton, m_parent ? m_parent : QApplication::activeWindow());
+    return exec(kind, text, buttons, false);
+}
+
+Prompts::Answer QtPrompts::askDefaultNo(Kind kind, const QString &text, Buttons buttons)
+{
+    return exec(kind, text, buttons, true);
+}
+
+Prompts::Answer QtPrompts::exec(Kind kind, const QString &text, Buttons buttons, bool defaultNo)
+{
+    PromptBox box(iconFor(kind), titleFor(kind), text, QMessageBox::NoButton, m_parent ? m_parent : QApplication::activeWindow());
     box.setObjectName(QStringLiteral("PromptBox"));
     switch (buttons) {
     case Buttons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
@@ -49,6 +89,9 @@ Prompts::Answer QtPrompts::ask(Kind kind, const QString &text, Buttons buttons)
     case Buttons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
     case Buttons::YesNoCancel: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel); break;
     }
+    box.needsAnAnswer = buttons == Buttons::YesNo;
+    if (box.button(QMessageBox::No))
+        box.setDefaultButton(defaultNo ? QMessageBox::No : QMessageBox::Yes);
     // A question is answered under the normal cursor, whatever the handler shows.
     const int r = [&] {
         const CursorScope normal(Qt::ArrowCursor);
