@@ -21,8 +21,9 @@ const QString kUser = QStringLiteral("user");
 const QString kYes = QStringLiteral("yes");
 
 const QString kExitStatusText = QStringLiteral(
-    "Exit status: 0 done; 1 a question was not answered (give --yes), nothing written; 2 an error or a bad "
-    "argument, nothing written; 130 interrupted (Ctrl+C or SIGTERM), nothing written.\n");
+    "Exit status: 0 the command did all it said; 1 a question was not answered (give --yes), nothing written; "
+    "2 an error or a bad argument (named on stderr), nothing written; 130 interrupted (Ctrl+C or SIGTERM), "
+    "nothing written.\n");
 
 QCommandLineOption toQt(const OptionSpec &o)
 {
@@ -207,6 +208,7 @@ QString overviewHelp()
     for (const Command *c : std::as_const(sorted))
         text += QStringLiteral("  ") + c->name.leftJustified(width + 2) + c->summary + QLatin1Char('\n');
     text += QStringLiteral("\nGlobal options (before or after the subcommand):\n") + optionLines(globalOptions() + helpAndVersion());
+    text += QStringLiteral("\n--csv: ") + kCsvRuleText + QStringLiteral(".\n");
     text += QLatin1Char('\n') + kExitStatusText;
     return text;
 }
