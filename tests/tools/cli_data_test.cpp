@@ -13,12 +13,14 @@
 #include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QScopeGuard>
 #include <QThread>
 #include <gtest/gtest.h>
 
 #include <csignal>
 #ifdef Q_OS_UNIX
 #include <signal.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -424,6 +426,85 @@ TEST(CliInterrupt, ASignalDuringALargeWriteOrReportRollsBackKeepsTheFileAndEndsW
     EXPECT_EQ(tdb.count(QStringLiteral("History")), 0);
     EXPECT_EQ(tdb.count(QStringLiteral("List_Members")), members);
     EXPECT_EQ(tdb.count(QStringLiteral("List_Members"), QStringLiteral("List_ID = :L"), {{QStringLiteral("L"), empty}}), 0);
+}
+
+// A server of its own, so that it can be stopped in the middle of a run.
+class PrivateServer
+{
+public:
+    PrivateServer() { m_port = cluster(QStringLiteral("start")).trimmed().toInt(); }
+    ~PrivateServer() { cluster(QStringLiteral("stop")); }
+    int port() const { return m_port; }
+    // Stopped as an administrator would stop it (sessions ended), its data kept.
+    void stop() { pgCtl(QStringLiteral("-m fast stop")); }
+    // Started again on its port with the data it had.
+    bool restart()
+    {
+        return pgCtl(QStringLiteral("-l %1/server.log -o '-c port=%2 -c listen_addresses=127.0.0.1 -c unix_socket_directories=%1' start")
+                         .arg(m_dir.path())
+                         .arg(m_port));
+    }
+
+private:
+    bool pgCtl(const QString &arguments)
+    {
+        const QString owner = ::geteuid() == 0 ? QStringLiteral("runuser -u postgres -- ") : QString();
+        return QProcess::execute(QStringLiteral("bash"),
+                                 {QStringLiteral("-c"), owner
+                                      + QStringLiteral("$(ls -d /usr/lib/postgresql/*/bin | sort -V | tail -n 1)/pg_ctl -D %1/data -w %2 >/dev/null")
+                                            .arg(m_dir.path(), arguments)})
+            == 0;
+    }
+    QString cluster(const QString &command)
+    {
+        QProcess p;
+        p.start(QStringLiteral("bash"), {QStringLiteral(KESTROVAN_SOURCE_DIR "/scripts/pg-cluster"), command, m_dir.path()});
+        p.waitForFinished(120000);
+        return QString::fromUtf8(p.readAllStandardOutput());
+    }
+    QTemporaryDir m_dir;
+    int m_port = 0;
+};
+
+TEST(CliServerGone, AServerStoppedMidRunIsOneLineSayingNothingWasWritten)
+{
+    KV_REQUIRE_BACKEND(kv::Backend::PostgreSQL);
+    if (!QFileInfo::exists(cliPath()))
+        GTEST_SKIP() << "the command-line tool is not built";
+    PrivateServer server;
+    ASSERT_GT(server.port(), 0) << "the private server did not start";
+    const QByteArray port = qgetenv("KESTROVAN_PG_PORT");
+    qputenv("KESTROVAN_PG_PORT", QByteArray::number(server.port()));
+    const auto restore = qScopeGuard([&] { qputenv("KESTROVAN_PG_PORT", port); });
+
+    TestDatabase tdb(kv::Backend::PostgreSQL);
+    tdb.insert(QStringLiteral("Items"), {{QStringLiteral("Item_ID"), 31}, {QStringLiteral("Meal_Item"), QStringLiteral("Turkey")}});
+    tdb.addList(QStringLiteral("Big"), {{QStringLiteral("Active_Only"), QStringLiteral("N")}});
+    tdb.exec(QStringLiteral("INSERT INTO Clients (Person_ID, Client_ID, Last_Name, Status, Delivery_Type, Def_Rte, Def_Stop) "
+                            "SELECT x, 'C' || x, 'Last' || x, 'A', 'O', 'R1', 1 FROM generate_series(1, 60000) AS x"));
+    tdb.exec(QStringLiteral("INSERT INTO List_Members (List_ID, Person_ID, Client_ID, RecVisible) "
+                            "SELECT (SELECT Record_ID FROM Lists), Person_ID, Client_ID, TRUE FROM Clients"));
+
+    QStringList a = args({"fulfil", "--list", "Big", "--date", "2026-12-24", "--item", "31", "--yes"});
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    targetDatabase(&tdb, a, env);
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(cliPath(), a);
+    ASSERT_TRUE(p.waitForStarted());
+    QThread::msleep(1500);
+    ASSERT_EQ(p.state(), QProcess::Running) << "finished before the server could be stopped";
+    server.stop();
+    ASSERT_TRUE(p.waitForFinished(60000));
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    EXPECT_EQ(p.exitCode(), 2) << err.toStdString();
+    EXPECT_EQ(err.count(QLatin1Char('\n')), 1) << err.toStdString();
+    EXPECT_TRUE(err.contains(QStringLiteral("went away")) && err.contains(kv::UnitOfWork::kNothingWritten)) << err.toStdString();
+
+    ASSERT_TRUE(server.restart());
+    tdb.db().disconnect();
+    tdb.db().connect();
+    EXPECT_EQ(tdb.count(QStringLiteral("EpisodicDeliveries")) + tdb.count(QStringLiteral("History")), 0);
 }
 #endif
 

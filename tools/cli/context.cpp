@@ -308,7 +308,7 @@ Context::ChosenList Context::chosenList()
     const bool byName = hasOption(QStringLiteral("list")), byId = hasOption(QStringLiteral("list-id"));
     if (byName == byId)
         throw UsageError{QStringLiteral("give one of --list and --list-id")};
-    const std::optional<int> id = byId ? idOption(QStringLiteral("list-id"), QString()) : std::nullopt;
+    const int id = byId ? idOption(QStringLiteral("list-id"), QString()).value_or(0) : 0;
     const QString name = option(QStringLiteral("list"));
 
     Query &lookup = *dataModule().QueryListLookup;
@@ -320,10 +320,10 @@ Context::ChosenList Context::chosenList()
     const int nameField = lookup.fieldIndex(QStringLiteral("List_Name"));
     QList<int> rows;
     for (int r = 0; r < lookup.recordCount(); ++r)
-        if (id ? lookup.valueAt(r, idField).toLongLong() == *id : lookup.valueAt(r, nameField).toString() == name)
+        if (byId ? lookup.valueAt(r, idField).toLongLong() == id : lookup.valueAt(r, nameField).toString() == name)
             rows << r;
     if (rows.isEmpty())
-        throw UsageError{id ? noListWithId(*id) : noListNamed(name)};
+        throw UsageError{byId ? noListWithId(id) : noListNamed(name)};
     if (rows.size() > 1) {
         QString text = QStringLiteral("%1 lists are named \"%2\"; choose one with --list-id:").arg(rows.size()).arg(name);
         for (int r : std::as_const(rows)) {
