@@ -492,7 +492,13 @@ TEST(CliServerGone, AServerStoppedMidRunIsOneLineSayingNothingWasWritten)
     p.setProcessEnvironment(env);
     p.start(cliPath(), a);
     ASSERT_TRUE(p.waitForStarted());
-    QThread::msleep(1500);
+    // The run has begun its unit of work once it holds its list's row lock.
+    const QString listLocked = QStringLiteral("SELECT count(*) FROM pg_locks l JOIN pg_class c ON c.oid = l.relation "
+                                              "WHERE c.relname = 'lists' AND l.mode = 'RowShareLock' AND l.pid <> pg_backend_pid()");
+    QElapsedTimer t;
+    t.start();
+    while (tdb.exec(listLocked).toInt() == 0 && t.elapsed() < 60000 && p.state() == QProcess::Running)
+        QThread::msleep(20);
     ASSERT_EQ(p.state(), QProcess::Running) << "finished before the server could be stopped";
     server.stop();
     ASSERT_TRUE(p.waitForFinished(60000));

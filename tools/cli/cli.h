@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QTextStream>
 #include <memory>
+#include <utility>
 #include <optional>
 
 namespace kv::cli {
@@ -36,10 +37,17 @@ public:
     Answer ask(Kind kind, const QString &text, Buttons buttons) override;
     void show(Kind kind, const QString &text) override;
     bool errorShown() const { return m_errorShown; }
+    // While held, errors are kept instead of printed (the tool's start, whose
+    // errors may all come from one lost server); printHeld() prints them.
+    void holdErrors(bool hold) { m_hold = hold; }
+    QStringList takeHeldErrors() { return std::exchange(m_held, {}); }
+    void printHeldErrors();
 
 private:
     bool m_yes;
     bool m_errorShown = false;
+    bool m_hold = false;
+    QStringList m_held;
 };
 
 // Progress of a writing loop: silent, but it stops the operation (kv::Cancelled,

@@ -9,7 +9,13 @@
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QRegularExpression>
+#include <QScopeGuard>
+#include <QSqlDatabase>
+#include <QSqlDriver>
 #include <csignal>
+#ifdef Q_OS_UNIX
+#include <dlfcn.h>
+#endif
 #include <cstdio>
 #include <exception>
 #include <limits>
@@ -52,6 +58,35 @@ void CliProgress::setPercent(int)
         throw Cancelled();
 }
 
+// ---------------------------------------------------------------- server notices
+
+namespace {
+
+// libpq prints a server's unsolicited messages ("FATAL: terminating
+// connection ..." when it shuts down) on stderr itself, past Qt's message
+// handler; they go into the trace instead. The driver hands out its PGconn*,
+// and libpq is already loaded by it, so nothing is linked for this.
+void noticesToTrace(const QSqlDatabase &db)
+{
+#ifdef Q_OS_UNIX
+    if (!db.isValid() || db.driverName() != QLatin1String("QPSQL"))
+        return;
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "PGconn*") != 0)
+        return;
+    void *conn = *static_cast<void *const *>(handle.constData());
+    using Processor = void (*)(void *, const char *);
+    using SetProcessor = Processor (*)(void *, Processor, void *);
+    const auto set = reinterpret_cast<SetProcessor>(dlsym(RTLD_DEFAULT, "PQsetNoticeProcessor"));
+    if (conn && set)
+        set(conn, [](void *, const char *message) { Trace::message(QString::fromUtf8(message).trimmed()); }, nullptr);
+#else
+    Q_UNUSED(db);
+#endif
+}
+
+} // namespace
+
 // ---------------------------------------------------------------- prompts
 
 Prompts::Answer CliPrompts::ask(Kind, const QString &text, Buttons buttons)
@@ -61,9 +96,18 @@ Prompts::Answer CliPrompts::ask(Kind, const QString &text, Buttons buttons)
     return (buttons == Buttons::OkCancel || buttons == Buttons::Ok) ? Answer::Ok : Answer::Yes;
 }
 
+void CliPrompts::printHeldErrors()
+{
+    for (const QString &text : takeHeldErrors())
+        std::fprintf(stderr, "%s\n", qPrintable(text));
+}
+
 void CliPrompts::show(Kind kind, const QString &text)
 {
-    if (kind == Kind::Error) {
+    if (kind == Kind::Error && m_hold) {
+        m_errorShown = true;
+        m_held << text;
+    } else if (kind == Kind::Error) {
         m_errorShown = true;
         std::fprintf(stderr, "%s\n", qPrintable(text));
     } else {
@@ -120,13 +164,24 @@ TDataModuleLists &Context::dataModule()
     if (qEnvironmentVariableIsSet("KESTROVAN_PG_SCHEMA"))
         o.pgSchema = qEnvironmentVariable("KESTROVAN_PG_SCHEMA");
     m_dm = std::make_unique<TDataModuleLists>(prompts(), [] {}, nullptr, o);
+    prompts().holdErrors(true);
+    const auto release = qScopeGuard([this] {
+        prompts().holdErrors(false);
+        prompts().printHeldErrors();
+    });
     m_dm->DataModuleCreate();
     DataModuleLists = m_dm.get();
+    noticesToTrace(m_dm->DatabaseLists->connection());
     // The windows go on after a standing query failed to open (the error is
     // shown); a script must not: whatever it asked for would run on a data
     // module that is not whole, and a write would follow a printed error.
-    if (prompts().errorShown())
+    if (prompts().errorShown()) {
+        // A server that went away says so in one line (main); its echoes go to the trace.
+        if (serverWentAway())
+            for (const QString &text : prompts().takeHeldErrors())
+                Trace::message(text);
         throw Error(UnitOfWork::kNothingWritten);
+    }
     return *m_dm;
 }
 
