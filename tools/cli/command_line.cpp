@@ -106,7 +106,8 @@ const QList<OptionSpec> &globalOptions()
     static const QList<OptionSpec> list{
         {kData, QStringLiteral("DIR"), QStringLiteral("the data location (file server) for this run, instead of the registry's")},
         {kServer, QStringLiteral("HOST"), QStringLiteral("the database server (client-server) for this run, instead of the registry's")},
-        {kUser, QStringLiteral("NAME"), QStringLiteral("the user name written into stamps and notes (default: the login name)")},
+        {kUser, QStringLiteral("NAME"), QStringLiteral("the user name written into stamps and notes, at most %1 characters (default: the login name, cut to fit)")
+                                      .arg(kMaxUserNameLength)},
         {kYes, QString(), QStringLiteral("answer Yes to every question the window would ask")},
     };
     return list;

@@ -22,14 +22,10 @@ void print(FILE *stream, const QString &text)
     std::fflush(stream);
 }
 
-// Deliveries are stamped "NAME (List)" in Created_By, 40 characters wide, as
-// History's User is; a longer name fails the insert on PostgreSQL (SQLite would
-// keep it whole), so the limit is the same on both.
-constexpr int kStampWidth = 40;
-
 int maxUserNameLength()
 {
-    return kStampWidth - int(kv::ListFulfilment::kCreatedBySuffix.size());
+    Q_ASSERT(kStampWidth - kv::ListFulfilment::kCreatedBySuffix.size() == kMaxUserNameLength);
+    return kMaxUserNameLength;
 }
 
 QString userNameTooLongText(const QString &name)
