@@ -18,6 +18,11 @@ const QString TDataModuleLists::kNotDefinedMessage = QStringLiteral(
 const QString TDataModuleLists::kInvalidLocationStart = QStringLiteral("The Brenquistal database:");
 const QString TDataModuleLists::kInvalidLocationEnd = QStringLiteral("does not appear to be valid. Brenquistal will now terminate...");
 const QString TDataModuleLists::kRemoteUser = QStringLiteral("quarlend");
+namespace {
+const QString kNoServerIpMessage = QStringLiteral(
+    "The \"Server IP\" setting is empty: client-server mode needs the address of the database server. "
+    "Nothing was opened.");
+} // namespace
 
 const QString TDataModuleLists::kListRowName = QStringLiteral("the list \"%1\"");
 const QStringList TDataModuleLists::kListsSql = {QStringLiteral("Select * from Lists "), QStringLiteral("where Reason='LST'"),
@@ -210,6 +215,9 @@ void TDataModuleLists::DatabaseListsBeforeConnect(Database &db)
         m_prompts.error(e.text());
     }
     Trace::value(QStringLiteral("DatabaseLists.Directory"), db.directory());
+    // An empty host makes the driver try a local socket: some server, not the one meant.
+    if (cMode == QLatin1String("C") && db.session()->remoteAddress().trimmed().isEmpty())
+        throw DbError(QStringLiteral("Connecting to the Brenquistal database server"), kNoServerIpMessage);
 }
 
 void TDataModuleLists::SessionTempListsStartup(Session &session)

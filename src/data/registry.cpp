@@ -51,6 +51,9 @@ QString Registry::readValue(const QString &keyName, const QString &valueName)
     const QVariant v = s.value(valueName);
 #else
     QSettings s(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("DBIsam"));
+    // The current user's settings only, as HKEY_CURRENT_USER holds them: a
+    // system-wide file (XDG_CONFIG_DIRS) must not choose this user's database.
+    s.setFallbacksEnabled(false);
     if (s.status() == QSettings::FormatError)
         throw Error(QStringLiteral("The settings file %1 cannot be read.").arg(s.fileName()));
     s.beginGroup(keyName);

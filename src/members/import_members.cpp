@@ -10,8 +10,26 @@
 
 namespace kv {
 
+namespace {
+
+// The line of the file a position falls on, from 1 (CRLF, LF and CR each end one).
+qsizetype lineAt(const QString &input, qsizetype pos)
+{
+    qsizetype line = 1;
+    for (qsizetype i = 0; i < pos && i < input.size(); ++i)
+        if (input.at(i) == QLatin1Char('\n') || (input.at(i) == QLatin1Char('\r') && (i + 1 >= input.size() || input.at(i + 1) != QLatin1Char('\n'))))
+            ++line;
+    return line;
+}
+
+} // namespace
+
 QList<QStringList> parseCsv(const QString &input)
 {
+    // No spreadsheet writes a NUL; a file holding one is not the text it seems
+    // (and the database would refuse or misread the id).
+    if (const qsizetype nul = input.indexOf(QChar(0)); nul >= 0)
+        throw Error(QStringLiteral("Line %1 holds a NUL character; the file is not a text file of ids.").arg(lineAt(input, nul)));
     QList<QStringList> records;
     QStringList record;
     QString field;
@@ -22,7 +40,9 @@ QList<QStringList> parseCsv(const QString &input)
         const QChar c = input.at(i);
         if (c == QLatin1Char('"') && field.isEmpty()) {
             // A quoted field runs to the quote that is not doubled.
+            const qsizetype opened = i;
             ++i;
+            bool closed = false;
             while (i < n) {
                 if (input.at(i) == QLatin1Char('"')) {
                     if (i + 1 < n && input.at(i + 1) == QLatin1Char('"')) {
@@ -31,10 +51,14 @@ QList<QStringList> parseCsv(const QString &input)
                         continue;
                     }
                     ++i;
+                    closed = true;
                     break;
                 }
                 field += input.at(i++);
             }
+            // Read on, the rest of the file would become one field.
+            if (!closed)
+                throw Error(QStringLiteral("Line %1 opens a quoted field that is never closed.").arg(lineAt(input, opened)));
             fieldStarted = true;
         } else if (c == QLatin1Char(',')) {
             record << field;
@@ -203,13 +227,32 @@ ImportMembers::Result ImportMembers::run(int listId, const MemberImportFile &fil
     return r;
 }
 
+namespace {
+
+// Ids come from a file anyone may have written: a terminal must not run its
+// escape sequences, and a control character must be seen to be there.
+QString printable(const QString &id)
+{
+    QString out;
+    for (const QChar c : id) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || u == 0x7F || (u >= 0x80 && u < 0xA0))
+            out += QStringLiteral("\\x%1").arg(int(u), 2, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out;
+}
+
+} // namespace
+
 QString ImportMembers::summary(const Result &r)
 {
     QString s = QStringLiteral("Added %1, already members %2, not found %3.").arg(r.added).arg(r.alreadyMembers).arg(r.notFound);
     if (!r.firstNotFound.isEmpty())
         s += QStringLiteral("\nNot found%1: %2")
                  .arg(r.notFound > r.firstNotFound.size() ? QStringLiteral(" (the first %1)").arg(r.firstNotFound.size()) : QString(),
-                      r.firstNotFound.join(QStringLiteral(", ")));
+                      printable(r.firstNotFound.join(QStringLiteral(", "))));
     return s;
 }
 

@@ -16,7 +16,8 @@ class Progress;
 
 // RFC 4180 as spreadsheets write it: commas, fields in double quotes with the
 // quotes doubled, line breaks inside quoted fields, CRLF, LF or CR between
-// records. A leading byte-order mark is dropped.
+// records. A leading byte-order mark is dropped. A quoted field that is never
+// closed, or a NUL character, throws kv::Error naming the line.
 QList<QStringList> parseCsv(const QString &text);
 
 // The ids one column of a CSV file holds, in file order, blanks dropped.

@@ -299,13 +299,13 @@ void MemberLoadSave::closeClientInfo()
     QueryClientInfo->close();
 }
 
-MemberLoadSave::LoadResult MemberLoadSave::load(MemberRowSet &rows, const QString &listName)
+MemberLoadSave::LoadResult MemberLoadSave::load(MemberRowSet &rows, const QString &listName, std::optional<int> knownListId)
 {
     TraceScope trace(QStringLiteral("TFormListMembers.RzTabControl1Change"));
     LoadResult result;
     Query *members = m_dm.QueryListMembers;
     try {
-        const int listId = listIdByName(listName);
+        const int listId = knownListId ? *knownListId : listIdByName(listName);
         // Pending edits of the list shown before are saved here, after the new
         // id has been looked up; the save does not depend on it. A save that
         // rolls back keeps them and the rows of that list on display.

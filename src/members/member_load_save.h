@@ -14,6 +14,7 @@
 #include <QStringList>
 #include <map>
 #include <memory>
+#include <optional>
 
 class TDataModuleLists;
 
@@ -57,7 +58,9 @@ public:
     // otherwise read afresh with the list id the load statement was last
     // given) and its order is "Last_Name". A save that another user's change
     // refused asks reloadAfterConflict's question instead of showing an error.
-    LoadResult load(MemberRowSet &rows, const QString &listName);
+    // A caller that already knows which list the name stands for (two lists
+    // may share a name) gives its id, and the name is not looked up.
+    LoadResult load(MemberRowSet &rows, const QString &listName, std::optional<int> knownListId = std::nullopt);
 
     // Looks a list up by its name; 0 when no list bears it.
     int listIdByName(const QString &listName);

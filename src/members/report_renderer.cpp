@@ -13,6 +13,12 @@
 #include <QSaveFile>
 #include <vector>
 
+#include <cerrno>
+#include <cstring>
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 namespace kv {
 
 void ReportSources::add(const QString &name, ReportDataSource *source, const QString &master)
@@ -738,7 +744,12 @@ int ReportRenderer::render(QPainter &painter, const PageBreak &newPage)
         if (m_sources.masterOf(name).compare(m_t.dataSource, Qt::CaseInsensitive) == 0)
             details.push_back(m_sources.mutableSource(name));
 
-    Layout l(painter, m_t, m_sources, newPage, m_recorder, m_outcome);
+    const PageBreak checkedNewPage = [&] {
+        if (m_run.checkpoint)
+            m_run.checkpoint();
+        newPage();
+    };
+    Layout l(painter, m_t, m_sources, checkedNewPage, m_recorder, m_outcome);
     l.vars.listName = m_run.listName;
     l.vars.printTime = m_run.printTime;
     l.vars.title = m_t.title;
@@ -754,6 +765,8 @@ int ReportRenderer::render(QPainter &painter, const PageBreak &newPage)
     l.wholeBand(1);
     int index = 0;
     while (!main->eof()) {
+        if (m_run.checkpoint)
+            m_run.checkpoint();
         l.vars.rowNumber = index + 1;
         l.detailRow(index);
         ++index;
@@ -799,6 +812,19 @@ const QString ReportRenderer::kNotWritten = QStringLiteral("The report could not
 
 namespace {
 
+// A disk that fills up part-way through a write makes a short write, for
+// which Qt has no reason but "Unknown error"; one more byte (into the
+// temporary file that is dropped anyway) asks the system for its own words.
+QString writeFailure(QFileDevice &out)
+{
+#ifdef Q_OS_UNIX
+    const char byte = 0;
+    if (out.handle() >= 0 && ::write(out.handle(), &byte, 1) < 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+#endif
+    return out.errorString();
+}
+
 // Draws the report as a PDF onto an open device; the caller checks the
 // device for refused writes (a full disk, a file-size limit).
 void writePdf(ReportRenderer &r, const ReportTemplate &tmpl, QIODevice &device)
@@ -837,7 +863,13 @@ ReportOutcome ReportRenderer::renderToPdf(const ReportTemplate &tmpl, const Repo
     if (!out.open(QIODevice::WriteOnly))
         throw Error(kNotWritten.arg(pdfFileName, out.errorString()));
     writePdf(r, tmpl, out); // an exception discards the temporary file
-    if (out.error() != QFileDevice::NoError || !out.commit())
+    // The last bytes are written out here, so that a full disk is reported
+    // before commit() closes the file and forgets why.
+    if (out.error() == QFileDevice::NoError)
+        out.flush();
+    if (out.error() != QFileDevice::NoError)
+        throw Error(kNotWritten.arg(pdfFileName, writeFailure(out)));
+    if (!out.commit())
         throw Error(kNotWritten.arg(pdfFileName, out.errorString()));
     return r.outcome();
 }

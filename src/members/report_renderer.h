@@ -40,6 +40,9 @@ struct ReportRun
 {
     QString listName;
     QDateTime printTime = QDateTime::currentDateTime();
+    // Called before every row and every new page; it may throw to stop the
+    // run (the command line's Ctrl+C), and a PDF being written is then dropped.
+    std::function<void()> checkpoint;
 };
 
 // One text item as the renderer drew it on one page: what tests read instead

@@ -685,6 +685,14 @@ ReportItem readItem(const ObjectReader &r, const ReportFont &bandFont)
     return item;
 }
 
+QString bandTooTallText(double height, double max, int pages)
+{
+    return QStringLiteral("the band is %1 mm tall; a band may be at most %2 mm (%3 printable pages) tall")
+        .arg(height, 0, 'g', 6)
+        .arg(max, 0, 'f', 1)
+        .arg(pages);
+}
+
 // Page headers and footers have a fixed place on every page, so their items cannot grow.
 ReportBand readBand(const ObjectReader &r, const ReportFont &reportFont, bool isDetail, bool fixedHeight = false)
 {
@@ -831,6 +839,15 @@ ReportTemplate ReportTemplate::parse(const QByteArray &json, const QString &file
         if (root.has(QLatin1String(o.key)))
             *o.band = readBand(root.object(QLatin1String(o.key)), font, false,
                                o.band == &t.pageHeader || o.band == &t.pageFooter);
+    // A taller band is a slip of the keyboard (metres of paper), and laying it
+    // out page by page would run for hours, filling the disk.
+    constexpr int kMaxBandPages = 10;
+    const double maxBandHeight = kMaxBandPages * t.printableSize().height();
+    for (const auto &o : others)
+        if (o.band->present && !(o.band->height <= maxBandHeight))
+            root.fail(QStringLiteral("%1.height").arg(QLatin1String(o.key)), bandTooTallText(o.band->height, maxBandHeight, kMaxBandPages));
+    if (!(t.detail.height <= maxBandHeight))
+        root.fail(QStringLiteral("detail.height"), bandTooTallText(t.detail.height, maxBandHeight, kMaxBandPages));
 
     if (root.has(QStringLiteral("columns"))) {
         const ObjectReader c = root.object(QStringLiteral("columns"));

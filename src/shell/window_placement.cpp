@@ -5,7 +5,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSaveFile>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QStandardPaths>
 
 namespace kv {
@@ -105,13 +107,134 @@ QString LocalSettings::readPlacement(const QString &file, const QString &entry)
 
 bool LocalSettings::writePlacement(const QString &file, const QString &entry, const QString &text)
 {
+    return updateKeys(file, [&](QSettings &ini) { ini.setValue(kFormPositions + QLatin1Char('/') + entry, text); });
+}
+
+namespace {
+
+// One section of an INI text as lines without their line ends; lines before
+// the first header belong to a section with an empty header.
+struct IniSection
+{
+    QByteArray header; // "[Form_Positions]"
+    QList<QByteArray> lines;
+};
+
+QList<IniSection> iniSections(const QByteArray &text)
+{
+    QList<IniSection> sections{IniSection{}};
+    for (QByteArray line : text.split('\n')) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (line.trimmed().startsWith('['))
+            sections.append(IniSection{line.trimmed(), {}});
+        else if (!line.trimmed().isEmpty())
+            sections.last().lines.append(line);
+    }
+    return sections;
+}
+
+QByteArray iniKey(const QByteArray &line)
+{
+    const QByteArray t = line.trimmed();
+    if (t.startsWith(';') || t.startsWith('#'))
+        return QByteArray();
+    const qsizetype eq = t.indexOf('=');
+    return eq > 0 ? t.left(eq).trimmed() : QByteArray();
+}
+
+// Puts the key lines of `ours` into `text` line by line: a key's line is
+// replaced in place, a new key goes after the last line of its section, a new
+// section at the end. Nothing else is touched, line ends included.
+QByteArray mergeIni(QByteArray text, const QList<IniSection> &ours)
+{
+    const QByteArray eol = text.contains("\r\n") ? QByteArray("\r\n") : QByteArray("\n");
+    for (const IniSection &section : ours) {
+        for (const QByteArray &keyLine : section.lines) {
+            const QByteArray key = iniKey(keyLine);
+            if (key.isEmpty())
+                continue;
+            // Walk the file's lines: [start, end) of each line without its end.
+            qsizetype pos = 0, insertAt = -1;
+            bool inSection = section.header.isEmpty(), replaced = false;
+            while (pos <= text.size()) {
+                qsizetype end = text.indexOf('\n', pos);
+                const qsizetype next = end < 0 ? text.size() + 1 : end + 1;
+                if (end < 0)
+                    end = text.size();
+                const qsizetype contentEnd = end > pos && text.at(end - 1) == '\r' ? end - 1 : end;
+                const QByteArray line = text.mid(pos, contentEnd - pos);
+                if (line.trimmed().startsWith('[')) {
+                    if (inSection)
+                        break;
+                    inSection = line.trimmed() == section.header;
+                    if (inSection)
+                        insertAt = next;
+                } else if (inSection && !line.trimmed().isEmpty()) {
+                    insertAt = next;
+                    if (iniKey(line) == key) {
+                        text.replace(pos, contentEnd - pos, keyLine);
+                        replaced = true;
+                        break;
+                    }
+                }
+                pos = next;
+            }
+            if (replaced)
+                continue;
+            if (insertAt < 0) {
+                if (!text.isEmpty() && !text.endsWith('\n'))
+                    text += eol;
+                if (!text.isEmpty())
+                    text += eol;
+                text += section.header + eol + keyLine + eol;
+            } else if (insertAt > text.size()) {
+                text += eol + keyLine; // the section's last line had no line end
+            } else {
+                text.insert(insertAt, keyLine + eol);
+            }
+        }
+    }
+    return text;
+}
+
+} // namespace
+
+bool LocalSettings::updateKeys(const QString &file, const std::function<void(QSettings &)> &write)
+{
+    // The keys as the settings class spells them (escapes, lists, byte
+    // arrays), so that it reads them back; written to a scratch file first.
+    QTemporaryDir scratch;
+    if (!scratch.isValid())
+        return false;
+    const QString scratchFile = scratch.filePath(QStringLiteral("keys.ini"));
+    {
+        QSettings keys(scratchFile, QSettings::IniFormat);
+        write(keys);
+        keys.sync();
+        if (keys.status() != QSettings::NoError)
+            return false;
+    }
+    QFile ours(scratchFile);
+    if (!ours.open(QIODevice::ReadOnly))
+        return false;
+    QList<IniSection> sections = iniSections(ours.readAll());
+
     const QFileInfo info(file);
     if (!info.absoluteDir().exists())
         QDir().mkpath(info.absolutePath());
-    QSettings ini(file, QSettings::IniFormat);
-    ini.setValue(kFormPositions + QLatin1Char('/') + entry, text);
-    ini.sync();
-    return ini.status() == QSettings::NoError;
+    QByteArray text;
+    if (info.exists()) {
+        QFile current(file);
+        if (!current.open(QIODevice::ReadOnly))
+            return false;
+        text = current.readAll();
+    }
+    QSaveFile out(file);
+    if (!out.open(QIODevice::WriteOnly))
+        return false;
+    out.write(mergeIni(text, sections));
+    return out.commit();
 }
 
 } // namespace kv

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <functional>
+
+class QSettings;
 
 namespace kv {
 
@@ -56,6 +59,12 @@ public:
     static QString readPlacement(const QString &file, const QString &entry);
     // Written at once; false when the file cannot be written.
     static bool writePlacement(const QString &file, const QString &entry, const QString &text);
+
+    // The file is the host's too: `write` sets the plug-in's keys on a
+    // settings object, and only the lines of those keys change in the file;
+    // every other section, comment, quote and byte stays as it was. False
+    // when the file cannot be written (it then keeps its bytes).
+    static bool updateKeys(const QString &file, const std::function<void(QSettings &)> &write);
 };
 
 } // namespace kv

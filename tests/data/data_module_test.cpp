@@ -118,6 +118,25 @@ TEST(DataModuleRegistry, OnlyTheExactWordInternetSelectsTheInternetTransport)
     }
 }
 
+TEST(DataModuleRegistry, AnEmptyServerIpIsRefusedNamingTheSettingAndNothingIsOpened)
+{
+    SettingsSandbox sb;
+    sb.setRegistry(QStringLiteral("Mode"), QStringLiteral("C"));
+    sb.setRegistry(QStringLiteral("Alias"), QStringLiteral("/srv/brenquistal"));
+    for (const QString &ip : {QString(), QStringLiteral("  ")}) {
+        sb.setRegistry(QStringLiteral("Server IP"), ip);
+        Harness h;
+        try {
+            h.dm->DataModuleCreate();
+            ADD_FAILURE() << "connected without a server";
+        } catch (const kv::DbError &e) {
+            EXPECT_TRUE(e.text().contains(QStringLiteral("\"Server IP\""))) << e.text().toStdString();
+        }
+        EXPECT_FALSE(h.dm->DatabaseLists->isConnected());
+        EXPECT_EQ(h.shutdowns, 0);
+    }
+}
+
 class DataLocationMessages : public ::testing::TestWithParam<QString>
 {
 };

@@ -90,6 +90,44 @@ TEST_F(PlacementFileTest, SaveThenRestoreRoundTrip)
     EXPECT_EQ(b.size(), QSize(800, 600));
 }
 
+TEST_F(PlacementFileTest, SavingChangesOnlyThePluginsKeysAndKeepsEveryOtherByte)
+{
+    const QByteArray host = "; written by the host\r\n"
+                            "[Host Settings]\r\n"
+                            "DataPath=C:\\Data\\Brenquistal\r\n"
+                            "Agency=\"Meals, \"\"North\"\"\"\r\n"
+                            "\r\n"
+                            "[Form_Positions]\r\n"
+                            "FormLists=0 1 2 3 4\r\n"
+                            "# the host's note\r\n"
+                            "\r\n"
+                            "[Last]\r\n"
+                            "Path=\\\\server\\share"; // no line end at the close
+    {
+        QFile f(file());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(host);
+    }
+    ASSERT_TRUE(kv::LocalSettings::writePlacement(file(), QStringLiteral("FormLists"), QStringLiteral("0 10 20 300 400")));
+    ASSERT_TRUE(kv::LocalSettings::writePlacement(file(), QStringLiteral("FormListMembers"), QStringLiteral("2")));
+    // The grid layout: a list value in a section of its own.
+    ASSERT_TRUE(kv::LocalSettings::updateKeys(file(), [](QSettings &s) {
+        s.setValue(QStringLiteral("Grid/Columns"), QStringList{QStringLiteral("Last_Name;120"), QStringLiteral("City;80")});
+    }));
+    QFile f(file());
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    QByteArray expected = host;
+    expected.replace("FormLists=0 1 2 3 4\r\n", "FormLists=0 10 20 300 400\r\n");
+    expected.replace("# the host's note\r\n", "# the host's note\r\nFormListMembers=2\r\n");
+    const QByteArray written = f.readAll();
+    EXPECT_TRUE(written.startsWith(expected + "\r\n\r\n[Grid]\r\nColumns=")) << written.toStdString();
+    EXPECT_EQ(written.count('\n'), expected.count('\n') + 4) << written.toStdString();
+    EXPECT_EQ(stored(QStringLiteral("FormLists")), QStringLiteral("0 10 20 300 400"));
+    EXPECT_EQ(stored(QStringLiteral("FormListMembers")), QStringLiteral("2"));
+    QSettings ini(file(), QSettings::IniFormat);
+    EXPECT_EQ(ini.value(QStringLiteral("Grid/Columns")).toStringList(), (QStringList{QStringLiteral("Last_Name;120"), QStringLiteral("City;80")}));
+}
+
 TEST_F(PlacementFileTest, MaximisedStoresTwoAndRestoresMaximisedWithDesignSize)
 {
     QWidget a;

@@ -8,13 +8,19 @@
 #include "members/import_members.h"
 
 #include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QScopeGuard>
 #include <QThread>
 #include <gtest/gtest.h>
 
 #include <csignal>
 #ifdef Q_OS_UNIX
 #include <signal.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -81,8 +87,40 @@ TEST(CliOutput, CsvAndJsonCarryHostileValuesThroughASpreadsheetReader)
     ASSERT_EQ(lists.code, 0) << lists.why();
     EXPECT_EQ(runPython(QStringLiteral("import sys, json\nprint(json.dumps([sorted(o) for o in map(json.loads, sys.stdin)]))"),
                         lists.out.toUtf8()),
-              QStringLiteral("[[\"assigned_service\", \"created\", \"description\", \"list\", \"updated\", \"updated_by\"]]\n"));
+              QStringLiteral("[[\"assigned_service\", \"created\", \"description\", \"id\", \"list\", \"updated\", \"updated_by\"]]\n"));
     EXPECT_TRUE(lists.out.contains(QStringLiteral("\"description\":\"two\\nlines\""))) << lists.why();
+}
+
+TEST(CliOutput, CsvCellsASpreadsheetWouldRunGetAnApostropheAndJsonStaysRaw)
+{
+    if (!QFileInfo::exists(cliPath()))
+        GTEST_SKIP() << "the command-line tool is not built";
+    TestDatabase tdb(kv::Backend::SQLite);
+    const QStringList raw = {QStringLiteral("=1+2"),     QStringLiteral("+cmd"),  QStringLiteral("-2+3"),
+                             QStringLiteral("@SUM(A1)"), QStringLiteral("\tTab"), QStringLiteral("\rReturn"),
+                             QStringLiteral("-5"),       QStringLiteral("+1.5"),  QStringLiteral("Plain")};
+    const QStringList csv = {QStringLiteral("'=1+2"),     QStringLiteral("'+cmd"),   QStringLiteral("'-2+3"),
+                             QStringLiteral("'@SUM(A1)"), QStringLiteral("'\tTab"), QStringLiteral("'\rReturn"),
+                             QStringLiteral("-5"),        QStringLiteral("+1.5"),    QStringLiteral("Plain")};
+    const int list = tdb.addList(QStringLiteral("Holiday"), {{QStringLiteral("List_Desc"), raw[0]}});
+    for (int p = 1; p <= raw.size(); ++p) {
+        tdb.addClient(p, {{QStringLiteral("Address1"), raw[p - 1]}});
+        tdb.addMember(list, p);
+    }
+    const ToolRun members = runCli(&tdb, args({"members", "--list", "Holiday", "--csv"}));
+    ASSERT_EQ(members.code, 0) << members.why();
+    QHash<QString, QString> address; // client id -> Address cell
+    for (const QStringList &row : kv::parseCsv(members.out).mid(1))
+        address.insert(row.value(0), row.value(3));
+    const ToolRun json = runCli(&tdb, args({"members", "--list", "Holiday", "--json"}));
+    for (int p = 1; p <= raw.size(); ++p) {
+        const QString id = QStringLiteral("C%1").arg(p, 5, 10, QLatin1Char('0'));
+        EXPECT_EQ(address.value(id), csv[p - 1]) << id.toStdString();
+        EXPECT_TRUE(json.out.contains(QJsonDocument(QJsonArray{raw[p - 1]}).toJson(QJsonDocument::Compact).mid(1).chopped(1)))
+            << raw[p - 1].toStdString();
+    }
+    const ToolRun lists = runCli(&tdb, args({"lists", "--csv"}));
+    EXPECT_EQ(kv::parseCsv(lists.out).value(1).value(1), csv[0]) << lists.why();
 }
 
 TEST(CliImport, CountsAddedAlreadyMembersAndNotFoundOnAMessyFile)
@@ -128,13 +166,40 @@ TEST(CliImport, CountsAddedAlreadyMembersAndNotFoundOnAMessyFile)
     EXPECT_EQ(wrong.code, 2);
     EXPECT_TRUE(wrong.err.contains(QStringLiteral("The file has no column headed \"Id\""))) << wrong.why();
     EXPECT_EQ(tdb.count(QStringLiteral("List_Members")), 3);
+
+    // Files that cannot be what they seem are refused naming the line; ids
+    // not found are shown with their control characters escaped.
+    const struct
+    {
+        QByteArray file;
+        int code;
+        QString expected;
+    } files[] = {
+        {"Client_ID\nC00001\n\"C00002\nC00003\n", 2, QStringLiteral("Line 3 opens a quoted field that is never closed")},
+        {QByteArray("Client_ID\nC00001\nC000") + '\0' + "02\n", 2, QStringLiteral("Line 3 holds a NUL character")},
+        {"Client_ID\nX\x1b[2J\x07\n", 0, QStringLiteral("Not found: X\\x1b[2J\\x07\n")},
+    };
+    for (const auto &c : files) {
+        SCOPED_TRACE(c.expected.toStdString());
+        QFile bad(path);
+        ASSERT_TRUE(bad.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        bad.write(c.file);
+        bad.close();
+        const ToolRun r = runCli(&tdb, {QStringLiteral("add-members"), QStringLiteral("--list"), QStringLiteral("Holiday"),
+                                        QStringLiteral("--from-csv"), path});
+        EXPECT_EQ(r.code, c.code) << r.why();
+        EXPECT_TRUE((r.err + r.out).contains(c.expected)) << r.why();
+        EXPECT_FALSE(r.out.contains(QChar(0x1b))) << r.why();
+        EXPECT_EQ(tdb.count(QStringLiteral("List_Members")), 3);
+    }
 }
 
-class CliImportRace : public ::testing::TestWithParam<kv::Backend>
+// The cases whose outcome depends on the database: each runs on both backends.
+class CliBackend : public ::testing::TestWithParam<kv::Backend>
 {
 };
 
-TEST_P(CliImportRace, FourImportsOfTheSameFileAtOnceAddEachClientOnce)
+TEST_P(CliBackend, FourImportsOfTheSameFileAtOnceAddEachClientOnce)
 {
     KV_REQUIRE_BACKEND(GetParam());
     if (!QFileInfo::exists(cliPath()))
@@ -173,14 +238,7 @@ TEST_P(CliImportRace, FourImportsOfTheSameFileAtOnceAddEachClientOnce)
     EXPECT_EQ(tdb.count(QStringLiteral("List_Members"), QStringLiteral("List_ID = :L"), {{QStringLiteral("L"), list}}), 300);
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, CliImportRace, ::testing::Values(kv::Backend::SQLite, kv::Backend::PostgreSQL),
-                         [](const auto &info) { return info.param == kv::Backend::SQLite ? "SQLite" : "PostgreSQL"; });
-
-class CliDryRun : public ::testing::TestWithParam<kv::Backend>
-{
-};
-
-TEST_P(CliDryRun, ListsExactlyTheRowsTheRunThenWrites)
+TEST_P(CliBackend, DryRunListsExactlyTheRowsTheRunThenWrites)
 {
     KV_REQUIRE_BACKEND(GetParam());
     if (!QFileInfo::exists(cliPath()))
@@ -215,8 +273,21 @@ TEST_P(CliDryRun, ListsExactlyTheRowsTheRunThenWrites)
         planned << QStringList{row[0], row[1], row[3], row[4], row[5], row[6], row[7], row[8], row[10], row[12]}.join(QLatin1Char('|'));
     planned.sort();
 
+    // A user name wider than the stamps is refused up front; a login name
+    // nobody chose is cut to fit (PostgreSQL would refuse every insert).
+    const QString tooLong(34, QLatin1Char('u'));
+    const ToolRun refused = runCli(&tdb, common + QStringList{QStringLiteral("--yes"), QStringLiteral("--user"), tooLong});
+    EXPECT_EQ(refused.code, 2) << refused.why();
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("at most 33 characters"))) << refused.why();
+    EXPECT_EQ(tdb.count(QStringLiteral("EpisodicDeliveries")), 0);
+    const QByteArray login = qgetenv("USER");
+    qputenv("USER", QByteArray(50, 'l'));
     const ToolRun real = runCli(&tdb, common + args({"--yes"}));
+    qputenv("USER", login);
     ASSERT_EQ(real.code, 0) << real.why();
+    EXPECT_EQ(tdb.count(QStringLiteral("EpisodicDeliveries"), QStringLiteral("Created_By = :C"),
+                        {{QStringLiteral("C"), QString(33, QLatin1Char('l')) + kv::ListFulfilment::kCreatedBySuffix}}),
+              3);
     QStringList written;
     for (const QVariantMap &r : tdb.rows(QStringLiteral(
              "Select EpisodicDeliveries.Person_ID, Client_ID, Deliv_Date, Del_Day, Route, Stop, Schedule_Type, Svcs_Used, Item_ID, Quantity "
@@ -251,11 +322,30 @@ TEST_P(CliDryRun, ListsExactlyTheRowsTheRunThenWrites)
                                   QStringLiteral("T9/2.5/C00001/Turkey/5")}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, CliDryRun, ::testing::Values(kv::Backend::SQLite, kv::Backend::PostgreSQL),
+TEST_P(CliBackend, AStandingLookupThatCannotOpenStopsTheRunBeforeItWrites)
+{
+    KV_REQUIRE_BACKEND(GetParam());
+    if (!QFileInfo::exists(cliPath()))
+        GTEST_SKIP() << "the command-line tool is not built";
+    TestDatabase tdb(GetParam());
+    const int list = tdb.addList(QStringLiteral("Holiday"), {{QStringLiteral("Active_Only"), QStringLiteral("N")}});
+    tdb.addClient(1, {{QStringLiteral("Def_Rte"), QStringLiteral("A1")}, {QStringLiteral("Def_Stop"), 1.0}});
+    tdb.addMember(list, 1);
+    // As a role without SELECT on Items or a damaged table would: the items lookup fails to open.
+    QSqlQuery alter(tdb.db().connection());
+    ASSERT_TRUE(alter.exec(QStringLiteral("ALTER TABLE Items RENAME COLUMN Meal_Item TO Meal_Name"))) << alter.lastError().text().toStdString();
+
+    const ToolRun r = runCli(&tdb, args({"fulfil", "--list", "Holiday", "--date", "2026-12-24", "--yes"}));
+    EXPECT_EQ(r.code, 2) << r.why();
+    EXPECT_TRUE(r.err.contains(kv::UnitOfWork::kNothingWritten)) << r.why();
+    EXPECT_EQ(tdb.count(QStringLiteral("EpisodicDeliveries")) + tdb.count(QStringLiteral("History")), 0) << r.why();
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, CliBackend, ::testing::Values(kv::Backend::SQLite, kv::Backend::PostgreSQL),
                          [](const auto &info) { return info.param == kv::Backend::SQLite ? "SQLite" : "PostgreSQL"; });
 
 #ifdef Q_OS_UNIX
-TEST(CliInterrupt, SigintDuringALargeWriteRollsBackAndEndsWith130)
+TEST(CliInterrupt, ASignalDuringALargeWriteOrReportRollsBackKeepsTheFileAndEndsWith130)
 {
     if (!QFileInfo::exists(cliPath()))
         GTEST_SKIP() << "the command-line tool is not built";
@@ -282,11 +372,27 @@ TEST(CliInterrupt, SigintDuringALargeWriteRollsBackAndEndsWith130)
     const qint64 members = tdb.count(QStringLiteral("List_Members"));
     tdb.db().disconnect();
 
-    const QList<QStringList> runs = {
-        args({"fulfil", "--list", "Big", "--date", "2026-12-24", "--item", "31", "--yes"}),
-        {QStringLiteral("add-members"), QStringLiteral("--list"), QStringLiteral("Empty"), QStringLiteral("--from-csv"), ids},
+    // A report replaces its file only once it is whole.
+    const QString pdf = dir.filePath(QStringLiteral("labels.pdf"));
+    {
+        QFile f(pdf);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("the previous report");
+    }
+    const struct
+    {
+        QStringList args;
+        int signal;
+        QString said;
+    } runs[] = {
+        {args({"fulfil", "--list", "Big", "--date", "2026-12-24", "--item", "31", "--yes"}), SIGINT, kv::UnitOfWork::kNothingWritten},
+        {{QStringLiteral("add-members"), QStringLiteral("--list"), QStringLiteral("Empty"), QStringLiteral("--from-csv"), ids}, SIGINT,
+         kv::UnitOfWork::kNothingWritten},
+        {{QStringLiteral("report"), QStringLiteral("--list"), QStringLiteral("Big"), QStringLiteral("--template"),
+          QStringLiteral(KESTROVAN_SOURCE_DIR "/templates/ListMembersAddressLabel.rtm"), QStringLiteral("--pdf"), pdf},
+         SIGTERM, kv::UnitOfWork::kCancelledText},
     };
-    for (const QStringList &run : runs) {
+    for (const auto &[run, sig, said] : runs) {
         SCOPED_TRACE(run.join(QLatin1Char(' ')).toStdString());
         ASSERT_FALSE(QFileInfo::exists(wal));
         QStringList a = run;
@@ -303,19 +409,112 @@ TEST(CliInterrupt, SigintDuringALargeWriteRollsBackAndEndsWith130)
             QThread::msleep(5);
         QThread::msleep(300);
         ASSERT_EQ(p.state(), QProcess::Running) << "finished before it could be interrupted";
-        ::kill(pid_t(p.processId()), SIGINT);
+        ::kill(pid_t(p.processId()), sig);
         ASSERT_TRUE(p.waitForFinished(60000));
         const QString err = QString::fromUtf8(p.readAllStandardError());
         EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(p.exitCode(), 130) << err.toStdString();
-        EXPECT_TRUE(err.contains(kv::UnitOfWork::kNothingWritten)) << err.toStdString();
+        EXPECT_TRUE(err.contains(said)) << err.toStdString();
     }
+    QFile previous(pdf);
+    ASSERT_TRUE(previous.open(QIODevice::ReadOnly));
+    EXPECT_EQ(previous.readAll(), QByteArray("the previous report"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({QStringLiteral("ids.csv"), QStringLiteral("labels.pdf")}));
     tdb.db().connect();
     EXPECT_EQ(tdb.count(QStringLiteral("EpisodicDeliveries")), 0);
     EXPECT_EQ(tdb.count(QStringLiteral("DefDels")), 0);
     EXPECT_EQ(tdb.count(QStringLiteral("History")), 0);
     EXPECT_EQ(tdb.count(QStringLiteral("List_Members")), members);
     EXPECT_EQ(tdb.count(QStringLiteral("List_Members"), QStringLiteral("List_ID = :L"), {{QStringLiteral("L"), empty}}), 0);
+}
+
+// A server of its own, so that it can be stopped in the middle of a run.
+class PrivateServer
+{
+public:
+    PrivateServer() { m_port = cluster(QStringLiteral("start")).trimmed().toInt(); }
+    ~PrivateServer() { cluster(QStringLiteral("stop")); }
+    int port() const { return m_port; }
+    // Stopped as an administrator would stop it (sessions ended), its data kept.
+    void stop() { pgCtl(QStringLiteral("-m fast stop")); }
+    // Started again on its port with the data it had.
+    bool restart()
+    {
+        return pgCtl(QStringLiteral("-l %1/server.log -o '-c port=%2 -c listen_addresses=127.0.0.1 -c unix_socket_directories=%1' start")
+                         .arg(m_dir.path())
+                         .arg(m_port));
+    }
+
+private:
+    bool pgCtl(const QString &arguments)
+    {
+        const QString owner = ::geteuid() == 0 ? QStringLiteral("runuser -u postgres -- ") : QString();
+        return QProcess::execute(QStringLiteral("bash"),
+                                 {QStringLiteral("-c"), owner
+                                      + QStringLiteral("$(ls -d /usr/lib/postgresql/*/bin | sort -V | tail -n 1)/pg_ctl -D %1/data -w %2 >/dev/null")
+                                            .arg(m_dir.path(), arguments)})
+            == 0;
+    }
+    QString cluster(const QString &command)
+    {
+        QProcess p;
+        p.start(QStringLiteral("bash"), {QStringLiteral(KESTROVAN_SOURCE_DIR "/scripts/pg-cluster"), command, m_dir.path()});
+        p.waitForFinished(120000);
+        return QString::fromUtf8(p.readAllStandardOutput());
+    }
+    QTemporaryDir m_dir;
+    int m_port = 0;
+};
+
+TEST(CliServerGone, AServerStoppedMidRunIsOneLineSayingNothingWasWritten)
+{
+    KV_REQUIRE_BACKEND(kv::Backend::PostgreSQL);
+    if (!QFileInfo::exists(cliPath()))
+        GTEST_SKIP() << "the command-line tool is not built";
+    PrivateServer server;
+    ASSERT_GT(server.port(), 0) << "the private server did not start";
+    const QByteArray port = qgetenv("KESTROVAN_PG_PORT");
+    qputenv("KESTROVAN_PG_PORT", QByteArray::number(server.port()));
+    const auto restore = qScopeGuard([&] { qputenv("KESTROVAN_PG_PORT", port); });
+
+    TestDatabase tdb(kv::Backend::PostgreSQL);
+    tdb.insert(QStringLiteral("Items"), {{QStringLiteral("Item_ID"), 31}, {QStringLiteral("Meal_Item"), QStringLiteral("Turkey")}});
+    tdb.addList(QStringLiteral("Big"), {{QStringLiteral("Active_Only"), QStringLiteral("N")}});
+    tdb.exec(QStringLiteral("INSERT INTO Clients (Person_ID, Client_ID, Last_Name, Status, Delivery_Type, Def_Rte, Def_Stop) "
+                            "SELECT x, 'C' || x, 'Last' || x, 'A', 'O', 'R1', 1 FROM generate_series(1, 60000) AS x"));
+    tdb.exec(QStringLiteral("INSERT INTO List_Members (List_ID, Person_ID, Client_ID, RecVisible) "
+                            "SELECT (SELECT Record_ID FROM Lists), Person_ID, Client_ID, TRUE FROM Clients"));
+
+    QStringList a = args({"fulfil", "--list", "Big", "--date", "2026-12-24", "--item", "31", "--yes"});
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    targetDatabase(&tdb, a, env);
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(cliPath(), a);
+    ASSERT_TRUE(p.waitForStarted());
+    // The run has begun its unit of work once it holds its list's row lock.
+    const QString listLocked = QStringLiteral("SELECT count(*) FROM pg_locks l JOIN pg_class c ON c.oid = l.relation "
+                                              "WHERE c.relname = 'lists' AND l.mode = 'RowShareLock' AND l.pid <> pg_backend_pid()");
+    QElapsedTimer t;
+    t.start();
+    while (tdb.exec(listLocked).toInt() == 0 && t.elapsed() < 60000 && p.state() == QProcess::Running)
+        QThread::msleep(20);
+    ASSERT_EQ(p.state(), QProcess::Running) << "finished before the server could be stopped";
+    server.stop();
+    ASSERT_TRUE(p.waitForFinished(60000));
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    EXPECT_EQ(p.exitCode(), 2) << err.toStdString();
+    // The tool's own words are one line. (libpq itself may still relay the
+    // server's "FATAL: terminating connection" when it arrives between statements.)
+    QStringList lines = err.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    lines.removeIf([](const QString &l) { return l.startsWith(QLatin1String("FATAL:")); });
+    ASSERT_EQ(lines.size(), 1) << err.toStdString();
+    EXPECT_TRUE(lines[0].contains(QStringLiteral("went away")) && lines[0].endsWith(kv::UnitOfWork::kNothingWritten)) << err.toStdString();
+
+    ASSERT_TRUE(server.restart());
+    tdb.db().disconnect();
+    tdb.db().connect();
+    EXPECT_EQ(tdb.count(QStringLiteral("EpisodicDeliveries")) + tdb.count(QStringLiteral("History")), 0);
 }
 #endif
 

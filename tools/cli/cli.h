@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QTextStream>
 #include <memory>
+#include <utility>
 #include <optional>
 
 namespace kv::cli {
@@ -36,10 +37,17 @@ public:
     Answer ask(Kind kind, const QString &text, Buttons buttons) override;
     void show(Kind kind, const QString &text) override;
     bool errorShown() const { return m_errorShown; }
+    // While held, errors are kept instead of printed (the tool's start, whose
+    // errors may all come from one lost server); printHeld() prints them.
+    void holdErrors(bool hold) { m_hold = hold; }
+    QStringList takeHeldErrors() { return std::exchange(m_held, {}); }
+    void printHeldErrors();
 
 private:
     bool m_yes;
     bool m_errorShown = false;
+    bool m_hold = false;
+    QStringList m_held;
 };
 
 // Progress of a writing loop: silent, but it stops the operation (kv::Cancelled,
@@ -71,6 +79,10 @@ public:
     // --server say otherwise).
     TDataModuleLists &dataModule();
     CliPrompts &prompts();
+    // After an error: true when the run was connected to a database server
+    // that no longer answers a new connection (stopped, or gone from the network).
+    bool serverWentAway();
+    QString serverName() const; // "HOST:PORT"
     CliProgress &progress() { return m_progress; }
     QTextStream &out();
     QTextStream &err();
@@ -96,8 +108,16 @@ public:
     void printRows(const QStringList &titles, const QStringList &jsonKeys, const QList<QStringList> &rows);
     bool machineReadable() const;
 
-    // The plug-in's own lists (Reason 'LST') only, as the lists window shows them.
-    int listIdByName(const QString &name);
+    // The list --list NAME or --list-id N names (exactly one of them), among
+    // the plug-in's own lists (Reason 'LST') as the lists window shows them,
+    // with QueryListLookup on its row. A name two lists share is refused,
+    // each of them listed, since acting on one would be a guess.
+    struct ChosenList
+    {
+        int id = 0;
+        QString name;
+    };
+    ChosenList chosenList();
     // Refuse an id the database does not hold.
     void requireService(int serviceId);
     void requireItem(int itemId);
@@ -117,14 +137,21 @@ void printTable(QTextStream &out, const QStringList &titles, const QList<QString
 // a comma, quote or line break is quoted with its quotes doubled.
 void printCsv(QTextStream &out, const QStringList &titles, const QList<QStringList> &rows);
 QString csvField(const QString &value);
+// A text cell a spreadsheet would run as a formula (it starts with =, +, -, @,
+// TAB or CR) gets a leading apostrophe; numbers such as "-5" stay as they are.
+QString spreadsheetSafe(const QString &value);
+
 // One JSON object per line (JSON Lines), keys in the order given.
 void printJsonLines(QTextStream &out, const QStringList &keys, const QList<QStringList> &rows);
 
 // The --json and --csv options as every listing declares them.
 OptionSpec jsonOption(const QString &keys);
 OptionSpec csvOption();
+// --list NAME and --list-id N, as every subcommand that acts on one list declares them.
+QList<OptionSpec> listOptions(const QString &what);
 
 // The messages every subcommand shares.
 QString noListNamed(const QString &name);
+QString noListWithId(int id);
 
 } // namespace kv::cli

@@ -31,7 +31,6 @@ QString readImportFile(const QString &path)
 
 int runAddMembers(kv::cli::Context &ctx)
 {
-    const QString name = ctx.requireOption(QStringLiteral("list"));
     const int methods = int(ctx.hasOption(QStringLiteral("status"))) + int(ctx.hasOption(QStringLiteral("service")))
         + int(ctx.hasOption(QStringLiteral("client"))) + int(ctx.hasOption(QStringLiteral("from-csv")));
     if (methods != 1)
@@ -78,7 +77,7 @@ int runAddMembers(kv::cli::Context &ctx)
     }
 
     TDataModuleLists &dm = ctx.dataModule();
-    const int listId = ctx.listIdByName(name);
+    const int listId = ctx.chosenList().id;
     dm.QueryListLookup->close();
 
     if (file) {
@@ -111,11 +110,10 @@ int runAddMembers(kv::cli::Context &ctx)
 kv::cli::Registration reg{{
     .name = QStringLiteral("add-members"),
     .summary = QStringLiteral("adds clients to a list by status, delivery service, Person_ID or a column of a CSV file"),
-    .usage = QStringLiteral("kestrovan add-members --list NAME (--status none|N|W|A|S|I | --service ID | --client PERSON_ID | "
+    .usage = QStringLiteral("kestrovan add-members (--list NAME | --list-id N) (--status none|N|W|A|S|I | --service ID | --client PERSON_ID | "
                             "--from-csv FILE [--column NAME]) [--delivery-type all|O|E] [--invited yes|no] [--confirmed Y|N|unknown]"),
-    .options =
-        {
-            {QStringLiteral("list"), QStringLiteral("NAME"), QStringLiteral("the list to add to (one of the plug-in's lists)")},
+    .options = kv::cli::listOptions(QStringLiteral("the list to add to"))
+        + QList<kv::cli::OptionSpec>{
             {QStringLiteral("status"), QStringLiteral("CODE"), QStringLiteral("clients of a status: none, N, W, A, S or I")},
             {QStringLiteral("service"), QStringLiteral("ID"), QStringLiteral("active clients of a delivery service")},
             {QStringLiteral("client"), QStringLiteral("PERSON_ID"), QStringLiteral("one client")},

@@ -11,9 +11,11 @@ namespace {
 
 int runCancelPending(kv::cli::Context &ctx)
 {
-    const QString name = ctx.requireOption(QStringLiteral("list"));
     TDataModuleLists &dm = ctx.dataModule();
-    const QVariant listId = ctx.listIdByName(name);
+    const kv::cli::Context::ChosenList chosen = ctx.chosenList();
+    const int id = chosen.id;
+    const QString name = chosen.name;
+    const QVariant listId = id;
     dm.QueryListLookup->close();
     const QString user = ctx.userName;
     kv::CancelPendingDeliveries cancel(*dm.DatabaseLists, ctx.prompts(), [user] { return user; });
@@ -27,8 +29,8 @@ int runCancelPending(kv::cli::Context &ctx)
 kv::cli::Registration reg{{
     .name = QStringLiteral("cancel-pending"),
     .summary = QStringLiteral("deletes the pending deliveries a list scheduled, with their items"),
-    .usage = QStringLiteral("kestrovan cancel-pending --list NAME [--yes]"),
-    .options = {{QStringLiteral("list"), QStringLiteral("NAME"), QStringLiteral("the list (one of the plug-in's lists)")}},
+    .usage = QStringLiteral("kestrovan cancel-pending (--list NAME | --list-id N) [--yes]"),
+    .options = kv::cli::listOptions(QStringLiteral("the list")),
     .run = &runCancelPending,
 }};
 

@@ -9,12 +9,11 @@ namespace {
 
 int runDeliveries(kv::cli::Context &ctx)
 {
-    const QString name = ctx.requireOption(QStringLiteral("list"));
     const QDate date = ctx.dateOption(QStringLiteral("date"));
     const bool pending = ctx.flag(QStringLiteral("pending"));
     ctx.machineReadable();
     TDataModuleLists &dm = ctx.dataModule();
-    const int listId = ctx.listIdByName(name);
+    const int listId = ctx.chosenList().id;
     dm.QueryListLookup->close();
 
     const QList<kv::SheetDelivery> sheet = kv::DeliveriesSheet::read(*dm.DatabaseLists, listId, pending, date);
@@ -48,10 +47,9 @@ int runDeliveries(kv::cli::Context &ctx)
 kv::cli::Registration reg{{
     .name = QStringLiteral("deliveries"),
     .summary = QStringLiteral("the deliveries a list scheduled, by route and stop: a driver's sheet"),
-    .usage = QStringLiteral("kestrovan deliveries --list NAME [--pending] [--date YYYY-MM-DD] [--csv | --json]"),
-    .options =
-        {
-            {QStringLiteral("list"), QStringLiteral("NAME"), QStringLiteral("the list (one of the plug-in's lists)")},
+    .usage = QStringLiteral("kestrovan deliveries (--list NAME | --list-id N) [--pending] [--date YYYY-MM-DD] [--csv | --json]"),
+    .options = kv::cli::listOptions(QStringLiteral("the list"))
+        + QList<kv::cli::OptionSpec>{
             {QStringLiteral("pending"), QString(), QStringLiteral("only deliveries not yet fulfilled")},
             {QStringLiteral("date"), QStringLiteral("YYYY-MM-DD"), QStringLiteral("only deliveries on that day")},
             kv::cli::csvOption(),

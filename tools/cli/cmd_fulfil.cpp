@@ -14,7 +14,7 @@
 namespace {
 
 const QString kUsage = QStringLiteral(
-    "kestrovan fulfil --list NAME --date YYYY-MM-DD [--confirmed checked|unchecked|unknown|irrelevant] "
+    "kestrovan fulfil (--list NAME | --list-id N) --date YYYY-MM-DD [--confirmed checked|unchecked|unknown|irrelevant] "
     "[--active-only yes|no] [--service own|ID] [--item none|ID] [--quantity N] [--dry-run [--csv | --json]] [--yes] "
     "[--skip-scheduled]");
 
@@ -81,7 +81,6 @@ void printPlan(kv::cli::Context &ctx, const QList<kv::PlannedDelivery> &plan, co
 
 int runFulfil(kv::cli::Context &ctx)
 {
-    const QString name = ctx.requireOption(QStringLiteral("list"));
     ctx.requireOption(QStringLiteral("date"));
     const QDate date = ctx.dateOption(QStringLiteral("date"));
     const bool dryRun = ctx.flag(QStringLiteral("dry-run"));
@@ -107,7 +106,9 @@ int runFulfil(kv::cli::Context &ctx)
         quantity = ctx.intOption(QStringLiteral("quantity"), 0, 999);
 
     TDataModuleLists &dm = ctx.dataModule();
-    const int listId = ctx.listIdByName(name);
+    const kv::cli::Context::ChosenList chosen = ctx.chosenList();
+    const int listId = chosen.id;
+    const QString name = chosen.name;
     kv::FulfilmentOptions o = kv::ListDefaults::fromCurrentRow(*dm.QueryListLookup).toOptions();
     dm.QueryListLookup->close();
     o.deliveryDate = date;
@@ -177,9 +178,8 @@ kv::cli::Registration reg{{
     .name = QStringLiteral("fulfil"),
     .summary = QStringLiteral("schedules a delivery for every qualifying member of a list (or shows them with --dry-run)"),
     .usage = kUsage,
-    .options =
-        {
-            {QStringLiteral("list"), QStringLiteral("NAME"), QStringLiteral("the list to fulfil (one of the plug-in's lists)")},
+    .options = kv::cli::listOptions(QStringLiteral("the list to fulfil"))
+        + QList<kv::cli::OptionSpec>{
             {QStringLiteral("date"), QStringLiteral("YYYY-MM-DD"), QStringLiteral("the delivery date")},
             {QStringLiteral("confirmed"), QStringLiteral("WHICH"),
              QStringLiteral("members whose Confirmed is checked, unchecked, unknown, or irrelevant (all)")},

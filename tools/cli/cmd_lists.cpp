@@ -37,6 +37,8 @@ const Column kColumns[] = {
     {"Updated By", "updated_by", [](const kv::Query &q, const QHash<qint64, QString> &) { return text(q, "Updated_By"); }},
     {"Created", "created", [](const kv::Query &q, const QHash<qint64, QString> &) { return text(q, "Create_Date"); }},
     {"Updated", "updated", &lastUpdate},
+    // What --list-id takes, for two lists of one name.
+    {"ID", "id", [](const kv::Query &q, const QHash<qint64, QString> &) { return text(q, "Record_ID"); }},
 };
 
 int runLists(kv::cli::Context &ctx)
@@ -77,7 +79,7 @@ kv::cli::Registration reg{{
     .name = QStringLiteral("lists"),
     .summary = QStringLiteral("the plug-in's lists, as the lists window shows them"),
     .usage = QStringLiteral("kestrovan lists [--json | --csv]"),
-    .options = {kv::cli::jsonOption(QStringLiteral("list, description, assigned_service, updated_by, created, updated")),
+    .options = {kv::cli::jsonOption(QStringLiteral("list, description, assigned_service, updated_by, created, updated, id")),
                 kv::cli::csvOption()},
     .run = &runLists,
 }};

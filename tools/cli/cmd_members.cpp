@@ -1,4 +1,4 @@
-// kestrovan members --list NAME [--csv | --json]: the members of a list as the
+// kestrovan members (--list NAME | --list-id N) [--csv | --json]: the members of a list as the
 // members window loads them, hidden ones included, in last-name order.
 
 #include "tools/cli/cli.h"
@@ -39,23 +39,20 @@ QString cell(const RS &rows, int viewRow, int field)
 
 int runMembers(kv::cli::Context &ctx)
 {
-    const QString listName = ctx.requireOption(QStringLiteral("list"));
     ctx.machineReadable(); // a bad combination is refused before the database is opened
     TDataModuleLists &dm = ctx.dataModule();
-    const int listId = ctx.listIdByName(listName);
+    const kv::cli::Context::ChosenList chosen = ctx.chosenList();
+    const int listId = chosen.id;
+    const QString listName = chosen.name;
     dm.QueryListLookup->close();
 
     kv::MemberLoadSave loadSave(dm, ctx.prompts());
     RS rows;
     rows.setFiltered(false); // hidden members too
-    const auto result = loadSave.load(rows, listName);
+    const auto result = loadSave.load(rows, listName, listId);
     loadSave.closeClientInfo();
     if (!result.completed)
         return kv::cli::ExitError;
-    // The load looks the name up among every row of Lists; a host's list of
-    // the same name must not be shown in place of the plug-in's.
-    if (result.listId != listId)
-        throw kv::Error(QStringLiteral("More than one list is named \"%1\"; rename one of them in the lists window.").arg(listName));
 
     QStringList titles, keys;
     for (const Column &c : kColumns) {
@@ -78,9 +75,9 @@ int runMembers(kv::cli::Context &ctx)
 kv::cli::Registration reg{{
     .name = QStringLiteral("members"),
     .summary = QStringLiteral("the members of a list, hidden ones included, in last-name order"),
-    .usage = QStringLiteral("kestrovan members --list NAME [--csv | --json]"),
-    .options = {{QStringLiteral("list"), QStringLiteral("NAME"), QStringLiteral("the list (one of the plug-in's lists)")},
-                kv::cli::csvOption(),
+    .usage = QStringLiteral("kestrovan members (--list NAME | --list-id N) [--csv | --json]"),
+    .options = kv::cli::listOptions(QStringLiteral("the list"))
+        + QList<kv::cli::OptionSpec>{kv::cli::csvOption(),
                 kv::cli::jsonOption(QStringLiteral("client_id, last_name, first_name, address, city, invited, confirmed, quantity, "
                                                    "visible, service, status"))},
     .run = &runMembers,

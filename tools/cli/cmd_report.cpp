@@ -8,6 +8,7 @@
 
 #include "data/engine/db_error.h"
 #include "data/engine/query.h"
+#include "data/engine/unit_of_work.h"
 #include "members/confirmed_filter.h"
 #include "members/member_load_save.h"
 #include "members/member_reports.h"
@@ -20,6 +21,7 @@ namespace {
 
 using kv::MemberReports;
 
+const QString kReportNotWritten = QStringLiteral("%1 was not written; a file that was there keeps its bytes.");
 const QString kTemplateWords = QStringLiteral("all|phone|labels|labels-10|labels-14|FILE.rtm");
 
 // The template a --template value names: one of the shipped files beside the
@@ -78,10 +80,10 @@ int runReport(kv::cli::Context &ctx)
     const QString pdf = ctx.requireOption(QStringLiteral("--pdf"));
     if (ctx.flag(QStringLiteral("alignment-test")))
         return runAlignmentTest(ctx, templateValue, pdf);
-    const QString listName = ctx.requireOption(QStringLiteral("--list"));
-
     TDataModuleLists &dm = ctx.dataModule();
-    ctx.listIdByName(listName); // the plug-in's own lists only
+    const kv::cli::Context::ChosenList chosen = ctx.chosenList();
+    const int listId = chosen.id;
+    const QString listName = chosen.name;
     dm.QueryListLookup->close();
     kv::MemberLoadSave loadSave(dm, ctx.prompts());
 
@@ -90,7 +92,7 @@ int runReport(kv::cli::Context &ctx)
     kv::MemberRowSet rows;
     rows.setFilter(kv::ConfirmedFilter::kInitialExpression);
     rows.setFiltered(true);
-    const auto loaded = loadSave.load(rows, listName);
+    const auto loaded = loadSave.load(rows, listName, listId);
     if (!loaded.completed)
         return 2; // the error has been shown
 
@@ -101,7 +103,18 @@ int runReport(kv::cli::Context &ctx)
     const kv::HostReportSources hostData(*dm.DatabaseLists, tmpl, sources);
     kv::ReportRun run;
     run.listName = listName;
-    const kv::ReportOutcome outcome = kv::ReportRenderer::renderToPdf(tmpl, sources, run, pdf);
+    // Ctrl+C or SIGTERM: the temporary file goes, a file already there stays.
+    run.checkpoint = [] {
+        if (kv::cli::interruptRequested())
+            throw kv::Cancelled();
+    };
+    kv::ReportOutcome outcome;
+    try {
+        outcome = kv::ReportRenderer::renderToPdf(tmpl, sources, run, pdf);
+    } catch (const kv::Cancelled &e) {
+        ctx.err() << e.text() << ' ' << kReportNotWritten.arg(pdf) << Qt::endl;
+        return kv::cli::ExitInterrupted;
+    }
     loadSave.closeClientInfo();
     ctx.out() << QStringLiteral("%1: %2 member(s), %3 page(s) written to %4\n").arg(tmpl.title).arg(rows.recordCount()).arg(outcome.pages).arg(pdf);
     ctx.out().flush();
@@ -116,11 +129,10 @@ int runReport(kv::cli::Context &ctx)
 kv::cli::Registration reg{{
     .name = QStringLiteral("report"),
     .summary = QStringLiteral("writes one of the members window's reports of a list to a PDF file"),
-    .usage = QStringLiteral("kestrovan report --list NAME --template all|phone|labels|labels-10|labels-14|FILE.rtm --pdf FILE\n"
+    .usage = QStringLiteral("kestrovan report (--list NAME | --list-id N) --template all|phone|labels|labels-10|labels-14|FILE.rtm --pdf FILE\n"
                             "kestrovan report --template labels|labels-10|labels-14|FILE.rtm --alignment-test --pdf FILE"),
-    .options =
-        {
-            {QStringLiteral("list"), QStringLiteral("NAME"), QStringLiteral("the list (one of the plug-in's lists)")},
+    .options = kv::cli::listOptions(QStringLiteral("the list"))
+        + QList<kv::cli::OptionSpec>{
             {QStringLiteral("template"), kTemplateWords,
              QStringLiteral("complete information, phone list, address labels (30, 10 or 14 to a sheet) or a template file")},
             {QStringLiteral("alignment-test"), QString(),

@@ -21,8 +21,9 @@ const QString kUser = QStringLiteral("user");
 const QString kYes = QStringLiteral("yes");
 
 const QString kExitStatusText = QStringLiteral(
-    "Exit status: 0 done; 1 a question was not answered (give --yes), nothing written; 2 an error or a bad "
-    "argument, nothing written; 130 interrupted (Ctrl+C or SIGTERM), nothing written.\n");
+    "Exit status: 0 the command did all it said; 1 a question was not answered (give --yes), nothing written; "
+    "2 an error or a bad argument (named on stderr), nothing written; 130 interrupted (Ctrl+C or SIGTERM), "
+    "nothing written.\n");
 
 QCommandLineOption toQt(const OptionSpec &o)
 {
@@ -105,7 +106,8 @@ const QList<OptionSpec> &globalOptions()
     static const QList<OptionSpec> list{
         {kData, QStringLiteral("DIR"), QStringLiteral("the data location (file server) for this run, instead of the registry's")},
         {kServer, QStringLiteral("HOST"), QStringLiteral("the database server (client-server) for this run, instead of the registry's")},
-        {kUser, QStringLiteral("NAME"), QStringLiteral("the user name written into stamps and notes (default: the login name)")},
+        {kUser, QStringLiteral("NAME"), QStringLiteral("the user name written into stamps and notes, at most %1 characters (default: the login name, cut to fit)")
+                                      .arg(kMaxUserNameLength)},
         {kYes, QString(), QStringLiteral("answer Yes to every question the window would ask")},
     };
     return list;
@@ -207,6 +209,7 @@ QString overviewHelp()
     for (const Command *c : std::as_const(sorted))
         text += QStringLiteral("  ") + c->name.leftJustified(width + 2) + c->summary + QLatin1Char('\n');
     text += QStringLiteral("\nGlobal options (before or after the subcommand):\n") + optionLines(globalOptions() + helpAndVersion());
+    text += QStringLiteral("\n--csv: ") + kCsvRuleText + QStringLiteral(".\n");
     text += QLatin1Char('\n') + kExitStatusText;
     return text;
 }

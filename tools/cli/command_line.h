@@ -75,6 +75,17 @@ QString overviewHelp();
 QString commandHelp(const Command &command);
 QString versionText();
 
+// Deliveries are stamped "NAME (List)" into Created_By, 40 characters wide as
+// History's User is; a longer name fails the insert on PostgreSQL (SQLite would
+// keep it whole), so --user is held to what fits on both.
+inline constexpr int kStampWidth = 40;
+inline constexpr int kMaxUserNameLength = kStampWidth - 7; // " (List)"
+
+// How --csv writes, as the overview and each listing's help state it.
+inline const QString kCsvRuleText = QStringLiteral(
+    "comma-separated values with a header line (RFC 4180); a text starting with =, +, -, @, TAB or CR gets a leading ' "
+    "so that a spreadsheet shows it rather than running it (numbers stay numbers; --json stays raw)");
+
 // The exit statuses, as the help and the README state them.
 enum ExitStatus { ExitDone = 0, ExitQuestion = 1, ExitError = 2, ExitInterrupted = 130 };
 

@@ -1,12 +1,17 @@
 #include "tools/cli/cli.h"
 
 #include "data/dates.h"
+#include "data/trace.h"
 #include "data/engine/query.h"
 #include "data/engine/unit_of_work.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
+#include <QRegularExpression>
+#include <QScopeGuard>
+#include <QSqlDatabase>
+#include <QSqlDriver>
 #include <csignal>
 #include <cstdio>
 #include <exception>
@@ -59,9 +64,18 @@ Prompts::Answer CliPrompts::ask(Kind, const QString &text, Buttons buttons)
     return (buttons == Buttons::OkCancel || buttons == Buttons::Ok) ? Answer::Ok : Answer::Yes;
 }
 
+void CliPrompts::printHeldErrors()
+{
+    for (const QString &text : takeHeldErrors())
+        std::fprintf(stderr, "%s\n", qPrintable(text));
+}
+
 void CliPrompts::show(Kind kind, const QString &text)
 {
-    if (kind == Kind::Error) {
+    if (kind == Kind::Error && m_hold) {
+        m_errorShown = true;
+        m_held << text;
+    } else if (kind == Kind::Error) {
         m_errorShown = true;
         std::fprintf(stderr, "%s\n", qPrintable(text));
     } else {
@@ -118,11 +132,50 @@ TDataModuleLists &Context::dataModule()
     if (qEnvironmentVariableIsSet("KESTROVAN_PG_SCHEMA"))
         o.pgSchema = qEnvironmentVariable("KESTROVAN_PG_SCHEMA");
     m_dm = std::make_unique<TDataModuleLists>(prompts(), [] {}, nullptr, o);
+    prompts().holdErrors(true);
+    const auto release = qScopeGuard([this] {
+        prompts().holdErrors(false);
+        prompts().printHeldErrors();
+    });
     // Each subcommand opens the queries it reads, when it reads them: a
     // workstation far from the server pays a round trip for every one.
     m_dm->connectDatabases();
     DataModuleLists = m_dm.get();
+    // The windows go on after a standing query failed to open (the error is
+    // shown); a script must not: whatever it asked for would run on a data
+    // module that is not whole, and a write would follow a printed error.
+    if (prompts().errorShown()) {
+        // A server that went away says so in one line (main); its echoes go to the trace.
+        if (serverWentAway())
+            for (const QString &text : prompts().takeHeldErrors())
+                Trace::message(text);
+        throw Error(UnitOfWork::kNothingWritten);
+    }
     return *m_dm;
+}
+
+bool Context::serverWentAway()
+{
+    if (!m_dm || !m_dm->DatabaseLists->isConnected() || m_dm->DatabaseLists->backend() != Backend::PostgreSQL)
+        return false;
+    Database probe(QStringLiteral("BrenquistalProbe"));
+    probe.setSession(m_dm->SessionLists);
+    probe.setRemoteDatabase(m_dm->DatabaseLists->remoteDatabase());
+    try {
+        probe.connect();
+        probe.disconnect();
+        return false;
+    } catch (const Error &e) {
+        Trace::message(e.text());
+        return true;
+    }
+}
+
+QString Context::serverName() const
+{
+    if (!m_dm)
+        return server;
+    return QStringLiteral("%1:%2").arg(m_dm->SessionLists->remoteAddress()).arg(m_dm->SessionLists->remotePort());
 }
 
 QTextStream &Context::out()
@@ -259,19 +312,55 @@ OptionSpec jsonOption(const QString &keys)
 
 OptionSpec csvOption()
 {
-    return {QStringLiteral("csv"), QString(), QStringLiteral("comma-separated values with a header line (RFC 4180)")};
+    return {QStringLiteral("csv"), QString(), kCsvRuleText};
 }
 
-int Context::listIdByName(const QString &name)
+QList<OptionSpec> listOptions(const QString &what)
 {
+    return {{QStringLiteral("list"), QStringLiteral("NAME"), what + QStringLiteral(" (one of the plug-in's lists)")},
+            {QStringLiteral("list-id"), QStringLiteral("N"),
+             QStringLiteral("the same list by its id (as \"kestrovan lists\" shows it), for a name two lists share")}};
+}
+
+QString noListWithId(int id)
+{
+    return QStringLiteral("There is no list with id %1.").arg(id);
+}
+
+Context::ChosenList Context::chosenList()
+{
+    const bool byName = hasOption(QStringLiteral("list")), byId = hasOption(QStringLiteral("list-id"));
+    if (byName == byId)
+        throw UsageError{QStringLiteral("give one of --list and --list-id")};
+    const int id = byId ? idOption(QStringLiteral("list-id"), QString()).value_or(0) : 0;
+    const QString name = option(QStringLiteral("list"));
+
     Query &lookup = *dataModule().QueryListLookup;
     if (lookup.isOpen())
         lookup.refresh();
     else
         lookup.open();
-    if (!lookup.locate({QStringLiteral("List_Name")}, {name}))
-        throw UsageError{noListNamed(name)};
-    return lookup.fieldValue(QStringLiteral("Record_ID")).toInt();
+    const int idField = lookup.fieldIndex(QStringLiteral("Record_ID"));
+    const int nameField = lookup.fieldIndex(QStringLiteral("List_Name"));
+    QList<int> rows;
+    for (int r = 0; r < lookup.recordCount(); ++r)
+        if (byId ? lookup.valueAt(r, idField).toLongLong() == id : lookup.valueAt(r, nameField).toString() == name)
+            rows << r;
+    if (rows.isEmpty())
+        throw UsageError{byId ? noListWithId(id) : noListNamed(name)};
+    if (rows.size() > 1) {
+        QString text = QStringLiteral("%1 lists are named \"%2\"; choose one with --list-id:").arg(rows.size()).arg(name);
+        for (int r : std::as_const(rows)) {
+            const QVariant created = lookup.valueAt(r, lookup.fieldIndex(QStringLiteral("Create_Date")));
+            text += QStringLiteral("\n  --list-id %1  created %2  %3")
+                        .arg(lookup.valueAt(r, idField).toString(),
+                             created.isNull() ? QStringLiteral("(no date)") : created.toDate().toString(Qt::ISODate),
+                             lookup.valueAt(r, lookup.fieldIndex(QStringLiteral("List_Desc"))).toString().simplified());
+        }
+        throw UsageError{text};
+    }
+    lookup.locate({QStringLiteral("Record_ID")}, {lookup.valueAt(rows.first(), idField)});
+    return {lookup.valueAt(rows.first(), idField).toInt(), lookup.valueAt(rows.first(), nameField).toString()};
 }
 
 namespace {
@@ -348,12 +437,22 @@ QString csvField(const QString &value)
     return QLatin1Char('"') + q + QLatin1Char('"');
 }
 
+QString spreadsheetSafe(const QString &value)
+{
+    static const QString formulaStarts = QStringLiteral("=+-@\t\r");
+    // "-5" and "+1.5" are numbers a spreadsheet must keep as numbers.
+    static const QRegularExpression number(QStringLiteral("^[+-]?([0-9]+([.][0-9]*)?|[.][0-9]+)([eE][+-]?[0-9]+)?$"));
+    if (value.isEmpty() || !formulaStarts.contains(value.front()) || number.match(value).hasMatch())
+        return value;
+    return QLatin1Char('\'') + value;
+}
+
 void printCsv(QTextStream &out, const QStringList &titles, const QList<QStringList> &rows)
 {
     auto line = [&](const QStringList &cells) {
         QStringList quoted;
         for (const QString &c : cells)
-            quoted << csvField(c);
+            quoted << csvField(spreadsheetSafe(c));
         out << quoted.join(QLatin1Char(',')) << QStringLiteral("\r\n");
     };
     line(titles);

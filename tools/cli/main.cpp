@@ -1,8 +1,10 @@
 #include "tools/cli/cli.h"
 
 #include "data/engine/db_error.h"
+#include "data/trace.h"
 #include "data/engine/unit_of_work.h"
 #include "kestrovan/login_name.h"
+#include "lists/fulfil_list.h"
 
 #include <QApplication>
 #include <QDir>
@@ -20,6 +22,24 @@ void print(FILE *stream, const QString &text)
     std::fflush(stream);
 }
 
+int maxUserNameLength()
+{
+    Q_ASSERT(kStampWidth - kv::ListFulfilment::kCreatedBySuffix.size() == kMaxUserNameLength);
+    return kMaxUserNameLength;
+}
+
+QString userNameTooLongText(const QString &name)
+{
+    return QStringLiteral("--user takes a user name of at most %1 characters (it is stamped as \"NAME%2\" into a %3-character "
+                          "column), not %4 characters")
+        .arg(maxUserNameLength())
+        .arg(kv::ListFulfilment::kCreatedBySuffix)
+        .arg(kStampWidth)
+        .arg(name.size());
+}
+
+const QString kServerGone = QStringLiteral("The database server %1 went away during the run. %2");
+
 int usageError(const Invocation &inv)
 {
     QString text = QStringLiteral("kestrovan: %1\n").arg(inv.error);
@@ -28,6 +48,34 @@ int usageError(const Invocation &inv)
     else
         text += QStringLiteral("See \"kestrovan --help\".\n");
     print(stderr, text);
+    return ExitError;
+}
+
+QtMessageHandler g_defaultHandler = nullptr;
+
+// stderr carries the tool's questions and errors, one message each: what Qt
+// and the SQL driver say on their own (a lost server's notices, dozens of
+// them) goes into the trace, which keeps its own place.
+void messagesToTrace(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (type == QtFatalMsg || qstrcmp(context.category, "kestrovan.trace") == 0) {
+        g_defaultHandler(type, context, text);
+        return;
+    }
+    if (kv::Trace::enabled())
+        kv::Trace::message(QStringLiteral("[%1] %2").arg(QLatin1String(context.category ? context.category : "default"), text));
+}
+
+// The one line a script needs when the server stopped answering mid-run; the
+// driver's own words go into the trace.
+int errorExit(Context &ctx, const kv::Error &e)
+{
+    if (ctx.serverWentAway()) {
+        kv::Trace::message(e.text());
+        print(stderr, kServerGone.arg(ctx.serverName(), kv::UnitOfWork::kNothingWritten) + QLatin1Char('\n'));
+    } else {
+        print(stderr, e.text() + QLatin1Char('\n'));
+    }
     return ExitError;
 }
 
@@ -42,8 +90,14 @@ int execute(const Invocation &inv)
 
     const Command &c = *inv.command;
     Context ctx(inv);
-    if (ctx.userName.isEmpty())
-        ctx.userName = kestrovan::loginName();
+    if (ctx.userName.isEmpty()) {
+        // Nobody chose the login name: cut to fit rather than fail every run.
+        ctx.userName = kestrovan::loginName().left(maxUserNameLength());
+    } else if (ctx.userName.size() > maxUserNameLength()) {
+        Invocation refused = inv;
+        refused.error = userNameTooLongText(ctx.userName);
+        return usageError(refused);
+    }
     try {
         const int rc = c.run(ctx);
         return ctx.prompts().errorShown() && rc == 0 ? ExitError : rc;
@@ -57,14 +111,15 @@ int execute(const Invocation &inv)
     } catch (const kv::ApplicationEnding &) {
         return ExitError; // the message has been printed
     } catch (const kv::RolledBack &e) {
+        if (!e.wasCancelled())
+            return errorExit(ctx, e);
         print(stderr, e.text() + QLatin1Char('\n'));
-        return e.wasCancelled() ? ExitInterrupted : ExitError;
+        return ExitInterrupted;
     } catch (const kv::Cancelled &e) {
         print(stderr, e.text() + QLatin1Char('\n'));
         return ExitInterrupted;
     } catch (const kv::Error &e) {
-        print(stderr, e.text() + QLatin1Char('\n'));
-        return ExitError;
+        return errorExit(ctx, e);
     } catch (const std::exception &e) {
         print(stderr, QString::fromLocal8Bit(e.what()) + QLatin1Char('\n'));
         return ExitError;
@@ -92,6 +147,7 @@ int main(int argc, char **argv)
             qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir));
         }
     }
+    g_defaultHandler = qInstallMessageHandler(messagesToTrace);
     QApplication app(argc, argv);
     return execute(parse(app.arguments().mid(1)));
 }

@@ -1,5 +1,7 @@
 #include "data/engine/pg_driver.h"
 
+#include "data/trace.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QSqlError>
@@ -449,8 +451,9 @@ bool PgDriver::open(const QString &db, const QString &user, const QString &passw
         return false;
     }
     // What the server reports besides errors (a shutdown's warning) would
-    // only repeat on stderr the message the user is shown.
-    PQsetNoticeProcessor(m_conn, [](void *, const char *) {}, nullptr);
+    // only repeat on stderr the message the user is shown: the trace keeps it.
+    PQsetNoticeProcessor(
+        m_conn, [](void *, const char *message) { Trace::message(QString::fromUtf8(message).trimmed()); }, nullptr);
     m_roundTrips = 0;
     m_inTransaction = false;
     setOpen(true);

@@ -581,9 +581,7 @@ void TFormListMembers::restoreGridLayout()
 
 void TFormListMembers::saveGridLayout()
 {
-    QSettings settings(layoutFilePath(), QSettings::IniFormat);
-    wwDBGridListMembers->saveLayout(settings, kLayoutGroup);
-    settings.sync();
+    kv::LocalSettings::updateKeys(layoutFilePath(), [this](QSettings &settings) { wwDBGridListMembers->saveLayout(settings, kLayoutGroup); });
 }
 
 void TFormListMembers::showEvent(QShowEvent *event)
