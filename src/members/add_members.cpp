@@ -1,5 +1,6 @@
 #include "members/add_members.h"
 
+#include "data/engine/batch_insert.h"
 #include "data/engine/db_error.h"
 #include "data/engine/query.h"
 #include "data/engine/unit_of_work.h"
@@ -38,6 +39,8 @@ const QStringList MemberWriter::kAddMemberSql = {
 const QString MemberWriter::kCheckForPersonIdSql =
     QStringLiteral("Select  Person_ID from List_Members where List_ID = :List_ID and Person_ID = :Person_ID");
 
+const QString MemberWriter::kListMemberIdsSql = QStringLiteral("Select Person_ID from List_Members where List_ID = :List_ID");
+
 MemberWriter::MemberWriter(Database &db)
     : m_add(new Query(&db, QStringLiteral("QueryAddMember")))
     , m_check(new Query(&db, QStringLiteral("QueryCheckForPersonIDInList")))
@@ -48,6 +51,7 @@ MemberWriter::MemberWriter(Database &db)
 
 MemberWriter::~MemberWriter()
 {
+    m_batch.reset();
     delete m_add;
     delete m_check;
 }
@@ -63,6 +67,19 @@ bool MemberWriter::isMember(int listId, int personId)
     return found;
 }
 
+QSet<qint64> MemberWriter::memberIds(int listId)
+{
+    Query current(m_add->database(), QStringLiteral("QueryListMemberIds"));
+    current.setSql(kListMemberIdsSql);
+    current.paramByName(QStringLiteral("List_ID")).setAsInteger(listId);
+    current.open();
+    QSet<qint64> ids;
+    ids.reserve(current.recordCount());
+    for (int i = 0; i < current.recordCount(); ++i)
+        ids.insert(current.valueAt(i, 0).toLongLong());
+    return ids;
+}
+
 void MemberWriter::insert(int listId, int personId, const QString &clientId, const QString &invited,
                           const QString &confirmed)
 {
@@ -75,11 +92,20 @@ void MemberWriter::insert(int listId, int personId, const QString &clientId, con
     m_add->paramByName(QStringLiteral("Create_Date")).setAsDate(QDate::currentDate());
     m_add->paramByName(QStringLiteral("Updated_By")).setAsString(QString());
     m_add->paramByName(QStringLiteral("Last_Update")).setAsDateTime(QDateTime::currentDateTime());
-    m_add->execSql();
+    if (!m_batch)
+        m_batch = std::make_unique<BatchInsert>(*m_add);
+    m_batch->addRow();
+}
+
+void MemberWriter::flush()
+{
+    if (m_batch)
+        m_batch->flush();
 }
 
 void MemberWriter::close()
 {
+    m_batch.reset();
     m_add->close();
     m_check->close();
 }
@@ -227,6 +253,7 @@ AddMembers::Result AddMembers::runSelection(int listId, const AddMembersChoice &
         ++done;
         m_progress.setPercent(percentOf(done, n));
     }
+    m_writer.flush();
     m_select->close();
     return {n, false};
 }
@@ -237,6 +264,7 @@ AddMembers::Result AddMembers::runSingleClient(int listId, const AddMembersChoic
     if (m_writer.isMember(listId, personId))
         return {0, true};
     m_writer.insert(listId, personId, choice.clientId, choice.flags.invitedText(), choice.flags.confirmedText());
+    m_writer.flush();
     return {1, false};
 }
 

@@ -1,13 +1,16 @@
 #pragma once
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 #include <Qt>
+#include <memory>
 #include <optional>
 
 namespace kv {
 
+class BatchInsert;
 class Database;
 class Progress;
 class Prompts;
@@ -26,13 +29,15 @@ struct NewMemberFlags
 };
 
 // The insert and the membership test every path that puts a client into a
-// list goes through (adding and copying), so both write the same columns and
-// stamps.
+// list goes through (adding, importing and copying), so all write the same
+// columns and stamps. Rows are held back and sent in batches (BatchInsert):
+// flush() before the unit of work commits; close() drops what is unsent.
 class MemberWriter
 {
 public:
     static const QStringList kAddMemberSql;
     static const QString kCheckForPersonIdSql;
+    static const QString kListMemberIdsSql;
 
     explicit MemberWriter(Database &db);
     ~MemberWriter();
@@ -41,9 +46,13 @@ public:
 
     // True when the person has a row in the list, hidden or not.
     bool isMember(int listId, int personId);
+    // Every person with a row in the list, read in one statement: a loop
+    // tests membership against it instead of asking once per row.
+    QSet<qint64> memberIds(int listId);
     // One visible member row with today's date, the current time and an empty
     // Updated_By; Quantity is left unset.
     void insert(int listId, int personId, const QString &clientId, const QString &invited, const QString &confirmed);
+    void flush();
     void close();
 
     Query &queryAddMember() { return *m_add; }
@@ -52,6 +61,7 @@ public:
 private:
     Query *m_add;
     Query *m_check;
+    std::unique_ptr<BatchInsert> m_batch;
 };
 
 // What the add dialog hands to the operation.

@@ -107,18 +107,27 @@ int CopyMembers::copyRows(MemberRowSet &rows, const QList<MemberRowSet::Bookmark
     NewMemberFlags fixed;
     fixed.invited = options.invited;
     fixed.confirmed = options.confirmed;
-    return visitSelectedRows(rows, selection, m_progress, [&](MemberRowSet &r) {
+    // The destination's members read once, then kept as the rows are added,
+    // so a person selected twice is still copied once.
+    QSet<qint64> members;
+    if (testMembership)
+        members = m_writer.memberIds(destinationId);
+    const int copied = visitSelectedRows(rows, selection, m_progress, [&](MemberRowSet &r) {
         const int personId = r.fieldValue(MemberRowSet::Person_ID).toInt();
-        if (testMembership && m_writer.isMember(destinationId, personId)) {
+        if (testMembership && members.contains(personId)) {
             Trace::message(kAlreadyInDestination);
             return false;
         }
+        if (testMembership)
+            members.insert(personId);
         const QString invited = options.leaveInvited ? flagText(r.fieldValue(MemberRowSet::Invited)) : fixed.invitedText();
         const QString confirmed =
             options.leaveConfirmed ? flagText(r.fieldValue(MemberRowSet::Confirmed)) : fixed.confirmedText();
         m_writer.insert(destinationId, personId, flagText(r.fieldValue(MemberRowSet::Client_ID)), invited, confirmed);
         return true;
     });
+    m_writer.flush();
+    return copied;
 }
 
 } // namespace kv

@@ -6,6 +6,7 @@
 #include "data/list_lock.h"
 #include "shell/progress.h"
 
+#include <QHash>
 #include <QSet>
 
 namespace kv {
@@ -141,10 +142,7 @@ MemberImportFile MemberImportFile::fromCsv(const QString &text, const QString &c
     return f;
 }
 
-const QString ImportMembers::kClientByIdSql = QStringLiteral("Select Person_ID, Client_ID from Clients where Client_ID = :Client_ID");
-const QString ImportMembers::kClientByPersonSql =
-    QStringLiteral("Select Person_ID, Client_ID from Clients where Person_ID = :Person_ID");
-const QString ImportMembers::kListMembersSql = QStringLiteral("Select Person_ID from List_Members where List_ID = :List_ID");
+const QString ImportMembers::kClientsSql = QStringLiteral("Select Person_ID, Client_ID from Clients");
 const QString ImportMembers::kListExistsSql = QStringLiteral("Select Record_ID from Lists where Record_ID = :Record_ID");
 const QString ImportMembers::kListGoneMessage = QStringLiteral("The list no longer exists; another user may have deleted it.");
 
@@ -170,19 +168,29 @@ ImportMembers::Result ImportMembers::run(int listId, const MemberImportFile &fil
             throw Error(kListGoneMessage);
         exists.close();
 
-        QSet<qint64> members;
-        Query current(&m_db, QStringLiteral("QueryImportListMembers"));
-        current.setSql(kListMembersSql);
-        current.paramByName(QStringLiteral("List_ID")).setAsInteger(listId);
-        current.open();
-        for (int i = 0; i < current.recordCount(); ++i)
-            members.insert(current.valueAt(i, 0).toLongLong());
-        current.close();
-
-        const bool byPerson = file.kind == MemberImportFile::IdKind::PersonId;
-        Query client(&m_db, QStringLiteral("QueryImportClient"));
-        client.setSql(byPerson ? kClientByPersonSql : kClientByIdSql);
         MemberWriter writer(m_db);
+        QSet<qint64> members = writer.memberIds(listId);
+
+        // Person id -> client id, and client id -> person id (the first client
+        // read that bears it).
+        const bool byPerson = file.kind == MemberImportFile::IdKind::PersonId;
+        QHash<qint64, QString> clientOf;
+        QHash<QString, qint64> personOf;
+        {
+            Query clients(&m_db, QStringLiteral("QueryImportClients"));
+            clients.setSql(kClientsSql);
+            clients.open();
+            for (int i = 0; i < clients.recordCount(); ++i) {
+                const QVariant person = clients.valueAt(i, 0);
+                if (!person.isValid() || person.isNull())
+                    continue;
+                const QString clientId = clients.valueAt(i, 1).toString();
+                if (byPerson)
+                    clientOf.insert(person.toLongLong(), clientId);
+                else if (!clients.valueAt(i, 1).isNull() && !personOf.contains(clientId))
+                    personOf.insert(clientId, person.toLongLong());
+            }
+        }
         const QString invited = flags.invitedText();
         const QString confirmed = flags.confirmedText();
         const qsizetype n = file.ids.size();
@@ -190,38 +198,32 @@ ImportMembers::Result ImportMembers::run(int listId, const MemberImportFile &fil
         for (qsizetype i = 0; i < n; ++i) {
             const QString &id = file.ids.at(i);
             bool found = false;
-            client.close();
+            qint64 person = 0;
+            QString clientId;
             if (byPerson) {
                 bool ok = false;
-                const qlonglong person = id.toLongLong(&ok);
-                if (ok) {
-                    client.paramByName(QStringLiteral("Person_ID")).setAsInteger(person);
-                    client.open();
-                    found = !client.isEmpty();
-                }
+                person = id.toLongLong(&ok);
+                found = ok && clientOf.contains(person);
+                clientId = clientOf.value(person);
             } else {
-                client.paramByName(QStringLiteral("Client_ID")).setAsString(id);
-                client.open();
-                found = !client.isEmpty();
+                found = personOf.contains(id);
+                person = personOf.value(id);
+                clientId = id;
             }
             if (!found) {
                 if (r.firstNotFound.size() < kNotFoundShown)
                     r.firstNotFound << id;
                 ++r.notFound;
+            } else if (members.contains(person)) {
+                ++r.alreadyMembers;
             } else {
-                const qint64 person = client.asInteger(QStringLiteral("Person_ID"));
-                if (members.contains(person)) {
-                    ++r.alreadyMembers;
-                } else {
-                    writer.insert(listId, int(person), client.fieldValue(QStringLiteral("Client_ID")).toString(), invited,
-                                  confirmed);
-                    members.insert(person);
-                    ++r.added;
-                }
+                writer.insert(listId, int(person), clientId, invited, confirmed);
+                members.insert(person);
+                ++r.added;
             }
             m_progress.setPercent(percentOf(i + 1, n));
         }
-        client.close();
+        writer.flush();
         writer.close();
     });
     return r;

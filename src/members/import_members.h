@@ -44,9 +44,8 @@ class ImportMembers
 {
 public:
     static constexpr int kNotFoundShown = 10;
-    static const QString kClientByIdSql;
-    static const QString kClientByPersonSql;
-    static const QString kListMembersSql;
+    // Every client's ids, read once: the file's ids are looked up among them.
+    static const QString kClientsSql;
     static const QString kListExistsSql;
     static const QString kListGoneMessage;
 

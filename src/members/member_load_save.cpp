@@ -2,6 +2,7 @@
 
 #include "data/conflict_question.h"
 #include "data/data_module.h"
+#include "data/engine/batch_update.h"
 #include "data/engine/db_error.h"
 #include "data/engine/query.h"
 #include "data/engine/unit_of_work.h"
@@ -130,8 +131,13 @@ void MemberLoadSave::saveChanges(MemberRowSet &rows)
     m_saveStamp = QDateTime::currentDateTime();
     try {
         UnitOfWork::run(*m_dm.DatabaseLists, [&] {
+            const auto dropBatches = qScopeGuard([this] {
+                m_batches.clear();
+                m_pending.clear();
+            });
             rows.applyUpdates([this](const MemberRowSet::UpdateRecord &r) { DataSetProvider1BeforeUpdateRecord(r); },
                               [this] {
+                                  runBatches();
                                   // Every row was tried, so the message names each member changed meanwhile.
                                   if (!m_conflicts.isEmpty())
                                       throw EditConflict(std::exchange(m_conflicts, {}));
@@ -209,12 +215,36 @@ void MemberLoadSave::DataSetProvider1BeforeUpdateRecord(const MemberRowSet::Upda
     q.paramByName(lastUpdate).setAsDateTime(m_saveStamp);
     q.paramByName(updatedBy).setAsString(kUpdatedBy);
     q.paramByName(recordId).setAsInteger(row.oldValue(MemberRowSet::Record_ID).toLongLong());
-    q.execSql();
-    if (q.rowsAffected() == 0) {
-        m_conflicts.append(conflictOf(row, changed));
-        return;
+    std::unique_ptr<BatchUpdate> &batch = m_batches[changed | (readEmpty << kEditableCount)];
+    if (!batch) {
+        QHash<QString, FieldType> types{{recordId, FieldType::Integer}, {lastUpdate, FieldType::DateTime}, {updatedBy, FieldType::Text}};
+        for (unsigned i = 0; i < kEditableCount; ++i)
+            types.insert(names[i].first, kEditable[i].type), types.insert(names[i].second, kEditable[i].type);
+        batch = std::make_unique<BatchUpdate>(q, recordId, types);
     }
-    ++m_saved;
+    const std::optional<bool> touched = batch->addRow();
+    if (!touched)
+        m_pending.push_back({row, changed}); // decided by runBatches
+    else if (*touched)
+        ++m_saved;
+    else
+        m_conflicts.append(conflictOf(row, changed));
+}
+
+void MemberLoadSave::runBatches()
+{
+    // Each set of changed columns is one statement for all its rows; a row it
+    // did not touch was changed or removed by another user meanwhile.
+    QSet<qint64> touched;
+    for (auto &[mask, batch] : m_batches)
+        touched.unite(batch->run());
+    for (const Pending &p : m_pending) {
+        if (touched.contains(p.row.oldValue(MemberRowSet::Record_ID).toLongLong()))
+            ++m_saved;
+        else
+            m_conflicts.append(conflictOf(p.row, p.changed));
+    }
+    m_pending.clear();
 }
 
 EditConflict::Row MemberLoadSave::conflictOf(const MemberRowSet::UpdateRecord &row, unsigned changed)

@@ -15,11 +15,13 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class TDataModuleLists;
 
 namespace kv {
 
+class BatchUpdate;
 class Query;
 class RolledBack;
 
@@ -113,6 +115,7 @@ public:
 
 private:
     Query &updateFor(unsigned changed, unsigned readEmpty);
+    void runBatches();
     EditConflict::Row conflictOf(const MemberRowSet::UpdateRecord &row, unsigned changed);
 
     TDataModuleLists &m_dm;
@@ -122,6 +125,15 @@ private:
     QDateTime m_saveStamp; // Last_Update of every row of the save under way
     // One prepared statement per set of changed and empty-read columns.
     std::map<unsigned, std::unique_ptr<Query>> m_updates;
+    // The rows of the save under way, one batch per statement; the rows whose
+    // outcome the batches tell at their run.
+    std::map<unsigned, std::unique_ptr<BatchUpdate>> m_batches;
+    struct Pending
+    {
+        MemberRowSet::UpdateRecord row;
+        unsigned changed;
+    };
+    std::vector<Pending> m_pending;
     std::unique_ptr<Query> m_stored;
     std::unique_ptr<Query> m_oneClient;
     QVector<EditConflict::Row> m_conflicts;

@@ -96,6 +96,16 @@ void MemberReports::addSources(ReportSources &sources, ReportDataSource &members
     sources.add(kClientInfoSource, &clientInfo, kMembersSource);
 }
 
+const QString MemberReports::kListClientsSql = QStringLiteral(
+    "Select * from Clients where Person_ID in (Select Person_ID from List_Members where List_ID = :List_ID)");
+
+void MemberReports::readClientsOfList(QueryDetailSource &clients, Query &allClients, int listId)
+{
+    allClients.setSql(kListClientsSql);
+    allClients.paramByName(QStringLiteral("List_ID")).setAsInteger(listId);
+    clients.readAllFrom(allClients, QStringLiteral("Person_ID"));
+}
+
 void MemberReports::print(Report report, const Context &c, const Output &output)
 {
     MemberRowSet &rows = c.rows;
@@ -147,6 +157,8 @@ void MemberReports::print(Report report, const Context &c, const Output &output)
             const ReportTemplate tmpl = ReportTemplate::load(fullName);
             MemberRowSetReportSource memberSource(rows);
             QueryDetailSource clientSource(c.clientInfo, QStringLiteral("Person_ID"), QStringLiteral("Person_ID"));
+            Query allClients(c.dataModule.DatabaseLists, QStringLiteral("QueryListClients"));
+            readClientsOfList(clientSource, allClients, c.listId);
             ReportSources sources;
             addSources(sources, memberSource, clientSource);
             const HostReportSources hostData(*c.dataModule.DatabaseLists, tmpl, sources);

@@ -102,6 +102,12 @@ public:
     // every path.
     static void print(Report report, const Context &context, const Output &output);
 
+    // The client rows of every member of a list, read in one statement.
+    static const QString kListClientsSql;
+    // Points the client detail of a run at allClients over the list's members
+    // (kListClientsSql), so the run reads them at once, not one per member.
+    static void readClientsOfList(QueryDetailSource &clients, Query &allClients, int listId);
+
     // The sources of a run over any member source (the command line's too).
     static void addSources(ReportSources &sources, ReportDataSource &members, ReportDataSource &clientInfo);
 };

@@ -1,5 +1,6 @@
 #include "members/remove_members.h"
 
+#include "data/engine/batch_update.h"
 #include "data/engine/query.h"
 #include "data/engine/unit_of_work.h"
 #include "data/list_lock.h"
@@ -78,17 +79,20 @@ int RemoveMembers::removeSelected(int listId, MemberRowSet &rows, const QList<Me
     int removed = 0;
     UnitOfWork::run(m_db, [&] {
         lockListRow(m_db, listId);
+        BatchUpdate batch(*m_delete, QStringLiteral("Record_ID"));
         for (int i = 0; i < n; ++i) {
             const MemberRowSet::Bookmark b = selection.at(i);
             const bool found = rows.gotoBookmark(b);
             rows.freeBookmark(b);
             if (!found)
                 continue;
-            deleteMember(rows.fieldValue(MemberRowSet::Record_ID).toInt());
+            m_delete->paramByName(QStringLiteral("Record_ID")).setAsInteger(rows.fieldValue(MemberRowSet::Record_ID).toInt());
+            batch.addRow();
             m_progress.setPercent(percentOf(i, n));
             rows.deleteCurrent();
             ++removed;
         }
+        batch.run();
     });
     return removed;
 }

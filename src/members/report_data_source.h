@@ -94,9 +94,29 @@ public:
     QStringList fieldNames() const override;
     void masterMoved(const ReportDataSource &master) override;
 
+    // The detail rows of every master row read at once from allRows (the same
+    // columns, keyField holding the master's key), so a run costs one
+    // statement instead of one per master row; a key allRows lacks is still
+    // read on its own.
+    void readAllFrom(Query &allRows, const QString &keyField);
+
+    void first() override;
+    void next() override;
+    bool eof() const override;
+    QVariant value(const QString &field) const override;
+
 private:
+    void readAll() const;
+
     QString m_paramName;
     QString m_masterField;
+    Query *m_all = nullptr;
+    QString m_keyField;
+    mutable bool m_allRead = false;
+    mutable QHash<qint64, QVector<int>> m_rowsOf; // key -> rows of m_all
+    bool m_fromAll = false; // the current master's rows are m_current
+    QVector<int> m_current;
+    int m_at = 0;
 };
 
 // A keyed look-up over a query with one parameter (a name by its id): each

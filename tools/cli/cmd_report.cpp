@@ -98,6 +98,8 @@ int runReport(kv::cli::Context &ctx)
 
     kv::MemberRowSetReportSource members(rows);
     kv::QueryDetailSource clientInfo(*loadSave.QueryClientInfo, QStringLiteral("Person_ID"), QStringLiteral("Person_ID"));
+    kv::Query allClients(dm.DatabaseLists, QStringLiteral("QueryListClients"));
+    MemberReports::readClientsOfList(clientInfo, allClients, loaded.listId);
     kv::ReportSources sources;
     MemberReports::addSources(sources, members, clientInfo);
     const kv::HostReportSources hostData(*dm.DatabaseLists, tmpl, sources);

@@ -1,8 +1,12 @@
 #include "data/engine/batch_insert.h"
 
+#include "data/engine/batch_update.h"
 #include "data/engine/db_error.h"
 #include "data/engine/query.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -31,6 +35,40 @@ const QString kKeySequenceSql = QStringLiteral(
 // One block of keys, taken as the inserts themselves would take them.
 const QString kNextKeysSql = QStringLiteral("Select nextval(CAST(:Sequence AS regclass)) from generate_series(1, :Count)");
 
+// The items of "(a, b, ...)" split at the commas outside parentheses and quotes.
+QStringList tupleItems(const QString &tuple)
+{
+    QStringList items;
+    const QString inner = tuple.trimmed().mid(1, tuple.trimmed().size() - 2);
+    int depth = 0;
+    bool quoted = false;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < inner.size(); ++i) {
+        const QChar ch = inner.at(i);
+        if (ch == QLatin1Char('\'') || ch == QLatin1Char('"'))
+            quoted = !quoted;
+        else if (!quoted && ch == QLatin1Char('('))
+            ++depth;
+        else if (!quoted && ch == QLatin1Char(')'))
+            --depth;
+        else if (!quoted && depth == 0 && ch == QLatin1Char(',')) {
+            items << inner.mid(start, i - start).trimmed();
+            start = i + 1;
+        }
+    }
+    items << inner.mid(start).trimmed();
+    return items;
+}
+
+// The name PostgreSQL gives a column written as ident: folded to lower case
+// unless quoted.
+QString attributeName(const QString &ident)
+{
+    if (ident.size() >= 2 && ident.startsWith(QLatin1Char('"')) && ident.endsWith(QLatin1Char('"')))
+        return ident.mid(1, ident.size() - 2);
+    return ident.toLower();
+}
+
 QVariant keyValue(qint64 key)
 {
     if (key >= std::numeric_limits<int>::min() && key <= std::numeric_limits<int>::max())
@@ -42,7 +80,7 @@ QVariant keyValue(qint64 key)
 BatchInsert::BatchInsert(Query &insert, int rowsPerBatch)
     : m_query(insert)
     , m_db(*insert.database())
-    , m_rowsPerBatch(qMax(1, rowsPerBatch))
+    , m_rowsPerBatch(rowsPerBatch)
 {
     if (!m_db.isConnected())
         throw DbError(what(insert, "Preparing a statement"), QStringLiteral("The database is not connected."), insert.sqlText());
@@ -77,7 +115,69 @@ BatchInsert::BatchInsert(Query &insert, int rowsPerBatch)
     m_tuple = m_text.mid(at).trimmed();
     for (const QString &name : SqlDialect::parameterNames(m_tuple))
         m_params.push_back(&insert.paramByName(name));
-    m_values.reserve(size_t(m_rowsPerBatch) * m_params.size());
+    m_asSet = !setStatement().isEmpty();
+    if (m_rowsPerBatch <= 0)
+        m_rowsPerBatch = m_asSet ? kRowsPerSet : kRowsPerValues;
+}
+
+QString BatchInsert::setStatement() const
+{
+    // "Insert into T (A, B, C) values" + "(:A, True, :C)" becomes
+    // "Insert into T (A, B, C) Select r.A, True, r.C from <the rows in order>":
+    // each row is a record of T, so every value takes its column's type.
+    static const QRegularExpression head(QStringLiteral("^\\s*(insert\\s+into\\s+([^\\s(]+)\\s*\\((.*)\\))\\s*values$"),
+                                         QRegularExpression::CaseInsensitiveOption
+                                             | QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression param(QStringLiteral("^:([A-Za-z_][A-Za-z0-9_]*)$"));
+    const QRegularExpressionMatch h = head.match(m_head);
+    if (!h.hasMatch() || !m_tuple.startsWith(QLatin1Char('(')) || !m_tuple.endsWith(QLatin1Char(')')))
+        return QString();
+    const QStringList columns = tupleItems(QLatin1Char('(') + h.captured(3) + QLatin1Char(')'));
+    const QStringList items = tupleItems(m_tuple);
+    if (columns.size() != items.size())
+        return QString();
+    QStringList exprs;
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        if (param.match(items.at(i)).hasMatch())
+            exprs << QStringLiteral("r.") + columns.at(i);
+        else if (items.at(i).contains(QLatin1Char(':')))
+            return QString(); // an expression of parameters: VALUES computes it
+        else
+            exprs << items.at(i);
+    }
+    return QStringLiteral("%1 Select %2 from json_array_elements(CAST(:Rows AS json)) WITH ORDINALITY AS e(v, n), "
+                          "json_populate_record(CAST(NULL AS %3), e.v) AS r order by e.n")
+        .arg(h.captured(1), exprs.join(QStringLiteral(", ")), h.captured(2));
+}
+
+QByteArray BatchInsert::rowsAsJson(size_t width) const
+{
+    // Each row as an object keyed by the column names its parameters fill.
+    static const QRegularExpression head(QStringLiteral("\\((.*)\\)\\s*values$"),
+                                         QRegularExpression::CaseInsensitiveOption
+                                             | QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression param(QStringLiteral("^:([A-Za-z_][A-Za-z0-9_]*)$"));
+    const QStringList columns = tupleItems(QLatin1Char('(') + head.match(m_head).captured(1) + QLatin1Char(')'));
+    const QStringList items = tupleItems(m_tuple);
+    std::vector<std::pair<QString, size_t>> keys; // attribute, index of the value in a row
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        const QRegularExpressionMatch m = param.match(items.at(i));
+        if (!m.hasMatch())
+            continue;
+        size_t at = m_params.size(); // the key column's, after the parameters
+        for (size_t p = 0; p < m_params.size(); ++p)
+            if (m_params[p]->name().compare(m.captured(1), Qt::CaseInsensitive) == 0)
+                at = p;
+        keys.emplace_back(attributeName(columns.at(i)), at);
+    }
+    QJsonArray rows;
+    for (size_t r = 0; r + width <= m_values.size(); r += width) {
+        QJsonObject o;
+        for (const auto &[name, at] : keys)
+            o.insert(name, jsonValue(m_values[r + at]));
+        rows.append(o);
+    }
+    return QJsonDocument(rows).toJson(QJsonDocument::Compact);
 }
 
 BatchInsert::~BatchInsert()
@@ -145,15 +245,8 @@ qint64 BatchInsert::nextKey()
 {
     if (m_nextKey < m_keyBlock.size())
         return m_keyBlock[m_nextKey++];
-    if (!m_keyStmt) {
-        m_keyStmt = std::make_unique<QSqlQuery>(m_db.connection());
-        m_keyStmt->setForwardOnly(true);
-        if (!m_keyStmt->prepare(kNextKeysSql)) {
-            const QString error = m_keyStmt->lastError().text();
-            m_keyStmt.reset();
-            throw DbError(what(m_query, "Preparing a statement"), error, kNextKeysSql);
-        }
-    }
+    if (!m_keyStmt)
+        m_keyStmt = prepareForRuns(m_db, kNextKeysSql, what(m_query, "Preparing a statement"));
     const int wanted = m_expectedRows > m_keysDrawn ? qMin(m_rowsPerBatch, m_expectedRows - m_keysDrawn) : m_rowsPerBatch;
     m_keyStmt->bindValue(QStringLiteral(":Sequence"), m_sequence);
     m_keyStmt->bindValue(QStringLiteral(":Count"), wanted);
@@ -205,8 +298,12 @@ QVariant BatchInsert::addRowTakingKey(const QString &keyColumn)
 
 void BatchInsert::prepareFor(int rows)
 {
-    if (m_stmt && m_preparedRows == rows)
+    if (m_stmt && (m_asSet || m_preparedRows == rows))
         return;
+    if (m_asSet) {
+        m_stmt = prepareForRuns(m_db, setStatement(), what(m_query, "Preparing a batch"));
+        return;
+    }
     // Each row's copy of the tuple gets parameters of its own; they are bound
     // by position, row after row, in the tuple's order.
     static const QRegularExpression param(QStringLiteral(":([A-Za-z_][A-Za-z0-9_]*)"));
@@ -219,13 +316,7 @@ void BatchInsert::prepareFor(int rows)
     }
     const QString sql = m_head + QLatin1Char(' ') + tuples.join(QStringLiteral(", "));
     m_db.retire(std::move(m_stmt));
-    m_stmt = std::make_unique<QSqlQuery>(m_db.connection());
-    m_stmt->setForwardOnly(true);
-    if (!m_stmt->prepare(sql)) {
-        const QString error = m_stmt->lastError().text();
-        m_stmt.reset();
-        throw DbError(what(m_query, "Preparing a batch"), error, m_text);
-    }
+    m_stmt = prepareForRuns(m_db, sql, what(m_query, "Preparing a batch"));
     m_preparedRows = rows;
 }
 
@@ -252,8 +343,12 @@ void BatchInsert::flush()
         return;
     const int rows = int(m_values.size() / width);
     prepareFor(rows);
-    for (int i = 0; i < int(m_values.size()); ++i)
-        m_stmt->bindValue(i, m_values[size_t(i)]);
+    if (m_asSet) {
+        m_stmt->bindValue(0, QString::fromUtf8(rowsAsJson(width)));
+    } else {
+        for (int i = 0; i < int(m_values.size()); ++i)
+            m_stmt->bindValue(i, m_values[size_t(i)]);
+    }
     m_values.clear();
     if (!m_stmt->exec())
         throw DbError(what(m_query, "Executing a batch"), m_stmt->lastError().text(), m_text);

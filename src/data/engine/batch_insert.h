@@ -19,12 +19,16 @@ class Query;
 // Writes the rows of one insert statement in a loop, each row taking the
 // query's parameter values at the moment it is added; the statement's text,
 // columns and parameters are the query's own.
-// - On PostgreSQL rows travel in batches: one statement of many rows,
-//   prepared once, so the loop pays one round trip per batch instead of one
-//   per row. A row whose new key the caller needs at once takes it from the
-//   key column's sequence, drawn a batch at a time in one statement, and
-//   carries it in the insert; where the column has no sequence we may use,
-//   such a row is inserted on its own and its key read back.
+// - On PostgreSQL rows travel in batches: one statement, prepared once, that
+//   takes a whole batch as one JSON parameter and inserts its rows in the
+//   order they were added (a tuple with other expressions than plain
+//   parameters and values falls back to multi-row VALUES of kRowsPerValues).
+//   A batch holds kRowsPerSet rows, so a loop pays one round trip per several
+//   thousand rows, not one per row. A row whose new key the caller needs at
+//   once takes it from the key column's sequence, drawn a batch at a time in
+//   one statement, and carries it in the insert; where the column has no
+//   sequence we may use, such a row is inserted on its own and its key read
+//   back.
 // - On SQLite, where a row costs no round trip, each row runs at once on the
 //   statement prepared once through SQLite's own interface (Qt SQL's binding
 //   by name cost more than the insert itself).
@@ -33,7 +37,11 @@ class Query;
 class BatchInsert
 {
 public:
-    explicit BatchInsert(Query &insert, int rowsPerBatch = 250);
+    static constexpr int kRowsPerSet = 5000;
+    static constexpr int kRowsPerValues = 250;
+
+    // rowsPerBatch 0: as many as the backend's form of a batch takes.
+    explicit BatchInsert(Query &insert, int rowsPerBatch = 0);
     ~BatchInsert();
     BatchInsert(const BatchInsert &) = delete;
     BatchInsert &operator=(const BatchInsert &) = delete;
@@ -54,6 +62,10 @@ public:
 
 private:
     void prepareFor(int rows);
+    // PostgreSQL: the statement that inserts the rows of a JSON array, or
+    // empty when a tuple's expression leaves the rows to VALUES.
+    QString setStatement() const;
+    QByteArray rowsAsJson(size_t width) const;
     void stepSqlite();
     // PostgreSQL: the sequence behind keyColumn, or empty when there is none
     // the insert may name a key from (then rows go one by one).
@@ -67,6 +79,7 @@ private:
     // PostgreSQL
     QString m_head; // "Insert into T (columns) values"
     QString m_tuple; // "(:A, :B, ...)"
+    bool m_asSet = false; // rows go as one JSON parameter
     std::vector<const Param *> m_params; // the query's, in the tuple's (SQLite: the statement's) order
     std::vector<QVariant> m_values; // rows held back, m_params.size() values each
     std::unique_ptr<QSqlQuery> m_stmt;

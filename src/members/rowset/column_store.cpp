@@ -220,21 +220,26 @@ void ColumnStore::put(int row, int f, const QVariant &v, bool append)
 
 int ColumnStore::compare(int f, bool noCase, int a, int b) const
 {
-    const bool ea = isEmpty(a, f), eb = isEmpty(b, f);
-    if (ea || eb)
-        return ea == eb ? 0 : (ea ? -1 : 1);
-    switch (kind(f)) {
-    case Kind::Int: return threeWay(ints[slot(f)][a], ints[slot(f)][b]);
-    case Kind::Char:
-    case Kind::Text: {
-        const int r = text(a, f).compare(text(b, f), noCase ? Qt::CaseInsensitive : Qt::CaseSensitive);
-        return threeWay(r, 0);
+    return RowOrder(*this, f, noCase, false).compare(a, b);
+}
+
+RowOrder::RowOrder(const ColumnStore &s, int field, bool noCase, bool descending)
+    : m_field(field)
+    , m_descending(descending)
+    , m_cs(noCase ? Qt::CaseInsensitive : Qt::CaseSensitive)
+{
+    if (field < 0)
+        return;
+    m_kind = ColumnStore::kind(field);
+    const int at = ColumnStore::slot(field);
+    switch (m_kind) {
+    case Kind::Int: m_ints = s.ints[size_t(at)].data(); break;
+    case Kind::Date: m_ints = s.dates[size_t(at)].data(); break;
+    case Kind::DateTime: m_dateTimes = s.dateTimes[size_t(at)].data(); break;
+    case Kind::Bool: m_bools = s.bools[size_t(at)].data(); break;
+    case Kind::Char: m_chars = s.chars[size_t(at)].data(); break;
+    case Kind::Text: m_text = &s.texts[size_t(at)]; break;
     }
-    case Kind::Date: return threeWay(dates[slot(f)][a], dates[slot(f)][b]);
-    case Kind::DateTime: return threeWay(dateTimes[slot(f)][a], dateTimes[slot(f)][b]);
-    case Kind::Bool: return threeWay(bools[slot(f)][a], bools[slot(f)][b]);
-    }
-    return 0;
 }
 
 void ColumnStore::appendNull(int f)

@@ -75,5 +75,74 @@ private:
     void appendNull(int f);
 };
 
+// The order of the rows on one field, its column looked up once: a sort
+// compares rows tens of thousands of times per switch of order, and each
+// comparison then reads two cells without a call out of line.
+class RowOrder
+{
+public:
+    // field < 0: the load order.
+    RowOrder(const ColumnStore &s, int field, bool noCase, bool descending);
+
+    // Three-way comparison of two rows on the field; empty values first.
+    int compare(int a, int b) const
+    {
+        switch (m_kind) {
+        case Kind::Int: return cells(m_ints, kNullInt, a, b);
+        case Kind::Date: return cells(m_ints, kNullInt, a, b);
+        case Kind::DateTime: return cells(m_dateTimes, kNullDateTime, a, b);
+        case Kind::Bool: return cells(m_bools, qint8(-1), a, b);
+        case Kind::Char: {
+            char32_t x = m_chars[a], y = m_chars[b];
+            if (x == 0 || y == 0)
+                return x == y ? 0 : (x == 0 ? -1 : 1);
+            if (m_cs == Qt::CaseInsensitive) {
+                x = QChar::toCaseFolded(x);
+                y = QChar::toCaseFolded(y);
+            }
+            return x < y ? -1 : (x > y ? 1 : 0);
+        }
+        case Kind::Text: {
+            const quint16 la = m_text->len[size_t(a)], lb = m_text->len[size_t(b)];
+            if (la == 0 || lb == 0)
+                return la == lb ? 0 : (la == 0 ? -1 : 1);
+            const int r = m_text->at(a).compare(m_text->at(b), m_cs);
+            return r < 0 ? -1 : (r > 0 ? 1 : 0);
+        }
+        }
+        return 0;
+    }
+    // Strict order for sorting: the field, then the load order for equal keys.
+    bool operator()(int a, int b) const
+    {
+        if (m_field >= 0) {
+            const int c = compare(a, b);
+            if (c != 0)
+                return m_descending ? c > 0 : c < 0;
+        }
+        return a < b;
+    }
+
+private:
+    template<typename T>
+    static int cells(const T *column, T empty, int a, int b)
+    {
+        const T x = column[a], y = column[b];
+        if (x == empty || y == empty)
+            return x == y ? 0 : (x == empty ? -1 : 1);
+        return x < y ? -1 : (x > y ? 1 : 0);
+    }
+
+    int m_field;
+    Kind m_kind = Kind::Int;
+    bool m_descending;
+    Qt::CaseSensitivity m_cs;
+    const qint32 *m_ints = nullptr;
+    const qint64 *m_dateTimes = nullptr;
+    const qint8 *m_bools = nullptr;
+    const char16_t *m_chars = nullptr;
+    const TextColumn *m_text = nullptr;
+};
+
 } // namespace rowset
 } // namespace kv

@@ -17,15 +17,12 @@ void RowView::reset()
     m_countClients = 0;
 }
 
-bool RowView::less(const ColumnStore &s, int order, int a, int b) const
+RowOrder RowView::orderOf(const ColumnStore &s, int order)
 {
     if (order < 0)
-        return a < b;
+        return RowOrder(s, -1, false, false);
     const OrderDef &od = orderDef(order);
-    const int c = s.compare(od.field, od.noCase, a, b);
-    if (c != 0)
-        return od.descending ? c > 0 : c < 0;
-    return a < b; // equal keys keep the load order
+    return RowOrder(s, od.field, od.noCase, od.descending);
 }
 
 const std::vector<int> &RowView::permutation(const ColumnStore &s, int order)
@@ -35,7 +32,7 @@ const std::vector<int> &RowView::permutation(const ColumnStore &s, int order)
         std::vector<int> perm(s.rows);
         for (int i = 0; i < s.rows; ++i)
             perm[i] = i;
-        std::sort(perm.begin(), perm.end(), [&](int a, int b) { return less(s, order, a, b); });
+        std::sort(perm.begin(), perm.end(), orderOf(s, order));
         cached = std::move(perm);
     }
     return *cached;
@@ -61,7 +58,7 @@ void RowView::rebuild(const ColumnStore &s, int order, const MemberFilter *filte
 
 int RowView::insertionPoint(const ColumnStore &s, int order, int row) const
 {
-    auto it = std::lower_bound(m_rows.begin(), m_rows.end(), row, [&](int a, int b) { return less(s, order, a, b); });
+    auto it = std::lower_bound(m_rows.begin(), m_rows.end(), row, orderOf(s, order));
     return int(it - m_rows.begin());
 }
 
@@ -88,7 +85,7 @@ void RowView::afterChange(const ColumnStore &s, int activeOrder, int row,
         }
         std::vector<int> &perm = *m_orders[o];
         perm.erase(std::find(perm.begin(), perm.end(), row));
-        auto pos = std::lower_bound(perm.begin(), perm.end(), row, [&](int a, int b) { return less(s, o, a, b); });
+        auto pos = std::lower_bound(perm.begin(), perm.end(), row, orderOf(s, o));
         perm.insert(pos, row);
     }
 }

@@ -20,6 +20,7 @@ class MemberFilter;
 namespace rowset {
 
 class ColumnStore;
+class RowOrder;
 
 class RowView
 {
@@ -56,7 +57,8 @@ public:
     qint64 bytes() const;
 
 private:
-    bool less(const ColumnStore &s, int order, int a, int b) const;
+    // Rows compared by a named order (-1: the load order), ties by load position.
+    static RowOrder orderOf(const ColumnStore &s, int order);
     const std::vector<int> &permutation(const ColumnStore &s, int order);
     void recomputeTotals(const ColumnStore &s);
 
