@@ -129,6 +129,8 @@ const QString ListFulfilment::kNoDateMessage = QStringLiteral("Please choose the
 const QString ListFulfilment::kRerunQuestionOf = QStringLiteral(" of these ");
 const QString ListFulfilment::kRerunQuestionMembers = QStringLiteral(" members already have a delivery from this list on ");
 const QString ListFulfilment::kRerunQuestionEnd = QStringLiteral(". Schedule them again?");
+const QString ListFulfilment::kAllScheduledMessage =
+    QStringLiteral("All %1 members already have a delivery from this list on %2. Nothing was scheduled.");
 const QString ListFulfilment::kScheduledSql =
     QStringLiteral("Select Person_ID from EpisodicDeliveries where List_ID = :List_ID and Deliv_Date = :Deliv_Date");
 
@@ -299,10 +301,10 @@ ListFulfilment::Result ListFulfilment::run(int listId, const FulfilmentOptions &
     for (int r = 0; r < n; ++r)
         already += scheduled.contains(c.valueAt(r, personField).toLongLong()) ? 1 : 0;
     bool skipScheduled = false;
+    const QString rerunDate = QLocale::system().toString(o.deliveryDate, QLocale::ShortFormat);
     if (already > 0) {
-        const QString shortDate = QLocale::system().toString(o.deliveryDate, QLocale::ShortFormat);
         const Prompts::Answer a =
-            m_prompts.ask(Prompts::Kind::Confirmation, rerunQuestion(already, n, shortDate), Prompts::Buttons::YesNoCancel);
+            m_prompts.ask(Prompts::Kind::Confirmation, rerunQuestion(already, n, rerunDate), Prompts::Buttons::YesNoCancel);
         if (a != Prompts::Answer::Yes && a != Prompts::Answer::No) {
             result.outcome = Outcome::Declined;
             return result;
@@ -311,7 +313,8 @@ ListFulfilment::Result ListFulfilment::run(int listId, const FulfilmentOptions &
     }
     const int toWrite = skipScheduled ? n - already : n;
     if (toWrite < 1) {
-        m_prompts.inform(kNoCandidatesMessage);
+        // Members did match: say why none is scheduled.
+        m_prompts.inform(kAllScheduledMessage.arg(already).arg(rerunDate));
         result.outcome = Outcome::NoCandidates;
         result.skipped = already;
         return result;

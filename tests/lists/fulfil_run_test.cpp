@@ -4,6 +4,7 @@
 #include "data/engine/db_error.h"
 #include "data/engine/unit_of_work.h"
 #include "lists/history_note.h"
+#include "support/fault_injection.h"
 #include "support/scripted_prompts.h"
 #include "support/test_database.h"
 
@@ -419,6 +420,17 @@ TEST_P(FulfilRunTest, ARerunAsksOnceAboutMembersAlreadyScheduled)
               QStringList{QStringLiteral("3 of these 3 members already have a delivery from this list on %1. Schedule them again?").arg(date)});
     EXPECT_EQ(prompts.buttons, QList<kv::Prompts::Buttons>{kv::Prompts::Buttons::YesNoCancel});
     EXPECT_EQ(tdb->count(QStringLiteral("EpisodicDeliveries")), 6);
+
+    // No when every member already has one: said as it is, and nothing written.
+    const QStringList tables{QStringLiteral("EpisodicDeliveries"), QStringLiteral("DefDels"), QStringLiteral("History")};
+    const QStringList before = tableSnapshot(*tdb, tables);
+    prompts.clear();
+    prompts.answerNo();
+    r = fulfil(ownServiceNoItems());
+    EXPECT_EQ(prompts.notices(),
+              QStringList{QStringLiteral("All 3 members already have a delivery from this list on %1. Nothing was scheduled.").arg(date)});
+    EXPECT_EQ(r.skipped, 3);
+    EXPECT_EQ(tableSnapshot(*tdb, tables), before);
 
     // No: the count question and the note carry only the members written.
     tdb->addClient(4);
