@@ -91,8 +91,9 @@ TEST_P(HandlerBoundaryTest, CopyDialogOffersQuantitiesFrom1To999AndKeeps250Chara
         const bool none = value == TFormSaveToNewList::kNoQuantity;
         EXPECT_EQ(dialog.wwDBSpinEdit1->text().trimmed(), none ? QString() : QString::number(value));
         EXPECT_EQ(row.isNull(QStringLiteral("Quantity")), none);
-        if (!none)
+        if (!none) {
             EXPECT_EQ(row.fieldValue(QStringLiteral("Quantity")).toInt(), value);
+        }
     }
     dialog.DBMemo1->setPlainText(QString(300, QLatin1Char('x')));
     EXPECT_EQ(dialog.DBMemo1->toPlainText().size(), 250);

@@ -214,8 +214,11 @@ TEST_P(MemberOpsCopyDialogTest, ARefusedMoveToNewListStaysOnTheExistingListAndIt
     dlg->wwDBLookupComboListName->setCurrentIndex(at);
     Q_EMIT dlg->wwDBLookupComboListName->activated(at);
     dlg->wwCheckBoxActiveOnly->click();
+    const QStringList tables{QStringLiteral("Lists"), QStringLiteral("List_Members")};
+    const QStringList before = tableSnapshot(*tdb, tables);
     failAtRow(*tdb, QStringLiteral("Lists"), QStringLiteral("UPDATE"), 1);
     dlg->RzTabControl1->setCurrentIndex(TFormSaveToNewList::kNewListTab);
+    EXPECT_EQ(tableSnapshot(*tdb, tables), before);
     ASSERT_EQ(prompts.notices().size(), 1);
     EXPECT_TRUE(prompts.notices().first().contains(kInjectedFailure)) << prompts.notices().first().toStdString();
     EXPECT_EQ(dlg->RzTabControl1->currentIndex(), TFormSaveToNewList::kExistingListTab);
