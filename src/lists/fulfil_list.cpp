@@ -1,6 +1,7 @@
 #include "lists/fulfil_list.h"
 
 #include "data/data_module.h"
+#include "data/dates.h"
 #include "data/engine/batch_insert.h"
 #include "data/engine/db_error.h"
 #include "data/engine/query.h"
@@ -301,7 +302,8 @@ ListFulfilment::Result ListFulfilment::run(int listId, const FulfilmentOptions &
     for (int r = 0; r < n; ++r)
         already += scheduled.contains(c.valueAt(r, personField).toLongLong()) ? 1 : 0;
     bool skipScheduled = false;
-    const QString rerunDate = QLocale::system().toString(o.deliveryDate, QLocale::ShortFormat);
+    // Shown as every window shows a date: month/day/year, four-digit year.
+    const QString rerunDate = QLocale().toString(o.deliveryDate, AcceptedDates::shortFormat());
     if (already > 0) {
         const Prompts::Answer a =
             m_prompts.ask(Prompts::Kind::Confirmation, rerunQuestion(already, n, rerunDate), Prompts::Buttons::YesNoCancel);
