@@ -42,12 +42,11 @@ int AcceptedDates::expandYear(int year, int digits)
     return year < 50 ? 2000 + year : 1900 + year;
 }
 
-QString AcceptedDates::shortFormat(const QLocale &locale)
+const QString AcceptedDates::kShortFormat = QStringLiteral("M/d/yyyy");
+
+QString AcceptedDates::shortFormat()
 {
-    QString format = locale.dateFormat(QLocale::ShortFormat);
-    if (!format.contains(QLatin1String("yyyy")))
-        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
-    return format;
+    return kShortFormat;
 }
 
 namespace {
@@ -97,19 +96,9 @@ std::optional<QDate> AcceptedDates::readTyped(const QString &typed, const QLocal
             return a.size() == 4 && c.size() <= 2 ? accepted(a.toInt(), b.toInt(), c.toInt()) : std::nullopt;
         if (c.size() == 3)
             return std::nullopt;
-        const QString format = locale.dateFormat(QLocale::ShortFormat);
-        const qsizetype d = format.indexOf(QLatin1Char('d')), m = format.indexOf(QLatin1Char('M'));
-        const qsizetype y = format.indexOf(QLatin1Char('y'));
-        // Year first with every part short ("26/12/24" where the locale writes yy/MM/dd).
-        if (y >= 0 && y < d && y < m)
-            return accepted(expandYear(a.toInt(), int(a.size())), b.toInt(), c.toInt());
-        const int year = expandYear(c.toInt(), int(c.size()));
-        const bool dayFirst = d >= 0 && m >= 0 && d < m;
-        const auto inOrder = dayFirst ? accepted(year, b.toInt(), a.toInt()) : accepted(year, a.toInt(), b.toInt());
-        if (inOrder)
-            return inOrder;
-        // Only one reading is a real date ("12/24/2026" where days come first): take it.
-        return dayFirst ? accepted(year, a.toInt(), b.toInt()) : accepted(year, b.toInt(), a.toInt());
+        // Month, day, year: the order every window shows its dates in, whatever
+        // the workstation's order; a day typed first is no date, never another one.
+        return accepted(expandYear(c.toInt(), int(c.size())), a.toInt(), b.toInt());
     }
 
     // "[Weekday[,]] Month d[,] year" and "[Weekday[,]] d Month year"; a weekday

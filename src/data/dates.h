@@ -30,18 +30,21 @@ struct AcceptedDates
     static std::optional<QDate> parseIso(const QString &text);
 
     // Reads a date as a user types it into a window's date box: "YYYY-MM-DD";
-    // numbers in the locale's short-date order ("12/24/2026" in the United
-    // States), or in the other order when only that one is a real date; the
-    // month by name ("Dec 24, 2026", "Thursday Dec 24, 2026", "24 Dec 2026").
+    // numbers as month/day/year ("12/24/2026", "1/5/20"), the order every window
+    // shows dates in, whatever the workstation's own order; the month by name
+    // ("Dec 24, 2026", "Thursday Dec 24, 2026", "24 Dec 2026"); the locale's
+    // month names are understood besides the English ones.
     // A one- or two-digit year is read as 1950 to 2049. Answers only accepted dates.
     static std::optional<QDate> readTyped(const QString &text, const QLocale &locale = QLocale());
 
     // A year typed with one or two digits, read as 1950 to 2049; longer ones as typed.
     static int expandYear(int year, int digits);
 
-    // The locale's short date format with a four-digit year ("M/d/yyyy" in
-    // the United States), so that a date shown is never read back in another century.
-    static QString shortFormat(const QLocale &locale = QLocale());
+    // How every window shows a date in short: month/day/year with a
+    // four-digit year ("M/d/yyyy"), so that a date shown is read back as the
+    // same date and never in another century.
+    static const QString kShortFormat;
+    static QString shortFormat();
 };
 
 } // namespace kv

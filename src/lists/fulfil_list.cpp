@@ -1,6 +1,7 @@
 #include "lists/fulfil_list.h"
 
 #include "data/data_module.h"
+#include "data/dates.h"
 #include "data/engine/batch_insert.h"
 #include "data/engine/db_error.h"
 #include "data/engine/query.h"
@@ -129,6 +130,8 @@ const QString ListFulfilment::kNoDateMessage = QStringLiteral("Please choose the
 const QString ListFulfilment::kRerunQuestionOf = QStringLiteral(" of these ");
 const QString ListFulfilment::kRerunQuestionMembers = QStringLiteral(" members already have a delivery from this list on ");
 const QString ListFulfilment::kRerunQuestionEnd = QStringLiteral(". Schedule them again?");
+const QString ListFulfilment::kAllScheduledMessage =
+    QStringLiteral("All %1 members already have a delivery from this list on %2. Nothing was scheduled.");
 const QString ListFulfilment::kScheduledSql =
     QStringLiteral("Select Person_ID from EpisodicDeliveries where List_ID = :List_ID and Deliv_Date = :Deliv_Date");
 
@@ -299,10 +302,11 @@ ListFulfilment::Result ListFulfilment::run(int listId, const FulfilmentOptions &
     for (int r = 0; r < n; ++r)
         already += scheduled.contains(c.valueAt(r, personField).toLongLong()) ? 1 : 0;
     bool skipScheduled = false;
+    // Shown as every window shows a date: month/day/year, four-digit year.
+    const QString rerunDate = QLocale().toString(o.deliveryDate, AcceptedDates::shortFormat());
     if (already > 0) {
-        const QString shortDate = QLocale::system().toString(o.deliveryDate, QLocale::ShortFormat);
         const Prompts::Answer a =
-            m_prompts.askDefaultNo(Prompts::Kind::Confirmation, rerunQuestion(already, n, shortDate),
+            m_prompts.askDefaultNo(Prompts::Kind::Confirmation, rerunQuestion(already, n, rerunDate),
                                    Prompts::Buttons::YesNoCancel);
         if (a != Prompts::Answer::Yes && a != Prompts::Answer::No) {
             result.outcome = Outcome::Declined;
@@ -312,7 +316,8 @@ ListFulfilment::Result ListFulfilment::run(int listId, const FulfilmentOptions &
     }
     const int toWrite = skipScheduled ? n - already : n;
     if (toWrite < 1) {
-        m_prompts.inform(kNoCandidatesMessage);
+        // Members did match: say why none is scheduled.
+        m_prompts.inform(kAllScheduledMessage.arg(already).arg(rerunDate));
         result.outcome = Outcome::NoCandidates;
         result.skipped = already;
         return result;

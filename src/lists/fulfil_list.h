@@ -109,6 +109,8 @@ public:
     static const QString kRerunQuestionMembers;
     static const QString kRerunQuestionEnd;
     static QString rerunQuestion(int scheduled, int candidates, const QString &shortDate);
+    // After No to that question when every member has one: "%1" the count, "%2" the date as in the question.
+    static const QString kAllScheduledMessage;
     // Which members of a list already have a delivery from it on a date.
     static const QString kScheduledSql;
 

@@ -355,6 +355,33 @@ TEST_P(FormListsTest, ClosingKeepsTheMethodsOfAListWithAStaleServiceAndItem)
     EXPECT_EQ(rows.first().value(QStringLiteral("item_method")).toString(), QStringLiteral("D"));
 }
 
+// Lookup sets reopened under the row (the options dialog opens them after a
+// refused close left them closed) are no choice of the user's: rules 3 and 4
+// leave the row alone; picking a service does select "Selected Service:".
+TEST_P(FormListsTest, ReopenedLookupsRunNoRuleButTheUsersChoiceDoes)
+{
+    tdb->addList(QStringLiteral("Aardvark"), {{QStringLiteral("Service_Method"), QStringLiteral("C")},
+                                              {QStringLiteral("Item_Method"), QStringLiteral("D")}});
+    lists().close();
+    lists().open();
+    ASSERT_EQ(lists().asString(QStringLiteral("List_Name")), QStringLiteral("Aardvark"));
+    for (kv::Query *lookup : {DataModuleLists->QueryServices, DataModuleLists->QueryItems}) {
+        lookup->close();
+        lookup->open();
+    }
+    EXPECT_EQ(lists().state(), DataState::Browse);
+    EXPECT_EQ(lists().asString(QStringLiteral("Service_Method")), QStringLiteral("C"));
+    EXPECT_EQ(lists().asString(QStringLiteral("Item_Method")), QStringLiteral("D"));
+    EXPECT_EQ(form->RzDBRadioGroupService->itemIndex(), 0);
+    EXPECT_EQ(form->RzDBRadioGroupItems->itemIndex(), 0);
+
+    form->wwDBLookupComboService->setCurrentIndex(1);
+    Q_EMIT form->wwDBLookupComboService->activated(1);
+    EXPECT_EQ(form->RzDBRadioGroupService->itemIndex(), 1);
+    EXPECT_EQ(lists().asString(QStringLiteral("Service_Method")), QStringLiteral("S"));
+    lists().cancel();
+}
+
 TEST_P(FormListsTest, MovingToAListWithOwnServiceClearsItsStaleServiceAndItem)
 {
     moveTo(QStringLiteral("Alpha"));

@@ -1,5 +1,6 @@
 #include "lists/ui/form_list_fulfillment_options.h"
 #include "lists/ui/fulfilment_flow.h"
+#include "lists/ui/query_table_model.h"
 
 #include "data/data_module.h"
 #include "lists/cancel_pending.h"
@@ -296,11 +297,21 @@ TEST(DeliveryDateTest, TypedDatesAndTwoDigitYears)
     EXPECT_FALSE(read("Smarch 9, 26").isValid());
     EXPECT_FALSE(read("1/2/1899").isValid());
     EXPECT_FALSE(read("").isValid());
-    // Where days come first, an ambiguous date reads day first and an
-    // unambiguous one the only way it can.
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    EXPECT_EQ(read("3.4.2026"), QDate(2026, 4, 3));
-    EXPECT_EQ(read("12/24/2026"), QDate(2026, 12, 24));
+    // Where the workstation writes days first, numbers are still read in the
+    // order the windows show dates (month/day/year), and shown dates keep it.
+    for (const QLocale &l : {QLocale(QLocale::German, QLocale::Germany), QLocale(QLocale::English, QLocale::UnitedKingdom)}) {
+        SCOPED_TRACE(l.name().toStdString());
+        QLocale::setDefault(l);
+        EXPECT_EQ(read("1/5/20"), QDate(2020, 1, 5));
+        EXPECT_EQ(read("3.4.2026"), QDate(2026, 3, 4));
+        EXPECT_EQ(read("12/24/2026"), QDate(2026, 12, 24));
+        EXPECT_FALSE(read("24/12/2026").isValid()) << "a day first is no date, never another one";
+        EXPECT_EQ(QueryTableModel::displayText(QDate(2026, 1, 5)), QStringLiteral("1/5/2026"));
+        EXPECT_EQ(QueryTableModel::displayText(QDateTime(QDate(1949, 12, 24), QTime(9, 0))), QStringLiteral("12/24/1949"));
+        kv::DateField field(kv::AcceptedDates::shortFormat());
+        field.setDate(QDate(2049, 1, 5));
+        EXPECT_EQ(field.lineEdit()->text(), QStringLiteral("1/5/2049"));
+    }
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
 
     // Typing into the field: a short date and an ISO date are taken as typed
@@ -467,20 +478,36 @@ TEST_P(FulfilFlowTest, CancelWritesNothing)
     EXPECT_EQ(FormListFulfillmentOptions, nullptr);
 }
 
-TEST_P(FulfilFlowTest, AnUnknownListWarnsAndLeavesTheLookupEmpty)
+// An unknown id warns and leaves the lookup empty; a list whose name is empty
+// is found and chosen like any other.
+TEST_P(FulfilFlowTest, TheListIsPreselectedUnlessItsIdIsUnknown)
 {
-    bool okEnabled = true;
-    QString text = QStringLiteral("?");
-    whenShown([&](TFormListFulfillmentOptions &dlg) {
-        dlg.wwDBDateTimePickerDelivDt->setDate(kWednesday);
-        okEnabled = dlg.BitBtnOK->isEnabled();
-        text = dlg.listText();
-        dlg.reject();
-    });
-    fulfil(0); // an unsaved list reads as 0
-    EXPECT_EQ(prompts.notices(), QStringList{QStringLiteral("Error locating the List using the List ID!")});
-    EXPECT_FALSE(okEnabled);
-    EXPECT_TRUE(text.isEmpty());
+    const int blank = tdb->addList(QString(), {{QStringLiteral("Item_Method"), QStringLiteral("D")}});
+    struct Case
+    {
+        const char *what;
+        int listId;
+        bool found;
+    };
+    for (const Case &c : {Case{"an unsaved list reads as 0", 0, false}, Case{"a list with an empty name", blank, true}}) {
+        SCOPED_TRACE(c.what);
+        prompts.clear();
+        bool okEnabled = !c.found;
+        int chosen = -1;
+        QString text = QStringLiteral("?");
+        whenShown([&](TFormListFulfillmentOptions &dlg) {
+            dlg.wwDBDateTimePickerDelivDt->setDate(kWednesday);
+            okEnabled = dlg.BitBtnOK->isEnabled();
+            chosen = dlg.chosenListId();
+            text = dlg.listText();
+            dlg.reject();
+        });
+        fulfil(c.listId);
+        EXPECT_EQ(prompts.notices(), c.found ? QStringList() : QStringList{QStringLiteral("Error locating the List using the List ID!")});
+        EXPECT_EQ(okEnabled, c.found);
+        EXPECT_EQ(chosen, c.found ? c.listId : 0);
+        EXPECT_TRUE(text.isEmpty());
+    }
 }
 
 TEST_P(FulfilFlowTest, TheOwnerTakesNoInputWhileRowsAreWritten)

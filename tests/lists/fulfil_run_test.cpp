@@ -4,6 +4,7 @@
 #include "data/engine/db_error.h"
 #include "data/engine/unit_of_work.h"
 #include "lists/history_note.h"
+#include "support/fault_injection.h"
 #include "support/scripted_prompts.h"
 #include "support/test_database.h"
 
@@ -408,7 +409,8 @@ TEST_P(FulfilRunTest, ARerunAsksOnceAboutMembersAlreadyScheduled)
     }
     fulfil(ownServiceNoItems());
     fulfil(ownServiceNoItems(kWednesday.addDays(1))); // another date does not count
-    const QString date = QLocale::system().toString(kWednesday, QLocale::ShortFormat);
+    const QString date = QLocale::system().toString(kWednesday, QLocale::ShortFormat); // the note's
+    const QString shown = QLocale().toString(kWednesday, QStringLiteral("M/d/yyyy")); // the questions'
 
     prompts.clear();
     prompts.buttons.clear();
@@ -416,9 +418,20 @@ TEST_P(FulfilRunTest, ARerunAsksOnceAboutMembersAlreadyScheduled)
     auto r = fulfil(ownServiceNoItems());
     EXPECT_EQ(r.outcome, ListFulfilment::Outcome::Declined);
     EXPECT_EQ(prompts.questions(),
-              QStringList{QStringLiteral("3 of these 3 members already have a delivery from this list on %1. Schedule them again?").arg(date)});
+              QStringList{QStringLiteral("3 of these 3 members already have a delivery from this list on %1. Schedule them again?").arg(shown)});
     EXPECT_EQ(prompts.buttons, QList<kv::Prompts::Buttons>{kv::Prompts::Buttons::YesNoCancel});
     EXPECT_EQ(tdb->count(QStringLiteral("EpisodicDeliveries")), 6);
+
+    // No when every member already has one: said as it is, and nothing written.
+    const QStringList tables{QStringLiteral("EpisodicDeliveries"), QStringLiteral("DefDels"), QStringLiteral("History")};
+    const QStringList before = tableSnapshot(*tdb, tables);
+    prompts.clear();
+    prompts.answerNo();
+    r = fulfil(ownServiceNoItems());
+    EXPECT_EQ(prompts.notices(),
+              QStringList{QStringLiteral("All 3 members already have a delivery from this list on %1. Nothing was scheduled.").arg(shown)});
+    EXPECT_EQ(r.skipped, 3);
+    EXPECT_EQ(tableSnapshot(*tdb, tables), before);
 
     // No: the count question and the note carry only the members written.
     tdb->addClient(4);
@@ -426,7 +439,7 @@ TEST_P(FulfilRunTest, ARerunAsksOnceAboutMembersAlreadyScheduled)
     prompts.clear();
     prompts.answerNo();
     r = fulfil(ownServiceNoItems());
-    EXPECT_EQ(prompts.questions(), (QStringList{ListFulfilment::rerunQuestion(3, 4, date),
+    EXPECT_EQ(prompts.questions(), (QStringList{ListFulfilment::rerunQuestion(3, 4, shown),
                                                 QStringLiteral("Please confirm that you would like to fulfill this list of 1 member(s)!")}));
     EXPECT_EQ(r.deliveries, 1);
     EXPECT_EQ(r.skipped, 3);

@@ -6,8 +6,11 @@
 #include "members/ui/flag_check_box.h"
 #include "members/ui/form_save_to_new_list.h"
 #include "shell/ui/radio_group.h"
+#include "support/fault_injection.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabBar>
@@ -198,6 +201,41 @@ TEST_P(MemberOpsCopyDialogTest, AListThatCannotBePostedWhenTheTabChangesIsShownA
     EXPECT_EQ(dlg->result(), QDialog::Rejected);
     EXPECT_EQ(listsNamed(kListName), 1);
     EXPECT_EQ(listsNamed(QStringLiteral("Other")), 1);
+}
+
+// A changed default that cannot be posted when "New List" is chosen keeps the
+// dialog on "Existing List": OK then copies into that list with the membership
+// test, never as into a new one (which would insert everyone again).
+TEST_P(MemberOpsCopyDialogTest, ARefusedMoveToNewListStaysOnTheExistingListAndItsMembershipTest)
+{
+    auto dlg = open(TFormSaveToNewList::kExistingListTab);
+    const int at = dlg->wwDBLookupComboListName->findData(otherId);
+    ASSERT_GE(at, 0);
+    dlg->wwDBLookupComboListName->setCurrentIndex(at);
+    Q_EMIT dlg->wwDBLookupComboListName->activated(at);
+    dlg->wwCheckBoxActiveOnly->click();
+    const QStringList tables{QStringLiteral("Lists"), QStringLiteral("List_Members")};
+    const QStringList before = tableSnapshot(*tdb, tables);
+    failAtRow(*tdb, QStringLiteral("Lists"), QStringLiteral("UPDATE"), 1);
+    dlg->RzTabControl1->setCurrentIndex(TFormSaveToNewList::kNewListTab);
+    EXPECT_EQ(tableSnapshot(*tdb, tables), before);
+    ASSERT_EQ(prompts.notices().size(), 1);
+    EXPECT_TRUE(prompts.notices().first().contains(kInjectedFailure)) << prompts.notices().first().toStdString();
+    EXPECT_EQ(dlg->RzTabControl1->currentIndex(), TFormSaveToNewList::kExistingListTab);
+    EXPECT_FALSE(dlg->RzGroupBoxNameDescription->isVisibleTo(dlg.get()));
+    EXPECT_TRUE(dlg->RzGroupBoxSelectlist->isVisibleTo(dlg.get()));
+
+    disarm(*tdb, QStringLiteral("Lists"), QStringLiteral("UPDATE"));
+    QTest::mouseClick(dlg->BitBtnOK, Qt::LeftButton);
+    ASSERT_EQ(dlg->result(), QDialog::Accepted);
+    EXPECT_EQ(dlg->cNewOrExistingList, QStringLiteral("E"));
+    EXPECT_EQ(dlg->nSelectedListID, otherId);
+    if (const std::unique_ptr<kv::UnitOfWork> posted = dlg->takeUnitOfWork())
+        posted->commit();
+    EXPECT_EQ(tdb->exec(QStringLiteral("Select Active_Only from Lists where Record_ID = :L"), {{QStringLiteral("L"), otherId}}).toString(),
+              QStringLiteral("N"));
+    EXPECT_EQ(copy(otherId, dlg->cNewOrExistingList != QLatin1String("N")), 2);
+    EXPECT_EQ(members(otherId), 3) << "person 2, already there, is not inserted again";
 }
 
 TEST_P(MemberOpsCopyDialogTest, AnOkWhoseNewListCannotBeFoundAgainRollsBackAndShowsTheListUnsaved)

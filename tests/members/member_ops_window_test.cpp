@@ -276,6 +276,25 @@ TEST_P(MemberOpsWindowTest, CopyIntoANewListAddsItsTabAndKeepsTheListOnDisplay)
     // With nothing selected no dialog opens and nothing is copied.
     window->ActionCopyToNewListExecute();
     EXPECT_EQ(tdb->count(QStringLiteral("Lists")), 3);
+
+    // From a tab the user moved to, the window comes back to that tab, not to
+    // the lists window's current list.
+    tdb->addMember(otherId, 4);
+    const int anotherTab = 0; // "Another" sorts first
+    ASSERT_EQ(window->RzTabControl1->tabText(anotherTab), QStringLiteral("Another"));
+    window->RzTabControl1->setCurrentIndex(anotherTab);
+    ASSERT_EQ(window->nCurrentListID, otherId);
+    selectPersons({4});
+    whenShown<TFormSaveToNewList>([](TFormSaveToNewList *dlg) {
+        dlg->RzTabControl1->setCurrentIndex(TFormSaveToNewList::kNewListTab);
+        QTest::keyClicks(dlg->DBEditListName, QStringLiteral("Zeta"));
+        dlg->BitBtnOK->click();
+    });
+    window->ActionCopyToNewListExecute();
+    EXPECT_EQ(window->RzTabControl1->count(), 4);
+    EXPECT_EQ(window->nCurrentListID, otherId);
+    EXPECT_EQ(window->RzTabControl1->tabText(window->RzTabControl1->currentIndex()), QStringLiteral("Another"));
+    EXPECT_EQ(shown().recordCount(), 1);
 }
 
 TEST_P(MemberOpsWindowTest, AQuantityTypedInTheGridIsKeptOnItsRowByHideSelected)

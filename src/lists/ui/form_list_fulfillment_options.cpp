@@ -3,22 +3,19 @@
 #include "data/data_module.h"
 #include "data/engine/query.h"
 #include "data/trace.h"
+#include "shell/ui/form_placement.h"
+#include "shell/ui/lookup_combo.h"
 #include "shell/ui/run_action.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScopedValueRollback>
-#include <QScreen>
 #include <QSpinBox>
-#include <QStandardItemModel>
 #include <QStyle>
-#include <QTreeView>
 #include <QVBoxLayout>
 
 TFormListFulfillmentOptions *FormListFulfillmentOptions = nullptr;
@@ -53,30 +50,9 @@ protected:
     }
 };
 
-// A lookup whose drop-down shows one titled column of the given width in
-// characters; the box itself stays narrow enough for the captions beside it.
 QComboBox *makeLookup(QWidget *parent, const QString &objectName, const QString &title, int widthChars)
 {
-    auto *combo = new QComboBox(parent);
-    combo->setObjectName(objectName);
-    auto *model = new QStandardItemModel(0, 1, combo);
-    model->setHorizontalHeaderLabels({title});
-    combo->setModel(model);
-    auto *view = new QTreeView(combo);
-    view->setRootIsDecorated(false);
-    view->setUniformRowHeights(true);
-    view->setItemsExpandable(false);
-    view->setAllColumnsShowFocus(true);
-    combo->setView(view);
-    view->setHeaderHidden(false);
-    view->header()->setStretchLastSection(true);
-    const int width = combo->fontMetrics().averageCharWidth() * widthChars
-        + view->frameWidth() * 2 + combo->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    view->header()->resizeSection(0, combo->fontMetrics().averageCharWidth() * widthChars);
-    view->setMinimumWidth(width);
-    combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    combo->setMinimumContentsLength(12);
-    combo->setToolTip(title);
+    QComboBox *combo = kv::makeTitledLookup(parent, objectName, title, widthChars);
     combo->installEventFilter(new EmptyOnDelete(combo));
     return combo;
 }
@@ -139,8 +115,7 @@ TFormListFulfillmentOptions::TFormListFulfillmentOptions(TDataModuleLists &dm, k
     connect(BitBtnCancel, &QPushButton::clicked, this, &QDialog::reject);
     EnableOKButton();
 
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    kv::centreOnScreen(this);
 }
 
 TFormListFulfillmentOptions::~TFormListFulfillmentOptions()
@@ -258,13 +233,12 @@ void TFormListFulfillmentOptions::setListText(const QString &listName)
 {
     // The row the list lookup stands on wins over another list of the same name.
     const kv::Query &lists = *m_dm.QueryListLookup;
+    // An empty name is a list's name too: it is chosen like any other.
     int row = -1;
-    if (!listName.isEmpty()) {
-        if (lists.isOpen() && lists.recNo() >= 0 && wwDBLookupComboList->itemText(lists.recNo()) == listName)
-            row = lists.recNo();
-        else
-            row = wwDBLookupComboList->findText(listName, Qt::MatchFixedString | Qt::MatchCaseSensitive);
-    }
+    if (lists.isOpen() && lists.recNo() >= 0 && wwDBLookupComboList->itemText(lists.recNo()) == listName)
+        row = lists.recNo();
+    else if (!listName.isEmpty())
+        row = wwDBLookupComboList->findText(listName, Qt::MatchFixedString | Qt::MatchCaseSensitive);
     {
         const QSignalBlocker block(wwDBLookupComboList);
         wwDBLookupComboList->setCurrentIndex(row);

@@ -629,9 +629,11 @@ void TFormLists::connectRuleHandlers()
 {
     connect(RzDBRadioGroupService, &kv::RadioGroup::changed, this, &TFormLists::RzDBRadioGroupServiceChange);
     connect(RzDBRadioGroupItems, &kv::RadioGroup::changed, this, &TFormLists::RzDBRadioGroupItemsChange);
-    m_serviceLookupHandler = connect(wwDBLookupComboService, &QComboBox::currentIndexChanged, this,
+    // Rules 3 and 4 follow the user's own choice in a lookup (activated),
+    // never a lookup set that is reopened or reset under the row.
+    m_serviceLookupHandler = connect(wwDBLookupComboService, &QComboBox::activated, this,
                                      &TFormLists::wwDBLookupComboServiceChange);
-    m_itemLookupHandler = connect(wwDBLookupComboItem, &QComboBox::currentIndexChanged, this,
+    m_itemLookupHandler = connect(wwDBLookupComboItem, &QComboBox::activated, this,
                                   &TFormLists::wwDBLookupComboItemChange);
     m_quantityHandler = connect(wwDBSpinEditQuantity, &QSpinBox::valueChanged, this, &TFormLists::wwDBSpinEditQuantityChange);
 }
@@ -838,7 +840,7 @@ void TFormLists::RzDBRadioGroupServiceChange()
         [this] {
             disconnect(m_serviceLookupHandler);
             const auto reattach = qScopeGuard([this] {
-                m_serviceLookupHandler = connect(wwDBLookupComboService, &QComboBox::currentIndexChanged, this,
+                m_serviceLookupHandler = connect(wwDBLookupComboService, &QComboBox::activated, this,
                                                  &TFormLists::wwDBLookupComboServiceChange);
             });
             if (RzDBRadioGroupService->itemIndex() != 0 || !lists())
@@ -857,7 +859,7 @@ void TFormLists::RzDBRadioGroupItemsChange()
             disconnect(m_itemLookupHandler);
             disconnect(m_quantityHandler);
             const auto reattach = qScopeGuard([this] {
-                m_itemLookupHandler = connect(wwDBLookupComboItem, &QComboBox::currentIndexChanged, this,
+                m_itemLookupHandler = connect(wwDBLookupComboItem, &QComboBox::activated, this,
                                               &TFormLists::wwDBLookupComboItemChange);
                 m_quantityHandler =
                     connect(wwDBSpinEditQuantity, &QSpinBox::valueChanged, this, &TFormLists::wwDBSpinEditQuantityChange);

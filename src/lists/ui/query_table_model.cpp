@@ -1,5 +1,6 @@
 #include "lists/ui/query_table_model.h"
 
+#include "data/dates.h"
 #include "data/engine/query.h"
 
 #include <QDate>
@@ -75,8 +76,8 @@ QString QueryTableModel::displayText(const QVariant &v)
     if (!v.isValid() || v.isNull())
         return QString();
     switch (v.typeId()) {
-    case QMetaType::QDate: return QLocale().toString(v.toDate(), QLocale::ShortFormat);
-    case QMetaType::QDateTime: return QLocale().toString(v.toDateTime().date(), QLocale::ShortFormat);
+    case QMetaType::QDate: return QLocale().toString(v.toDate(), kv::AcceptedDates::shortFormat());
+    case QMetaType::QDateTime: return QLocale().toString(v.toDateTime().date(), kv::AcceptedDates::shortFormat());
     default: return v.toString();
     }
 }

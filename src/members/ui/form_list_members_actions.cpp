@@ -31,6 +31,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QScopeGuard>
+#include <QTabBar>
 
 // --- Adding members -----------------------------------------------------------
 
@@ -145,7 +146,13 @@ void TFormListMembers::ActionCopyToNewListExecute()
         if (!copied)
             return;
         if (kind == QLatin1String("N")) {
-            // The new list joins the tabs; the list on display stays current.
+            // The new list joins the tabs; the window goes back to the tab it
+            // showed (the n-th of that name), and the lists window keeps its row.
+            const int shownTab = RzTabControl1->currentIndex();
+            const QString shownName = RzTabControl1->tabText(shownTab);
+            int nth = 0;
+            for (int t = 0; t < shownTab; ++t)
+                nth += RzTabControl1->tabText(t) == shownName ? 1 : 0;
             kv::Query &lists = *m_dm.QueryLists;
             const QVariant current = lists.isOpen() && lists.recNo() >= 0 ? lists.fieldValue(QStringLiteral("Record_ID"))
                                                                           : QVariant();
@@ -154,6 +161,13 @@ void TFormListMembers::ActionCopyToNewListExecute()
             if (current.isValid())
                 lists.locate({QStringLiteral("Record_ID")}, {current});
             FormShow();
+            for (int t = 0; t < RzTabControl1->count(); ++t) {
+                if (RzTabControl1->tabText(t) == shownName && nth-- == 0) {
+                    if (t != RzTabControl1->currentIndex())
+                        RzTabControl1->setCurrentIndex(t);
+                    break;
+                }
+            }
         }
         },
         kv::ActionCursor::Unchanged);

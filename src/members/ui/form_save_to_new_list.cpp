@@ -4,7 +4,10 @@
 #include "data/engine/query.h"
 #include "data/engine/unit_of_work.h"
 #include "data/prompts.h"
+#include "lists/ui/form_list_fulfillment_options.h"
 #include "members/ui/flag_check_box.h"
+#include "shell/ui/form_placement.h"
+#include "shell/ui/lookup_combo.h"
 #include "shell/ui/radio_group.h"
 #include "shell/ui/run_action.h"
 
@@ -18,7 +21,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScopeGuard>
-#include <QScreen>
 #include <QShowEvent>
 #include <QSignalBlocker>
 #include <QSpinBox>
@@ -157,10 +159,10 @@ TFormSaveToNewList::TFormSaveToNewList(kv::Database &db, kv::Prompts &prompts, Q
                                                {QStringLiteral("Client's Own Service"), QStringLiteral("Selected Service:")},
                                                RzGroupBoxDefaultFulfillmentOptions);
     RzDBRadioGroupService->setObjectName(QStringLiteral("RzDBRadioGroupService"));
-    wwDBLookupComboService = new QComboBox(RzDBRadioGroupService);
-    wwDBLookupComboService->setObjectName(QStringLiteral("wwDBLookupComboService"));
-    wwDBLookupComboService->setMinimumContentsLength(25);
-    wwDBLookupComboService->setToolTip(QStringLiteral("Service"));
+    // Titled and as wide as the fulfilment options dialog's lookups.
+    wwDBLookupComboService =
+        kv::makeTitledLookup(RzDBRadioGroupService, QStringLiteral("wwDBLookupComboService"),
+                             TFormListFulfillmentOptions::kServiceColumnTitle, TFormListFulfillmentOptions::kLookupWidthChars);
     RzDBRadioGroupService->setItemWidget(1, wwDBLookupComboService);
     RzDBRadioGroupItems = new kv::RadioGroup(
         QStringLiteral("Items to Deliver"),
@@ -169,14 +171,14 @@ TFormSaveToNewList::TFormSaveToNewList(kv::Database &db, kv::Prompts &prompts, Q
     RzDBRadioGroupItems->setObjectName(QStringLiteral("RzDBRadioGroupItems"));
     wwDBSpinEdit1 = new QSpinBox(RzDBRadioGroupItems);
     wwDBSpinEdit1->setObjectName(QStringLiteral("wwDBSpinEdit1"));
-    // 0 stands for "no quantity" (shown empty); the values a user picks run 1 to 999.
-    wwDBSpinEdit1->setRange(kMinQuantity, kMaxQuantity);
+    // The values a user picks run 1 to 999; the position below them, shown
+    // empty, is "no quantity" (stored as null), so that a stored 1 shows as 1.
+    wwDBSpinEdit1->setRange(kNoQuantity, kMaxQuantity);
     wwDBSpinEdit1->setSingleStep(1);
     wwDBSpinEdit1->setSpecialValueText(QStringLiteral(" "));
-    wwDBLookupComboItem = new QComboBox(RzDBRadioGroupItems);
-    wwDBLookupComboItem->setObjectName(QStringLiteral("wwDBLookupComboItem"));
-    wwDBLookupComboItem->setMinimumContentsLength(25);
-    wwDBLookupComboItem->setToolTip(QStringLiteral("Item"));
+    wwDBLookupComboItem =
+        kv::makeTitledLookup(RzDBRadioGroupItems, QStringLiteral("wwDBLookupComboItem"),
+                             TFormListFulfillmentOptions::kItemColumnTitle, TFormListFulfillmentOptions::kLookupWidthChars);
     {
         auto *w = new QWidget(RzDBRadioGroupItems);
         auto *h = new QHBoxLayout(w);
@@ -299,9 +301,10 @@ void TFormSaveToNewList::showEvent(QShowEvent *e)
 {
     QDialog::showEvent(e);
     if (!e->spontaneous()) {
-        if (QScreen *s = screen())
-            move(s->availableGeometry().center() - rect().center());
         FormShow();
+        // Centred on the screen once its groups are shown, and inside it.
+        layout()->activate();
+        kv::centreOnScreen(this);
     }
 }
 
@@ -355,16 +358,25 @@ void TFormSaveToNewList::showCurrentRow()
     {
         const QSignalBlocker block(wwDBSpinEdit1);
         const QVariant qty = value(QStringLiteral("Quantity"));
-        if (qty.isValid() && !qty.isNull()) {
-            wwDBSpinEdit1->setValue(qty.toInt());
-        } else {
-            // No quantity: the box shows nothing until one is chosen.
-            wwDBSpinEdit1->setValue(kMinQuantity);
-            wwDBSpinEdit1->clear();
-        }
+        wwDBSpinEdit1->setValue(qty.isValid() && !qty.isNull() ? qty.toInt() : kNoQuantity);
     }
     if (q.state() != kv::DataState::Insert)
         selectByData(wwDBLookupComboListName, value(QStringLiteral("Record_ID")));
+    showDestinationKind();
+}
+
+void TFormSaveToNewList::showDestinationKind()
+{
+    // The tab says "New List" exactly while this dialog holds a row it
+    // inserted: a tab change that failed half-way must not leave "New List"
+    // over an existing list (OK would then copy without the membership test).
+    const bool isNew = m_queries->QueryLists->state() == kv::DataState::Insert;
+    {
+        const QSignalBlocker block(RzTabControl1);
+        RzTabControl1->setCurrentIndex(isNew ? kNewListTab : kExistingListTab);
+    }
+    RzGroupBoxNameDescription->setVisible(isNew);
+    RzGroupBoxSelectlist->setVisible(!isNew);
 }
 
 void TFormSaveToNewList::writeField(const QString &field, const QVariant &v)
@@ -402,15 +414,11 @@ void TFormSaveToNewList::RzTabControl1Change()
     // name) is shown and the row stays in edit, so nothing typed is lost.
     runAction(QStringLiteral("RzTabControl1Change"), [&] {
         if (RzTabControl1->currentIndex() == kExistingListTab) {
-            RzGroupBoxNameDescription->hide();
-            RzGroupBoxSelectlist->show();
             if (lists.state() == kv::DataState::Insert)
                 lists.cancel();
             if (lookup.isOpen() && lookup.recNo() >= 0)
                 lists.locate({QStringLiteral("Record_ID")}, {lookup.fieldValue(QStringLiteral("Record_ID"))});
         } else {
-            RzGroupBoxNameDescription->show();
-            RzGroupBoxSelectlist->hide();
             if (lists.state() != kv::DataState::Insert)
                 lists.insert();
         }
@@ -468,7 +476,7 @@ void TFormSaveToNewList::wwDBSpinEdit1Change()
     if (m_showing)
         return;
     const int v = wwDBSpinEdit1->value();
-    writeField(QStringLiteral("Quantity"), v);
+    writeField(QStringLiteral("Quantity"), v == kNoQuantity ? QVariant() : QVariant(v));
     RzDBRadioGroupItems->setItemIndex(1);
     writeField(QStringLiteral("Item_Method"), kItemCodes.at(1));
 }
@@ -506,17 +514,12 @@ void TFormSaveToNewList::BitBtnOKClick()
     // A post or lookup that fails is shown with its text; the dialog stays
     // open with what was typed, to be mended or cancelled.
     const bool chosen = runAction(QStringLiteral("BitBtnOKClick"), [&] {
-        QString kind;
-        QString name;
-        if (RzTabControl1->currentIndex() == kNewListTab) {
-            name = DBEditListName->text();
-            kind = QStringLiteral("N");
-        } else {
-            name = fieldText(lists, QStringLiteral("List_Name"));
-            kind = QStringLiteral("E");
-        }
+        // A new list is one this dialog inserted, whatever the tab says.
+        const bool isNew = lists.state() == kv::DataState::Insert;
+        const QString kind = isNew ? QStringLiteral("N") : QStringLiteral("E");
+        const QString name = isNew ? DBEditListName->text() : fieldText(lists, QStringLiteral("List_Name"));
         if (listsPending()) {
-            wasInsert = lists.state() == kv::DataState::Insert;
+            wasInsert = isNew;
             const QString key = lists.keyField();
             editedKey = wasInsert ? QVariant() : lists.fieldValue(key);
             for (const kv::Field &f : lists.fields())

@@ -38,7 +38,8 @@ public:
     static const QString kErrorLocatingList;
     static const QString kSaveBeforeClosing;
     static constexpr int kNewListTab = 0;
-    // The quantity box's range and the description's length.
+    // The quantity box's range (the position below it is "no quantity") and the description's length.
+    static constexpr int kNoQuantity = 0;
     static constexpr int kMinQuantity = 1;
     static constexpr int kMaxQuantity = 999;
     static constexpr int kDescriptionLength = 250;
@@ -117,6 +118,7 @@ private:
     bool listsPending() const;
     void fillPickLists();
     void showCurrentRow();
+    void showDestinationKind();
     void showAfterRollback(const QVector<QPair<QString, QVariant>> &typed, bool wasInsert, const QVariant &editedKey);
     void writeField(const QString &field, const QVariant &value);
     void postLists();

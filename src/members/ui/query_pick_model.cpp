@@ -1,5 +1,6 @@
 #include "members/ui/query_pick_model.h"
 
+#include "data/dates.h"
 #include "data/engine/query.h"
 
 #include <QDate>
@@ -42,7 +43,7 @@ QVariant QueryPickModel::data(const QModelIndex &index, int role) const
         return {};
     const QVariant v = m_query.valueAt(index.row(), f);
     if (v.typeId() == QMetaType::QDate)
-        return v.toDate().toString(QStringLiteral("M/d/yyyy"));
+        return v.toDate().toString(kv::AcceptedDates::shortFormat());
     return v;
 }
 

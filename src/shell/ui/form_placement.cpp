@@ -2,6 +2,8 @@
 
 #include "data/trace.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QWidget>
 
 namespace kv {
@@ -24,6 +26,22 @@ TPosRec posRecOf(const QWidget *window)
     rec.Width = bounds.width();
     rec.State = WinStateToInt(state);
     return rec;
+}
+
+void centreOnScreen(QWidget *window)
+{
+    const QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QSize frameExtra = window->frameGeometry().size() - window->size();
+    const QSize room = area.size() - frameExtra;
+    if (window->width() > room.width() || window->height() > room.height())
+        window->resize(window->size().boundedTo(room));
+    QRect frame(QPoint(0, 0), window->frameGeometry().size());
+    frame.moveCenter(area.center());
+    frame.moveTopLeft(QPoint(qMax(frame.left(), area.left()), qMax(frame.top(), area.top())));
+    window->move(frame.topLeft());
 }
 
 void applyPosRec(QWidget *window, const TPosRec &rec)

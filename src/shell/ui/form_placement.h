@@ -14,6 +14,11 @@ void SetFormPos(QWidget *window, const QString &entry, const QString &file);
 // file cannot be written (the placement is then simply not remembered).
 bool SaveFormPos(QWidget *window, const QString &entry, const QString &file);
 
+// Centres a window on its screen's available area with its frame inside it: a
+// window larger than the area is made smaller (down to its minimum size) and,
+// if still larger, shows its top left corner, where its title and first fields are.
+void centreOnScreen(QWidget *window);
+
 TPosRec posRecOf(const QWidget *window);
 void applyPosRec(QWidget *window, const TPosRec &rec);
 
