@@ -322,7 +322,7 @@ TEST_P(CliBackend, DryRunListsExactlyTheRowsTheRunThenWrites)
                                   QStringLiteral("T9/2.5/C00001/Turkey/5")}));
 }
 
-TEST_P(CliBackend, AStandingLookupThatCannotOpenStopsTheRunBeforeItWrites)
+TEST_P(CliBackend, ALookupThatCannotOpenStopsTheRunBeforeItWritesAndOneNotReadIsNoError)
 {
     KV_REQUIRE_BACKEND(GetParam());
     if (!QFileInfo::exists(cliPath()))
@@ -331,14 +331,22 @@ TEST_P(CliBackend, AStandingLookupThatCannotOpenStopsTheRunBeforeItWrites)
     const int list = tdb.addList(QStringLiteral("Holiday"), {{QStringLiteral("Active_Only"), QStringLiteral("N")}});
     tdb.addClient(1, {{QStringLiteral("Def_Rte"), QStringLiteral("A1")}, {QStringLiteral("Def_Stop"), 1.0}});
     tdb.addMember(list, 1);
+    tdb.insert(QStringLiteral("Items"), {{QStringLiteral("Item_ID"), 7}, {QStringLiteral("Meal_Item"), QStringLiteral("Turkey")}});
     // As a role without SELECT on Items or a damaged table would: the items lookup fails to open.
     QSqlQuery alter(tdb.db().connection());
     ASSERT_TRUE(alter.exec(QStringLiteral("ALTER TABLE Items RENAME COLUMN Meal_Item TO Meal_Name"))) << alter.lastError().text().toStdString();
+    const QStringList common = args({"fulfil", "--list", "Holiday", "--date", "2026-12-24", "--yes", "--item"});
 
-    const ToolRun r = runCli(&tdb, args({"fulfil", "--list", "Holiday", "--date", "2026-12-24", "--yes"}));
-    EXPECT_EQ(r.code, 2) << r.why();
-    EXPECT_TRUE(r.err.contains(kv::UnitOfWork::kNothingWritten)) << r.why();
-    EXPECT_EQ(tdb.count(QStringLiteral("EpisodicDeliveries")) + tdb.count(QStringLiteral("History")), 0) << r.why();
+    const ToolRun needsItems = runCli(&tdb, common + QStringList{QStringLiteral("7")});
+    EXPECT_EQ(needsItems.code, 2) << needsItems.why();
+    EXPECT_TRUE(needsItems.err.contains(QStringLiteral("Meal_Item"), Qt::CaseInsensitive)) << needsItems.why();
+    EXPECT_EQ(tdb.count(QStringLiteral("EpisodicDeliveries")) + tdb.count(QStringLiteral("History")), 0) << needsItems.why();
+
+    // A command opens only what it reads: without an item the broken lookup is never touched.
+    const ToolRun noItem = runCli(&tdb, common + QStringList{QStringLiteral("none")});
+    EXPECT_EQ(noItem.code, 0) << noItem.why();
+    EXPECT_TRUE(noItem.err.isEmpty()) << noItem.why();
+    EXPECT_EQ(tdb.count(QStringLiteral("EpisodicDeliveries")), 1) << noItem.why();
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, CliBackend, ::testing::Values(kv::Backend::SQLite, kv::Backend::PostgreSQL),
