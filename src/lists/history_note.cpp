@@ -16,10 +16,7 @@ HistoryNoteWriter::HistoryNoteWriter(Database &db, std::function<QString()> user
     m_query->setSql(kInsertSql);
 }
 
-HistoryNoteWriter::~HistoryNoteWriter()
-{
-    delete m_query;
-}
+HistoryNoteWriter::~HistoryNoteWriter() = default;
 
 void HistoryNoteWriter::write(const QString &event)
 {

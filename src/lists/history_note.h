@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <functional>
+#include <memory>
 
 namespace kv {
 
@@ -27,7 +28,7 @@ public:
     static QString fulfilled(const QString &listName, int deliveries, const QString &shortDate);
 
 private:
-    Query *m_query;
+    std::unique_ptr<Query> m_query;
     std::function<QString()> m_userName;
 };
 

@@ -52,8 +52,6 @@ MemberWriter::MemberWriter(Database &db)
 MemberWriter::~MemberWriter()
 {
     m_batch.reset();
-    delete m_add;
-    delete m_check;
 }
 
 bool MemberWriter::isMember(int listId, int personId)
@@ -184,10 +182,7 @@ AddMembers::AddMembers(Database &db, Prompts &prompts, Progress &progress)
 {
 }
 
-AddMembers::~AddMembers()
-{
-    delete m_select;
-}
+AddMembers::~AddMembers() = default;
 
 AddMembers::Result AddMembers::run(int listId, const AddMembersChoice &choice)
 {

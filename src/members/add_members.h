@@ -59,8 +59,8 @@ public:
     Query &queryCheckForPersonIdInList() { return *m_check; }
 
 private:
-    Query *m_add;
-    Query *m_check;
+    std::unique_ptr<Query> m_add;
+    std::unique_ptr<Query> m_check;
     std::unique_ptr<BatchInsert> m_batch;
 };
 
@@ -137,7 +137,7 @@ private:
     Prompts &m_prompts;
     Progress &m_progress;
     MemberWriter m_writer;
-    Query *m_select;
+    std::unique_ptr<Query> m_select;
 };
 
 } // namespace kv

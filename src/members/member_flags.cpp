@@ -25,11 +25,7 @@ MemberFlags::MemberFlags(Database &db, Progress &progress)
     m_confirmed->setSql(kSetAllConfirmedSql);
 }
 
-MemberFlags::~MemberFlags()
-{
-    delete m_invited;
-    delete m_confirmed;
-}
+MemberFlags::~MemberFlags() = default;
 
 void MemberFlags::runAll(Query &query, const QString &param, int listId, bool checked)
 {

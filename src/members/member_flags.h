@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 #include <QVariant>
+#include <memory>
 
 namespace kv {
 
@@ -53,8 +54,8 @@ private:
 
     Database &m_db;
     Progress &m_progress;
-    Query *m_invited;
-    Query *m_confirmed;
+    std::unique_ptr<Query> m_invited;
+    std::unique_ptr<Query> m_confirmed;
 };
 
 } // namespace kv

@@ -27,11 +27,7 @@ RemoveMembers::RemoveMembers(Database &db, Prompts &prompts, Progress &progress)
     m_clear->setSql(kClearListSql);
 }
 
-RemoveMembers::~RemoveMembers()
-{
-    delete m_delete;
-    delete m_clear;
-}
+RemoveMembers::~RemoveMembers() = default;
 
 const QString &RemoveMembers::selectedQuestion(int selectedCount)
 {

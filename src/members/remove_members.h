@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <memory>
 
 namespace kv {
 
@@ -50,8 +51,8 @@ private:
     Database &m_db;
     Prompts &m_prompts;
     Progress &m_progress;
-    Query *m_delete;
-    Query *m_clear;
+    std::unique_ptr<Query> m_delete;
+    std::unique_ptr<Query> m_clear;
 };
 
 } // namespace kv

@@ -25,10 +25,7 @@ Visibility::Visibility(Database &db, Progress &progress)
     m_setAllVisible->setSql(kSetAllVisibleSql);
 }
 
-Visibility::~Visibility()
-{
-    delete m_setAllVisible;
-}
+Visibility::~Visibility() = default;
 
 void Visibility::makeAllVisible(int listId)
 {

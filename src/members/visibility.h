@@ -7,6 +7,7 @@
 #include <QString>
 #include <array>
 #include <functional>
+#include <memory>
 
 namespace kv {
 
@@ -59,7 +60,7 @@ public:
 private:
     Database &m_db;
     Progress &m_progress;
-    Query *m_setAllVisible;
+    std::unique_ptr<Query> m_setAllVisible;
 };
 
 } // namespace kv

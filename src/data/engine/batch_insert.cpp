@@ -8,7 +8,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
-#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -85,10 +84,8 @@ BatchInsert::BatchInsert(Query &insert, int rowsPerBatch)
     if (!m_db.isConnected())
         throw DbError(what(insert, "Preparing a statement"), QStringLiteral("The database is not connected."), insert.sqlText());
     m_text = m_db.translate(insert.sqlText());
-    if (m_db.backend() == Backend::SQLite) {
-        const QVariant h = m_db.connection().driver()->handle();
-        if (h.isValid() && qstrcmp(h.typeName(), "sqlite3*") == 0)
-            m_handle = *static_cast<sqlite3 *const *>(h.constData());
+    if (!m_db.engine().paysRoundTrips()) {
+        m_handle = m_db.engine().nativeHandle(m_db.connection());
         if (!m_handle)
             throw DbError(what(insert, "Preparing a statement"), QStringLiteral("No SQLite connection."), m_text);
         const QByteArray sql = m_text.toUtf8();

@@ -59,7 +59,7 @@ BatchUpdate::BatchUpdate(Query &statement, const QString &keyParam, const QHash<
     , m_db(*statement.database())
     , m_keyParam(keyParam)
     , m_types(types)
-    , m_oneByOne(m_db.backend() == Backend::SQLite)
+    , m_oneByOne(!m_db.engine().paysRoundTrips())
     , m_names(SqlDialect::parameterNames(statement.sqlText()))
 {
 }

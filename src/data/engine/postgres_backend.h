@@ -19,6 +19,7 @@ public:
     QString beginTransactionSql() const override { return QStringLiteral("BEGIN"); }
     QString rowLockSuffix() const override { return QStringLiteral(" for update"); }
     bool foldsNames() const override { return true; }
+    bool paysRoundTrips() const override { return true; }
     QString catalogueSql() const override;
     QString tableExistsSql() const override;
     QString indexExistsSql() const override;

@@ -48,6 +48,11 @@ public:
     // case (so they are spelt again for users and looked up folded).
     virtual bool foldsNames() const = 0;
 
+    // True when every statement travels to a server and back: rows are then
+    // written and checked in sets. An embedded engine writes them one by one
+    // on a prepared statement, which costs less than building the set.
+    virtual bool paysRoundTrips() const = 0;
+
     // One query naming every table, view, index (and collation) of the
     // database: rows of (kind, lower-case name), kind one of "table",
     // "index", "collation".

@@ -16,6 +16,7 @@ public:
     // The unit holds the write lock already: no reader can change the row.
     QString rowLockSuffix() const override { return QString(); }
     bool foldsNames() const override { return false; }
+    bool paysRoundTrips() const override { return false; }
     QString catalogueSql() const override;
     QString tableExistsSql() const override;
     QString indexExistsSql() const override;
