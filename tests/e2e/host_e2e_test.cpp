@@ -4,7 +4,7 @@
 
 #include "host_control.h"
 #include "host_window.h"
-#include "shell/ui/modal_driver.h"
+#include "support/modal_driver.h"
 #include "support/test_database.h"
 
 #include <QAction>

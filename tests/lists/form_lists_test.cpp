@@ -7,7 +7,7 @@
 #include "lists/ui/form_lists.h"
 #include "shell/ui/form_message_box.h"
 #include "lists/ui/query_table_model.h"
-#include "shell/ui/modal_driver.h"
+#include "support/modal_driver.h"
 #include "shell/ui/radio_group.h"
 #include "shell/window_placement.h"
 #include "support/scripted_prompts.h"

@@ -7,7 +7,7 @@
 #include "data/engine/query.h"
 #include "data/engine/unit_of_work.h"
 #include "members/ui/form_client_editor.h"
-#include "shell/ui/modal_driver.h"
+#include "support/modal_driver.h"
 
 #include <QLineEdit>
 

@@ -8,7 +8,7 @@
 #include "members/ui/form_list_members.h"
 #include "members/ui/members_grid.h"
 #include "shell/ui/date_field.h"
-#include "shell/ui/modal_driver.h"
+#include "support/modal_driver.h"
 #include "shell/window_placement.h"
 #include "member_ops_fixture.h"
 #include "support/fault_injection.h"

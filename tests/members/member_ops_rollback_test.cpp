@@ -13,7 +13,7 @@
 #include "members/ui/form_hide_delivery_days.h"
 #include "members/ui/form_save_to_new_list.h"
 #include "support/fault_injection.h"
-#include "shell/ui/modal_driver.h"
+#include "support/modal_driver.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -5,7 +5,7 @@
 
 #include "members/member_reports.h"
 #include "members/ui/report_preview.h"
-#include "shell/ui/modal_driver.h"
+#include "support/modal_driver.h"
 
 #include <QCoreApplication>
 #include <QLabel>

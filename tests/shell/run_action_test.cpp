@@ -2,7 +2,7 @@
 // its text, the cursor comes back, and nothing reaches Qt's event loop.
 
 #include "data/engine/db_error.h"
-#include "shell/ui/modal_driver.h"
+#include "support/modal_driver.h"
 #include "shell/ui/qt_prompts.h"
 #include "shell/ui/run_action.h"
 #include "support/scripted_prompts.h"

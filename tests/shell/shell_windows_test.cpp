@@ -3,7 +3,7 @@
 #include "data/engine/unit_of_work.h"
 #include "shell/ui/form_about_kestrovan.h"
 #include "shell/ui/form_message_box.h"
-#include "shell/ui/modal_driver.h"
+#include "support/modal_driver.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -5,7 +5,7 @@
 #include "data/engine/db_error.h"
 #include "lists/ui/form_lists.h"
 #include "support/scripted_prompts.h"
-#include "shell/ui/modal_driver.h"
+#include "support/modal_driver.h"
 #include "support/test_database.h"
 
 #include <QApplication>

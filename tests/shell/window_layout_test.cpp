@@ -17,7 +17,7 @@
 #include "members/ui/form_save_to_new_list.h"
 #include "shell/ui/form_about_kestrovan.h"
 #include "shell/ui/form_message_box.h"
-#include "shell/ui/modal_driver.h"
+#include "support/modal_driver.h"
 #include "support/scripted_prompts.h"
 #include "support/test_database.h"
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/find_widget.h"
+
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -27,11 +29,11 @@ public:
     // Stops every wait that has not found its dialog yet (a test's teardown).
     static void cancelAll();
 
-    // Helpers for actions.
+    // Helpers for actions. A control that is not there fails the test.
     template<class T>
     static T *child(QWidget *dialog, const QString &name)
     {
-        return dialog ? dialog->findChild<T *>(name) : nullptr;
+        return test::need<T>(dialog, name);
     }
     // Clicks the button of that object name, or else the one whose text
     // without '&' equals it ("OK", "Yes").

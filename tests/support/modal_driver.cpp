@@ -1,4 +1,4 @@
-#include "shell/ui/modal_driver.h"
+#include "support/modal_driver.h"
 
 #include <QAbstractButton>
 #include <QApplication>
