@@ -1,7 +1,8 @@
 // Every window and dialog on a small screen: a 1366 x 768 laptop, and 1.5x
 // scaling of a 1920 x 1080 screen (1280 x 720 logical pixels). Each opens
 // inside the available area with OK, Cancel and every caption on screen and
-// whole, and the dates of its grids whole. CTest runs this under each screen
+// whole, the dates of its grids whole, and every control named for a screen
+// reader. CTest runs this under each screen
 // (KESTROVAN_LAYOUT_SCREEN names it); elsewhere it is skipped.
 
 #include "data/data_module.h"
@@ -18,6 +19,7 @@
 #include "shell/ui/form_about_kestrovan.h"
 #include "shell/ui/form_message_box.h"
 #include "support/modal_driver.h"
+#include "support/screen_reader_check.h"
 #include "support/scripted_prompts.h"
 #include "support/test_database.h"
 
@@ -123,6 +125,8 @@ void expectFits(QWidget *window, const QString &name)
             }
         }
     }
+    // Every control can be named by a screen reader.
+    EXPECT_EQ(kv::test::controlsWithoutSpokenName(window).join(QStringLiteral("; ")).toStdString(), "") << name.toStdString();
     const QString dir = qEnvironmentVariable("KESTROVAN_SCREENSHOTS", QDir::tempPath());
     window->grab().save(QStringLiteral("%1/layout_%2_%3.png").arg(dir, qEnvironmentVariable("KESTROVAN_LAYOUT_SCREEN"), name));
 }
