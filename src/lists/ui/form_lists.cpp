@@ -15,6 +15,7 @@
 #include "lists/ui/query_table_model.h"
 #include "shell/busy_cursor.h"
 #include "shell/ui/run_action.h"
+#include "shell/ui/scoped_global_dialog.h"
 #include "shell/ui/data_binding.h"
 #include "shell/ui/form_about_kestrovan.h"
 #include "shell/ui/form_message_box.h"
@@ -935,12 +936,7 @@ void TFormLists::ActionEditListMembersExecute()
         QStringLiteral("ActionEditListMembersExecute"),
         [this] {
             resolvePendingEdits(kSaveBeforeMembers);
-            auto *members = new TFormListMembers(*m_dm, *m_prompts, this);
-            FormListMembers = members;
-            const auto cleanup = qScopeGuard([members] {
-                FormListMembers = nullptr;
-                delete members;
-            });
+            kv::ScopedGlobalDialog<TFormListMembers> members(FormListMembers, *m_dm, *m_prompts, this);
             members->exec();
         },
         kv::ActionCursor::Unchanged);

@@ -27,6 +27,7 @@
 #include "members/ui/form_save_to_new_list.h"
 #include "shell/busy_cursor.h"
 #include "shell/ui/run_action.h"
+#include "shell/ui/scoped_global_dialog.h"
 
 #include <QAction>
 #include <QLabel>
@@ -40,12 +41,9 @@ void TFormListMembers::ActionAddMembersExecute()
     runAction(
         QStringLiteral("ActionAddMembersExecute"),
         [this] {
-            const auto cleanup = qScopeGuard([this] {
-                progress().setPercent(0);
-                delete FormAddListMembers;
-                FormAddListMembers = nullptr;
-            });
-            FormAddListMembers = new TFormAddListMembers(*m_dm.QueryServices, *m_dm.QueryClientLookUp, this);
+            const auto cleanup = qScopeGuard([this] { progress().setPercent(0); });
+            kv::ScopedGlobalDialog<TFormAddListMembers> add(FormAddListMembers, *m_dm.QueryServices,
+                                                            *m_dm.QueryClientLookUp, this);
             // Clients added in the host meanwhile appear in the lookup.
             m_dm.QueryClientLookUp->close();
             m_dm.QueryClientLookUp->open();
@@ -105,8 +103,6 @@ void TFormListMembers::ActionCopyToNewListExecute()
         [this] {
         const auto cleanup = qScopeGuard([this] {
             clearGridSelection();
-            delete FormSaveToNewList;
-            FormSaveToNewList = nullptr;
             progress().setPercent(0);
         });
         commitGridEditor();
@@ -116,7 +112,7 @@ void TFormListMembers::ActionCopyToNewListExecute()
         const QList<kv::MemberRowSet::Bookmark> selection = gridSelection();
         if (selection.isEmpty())
             return;
-        FormSaveToNewList = new TFormSaveToNewList(*m_dm.DatabaseLists, m_prompts, this);
+        const kv::ScopedGlobalDialog<TFormSaveToNewList> dialog(FormSaveToNewList, *m_dm.DatabaseLists, m_prompts, this);
         // With no other list to copy into, the dialog starts on "New List".
         if (m_dm.QueryLists->isOpen() && m_dm.QueryLists->recordCount() < 2)
             FormSaveToNewList->setStartTab(TFormSaveToNewList::kNewListTab);
