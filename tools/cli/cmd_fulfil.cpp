@@ -4,10 +4,13 @@
 
 #include "tools/cli/cli.h"
 
+#include "data/dates.h"
 #include "data/engine/query.h"
 #include "data/engine/unit_of_work.h"
 #include "lists/fulfil_list.h"
 #include "lists/fulfil_preview.h"
+
+#include <QLocale>
 
 #include <algorithm>
 
@@ -137,10 +140,20 @@ int runFulfil(kv::cli::Context &ctx)
         throw kv::cli::UsageError{problem};
 
     if (dryRun) {
-        const QList<kv::PlannedDelivery> plan = kv::FulfilmentPreview::plan(dm, listId, o, ctx.flag(QStringLiteral("skip-scheduled")));
+        QList<kv::PlannedDelivery> plan = kv::FulfilmentPreview::plan(dm, listId, o);
         if (plan.isEmpty()) {
             ctx.prompts().inform(kv::ListFulfilment::kNoCandidatesMessage);
             return 0;
+        }
+        if (ctx.flag(QStringLiteral("skip-scheduled"))) {
+            const qsizetype matched = plan.size();
+            plan.removeIf([](const kv::PlannedDelivery &d) { return d.alreadyScheduled; });
+            // Members did match: say why none would be scheduled, as the real run does.
+            if (plan.isEmpty()) {
+                ctx.prompts().inform(kv::ListFulfilment::kAllScheduledMessage.arg(matched).arg(
+                    QLocale().toString(date, kv::AcceptedDates::shortFormat())));
+                return 0;
+            }
         }
         printPlan(ctx, plan, o);
         QString summary = kDryRunSummary.arg(plan.size()).arg(name, date.toString(Qt::ISODate));
