@@ -274,9 +274,18 @@ void Query::setSql(const QStringList &lines)
 
 Param &Query::paramByName(const QString &name)
 {
-    for (Param &p : m_params)
-        if (p.name().compare(name, Qt::CaseInsensitive) == 0)
+    // Row loops set a statement's parameters in the same order row after
+    // row: the search starts after the one found last, so it usually ends at
+    // its first comparison.
+    const qsizetype n = m_params.size();
+    for (qsizetype k = 0; k < n; ++k) {
+        const qsizetype i = (m_nextParam + k) % n;
+        Param &p = m_params[i];
+        if (p.name().compare(name, Qt::CaseInsensitive) == 0) {
+            m_nextParam = (i + 1) % n;
             return p;
+        }
+    }
     throw DbError(QStringLiteral("Setting a parameter of %1").arg(objectName()),
                   QStringLiteral("%1: Parameter '%2' not found").arg(objectName(), name), sqlText());
 }

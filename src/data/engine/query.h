@@ -185,6 +185,7 @@ private:
     QStringList m_lines;
     QString m_translated;
     QVector<Param> m_params;
+    qsizetype m_nextParam = 0; // where paramByName looks first
     std::unique_ptr<QSqlQuery> m_stmt;
     // PostgreSQL: the INSERT ... RETURNING form, prepared once like m_stmt.
     std::unique_ptr<QSqlQuery> m_returningStmt;
