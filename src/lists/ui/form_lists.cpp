@@ -22,6 +22,7 @@
 #include "shell/ui/form_placement.h"
 #include "shell/ui/qt_prompts.h"
 #include "shell/ui/radio_group.h"
+#include "shell/ui/record_navigator.h"
 #include "shell/window_placement.h"
 
 #include "members/ui/form_list_members.h"
@@ -99,22 +100,6 @@ const QString kDeleteCaption = QStringLiteral("Delete");
 const QString kCancelPendingCaption = QStringLiteral("Cancel Pendg");
 const QString kCloseCaption = QStringLiteral("Close");
 const QString kDeleteListMenu = QStringLiteral("Delete List");
-
-struct NavButton
-{
-    const char *name;
-    QString text;
-    QString hint;
-};
-const NavButton kNavButtons[] = {
-    {"NavFirst", QStringLiteral("|◀"), QStringLiteral("Move to first record")},
-    {"NavPrior", QStringLiteral("◀"), QStringLiteral("Move to prior record")},
-    {"NavNext", QStringLiteral("▶"), QStringLiteral("Move to next record")},
-    {"NavLast", QStringLiteral("▶|"), QStringLiteral("Move to last record")},
-    {"NavInsert", QStringLiteral("+"), QStringLiteral("Insert new record")},
-    {"NavPost", QStringLiteral("✓"), QStringLiteral("Post changes of current record")},
-    {"NavCancel", QStringLiteral("✗"), QStringLiteral("Cancel changes made to current record")},
-};
 
 kv::Prompts &defaultPrompts()
 {
@@ -465,30 +450,26 @@ QWidget *TFormLists::buildBottomBar()
     auto *l = new QHBoxLayout(bar);
     l->setContentsMargins(6, 2, 6, 4);
 
-    DBNavigator = named(new QWidget(bar), QStringLiteral("DBNavigator"));
-    auto *nl = new QHBoxLayout(DBNavigator);
-    nl->setContentsMargins(0, 0, 0, 0);
-    nl->setSpacing(1);
+    m_listsCursor = new kv::QueryRowCursor(nullptr, this);
+    auto *navigator = new kv::RecordNavigator(m_listsCursor,
+                                              {kv::RecordNavigator::First, kv::RecordNavigator::Prior,
+                                               kv::RecordNavigator::Next, kv::RecordNavigator::Last,
+                                               kv::RecordNavigator::Insert, kv::RecordNavigator::Post,
+                                               kv::RecordNavigator::Cancel},
+                                              QStringLiteral("Nav"), bar);
+    DBNavigator = named(navigator, QStringLiteral("DBNavigator"));
     QToolButton **targets[] = {&NavFirst, &NavPrior, &NavNext, &NavLast, &NavInsert, &NavPost, &NavCancel};
-    for (int i = 0; i < 7; ++i) {
-        auto *b = named(new QToolButton(DBNavigator), QString::fromLatin1(kNavButtons[i].name));
-        b->setText(kNavButtons[i].text);
-        b->setToolTip(kNavButtons[i].hint);
-        b->setMinimumSize(28, 26);
-        nl->addWidget(b);
-        *targets[i] = b;
+    for (int i = kv::RecordNavigator::First; i <= kv::RecordNavigator::Cancel; ++i) {
+        *targets[i] = navigator->button(kv::RecordNavigator::Button(i));
+        (*targets[i])->setMinimumSize(28, 26);
     }
-    connect(NavFirst, &QToolButton::clicked, this, [this] { navigate([](kv::Query &q) { q.first(); }); });
-    connect(NavPrior, &QToolButton::clicked, this, [this] { navigate([](kv::Query &q) { q.prior(); }); });
-    connect(NavNext, &QToolButton::clicked, this, [this] { navigate([](kv::Query &q) { q.next(); }); });
-    connect(NavLast, &QToolButton::clicked, this, [this] { navigate([](kv::Query &q) { q.last(); }); });
-    connect(NavInsert, &QToolButton::clicked, this, [this] {
-        ViewEditClick();
-        navigate([](kv::Query &q) { q.insert(); });
-        DBEditListName->setFocus();
+    navigator->setRunner([this](kv::RecordNavigator::Button which, const std::function<void()> &step) {
+        if (which == kv::RecordNavigator::Insert)
+            ViewEditClick();
+        navigate(step);
+        if (which == kv::RecordNavigator::Insert)
+            DBEditListName->setFocus();
     });
-    connect(NavPost, &QToolButton::clicked, this, [this] { navigate([](kv::Query &q) { q.post(); }); });
-    connect(NavCancel, &QToolButton::clicked, this, [this] { navigate([](kv::Query &q) { q.cancel(); }); });
     l->addWidget(DBNavigator);
     l->addSpacing(12);
 
@@ -526,6 +507,7 @@ void TFormLists::attachDataModule(TDataModuleLists *dm)
         return;
     m_dm = dm;
     kv::Query *q = dm->QueryLists;
+    m_listsCursor->setQuery(q);
 
     m_servicesModel = new QueryTableModel(dm->QueryServices, this);
     m_servicesModel->setColumns({{QStringLiteral("Service_Desc"), kServiceColumnTitle, 30, {}},
@@ -676,25 +658,14 @@ void TFormLists::showRowState()
 void TFormLists::updateNavigator()
 {
     kv::Query *q = lists();
-    const bool open = q && q->isOpen();
-    const bool editing = open && (q->state() == DataState::Edit || q->state() == DataState::Insert);
-    const int n = open ? q->recordCount() : 0;
-    const int at = open ? q->recNo() : -1;
-    NavFirst->setEnabled(open && n > 0 && (at > 0 || editing));
-    NavPrior->setEnabled(open && n > 0 && (at > 0 || editing));
-    NavNext->setEnabled(open && n > 0 && (at < n - 1 || editing));
-    NavLast->setEnabled(open && n > 0 && (at < n - 1 || editing));
-    NavInsert->setEnabled(open);
-    NavPost->setEnabled(editing);
-    NavCancel->setEnabled(editing);
-    const bool hasList = open && !q->isEmpty();
+    const bool hasList = q && q->isOpen() && !q->isEmpty();
     ActionDeleteList->setEnabled(hasList);
     ActionEditListMembers->setEnabled(hasList);
     ActionFulfill->setEnabled(hasList);
     ActionCancelPending->setEnabled(hasList);
 }
 
-void TFormLists::navigate(const std::function<void(kv::Query &)> &step)
+void TFormLists::navigate(const std::function<void()> &step)
 {
     if (!lists() || !lists()->isOpen())
         return;
@@ -703,7 +674,7 @@ void TFormLists::navigate(const std::function<void(kv::Query &)> &step)
         [&] {
             kv::Query &q = *lists();
             try {
-                step(q);
+                step();
             } catch (const kv::EditConflict &e) {
                 // Another user saved this list after it was read; nothing was written.
                 kv::askReadAgainOrKeep(

@@ -32,6 +32,7 @@ namespace kv {
 class DataBinding;
 class Prompts;
 class Query;
+class QueryRowCursor;
 class RadioGroup;
 } // namespace kv
 
@@ -189,7 +190,7 @@ private:
     void showRowState();
     void syncGridToQuery();
     void updateNavigator();
-    void navigate(const std::function<void(kv::Query &)> &step);
+    void navigate(const std::function<void()> &step);
     kv::Query *lists() const;
     // Resolves unsaved edits of the list row: Yes posts, No cancels.
     void resolvePendingEdits(const QString &question);
@@ -205,6 +206,7 @@ private:
     QueryTableModel *m_servicesModel = nullptr;
     QueryTableModel *m_itemsModel = nullptr;
     kv::DataBinding *m_binding = nullptr;
+    kv::QueryRowCursor *m_listsCursor = nullptr;
     QTimer *m_clock = nullptr;
     bool m_syncingGrid = false;
 

@@ -9,6 +9,7 @@
 #include "shell/ui/form_placement.h"
 #include "shell/ui/lookup_combo.h"
 #include "shell/ui/radio_group.h"
+#include "shell/ui/record_navigator.h"
 #include "shell/ui/run_action.h"
 
 #include <QCheckBox>
@@ -124,21 +125,26 @@ TFormSaveToNewList::TFormSaveToNewList(kv::Database &db, kv::Prompts &prompts, Q
     wwDBLookupComboListName->setObjectName(QStringLiteral("wwDBLookupComboListName"));
     wwDBLookupComboListName->setMinimumContentsLength(50);
     wwDBLookupComboListName->setToolTip(QStringLiteral("List"));
-    wwDBNavigator1 = new QWidget(RzGroupBoxSelectlist);
-    wwDBNavigator1->setObjectName(QStringLiteral("wwDBNavigator1"));
-    NavigatorPost = new QToolButton(wwDBNavigator1);
-    NavigatorPost->setObjectName(QStringLiteral("NavigatorPost"));
-    NavigatorPost->setText(QStringLiteral("\u2714"));
-    NavigatorPost->setToolTip(QStringLiteral("Post changes of current record"));
-    NavigatorCancel = new QToolButton(wwDBNavigator1);
-    NavigatorCancel->setObjectName(QStringLiteral("NavigatorCancel"));
-    NavigatorCancel->setText(QStringLiteral("\u2716"));
-    NavigatorCancel->setToolTip(QStringLiteral("Cancel changes made to current record"));
     {
-        auto *n = new QHBoxLayout(wwDBNavigator1);
-        n->setContentsMargins(0, 0, 0, 0);
-        n->addWidget(NavigatorPost);
-        n->addWidget(NavigatorCancel);
+        auto *cursor = new kv::QueryRowCursor(m_queries->QueryLists, this);
+        auto *navigator = new kv::RecordNavigator(cursor, {kv::RecordNavigator::Post, kv::RecordNavigator::Cancel},
+                                                  QStringLiteral("Navigator"), RzGroupBoxSelectlist);
+        navigator->setObjectName(QStringLiteral("wwDBNavigator1"));
+        // Both buttons stay live whatever the row: pressing one with nothing pending does nothing.
+        navigator->setFollowsCursor(false);
+        navigator->setRunner([this](kv::RecordNavigator::Button which, const std::function<void()> &step) {
+            runAction(which == kv::RecordNavigator::Post ? QStringLiteral("NavigatorPostClick")
+                                                         : QStringLiteral("NavigatorCancelClick"),
+                      [&] {
+                          step();
+                          showCurrentRow();
+                      });
+        });
+        wwDBNavigator1 = navigator;
+        NavigatorPost = navigator->button(kv::RecordNavigator::Post);
+        NavigatorCancel = navigator->button(kv::RecordNavigator::Cancel);
+        NavigatorPost->setText(QStringLiteral("\u2714"));
+        NavigatorCancel->setText(QStringLiteral("\u2716"));
         auto *h = new QHBoxLayout(RzGroupBoxSelectlist);
         h->addWidget(wwDBLookupComboListName, 1);
         h->addWidget(wwDBNavigator1);
@@ -277,9 +283,6 @@ TFormSaveToNewList::TFormSaveToNewList(kv::Database &db, kv::Prompts &prompts, Q
             &TFormSaveToNewList::RzCheckBoxInvitedStateExistingClick);
     connect(RzCheckBoxConfirmedStateExisting, &QCheckBox::clicked, this,
             &TFormSaveToNewList::RzCheckBoxConfirmedStateExistingClick);
-    connect(NavigatorPost, &QToolButton::clicked, this, [this] { runAction(QStringLiteral("NavigatorPostClick"), [this] { postLists(); }); });
-    connect(NavigatorCancel, &QToolButton::clicked, this,
-            [this] { runAction(QStringLiteral("NavigatorCancelClick"), [this] { cancelLists(); }); });
     connect(BitBtnOK, &QPushButton::clicked, this, &TFormSaveToNewList::BitBtnOKClick);
     connect(BitBtnCancel, &QPushButton::clicked, this, &TFormSaveToNewList::BitBtnCancelClick);
 }
@@ -390,18 +393,6 @@ void TFormSaveToNewList::writeField(const QString &field, const QVariant &v)
     if (q.state() == kv::DataState::Browse && q.recNo() < 0)
         return;
     runAction(QStringLiteral("writeField"), [&] { q.setFieldValue(field, v); });
-}
-
-void TFormSaveToNewList::postLists()
-{
-    m_queries->QueryLists->post();
-    showCurrentRow();
-}
-
-void TFormSaveToNewList::cancelLists()
-{
-    m_queries->QueryLists->cancel();
-    showCurrentRow();
 }
 
 void TFormSaveToNewList::RzTabControl1Change()

@@ -121,8 +121,6 @@ private:
     void showDestinationKind();
     void showAfterRollback(const QVector<QPair<QString, QVariant>> &typed, bool wasInsert, const QVariant &editedKey);
     void writeField(const QString &field, const QVariant &value);
-    void postLists();
-    void cancelLists();
 
     kv::Database &m_db;
     kv::Prompts &m_prompts;

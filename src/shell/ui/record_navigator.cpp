@@ -1,0 +1,182 @@
+#include "shell/ui/record_navigator.h"
+
+#include "data/engine/query.h"
+
+#include <QHBoxLayout>
+#include <QToolButton>
+
+namespace kv {
+
+// ---------------------------------------------------------------- QueryRowCursor
+
+QueryRowCursor::QueryRowCursor(Query *query, QObject *parent)
+    : RowCursor(parent)
+{
+    setQuery(query);
+}
+
+void QueryRowCursor::setQuery(Query *query)
+{
+    for (const QMetaObject::Connection &c : std::as_const(m_connections))
+        disconnect(c);
+    m_connections.clear();
+    m_query = query;
+    if (query) {
+        for (auto signal : {&Query::afterScroll, &Query::afterOpen, &Query::afterClose, &Query::afterPost,
+                            &Query::afterCancel, &Query::afterInsert})
+            m_connections.append(connect(query, signal, this, &RowCursor::changed));
+        m_connections.append(connect(query, &Query::stateChanged, this, &RowCursor::changed));
+    }
+    Q_EMIT changed();
+}
+
+bool QueryRowCursor::isOpen() const
+{
+    return m_query && m_query->isOpen();
+}
+
+int QueryRowCursor::count() const
+{
+    return isOpen() ? m_query->recordCount() : 0;
+}
+
+int QueryRowCursor::current() const
+{
+    return isOpen() ? m_query->recNo() : -1;
+}
+
+bool QueryRowCursor::isEditing() const
+{
+    return isOpen() && (m_query->state() == DataState::Edit || m_query->state() == DataState::Insert);
+}
+
+void QueryRowCursor::first()
+{
+    m_query->first();
+}
+
+void QueryRowCursor::prior()
+{
+    m_query->prior();
+}
+
+void QueryRowCursor::next()
+{
+    m_query->next();
+}
+
+void QueryRowCursor::last()
+{
+    m_query->last();
+}
+
+void QueryRowCursor::insert()
+{
+    m_query->insert();
+}
+
+void QueryRowCursor::post()
+{
+    m_query->post();
+}
+
+void QueryRowCursor::cancel()
+{
+    m_query->cancel();
+}
+
+// ---------------------------------------------------------------- RecordNavigator
+
+namespace {
+
+struct ButtonFace
+{
+    const char *name;
+    QString glyph;
+    const char *hint;
+};
+
+const ButtonFace kFaces[] = {
+    {"First", QStringLiteral("|◀"), QT_TRANSLATE_NOOP("kv::RecordNavigator", "Move to first record")},
+    {"Prior", QStringLiteral("◀"), QT_TRANSLATE_NOOP("kv::RecordNavigator", "Move to prior record")},
+    {"Next", QStringLiteral("▶"), QT_TRANSLATE_NOOP("kv::RecordNavigator", "Move to next record")},
+    {"Last", QStringLiteral("▶|"), QT_TRANSLATE_NOOP("kv::RecordNavigator", "Move to last record")},
+    {"Insert", QStringLiteral("+"), QT_TRANSLATE_NOOP("kv::RecordNavigator", "Insert new record")},
+    {"Post", QStringLiteral("✓"), QT_TRANSLATE_NOOP("kv::RecordNavigator", "Post changes of current record")},
+    {"Cancel", QStringLiteral("✗"), QT_TRANSLATE_NOOP("kv::RecordNavigator", "Cancel changes made to current record")},
+};
+
+} // namespace
+
+RecordNavigator::RecordNavigator(RowCursor *cursor, const QList<Button> &buttons, const QString &buttonPrefix,
+                                 QWidget *parent)
+    : QWidget(parent)
+    , m_cursor(cursor)
+{
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(1);
+    for (Button which : buttons) {
+        const ButtonFace &face = kFaces[which];
+        auto *b = new QToolButton(this);
+        b->setObjectName(buttonPrefix + QLatin1String(face.name));
+        b->setText(face.glyph);
+        const QString hint = tr(face.hint);
+        b->setToolTip(hint);
+        // A glyph is no name a screen reader can speak; the hint is.
+        b->setAccessibleName(hint);
+        connect(b, &QToolButton::clicked, this, [this, which] { press(which); });
+        layout->addWidget(b);
+        m_buttons[which] = b;
+    }
+    connect(cursor, &RowCursor::changed, this, &RecordNavigator::refresh);
+    refresh();
+}
+
+QToolButton *RecordNavigator::button(Button which) const
+{
+    return m_buttons[which];
+}
+
+void RecordNavigator::setFollowsCursor(bool follows)
+{
+    m_followsCursor = follows;
+    refresh();
+}
+
+void RecordNavigator::refresh()
+{
+    const bool open = m_cursor->isOpen();
+    const bool editing = m_cursor->isEditing();
+    const int n = m_cursor->count();
+    const int at = m_cursor->current();
+    // While editing every move is offered: it posts the edit first.
+    const bool back = open && n > 0 && (at > 0 || editing);
+    const bool forward = open && n > 0 && (at < n - 1 || editing);
+    const bool enabled[] = {back, back, forward, forward, open, m_cursor->canPost(), m_cursor->canCancel()};
+    for (int i = First; i <= Cancel; ++i)
+        if (m_buttons[i])
+            m_buttons[i]->setEnabled(!m_followsCursor || enabled[i]);
+}
+
+void RecordNavigator::press(Button which)
+{
+    const std::function<void()> step = [this, which] {
+        switch (which) {
+        case First: m_cursor->first(); break;
+        case Prior: m_cursor->prior(); break;
+        case Next: m_cursor->next(); break;
+        case Last: m_cursor->last(); break;
+        case Insert: m_cursor->insert(); break;
+        case Post: m_cursor->post(); break;
+        case Cancel: m_cursor->cancel(); break;
+        }
+    };
+    if (m_runner)
+        m_runner(which, step);
+    else
+        step();
+    refresh();
+}
+
+} // namespace kv
