@@ -7,6 +7,7 @@
 #include "lists/ui/form_lists.h"
 #include "shell/ui/form_message_box.h"
 #include "lists/ui/query_table_model.h"
+#include "support/find_widget.h"
 #include "support/modal_driver.h"
 #include "shell/ui/radio_group.h"
 #include "shell/window_placement.h"
@@ -20,6 +21,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -101,6 +103,12 @@ protected:
     }
 
     kv::Query &lists() { return *DataModuleLists->QueryLists; }
+    // A control of the window by its object name; a missing one fails the test.
+    template<class T>
+    T *need(const char *name)
+    {
+        return kv::test::need<T>(form.get(), QString::fromLatin1(name));
+    }
     void moveTo(const QString &name)
     {
         ASSERT_TRUE(lists().locate({QStringLiteral("List_Name")}, {name}));
@@ -124,49 +132,49 @@ protected:
 TEST_P(FormListsTest, ShowsTheListsWithTheirControlsAndCaptions)
 {
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Lists Maintenance"));
-    EXPECT_EQ(form->PageControl->currentWidget(), form->TabSheetEdit);
-    EXPECT_EQ(form->PageControl->tabText(0), QStringLiteral("Edit"));
-    EXPECT_EQ(form->PageControl->tabText(1), QStringLiteral("Browse"));
+    EXPECT_EQ(need<QTabWidget>("PageControl")->currentWidget(), need<QWidget>("TabSheetEdit"));
+    EXPECT_EQ(need<QTabWidget>("PageControl")->tabText(0), QStringLiteral("Edit"));
+    EXPECT_EQ(need<QTabWidget>("PageControl")->tabText(1), QStringLiteral("Browse"));
     EXPECT_EQ(lists().recordCount(), 3);
     EXPECT_TRUE(DataModuleLists->QueryServices->isOpen());
     EXPECT_TRUE(DataModuleLists->QueryItems->isOpen());
 
     moveTo(QStringLiteral("Alpha"));
-    EXPECT_EQ(form->DBEditListName->text(), QStringLiteral("Alpha"));
-    EXPECT_EQ(form->DBMemo1->toPlainText(), QStringLiteral("Holiday meal"));
-    EXPECT_EQ(form->wwDBLookupComboService->currentText(), QStringLiteral("Hot Meals"));
-    EXPECT_EQ(form->wwDBLookupComboItem->currentText(), QStringLiteral("Turkey Dinner"));
-    EXPECT_EQ(form->wwDBSpinEditQuantity->value(), 2);
-    EXPECT_EQ(form->RzDBRadioGroupService->itemIndex(), 1);
-    EXPECT_EQ(form->DBEditListName->maxLength(), 50);
-    EXPECT_EQ(form->DBEdituser->maxLength(), 25);
-    EXPECT_EQ(form->StatusListName->text(), QStringLiteral("Alpha"));
-    EXPECT_EQ(form->StatusRowState->text(), TFormLists::stateText(int(DataState::Browse)));
+    EXPECT_EQ(need<QLineEdit>("DBEditListName")->text(), QStringLiteral("Alpha"));
+    EXPECT_EQ(need<QPlainTextEdit>("DBMemo1")->toPlainText(), QStringLiteral("Holiday meal"));
+    EXPECT_EQ(need<QComboBox>("wwDBLookupComboService")->currentText(), QStringLiteral("Hot Meals"));
+    EXPECT_EQ(need<QComboBox>("wwDBLookupComboItem")->currentText(), QStringLiteral("Turkey Dinner"));
+    EXPECT_EQ(need<QSpinBox>("wwDBSpinEditQuantity")->value(), 2);
+    EXPECT_EQ(need<kv::RadioGroup>("RzDBRadioGroupService")->itemIndex(), 1);
+    EXPECT_EQ(need<QLineEdit>("DBEditListName")->maxLength(), 50);
+    EXPECT_EQ(need<QLineEdit>("DBEdituser")->maxLength(), 25);
+    EXPECT_EQ(need<QLabel>("StatusListName")->text(), QStringLiteral("Alpha"));
+    EXPECT_EQ(need<QLabel>("StatusRowState")->text(), TFormLists::stateText(int(DataState::Browse)));
 
     // Only the check box of the options can be changed here.
-    EXPECT_TRUE(form->wwCheckBoxCurrentlyActive->isEnabled());
-    for (QWidget *w : {static_cast<QWidget *>(form->RzDBRadioGroupConfirmedStatus), static_cast<QWidget *>(form->RzDBRadioGroupService),
-                       static_cast<QWidget *>(form->wwDBLookupComboService), static_cast<QWidget *>(form->RzDBRadioGroupItems),
-                       static_cast<QWidget *>(form->wwDBSpinEditQuantity), static_cast<QWidget *>(form->wwDBLookupComboItem)})
+    EXPECT_TRUE(need<QCheckBox>("wwCheckBoxCurrentlyActive")->isEnabled());
+    for (QWidget *w : {static_cast<QWidget *>(need<kv::RadioGroup>("RzDBRadioGroupConfirmedStatus")), static_cast<QWidget *>(need<kv::RadioGroup>("RzDBRadioGroupService")),
+                       static_cast<QWidget *>(need<QComboBox>("wwDBLookupComboService")), static_cast<QWidget *>(need<kv::RadioGroup>("RzDBRadioGroupItems")),
+                       static_cast<QWidget *>(need<QSpinBox>("wwDBSpinEditQuantity")), static_cast<QWidget *>(need<QComboBox>("wwDBLookupComboItem"))})
         EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
 
     const QStringList hints = {QStringLiteral("Move to first record"), QStringLiteral("Move to prior record"),
                                QStringLiteral("Move to next record"), QStringLiteral("Move to last record"),
                                QStringLiteral("Insert new record"), QStringLiteral("Post changes of current record"),
                                QStringLiteral("Cancel changes made to current record")};
-    const QList<QToolButton *> nav = {form->NavFirst, form->NavPrior, form->NavNext, form->NavLast,
-                                      form->NavInsert, form->NavPost, form->NavCancel};
+    const QList<QToolButton *> nav = {need<QToolButton>("NavFirst"), need<QToolButton>("NavPrior"), need<QToolButton>("NavNext"), need<QToolButton>("NavLast"),
+                                      need<QToolButton>("NavInsert"), need<QToolButton>("NavPost"), need<QToolButton>("NavCancel")};
     for (int i = 0; i < nav.size(); ++i)
         EXPECT_EQ(nav[i]->toolTip(), hints[i]);
-    EXPECT_EQ(form->ButtonCancelPending->text(), QStringLiteral("Cancel Pendg"));
-    EXPECT_EQ(form->MenuDeleteList->text(), QStringLiteral("Delete List"));
-    EXPECT_TRUE(form->MenuReports->actions().isEmpty());
+    EXPECT_EQ(need<QPushButton>("ButtonCancelPending")->text(), QStringLiteral("Cancel Pendg"));
+    EXPECT_EQ(need<QAction>("MenuDeleteList")->text(), QStringLiteral("Delete List"));
+    EXPECT_TRUE(need<QMenu>("MenuReports")->actions().isEmpty());
     QStringList menus;
-    for (QAction *a : form->MainMenu1->actions())
+    for (QAction *a : need<QMenuBar>("MainMenu1")->actions())
         menus << a->text();
     EXPECT_EQ(menus, (QStringList{QStringLiteral("&File"), QStringLiteral("&Edit"), QStringLiteral("&View"), QStringLiteral("&Utilities"),
                                   QStringLiteral("&Reports"), QStringLiteral("Help")}));
-    for (QAction *a : {form->ActionFulfill, form->ActionEditListMembers, form->ActionDeleteList, form->ActionCancelPending})
+    for (QAction *a : {need<QAction>("ActionFulfill"), need<QAction>("ActionEditListMembers"), need<QAction>("ActionDeleteList"), need<QAction>("ActionCancelPending")})
         EXPECT_TRUE(a->shortcut().isEmpty());
     screenshot("lists_edit_page.png");
 }
@@ -182,38 +190,38 @@ TEST_P(FormListsTest, BrowseGridHasTheColumnsTitlesAndComputedService)
     EXPECT_EQ(m->index(0, 2).data().toString(), QStringLiteral("Hot Meals"));
     EXPECT_EQ(m->index(1, 2).data().toString(), QStringLiteral("Frozen Meals"));
     EXPECT_FALSE(m->flags(m->index(0, 0)).testFlag(Qt::ItemIsEditable));
-    const int w = form->wwDBGridLists->fontMetrics().averageCharWidth();
-    EXPECT_GT(form->wwDBGridLists->columnWidth(1), form->wwDBGridLists->columnWidth(0));
-    EXPECT_GE(form->wwDBGridLists->columnWidth(0), 25 * w);
+    const int w = need<QTableView>("wwDBGridLists")->fontMetrics().averageCharWidth();
+    EXPECT_GT(need<QTableView>("wwDBGridLists")->columnWidth(1), need<QTableView>("wwDBGridLists")->columnWidth(0));
+    EXPECT_GE(need<QTableView>("wwDBGridLists")->columnWidth(0), 25 * w);
 
     form->ViewBrowseClick();
     screenshot("lists_browse_page.png");
     // A double click opens the Edit page on the clicked list.
     const QModelIndex second = m->index(1, 0);
-    const QRect cell = form->wwDBGridLists->visualRect(second);
-    QTest::mouseClick(form->wwDBGridLists->viewport(), Qt::LeftButton, {}, cell.center());
-    QTest::mouseDClick(form->wwDBGridLists->viewport(), Qt::LeftButton, {}, cell.center());
-    EXPECT_EQ(form->PageControl->currentWidget(), form->TabSheetEdit);
+    const QRect cell = need<QTableView>("wwDBGridLists")->visualRect(second);
+    QTest::mouseClick(need<QTableView>("wwDBGridLists")->viewport(), Qt::LeftButton, {}, cell.center());
+    QTest::mouseDClick(need<QTableView>("wwDBGridLists")->viewport(), Qt::LeftButton, {}, cell.center());
+    EXPECT_EQ(need<QTabWidget>("PageControl")->currentWidget(), need<QWidget>("TabSheetEdit"));
     EXPECT_EQ(lists().asString(QStringLiteral("List_Name")), QStringLiteral("Beta"));
-    EXPECT_EQ(form->DBEditListName->text(), QStringLiteral("Beta"));
+    EXPECT_EQ(need<QLineEdit>("DBEditListName")->text(), QStringLiteral("Beta"));
 }
 
 TEST_P(FormListsTest, NewListGetsItsDefaultsAndStamps)
 {
     form->ViewBrowseClick();
-    form->NavInsert->click();
-    EXPECT_EQ(form->PageControl->currentWidget(), form->TabSheetEdit);
+    need<QToolButton>("NavInsert")->click();
+    EXPECT_EQ(need<QTabWidget>("PageControl")->currentWidget(), need<QWidget>("TabSheetEdit"));
     EXPECT_EQ(lists().state(), DataState::Insert);
-    EXPECT_EQ(form->wwDBComboBox1->currentText(), QStringLiteral("Add to existing members"));
-    EXPECT_TRUE(form->wwCheckBoxCurrentlyActive->isChecked());
-    EXPECT_EQ(form->RzDBRadioGroupConfirmedStatus->itemIndex(), 3);
-    EXPECT_EQ(form->RzDBRadioGroupService->itemIndex(), 0);
-    EXPECT_EQ(form->RzDBRadioGroupItems->itemIndex(), 1);
-    EXPECT_EQ(form->StatusRowState->text(), TFormLists::stateText(int(DataState::Insert)));
+    EXPECT_EQ(need<QComboBox>("wwDBComboBox1")->currentText(), QStringLiteral("Add to existing members"));
+    EXPECT_TRUE(need<QCheckBox>("wwCheckBoxCurrentlyActive")->isChecked());
+    EXPECT_EQ(need<kv::RadioGroup>("RzDBRadioGroupConfirmedStatus")->itemIndex(), 3);
+    EXPECT_EQ(need<kv::RadioGroup>("RzDBRadioGroupService")->itemIndex(), 0);
+    EXPECT_EQ(need<kv::RadioGroup>("RzDBRadioGroupItems")->itemIndex(), 1);
+    EXPECT_EQ(need<QLabel>("StatusRowState")->text(), TFormLists::stateText(int(DataState::Insert)));
 
-    QTest::keyClicks(form->DBEditListName, QStringLiteral("Delta"));
-    QTest::keyClicks(form->DBEdituser, QStringLiteral("maria"));
-    form->NavPost->click();
+    QTest::keyClicks(need<QLineEdit>("DBEditListName"), QStringLiteral("Delta"));
+    QTest::keyClicks(need<QLineEdit>("DBEdituser"), QStringLiteral("maria"));
+    need<QToolButton>("NavPost")->click();
     EXPECT_EQ(lists().state(), DataState::Browse);
     const auto rows = tdb->rows(QStringLiteral("select * from Lists where List_Name = 'Delta'"));
     ASSERT_EQ(rows.size(), 1);
@@ -238,10 +246,10 @@ TEST_P(FormListsTest, EditingTheDescriptionStampsLastUpdateButKeepsCreateDate)
     const int eta = tdb->addList(QStringLiteral("Eta"), {{QStringLiteral("Create_Date"), created}, {QStringLiteral("Last_Update"), updated}});
     lists().refresh();
     moveTo(QStringLiteral("Eta"));
-    form->DBMemo1->setFocus();
-    QTest::keyClicks(form->DBMemo1, QStringLiteral("Spring"));
+    need<QPlainTextEdit>("DBMemo1")->setFocus();
+    QTest::keyClicks(need<QPlainTextEdit>("DBMemo1"), QStringLiteral("Spring"));
     const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
-    form->NavPost->click();
+    need<QToolButton>("NavPost")->click();
     const auto rows = tdb->rows(QStringLiteral("select Create_Date, Last_Update, List_Desc from Lists where Record_ID = :id"),
                                 {{QStringLiteral("id"), eta}});
     ASSERT_EQ(rows.size(), 1);
@@ -253,11 +261,11 @@ TEST_P(FormListsTest, EditingTheDescriptionStampsLastUpdateButKeepsCreateDate)
 TEST_P(FormListsTest, APostOverAnotherUsersChangeToTheListAsksAndReloadsOnYes)
 {
     moveTo(QStringLiteral("Alpha"));
-    form->DBMemo1->setFocus();
-    QTest::keyClicks(form->DBMemo1, QStringLiteral(" mine"));
+    need<QPlainTextEdit>("DBMemo1")->setFocus();
+    QTest::keyClicks(need<QPlainTextEdit>("DBMemo1"), QStringLiteral(" mine"));
     tdb->exec(QStringLiteral("Update Lists set List_Desc = 'Theirs' where Record_ID = :id"), {{QStringLiteral("id"), alpha}});
     prompts.answerYes();
-    form->NavPost->click();
+    need<QToolButton>("NavPost")->click();
 
     const QString stored = tdb->exec(QStringLiteral("select List_Desc from Lists where Record_ID = :id"), {{QStringLiteral("id"), alpha}}).toString();
     EXPECT_EQ(stored, QStringLiteral("Theirs"));
@@ -265,16 +273,16 @@ TEST_P(FormListsTest, APostOverAnotherUsersChangeToTheListAsksAndReloadsOnYes)
     EXPECT_TRUE(prompts.questions().first().contains(TDataModuleLists::kListRowName.arg(QStringLiteral("Alpha"))));
     EXPECT_TRUE(prompts.questions().first().endsWith(TFormLists::kReloadAfterConflict));
     EXPECT_EQ(lists().state(), DataState::Browse);
-    EXPECT_EQ(form->DBMemo1->toPlainText(), QStringLiteral("Theirs"));
+    EXPECT_EQ(need<QPlainTextEdit>("DBMemo1")->toPlainText(), QStringLiteral("Theirs"));
 }
 
 TEST_P(FormListsTest, UncheckingActiveOnlyEditsTheRowAndStoresN)
 {
     moveTo(QStringLiteral("Beta"));
-    EXPECT_TRUE(form->wwCheckBoxCurrentlyActive->isChecked());
-    form->wwCheckBoxCurrentlyActive->click();
+    EXPECT_TRUE(need<QCheckBox>("wwCheckBoxCurrentlyActive")->isChecked());
+    need<QCheckBox>("wwCheckBoxCurrentlyActive")->click();
     EXPECT_EQ(lists().state(), DataState::Edit);
-    form->NavPost->click();
+    need<QToolButton>("NavPost")->click();
     EXPECT_EQ(tdb->exec(QStringLiteral("select Active_Only from Lists where Record_ID = :id"), {{QStringLiteral("id"), beta}}).toString(),
               QStringLiteral("N"));
 }
@@ -284,29 +292,29 @@ TEST_P(FormListsTest, AListWithoutCodesShowsNoItemRatherThanThePreviousOnes)
     tdb->addList(QStringLiteral("Zeta"), {{QStringLiteral("Checkbox_Setting"), QVariant()}, {QStringLiteral("Active_Only"), QVariant()}});
     lists().refresh();
     moveTo(QStringLiteral("Alpha"));
-    EXPECT_EQ(form->RzDBRadioGroupConfirmedStatus->itemIndex(), 3);
+    EXPECT_EQ(need<kv::RadioGroup>("RzDBRadioGroupConfirmedStatus")->itemIndex(), 3);
     moveTo(QStringLiteral("Zeta"));
-    EXPECT_EQ(form->RzDBRadioGroupConfirmedStatus->itemIndex(), -1);
-    EXPECT_FALSE(form->wwCheckBoxCurrentlyActive->isChecked()); // null shows unchecked
+    EXPECT_EQ(need<kv::RadioGroup>("RzDBRadioGroupConfirmedStatus")->itemIndex(), -1);
+    EXPECT_FALSE(need<QCheckBox>("wwCheckBoxCurrentlyActive")->isChecked()); // null shows unchecked
     EXPECT_EQ(lists().state(), DataState::Browse);
 }
 
 TEST_P(FormListsTest, DescriptionKeepsTheColumnsLimit)
 {
     moveTo(QStringLiteral("Beta"));
-    form->DBMemo1->setFocus();
-    QTest::keyClicks(form->DBMemo1, QString(260, QLatin1Char('x')));
-    EXPECT_EQ(form->DBMemo1->toPlainText().size(), 250);
+    need<QPlainTextEdit>("DBMemo1")->setFocus();
+    QTest::keyClicks(need<QPlainTextEdit>("DBMemo1"), QString(260, QLatin1Char('x')));
+    EXPECT_EQ(need<QPlainTextEdit>("DBMemo1")->toPlainText().size(), 250);
     EXPECT_EQ(lists().asString(QStringLiteral("List_Desc")).size(), 250);
-    form->NavCancel->click();
+    need<QToolButton>("NavCancel")->click();
     EXPECT_EQ(lists().state(), DataState::Browse);
-    EXPECT_EQ(form->DBMemo1->toPlainText(), QString());
+    EXPECT_EQ(need<QPlainTextEdit>("DBMemo1")->toPlainText(), QString());
 }
 
 TEST_P(FormListsTest, ClosingWhileInsertingAsksAndNoDiscardsTheNewList)
 {
-    form->NavInsert->click();
-    QTest::keyClicks(form->DBEditListName, QStringLiteral("Discard me"));
+    need<QToolButton>("NavInsert")->click();
+    QTest::keyClicks(need<QLineEdit>("DBEditListName"), QStringLiteral("Discard me"));
     prompts.answerNo();
     form->reject();
     EXPECT_EQ(prompts.questions(), QStringList{TFormLists::kSaveBeforeClosing});
@@ -322,8 +330,8 @@ TEST_P(FormListsTest, ClosingWhileInsertingAsksAndNoDiscardsTheNewList)
 TEST_P(FormListsTest, ClosingWithYesPostsTheEditedRow)
 {
     moveTo(QStringLiteral("Alpha"));
-    form->DBEditListName->selectAll();
-    QTest::keyClicks(form->DBEditListName, QStringLiteral("Alpha 2"));
+    need<QLineEdit>("DBEditListName")->selectAll();
+    QTest::keyClicks(need<QLineEdit>("DBEditListName"), QStringLiteral("Alpha 2"));
     EXPECT_EQ(lists().state(), DataState::Edit);
     prompts.answerYes();
     form->reject();
@@ -343,8 +351,8 @@ TEST_P(FormListsTest, ClosingKeepsTheMethodsOfAListWithAStaleServiceAndItem)
     ASSERT_EQ(lists().asString(QStringLiteral("List_Name")), QStringLiteral("Aardvark"));
     moveTo(QStringLiteral("Gamma"));
     ASSERT_EQ(lists().state(), DataState::Browse);
-    ASSERT_EQ(form->wwDBLookupComboService->currentText(), QStringLiteral("Frozen Meals"));
-    QTest::keyClicks(form->DBEdituser, QStringLiteral("lee"));
+    ASSERT_EQ(need<QComboBox>("wwDBLookupComboService")->currentText(), QStringLiteral("Frozen Meals"));
+    QTest::keyClicks(need<QLineEdit>("DBEdituser"), QStringLiteral("lee"));
     ASSERT_EQ(lists().state(), DataState::Edit);
     prompts.answerYes();
     form->reject();
@@ -372,12 +380,12 @@ TEST_P(FormListsTest, ReopenedLookupsRunNoRuleButTheUsersChoiceDoes)
     EXPECT_EQ(lists().state(), DataState::Browse);
     EXPECT_EQ(lists().asString(QStringLiteral("Service_Method")), QStringLiteral("C"));
     EXPECT_EQ(lists().asString(QStringLiteral("Item_Method")), QStringLiteral("D"));
-    EXPECT_EQ(form->RzDBRadioGroupService->itemIndex(), 0);
-    EXPECT_EQ(form->RzDBRadioGroupItems->itemIndex(), 0);
+    EXPECT_EQ(need<kv::RadioGroup>("RzDBRadioGroupService")->itemIndex(), 0);
+    EXPECT_EQ(need<kv::RadioGroup>("RzDBRadioGroupItems")->itemIndex(), 0);
 
-    form->wwDBLookupComboService->setCurrentIndex(1);
-    Q_EMIT form->wwDBLookupComboService->activated(1);
-    EXPECT_EQ(form->RzDBRadioGroupService->itemIndex(), 1);
+    need<QComboBox>("wwDBLookupComboService")->setCurrentIndex(1);
+    Q_EMIT need<QComboBox>("wwDBLookupComboService")->activated(1);
+    EXPECT_EQ(need<kv::RadioGroup>("RzDBRadioGroupService")->itemIndex(), 1);
     EXPECT_EQ(lists().asString(QStringLiteral("Service_Method")), QStringLiteral("S"));
     lists().cancel();
 }
@@ -393,10 +401,10 @@ TEST_P(FormListsTest, MovingToAListWithOwnServiceClearsItsStaleServiceAndItem)
     EXPECT_TRUE(lists().isNull(QStringLiteral("Quantity")));
     EXPECT_EQ(lists().asString(QStringLiteral("Service_Method")), QStringLiteral("C")); // no rule flipped it back
     EXPECT_EQ(lists().asString(QStringLiteral("Item_Method")), QStringLiteral("D"));
-    EXPECT_EQ(form->wwDBLookupComboService->currentIndex(), -1);
-    EXPECT_EQ(form->wwDBLookupComboItem->currentIndex(), -1);
+    EXPECT_EQ(need<QComboBox>("wwDBLookupComboService")->currentIndex(), -1);
+    EXPECT_EQ(need<QComboBox>("wwDBLookupComboItem")->currentIndex(), -1);
     // Saved like any other edit of the row.
-    form->NavPost->click();
+    need<QToolButton>("NavPost")->click();
     EXPECT_TRUE(tdb->exec(QStringLiteral("select Service_Used from Lists where Record_ID = :id"), {{QStringLiteral("id"), gamma}}).isNull());
 }
 
@@ -405,18 +413,18 @@ TEST_P(FormListsTest, MovingBetweenListsWithTheSameMethodsRunsNoRule)
     moveTo(QStringLiteral("Alpha"));
     moveTo(QStringLiteral("Beta"));
     EXPECT_EQ(lists().state(), DataState::Browse);
-    EXPECT_EQ(form->wwDBLookupComboService->currentText(), QStringLiteral("Frozen Meals"));
-    EXPECT_EQ(form->RzDBRadioGroupService->itemIndex(), 1);
+    EXPECT_EQ(need<QComboBox>("wwDBLookupComboService")->currentText(), QStringLiteral("Frozen Meals"));
+    EXPECT_EQ(need<kv::RadioGroup>("RzDBRadioGroupService")->itemIndex(), 1);
     EXPECT_TRUE(prompts.texts().isEmpty());
 }
 
 TEST_P(FormListsTest, EditMembersAsksToSaveFirst)
 {
     moveTo(QStringLiteral("Beta"));
-    QTest::keyClicks(form->DBEdituser, QStringLiteral("x"));
+    QTest::keyClicks(need<QLineEdit>("DBEdituser"), QStringLiteral("x"));
     prompts.answerNo();
     kv::ModalDriver::whenShown([](QWidget *w) { kv::ModalDriver::reject(w); });
-    form->ActionEditListMembers->trigger();
+    need<QAction>("ActionEditListMembers")->trigger();
     ASSERT_FALSE(prompts.questions().isEmpty());
     EXPECT_EQ(prompts.questions().first(), TFormLists::kSaveBeforeMembers);
     EXPECT_EQ(lists().state(), DataState::Browse);
@@ -429,7 +437,7 @@ TEST_P(FormListsTest, DeleteFromTheWindowNotesTheHostsUserAndShowsTheRest)
     tdb->addClient(501);
     tdb->addMember(alpha, 501);
     moveTo(QStringLiteral("Alpha"));
-    form->ButtonDelete->click(); // Yes to both questions
+    need<QPushButton>("ButtonDelete")->click(); // Yes to both questions
     EXPECT_EQ(prompts.questions().size(), 2);
     EXPECT_EQ(tdb->count(QStringLiteral("Lists"), QStringLiteral("Record_ID = :id"), {{QStringLiteral("id"), alpha}}), 0);
     EXPECT_EQ(tdb->count(QStringLiteral("List_Members"), QStringLiteral("List_ID = :id"), {{QStringLiteral("id"), alpha}}), 0);
@@ -454,14 +462,14 @@ TEST_P(FormListsTest, FulfilFromTheWindowWritesDeliveriesInTheHostUsersName)
             ASSERT_NE(dialog, nullptr);
             listShown = dialog->listText() == QStringLiteral("Alpha");
             EXPECT_EQ(FormListFulfillmentOptions, dialog);
-            dialog->wwDBDateTimePickerDelivDt->setDate(QDate(2026, 12, 24));
-            dialog->wwCheckBoxCurrentlyActive->setChecked(false);
-            dialog->RzRadioGroupConfirmedStatus->setItemIndex(3);
+            kv::test::need<TDeliveryDateEdit>(dialog, QStringLiteral("wwDBDateTimePickerDelivDt"))->setDate(QDate(2026, 12, 24));
+            kv::test::need<QCheckBox>(dialog, QStringLiteral("wwCheckBoxCurrentlyActive"))->setChecked(false);
+            kv::test::need<kv::RadioGroup>(dialog, QStringLiteral("RzRadioGroupConfirmedStatus"))->setItemIndex(3);
             kv::ModalDriver::click(dialog, QStringLiteral("BitBtnOK"));
         },
         QStringLiteral("TFormListFulfillmentOptions"));
     prompts.answer(kv::Prompts::Answer::Ok); // the number of members
-    form->ButtonFulfill->click();
+    need<QPushButton>("ButtonFulfill")->click();
     EXPECT_TRUE(listShown);
     const auto deliveries = tdb->rows(QStringLiteral("select * from EpisodicDeliveries"));
     ASSERT_EQ(deliveries.size(), 1) << prompts.texts().join(QLatin1Char('|')).toStdString();
@@ -481,7 +489,7 @@ TEST_P(FormListsTest, AboutBoxOpensModallyFromTheHelpMenu)
         title = w->windowTitle();
         kv::ModalDriver::click(w, QStringLiteral("BitBtnClose"));
     });
-    form->MenuHelpAbout->trigger();
+    need<QAction>("MenuHelpAbout")->trigger();
     EXPECT_EQ(title, QStringLiteral("About..."));
     EXPECT_TRUE(form->findChildren<QDialog *>(QStringLiteral("FormAboutKestrovan")).isEmpty());
 }

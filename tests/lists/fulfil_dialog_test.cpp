@@ -1,4 +1,5 @@
 #include "lists/ui/form_list_fulfillment_options.h"
+#include "support/find_widget.h"
 #include "lists/ui/fulfilment_flow.h"
 #include "lists/ui/query_table_model.h"
 
@@ -78,6 +79,12 @@ protected:
     }
 
     TFormListFulfillmentOptions &d() { return *dialog; }
+    // A control of the dialog by its object name; a missing one fails the test.
+    template<class T>
+    T *need(const char *name)
+    {
+        return kv::test::need<T>(dialog.get(), QString::fromLatin1(name));
+    }
 
     ScriptedPrompts prompts;
     std::unique_ptr<TestDatabase> tdb;
@@ -104,17 +111,17 @@ TEST_F(FulfilDialogTest, DesignAndChoices)
                              "wwDBLookupComboItem", "BitBtnOK", "BitBtnCancel"})
         EXPECT_NE(d().findChild<QWidget *>(QLatin1String(name)), nullptr) << name;
     // Only lists of reason LST, only delivery services, every item.
-    EXPECT_EQ(d().wwDBLookupComboList->count(), 4);
-    EXPECT_EQ(d().wwDBLookupComboService->count(), 2);
-    EXPECT_EQ(d().wwDBLookupComboItem->count(), 2);
-    EXPECT_TRUE(d().wwDBLookupComboList->currentText().isEmpty());
-    EXPECT_FALSE(d().wwDBDateTimePickerDelivDt->date().isValid());
-    EXPECT_FALSE(d().BitBtnOK->isEnabled());
+    EXPECT_EQ(need<QComboBox>("wwDBLookupComboList")->count(), 4);
+    EXPECT_EQ(need<QComboBox>("wwDBLookupComboService")->count(), 2);
+    EXPECT_EQ(need<QComboBox>("wwDBLookupComboItem")->count(), 2);
+    EXPECT_TRUE(need<QComboBox>("wwDBLookupComboList")->currentText().isEmpty());
+    EXPECT_FALSE(need<TDeliveryDateEdit>("wwDBDateTimePickerDelivDt")->date().isValid());
+    EXPECT_FALSE(need<QPushButton>("BitBtnOK")->isEnabled());
     // The list lookup is a drop-down list; the service and item lookups show
     // their titled column 40 characters wide.
-    EXPECT_FALSE(d().wwDBLookupComboList->isEditable());
+    EXPECT_FALSE(need<QComboBox>("wwDBLookupComboList")->isEditable());
     const int chars40 = d().fontMetrics().averageCharWidth() * 40;
-    for (auto [combo, title] : {std::pair{d().wwDBLookupComboService, "Service"}, std::pair{d().wwDBLookupComboItem, "Item"}}) {
+    for (auto [combo, title] : {std::pair{need<QComboBox>("wwDBLookupComboService"), "Service"}, std::pair{need<QComboBox>("wwDBLookupComboItem"), "Item"}}) {
         EXPECT_EQ(combo->model()->headerData(0, Qt::Horizontal).toString(), QLatin1String(title));
         auto *view = qobject_cast<QTreeView *>(combo->view());
         ASSERT_NE(view, nullptr);
@@ -123,8 +130,8 @@ TEST_F(FulfilDialogTest, DesignAndChoices)
     }
 
     d().setListText(QStringLiteral("B Selected"));
-    d().wwDBDateTimePickerDelivDt->setDate(kWednesday);
-    EXPECT_EQ(d().wwDBDateTimePickerDelivDt->lineEdit()->text(), QLocale().toString(kWednesday, QStringLiteral("dddd MMM d, yyyy")));
+    need<TDeliveryDateEdit>("wwDBDateTimePickerDelivDt")->setDate(kWednesday);
+    EXPECT_EQ(need<TDeliveryDateEdit>("wwDBDateTimePickerDelivDt")->lineEdit()->text(), QLocale().toString(kWednesday, QStringLiteral("dddd MMM d, yyyy")));
     d().show();
     QTest::qWait(20);
     d().grab().save(QDir::temp().filePath(QStringLiteral("kestrovan_fulfil_dialog.png")));
@@ -133,35 +140,35 @@ TEST_F(FulfilDialogTest, DesignAndChoices)
 TEST_F(FulfilDialogTest, FillsFromTheStoredDefaults)
 {
     d().setListText(QStringLiteral("A Defaults"));
-    EXPECT_TRUE(d().wwCheckBoxCurrentlyActive->isChecked());
-    EXPECT_EQ(d().RzRadioGroupConfirmedStatus->itemIndex(), 0);
-    EXPECT_EQ(d().RzRadioGroupService->itemIndex(), 0);
-    EXPECT_EQ(d().RzRadioGroupItems->itemIndex(), 0);
-    EXPECT_TRUE(d().wwDBLookupComboService->currentText().isEmpty());
-    EXPECT_TRUE(d().wwDBLookupComboItem->currentText().isEmpty());
-    EXPECT_EQ(d().wwDBSpinEditQuantity->value(), 0);
+    EXPECT_TRUE(need<QCheckBox>("wwCheckBoxCurrentlyActive")->isChecked());
+    EXPECT_EQ(need<kv::RadioGroup>("RzRadioGroupConfirmedStatus")->itemIndex(), 0);
+    EXPECT_EQ(need<kv::RadioGroup>("RzRadioGroupService")->itemIndex(), 0);
+    EXPECT_EQ(need<kv::RadioGroup>("RzRadioGroupItems")->itemIndex(), 0);
+    EXPECT_TRUE(need<QComboBox>("wwDBLookupComboService")->currentText().isEmpty());
+    EXPECT_TRUE(need<QComboBox>("wwDBLookupComboItem")->currentText().isEmpty());
+    EXPECT_EQ(need<QSpinBox>("wwDBSpinEditQuantity")->value(), 0);
     EXPECT_EQ(d().chosenListId(), listA);
 
     // Another list refills every option.
-    d().wwDBLookupComboList->setCurrentIndex(1);
+    need<QComboBox>("wwDBLookupComboList")->setCurrentIndex(1);
     EXPECT_EQ(d().chosenListId(), listB);
-    EXPECT_FALSE(d().wwCheckBoxCurrentlyActive->isChecked());
-    EXPECT_EQ(d().RzRadioGroupConfirmedStatus->itemIndex(), 3);
-    EXPECT_EQ(d().RzRadioGroupService->itemIndex(), 1);
-    EXPECT_EQ(d().wwDBLookupComboService->currentText(), QStringLiteral("Kosher"));
-    EXPECT_EQ(d().RzRadioGroupItems->itemIndex(), 1);
-    EXPECT_EQ(d().wwDBLookupComboItem->currentText(), QStringLiteral("Ham"));
-    EXPECT_EQ(d().wwDBSpinEditQuantity->value(), 3);
+    EXPECT_FALSE(need<QCheckBox>("wwCheckBoxCurrentlyActive")->isChecked());
+    EXPECT_EQ(need<kv::RadioGroup>("RzRadioGroupConfirmedStatus")->itemIndex(), 3);
+    EXPECT_EQ(need<kv::RadioGroup>("RzRadioGroupService")->itemIndex(), 1);
+    EXPECT_EQ(need<QComboBox>("wwDBLookupComboService")->currentText(), QStringLiteral("Kosher"));
+    EXPECT_EQ(need<kv::RadioGroup>("RzRadioGroupItems")->itemIndex(), 1);
+    EXPECT_EQ(need<QComboBox>("wwDBLookupComboItem")->currentText(), QStringLiteral("Ham"));
+    EXPECT_EQ(need<QSpinBox>("wwDBSpinEditQuantity")->value(), 3);
 
     // Letters outside the key strings, and empty ones, select nothing.
     d().setListText(QStringLiteral("C Odd"));
-    EXPECT_EQ(d().RzRadioGroupConfirmedStatus->itemIndex(), -1);
-    EXPECT_EQ(d().RzRadioGroupService->itemIndex(), -1);
-    EXPECT_EQ(d().RzRadioGroupItems->itemIndex(), -1);
+    EXPECT_EQ(need<kv::RadioGroup>("RzRadioGroupConfirmedStatus")->itemIndex(), -1);
+    EXPECT_EQ(need<kv::RadioGroup>("RzRadioGroupService")->itemIndex(), -1);
+    EXPECT_EQ(need<kv::RadioGroup>("RzRadioGroupItems")->itemIndex(), -1);
     d().setListText(QStringLiteral("D Blank"));
-    EXPECT_EQ(d().RzRadioGroupConfirmedStatus->itemIndex(), -1);
-    EXPECT_EQ(d().RzRadioGroupConfirmedStatus->findChildren<QAbstractButton *>().size(), 4);
-    for (QAbstractButton *b : d().RzRadioGroupConfirmedStatus->findChildren<QAbstractButton *>())
+    EXPECT_EQ(need<kv::RadioGroup>("RzRadioGroupConfirmedStatus")->itemIndex(), -1);
+    EXPECT_EQ(need<kv::RadioGroup>("RzRadioGroupConfirmedStatus")->findChildren<QAbstractButton *>().size(), 4);
+    for (QAbstractButton *b : need<kv::RadioGroup>("RzRadioGroupConfirmedStatus")->findChildren<QAbstractButton *>())
         EXPECT_FALSE(b->isChecked());
 }
 
@@ -169,86 +176,86 @@ TEST_F(FulfilDialogTest, HandlersFollowTheControls)
 {
     d().setListText(QStringLiteral("A Defaults"));
     // Picking an item while the quantity is 0 selects "Selected Item:" and quantity 1.
-    d().wwDBLookupComboItem->setCurrentIndex(d().wwDBLookupComboItem->findText(QStringLiteral("Turkey")));
-    EXPECT_EQ(d().RzRadioGroupItems->itemIndex(), 1);
-    EXPECT_EQ(d().wwDBSpinEditQuantity->value(), 1);
+    need<QComboBox>("wwDBLookupComboItem")->setCurrentIndex(need<QComboBox>("wwDBLookupComboItem")->findText(QStringLiteral("Turkey")));
+    EXPECT_EQ(need<kv::RadioGroup>("RzRadioGroupItems")->itemIndex(), 1);
+    EXPECT_EQ(need<QSpinBox>("wwDBSpinEditQuantity")->value(), 1);
     // Back to the defaults empties the item and the quantity, without reselecting.
-    d().RzRadioGroupItems->setItemIndex(0);
-    EXPECT_TRUE(d().wwDBLookupComboItem->currentText().isEmpty());
-    EXPECT_EQ(d().wwDBSpinEditQuantity->value(), 0);
-    EXPECT_EQ(d().RzRadioGroupItems->itemIndex(), 0);
+    need<kv::RadioGroup>("RzRadioGroupItems")->setItemIndex(0);
+    EXPECT_TRUE(need<QComboBox>("wwDBLookupComboItem")->currentText().isEmpty());
+    EXPECT_EQ(need<QSpinBox>("wwDBSpinEditQuantity")->value(), 0);
+    EXPECT_EQ(need<kv::RadioGroup>("RzRadioGroupItems")->itemIndex(), 0);
     // Changing the quantity selects "Selected Item:", also when it becomes 0.
-    d().wwDBSpinEditQuantity->setValue(4);
-    EXPECT_EQ(d().RzRadioGroupItems->itemIndex(), 1);
-    d().RzRadioGroupItems->clearSelection();
-    d().wwDBSpinEditQuantity->setValue(0);
-    EXPECT_EQ(d().RzRadioGroupItems->itemIndex(), 1);
+    need<QSpinBox>("wwDBSpinEditQuantity")->setValue(4);
+    EXPECT_EQ(need<kv::RadioGroup>("RzRadioGroupItems")->itemIndex(), 1);
+    need<kv::RadioGroup>("RzRadioGroupItems")->clearSelection();
+    need<QSpinBox>("wwDBSpinEditQuantity")->setValue(0);
+    EXPECT_EQ(need<kv::RadioGroup>("RzRadioGroupItems")->itemIndex(), 1);
     // Choosing a service selects "Selected Service:"; the client's own empties it again.
-    d().wwDBLookupComboService->setCurrentIndex(0);
-    EXPECT_EQ(d().RzRadioGroupService->itemIndex(), 1);
-    d().RzRadioGroupService->setItemIndex(0);
-    EXPECT_EQ(d().wwDBLookupComboService->currentIndex(), -1);
-    EXPECT_EQ(d().RzRadioGroupService->itemIndex(), 0);
+    need<QComboBox>("wwDBLookupComboService")->setCurrentIndex(0);
+    EXPECT_EQ(need<kv::RadioGroup>("RzRadioGroupService")->itemIndex(), 1);
+    need<kv::RadioGroup>("RzRadioGroupService")->setItemIndex(0);
+    EXPECT_EQ(need<QComboBox>("wwDBLookupComboService")->currentIndex(), -1);
+    EXPECT_EQ(need<kv::RadioGroup>("RzRadioGroupService")->itemIndex(), 0);
 
     // Emptying a lookup (Delete on it) is a change too: the choice switches to
     // "Selected …", which cannot be confirmed until a service or item is chosen.
     d().setListText(QStringLiteral("B Selected"));
-    d().wwDBDateTimePickerDelivDt->setDate(kWednesday);
-    d().RzRadioGroupService->item(0)->setChecked(true);
-    d().wwDBLookupComboService->setCurrentIndex(1);
-    d().RzRadioGroupService->clearSelection();
-    QTest::keyClick(d().wwDBLookupComboService, Qt::Key_Delete);
-    EXPECT_EQ(d().wwDBLookupComboService->currentIndex(), -1);
-    EXPECT_EQ(d().RzRadioGroupService->itemIndex(), 1);
-    d().RzRadioGroupItems->clearSelection();
-    QTest::keyClick(d().wwDBLookupComboItem, Qt::Key_Backspace);
-    EXPECT_EQ(d().wwDBLookupComboItem->currentIndex(), -1);
-    EXPECT_EQ(d().RzRadioGroupItems->itemIndex(), 1);
-    EXPECT_EQ(d().wwDBSpinEditQuantity->value(), 3); // no item: the quantity stays
-    EXPECT_FALSE(d().BitBtnOK->isEnabled());
+    need<TDeliveryDateEdit>("wwDBDateTimePickerDelivDt")->setDate(kWednesday);
+    need<kv::RadioGroup>("RzRadioGroupService")->item(0)->setChecked(true);
+    need<QComboBox>("wwDBLookupComboService")->setCurrentIndex(1);
+    need<kv::RadioGroup>("RzRadioGroupService")->clearSelection();
+    QTest::keyClick(need<QComboBox>("wwDBLookupComboService"), Qt::Key_Delete);
+    EXPECT_EQ(need<QComboBox>("wwDBLookupComboService")->currentIndex(), -1);
+    EXPECT_EQ(need<kv::RadioGroup>("RzRadioGroupService")->itemIndex(), 1);
+    need<kv::RadioGroup>("RzRadioGroupItems")->clearSelection();
+    QTest::keyClick(need<QComboBox>("wwDBLookupComboItem"), Qt::Key_Backspace);
+    EXPECT_EQ(need<QComboBox>("wwDBLookupComboItem")->currentIndex(), -1);
+    EXPECT_EQ(need<kv::RadioGroup>("RzRadioGroupItems")->itemIndex(), 1);
+    EXPECT_EQ(need<QSpinBox>("wwDBSpinEditQuantity")->value(), 3); // no item: the quantity stays
+    EXPECT_FALSE(need<QPushButton>("BitBtnOK")->isEnabled());
 }
 
 TEST_F(FulfilDialogTest, OkNeedsAListADateAfter1900AndEveryChosenLookup)
 {
     d().setListText(QStringLiteral("A Defaults"));
-    EXPECT_FALSE(d().BitBtnOK->isEnabled()); // no date yet
-    d().wwDBDateTimePickerDelivDt->setDate(QDate(1900, 1, 1));
-    EXPECT_FALSE(d().BitBtnOK->isEnabled());
-    d().wwDBDateTimePickerDelivDt->setDate(QDate(1900, 1, 2));
-    EXPECT_TRUE(d().BitBtnOK->isEnabled());
+    EXPECT_FALSE(need<QPushButton>("BitBtnOK")->isEnabled()); // no date yet
+    need<TDeliveryDateEdit>("wwDBDateTimePickerDelivDt")->setDate(QDate(1900, 1, 1));
+    EXPECT_FALSE(need<QPushButton>("BitBtnOK")->isEnabled());
+    need<TDeliveryDateEdit>("wwDBDateTimePickerDelivDt")->setDate(QDate(1900, 1, 2));
+    EXPECT_TRUE(need<QPushButton>("BitBtnOK")->isEnabled());
 
     // Clearing the list lookup, or asking for a name that is no list.
-    d().wwDBLookupComboList->setCurrentIndex(-1);
-    EXPECT_FALSE(d().BitBtnOK->isEnabled());
+    need<QComboBox>("wwDBLookupComboList")->setCurrentIndex(-1);
+    EXPECT_FALSE(need<QPushButton>("BitBtnOK")->isEnabled());
     d().setListText(QStringLiteral("A Def"));
     EXPECT_TRUE(d().listText().isEmpty());
-    EXPECT_FALSE(d().BitBtnOK->isEnabled());
-    d().wwDBLookupComboList->setCurrentIndex(0);
-    EXPECT_TRUE(d().BitBtnOK->isEnabled());
+    EXPECT_FALSE(need<QPushButton>("BitBtnOK")->isEnabled());
+    need<QComboBox>("wwDBLookupComboList")->setCurrentIndex(0);
+    EXPECT_TRUE(need<QPushButton>("BitBtnOK")->isEnabled());
 
     // "Selected …" with an empty lookup cannot be confirmed.
-    d().RzRadioGroupService->setItemIndex(1);
-    EXPECT_FALSE(d().BitBtnOK->isEnabled());
-    d().wwDBLookupComboService->setCurrentIndex(1);
-    EXPECT_TRUE(d().BitBtnOK->isEnabled());
-    d().RzRadioGroupItems->setItemIndex(1);
-    EXPECT_FALSE(d().BitBtnOK->isEnabled());
-    d().wwDBLookupComboItem->setCurrentIndex(0);
-    EXPECT_TRUE(d().BitBtnOK->isEnabled());
+    need<kv::RadioGroup>("RzRadioGroupService")->setItemIndex(1);
+    EXPECT_FALSE(need<QPushButton>("BitBtnOK")->isEnabled());
+    need<QComboBox>("wwDBLookupComboService")->setCurrentIndex(1);
+    EXPECT_TRUE(need<QPushButton>("BitBtnOK")->isEnabled());
+    need<kv::RadioGroup>("RzRadioGroupItems")->setItemIndex(1);
+    EXPECT_FALSE(need<QPushButton>("BitBtnOK")->isEnabled());
+    need<QComboBox>("wwDBLookupComboItem")->setCurrentIndex(0);
+    EXPECT_TRUE(need<QPushButton>("BitBtnOK")->isEnabled());
 
     // A list whose service method is neither letter needs a choice first.
     d().setListText(QStringLiteral("C Odd"));
-    EXPECT_FALSE(d().BitBtnOK->isEnabled());
-    d().RzRadioGroupService->setItemIndex(0);
-    EXPECT_TRUE(d().BitBtnOK->isEnabled());
+    EXPECT_FALSE(need<QPushButton>("BitBtnOK")->isEnabled());
+    need<kv::RadioGroup>("RzRadioGroupService")->setItemIndex(0);
+    EXPECT_TRUE(need<QPushButton>("BitBtnOK")->isEnabled());
 }
 
 TEST_F(FulfilDialogTest, OptionsCarryWhatTheDialogShows)
 {
     d().setListText(QStringLiteral("B Selected"));
-    d().wwDBDateTimePickerDelivDt->setDate(kWednesday);
-    d().RzRadioGroupConfirmedStatus->setItemIndex(1);
-    d().wwCheckBoxCurrentlyActive->setChecked(true);
+    need<TDeliveryDateEdit>("wwDBDateTimePickerDelivDt")->setDate(kWednesday);
+    need<kv::RadioGroup>("RzRadioGroupConfirmedStatus")->setItemIndex(1);
+    need<QCheckBox>("wwCheckBoxCurrentlyActive")->setChecked(true);
     const FulfilmentOptions o = d().options();
     EXPECT_EQ(o.deliveryDate, kWednesday);
     EXPECT_TRUE(o.activeOnly);
@@ -271,11 +278,11 @@ TEST_F(FulfilDialogTest, AStoredQuantityAbove99IsCarriedWhole)
     dm->QueryListLookup->close();
     dialog = std::make_unique<TFormListFulfillmentOptions>(*dm, prompts);
     d().setListText(QStringLiteral("F Large"));
-    EXPECT_EQ(d().wwDBSpinEditQuantity->value(), 150);
+    EXPECT_EQ(need<QSpinBox>("wwDBSpinEditQuantity")->value(), 150);
     EXPECT_EQ(d().options().quantity, 150);
     // Another list brings the usual limit back.
     d().setListText(QStringLiteral("B Selected"));
-    EXPECT_EQ(d().wwDBSpinEditQuantity->maximum(), TFormListFulfillmentOptions::kQuantityMaximum);
+    EXPECT_EQ(need<QSpinBox>("wwDBSpinEditQuantity")->maximum(), TFormListFulfillmentOptions::kQuantityMaximum);
     EXPECT_EQ(d().options().quantity, 3);
 }
 
@@ -345,10 +352,10 @@ TEST(DeliveryDateTest, TypedDatesAndTwoDigitYears)
 TEST_F(FulfilDialogTest, ATypedDateEnablesOk)
 {
     d().setListText(QStringLiteral("A Defaults"));
-    QTest::keyClicks(d().wwDBDateTimePickerDelivDt->lineEdit(), QStringLiteral("2026-12-24"));
-    EXPECT_TRUE(d().BitBtnOK->isEnabled());
-    d().wwDBDateTimePickerDelivDt->lineEdit()->clear();
-    EXPECT_FALSE(d().BitBtnOK->isEnabled());
+    QTest::keyClicks(need<TDeliveryDateEdit>("wwDBDateTimePickerDelivDt")->lineEdit(), QStringLiteral("2026-12-24"));
+    EXPECT_TRUE(need<QPushButton>("BitBtnOK")->isEnabled());
+    need<TDeliveryDateEdit>("wwDBDateTimePickerDelivDt")->lineEdit()->clear();
+    EXPECT_FALSE(need<QPushButton>("BitBtnOK")->isEnabled());
 }
 
 // ---------------------------------------------------------------- the whole flow
@@ -446,8 +453,8 @@ TEST_P(FulfilFlowTest, OkFulfilsTheListTheDialogShows)
         referenceSet = FormListFulfillmentOptions == &dlg;
         shownList = dlg.listText();
         dlg.setListText(QStringLiteral("B Selected")); // the user picks another list
-        dlg.wwDBDateTimePickerDelivDt->setDate(kWednesday);
-        QTest::mouseClick(dlg.BitBtnOK, Qt::LeftButton);
+        kv::test::need<TDeliveryDateEdit>(&dlg, QStringLiteral("wwDBDateTimePickerDelivDt"))->setDate(kWednesday);
+        QTest::mouseClick(kv::test::need<QPushButton>(&dlg, QStringLiteral("BitBtnOK")), Qt::LeftButton);
     });
     fulfil(listA);
     EXPECT_TRUE(referenceSet);
@@ -470,7 +477,7 @@ TEST_P(FulfilFlowTest, OkFulfilsTheListTheDialogShows)
 
 TEST_P(FulfilFlowTest, CancelWritesNothing)
 {
-    whenShown([](TFormListFulfillmentOptions &dlg) { QTest::mouseClick(dlg.BitBtnCancel, Qt::LeftButton); });
+    whenShown([](TFormListFulfillmentOptions &dlg) { QTest::mouseClick(kv::test::need<QPushButton>(&dlg, QStringLiteral("BitBtnCancel")), Qt::LeftButton); });
     fulfil(listA);
     EXPECT_EQ(tdb->count(QStringLiteral("EpisodicDeliveries")), 0);
     EXPECT_EQ(tdb->count(QStringLiteral("History")), 0);
@@ -496,8 +503,8 @@ TEST_P(FulfilFlowTest, TheListIsPreselectedUnlessItsIdIsUnknown)
         int chosen = -1;
         QString text = QStringLiteral("?");
         whenShown([&](TFormListFulfillmentOptions &dlg) {
-            dlg.wwDBDateTimePickerDelivDt->setDate(kWednesday);
-            okEnabled = dlg.BitBtnOK->isEnabled();
+            kv::test::need<TDeliveryDateEdit>(&dlg, QStringLiteral("wwDBDateTimePickerDelivDt"))->setDate(kWednesday);
+            okEnabled = kv::test::need<QPushButton>(&dlg, QStringLiteral("BitBtnOK"))->isEnabled();
             chosen = dlg.chosenListId();
             text = dlg.listText();
             dlg.reject();
@@ -520,9 +527,9 @@ TEST_P(FulfilFlowTest, TheOwnerTakesNoInputWhileRowsAreWritten)
         clicksDuringRun = clicks - before;
     };
     whenShown([&](TFormListFulfillmentOptions &dlg) {
-        dlg.wwDBDateTimePickerDelivDt->setDate(kWednesday);
-        dlg.RzRadioGroupConfirmedStatus->setItemIndex(FulfilmentOptions::ConfirmedIrrelevant);
-        QTest::mouseClick(dlg.BitBtnOK, Qt::LeftButton);
+        kv::test::need<TDeliveryDateEdit>(&dlg, QStringLiteral("wwDBDateTimePickerDelivDt"))->setDate(kWednesday);
+        kv::test::need<kv::RadioGroup>(&dlg, QStringLiteral("RzRadioGroupConfirmedStatus"))->setItemIndex(FulfilmentOptions::ConfirmedIrrelevant);
+        QTest::mouseClick(kv::test::need<QPushButton>(&dlg, QStringLiteral("BitBtnOK")), Qt::LeftButton);
     });
     fulfil(listA);
     EXPECT_EQ(clicksDuringRun, 0);
@@ -537,8 +544,8 @@ TEST_P(FulfilFlowTest, AnErrorIsShownAfterTheCleanupWithNothingWritten)
     tdb->db().execute(QStringLiteral("Drop table DefDels"));
     whenShown([&](TFormListFulfillmentOptions &dlg) {
         dlg.setListText(QStringLiteral("B Selected"));
-        dlg.wwDBDateTimePickerDelivDt->setDate(kWednesday);
-        QTest::mouseClick(dlg.BitBtnOK, Qt::LeftButton);
+        kv::test::need<TDeliveryDateEdit>(&dlg, QStringLiteral("wwDBDateTimePickerDelivDt"))->setDate(kWednesday);
+        QTest::mouseClick(kv::test::need<QPushButton>(&dlg, QStringLiteral("BitBtnOK")), Qt::LeftButton);
     });
     fulfil(listA);
     ASSERT_EQ(prompts.shown().size(), 2); // the count question, then the error
@@ -569,8 +576,8 @@ TEST_P(FulfilFlowTest, CancelInTheProgressWindowWritesNothing)
     poll.start();
     whenShown([&](TFormListFulfillmentOptions &dlg) {
         dlg.setListText(QStringLiteral("B Selected"));
-        dlg.wwDBDateTimePickerDelivDt->setDate(kWednesday);
-        QTest::mouseClick(dlg.BitBtnOK, Qt::LeftButton);
+        kv::test::need<TDeliveryDateEdit>(&dlg, QStringLiteral("wwDBDateTimePickerDelivDt"))->setDate(kWednesday);
+        QTest::mouseClick(kv::test::need<QPushButton>(&dlg, QStringLiteral("BitBtnOK")), Qt::LeftButton);
     });
     kv::runFulfilment(&owner, *dm, listA, prompts, window, [] { return QStringLiteral("Cy"); });
     poll.stop();
@@ -609,12 +616,12 @@ TEST_P(FulfilFlowTest, TheSecondOfTwoListsWithOneNameIsTheOneFulfilled)
     QString shownService;
     whenShown([&](TFormListFulfillmentOptions &dlg) {
         // The run shows the first twin; the user picks the other one.
-        const int other = dlg.wwDBLookupComboList->currentIndex() + 1;
-        ASSERT_EQ(dlg.wwDBLookupComboList->itemText(other), QStringLiteral("Twin"));
-        dlg.wwDBLookupComboList->setCurrentIndex(other);
-        shownService = dlg.wwDBLookupComboService->currentText();
-        dlg.wwDBDateTimePickerDelivDt->setDate(kWednesday);
-        QTest::mouseClick(dlg.BitBtnOK, Qt::LeftButton);
+        const int other = kv::test::need<QComboBox>(&dlg, QStringLiteral("wwDBLookupComboList"))->currentIndex() + 1;
+        ASSERT_EQ(kv::test::need<QComboBox>(&dlg, QStringLiteral("wwDBLookupComboList"))->itemText(other), QStringLiteral("Twin"));
+        kv::test::need<QComboBox>(&dlg, QStringLiteral("wwDBLookupComboList"))->setCurrentIndex(other);
+        shownService = kv::test::need<QComboBox>(&dlg, QStringLiteral("wwDBLookupComboService"))->currentText();
+        kv::test::need<TDeliveryDateEdit>(&dlg, QStringLiteral("wwDBDateTimePickerDelivDt"))->setDate(kWednesday);
+        QTest::mouseClick(kv::test::need<QPushButton>(&dlg, QStringLiteral("BitBtnOK")), Qt::LeftButton);
     });
     fulfil(first);
     EXPECT_EQ(shownService, QStringLiteral("Kosher"));

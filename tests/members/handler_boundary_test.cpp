@@ -6,6 +6,7 @@
 
 #include "members/ui/form_list_members.h"
 #include "members/ui/form_save_to_new_list.h"
+#include "support/find_widget.h"
 #include "data/engine/query.h"
 
 #include <QAction>
@@ -82,24 +83,24 @@ TEST_P(HandlerBoundaryTest, CopyDialogOffersQuantitiesFrom1To999AndKeeps250Chara
     dialog.show();
     QApplication::processEvents();
     kv::Query &row = *dialog.queries().QueryLists;
-    EXPECT_EQ(dialog.wwDBSpinEdit1->maximum(), 999);
-    EXPECT_TRUE(dialog.wwDBSpinEdit1->text().trimmed().isEmpty()); // a new list has no quantity yet
+    EXPECT_EQ(kv::test::need<QSpinBox>(&dialog, QStringLiteral("wwDBSpinEdit1"))->maximum(), 999);
+    EXPECT_TRUE(kv::test::need<QSpinBox>(&dialog, QStringLiteral("wwDBSpinEdit1"))->text().trimmed().isEmpty()); // a new list has no quantity yet
     // 1 is a quantity like any other; the empty position below it stores none.
     for (int value : {1, TFormSaveToNewList::kMaxQuantity, TFormSaveToNewList::kNoQuantity}) {
         SCOPED_TRACE(value);
-        dialog.wwDBSpinEdit1->setValue(value);
+        kv::test::need<QSpinBox>(&dialog, QStringLiteral("wwDBSpinEdit1"))->setValue(value);
         const bool none = value == TFormSaveToNewList::kNoQuantity;
-        EXPECT_EQ(dialog.wwDBSpinEdit1->text().trimmed(), none ? QString() : QString::number(value));
+        EXPECT_EQ(kv::test::need<QSpinBox>(&dialog, QStringLiteral("wwDBSpinEdit1"))->text().trimmed(), none ? QString() : QString::number(value));
         EXPECT_EQ(row.isNull(QStringLiteral("Quantity")), none);
         if (!none) {
             EXPECT_EQ(row.fieldValue(QStringLiteral("Quantity")).toInt(), value);
         }
     }
-    dialog.DBMemo1->setPlainText(QString(300, QLatin1Char('x')));
-    EXPECT_EQ(dialog.DBMemo1->toPlainText().size(), 250);
+    kv::test::need<QPlainTextEdit>(&dialog, QStringLiteral("DBMemo1"))->setPlainText(QString(300, QLatin1Char('x')));
+    EXPECT_EQ(kv::test::need<QPlainTextEdit>(&dialog, QStringLiteral("DBMemo1"))->toPlainText().size(), 250);
     // The service and item lookups show their titled column 40 characters wide.
     const int chars40 = dialog.fontMetrics().averageCharWidth() * 40;
-    for (auto [combo, title] : {std::pair{dialog.wwDBLookupComboService, "Service"}, std::pair{dialog.wwDBLookupComboItem, "Item"}}) {
+    for (auto [combo, title] : {std::pair{kv::test::need<QComboBox>(&dialog, QStringLiteral("wwDBLookupComboService")), "Service"}, std::pair{kv::test::need<QComboBox>(&dialog, QStringLiteral("wwDBLookupComboItem")), "Item"}}) {
         EXPECT_EQ(combo->model()->headerData(0, Qt::Horizontal).toString(), QLatin1String(title));
         auto *view = qobject_cast<QTreeView *>(combo->view());
         ASSERT_NE(view, nullptr);

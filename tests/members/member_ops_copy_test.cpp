@@ -6,6 +6,7 @@
 #include "members/ui/flag_check_box.h"
 #include "members/ui/form_save_to_new_list.h"
 #include "shell/ui/radio_group.h"
+#include "support/find_widget.h"
 #include "support/fault_injection.h"
 
 #include <QCheckBox>
@@ -111,11 +112,11 @@ TEST_P(MemberOpsCopyDialogTest, CancelAfterTypingANameAsksAndYesCreatesTheEmptyL
     for (bool yes : {false, true}) {
         prompts.clear();
         auto dlg = open(TFormSaveToNewList::kNewListTab);
-        EXPECT_FALSE(dlg->BitBtnOK->isEnabled());
-        QTest::keyClicks(dlg->DBEditListName, QStringLiteral("Party"));
-        EXPECT_TRUE(dlg->BitBtnOK->isEnabled());
+        EXPECT_FALSE(kv::test::need<QPushButton>(dlg.get(), QStringLiteral("BitBtnOK"))->isEnabled());
+        QTest::keyClicks(kv::test::need<QLineEdit>(dlg.get(), QStringLiteral("DBEditListName")), QStringLiteral("Party"));
+        EXPECT_TRUE(kv::test::need<QPushButton>(dlg.get(), QStringLiteral("BitBtnOK"))->isEnabled());
         yes ? prompts.answerYes() : prompts.answerNo();
-        QTest::mouseClick(dlg->BitBtnCancel, Qt::LeftButton);
+        QTest::mouseClick(kv::test::need<QPushButton>(dlg.get(), QStringLiteral("BitBtnCancel")), Qt::LeftButton);
         EXPECT_EQ(dlg->result(), QDialog::Rejected);
         EXPECT_EQ(prompts.questions(), QStringList{TFormSaveToNewList::kSaveBeforeClosing});
         EXPECT_TRUE(dlg->cNewOrExistingList.isEmpty());
@@ -136,16 +137,16 @@ TEST_P(MemberOpsCopyDialogTest, ExistingListIsTheOnePickedEvenWhenAnotherSharesI
     const int first = tdb->addList(QStringLiteral("Dup"));
     const int second = tdb->addList(QStringLiteral("Dup"));
     auto dlg = open();
-    EXPECT_EQ(dlg->RzTabControl1->currentIndex(), TFormSaveToNewList::kExistingListTab);
-    EXPECT_TRUE(dlg->BitBtnOK->isEnabled()) << "the first list is current and has a name";
-    const int at = dlg->wwDBLookupComboListName->findData(second);
+    EXPECT_EQ(kv::test::need<QTabBar>(dlg.get(), QStringLiteral("RzTabControl1"))->currentIndex(), TFormSaveToNewList::kExistingListTab);
+    EXPECT_TRUE(kv::test::need<QPushButton>(dlg.get(), QStringLiteral("BitBtnOK"))->isEnabled()) << "the first list is current and has a name";
+    const int at = kv::test::need<QComboBox>(dlg.get(), QStringLiteral("wwDBLookupComboListName"))->findData(second);
     ASSERT_GE(at, 0);
-    dlg->wwDBLookupComboListName->setCurrentIndex(at);
-    Q_EMIT dlg->wwDBLookupComboListName->activated(at);
-    dlg->RzCheckBoxConfirmedStateExisting->click(); // grayed -> checked
-    EXPECT_EQ(dlg->RzRadioGroupConfirrmedStateExisting->itemIndex(), 1);
-    EXPECT_EQ(dlg->RzCheckBoxConfirmedStateExisting->text(), QStringLiteral("Checked"));
-    QTest::mouseClick(dlg->BitBtnOK, Qt::LeftButton);
+    kv::test::need<QComboBox>(dlg.get(), QStringLiteral("wwDBLookupComboListName"))->setCurrentIndex(at);
+    Q_EMIT kv::test::need<QComboBox>(dlg.get(), QStringLiteral("wwDBLookupComboListName"))->activated(at);
+    kv::test::need<kv::ConfirmedCheckBox>(dlg.get(), QStringLiteral("RzCheckBoxConfirmedStateExisting"))->click(); // grayed -> checked
+    EXPECT_EQ(kv::test::need<kv::RadioGroup>(dlg.get(), QStringLiteral("RzRadioGroupConfirrmedStateExisting"))->itemIndex(), 1);
+    EXPECT_EQ(kv::test::need<kv::ConfirmedCheckBox>(dlg.get(), QStringLiteral("RzCheckBoxConfirmedStateExisting"))->text(), QStringLiteral("Checked"));
+    QTest::mouseClick(kv::test::need<QPushButton>(dlg.get(), QStringLiteral("BitBtnOK")), Qt::LeftButton);
 
     ASSERT_EQ(dlg->result(), QDialog::Accepted);
     EXPECT_EQ(dlg->cNewOrExistingList, QStringLiteral("E"));
@@ -165,8 +166,8 @@ TEST_P(MemberOpsCopyDialogTest, ExistingListIsTheOnePickedEvenWhenAnotherSharesI
 TEST_P(MemberOpsCopyDialogTest, NewListWithATakenNameGetsTheCopies)
 {
     auto dlg = open(TFormSaveToNewList::kNewListTab);
-    QTest::keyClicks(dlg->DBEditListName, QStringLiteral("Other"));
-    QTest::mouseClick(dlg->BitBtnOK, Qt::LeftButton);
+    QTest::keyClicks(kv::test::need<QLineEdit>(dlg.get(), QStringLiteral("DBEditListName")), QStringLiteral("Other"));
+    QTest::mouseClick(kv::test::need<QPushButton>(dlg.get(), QStringLiteral("BitBtnOK")), Qt::LeftButton);
     ASSERT_EQ(dlg->result(), QDialog::Accepted);
     EXPECT_EQ(dlg->cNewOrExistingList, QStringLiteral("N"));
     const int created = dlg->nSelectedListID;
@@ -193,11 +194,11 @@ TEST_P(MemberOpsCopyDialogTest, AListThatCannotBePostedWhenTheTabChangesIsShownA
                                                      == kListName
                                                  ? QStringLiteral("Other")
                                                  : kListName);
-    EXPECT_NO_THROW(dlg->RzTabControl1->setCurrentIndex(TFormSaveToNewList::kNewListTab));
+    EXPECT_NO_THROW(kv::test::need<QTabBar>(dlg.get(), QStringLiteral("RzTabControl1"))->setCurrentIndex(TFormSaveToNewList::kNewListTab));
     EXPECT_EQ(prompts.notices().size(), 1) << "the failed post is shown";
 
     prompts.answerNo();
-    QTest::mouseClick(dlg->BitBtnCancel, Qt::LeftButton);
+    QTest::mouseClick(kv::test::need<QPushButton>(dlg.get(), QStringLiteral("BitBtnCancel")), Qt::LeftButton);
     EXPECT_EQ(dlg->result(), QDialog::Rejected);
     EXPECT_EQ(listsNamed(kListName), 1);
     EXPECT_EQ(listsNamed(QStringLiteral("Other")), 1);
@@ -209,24 +210,24 @@ TEST_P(MemberOpsCopyDialogTest, AListThatCannotBePostedWhenTheTabChangesIsShownA
 TEST_P(MemberOpsCopyDialogTest, ARefusedMoveToNewListStaysOnTheExistingListAndItsMembershipTest)
 {
     auto dlg = open(TFormSaveToNewList::kExistingListTab);
-    const int at = dlg->wwDBLookupComboListName->findData(otherId);
+    const int at = kv::test::need<QComboBox>(dlg.get(), QStringLiteral("wwDBLookupComboListName"))->findData(otherId);
     ASSERT_GE(at, 0);
-    dlg->wwDBLookupComboListName->setCurrentIndex(at);
-    Q_EMIT dlg->wwDBLookupComboListName->activated(at);
-    dlg->wwCheckBoxActiveOnly->click();
+    kv::test::need<QComboBox>(dlg.get(), QStringLiteral("wwDBLookupComboListName"))->setCurrentIndex(at);
+    Q_EMIT kv::test::need<QComboBox>(dlg.get(), QStringLiteral("wwDBLookupComboListName"))->activated(at);
+    kv::test::need<QCheckBox>(dlg.get(), QStringLiteral("wwCheckBoxActiveOnly"))->click();
     const QStringList tables{QStringLiteral("Lists"), QStringLiteral("List_Members")};
     const QStringList before = tableSnapshot(*tdb, tables);
     failAtRow(*tdb, QStringLiteral("Lists"), QStringLiteral("UPDATE"), 1);
-    dlg->RzTabControl1->setCurrentIndex(TFormSaveToNewList::kNewListTab);
+    kv::test::need<QTabBar>(dlg.get(), QStringLiteral("RzTabControl1"))->setCurrentIndex(TFormSaveToNewList::kNewListTab);
     EXPECT_EQ(tableSnapshot(*tdb, tables), before);
     ASSERT_EQ(prompts.notices().size(), 1);
     EXPECT_TRUE(prompts.notices().first().contains(kInjectedFailure)) << prompts.notices().first().toStdString();
-    EXPECT_EQ(dlg->RzTabControl1->currentIndex(), TFormSaveToNewList::kExistingListTab);
-    EXPECT_FALSE(dlg->RzGroupBoxNameDescription->isVisibleTo(dlg.get()));
-    EXPECT_TRUE(dlg->RzGroupBoxSelectlist->isVisibleTo(dlg.get()));
+    EXPECT_EQ(kv::test::need<QTabBar>(dlg.get(), QStringLiteral("RzTabControl1"))->currentIndex(), TFormSaveToNewList::kExistingListTab);
+    EXPECT_FALSE(kv::test::need<QGroupBox>(dlg.get(), QStringLiteral("RzGroupBoxNameDescription"))->isVisibleTo(dlg.get()));
+    EXPECT_TRUE(kv::test::need<QGroupBox>(dlg.get(), QStringLiteral("RzGroupBoxSelectlist"))->isVisibleTo(dlg.get()));
 
     disarm(*tdb, QStringLiteral("Lists"), QStringLiteral("UPDATE"));
-    QTest::mouseClick(dlg->BitBtnOK, Qt::LeftButton);
+    QTest::mouseClick(kv::test::need<QPushButton>(dlg.get(), QStringLiteral("BitBtnOK")), Qt::LeftButton);
     ASSERT_EQ(dlg->result(), QDialog::Accepted);
     EXPECT_EQ(dlg->cNewOrExistingList, QStringLiteral("E"));
     EXPECT_EQ(dlg->nSelectedListID, otherId);
@@ -241,7 +242,7 @@ TEST_P(MemberOpsCopyDialogTest, ARefusedMoveToNewListStaysOnTheExistingListAndIt
 TEST_P(MemberOpsCopyDialogTest, AnOkWhoseNewListCannotBeFoundAgainRollsBackAndShowsTheListUnsaved)
 {
     auto dlg = open(TFormSaveToNewList::kNewListTab);
-    QTest::keyClicks(dlg->DBEditListName, QStringLiteral("Party"));
+    QTest::keyClicks(kv::test::need<QLineEdit>(dlg.get(), QStringLiteral("DBEditListName")), QStringLiteral("Party"));
     kv::Query &lists = *dlg->queries().QueryLists;
     // Something renames the posted row, so that the name typed is found nowhere.
     bool renamed = false;
@@ -252,7 +253,7 @@ TEST_P(MemberOpsCopyDialogTest, AnOkWhoseNewListCannotBeFoundAgainRollsBackAndSh
         lists.setFieldValue(QStringLiteral("List_Name"), QStringLiteral("Renamed"));
         lists.post();
     });
-    QTest::mouseClick(dlg->BitBtnOK, Qt::LeftButton);
+    QTest::mouseClick(kv::test::need<QPushButton>(dlg.get(), QStringLiteral("BitBtnOK")), Qt::LeftButton);
     QObject::disconnect(hook);
     EXPECT_EQ(prompts.notices(), QStringList{TFormSaveToNewList::kErrorLocatingList});
     EXPECT_TRUE(dlg->isVisible());
@@ -262,11 +263,11 @@ TEST_P(MemberOpsCopyDialogTest, AnOkWhoseNewListCannotBeFoundAgainRollsBackAndSh
     // and the name typed as a list not yet saved.
     for (int r = 0; r < lists.recordCount(); ++r)
         EXPECT_NE(lists.valueAt(r, lists.fieldIndex(QStringLiteral("List_Name"))).toString(), QStringLiteral("Renamed"));
-    EXPECT_LT(dlg->wwDBLookupComboListName->findText(QStringLiteral("Renamed")), 0);
+    EXPECT_LT(kv::test::need<QComboBox>(dlg.get(), QStringLiteral("wwDBLookupComboListName"))->findText(QStringLiteral("Renamed")), 0);
     EXPECT_EQ(lists.state(), kv::DataState::Insert);
-    EXPECT_EQ(dlg->DBEditListName->text(), QStringLiteral("Party"));
+    EXPECT_EQ(kv::test::need<QLineEdit>(dlg.get(), QStringLiteral("DBEditListName"))->text(), QStringLiteral("Party"));
     // OK again now creates it.
-    QTest::mouseClick(dlg->BitBtnOK, Qt::LeftButton);
+    QTest::mouseClick(kv::test::need<QPushButton>(dlg.get(), QStringLiteral("BitBtnOK")), Qt::LeftButton);
     ASSERT_EQ(dlg->result(), QDialog::Accepted);
     dlg->takeUnitOfWork()->commit();
     EXPECT_EQ(listsNamed(QStringLiteral("Party")), 1);

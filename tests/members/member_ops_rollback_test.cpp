@@ -137,15 +137,15 @@ TEST_P(MemberOpsRollbackTest, AFailureInTheMiddleWritesNothingAndTheWindowShowsT
         t.selectPersons(t.firstPersons(kSelected));
         t.whenShown<TFormSaveToNewList>([newList](TFormSaveToNewList *dlg) {
             if (newList) {
-                dlg->RzTabControl1->setCurrentIndex(TFormSaveToNewList::kNewListTab);
-                QTest::keyClicks(dlg->DBEditListName, QStringLiteral("Copied"));
+                kv::test::need<QTabBar>(dlg, QStringLiteral("RzTabControl1"))->setCurrentIndex(TFormSaveToNewList::kNewListTab);
+                QTest::keyClicks(kv::test::need<QLineEdit>(dlg, QStringLiteral("DBEditListName")), QStringLiteral("Copied"));
             } else {
-                dlg->RzTabControl1->setCurrentIndex(TFormSaveToNewList::kExistingListTab);
-                const int at = dlg->wwDBLookupComboListName->findText(QStringLiteral("Another"));
-                dlg->wwDBLookupComboListName->setCurrentIndex(at);
-                Q_EMIT dlg->wwDBLookupComboListName->activated(at);
+                kv::test::need<QTabBar>(dlg, QStringLiteral("RzTabControl1"))->setCurrentIndex(TFormSaveToNewList::kExistingListTab);
+                const int at = kv::test::need<QComboBox>(dlg, QStringLiteral("wwDBLookupComboListName"))->findText(QStringLiteral("Another"));
+                kv::test::need<QComboBox>(dlg, QStringLiteral("wwDBLookupComboListName"))->setCurrentIndex(at);
+                Q_EMIT kv::test::need<QComboBox>(dlg, QStringLiteral("wwDBLookupComboListName"))->activated(at);
             }
-            dlg->BitBtnOK->click();
+            kv::test::need<QPushButton>(dlg, QStringLiteral("BitBtnOK"))->click();
         });
         t.window->ActionCopyToNewListExecute();
     };

@@ -11,6 +11,7 @@
 #include "members/ui/form_save_to_new_list.h"
 #include "members/ui/members_grid.h"
 #include "members/remove_members.h"
+#include "support/find_widget.h"
 #include "support/fault_injection.h"
 
 #include <QAction>
@@ -256,13 +257,13 @@ TEST_P(MemberOpsWindowTest, CopyIntoANewListAddsItsTabAndKeepsTheListOnDisplay)
 {
     selectPersons({2, 3});
     whenShown<TFormSaveToNewList>([this](TFormSaveToNewList *dlg) {
-        dlg->RzTabControl1->setCurrentIndex(TFormSaveToNewList::kNewListTab);
-        QTest::keyClicks(dlg->DBEditListName, QStringLiteral("Copied"));
+        kv::test::need<QTabBar>(dlg, QStringLiteral("RzTabControl1"))->setCurrentIndex(TFormSaveToNewList::kNewListTab);
+        QTest::keyClicks(kv::test::need<QLineEdit>(dlg, QStringLiteral("DBEditListName")), QStringLiteral("Copied"));
         if (const QString dir = qEnvironmentVariable("KESTROVAN_SCREENSHOTS"); !dir.isEmpty()) {
             dlg->grab().save(dir + QStringLiteral("/save_to_new_list.png"));
             window->grab().save(dir + QStringLiteral("/list_members.png"));
         }
-        dlg->BitBtnOK->click();
+        kv::test::need<QPushButton>(dlg, QStringLiteral("BitBtnOK"))->click();
     });
     window->ActionCopyToNewListExecute();
     EXPECT_EQ(FormSaveToNewList, nullptr);
@@ -286,9 +287,9 @@ TEST_P(MemberOpsWindowTest, CopyIntoANewListAddsItsTabAndKeepsTheListOnDisplay)
     ASSERT_EQ(window->nCurrentListID, otherId);
     selectPersons({4});
     whenShown<TFormSaveToNewList>([](TFormSaveToNewList *dlg) {
-        dlg->RzTabControl1->setCurrentIndex(TFormSaveToNewList::kNewListTab);
-        QTest::keyClicks(dlg->DBEditListName, QStringLiteral("Zeta"));
-        dlg->BitBtnOK->click();
+        kv::test::need<QTabBar>(dlg, QStringLiteral("RzTabControl1"))->setCurrentIndex(TFormSaveToNewList::kNewListTab);
+        QTest::keyClicks(kv::test::need<QLineEdit>(dlg, QStringLiteral("DBEditListName")), QStringLiteral("Zeta"));
+        kv::test::need<QPushButton>(dlg, QStringLiteral("BitBtnOK"))->click();
     });
     window->ActionCopyToNewListExecute();
     EXPECT_EQ(window->RzTabControl1->count(), 4);

@@ -175,13 +175,13 @@ TEST_F(WindowLayout, EveryWindowAndDialogFitsTheScreenWhole)
     lists.show();
     ASSERT_TRUE(dm.QueryLists->locate({QStringLiteral("Record_ID")}, {list}));
     expectFits(&lists, QStringLiteral("lists"));
-    lists.PageControl->setCurrentIndex(1);
+    kv::test::need<QTabWidget>(&lists, QStringLiteral("PageControl"))->setCurrentIndex(1);
     expectFits(&lists, QStringLiteral("lists_browse"));
 
     {
         TFormListFulfillmentOptions options(dm, prompts, &lists);
         options.setListText(QStringLiteral("Thanksgiving Holiday Meals"));
-        options.wwDBDateTimePickerDelivDt->setDate(QDate(2026, 12, 30));
+        kv::test::need<TDeliveryDateEdit>(&options, QStringLiteral("wwDBDateTimePickerDelivDt"))->setDate(QDate(2026, 12, 30));
         options.show();
         expectFits(&options, QStringLiteral("fulfilment_options"));
     }

@@ -3,15 +3,18 @@
 #include "data/data_module.h"
 #include "data/engine/query.h"
 #include "data/trace.h"
+#include "lists/ui/fulfilment_defaults_panel.h"
 #include "shell/ui/form_placement.h"
-#include "shell/ui/lookup_combo.h"
 #include "shell/ui/run_action.h"
+#include "shell/ui/screen_reader_names.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QSpinBox>
@@ -50,13 +53,6 @@ protected:
     }
 };
 
-QComboBox *makeLookup(QWidget *parent, const QString &objectName, const QString &title, int widthChars)
-{
-    QComboBox *combo = kv::makeTitledLookup(parent, objectName, title, widthChars);
-    combo->installEventFilter(new EmptyOnDelete(combo));
-    return combo;
-}
-
 } // namespace
 
 // ---------------------------------------------------------------- TDeliveryDateEdit
@@ -72,47 +68,48 @@ TDeliveryDateEdit::TDeliveryDateEdit(QWidget *parent)
 
 // ---------------------------------------------------------------- TFormListFulfillmentOptions
 
-const QString TFormListFulfillmentOptions::kCaption = QStringLiteral("List Fulfillment");
-const QString TFormListFulfillmentOptions::kListGroupCaption = QStringLiteral("Select a list to which to deliver:");
-const QString TFormListFulfillmentOptions::kDateLabel = QStringLiteral("Delivery Date:");
-const QString TFormListFulfillmentOptions::kActiveCaption = QStringLiteral("Include only currently Active clients");
-const QString TFormListFulfillmentOptions::kConfirmedCaption = QStringLiteral("Confirmed Checkbox should be");
-const QStringList TFormListFulfillmentOptions::kConfirmedItems = {QStringLiteral("Checked"), QStringLiteral("Unchecked"),
-                                                                 QStringLiteral("Unknown"), QStringLiteral("Irrelevant")};
-const QString TFormListFulfillmentOptions::kServiceCaption = QStringLiteral("Service to Use");
-const QStringList TFormListFulfillmentOptions::kServiceItems = {QStringLiteral("Client's Own Service"),
-                                                               QStringLiteral("Selected Service:")};
-const QString TFormListFulfillmentOptions::kItemsCaption = QStringLiteral("Items to Deliver");
-const QStringList TFormListFulfillmentOptions::kItemsItems = {QStringLiteral("Defaults for the service to be used"),
-                                                             QStringLiteral("Selected Item:")};
-const QString TFormListFulfillmentOptions::kServiceColumnTitle = QStringLiteral("Service");
-const QString TFormListFulfillmentOptions::kItemColumnTitle = QStringLiteral("Item");
 const QDate TFormListFulfillmentOptions::kEarliestDate = QDate(1900, 1, 1);
 const int TFormListFulfillmentOptions::kQuantityMaximum = 99;
 
+struct TFormListFulfillmentOptions::Private
+{
+    QComboBox *wwDBLookupComboList = nullptr;
+    TDeliveryDateEdit *wwDBDateTimePickerDelivDt = nullptr;
+    QCheckBox *wwCheckBoxCurrentlyActive = nullptr;
+    kv::RadioGroup *RzRadioGroupConfirmedStatus = nullptr;
+    kv::RadioGroup *RzRadioGroupService = nullptr;
+    QComboBox *wwDBLookupComboService = nullptr;
+    kv::RadioGroup *RzRadioGroupItems = nullptr;
+    QSpinBox *wwDBSpinEditQuantity = nullptr;
+    QComboBox *wwDBLookupComboItem = nullptr;
+    QPushButton *BitBtnOK = nullptr;
+    QPushButton *BitBtnCancel = nullptr;
+};
+
 TFormListFulfillmentOptions::TFormListFulfillmentOptions(TDataModuleLists &dm, kv::Prompts &prompts, QWidget *owner)
     : QDialog(owner)
+    , d(std::make_unique<Private>())
     , m_dm(dm)
     , m_prompts(prompts)
     , m_names(std::make_unique<kv::FulfilmentNameLookups>(dm))
 {
     setObjectName(QStringLiteral("FormListFulfillmentOptions"));
-    setWindowTitle(kCaption);
+    setWindowTitle(tr("List Fulfillment"));
     buildControls();
     fillLookups();
     // The design size, or larger where a bigger font needs it: a caption is never cut.
     setFixedSize(sizeHint().expandedTo(QSize(kDesignWidth, kDesignHeight)));
 
     // By index, not by text: picking the second of two lists with one name is a change.
-    connect(wwDBLookupComboList, &QComboBox::currentIndexChanged, this, [this] { wwDBLookupComboListChange(); });
-    connect(wwDBDateTimePickerDelivDt, &TDeliveryDateEdit::dateChanged, this, [this] { wwDBDateTimePickerDelivDtChange(); });
-    connect(RzRadioGroupService, &kv::RadioGroup::changed, this, [this] { RzRadioGroupServiceClick(); });
-    connect(RzRadioGroupItems, &kv::RadioGroup::changed, this, [this] { RzRadioGroupItemsClick(); });
-    connect(RzRadioGroupConfirmedStatus, &kv::RadioGroup::changed, this, [this] { EnableOKButton(); });
+    connect(d->wwDBLookupComboList, &QComboBox::currentIndexChanged, this, [this] { wwDBLookupComboListChange(); });
+    connect(d->wwDBDateTimePickerDelivDt, &TDeliveryDateEdit::dateChanged, this, [this] { wwDBDateTimePickerDelivDtChange(); });
+    connect(d->RzRadioGroupService, &kv::RadioGroup::changed, this, [this] { RzRadioGroupServiceClick(); });
+    connect(d->RzRadioGroupItems, &kv::RadioGroup::changed, this, [this] { RzRadioGroupItemsClick(); });
+    connect(d->RzRadioGroupConfirmedStatus, &kv::RadioGroup::changed, this, [this] { EnableOKButton(); });
     attachServiceLookup();
     attachItemHandlers();
-    connect(BitBtnOK, &QPushButton::clicked, this, &QDialog::accept);
-    connect(BitBtnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(d->BitBtnOK, &QPushButton::clicked, this, &QDialog::accept);
+    connect(d->BitBtnCancel, &QPushButton::clicked, this, &QDialog::reject);
     EnableOKButton();
 
     kv::centreOnScreen(this);
@@ -130,85 +127,80 @@ void TFormListFulfillmentOptions::buildControls()
     root->setContentsMargins(10, 10, 10, 10);
     root->setSpacing(4);
 
-    auto *listGroup = new QGroupBox(kListGroupCaption, this);
+    auto *listGroup = new QGroupBox(tr("Select a list to which to deliver:"), this);
     auto *listLayout = new QVBoxLayout(listGroup);
-    wwDBLookupComboList = new QComboBox(listGroup);
-    wwDBLookupComboList->setObjectName(QStringLiteral("wwDBLookupComboList"));
+    d->wwDBLookupComboList = new QComboBox(listGroup);
+    d->wwDBLookupComboList->setObjectName(QStringLiteral("wwDBLookupComboList"));
     // A drop-down list: only lists can be chosen, never a typed name.
-    wwDBLookupComboList->setEditable(false);
-    wwDBLookupComboList->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    wwDBLookupComboList->setMinimumContentsLength(20);
-    listLayout->addWidget(wwDBLookupComboList);
+    d->wwDBLookupComboList->setEditable(false);
+    d->wwDBLookupComboList->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    d->wwDBLookupComboList->setMinimumContentsLength(20);
+    listLayout->addWidget(d->wwDBLookupComboList);
     root->addWidget(listGroup);
 
     auto *dateRow = new QHBoxLayout;
-    auto *dateLabel = new QLabel(kDateLabel, this);
-    wwDBDateTimePickerDelivDt = new TDeliveryDateEdit(this);
-    wwDBDateTimePickerDelivDt->setObjectName(QStringLiteral("wwDBDateTimePickerDelivDt"));
-    dateLabel->setBuddy(wwDBDateTimePickerDelivDt);
+    auto *dateLabel = new QLabel(tr("Delivery Date:"), this);
+    d->wwDBDateTimePickerDelivDt = new TDeliveryDateEdit(this);
+    d->wwDBDateTimePickerDelivDt->setObjectName(QStringLiteral("wwDBDateTimePickerDelivDt"));
+    dateLabel->setBuddy(d->wwDBDateTimePickerDelivDt);
+    // The typing box inside the field is what takes the keys: it speaks the caption too.
+    d->wwDBDateTimePickerDelivDt->lineEdit()->setAccessibleName(dateLabel->text());
     dateRow->addWidget(dateLabel);
-    dateRow->addWidget(wwDBDateTimePickerDelivDt, 1);
+    dateRow->addWidget(d->wwDBDateTimePickerDelivDt, 1);
     root->addLayout(dateRow);
 
-    wwCheckBoxCurrentlyActive = new QCheckBox(kActiveCaption, this);
-    wwCheckBoxCurrentlyActive->setObjectName(QStringLiteral("wwCheckBoxCurrentlyActive"));
-    root->addWidget(wwCheckBoxCurrentlyActive);
-
-    RzRadioGroupConfirmedStatus = new kv::RadioGroup(kConfirmedCaption, kConfirmedItems, this);
-    RzRadioGroupConfirmedStatus->setObjectName(QStringLiteral("RzRadioGroupConfirmedStatus"));
-    root->addWidget(RzRadioGroupConfirmedStatus);
-
-    RzRadioGroupService = new kv::RadioGroup(kServiceCaption, kServiceItems, this);
-    RzRadioGroupService->setObjectName(QStringLiteral("RzRadioGroupService"));
-    wwDBLookupComboService = makeLookup(RzRadioGroupService, QStringLiteral("wwDBLookupComboService"), kServiceColumnTitle, kLookupWidthChars);
-    RzRadioGroupService->setItemWidget(kv::FulfilmentOptions::SelectedService, wwDBLookupComboService);
-    root->addWidget(RzRadioGroupService);
-
-    // The quantity and the item go on a line of their own under their
-    // caption, so that no caption of the group is cut by them.
-    RzRadioGroupItems = new kv::RadioGroup(kItemsCaption, kItemsItems, this);
-    RzRadioGroupItems->setObjectName(QStringLiteral("RzRadioGroupItems"));
-    auto *itemRow = new QWidget(RzRadioGroupItems);
-    auto *itemLayout = new QHBoxLayout(itemRow);
-    const int indent = style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth)
-        + style()->pixelMetric(QStyle::PM_RadioButtonLabelSpacing);
-    itemLayout->setContentsMargins(indent, 0, 0, 0);
-    wwDBSpinEditQuantity = new QSpinBox(itemRow);
-    wwDBSpinEditQuantity->setObjectName(QStringLiteral("wwDBSpinEditQuantity"));
+    kv::FulfilmentDefaultsPanel::Options panelOptions;
+    panelOptions.shape = kv::FulfilmentDefaultsPanel::Shape::Column;
+    panelOptions.names = {QStringLiteral("wwCheckBoxCurrentlyActive"), QStringLiteral("RzRadioGroupConfirmedStatus"),
+                          QStringLiteral("RzRadioGroupService"),       QStringLiteral("wwDBLookupComboService"),
+                          QStringLiteral("RzRadioGroupItems"),         QStringLiteral("wwDBSpinEditQuantity"),
+                          QStringLiteral("wwDBLookupComboItem")};
+    panelOptions.activeOnlyCaption = tr("Include only currently Active clients");
+    panelOptions.selectedItemCaption = tr("Selected Item:");
     // 0 is what the fill shows for "no quantity"; the user picks 1 to 99.
-    wwDBSpinEditQuantity->setRange(0, kQuantityMaximum);
-    wwDBSpinEditQuantity->setSingleStep(1);
-    wwDBLookupComboItem = makeLookup(itemRow, QStringLiteral("wwDBLookupComboItem"), kItemColumnTitle, kLookupWidthChars);
-    itemLayout->addWidget(wwDBSpinEditQuantity);
-    itemLayout->addWidget(wwDBLookupComboItem, 1);
-    RzRadioGroupItems->addWidgetBelow(itemRow);
-    root->addWidget(RzRadioGroupItems);
+    panelOptions.quantityMaximum = kQuantityMaximum;
+    panelOptions.emptyNoQuantity = false;
+    panelOptions.lookupWidthChars = kLookupWidthChars;
+    auto *panel = new kv::FulfilmentDefaultsPanel(panelOptions, this);
+    panel->setObjectName(QStringLiteral("PanelDefaults"));
+    d->wwCheckBoxCurrentlyActive = panel->activeOnly();
+    d->RzRadioGroupConfirmedStatus = panel->confirmed();
+    d->RzRadioGroupService = panel->service();
+    d->wwDBLookupComboService = panel->serviceLookup();
+    d->RzRadioGroupItems = panel->items();
+    d->wwDBSpinEditQuantity = panel->quantity();
+    d->wwDBLookupComboItem = panel->itemLookup();
+    for (QComboBox *lookup : {d->wwDBLookupComboService, d->wwDBLookupComboItem})
+        lookup->installEventFilter(new EmptyOnDelete(lookup));
+    root->addWidget(panel);
 
     root->addStretch(1);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    BitBtnOK = new QPushButton(tr("OK"), this);
-    BitBtnOK->setObjectName(QStringLiteral("BitBtnOK"));
-    BitBtnOK->setDefault(true);
-    BitBtnCancel = new QPushButton(tr("Cancel"), this);
-    BitBtnCancel->setObjectName(QStringLiteral("BitBtnCancel"));
-    buttons->addWidget(BitBtnOK);
-    buttons->addWidget(BitBtnCancel);
+    d->BitBtnOK = new QPushButton(tr("OK"), this);
+    d->BitBtnOK->setObjectName(QStringLiteral("BitBtnOK"));
+    d->BitBtnOK->setDefault(true);
+    d->BitBtnCancel = new QPushButton(tr("Cancel"), this);
+    d->BitBtnCancel->setObjectName(QStringLiteral("BitBtnCancel"));
+    buttons->addWidget(d->BitBtnOK);
+    buttons->addWidget(d->BitBtnCancel);
     root->addLayout(buttons);
+    // The list lookup is spoken by its group's caption.
+    kv::nameControlsForScreenReaders(this);
 }
 
 void TFormListFulfillmentOptions::fillLookups()
 {
     // The choices are the rows of the data module's lookups, in their order;
     // the list lookup's index is the row of QueryListLookup.
-    const QSignalBlocker blockList(wwDBLookupComboList);
+    const QSignalBlocker blockList(d->wwDBLookupComboList);
     kv::Query &lists = *m_dm.QueryListLookup;
     if (!lists.isOpen())
         lists.open();
     const int nameField = lists.fieldIndex(QStringLiteral("List_Name"));
     for (int r = 0; r < lists.recordCount(); ++r)
-        wwDBLookupComboList->addItem(lists.valueAt(r, nameField).toString());
-    wwDBLookupComboList->setCurrentIndex(-1);
+        d->wwDBLookupComboList->addItem(lists.valueAt(r, nameField).toString());
+    d->wwDBLookupComboList->setCurrentIndex(-1);
 
     kv::Query &services = *m_dm.QueryServices;
     if (!services.isOpen())
@@ -216,8 +208,8 @@ void TFormListFulfillmentOptions::fillLookups()
     const int sDesc = services.fieldIndex(QStringLiteral("Service_Desc"));
     const int sId = services.fieldIndex(QStringLiteral("Service_ID"));
     for (int r = 0; r < services.recordCount(); ++r)
-        wwDBLookupComboService->addItem(services.valueAt(r, sDesc).toString(), services.valueAt(r, sId));
-    wwDBLookupComboService->setCurrentIndex(-1);
+        d->wwDBLookupComboService->addItem(services.valueAt(r, sDesc).toString(), services.valueAt(r, sId));
+    d->wwDBLookupComboService->setCurrentIndex(-1);
 
     kv::Query &items = *m_dm.QueryItems;
     if (!items.isOpen())
@@ -225,8 +217,8 @@ void TFormListFulfillmentOptions::fillLookups()
     const int iName = items.fieldIndex(QStringLiteral("Meal_Item"));
     const int iId = items.fieldIndex(QStringLiteral("Item_ID"));
     for (int r = 0; r < items.recordCount(); ++r)
-        wwDBLookupComboItem->addItem(items.valueAt(r, iName).toString(), items.valueAt(r, iId));
-    wwDBLookupComboItem->setCurrentIndex(-1);
+        d->wwDBLookupComboItem->addItem(items.valueAt(r, iName).toString(), items.valueAt(r, iId));
+    d->wwDBLookupComboItem->setCurrentIndex(-1);
 }
 
 void TFormListFulfillmentOptions::setListText(const QString &listName)
@@ -235,20 +227,20 @@ void TFormListFulfillmentOptions::setListText(const QString &listName)
     const kv::Query &lists = *m_dm.QueryListLookup;
     // An empty name is a list's name too: it is chosen like any other.
     int row = -1;
-    if (lists.isOpen() && lists.recNo() >= 0 && wwDBLookupComboList->itemText(lists.recNo()) == listName)
+    if (lists.isOpen() && lists.recNo() >= 0 && d->wwDBLookupComboList->itemText(lists.recNo()) == listName)
         row = lists.recNo();
     else if (!listName.isEmpty())
-        row = wwDBLookupComboList->findText(listName, Qt::MatchFixedString | Qt::MatchCaseSensitive);
+        row = d->wwDBLookupComboList->findText(listName, Qt::MatchFixedString | Qt::MatchCaseSensitive);
     {
-        const QSignalBlocker block(wwDBLookupComboList);
-        wwDBLookupComboList->setCurrentIndex(row);
+        const QSignalBlocker block(d->wwDBLookupComboList);
+        d->wwDBLookupComboList->setCurrentIndex(row);
     }
     wwDBLookupComboListChange();
 }
 
 QString TFormListFulfillmentOptions::listText() const
 {
-    return wwDBLookupComboList->currentText();
+    return d->wwDBLookupComboList->currentText();
 }
 
 int TFormListFulfillmentOptions::chosenListId() const
@@ -267,7 +259,7 @@ void TFormListFulfillmentOptions::wwDBLookupComboListChange()
 
 void TFormListFulfillmentOptions::fillFromChosenList()
 {
-    const int row = wwDBLookupComboList->currentIndex();
+    const int row = d->wwDBLookupComboList->currentIndex();
     m_listChosen = row >= 0;
     if (row >= 0) {
         // The fill sets every control from the list; a lookup it empties or a
@@ -276,22 +268,22 @@ void TFormListFulfillmentOptions::fillFromChosenList()
         kv::Query &lists = *m_dm.QueryListLookup;
         if (lists.recNo() != row)
             lists.setRecNo(row);
-        const kv::ListDefaults d = kv::ListDefaults::fromCurrentRow(lists);
+        const kv::ListDefaults stored = kv::ListDefaults::fromCurrentRow(lists);
 
-        wwCheckBoxCurrentlyActive->setChecked(d.activeOnly);
-        selectIndex(RzRadioGroupConfirmedStatus, kv::ListDefaults::indexOfCode(kv::ListDefaults::kConfirmedKeys, d.checkboxSetting));
-        selectIndex(RzRadioGroupService, kv::ListDefaults::indexOfCode(kv::ListDefaults::kServiceKeys, d.serviceMethod));
-        const int serviceId = d.serviceUsed.value_or(0);
+        d->wwCheckBoxCurrentlyActive->setChecked(stored.activeOnly);
+        selectIndex(d->RzRadioGroupConfirmedStatus, kv::ListDefaults::indexOfCode(kv::ListDefaults::kConfirmedKeys, stored.checkboxSetting));
+        selectIndex(d->RzRadioGroupService, kv::ListDefaults::indexOfCode(kv::ListDefaults::kServiceKeys, stored.serviceMethod));
+        const int serviceId = stored.serviceUsed.value_or(0);
         selectService(serviceId, m_names->serviceName(serviceId));
-        selectIndex(RzRadioGroupItems, kv::ListDefaults::indexOfCode(kv::ListDefaults::kItemsKeys, d.itemMethod));
+        selectIndex(d->RzRadioGroupItems, kv::ListDefaults::indexOfCode(kv::ListDefaults::kItemsKeys, stored.itemMethod));
         // A list saved from the copy dialog may hold up to 999: the box shows
         // (and the run uses) that figure instead of clipping it to 99.
-        wwDBSpinEditQuantity->setMaximum(qMax(kQuantityMaximum, d.quantity.value_or(0)));
-        wwDBSpinEditQuantity->setValue(d.quantity.value_or(0));
-        const int itemId = d.itemToDeliver.value_or(0);
+        d->wwDBSpinEditQuantity->setMaximum(qMax(kQuantityMaximum, stored.quantity.value_or(0)));
+        d->wwDBSpinEditQuantity->setValue(stored.quantity.value_or(0));
+        const int itemId = stored.itemToDeliver.value_or(0);
         selectItem(itemId, m_names->itemName(itemId));
         kv::Trace::value(QStringLiteral("FormListFulfillmentOptions.RzRadioGroupService.ItemIndex"),
-                         qint64(RzRadioGroupService->itemIndex()));
+                         qint64(d->RzRadioGroupService->itemIndex()));
     }
     EnableOKButton();
 }
@@ -308,28 +300,28 @@ void TFormListFulfillmentOptions::selectService(int serviceId, const QString &na
 {
     int index = -1;
     if (!name.isEmpty()) {
-        index = wwDBLookupComboService->findData(serviceId);
+        index = d->wwDBLookupComboService->findData(serviceId);
         if (index < 0)
-            index = wwDBLookupComboService->findText(name, Qt::MatchFixedString | Qt::MatchCaseSensitive);
+            index = d->wwDBLookupComboService->findText(name, Qt::MatchFixedString | Qt::MatchCaseSensitive);
     }
-    setComboIndex(wwDBLookupComboService, index);
+    setComboIndex(d->wwDBLookupComboService, index);
 }
 
 void TFormListFulfillmentOptions::selectItem(int itemId, const QString &name)
 {
     int index = -1;
     if (!name.isEmpty()) {
-        index = wwDBLookupComboItem->findData(itemId);
+        index = d->wwDBLookupComboItem->findData(itemId);
         if (index < 0)
-            index = wwDBLookupComboItem->findText(name, Qt::MatchFixedString | Qt::MatchCaseSensitive);
+            index = d->wwDBLookupComboItem->findText(name, Qt::MatchFixedString | Qt::MatchCaseSensitive);
     }
-    setComboIndex(wwDBLookupComboItem, index);
+    setComboIndex(d->wwDBLookupComboItem, index);
 }
 
 void TFormListFulfillmentOptions::attachServiceLookup()
 {
     m_serviceLookupChange =
-        connect(wwDBLookupComboService, &QComboBox::currentIndexChanged, this, [this] { wwDBLookupComboServiceClick(); });
+        connect(d->wwDBLookupComboService, &QComboBox::currentIndexChanged, this, [this] { wwDBLookupComboServiceClick(); });
 }
 
 void TFormListFulfillmentOptions::detachServiceLookup()
@@ -339,8 +331,8 @@ void TFormListFulfillmentOptions::detachServiceLookup()
 
 void TFormListFulfillmentOptions::attachItemHandlers()
 {
-    m_itemLookupChange = connect(wwDBLookupComboItem, &QComboBox::currentIndexChanged, this, [this] { wwDBLookupComboItemChange(); });
-    m_quantityChange = connect(wwDBSpinEditQuantity, &QSpinBox::valueChanged, this, [this] { wwDBSpinEditQuantityChange(); });
+    m_itemLookupChange = connect(d->wwDBLookupComboItem, &QComboBox::currentIndexChanged, this, [this] { wwDBLookupComboItemChange(); });
+    m_quantityChange = connect(d->wwDBSpinEditQuantity, &QSpinBox::valueChanged, this, [this] { wwDBSpinEditQuantityChange(); });
 }
 
 void TFormListFulfillmentOptions::detachItemHandlers()
@@ -351,9 +343,9 @@ void TFormListFulfillmentOptions::detachItemHandlers()
 
 void TFormListFulfillmentOptions::RzRadioGroupServiceClick()
 {
-    if (RzRadioGroupService->itemIndex() == kv::FulfilmentOptions::ClientsOwnService) {
+    if (d->RzRadioGroupService->itemIndex() == kv::FulfilmentOptions::ClientsOwnService) {
         detachServiceLookup();
-        setComboIndex(wwDBLookupComboService, -1);
+        setComboIndex(d->wwDBLookupComboService, -1);
         attachServiceLookup();
     }
     EnableOKButton();
@@ -361,10 +353,10 @@ void TFormListFulfillmentOptions::RzRadioGroupServiceClick()
 
 void TFormListFulfillmentOptions::RzRadioGroupItemsClick()
 {
-    if (RzRadioGroupItems->itemIndex() == kv::FulfilmentOptions::ServiceDefaults) {
+    if (d->RzRadioGroupItems->itemIndex() == kv::FulfilmentOptions::ServiceDefaults) {
         detachItemHandlers();
-        setComboIndex(wwDBLookupComboItem, -1);
-        wwDBSpinEditQuantity->setValue(0);
+        setComboIndex(d->wwDBLookupComboItem, -1);
+        d->wwDBSpinEditQuantity->setValue(0);
         attachItemHandlers();
     }
     EnableOKButton();
@@ -376,28 +368,28 @@ void TFormListFulfillmentOptions::RzRadioGroupItemsClick()
 void TFormListFulfillmentOptions::wwDBLookupComboServiceClick()
 {
     kv::TraceScope trace(QStringLiteral("TFormListFulfillmentOptions.wwDBLookupComboServiceClick"));
-    if (!m_filling || wwDBLookupComboService->currentIndex() >= 0)
-        RzRadioGroupService->setItemIndex(kv::FulfilmentOptions::SelectedService);
+    if (!m_filling || d->wwDBLookupComboService->currentIndex() >= 0)
+        d->RzRadioGroupService->setItemIndex(kv::FulfilmentOptions::SelectedService);
     EnableOKButton();
 }
 
 void TFormListFulfillmentOptions::wwDBSpinEditQuantityChange()
 {
     kv::TraceScope trace(QStringLiteral("TFormListFulfillmentOptions.wwDBSpinEditQuantityChange"));
-    if (!m_filling || wwDBSpinEditQuantity->value() > 0)
-        RzRadioGroupItems->setItemIndex(kv::FulfilmentOptions::SelectedItem);
+    if (!m_filling || d->wwDBSpinEditQuantity->value() > 0)
+        d->RzRadioGroupItems->setItemIndex(kv::FulfilmentOptions::SelectedItem);
     EnableOKButton();
 }
 
 void TFormListFulfillmentOptions::wwDBLookupComboItemChange()
 {
     kv::TraceScope trace(QStringLiteral("TFormListFulfillmentOptions.wwDBLookupComboItemChange"));
-    const bool itemChosen = wwDBLookupComboItem->currentIndex() >= 0;
+    const bool itemChosen = d->wwDBLookupComboItem->currentIndex() >= 0;
     if (!m_filling || itemChosen)
-        RzRadioGroupItems->setItemIndex(kv::FulfilmentOptions::SelectedItem);
+        d->RzRadioGroupItems->setItemIndex(kv::FulfilmentOptions::SelectedItem);
     // An item is delivered at least once; emptying the item leaves the quantity alone.
-    if (itemChosen && wwDBSpinEditQuantity->value() == 0)
-        wwDBSpinEditQuantity->setValue(1);
+    if (itemChosen && d->wwDBSpinEditQuantity->value() == 0)
+        d->wwDBSpinEditQuantity->setValue(1);
     EnableOKButton();
 }
 
@@ -408,27 +400,27 @@ void TFormListFulfillmentOptions::wwDBDateTimePickerDelivDtChange()
 
 void TFormListFulfillmentOptions::EnableOKButton()
 {
-    const QDate date = wwDBDateTimePickerDelivDt->date();
+    const QDate date = d->wwDBDateTimePickerDelivDt->date();
     const bool listAndDate = m_listChosen && date.isValid() && date > kEarliestDate;
     // A "Selected …" choice with an empty lookup would otherwise write no
     // service or item at all, so it has to be filled in first.
-    BitBtnOK->setEnabled(listAndDate && kv::ListFulfilment::check(options()).isEmpty());
+    d->BitBtnOK->setEnabled(listAndDate && kv::ListFulfilment::check(options()).isEmpty());
 }
 
 kv::FulfilmentOptions TFormListFulfillmentOptions::options() const
 {
     kv::FulfilmentOptions o;
-    o.deliveryDate = wwDBDateTimePickerDelivDt->date();
-    o.activeOnly = wwCheckBoxCurrentlyActive->isChecked();
-    o.confirmedIndex = RzRadioGroupConfirmedStatus->itemIndex();
-    o.serviceIndex = RzRadioGroupService->itemIndex();
-    if (o.serviceIndex == kv::FulfilmentOptions::SelectedService && wwDBLookupComboService->currentIndex() >= 0)
-        o.serviceId = wwDBLookupComboService->currentData().toInt();
-    o.itemsIndex = RzRadioGroupItems->itemIndex();
-    if (o.itemsIndex == kv::FulfilmentOptions::SelectedItem && wwDBLookupComboItem->currentIndex() >= 0)
-        o.itemId = wwDBLookupComboItem->currentData().toInt();
+    o.deliveryDate = d->wwDBDateTimePickerDelivDt->date();
+    o.activeOnly = d->wwCheckBoxCurrentlyActive->isChecked();
+    o.confirmedIndex = d->RzRadioGroupConfirmedStatus->itemIndex();
+    o.serviceIndex = d->RzRadioGroupService->itemIndex();
+    if (o.serviceIndex == kv::FulfilmentOptions::SelectedService && d->wwDBLookupComboService->currentIndex() >= 0)
+        o.serviceId = d->wwDBLookupComboService->currentData().toInt();
+    o.itemsIndex = d->RzRadioGroupItems->itemIndex();
+    if (o.itemsIndex == kv::FulfilmentOptions::SelectedItem && d->wwDBLookupComboItem->currentIndex() >= 0)
+        o.itemId = d->wwDBLookupComboItem->currentData().toInt();
     // The quantity shown: the list's stored one unless the user changed it here.
-    o.quantity = wwDBSpinEditQuantity->value();
+    o.quantity = d->wwDBSpinEditQuantity->value();
     if (m_listChosen && m_dm.QueryListLookup->isOpen() && !m_dm.QueryListLookup->isEmpty())
         o.listName = m_dm.QueryListLookup->fieldValue(QStringLiteral("List_Name")).toString();
     return o;

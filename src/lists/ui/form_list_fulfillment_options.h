@@ -9,10 +9,6 @@
 #include <QStringList>
 #include <memory>
 
-class QCheckBox;
-class QComboBox;
-class QPushButton;
-class QSpinBox;
 class TDataModuleLists;
 
 // The delivery date: starts empty and shows a date understood as
@@ -32,18 +28,6 @@ class TFormListFulfillmentOptions : public QDialog
 {
     Q_OBJECT
 public:
-    static const QString kCaption;
-    static const QString kListGroupCaption;
-    static const QString kDateLabel;
-    static const QString kActiveCaption;
-    static const QString kConfirmedCaption;
-    static const QStringList kConfirmedItems;
-    static const QString kServiceCaption;
-    static const QStringList kServiceItems;
-    static const QString kItemsCaption;
-    static const QStringList kItemsItems;
-    static const QString kServiceColumnTitle;
-    static const QString kItemColumnTitle;
     static const QDate kEarliestDate; // 1 January 1900: a date must be later
     static const int kQuantityMaximum; // what the user can type; a stored larger figure widens it
     static constexpr int kDesignWidth = 417;
@@ -64,18 +48,6 @@ public:
 
     // The options as they stand (read by the fulfilment after OK).
     kv::FulfilmentOptions options() const;
-
-    QComboBox *wwDBLookupComboList;
-    TDeliveryDateEdit *wwDBDateTimePickerDelivDt;
-    QCheckBox *wwCheckBoxCurrentlyActive;
-    kv::RadioGroup *RzRadioGroupConfirmedStatus;
-    kv::RadioGroup *RzRadioGroupService;
-    QComboBox *wwDBLookupComboService;
-    kv::RadioGroup *RzRadioGroupItems;
-    QSpinBox *wwDBSpinEditQuantity;
-    QComboBox *wwDBLookupComboItem;
-    QPushButton *BitBtnOK;
-    QPushButton *BitBtnCancel;
 
     // Handlers
     void wwDBLookupComboListChange();
@@ -100,6 +72,8 @@ private:
     // Selects the item, or none for -1.
     static void selectIndex(kv::RadioGroup *group, int index);
 
+    struct Private;
+    std::unique_ptr<Private> d;
     TDataModuleLists &m_dm;
     kv::Prompts &m_prompts;
     std::unique_ptr<kv::FulfilmentNameLookups> m_names;

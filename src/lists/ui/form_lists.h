@@ -6,34 +6,16 @@
 #include <kestrovan/plugin_interfaces.h>
 
 #include <QDialog>
-#include <QPointer>
 #include <functional>
 #include <memory>
 
-class QAction;
-class QCheckBox;
-class QComboBox;
-class QLabel;
-class QLineEdit;
 class QMenu;
-class QMenuBar;
-class QPlainTextEdit;
-class QPushButton;
-class QSpinBox;
-class QStatusBar;
-class QTabWidget;
-class QTableView;
-class QTimer;
-class QToolButton;
 class QueryTableModel;
 class TDataModuleLists;
 
 namespace kv {
-class DataBinding;
 class Prompts;
 class Query;
-class QueryRowCursor;
-class RadioGroup;
 } // namespace kv
 
 // The plug-in object and the lists window in one: the host creates it, talks
@@ -87,67 +69,15 @@ public:
     void setShutdownRequest(std::function<void()> request) { m_shutdownRequest = std::move(request); }
     kv::Prompts &prompts() const { return *m_prompts; }
     kv::HostServices &hostServices() { return m_hostServices; }
-    QWidget *hostControl() const { return m_hostControl; }
+    QWidget *hostControl() const;
     TDataModuleLists *dataModule() const { return m_dm; }
     // Binds the window to a data module (done by the menu entry before the
     // window is shown; tests call it to show the window without modality).
     void useDataModule(TDataModuleLists *dm) { attachDataModule(dm); }
-    QueryTableModel *listsModel() const { return m_listsModel; }
+    QueryTableModel *listsModel() const;
 
     // The plug-in's data folder with its trailing separator, or empty.
     QString cAppDataFolder;
-
-    // Pages
-    QTabWidget *PageControl;
-    QWidget *TabSheetEdit;
-    QWidget *TabSheetBrowse;
-    // Edit page
-    QLineEdit *DBEditListName;
-    QPlainTextEdit *DBMemo1;
-    QComboBox *wwDBComboBox1;
-    QCheckBox *wwCheckBoxCurrentlyActive;
-    kv::RadioGroup *RzDBRadioGroupConfirmedStatus;
-    kv::RadioGroup *RzDBRadioGroupService;
-    QComboBox *wwDBLookupComboService;
-    kv::RadioGroup *RzDBRadioGroupItems;
-    QSpinBox *wwDBSpinEditQuantity;
-    QComboBox *wwDBLookupComboItem;
-    QLineEdit *DBEdituser;
-    // Browse page
-    QTableView *wwDBGridLists;
-    // Bottom bar
-    QWidget *DBNavigator;
-    QToolButton *NavFirst;
-    QToolButton *NavPrior;
-    QToolButton *NavNext;
-    QToolButton *NavLast;
-    QToolButton *NavInsert;
-    QToolButton *NavPost;
-    QToolButton *NavCancel;
-    QPushButton *ButtonDelete;
-    QPushButton *ButtonEditMembers;
-    QPushButton *ButtonFulfill;
-    QPushButton *ButtonCancelPending;
-    QPushButton *BitBtnClose;
-    // Status bar
-    QStatusBar *StatusBar1;
-    QLabel *StatusListName;
-    QLabel *StatusRowState;
-    QLabel *StatusClock;
-    // Actions and menu
-    QAction *ActionFulfill;
-    QAction *ActionEditListMembers;
-    QAction *ActionDeleteList;
-    QAction *ActionCancelPending;
-    QMenuBar *MainMenu1;
-    QAction *MenuFileClose;
-    QAction *MenuEditMembers;
-    QAction *MenuDeleteList;
-    QAction *MenuViewEdit;
-    QAction *MenuViewBrowse;
-    QAction *MenuUtilitiesFulfill;
-    QMenu *MenuReports;
-    QAction *MenuHelpAbout;
 
     // Handlers
     void FormShow();
@@ -180,11 +110,13 @@ private:
     // Every handler's boundary (kv::runAction) with this window's prompts.
     bool runAction(const QString &handler, const std::function<void()> &fn,
                    kv::ActionCursor cursor = kv::ActionCursor::Busy);
+    // Building the window (form_lists_build.cpp).
     void buildUi();
     QWidget *buildEditPage();
     QWidget *buildBrowsePage();
     QWidget *buildBottomBar();
     void buildMenu();
+    // The rows on show (form_lists_data.cpp).
     void attachDataModule(TDataModuleLists *dm);
     void connectRuleHandlers();
     void showRowState();
@@ -195,22 +127,11 @@ private:
     // Resolves unsaved edits of the list row: Yes posts, No cancels.
     void resolvePendingEdits(const QString &question);
 
+    struct Private;
+    std::unique_ptr<Private> d;
     kv::Prompts *m_prompts;
     kv::HostServices m_hostServices;
-    QPointer<QWidget> m_hostControl;
     DataModuleFactory m_dataModuleFactory;
     std::function<void()> m_shutdownRequest;
-
     TDataModuleLists *m_dm = nullptr;
-    QueryTableModel *m_listsModel = nullptr;
-    QueryTableModel *m_servicesModel = nullptr;
-    QueryTableModel *m_itemsModel = nullptr;
-    kv::DataBinding *m_binding = nullptr;
-    kv::QueryRowCursor *m_listsCursor = nullptr;
-    QTimer *m_clock = nullptr;
-    bool m_syncingGrid = false;
-
-    QMetaObject::Connection m_serviceLookupHandler;
-    QMetaObject::Connection m_itemLookupHandler;
-    QMetaObject::Connection m_quantityHandler;
 };

@@ -5,12 +5,13 @@
 #include "data/engine/unit_of_work.h"
 #include "data/prompts.h"
 #include "lists/ui/form_list_fulfillment_options.h"
+#include "lists/ui/fulfilment_defaults_panel.h"
 #include "members/ui/flag_check_box.h"
 #include "shell/ui/form_placement.h"
-#include "shell/ui/lookup_combo.h"
 #include "shell/ui/radio_group.h"
 #include "shell/ui/record_navigator.h"
 #include "shell/ui/run_action.h"
+#include "shell/ui/screen_reader_names.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -32,16 +33,22 @@
 
 TFormSaveToNewList *FormSaveToNewList = nullptr;
 
-const QString TFormSaveToNewList::kCaption = QStringLiteral("Save to Another List");
+// English sources; shown through translated().
+const QString TFormSaveToNewList::kCaption = QString::fromUtf8(QT_TRANSLATE_NOOP("TFormSaveToNewList", "Save to Another List"));
 const QString TFormSaveToNewList::kSaveBeforeNavigating =
-    QStringLiteral("Save your changes to the list before navigating?");
-const QString TFormSaveToNewList::kErrorLocatingList = QStringLiteral("Error locating the list by Record ID!");
-const QString TFormSaveToNewList::kSaveBeforeClosing = QStringLiteral("Save your changes to the List before closing?");
+    QString::fromUtf8(QT_TRANSLATE_NOOP("TFormSaveToNewList", "Save your changes to the list before navigating?"));
+const QString TFormSaveToNewList::kErrorLocatingList =
+    QString::fromUtf8(QT_TRANSLATE_NOOP("TFormSaveToNewList", "Error locating the list by Record ID!"));
+const QString TFormSaveToNewList::kSaveBeforeClosing =
+    QString::fromUtf8(QT_TRANSLATE_NOOP("TFormSaveToNewList", "Save your changes to the List before closing?"));
 
 namespace {
-const QStringList kConfirmedCodes = {QStringLiteral("C"), QStringLiteral("U"), QStringLiteral("N"), QStringLiteral("I")};
-const QStringList kServiceCodes = {QStringLiteral("C"), QStringLiteral("S")};
-const QStringList kItemCodes = {QStringLiteral("D"), QStringLiteral("S")};
+
+// A text of the dialog's header (kCaption, the questions) in the user's language.
+QString translated(const QString &source)
+{
+    return TFormSaveToNewList::tr(source.toUtf8().constData());
+}
 
 QString fieldText(const kv::Query &q, const QString &field)
 {
@@ -86,49 +93,82 @@ void fillCombo(QComboBox *combo, kv::Query &q, const QString &textField, const Q
 }
 } // namespace
 
+struct TFormSaveToNewList::Private
+{
+    QTabBar *RzTabControl1 = nullptr;
+    QGroupBox *RzGroupBoxNameDescription = nullptr;
+    QLineEdit *DBEditListName = nullptr;
+    QPlainTextEdit *DBMemo1 = nullptr;
+    QGroupBox *RzGroupBoxSelectlist = nullptr;
+    QComboBox *wwDBLookupComboListName = nullptr;
+    QToolButton *NavigatorPost = nullptr;
+    QToolButton *NavigatorCancel = nullptr;
+    QWidget *wwDBNavigator1 = nullptr;
+    QGroupBox *RzGroupBoxDefaultFulfillmentOptions = nullptr;
+    QCheckBox *wwCheckBoxActiveOnly = nullptr;
+    kv::RadioGroup *RzDBRadioGroupConfirmed = nullptr;
+    kv::RadioGroup *RzDBRadioGroupService = nullptr;
+    QComboBox *wwDBLookupComboService = nullptr;
+    kv::RadioGroup *RzDBRadioGroupItems = nullptr;
+    QSpinBox *wwDBSpinEdit1 = nullptr;
+    QComboBox *wwDBLookupComboItem = nullptr;
+    QGroupBox *RzGroupBoxCurrentSaveOptionsExistingList = nullptr;
+    kv::RadioGroup *RzRadioGroupInvitedStateExisting = nullptr;
+    QCheckBox *RzCheckBoxInvitedStateExisting = nullptr;
+    kv::RadioGroup *RzRadioGroupConfirrmedStateExisting = nullptr;
+    kv::ConfirmedCheckBox *RzCheckBoxConfirmedStateExisting = nullptr;
+    QPushButton *BitBtnOK = nullptr;
+    QPushButton *BitBtnCancel = nullptr;
+};
+
 TFormSaveToNewList::TFormSaveToNewList(kv::Database &db, kv::Prompts &prompts, QWidget *parent)
     : QDialog(parent)
+    , d(std::make_unique<Private>())
     , m_db(db)
     , m_prompts(prompts)
     , m_queries(std::make_unique<kv::CopyDestinationQueries>(db))
 {
     setObjectName(QStringLiteral("TFormSaveToNewList"));
-    setWindowTitle(kCaption);
+    setWindowTitle(translated(kCaption));
 
-    RzTabControl1 = new QTabBar(this);
-    RzTabControl1->setObjectName(QStringLiteral("RzTabControl1"));
-    RzTabControl1->addTab(QStringLiteral("New List"));
-    RzTabControl1->addTab(QStringLiteral("Existing List"));
+    d->RzTabControl1 = new QTabBar(this);
+    d->RzTabControl1->setObjectName(QStringLiteral("RzTabControl1"));
+    d->RzTabControl1->addTab(tr("New List"));
+    d->RzTabControl1->addTab(tr("Existing List"));
 
     // Name and description (new list)
-    RzGroupBoxNameDescription =
-        new QGroupBox(QStringLiteral("Enter a Name and Description for the list"), this);
-    RzGroupBoxNameDescription->setObjectName(QStringLiteral("RzGroupBoxNameDescription"));
-    DBEditListName = new QLineEdit(RzGroupBoxNameDescription);
-    DBEditListName->setObjectName(QStringLiteral("DBEditListName"));
-    DBEditListName->setMaxLength(50);
-    DBMemo1 = new QPlainTextEdit(RzGroupBoxNameDescription);
-    DBMemo1->setObjectName(QStringLiteral("DBMemo1"));
-    DBMemo1->setMaximumHeight(70);
+    d->RzGroupBoxNameDescription =
+        new QGroupBox(tr("Enter a Name and Description for the list"), this);
+    d->RzGroupBoxNameDescription->setObjectName(QStringLiteral("RzGroupBoxNameDescription"));
+    d->DBEditListName = new QLineEdit(d->RzGroupBoxNameDescription);
+    d->DBEditListName->setObjectName(QStringLiteral("DBEditListName"));
+    d->DBEditListName->setMaxLength(50);
+    d->DBMemo1 = new QPlainTextEdit(d->RzGroupBoxNameDescription);
+    d->DBMemo1->setObjectName(QStringLiteral("DBMemo1"));
+    d->DBMemo1->setMaximumHeight(70);
     {
-        auto *g = new QGridLayout(RzGroupBoxNameDescription);
-        g->addWidget(new QLabel(QStringLiteral("List Name:")), 0, 0);
-        g->addWidget(DBEditListName, 0, 1);
-        g->addWidget(new QLabel(QStringLiteral("Description/Use:")), 1, 0, Qt::AlignTop);
-        g->addWidget(DBMemo1, 1, 1);
+        auto *g = new QGridLayout(d->RzGroupBoxNameDescription);
+        auto *nameLabel = new QLabel(tr("List Name:"));
+        nameLabel->setBuddy(d->DBEditListName);
+        auto *memoLabel = new QLabel(tr("Description/Use:"));
+        memoLabel->setBuddy(d->DBMemo1);
+        g->addWidget(nameLabel, 0, 0);
+        g->addWidget(d->DBEditListName, 0, 1);
+        g->addWidget(memoLabel, 1, 0, Qt::AlignTop);
+        g->addWidget(d->DBMemo1, 1, 1);
     }
 
     // Pick an existing list
-    RzGroupBoxSelectlist = new QGroupBox(QStringLiteral("Select a List"), this);
-    RzGroupBoxSelectlist->setObjectName(QStringLiteral("RzGroupBoxSelectlist"));
-    wwDBLookupComboListName = new QComboBox(RzGroupBoxSelectlist);
-    wwDBLookupComboListName->setObjectName(QStringLiteral("wwDBLookupComboListName"));
-    wwDBLookupComboListName->setMinimumContentsLength(50);
-    wwDBLookupComboListName->setToolTip(QStringLiteral("List"));
+    d->RzGroupBoxSelectlist = new QGroupBox(tr("Select a List"), this);
+    d->RzGroupBoxSelectlist->setObjectName(QStringLiteral("RzGroupBoxSelectlist"));
+    d->wwDBLookupComboListName = new QComboBox(d->RzGroupBoxSelectlist);
+    d->wwDBLookupComboListName->setObjectName(QStringLiteral("wwDBLookupComboListName"));
+    d->wwDBLookupComboListName->setMinimumContentsLength(50);
+    d->wwDBLookupComboListName->setToolTip(tr("List"));
     {
         auto *cursor = new kv::QueryRowCursor(m_queries->QueryLists, this);
         auto *navigator = new kv::RecordNavigator(cursor, {kv::RecordNavigator::Post, kv::RecordNavigator::Cancel},
-                                                  QStringLiteral("Navigator"), RzGroupBoxSelectlist);
+                                                  QStringLiteral("Navigator"), d->RzGroupBoxSelectlist);
         navigator->setObjectName(QStringLiteral("wwDBNavigator1"));
         // Both buttons stay live whatever the row: pressing one with nothing pending does nothing.
         navigator->setFollowsCursor(false);
@@ -140,151 +180,130 @@ TFormSaveToNewList::TFormSaveToNewList(kv::Database &db, kv::Prompts &prompts, Q
                           showCurrentRow();
                       });
         });
-        wwDBNavigator1 = navigator;
-        NavigatorPost = navigator->button(kv::RecordNavigator::Post);
-        NavigatorCancel = navigator->button(kv::RecordNavigator::Cancel);
-        NavigatorPost->setText(QStringLiteral("\u2714"));
-        NavigatorCancel->setText(QStringLiteral("\u2716"));
-        auto *h = new QHBoxLayout(RzGroupBoxSelectlist);
-        h->addWidget(wwDBLookupComboListName, 1);
-        h->addWidget(wwDBNavigator1);
+        d->wwDBNavigator1 = navigator;
+        d->NavigatorPost = navigator->button(kv::RecordNavigator::Post);
+        d->NavigatorCancel = navigator->button(kv::RecordNavigator::Cancel);
+        d->NavigatorPost->setText(QStringLiteral("\u2714"));
+        d->NavigatorCancel->setText(QStringLiteral("\u2716"));
+        auto *h = new QHBoxLayout(d->RzGroupBoxSelectlist);
+        h->addWidget(d->wwDBLookupComboListName, 1);
+        h->addWidget(d->wwDBNavigator1);
     }
 
     // The destination list's fulfilment defaults
-    RzGroupBoxDefaultFulfillmentOptions = new QGroupBox(QStringLiteral("Default Fulfillment Options"), this);
-    RzGroupBoxDefaultFulfillmentOptions->setObjectName(QStringLiteral("RzGroupBoxDefaultFulfillmentOptions"));
-    wwCheckBoxActiveOnly = new QCheckBox(QStringLiteral("Fulfill only to clients active at time of fulfillment"),
-                                         RzGroupBoxDefaultFulfillmentOptions);
-    wwCheckBoxActiveOnly->setObjectName(QStringLiteral("wwCheckBoxActiveOnly"));
-    RzDBRadioGroupConfirmed = new kv::RadioGroup(
-        QStringLiteral("Confirmed Checkbox should be"),
-        {QStringLiteral("Checked"), QStringLiteral("Unchecked"), QStringLiteral("Unknown"), QStringLiteral("Irrelevant")},
-        RzGroupBoxDefaultFulfillmentOptions);
-    RzDBRadioGroupConfirmed->setObjectName(QStringLiteral("RzDBRadioGroupConfirmed"));
-    RzDBRadioGroupService = new kv::RadioGroup(QStringLiteral("Service to Use"),
-                                               {QStringLiteral("Client's Own Service"), QStringLiteral("Selected Service:")},
-                                               RzGroupBoxDefaultFulfillmentOptions);
-    RzDBRadioGroupService->setObjectName(QStringLiteral("RzDBRadioGroupService"));
-    // Titled and as wide as the fulfilment options dialog's lookups.
-    wwDBLookupComboService =
-        kv::makeTitledLookup(RzDBRadioGroupService, QStringLiteral("wwDBLookupComboService"),
-                             TFormListFulfillmentOptions::kServiceColumnTitle, TFormListFulfillmentOptions::kLookupWidthChars);
-    RzDBRadioGroupService->setItemWidget(1, wwDBLookupComboService);
-    RzDBRadioGroupItems = new kv::RadioGroup(
-        QStringLiteral("Items to Deliver"),
-        {QStringLiteral("Defaults for the service to be used"), QStringLiteral("Specified Quantity and Item:")},
-        RzGroupBoxDefaultFulfillmentOptions);
-    RzDBRadioGroupItems->setObjectName(QStringLiteral("RzDBRadioGroupItems"));
-    wwDBSpinEdit1 = new QSpinBox(RzDBRadioGroupItems);
-    wwDBSpinEdit1->setObjectName(QStringLiteral("wwDBSpinEdit1"));
-    // The values a user picks run 1 to 999; the position below them, shown
-    // empty, is "no quantity" (stored as null), so that a stored 1 shows as 1.
-    wwDBSpinEdit1->setRange(kNoQuantity, kMaxQuantity);
-    wwDBSpinEdit1->setSingleStep(1);
-    wwDBSpinEdit1->setSpecialValueText(QStringLiteral(" "));
-    wwDBLookupComboItem =
-        kv::makeTitledLookup(RzDBRadioGroupItems, QStringLiteral("wwDBLookupComboItem"),
-                             TFormListFulfillmentOptions::kItemColumnTitle, TFormListFulfillmentOptions::kLookupWidthChars);
+    d->RzGroupBoxDefaultFulfillmentOptions = new QGroupBox(tr("Default Fulfillment Options"), this);
+    d->RzGroupBoxDefaultFulfillmentOptions->setObjectName(QStringLiteral("RzGroupBoxDefaultFulfillmentOptions"));
     {
-        auto *w = new QWidget(RzDBRadioGroupItems);
-        auto *h = new QHBoxLayout(w);
-        h->setContentsMargins(0, 0, 0, 0);
-        h->addWidget(wwDBSpinEdit1);
-        h->addWidget(wwDBLookupComboItem, 1);
-        RzDBRadioGroupItems->setItemWidget(1, w);
-        auto *v = new QGridLayout(RzGroupBoxDefaultFulfillmentOptions);
-        v->addWidget(wwCheckBoxActiveOnly, 0, 0, 1, 2);
-        v->addWidget(RzDBRadioGroupConfirmed, 1, 0, 2, 1);
-        v->addWidget(RzDBRadioGroupService, 1, 1);
-        v->addWidget(RzDBRadioGroupItems, 2, 1);
+        kv::FulfilmentDefaultsPanel::Options panelOptions;
+        panelOptions.names = {QStringLiteral("wwCheckBoxActiveOnly"),   QStringLiteral("RzDBRadioGroupConfirmed"),
+                              QStringLiteral("RzDBRadioGroupService"),  QStringLiteral("wwDBLookupComboService"),
+                              QStringLiteral("RzDBRadioGroupItems"),    QStringLiteral("wwDBSpinEdit1"),
+                              QStringLiteral("wwDBLookupComboItem")};
+        panelOptions.activeOnlyCaption = tr("Fulfill only to clients active at time of fulfillment");
+        panelOptions.selectedItemCaption = tr("Specified Quantity and Item:");
+        // The values a user picks run 1 to 999; the position below them, shown
+        // empty, is "no quantity" (stored as null), so that a stored 1 shows as 1.
+        panelOptions.quantityMaximum = kMaxQuantity;
+        // Titled and as wide as the fulfilment options dialog's lookups.
+        panelOptions.lookupWidthChars = TFormListFulfillmentOptions::kLookupWidthChars;
+        auto *panel = new kv::FulfilmentDefaultsPanel(panelOptions, d->RzGroupBoxDefaultFulfillmentOptions);
+        auto *v = new QVBoxLayout(d->RzGroupBoxDefaultFulfillmentOptions);
+        v->addWidget(panel);
+        d->wwCheckBoxActiveOnly = panel->activeOnly();
+        d->RzDBRadioGroupConfirmed = panel->confirmed();
+        d->RzDBRadioGroupService = panel->service();
+        d->wwDBLookupComboService = panel->serviceLookup();
+        d->RzDBRadioGroupItems = panel->items();
+        d->wwDBSpinEdit1 = panel->quantity();
+        d->wwDBLookupComboItem = panel->itemLookup();
     }
 
     // How the copies' flags are set
-    RzGroupBoxCurrentSaveOptionsExistingList = new QGroupBox(QStringLiteral("Current Save Options"), this);
-    RzGroupBoxCurrentSaveOptionsExistingList->setObjectName(QStringLiteral("RzGroupBoxCurrentSaveOptionsExistingList"));
-    RzRadioGroupInvitedStateExisting = new kv::RadioGroup(
-        QStringLiteral("Invited Checkbox status"),
-        {QStringLiteral("Leave checkbox status as is"), QStringLiteral("Checkbox should be populated as")},
-        RzGroupBoxCurrentSaveOptionsExistingList);
-    RzRadioGroupInvitedStateExisting->setObjectName(QStringLiteral("RzRadioGroupInvitedStateExisting"));
-    RzRadioGroupInvitedStateExisting->setItemIndex(0);
-    RzCheckBoxInvitedStateExisting = new QCheckBox(kv::flagCaption(Qt::Unchecked), RzRadioGroupInvitedStateExisting);
-    RzCheckBoxInvitedStateExisting->setObjectName(QStringLiteral("RzCheckBoxInvitedStateExisting"));
-    RzRadioGroupInvitedStateExisting->setItemWidget(1, RzCheckBoxInvitedStateExisting);
-    RzRadioGroupConfirrmedStateExisting = new kv::RadioGroup(
-        QStringLiteral("Confirmed checkbox status"),
-        {QStringLiteral("Leave checkbox as is"), QStringLiteral("Checkbox should be populated as")},
-        RzGroupBoxCurrentSaveOptionsExistingList);
-    RzRadioGroupConfirrmedStateExisting->setObjectName(QStringLiteral("RzRadioGroupConfirrmedStateExisting"));
-    RzRadioGroupConfirrmedStateExisting->setItemIndex(0);
-    RzCheckBoxConfirmedStateExisting =
-        new kv::ConfirmedCheckBox(kv::flagCaption(Qt::PartiallyChecked), RzRadioGroupConfirrmedStateExisting);
-    RzCheckBoxConfirmedStateExisting->setObjectName(QStringLiteral("RzCheckBoxConfirmedStateExisting"));
-    RzRadioGroupConfirrmedStateExisting->setItemWidget(1, RzCheckBoxConfirmedStateExisting);
+    d->RzGroupBoxCurrentSaveOptionsExistingList = new QGroupBox(tr("Current Save Options"), this);
+    d->RzGroupBoxCurrentSaveOptionsExistingList->setObjectName(QStringLiteral("RzGroupBoxCurrentSaveOptionsExistingList"));
+    d->RzRadioGroupInvitedStateExisting = new kv::RadioGroup(
+        tr("Invited Checkbox status"), {tr("Leave checkbox status as is"), tr("Checkbox should be populated as")},
+        d->RzGroupBoxCurrentSaveOptionsExistingList);
+    d->RzRadioGroupInvitedStateExisting->setObjectName(QStringLiteral("RzRadioGroupInvitedStateExisting"));
+    d->RzRadioGroupInvitedStateExisting->setItemIndex(0);
+    d->RzCheckBoxInvitedStateExisting = new QCheckBox(kv::flagCaption(Qt::Unchecked), d->RzRadioGroupInvitedStateExisting);
+    d->RzCheckBoxInvitedStateExisting->setObjectName(QStringLiteral("RzCheckBoxInvitedStateExisting"));
+    d->RzRadioGroupInvitedStateExisting->setItemWidget(1, d->RzCheckBoxInvitedStateExisting);
+    d->RzRadioGroupConfirrmedStateExisting = new kv::RadioGroup(
+        tr("Confirmed checkbox status"), {tr("Leave checkbox as is"), tr("Checkbox should be populated as")},
+        d->RzGroupBoxCurrentSaveOptionsExistingList);
+    d->RzRadioGroupConfirrmedStateExisting->setObjectName(QStringLiteral("RzRadioGroupConfirrmedStateExisting"));
+    d->RzRadioGroupConfirrmedStateExisting->setItemIndex(0);
+    d->RzCheckBoxConfirmedStateExisting =
+        new kv::ConfirmedCheckBox(kv::flagCaption(Qt::PartiallyChecked), d->RzRadioGroupConfirrmedStateExisting);
+    d->RzCheckBoxConfirmedStateExisting->setObjectName(QStringLiteral("RzCheckBoxConfirmedStateExisting"));
+    d->RzRadioGroupConfirrmedStateExisting->setItemWidget(1, d->RzCheckBoxConfirmedStateExisting);
     {
-        auto *h = new QHBoxLayout(RzGroupBoxCurrentSaveOptionsExistingList);
-        h->addWidget(RzRadioGroupInvitedStateExisting);
-        h->addWidget(RzRadioGroupConfirrmedStateExisting);
+        auto *h = new QHBoxLayout(d->RzGroupBoxCurrentSaveOptionsExistingList);
+        h->addWidget(d->RzRadioGroupInvitedStateExisting);
+        h->addWidget(d->RzRadioGroupConfirrmedStateExisting);
     }
 
-    BitBtnOK = new QPushButton(QStringLiteral("OK"), this);
-    BitBtnOK->setObjectName(QStringLiteral("BitBtnOK"));
-    BitBtnOK->setEnabled(false);
-    BitBtnOK->setDefault(true);
-    BitBtnCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    BitBtnCancel->setObjectName(QStringLiteral("BitBtnCancel"));
+    d->BitBtnOK = new QPushButton(tr("OK"), this);
+    d->BitBtnOK->setObjectName(QStringLiteral("BitBtnOK"));
+    d->BitBtnOK->setEnabled(false);
+    d->BitBtnOK->setDefault(true);
+    d->BitBtnCancel = new QPushButton(tr("Cancel"), this);
+    d->BitBtnCancel->setObjectName(QStringLiteral("BitBtnCancel"));
 
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(RzTabControl1);
-    layout->addWidget(RzGroupBoxNameDescription);
-    layout->addWidget(RzGroupBoxSelectlist);
-    layout->addWidget(RzGroupBoxDefaultFulfillmentOptions);
-    layout->addWidget(RzGroupBoxCurrentSaveOptionsExistingList);
+    layout->addWidget(d->RzTabControl1);
+    layout->addWidget(d->RzGroupBoxNameDescription);
+    layout->addWidget(d->RzGroupBoxSelectlist);
+    layout->addWidget(d->RzGroupBoxDefaultFulfillmentOptions);
+    layout->addWidget(d->RzGroupBoxCurrentSaveOptionsExistingList);
     layout->addStretch();
-    RzGroupBoxSelectlist->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
-    RzGroupBoxNameDescription->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
+    d->RzGroupBoxSelectlist->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
+    d->RzGroupBoxNameDescription->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(BitBtnOK);
-    buttons->addWidget(BitBtnCancel);
+    buttons->addWidget(d->BitBtnOK);
+    buttons->addWidget(d->BitBtnCancel);
     layout->addLayout(buttons);
 
     kv::Query &lists = *m_queries->QueryLists;
     connect(&lists, &kv::Query::afterInsert, this, &TFormSaveToNewList::QueryListsAfterInsert);
-    connect(RzTabControl1, &QTabBar::currentChanged, this, [this] { RzTabControl1Change(); });
-    connect(wwDBLookupComboListName, &QComboBox::activated, this, [this] { wwDBLookupComboListNameChange(); });
-    connect(DBEditListName, &QLineEdit::textChanged, this, [this] { DBEditListNameChange(); });
-    connect(DBEditListName, &QLineEdit::textEdited, this,
+    connect(d->RzTabControl1, &QTabBar::currentChanged, this, [this] { RzTabControl1Change(); });
+    connect(d->wwDBLookupComboListName, &QComboBox::activated, this, [this] { wwDBLookupComboListNameChange(); });
+    connect(d->DBEditListName, &QLineEdit::textChanged, this, [this] { DBEditListNameChange(); });
+    connect(d->DBEditListName, &QLineEdit::textEdited, this,
             [this](const QString &t) { writeField(QStringLiteral("List_Name"), t); });
-    connect(DBMemo1, &QPlainTextEdit::textChanged, this, [this] {
-        QString text = DBMemo1->toPlainText();
+    connect(d->DBMemo1, &QPlainTextEdit::textChanged, this, [this] {
+        QString text = d->DBMemo1->toPlainText();
         if (text.size() > kDescriptionLength) {
             // The column's limit, kept as the lists window keeps it.
             text.truncate(kDescriptionLength);
-            const QSignalBlocker block(DBMemo1);
-            DBMemo1->setPlainText(text);
-            DBMemo1->moveCursor(QTextCursor::End);
+            const QSignalBlocker block(d->DBMemo1);
+            d->DBMemo1->setPlainText(text);
+            d->DBMemo1->moveCursor(QTextCursor::End);
         }
         writeField(QStringLiteral("List_Desc"), text);
     });
-    connect(wwCheckBoxActiveOnly, &QCheckBox::clicked, this, [this](bool on) {
+    connect(d->wwCheckBoxActiveOnly, &QCheckBox::clicked, this, [this](bool on) {
         writeField(QStringLiteral("Active_Only"), on ? QStringLiteral("Y") : QStringLiteral("N"));
     });
-    connect(RzDBRadioGroupConfirmed, &kv::RadioGroup::clicked, this,
-            [this](int i) { writeField(QStringLiteral("Checkbox_Setting"), kConfirmedCodes.value(i)); });
-    connect(RzDBRadioGroupService, &kv::RadioGroup::clicked, this,
-            [this](int i) { writeField(QStringLiteral("Service_Method"), kServiceCodes.value(i)); });
-    connect(RzDBRadioGroupItems, &kv::RadioGroup::clicked, this,
-            [this](int i) { writeField(QStringLiteral("Item_Method"), kItemCodes.value(i)); });
-    connect(wwDBLookupComboService, &QComboBox::activated, this, [this] { wwDBLookupComboServiceChange(); });
-    connect(wwDBLookupComboItem, &QComboBox::activated, this, [this] { wwDBLookupComboItemChange(); });
-    connect(wwDBSpinEdit1, &QSpinBox::valueChanged, this, [this] { wwDBSpinEdit1Change(); });
-    connect(RzCheckBoxInvitedStateExisting, &QCheckBox::clicked, this,
+    connect(d->RzDBRadioGroupConfirmed, &kv::RadioGroup::clicked, this,
+            [this](int i) { writeField(QStringLiteral("Checkbox_Setting"), kv::FulfilmentDefaultsPanel::confirmedCodes().value(i)); });
+    connect(d->RzDBRadioGroupService, &kv::RadioGroup::clicked, this,
+            [this](int i) { writeField(QStringLiteral("Service_Method"), kv::FulfilmentDefaultsPanel::serviceCodes().value(i)); });
+    connect(d->RzDBRadioGroupItems, &kv::RadioGroup::clicked, this,
+            [this](int i) { writeField(QStringLiteral("Item_Method"), kv::FulfilmentDefaultsPanel::itemsCodes().value(i)); });
+    connect(d->wwDBLookupComboService, &QComboBox::activated, this, [this] { wwDBLookupComboServiceChange(); });
+    connect(d->wwDBLookupComboItem, &QComboBox::activated, this, [this] { wwDBLookupComboItemChange(); });
+    connect(d->wwDBSpinEdit1, &QSpinBox::valueChanged, this, [this] { wwDBSpinEdit1Change(); });
+    connect(d->RzCheckBoxInvitedStateExisting, &QCheckBox::clicked, this,
             &TFormSaveToNewList::RzCheckBoxInvitedStateExistingClick);
-    connect(RzCheckBoxConfirmedStateExisting, &QCheckBox::clicked, this,
+    connect(d->RzCheckBoxConfirmedStateExisting, &QCheckBox::clicked, this,
             &TFormSaveToNewList::RzCheckBoxConfirmedStateExistingClick);
-    connect(BitBtnOK, &QPushButton::clicked, this, &TFormSaveToNewList::BitBtnOKClick);
-    connect(BitBtnCancel, &QPushButton::clicked, this, &TFormSaveToNewList::BitBtnCancelClick);
+    connect(d->BitBtnOK, &QPushButton::clicked, this, &TFormSaveToNewList::BitBtnOKClick);
+    connect(d->BitBtnCancel, &QPushButton::clicked, this, &TFormSaveToNewList::BitBtnCancelClick);
+    // The list pick list is spoken by its group's caption.
+    kv::nameControlsForScreenReaders(this);
 }
 
 TFormSaveToNewList::~TFormSaveToNewList() = default;
@@ -322,8 +341,8 @@ void TFormSaveToNewList::FormShow()
         m_queries->open();
         fillPickLists();
         {
-            const QSignalBlocker block(RzTabControl1);
-            RzTabControl1->setCurrentIndex(m_startTab);
+            const QSignalBlocker block(d->RzTabControl1);
+            d->RzTabControl1->setCurrentIndex(m_startTab);
         }
         RzTabControl1Change();
     });
@@ -331,11 +350,11 @@ void TFormSaveToNewList::FormShow()
 
 void TFormSaveToNewList::fillPickLists()
 {
-    fillCombo(wwDBLookupComboListName, *m_queries->QueryListLookUp, QStringLiteral("List_Name"),
+    fillCombo(d->wwDBLookupComboListName, *m_queries->QueryListLookUp, QStringLiteral("List_Name"),
               QStringLiteral("Record_ID"));
-    fillCombo(wwDBLookupComboService, *m_queries->QueryDeliveryServiceLookUp, QStringLiteral("Service_Desc"),
+    fillCombo(d->wwDBLookupComboService, *m_queries->QueryDeliveryServiceLookUp, QStringLiteral("Service_Desc"),
               QStringLiteral("Service_ID"));
-    fillCombo(wwDBLookupComboItem, *m_queries->QueryItemLookUp, QStringLiteral("Meal_Item"), QStringLiteral("Item_ID"));
+    fillCombo(d->wwDBLookupComboItem, *m_queries->QueryItemLookUp, QStringLiteral("Meal_Item"), QStringLiteral("Item_ID"));
 }
 
 void TFormSaveToNewList::showCurrentRow()
@@ -347,24 +366,24 @@ void TFormSaveToNewList::showCurrentRow()
     auto text = [&](const QString &f) { return hasRow ? fieldText(q, f) : QString(); };
     auto value = [&](const QString &f) { return hasRow ? q.fieldValue(f) : QVariant(); };
 
-    DBEditListName->setText(text(QStringLiteral("List_Name")));
+    d->DBEditListName->setText(text(QStringLiteral("List_Name")));
     {
-        const QSignalBlocker block(DBMemo1);
-        DBMemo1->setPlainText(text(QStringLiteral("List_Desc")));
+        const QSignalBlocker block(d->DBMemo1);
+        d->DBMemo1->setPlainText(text(QStringLiteral("List_Desc")));
     }
-    wwCheckBoxActiveOnly->setChecked(text(QStringLiteral("Active_Only")) == QLatin1String("Y"));
-    selectByCode(RzDBRadioGroupConfirmed, kConfirmedCodes, text(QStringLiteral("Checkbox_Setting")));
-    selectByCode(RzDBRadioGroupService, kServiceCodes, text(QStringLiteral("Service_Method")));
-    selectByCode(RzDBRadioGroupItems, kItemCodes, text(QStringLiteral("Item_Method")));
-    selectByData(wwDBLookupComboService, value(QStringLiteral("Service_Used")));
-    selectByData(wwDBLookupComboItem, value(QStringLiteral("Item_to_Deliver")));
+    d->wwCheckBoxActiveOnly->setChecked(text(QStringLiteral("Active_Only")) == QLatin1String("Y"));
+    selectByCode(d->RzDBRadioGroupConfirmed, kv::FulfilmentDefaultsPanel::confirmedCodes(), text(QStringLiteral("Checkbox_Setting")));
+    selectByCode(d->RzDBRadioGroupService, kv::FulfilmentDefaultsPanel::serviceCodes(), text(QStringLiteral("Service_Method")));
+    selectByCode(d->RzDBRadioGroupItems, kv::FulfilmentDefaultsPanel::itemsCodes(), text(QStringLiteral("Item_Method")));
+    selectByData(d->wwDBLookupComboService, value(QStringLiteral("Service_Used")));
+    selectByData(d->wwDBLookupComboItem, value(QStringLiteral("Item_to_Deliver")));
     {
-        const QSignalBlocker block(wwDBSpinEdit1);
+        const QSignalBlocker block(d->wwDBSpinEdit1);
         const QVariant qty = value(QStringLiteral("Quantity"));
-        wwDBSpinEdit1->setValue(qty.isValid() && !qty.isNull() ? qty.toInt() : kNoQuantity);
+        d->wwDBSpinEdit1->setValue(qty.isValid() && !qty.isNull() ? qty.toInt() : kNoQuantity);
     }
     if (q.state() != kv::DataState::Insert)
-        selectByData(wwDBLookupComboListName, value(QStringLiteral("Record_ID")));
+        selectByData(d->wwDBLookupComboListName, value(QStringLiteral("Record_ID")));
     showDestinationKind();
 }
 
@@ -375,11 +394,11 @@ void TFormSaveToNewList::showDestinationKind()
     // over an existing list (OK would then copy without the membership test).
     const bool isNew = m_queries->QueryLists->state() == kv::DataState::Insert;
     {
-        const QSignalBlocker block(RzTabControl1);
-        RzTabControl1->setCurrentIndex(isNew ? kNewListTab : kExistingListTab);
+        const QSignalBlocker block(d->RzTabControl1);
+        d->RzTabControl1->setCurrentIndex(isNew ? kNewListTab : kExistingListTab);
     }
-    RzGroupBoxNameDescription->setVisible(isNew);
-    RzGroupBoxSelectlist->setVisible(!isNew);
+    d->RzGroupBoxNameDescription->setVisible(isNew);
+    d->RzGroupBoxSelectlist->setVisible(!isNew);
 }
 
 void TFormSaveToNewList::writeField(const QString &field, const QVariant &v)
@@ -404,7 +423,7 @@ void TFormSaveToNewList::RzTabControl1Change()
     // Leaving a changed list row posts it; a refused post (a lock, a taken
     // name) is shown and the row stays in edit, so nothing typed is lost.
     runAction(QStringLiteral("RzTabControl1Change"), [&] {
-        if (RzTabControl1->currentIndex() == kExistingListTab) {
+        if (d->RzTabControl1->currentIndex() == kExistingListTab) {
             if (lists.state() == kv::DataState::Insert)
                 lists.cancel();
             if (lookup.isOpen() && lookup.recNo() >= 0)
@@ -430,67 +449,67 @@ void TFormSaveToNewList::wwDBLookupComboListNameChange()
         return;
     runAction(QStringLiteral("wwDBLookupComboListNameChange"), [&] {
         if (listsPending()) {
-            if (m_prompts.confirm(kSaveBeforeNavigating))
+            if (m_prompts.confirm(translated(kSaveBeforeNavigating)))
                 lists.post();
             else
                 lists.cancel();
         }
-        const QVariant id = wwDBLookupComboListName->currentData();
+        const QVariant id = d->wwDBLookupComboListName->currentData();
         m_queries->QueryListLookUp->locate({QStringLiteral("Record_ID")}, {id});
         if (!lists.locate({QStringLiteral("Record_ID")}, {id}))
-            throw kv::Error(kErrorLocatingList);
+            throw kv::Error(translated(kErrorLocatingList));
     });
     showCurrentRow();
 }
 
 void TFormSaveToNewList::DBEditListNameChange()
 {
-    BitBtnOK->setEnabled(!DBEditListName->text().isEmpty());
+    d->BitBtnOK->setEnabled(!d->DBEditListName->text().isEmpty());
 }
 
 void TFormSaveToNewList::wwDBLookupComboServiceChange()
 {
-    writeField(QStringLiteral("Service_Used"), wwDBLookupComboService->currentData());
-    RzDBRadioGroupService->setItemIndex(1);
-    writeField(QStringLiteral("Service_Method"), kServiceCodes.at(1));
+    writeField(QStringLiteral("Service_Used"), d->wwDBLookupComboService->currentData());
+    d->RzDBRadioGroupService->setItemIndex(1);
+    writeField(QStringLiteral("Service_Method"), kv::FulfilmentDefaultsPanel::serviceCodes().at(1));
 }
 
 void TFormSaveToNewList::wwDBLookupComboItemChange()
 {
-    writeField(QStringLiteral("Item_to_Deliver"), wwDBLookupComboItem->currentData());
-    RzDBRadioGroupItems->setItemIndex(1);
-    writeField(QStringLiteral("Item_Method"), kItemCodes.at(1));
+    writeField(QStringLiteral("Item_to_Deliver"), d->wwDBLookupComboItem->currentData());
+    d->RzDBRadioGroupItems->setItemIndex(1);
+    writeField(QStringLiteral("Item_Method"), kv::FulfilmentDefaultsPanel::itemsCodes().at(1));
 }
 
 void TFormSaveToNewList::wwDBSpinEdit1Change()
 {
     if (m_showing)
         return;
-    const int v = wwDBSpinEdit1->value();
+    const int v = d->wwDBSpinEdit1->value();
     writeField(QStringLiteral("Quantity"), v == kNoQuantity ? QVariant() : QVariant(v));
-    RzDBRadioGroupItems->setItemIndex(1);
-    writeField(QStringLiteral("Item_Method"), kItemCodes.at(1));
+    d->RzDBRadioGroupItems->setItemIndex(1);
+    writeField(QStringLiteral("Item_Method"), kv::FulfilmentDefaultsPanel::itemsCodes().at(1));
 }
 
 void TFormSaveToNewList::RzCheckBoxInvitedStateExistingClick()
 {
-    RzRadioGroupInvitedStateExisting->setItemIndex(1);
-    RzCheckBoxInvitedStateExisting->setText(kv::flagCaption(RzCheckBoxInvitedStateExisting->checkState()));
+    d->RzRadioGroupInvitedStateExisting->setItemIndex(1);
+    d->RzCheckBoxInvitedStateExisting->setText(kv::flagCaption(d->RzCheckBoxInvitedStateExisting->checkState()));
 }
 
 void TFormSaveToNewList::RzCheckBoxConfirmedStateExistingClick()
 {
-    RzRadioGroupConfirrmedStateExisting->setItemIndex(1);
-    RzCheckBoxConfirmedStateExisting->setText(kv::flagCaption(RzCheckBoxConfirmedStateExisting->checkState()));
+    d->RzRadioGroupConfirrmedStateExisting->setItemIndex(1);
+    d->RzCheckBoxConfirmedStateExisting->setText(kv::flagCaption(d->RzCheckBoxConfirmedStateExisting->checkState()));
 }
 
 kv::CopyFlagOptions TFormSaveToNewList::saveOptions() const
 {
     kv::CopyFlagOptions o;
-    o.leaveInvited = RzRadioGroupInvitedStateExisting->itemIndex() != 1;
-    o.invited = RzCheckBoxInvitedStateExisting->isChecked();
-    o.leaveConfirmed = RzRadioGroupConfirrmedStateExisting->itemIndex() != 1;
-    o.confirmed = RzCheckBoxConfirmedStateExisting->checkState();
+    o.leaveInvited = d->RzRadioGroupInvitedStateExisting->itemIndex() != 1;
+    o.invited = d->RzCheckBoxInvitedStateExisting->isChecked();
+    o.leaveConfirmed = d->RzRadioGroupConfirrmedStateExisting->itemIndex() != 1;
+    o.confirmed = d->RzCheckBoxConfirmedStateExisting->checkState();
     return o;
 }
 
@@ -508,7 +527,7 @@ void TFormSaveToNewList::BitBtnOKClick()
         // A new list is one this dialog inserted, whatever the tab says.
         const bool isNew = lists.state() == kv::DataState::Insert;
         const QString kind = isNew ? QStringLiteral("N") : QStringLiteral("E");
-        const QString name = isNew ? DBEditListName->text() : fieldText(lists, QStringLiteral("List_Name"));
+        const QString name = isNew ? d->DBEditListName->text() : fieldText(lists, QStringLiteral("List_Name"));
         if (listsPending()) {
             wasInsert = isNew;
             const QString key = lists.keyField();
@@ -523,7 +542,7 @@ void TFormSaveToNewList::BitBtnOKClick()
         // The row the user created or picked, whatever other list shares its name.
         const int id = lists.recNo() >= 0 ? lists.fieldValue(QStringLiteral("Record_ID")).toInt() : 0;
         if (!lists.locate({QStringLiteral("List_Name")}, {name}))
-            throw kv::Error(kErrorLocatingList);
+            throw kv::Error(translated(kErrorLocatingList));
         cNewOrExistingList = kind;
         cSelectedListName = name;
         nSelectedListID = id;
@@ -593,7 +612,7 @@ void TFormSaveToNewList::FormClose()
     m_closed = true;
     runAction(QStringLiteral("FormClose"), [this] {
         const auto closeQueries = qScopeGuard([this] { m_queries->close(); });
-        if (listsPending() && m_prompts.confirm(kSaveBeforeClosing))
+        if (listsPending() && m_prompts.confirm(translated(kSaveBeforeClosing)))
             m_queries->QueryLists->post();
     });
 }

@@ -6,23 +6,10 @@
 #include <functional>
 #include <memory>
 
-class QCheckBox;
-class QComboBox;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QPlainTextEdit;
-class QPushButton;
-class QSpinBox;
-class QTabBar;
-class QToolButton;
-
 namespace kv {
-class ConfirmedCheckBox;
 class Database;
 class UnitOfWork;
 class Prompts;
-class RadioGroup;
 } // namespace kv
 
 // "Save to Another List": names the list the selected members are copied
@@ -68,31 +55,6 @@ public:
     std::unique_ptr<kv::UnitOfWork> takeUnitOfWork();
     kv::CopyDestinationQueries &queries() { return *m_queries; }
 
-    QTabBar *RzTabControl1;
-    QGroupBox *RzGroupBoxNameDescription;
-    QLineEdit *DBEditListName;
-    QPlainTextEdit *DBMemo1;
-    QGroupBox *RzGroupBoxSelectlist;
-    QComboBox *wwDBLookupComboListName;
-    QToolButton *NavigatorPost;
-    QToolButton *NavigatorCancel;
-    QWidget *wwDBNavigator1;
-    QGroupBox *RzGroupBoxDefaultFulfillmentOptions;
-    QCheckBox *wwCheckBoxActiveOnly;
-    kv::RadioGroup *RzDBRadioGroupConfirmed;
-    kv::RadioGroup *RzDBRadioGroupService;
-    QComboBox *wwDBLookupComboService;
-    kv::RadioGroup *RzDBRadioGroupItems;
-    QSpinBox *wwDBSpinEdit1;
-    QComboBox *wwDBLookupComboItem;
-    QGroupBox *RzGroupBoxCurrentSaveOptionsExistingList;
-    kv::RadioGroup *RzRadioGroupInvitedStateExisting;
-    QCheckBox *RzCheckBoxInvitedStateExisting;
-    kv::RadioGroup *RzRadioGroupConfirrmedStateExisting;
-    kv::ConfirmedCheckBox *RzCheckBoxConfirmedStateExisting;
-    QPushButton *BitBtnOK;
-    QPushButton *BitBtnCancel;
-
     // Handlers
     void FormShow();
     void RzTabControl1Change();
@@ -122,6 +84,8 @@ private:
     void showAfterRollback(const QVector<QPair<QString, QVariant>> &typed, bool wasInsert, const QVariant &editedKey);
     void writeField(const QString &field, const QVariant &value);
 
+    struct Private;
+    std::unique_ptr<Private> d;
     kv::Database &m_db;
     kv::Prompts &m_prompts;
     std::unique_ptr<kv::CopyDestinationQueries> m_queries;
