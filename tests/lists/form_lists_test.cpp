@@ -153,19 +153,21 @@ TEST_P(FormListsTest, ShowsTheListsWithTheirControlsAndCaptions)
 
     // Only the check box of the options can be changed here.
     EXPECT_TRUE(need<QCheckBox>("wwCheckBoxCurrentlyActive")->isEnabled());
-    for (QWidget *w : {static_cast<QWidget *>(need<kv::RadioGroup>("RzDBRadioGroupConfirmedStatus")), static_cast<QWidget *>(need<kv::RadioGroup>("RzDBRadioGroupService")),
-                       static_cast<QWidget *>(need<QComboBox>("wwDBLookupComboService")), static_cast<QWidget *>(need<kv::RadioGroup>("RzDBRadioGroupItems")),
-                       static_cast<QWidget *>(need<QSpinBox>("wwDBSpinEditQuantity")), static_cast<QWidget *>(need<QComboBox>("wwDBLookupComboItem"))})
-        EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
+    for (const char *name : {"RzDBRadioGroupConfirmedStatus", "RzDBRadioGroupService", "wwDBLookupComboService",
+                             "RzDBRadioGroupItems", "wwDBSpinEditQuantity", "wwDBLookupComboItem"})
+        if (QWidget *w = need<QWidget>(name)) {
+            EXPECT_FALSE(w->isEnabled()) << name;
+        }
 
     const QStringList hints = {QStringLiteral("Move to first record"), QStringLiteral("Move to prior record"),
                                QStringLiteral("Move to next record"), QStringLiteral("Move to last record"),
                                QStringLiteral("Insert new record"), QStringLiteral("Post changes of current record"),
                                QStringLiteral("Cancel changes made to current record")};
-    const QList<QToolButton *> nav = {need<QToolButton>("NavFirst"), need<QToolButton>("NavPrior"), need<QToolButton>("NavNext"), need<QToolButton>("NavLast"),
-                                      need<QToolButton>("NavInsert"), need<QToolButton>("NavPost"), need<QToolButton>("NavCancel")};
-    for (int i = 0; i < nav.size(); ++i)
-        EXPECT_EQ(nav[i]->toolTip(), hints[i]);
+    const char *const nav[] = {"NavFirst", "NavPrior", "NavNext", "NavLast", "NavInsert", "NavPost", "NavCancel"};
+    for (int i = 0; i < hints.size(); ++i)
+        if (QToolButton *b = need<QToolButton>(nav[i])) {
+            EXPECT_EQ(b->toolTip(), hints[i]);
+        }
     EXPECT_EQ(need<QPushButton>("ButtonCancelPending")->text(), QStringLiteral("Cancel Pendg"));
     EXPECT_EQ(need<QAction>("MenuDeleteList")->text(), QStringLiteral("Delete List"));
     EXPECT_TRUE(need<QMenu>("MenuReports")->actions().isEmpty());
@@ -174,8 +176,10 @@ TEST_P(FormListsTest, ShowsTheListsWithTheirControlsAndCaptions)
         menus << a->text();
     EXPECT_EQ(menus, (QStringList{QStringLiteral("&File"), QStringLiteral("&Edit"), QStringLiteral("&View"), QStringLiteral("&Utilities"),
                                   QStringLiteral("&Reports"), QStringLiteral("Help")}));
-    for (QAction *a : {need<QAction>("ActionFulfill"), need<QAction>("ActionEditListMembers"), need<QAction>("ActionDeleteList"), need<QAction>("ActionCancelPending")})
-        EXPECT_TRUE(a->shortcut().isEmpty());
+    for (const char *name : {"ActionFulfill", "ActionEditListMembers", "ActionDeleteList", "ActionCancelPending"})
+        if (QAction *a = need<QAction>(name)) {
+            EXPECT_TRUE(a->shortcut().isEmpty()) << name;
+        }
     screenshot("lists_edit_page.png");
 }
 
