@@ -158,9 +158,9 @@ QWidget *TFormLists::buildEditPage()
     // 1 to 99; the empty position below 1 stands for "no quantity". The
     // lookups show their sets as soon as a data module is there.
     panelOptions.quantityMaximum = 99;
+    panelOptions.widenServiceColumn = true;
     auto *options = named(new QGroupBox(tr(kOptionsCaption), page), QStringLiteral("GroupBoxOptions"));
     auto *panel = new kv::FulfilmentDefaultsPanel(panelOptions, options);
-    static_cast<QGridLayout *>(panel->layout())->setColumnStretch(1, 1);
     auto *ol = new QVBoxLayout(options);
     ol->addWidget(panel);
     d->wwCheckBoxCurrentlyActive = panel->activeOnly();

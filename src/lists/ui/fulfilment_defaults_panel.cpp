@@ -94,6 +94,8 @@ FulfilmentDefaultsPanel::FulfilmentDefaultsPanel(const Options &o, QWidget *pare
         grid->addWidget(m_confirmed, 1, 0, 2, 1);
         grid->addWidget(m_service, 1, 1);
         grid->addWidget(m_items, 2, 1);
+        if (o.widenServiceColumn)
+            grid->setColumnStretch(1, 1);
     } else {
         // The quantity and the item go on a line of their own under their
         // caption, so that no caption of the group is cut by them.

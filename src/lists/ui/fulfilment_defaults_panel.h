@@ -49,6 +49,8 @@ public:
         // Lookups with a titled drop-down column of this width; 0: plain
         // boxes the window gives a model of its own.
         int lookupWidthChars = 0;
+        // Grid shape: the service and items column takes the width to spare.
+        bool widenServiceColumn = false;
     };
 
     explicit FulfilmentDefaultsPanel(const Options &options, QWidget *parent = nullptr);
