@@ -1,20 +1,15 @@
 #include "members/ui/members_grid.h"
 
-#include <QApplication>
-#include <QHelpEvent>
-#include <QRegularExpressionValidator>
+#include "members/ui/members_delegate.h"
+#include "members/ui/members_footer.h"
+#include "members/ui/members_header.h"
+
+#include <QAbstractButton>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
-#include <QMouseEvent>
-#include <QPainter>
 #include <QScrollBar>
-#include <QStyleOptionButton>
-#include <QStyleOptionHeader>
-#include <QToolButton>
 #include <QTextLayout>
 #include <QTimer>
-#include <QToolTip>
-#include <QHBoxLayout>
 #include <algorithm>
 #include <cmath>
 
@@ -57,27 +52,6 @@ const QList<GridColumn> &MembersGrid::designColumns()
     return columns;
 }
 
-namespace {
-
-const QRegularExpression kQuantityPattern(QStringLiteral("[0-9]{0,3}"));
-// The room left and right of a cell's text.
-constexpr int kCellMarginX = 3;
-
-QString cellText(const QVariant &v)
-{
-    if (!v.isValid())
-        return QString();
-    switch (v.typeId()) {
-    case QMetaType::QDate: return v.toDate().toString(QStringLiteral("M/d/yyyy"));
-    case QMetaType::QDateTime: return v.toDateTime().toString(QStringLiteral("M/d/yyyy h:mm"));
-    case QMetaType::Bool: return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
-    default: return v.toString();
-    }
-}
-} // namespace
-
-// ---------------------------------------------------------------------------
-
 MembersGrid::MembersGrid(QWidget *parent)
     : QTableView(parent)
 {
@@ -99,7 +73,7 @@ MembersGrid::MembersGrid(QWidget *parent)
     verticalHeader()->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('W')) + 8);
     connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex &index) {
         const GridColumn *c = columnOfField(index.column());
-        if (c && (c->cell == GridColumn::Cell::Check || c->cell == GridColumn::Cell::CheckThreeState))
+        if (c && c->clickable())
             return; // a double click on a check box is two clicks on it
         Q_EMIT editClientRequested();
     });
@@ -194,9 +168,9 @@ int MembersGrid::fittedRowHeight(int viewRow) const
     for (const GridColumn &c : designColumns()) {
         if (c.cell != GridColumn::Cell::Text || isColumnHidden(c.field))
             continue;
-        const QString text = cellText(model()->index(viewRow, c.field).data(Qt::EditRole));
+        const QString text = gridCellText(model()->index(viewRow, c.field).data(Qt::EditRole));
         // One line fits whenever the text does; only longer values are laid out.
-        const int width = columnWidth(c.field) - 2 * kCellMarginX;
+        const int width = columnWidth(c.field) - 2 * kGridCellMarginX;
         if (text.isEmpty() || width <= 0 || fontMetrics().horizontalAdvance(text) <= width)
             continue;
         QTextLayout layout(text, font());
@@ -395,7 +369,7 @@ void MembersGrid::keyPressEvent(QKeyEvent *event)
     // The space bar ticks a check box as a click does.
     if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier && currentIndex().isValid()) {
         const GridColumn *c = columnOfField(currentIndex().column());
-        if (c && (c->cell == GridColumn::Cell::Check || c->cell == GridColumn::Cell::CheckThreeState)) {
+        if (c && c->clickable()) {
             model()->setData(currentIndex(),
                              MembersDelegate::clickedValue(c->field, model()->data(currentIndex(), Qt::EditRole)),
                              Qt::EditRole);
@@ -485,414 +459,6 @@ void MembersGrid::restoreLayout(QSettings &settings, const QString &group)
         m_header->moveSection(m_header->visualIndex(order[k]), k);
     for (auto it = widths.cbegin(); it != widths.cend(); ++it)
         m_header->resizeSection(it.key(), it.value());
-}
-
-// ---------------------------------------------------------------------------
-
-MembersHeader::MembersHeader(MembersGrid *grid)
-    : QHeaderView(Qt::Horizontal, grid)
-    , m_grid(grid)
-{
-    setObjectName(QStringLiteral("wwDBGridListMembersTitles"));
-    setDefaultAlignment(Qt::AlignCenter);
-}
-
-QSize MembersHeader::sizeHint() const
-{
-    QSize s = QHeaderView::sizeHint();
-    s.setHeight(fontMetrics().height() * 3 + 12);
-    return s;
-}
-
-void MembersHeader::paintSection(QPainter *painter, const QRect &rect, int logicalIndex) const
-{
-    if (!rect.isValid())
-        return;
-    QStyleOptionHeader opt;
-    initStyleOption(&opt);
-    opt.rect = rect;
-    opt.section = logicalIndex;
-    opt.text.clear();
-    style()->drawControl(QStyle::CE_HeaderSection, &opt, painter, this);
-
-    const GridColumn *c = m_grid->columnOfField(logicalIndex);
-    if (!c)
-        return;
-    const int lineH = fontMetrics().height();
-    QRect titleRect = rect.adjusted(2, 2, -2, -2);
-    painter->save();
-    painter->setPen(palette().color(QPalette::ButtonText));
-    if (!c->group.isEmpty()) {
-        // The group's band spans its neighbouring columns; each section paints its part.
-        int first = visualIndex(logicalIndex), last = first;
-        auto sameGroup = [&](int v) {
-            const int l = this->logicalIndex(v);
-            if (l < 0 || isSectionHidden(l))
-                return false;
-            const GridColumn *o = m_grid->columnOfField(l);
-            return o && o->group == c->group;
-        };
-        while (first > 0 && sameGroup(first - 1))
-            --first;
-        while (last < count() - 1 && sameGroup(last + 1))
-            ++last;
-        const int x0 = sectionViewportPosition(this->logicalIndex(first));
-        const int x1 = sectionViewportPosition(this->logicalIndex(last)) + sectionSize(this->logicalIndex(last));
-        const QRect band(x0, rect.top(), x1 - x0, lineH + 4);
-        painter->setClipRect(rect);
-        painter->drawText(band, Qt::AlignCenter, c->group);
-        painter->setPen(palette().color(QPalette::Mid));
-        painter->drawLine(rect.left(), band.bottom(), rect.right(), band.bottom());
-        painter->setPen(palette().color(QPalette::ButtonText));
-        titleRect.setTop(band.bottom() + 1);
-    }
-    QString title = c->title;
-    title.replace(QLatin1Char('~'), QLatin1Char('\n'));
-    painter->drawText(titleRect, Qt::AlignCenter | Qt::TextWordWrap, title);
-    painter->restore();
-}
-
-// ---------------------------------------------------------------------------
-
-MembersFooter::MembersFooter(MembersGrid *grid)
-    : QWidget(nullptr)
-    , m_grid(grid)
-{
-    setObjectName(QStringLiteral("wwDBGridListMembersFooter"));
-    setFixedHeight(sizeHint().height());
-}
-
-QSize MembersFooter::sizeHint() const
-{
-    return QSize(100, fontMetrics().height() + 8);
-}
-
-void MembersFooter::paintEvent(QPaintEvent *)
-{
-    QPainter p(this);
-    p.fillRect(rect(), palette().color(QPalette::Button));
-    QHeaderView *h = m_grid->horizontalHeader();
-    // Sections are measured from the grid's viewport, which starts after the row indicator.
-    const int offset = m_grid->viewport()->mapTo(m_grid, QPoint(0, 0)).x() + m_grid->mapTo(window(), QPoint(0, 0)).x()
-        - mapTo(window(), QPoint(0, 0)).x();
-    p.setPen(palette().color(QPalette::Mid));
-    for (int v = 0; v < h->count(); ++v) {
-        const int l = h->logicalIndex(v);
-        if (h->isSectionHidden(l))
-            continue;
-        const QRect cell(offset + h->sectionViewportPosition(l), 0, h->sectionSize(l), height() - 1);
-        if (cell.right() < 0 || cell.left() > width())
-            continue;
-        p.setPen(palette().color(QPalette::Mid));
-        p.drawRect(cell);
-        const QString text = m_grid->footerText(l);
-        if (!text.isEmpty()) {
-            // A total wider than its column shows whole, spilling over its neighbour.
-            const bool right = l == MemberRowSet::Quantity;
-            QRect area = cell.adjusted(3, 0, -3, 0);
-            const int need = fontMetrics().horizontalAdvance(text);
-            if (need > area.width()) {
-                if (right)
-                    area.setLeft(area.right() - need);
-                else
-                    area.setWidth(need);
-                p.fillRect(area.adjusted(-2, 1, 2, 0), palette().color(QPalette::Button));
-            }
-            p.setPen(palette().color(QPalette::ButtonText));
-            p.drawText(area, (right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter | Qt::TextDontClip, text);
-        }
-    }
-}
-
-// ---------------------------------------------------------------------------
-
-MembersDelegate::MembersDelegate(MembersGrid *grid)
-    : QStyledItemDelegate(grid)
-    , m_grid(grid)
-{
-}
-
-QVariant MembersDelegate::clickedValue(int field, const QVariant &current)
-{
-    const QString s = current.toString();
-    if (field == MemberRowSet::Confirmed) {
-        if (s.isEmpty())
-            return QStringLiteral("Y");
-        if (s == QLatin1String("Y"))
-            return QStringLiteral("N");
-        return QString();
-    }
-    return s == QLatin1String("Y") ? QStringLiteral("N") : QStringLiteral("Y");
-}
-
-QString MembersDelegate::displayText(const QVariant &value, const QLocale &) const
-{
-    return cellText(value);
-}
-
-void MembersDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
-{
-    QStyleOptionViewItem opt = option;
-    initStyleOption(&opt, index);
-    const bool selected = opt.state & QStyle::State_Selected;
-    const QPalette &pal = opt.palette;
-    QColor bg = pal.color(QPalette::Base);
-    if (selected)
-        bg = pal.color(QPalette::Highlight);
-    else if (m_grid->rowTinted(index.row()))
-        bg = pal.color(QPalette::ToolTipBase);
-    painter->fillRect(opt.rect, bg);
-
-    const GridColumn *c = m_grid->columnOfField(index.column());
-    const QVariant v = index.data(Qt::EditRole);
-    if (c && (c->cell == GridColumn::Cell::Check || c->cell == GridColumn::Cell::CheckThreeState
-              || c->cell == GridColumn::Cell::ReadOnlyCheck)) {
-        const auto state = Qt::CheckState(index.data(Qt::CheckStateRole).toInt());
-        QStyleOptionButton box;
-        const QStyle *style = m_grid->style();
-        const int w = style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, m_grid);
-        const int h = style->pixelMetric(QStyle::PM_IndicatorHeight, nullptr, m_grid);
-        box.rect = QRect(opt.rect.center().x() - w / 2, opt.rect.center().y() - h / 2, w, h);
-        box.state = QStyle::State_Enabled;
-        box.state |= state == Qt::Checked ? QStyle::State_On
-            : state == Qt::PartiallyChecked ? QStyle::State_NoChange
-                                            : QStyle::State_Off;
-        style->drawPrimitive(QStyle::PE_IndicatorCheckBox, &box, painter, m_grid);
-        return;
-    }
-    painter->save();
-    painter->setPen(pal.color(selected ? QPalette::HighlightedText : QPalette::Text));
-    const int align = (c && c->cell == GridColumn::Cell::Number ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
-    const QRect r = opt.rect.adjusted(kCellMarginX, 0, -kCellMarginX, 0);
-    const QString text = cellText(v);
-    if (c && c->cell == GridColumn::Cell::Text && m_grid->wordWrap() && opt.fontMetrics.horizontalAdvance(text) > r.width())
-        painter->drawText(QRectF(r), text, MembersGrid::cellTextOption());
-    else
-        painter->drawText(r, align, opt.fontMetrics.elidedText(text, Qt::ElideRight, r.width()));
-    painter->restore();
-}
-
-bool MembersDelegate::editorEvent(QEvent *event, QAbstractItemModel *model, const QStyleOptionViewItem &option,
-                                  const QModelIndex &index)
-{
-    const GridColumn *c = m_grid->columnOfField(index.column());
-    if (!c || (c->cell != GridColumn::Cell::Check && c->cell != GridColumn::Cell::CheckThreeState))
-        return QStyledItemDelegate::editorEvent(event, model, option, index);
-    if (event->type() == QEvent::MouseButtonRelease) {
-        auto *me = static_cast<QMouseEvent *>(event);
-        if (me->button() != Qt::LeftButton || !option.rect.contains(me->position().toPoint()))
-            return false;
-        if (me->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier))
-            return false; // selecting rows, not ticking
-        model->setData(index, clickedValue(c->field, model->data(index, Qt::EditRole)), Qt::EditRole);
-        return true;
-    }
-    if (event->type() == QEvent::MouseButtonDblClick)
-        return true;
-    return false;
-}
-
-QWidget *MembersDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const
-{
-    if (index.column() != MemberRowSet::Quantity)
-        return nullptr;
-    auto *e = new QLineEdit(parent);
-    m_grid->setOpenEditor(e);
-    e->setObjectName(QStringLiteral("QuantityEditor"));
-    // The quantity dialog's range, 0 to 999; empty is no quantity, and is
-    // accepted (an integer validator would hold an emptied cell open).
-    e->setValidator(new QRegularExpressionValidator(kQuantityPattern, e));
-    e->setMaxLength(3);
-    e->setAlignment(Qt::AlignRight);
-    Q_UNUSED(option)
-    return e;
-}
-
-void MembersDelegate::setEditorData(QWidget *editor, const QModelIndex &index) const
-{
-    if (auto *e = qobject_cast<QLineEdit *>(editor)) {
-        const QVariant v = index.data(Qt::EditRole);
-        e->setText(v.isValid() ? v.toString() : QString());
-    }
-}
-
-void MembersDelegate::setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const
-{
-    if (auto *e = qobject_cast<QLineEdit *>(editor)) {
-        const QString t = e->text().trimmed();
-        // A cleared quantity is no quantity at all.
-        const QVariant typed = t.isEmpty() ? QVariant() : QVariant(t.toInt());
-        // An editor left as it was changes nothing: the row must not go into
-        // edit (and closing the window then has nothing to ask about).
-        const QVariant current = index.data(Qt::EditRole);
-        const bool currentEmpty = !current.isValid() || current.isNull();
-        if (typed.isValid() ? !currentEmpty && current.toInt() == typed.toInt() : currentEmpty)
-            return;
-        model->setData(index, typed, Qt::EditRole);
-    }
-}
-
-bool MembersDelegate::helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
-                                const QModelIndex &index)
-{
-    if (event->type() == QEvent::ToolTip && index.isValid()) {
-        const GridColumn *c = m_grid->columnOfField(index.column());
-        if (c && c->cell != GridColumn::Cell::Check && c->cell != GridColumn::Cell::CheckThreeState
-            && c->cell != GridColumn::Cell::ReadOnlyCheck) {
-            const QString text = cellText(index.data(Qt::EditRole));
-            if (!text.isEmpty()) {
-                QToolTip::showText(event->globalPos(), text, view);
-                return true;
-            }
-        }
-        QToolTip::hideText();
-        return true;
-    }
-    return QStyledItemDelegate::helpEvent(event, view, option, index);
-}
-
-// ---------------------------------------------------------------------------
-
-const QString MembersNavigator::kHintFirst = QStringLiteral("Move to first record");
-const QString MembersNavigator::kHintPriorPage = QStringLiteral("Move backward 10 records");
-const QString MembersNavigator::kHintPrior = QStringLiteral("Move to prior record");
-const QString MembersNavigator::kHintNext = QStringLiteral("Move to next record");
-const QString MembersNavigator::kHintNextPage = QStringLiteral("Move forward 10 records");
-const QString MembersNavigator::kHintLast = QStringLiteral("Move to last record");
-const QString MembersNavigator::kHintPost = QStringLiteral("Post edit");
-const QString MembersNavigator::kHintCancel = QStringLiteral("Cancel edit");
-
-MembersNavigator::MembersNavigator(QWidget *parent)
-    : QWidget(parent)
-{
-    setObjectName(QStringLiteral("wwDBNavigator1"));
-    auto *row = new QHBoxLayout(this);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(1);
-    struct B
-    {
-        const char *name;
-        const char *glyph;
-        const QString *hint;
-        void (MembersNavigator::*signal)();
-    };
-    const B defs[] = {
-        {"First", "|\u25C0", &kHintFirst, &MembersNavigator::firstClicked},
-        {"PriorPage", "\u25C0\u25C0", &kHintPriorPage, &MembersNavigator::priorPageClicked},
-        {"Prior", "\u25C0", &kHintPrior, &MembersNavigator::priorClicked},
-        {"Next", "\u25B6", &kHintNext, &MembersNavigator::nextClicked},
-        {"NextPage", "\u25B6\u25B6", &kHintNextPage, &MembersNavigator::nextPageClicked},
-        {"Last", "\u25B6|", &kHintLast, &MembersNavigator::lastClicked},
-        {"Post", "\u2714", &kHintPost, &MembersNavigator::postClicked},
-        {"Cancel", "\u2716", &kHintCancel, &MembersNavigator::cancelClicked},
-    };
-    for (const B &d : defs) {
-        auto *b = new QToolButton(this);
-        b->setObjectName(QStringLiteral("wwDBNavigator1") + QLatin1String(d.name));
-        b->setText(QString::fromUtf8(d.glyph));
-        b->setToolTip(*d.hint);
-        b->setAutoRaise(false);
-        b->setFixedWidth(26);
-        b->setFocusPolicy(Qt::NoFocus);
-        const auto sig = d.signal;
-        connect(b, &QToolButton::clicked, this, [this, sig] { (this->*sig)(); });
-        row->addWidget(b);
-        m_buttons << b;
-    }
-    updateEnabled();
-}
-
-QToolButton *MembersNavigator::button(const QString &objectName) const
-{
-    for (QToolButton *b : m_buttons)
-        if (b->objectName() == objectName)
-            return b;
-    return nullptr;
-}
-
-void MembersNavigator::setRowSet(MemberRowSet *rows)
-{
-    m_rows = rows;
-    connect(rows, &MemberRowSet::stateChanged, this, [this] { updateEnabled(); });
-    connect(rows, &MemberRowSet::currentRowChanged, this, [this] { updateEnabled(); });
-    connect(rows, &QAbstractItemModel::modelReset, this, [this] { updateEnabled(); });
-    updateEnabled();
-}
-
-void MembersNavigator::updateEnabled()
-{
-    const bool editing = m_rows && m_rows->state() == DataState::Edit;
-    const bool rows = m_rows && m_rows->isOpen() && !m_rows->isEmpty();
-    for (QToolButton *b : m_buttons) {
-        const bool editButton = b->objectName().endsWith(QLatin1String("Post")) || b->objectName().endsWith(QLatin1String("Cancel"));
-        b->setEnabled(editButton ? editing : rows);
-    }
-}
-
-// ---------------------------------------------------------------------------
-
-IncrementalSearch::IncrementalSearch(QWidget *parent)
-    : QLineEdit(parent)
-{
-    setObjectName(QStringLiteral("wwIncrementalSearch1"));
-    connect(this, &QLineEdit::textEdited, this, &IncrementalSearch::search);
-}
-
-int IncrementalSearch::findClosest(MemberRowSet &rows, const QString &text, QString *matchedText)
-{
-    const int field = MemberRowSet::orderField(rows.indexName());
-    if (field < 0 || text.isEmpty() || !rows.isOpen())
-        return -1;
-    const bool isText = MemberRowSet::fieldType(field) == FieldType::Text;
-    const int n = rows.recordCount();
-    int lowerBound = -1;
-    for (int r = 0; r < n; ++r) {
-        const QString value = cellText(rows.valueAt(r, field));
-        if (value.startsWith(text, Qt::CaseInsensitive)) {
-            if (matchedText)
-                *matchedText = value;
-            return r;
-        }
-        if (isText && lowerBound < 0 && value.compare(text, Qt::CaseInsensitive) > 0)
-            lowerBound = r;
-    }
-    // No value begins with the text: the closest is the first that sorts after it.
-    if (lowerBound >= 0 && matchedText)
-        *matchedText = cellText(rows.valueAt(lowerBound, field));
-    return lowerBound;
-}
-
-void IncrementalSearch::keyPressEvent(QKeyEvent *event)
-{
-    m_noComplete = event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete;
-    QLineEdit::keyPressEvent(event);
-}
-
-bool IncrementalSearch::event(QEvent *event)
-{
-    // Ctrl+C belongs to the window's Confirmed cycle, as in the grid.
-    if (event->type() == QEvent::ShortcutOverride && static_cast<QKeyEvent *>(event)->matches(QKeySequence::Copy)) {
-        event->ignore();
-        return false;
-    }
-    return QLineEdit::event(event);
-}
-
-void IncrementalSearch::search(const QString &typed)
-{
-    const bool complete = !m_noComplete;
-    m_noComplete = false;
-    if (!m_rows || typed.isEmpty())
-        return;
-    QString matched;
-    const int pos = findClosest(*m_rows, typed, &matched);
-    if (pos < 0)
-        return;
-    m_rows->setRecNo(pos);
-    if (complete && matched.size() > typed.size() && matched.startsWith(typed, Qt::CaseInsensitive)) {
-        setText(typed + matched.mid(typed.size()));
-        setSelection(typed.size(), matched.size() - typed.size());
-    }
 }
 
 } // namespace kv
