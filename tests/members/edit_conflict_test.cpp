@@ -168,7 +168,7 @@ TEST_P(EditConflictTest, TheClientEditorRefusesToOverwriteAnotherUsersChangeToTh
             kv::ModalDriver::click(dlg, QStringLiteral("BitBtnOK")); // the user saw the change and keeps theirs
         },
         QStringLiteral("wwRecordViewDialog1"));
-    window->ActionShowClientEditor->trigger();
+    control<QAction>(QStringLiteral("ActionShowClientEditor"))->trigger();
 
     EXPECT_EQ(typedAfterRefusal, QStringLiteral("Smythe"));
     EXPECT_FALSE(written);

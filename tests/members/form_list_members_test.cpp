@@ -6,7 +6,6 @@
 #include "members/member_row_set.h"
 #include "members/ui/form_client_editor.h"
 #include "members/ui/form_list_members.h"
-#include "members/ui/incremental_search.h"
 #include "members/ui/members_grid.h"
 #include "members/ui/members_navigator.h"
 #include "shell/ui/date_field.h"
@@ -14,6 +13,7 @@
 #include "shell/window_placement.h"
 #include "member_ops_fixture.h"
 #include "support/fault_injection.h"
+#include "support/find_widget.h"
 #include "support/scripted_prompts.h"
 #include "support/test_database.h"
 
@@ -97,13 +97,22 @@ protected:
     }
 
     RS &rows() { return *form->ClientDataSetListMembers; }
-    kv::MembersGrid *grid() { return form->wwDBGridListMembers; }
+
+    // One of the window's controls, by its object name.
+    template<class T>
+    T *control(const QString &name) const
+    {
+        return kv::test::need<T>(form.get(), name);
+    }
+    kv::MembersGrid *grid() { return control<kv::MembersGrid>(QStringLiteral("wwDBGridListMembers")); }
+    QTabBar *tabBar() { return control<QTabBar>(QStringLiteral("RzTabControl1")); }
+    QLineEdit *searchBox() { return control<QLineEdit>(QStringLiteral("wwIncrementalSearch1")); }
 
     QStringList tabs()
     {
         QStringList t;
-        for (int i = 0; i < form->RzTabControl1->count(); ++i)
-            t << form->RzTabControl1->tabText(i);
+        for (int i = 0; i < tabBar()->count(); ++i)
+            t << tabBar()->tabText(i);
         return t;
     }
 
@@ -163,20 +172,20 @@ TEST_P(MembersWindowTest, ShowsOneTabPerListInNameOrderAndLoadsTheCurrentList)
     EXPECT_EQ(form->size(), QSize(800, 600));
     EXPECT_EQ(FormListMembers, form.get());
     EXPECT_EQ(tabs(), (QStringList{QStringLiteral("Alpha"), QStringLiteral("Beta"), QStringLiteral("Gamma")}));
-    EXPECT_EQ(form->RzTabControl1->currentIndex(), 1);
+    EXPECT_EQ(tabBar()->currentIndex(), 1);
     EXPECT_EQ(form->nCurrentListID, beta);
     EXPECT_EQ(column(RS::Last_Name), (QStringList{QStringLiteral("Amos"), QStringLiteral("Zed")}));
-    EXPECT_EQ(form->RzStatusPaneListName->text(), QStringLiteral("Beta"));
-    EXPECT_EQ(form->RzStatusPaneMemberCount->text(), QStringLiteral("Members: 2"));
-    EXPECT_EQ(form->RzStatusPaneFilter->text(), QStringLiteral("Filter: None"));
-    EXPECT_EQ(form->RzKeyCombo->currentText(), QStringLiteral("Last Name"));
-    EXPECT_EQ(form->RzProgressBar1->value(), 0);
-    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget *>(form->wwIncrementalSearch1));
+    EXPECT_EQ(control<QLabel>(QStringLiteral("RzStatusPaneListName"))->text(), QStringLiteral("Beta"));
+    EXPECT_EQ(control<QLabel>(QStringLiteral("RzStatusPaneMemberCount"))->text(), QStringLiteral("Members: 2"));
+    EXPECT_EQ(control<QLabel>(QStringLiteral("RzStatusPaneFilter"))->text(), QStringLiteral("Filter: None"));
+    EXPECT_EQ(control<QComboBox>(QStringLiteral("RzKeyCombo"))->currentText(), QStringLiteral("Last Name"));
+    EXPECT_EQ(control<QProgressBar>(QStringLiteral("RzProgressBar1"))->value(), 0);
+    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget *>(searchBox()));
 
     // Another tab loads its own list.
-    form->RzTabControl1->setCurrentIndex(0);
+    tabBar()->setCurrentIndex(0);
     EXPECT_EQ(rows().recordCount(), 0);
-    EXPECT_EQ(form->RzStatusPaneMemberCount->text(), QStringLiteral("Members: 0"));
+    EXPECT_EQ(control<QLabel>(QStringLiteral("RzStatusPaneMemberCount"))->text(), QStringLiteral("Members: 0"));
     EXPECT_EQ(grid()->footerText(RS::Quantity), QStringLiteral("0"));
     EXPECT_EQ(grid()->footerText(RS::Client_ID), QStringLiteral("0"));
     closeForm();
@@ -194,7 +203,7 @@ TEST_P(MembersWindowTest, FooterCountsShownRowsWhileTheStatusCountsEveryMember)
     tdb->addMember(list, 4); // no quantity
     tdb->addMember(list, 77); // no client row
     open(QStringLiteral("L"));
-    EXPECT_EQ(form->RzStatusPaneMemberCount->text(), QStringLiteral("Members: 4"));
+    EXPECT_EQ(control<QLabel>(QStringLiteral("RzStatusPaneMemberCount"))->text(), QStringLiteral("Members: 4"));
     EXPECT_EQ(rows().recordCount(), 3);
     EXPECT_EQ(grid()->footerText(RS::Client_ID), QStringLiteral("2"));
     EXPECT_EQ(grid()->footerText(RS::Quantity), QStringLiteral("7"));
@@ -214,7 +223,7 @@ TEST_P(MembersWindowTest, EveryMemberHiddenLeavesAnEmptyGridAndZeroFooters)
     tdb->addMember(list, 1, {{QStringLiteral("Quantity"), 2}, {QStringLiteral("RecVisible"), false}});
     open(QStringLiteral("L"));
     EXPECT_EQ(rows().recordCount(), 0);
-    EXPECT_EQ(form->RzStatusPaneMemberCount->text(), QStringLiteral("Members: 1"));
+    EXPECT_EQ(control<QLabel>(QStringLiteral("RzStatusPaneMemberCount"))->text(), QStringLiteral("Members: 1"));
     EXPECT_EQ(grid()->footerText(RS::Client_ID), QStringLiteral("0"));
     EXPECT_EQ(grid()->footerText(RS::Quantity), QStringLiteral("0"));
 }
@@ -245,7 +254,7 @@ TEST_P(MembersWindowTest, MenusAndPopupHoldEveryEntryInOrder)
 {
     tdb->addList(QStringLiteral("L"));
     open(QStringLiteral("L"));
-    const QList<QAction *> top = form->MainMenu1->actions();
+    const QList<QAction *> top = control<QMenuBar>(QStringLiteral("MainMenu1"))->actions();
     QStringList titles;
     for (QAction *a : top)
         titles << a->text();
@@ -273,7 +282,7 @@ TEST_P(MembersWindowTest, MenusAndPopupHoldEveryEntryInOrder)
               (QStringList{QStringLiteral("Complete Information"), QStringLiteral("Phone List"), QStringLiteral("Address Labels")}));
     EXPECT_FALSE(top[3]->menu()->actions()[1]->isEnabled());
     EXPECT_EQ(entries(top[4]->menu()), QStringList{QStringLiteral("About")});
-    EXPECT_EQ(entries(form->PopupMenu1),
+    EXPECT_EQ(entries(control<QMenu>(QStringLiteral("PopupMenu1"))),
               (QStringList{QStringLiteral("Add names to list"), QStringLiteral("-"), QStringLiteral("Remove selected names from list"),
                            QStringLiteral("Remove all names from list"), QStringLiteral("-"),
                            QStringLiteral("Copy selected names to another list"), QStringLiteral("-"),
@@ -290,10 +299,10 @@ TEST_P(MembersWindowTest, MenusAndPopupHoldEveryEntryInOrder)
     for (const char *name : {"ActionAddMembers", "ActionClickConfirm", "ActionClickInvited", "ActionSearch",
                              "ActionShowClientEditor", "ActionMakeAllVisible"})
         EXPECT_NE(form->findChild<QAction *>(QString::fromLatin1(name)), nullptr) << name;
-    EXPECT_EQ(form->ActionAddMembers->text(), QStringLiteral("Add"));
-    EXPECT_EQ(form->ActionClickConfirm->shortcut(), QKeySequence(QStringLiteral("Ctrl+C")));
-    EXPECT_EQ(form->ActionClickInvited->shortcut(), QKeySequence(QStringLiteral("Ctrl+I")));
-    const auto *nav = form->wwDBNavigator1;
+    EXPECT_EQ(control<QAction>(QStringLiteral("ActionAddMembers"))->text(), QStringLiteral("Add"));
+    EXPECT_EQ(control<QAction>(QStringLiteral("ActionClickConfirm"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+C")));
+    EXPECT_EQ(control<QAction>(QStringLiteral("ActionClickInvited"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+I")));
+    const auto *nav = control<kv::MembersNavigator>(QStringLiteral("wwDBNavigator1"));
     EXPECT_EQ(nav->buttons().size(), 8);
     EXPECT_EQ(nav->buttons()[1]->toolTip(), QStringLiteral("Move backward 10 records"));
     EXPECT_EQ(nav->buttons()[4]->toolTip(), QStringLiteral("Move forward 10 records"));
@@ -414,7 +423,7 @@ TEST_P(MembersWindowTest, AnEditIsSavedForThePreviousTabBeforeTheNewTabLoads)
     tdb->addMember(a, 1, {{QStringLiteral("Quantity"), 1}});
     open(QStringLiteral("A"));
     rows().setData(rows().index(0, RS::Quantity), 9);
-    form->RzTabControl1->setCurrentIndex(1);
+    tabBar()->setCurrentIndex(1);
     EXPECT_EQ(form->nCurrentListID, b);
     EXPECT_EQ(member(1).value(QStringLiteral("quantity")).toInt(), 9);
     EXPECT_EQ(rows().recordCount(), 0);
@@ -436,12 +445,12 @@ TEST_P(MembersWindowTest, TitleClicksAndTheKeyComboChooseOrdersAndBands)
     clickTitle(RS::Address1);
     EXPECT_EQ(rows().indexName(), QStringLiteral("Last_Name"));
     EXPECT_EQ(form->groupColumn(), QString());
-    EXPECT_EQ(form->RzKeyCombo->currentIndex(), 2);
+    EXPECT_EQ(control<QComboBox>(QStringLiteral("RzKeyCombo"))->currentIndex(), 2);
 
     clickTitle(RS::Monday);
     EXPECT_EQ(rows().indexName(), QStringLiteral("Monday"));
     EXPECT_EQ(form->groupColumn(), QStringLiteral("Monday"));
-    EXPECT_EQ(form->RzKeyCombo->currentText(), QStringLiteral("Monday"));
+    EXPECT_EQ(control<QComboBox>(QStringLiteral("RzKeyCombo"))->currentText(), QStringLiteral("Monday"));
     EXPECT_EQ(column(RS::Last_Name), (QStringList{QStringLiteral("Adams"), QStringLiteral("Cole"), QStringLiteral("Berg")}));
     // Bands follow Monday: Adams alone, then Cole and Berg together.
     EXPECT_FALSE(grid()->rowTinted(0));
@@ -464,7 +473,7 @@ TEST_P(MembersWindowTest, TitleClicksAndTheKeyComboChooseOrdersAndBands)
     clickTitle(RS::Monday);
     form->RzTabControl1Change();
     EXPECT_EQ(rows().indexName(), QStringLiteral("Last_Name"));
-    EXPECT_EQ(form->RzKeyCombo->currentText(), QStringLiteral("Last Name"));
+    EXPECT_EQ(control<QComboBox>(QStringLiteral("RzKeyCombo"))->currentText(), QStringLiteral("Last Name"));
     EXPECT_EQ(form->groupColumn(), QStringLiteral("Monday"));
     EXPECT_EQ(TFormListMembers::keyComboEntries().size(), 24);
 }
@@ -477,8 +486,8 @@ TEST_P(MembersWindowTest, PageButtonsMove23RowsAndStopAtTheEnds)
         tdb->addMember(list, p);
     }
     open(QStringLiteral("L"));
-    auto *next = form->wwDBNavigator1->button(QStringLiteral("wwDBNavigator1NextPage"));
-    auto *prior = form->wwDBNavigator1->button(QStringLiteral("wwDBNavigator1PriorPage"));
+    auto *next = control<kv::MembersNavigator>(QStringLiteral("wwDBNavigator1"))->button(QStringLiteral("wwDBNavigator1NextPage"));
+    auto *prior = control<kv::MembersNavigator>(QStringLiteral("wwDBNavigator1"))->button(QStringLiteral("wwDBNavigator1PriorPage"));
     QTest::mouseClick(next, Qt::LeftButton);
     EXPECT_EQ(rows().recNo(), 23);
     EXPECT_EQ(grid()->currentIndex().row(), 23);
@@ -533,15 +542,15 @@ TEST_P(MembersWindowTest, SearchBoxFindsAndCompletesOnTheActiveOrder)
     rows().first();
     grid()->setFocus();
     QTest::keyClick(form.get(), Qt::Key_S, Qt::ControlModifier);
-    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget *>(form->wwIncrementalSearch1));
-    QTest::keyClicks(form->wwIncrementalSearch1, QStringLiteral("SM"));
+    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget *>(searchBox()));
+    QTest::keyClicks(searchBox(), QStringLiteral("SM"));
     EXPECT_EQ(rows().fieldValue(RS::Last_Name).toString(), QStringLiteral("smith"));
-    EXPECT_EQ(form->wwIncrementalSearch1->text(), QStringLiteral("SMith"));
-    QTest::keyClicks(form->wwIncrementalSearch1, QStringLiteral("y"));
+    EXPECT_EQ(searchBox()->text(), QStringLiteral("SMith"));
+    QTest::keyClicks(searchBox(), QStringLiteral("y"));
     EXPECT_EQ(rows().fieldValue(RS::Last_Name).toString(), QStringLiteral("Smythe"));
     // No value begins with the text: the closest one after it.
-    form->wwIncrementalSearch1->clear();
-    QTest::keyClicks(form->wwIncrementalSearch1, QStringLiteral("W"));
+    searchBox()->clear();
+    QTest::keyClicks(searchBox(), QStringLiteral("W"));
     EXPECT_EQ(rows().fieldValue(RS::Last_Name).toString(), QStringLiteral("Young"));
 }
 
@@ -554,7 +563,7 @@ TEST_P(MembersWindowTest, SearchLeavesTheFoundRowInViewWhileRowsAboveItGrow)
         tdb->addMember(list, p);
     }
     open(QStringLiteral("L"));
-    QTest::keyClicks(form->wwIncrementalSearch1, QStringLiteral("N55"));
+    QTest::keyClicks(searchBox(), QStringLiteral("N55"));
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
     ASSERT_EQ(rows().fieldValue(RS::Last_Name).toString(), QStringLiteral("N55"));
@@ -568,16 +577,16 @@ TEST_P(MembersWindowTest, KeyboardCyclesRunTheirActions)
     tdb->addList(QStringLiteral("L"));
     open(QStringLiteral("L"));
     int confirm = 0, invited = 0;
-    QObject::connect(form->ActionClickConfirm, &QAction::triggered, [&] { ++confirm; });
-    QObject::connect(form->ActionClickInvited, &QAction::triggered, [&] { ++invited; });
+    QObject::connect(control<QAction>(QStringLiteral("ActionClickConfirm")), &QAction::triggered, [&] { ++confirm; });
+    QObject::connect(control<QAction>(QStringLiteral("ActionClickInvited")), &QAction::triggered, [&] { ++invited; });
     grid()->setFocus();
     QTest::keyClick(grid(), Qt::Key_C, Qt::ControlModifier);
     QTest::keyClick(grid(), Qt::Key_I, Qt::ControlModifier);
     EXPECT_EQ(confirm, 1);
     EXPECT_EQ(invited, 1);
     // Also from the search box, which has the focus when the window opens.
-    form->wwIncrementalSearch1->setFocus();
-    QTest::keyClick(form->wwIncrementalSearch1, Qt::Key_C, Qt::ControlModifier);
+    searchBox()->setFocus();
+    QTest::keyClick(searchBox(), Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(confirm, 2);
 }
 
@@ -588,7 +597,7 @@ TEST_P(MembersWindowTest, TwoListsWithOneNameGetTwoTabsAndTheLaterIsSelected)
     tdb->addList(QStringLiteral("Zulu"));
     open(QStringLiteral("Same"));
     EXPECT_EQ(tabs(), (QStringList{QStringLiteral("Same"), QStringLiteral("Same"), QStringLiteral("Zulu")}));
-    EXPECT_EQ(form->RzTabControl1->currentIndex(), 1);
+    EXPECT_EQ(tabBar()->currentIndex(), 1);
     EXPECT_GT(form->nCurrentListID, 0);
     Q_UNUSED(first)
 }
@@ -596,7 +605,7 @@ TEST_P(MembersWindowTest, TwoListsWithOneNameGetTwoTabsAndTheLaterIsSelected)
 TEST_P(MembersWindowTest, WithNoListsThereAreNoTabsAndClosingSavesNothing)
 {
     open(QString());
-    EXPECT_EQ(form->RzTabControl1->count(), 0);
+    EXPECT_EQ(tabBar()->count(), 0);
     EXPECT_EQ(rows().recordCount(), 0);
     closeForm();
     EXPECT_TRUE(prompts.texts().isEmpty());
@@ -676,7 +685,7 @@ TEST_P(MembersWindowTest, ClientEditorFitsTheScreenRefusesASignAloneAndTheGridSh
             kv::ModalDriver::click(dlg, QStringLiteral("BitBtnOK"));
         },
         QStringLiteral("wwRecordViewDialog1"));
-    form->ActionShowClientEditor->trigger();
+    control<QAction>(QStringLiteral("ActionShowClientEditor"))->trigger();
     EXPECT_TRUE(seen);
     EXPECT_EQ(prompts.notices(), QStringList{TFormClientEditor::kNotANumberMessage.arg(QStringLiteral("# Children"))});
     EXPECT_EQ(tdb->exec(QStringLiteral("Select Last_Name from Clients where Person_ID = 1")).toString(), QStringLiteral("Aaron"));
@@ -705,7 +714,7 @@ TEST_P(MembersWindowTest, ClientEditorAsksBeforeDroppingAChangeAndKeepsItAfterAP
             dlg->close();
         },
         QStringLiteral("wwRecordViewDialog1"));
-    form->ActionShowClientEditor->trigger();
+    control<QAction>(QStringLiteral("ActionShowClientEditor"))->trigger();
     EXPECT_EQ(prompts.questions(), (QStringList{TFormClientEditor::kDiscardQuestion, TFormClientEditor::kDiscardQuestion}));
     EXPECT_NE(tdb->exec(QStringLiteral("Select First_Name from Clients where Person_ID = 1")).toString(), QStringLiteral("Changed"));
 
@@ -723,7 +732,7 @@ TEST_P(MembersWindowTest, ClientEditorAsksBeforeDroppingAChangeAndKeepsItAfterAP
             kv::ModalDriver::click(dlg, QStringLiteral("BitBtnCancel"));
         },
         QStringLiteral("wwRecordViewDialog1"));
-    form->ActionShowClientEditor->trigger();
+    control<QAction>(QStringLiteral("ActionShowClientEditor"))->trigger();
     EXPECT_TRUE(stillOpen);
     ASSERT_FALSE(prompts.notices().isEmpty());
     EXPECT_TRUE(prompts.notices().first().contains(kInjectedFailure));
@@ -751,7 +760,7 @@ TEST_P(MembersWindowTest, ClientEditorShowsSetsAndClearsAnEmptyDate)
             kv::ModalDriver::click(dlg, QStringLiteral("BitBtnOK"));
         },
         QStringLiteral("wwRecordViewDialog1"));
-    form->ActionShowClientEditor->trigger();
+    control<QAction>(QStringLiteral("ActionShowClientEditor"))->trigger();
     EXPECT_EQ(calendarOpenedOn, QDate::currentDate());
     EXPECT_EQ(storedDob().toDate(), QDate(1941, 3, 9));
 
@@ -766,7 +775,7 @@ TEST_P(MembersWindowTest, ClientEditorShowsSetsAndClearsAnEmptyDate)
             kv::ModalDriver::click(dlg, QStringLiteral("BitBtnOK"));
         },
         QStringLiteral("wwRecordViewDialog1"));
-    form->ActionShowClientEditor->trigger();
+    control<QAction>(QStringLiteral("ActionShowClientEditor"))->trigger();
     ASSERT_EQ(prompts.notices().size(), 1);
     EXPECT_TRUE(prompts.notices().first().startsWith(QStringLiteral("\"DOB\" is not a date.")));
     EXPECT_TRUE(storedDob().isNull());
@@ -776,7 +785,7 @@ TEST_P(MembersWindowTest, ClientEditorOnAnEmptyListShowsANoticeInsteadOfAnEmptyR
 {
     tdb->addList(QStringLiteral("L"));
     open(QStringLiteral("L"));
-    form->ActionShowClientEditor->trigger();
+    control<QAction>(QStringLiteral("ActionShowClientEditor"))->trigger();
     EXPECT_EQ(prompts.notices(), QStringList{TFormClientEditor::kNoMemberMessage});
 }
 

@@ -183,9 +183,9 @@ protected:
         const int row = rowOf(person);
         ASSERT_GE(row, 0);
         const QModelIndex cell = shown().index(row, MemberRowSet::Quantity);
-        window->wwDBGridListMembers->setCurrentIndex(cell);
-        window->wwDBGridListMembers->edit(cell);
-        auto *editor = window->wwDBGridListMembers->findChild<QLineEdit *>(QStringLiteral("QuantityEditor"));
+        grid()->setCurrentIndex(cell);
+        grid()->edit(cell);
+        auto *editor = grid()->findChild<QLineEdit *>(QStringLiteral("QuantityEditor"));
         ASSERT_NE(editor, nullptr);
         editor->setText(typed);
     }

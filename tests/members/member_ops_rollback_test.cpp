@@ -43,6 +43,7 @@ public:
     using MemberOpsTest::dm;
     using MemberOpsTest::listId;
     using MemberOpsTest::prompts;
+    using MemberOpsWindowFixture::tabBar;
     using MemberOpsWindowFixture::selectPersons;
     using MemberOpsWindowFixture::window;
 
@@ -112,7 +113,11 @@ public:
         shown().post();
     }
 
-    void pressEscapeLater() { QCoreApplication::postEvent(window->wwDBGridListMembers, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier)); }
+    void pressEscapeLater()
+    {
+        QCoreApplication::postEvent(grid(),
+                                    new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    }
 
     QString lastNotice() const { return prompts.notices().isEmpty() ? QString() : prompts.notices().last(); }
 
@@ -220,7 +225,8 @@ TEST_P(MemberOpsRollbackTest, AFailureInTheMiddleWritesNothingAndTheWindowShowsT
          [](T &t) {
              for (int p = 1; p <= kSelected; ++p)
                  t.typePendingQuantity(p, 3);
-             t.window->RzTabControl1->setCurrentIndex(t.window->RzTabControl1->currentIndex() == 0 ? 1 : 0);
+             QTabBar *tabs = t.tabBar();
+             tabs->setCurrentIndex(tabs->currentIndex() == 0 ? 1 : 0);
          }},
         {"client editor", "Clients", "UPDATE", 1,
          [](T &t) {
@@ -304,7 +310,7 @@ TEST_P(MemberOpsRollbackTest, EscapeDuringARowLoopStopsItWithNothingWritten)
         EXPECT_TRUE(lastNotice().endsWith(UnitOfWork::kNothingWritten));
         EXPECT_EQ(shown().recordCount(), kMembers) << "every member is shown again";
         EXPECT_EQ(shown().changeCount(), 0);
-        EXPECT_EQ(window->RzProgressBar1->value(), 0);
+        EXPECT_EQ(control<QProgressBar>(QStringLiteral("RzProgressBar1"))->value(), 0);
     }
     // Escape with no loop running changes nothing, and the next run goes through.
     pressEscapeLater();

@@ -7,8 +7,13 @@
 
 #include "members/ui/form_list_members.h"
 #include "members/ui/members_grid.h"
+#include "support/find_widget.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QTabBar>
 #include <memory>
 
 class MemberOpsWindowFixture : public MemberOpsTest
@@ -34,6 +39,15 @@ protected:
 
     kv::MemberRowSet &shown() { return window->memberRowSet(); }
 
+    // One of the window's controls, by its object name.
+    template<class T>
+    T *control(const QString &name) const
+    {
+        return kv::test::need<T>(window.get(), name);
+    }
+    QTabBar *tabBar() const { return control<QTabBar>(QStringLiteral("RzTabControl1")); }
+    kv::MembersGrid *grid() const { return control<kv::MembersGrid>(QStringLiteral("wwDBGridListMembers")); }
+
     int rowOf(int person)
     {
         for (int r = 0; r < shown().recordCount(); ++r)
@@ -48,7 +62,7 @@ protected:
         for (int p : persons)
             if (rowOf(p) >= 0)
                 marks << shown().bookmarkAt(rowOf(p));
-        window->wwDBGridListMembers->selectBookmarks(marks);
+        control<kv::MembersGrid>(QStringLiteral("wwDBGridListMembers"))->selectBookmarks(marks);
         ASSERT_EQ(window->gridSelection().size(), persons.size());
     }
 

@@ -66,8 +66,8 @@ protected:
     // What the window names as its list must be one list: the tab, the pane and the id.
     void expectShowing(int list, const QString &name)
     {
-        EXPECT_EQ(window->RzTabControl1->tabText(window->RzTabControl1->currentIndex()), name);
-        EXPECT_EQ(window->RzStatusPaneListName->text(), name);
+        EXPECT_EQ(tabBar()->tabText(tabBar()->currentIndex()), name);
+        EXPECT_EQ(control<QLabel>(QStringLiteral("RzStatusPaneListName"))->text(), name);
         EXPECT_EQ(window->nCurrentListID, list);
     }
 
@@ -95,7 +95,7 @@ TEST_P(MemberOpsWindowTest, ARefusedTabChangePutsTheTabBackAndTheNextOperationAc
             failAtRow(*tdb, QStringLiteral("List_Members"), QStringLiteral("UPDATE"), 1);
         }
         const QStringList before = snapshot();
-        window->RzTabControl1->setCurrentIndex(0); // "Another"
+        tabBar()->setCurrentIndex(0); // "Another"
         EXPECT_EQ(snapshot(), before);
         expectShowing(listId, kListName);
         EXPECT_EQ(shown().valueAt(rowOf(2), kv::MemberRowSet::Quantity).toInt(), 7) << "the edit is kept";
@@ -108,7 +108,7 @@ TEST_P(MemberOpsWindowTest, ARefusedTabChangePutsTheTabBackAndTheNextOperationAc
     expectShowing(listId, kListName);
 
     // A change that succeeds moves all of them together.
-    window->RzTabControl1->setCurrentIndex(0);
+    tabBar()->setCurrentIndex(0);
     expectShowing(otherId, QStringLiteral("Another"));
 }
 
@@ -130,7 +130,7 @@ TEST_P(MemberOpsWindowTest, RemoveAllWithAPendingEditRemovesEveryMemberAndReport
 TEST_P(MemberOpsWindowTest, RemoveTakesTheOneSelectedRowNotTheCurrentOne)
 {
     selectPersons({1});
-    window->wwDBGridListMembers->selectionModel()->setCurrentIndex(shown().index(rowOf(3), kv::MemberRowSet::Client_ID),
+    grid()->selectionModel()->setCurrentIndex(shown().index(rowOf(3), kv::MemberRowSet::Client_ID),
                                                                    QItemSelectionModel::NoUpdate);
     ASSERT_EQ(shown().fieldValue(kv::MemberRowSet::Person_ID).toInt(), 3);
     window->ActionRemoveSelectedMembersExecute();
@@ -162,25 +162,25 @@ TEST_P(MemberOpsWindowTest, ClosingWhenTheSaveFailsKeepsTheWindowUntilTheUserLet
 
 TEST_P(MemberOpsWindowTest, FilterEntriesToggleMarksAndPaneAndLastAcrossTabs)
 {
-    window->ActionFilterListToConfirmed->trigger();
-    EXPECT_TRUE(window->ActionFilterListToConfirmed->isChecked());
-    EXPECT_EQ(window->RzStatusPaneFilter->text(), QStringLiteral("Filter: Confirmed is Checked"));
+    control<QAction>(QStringLiteral("ActionFilterListToConfirmed"))->trigger();
+    EXPECT_TRUE(control<QAction>(QStringLiteral("ActionFilterListToConfirmed"))->isChecked());
+    EXPECT_EQ(control<QLabel>(QStringLiteral("RzStatusPaneFilter"))->text(), QStringLiteral("Filter: Confirmed is Checked"));
     EXPECT_EQ(shown().recordCount(), 1);
 
-    window->ActionFilterListToUnconfirmed->trigger();
-    EXPECT_FALSE(window->ActionFilterListToConfirmed->isChecked());
-    EXPECT_TRUE(window->ActionFilterListToUnconfirmed->isChecked());
-    EXPECT_EQ(window->RzStatusPaneFilter->text(), QStringLiteral("Filter: Confirmed is Not Checked"));
+    control<QAction>(QStringLiteral("ActionFilterListToUnconfirmed"))->trigger();
+    EXPECT_FALSE(control<QAction>(QStringLiteral("ActionFilterListToConfirmed"))->isChecked());
+    EXPECT_TRUE(control<QAction>(QStringLiteral("ActionFilterListToUnconfirmed"))->isChecked());
+    EXPECT_EQ(control<QLabel>(QStringLiteral("RzStatusPaneFilter"))->text(), QStringLiteral("Filter: Confirmed is Not Checked"));
 
-    window->RzTabControl1->setCurrentIndex(window->RzTabControl1->currentIndex() == 0 ? 1 : 0);
-    window->RzTabControl1->setCurrentIndex(window->RzTabControl1->currentIndex() == 0 ? 1 : 0);
+    tabBar()->setCurrentIndex(tabBar()->currentIndex() == 0 ? 1 : 0);
+    tabBar()->setCurrentIndex(tabBar()->currentIndex() == 0 ? 1 : 0);
     ASSERT_EQ(window->nCurrentListID, listId);
-    EXPECT_TRUE(window->ActionFilterListToUnconfirmed->isChecked());
+    EXPECT_TRUE(control<QAction>(QStringLiteral("ActionFilterListToUnconfirmed"))->isChecked());
     EXPECT_EQ(shown().recordCount(), 1) << "the filter lasts across tab changes";
 
-    window->ActionFilterListToUnconfirmed->trigger();
-    EXPECT_FALSE(window->ActionFilterListToUnconfirmed->isChecked());
-    EXPECT_EQ(window->RzStatusPaneFilter->text(), QStringLiteral("Filter: None"));
+    control<QAction>(QStringLiteral("ActionFilterListToUnconfirmed"))->trigger();
+    EXPECT_FALSE(control<QAction>(QStringLiteral("ActionFilterListToUnconfirmed"))->isChecked());
+    EXPECT_EQ(control<QLabel>(QStringLiteral("RzStatusPaneFilter"))->text(), QStringLiteral("Filter: None"));
     EXPECT_EQ(shown().recordCount(), 3);
 }
 
@@ -192,7 +192,7 @@ TEST_P(MemberOpsWindowTest, HideSelectedSavesThroughTheLoad)
     EXPECT_FALSE(member(listId, 3).value(QStringLiteral("recvisible")).toBool());
     EXPECT_EQ(shown().recordCount(), 1);
     EXPECT_TRUE(window->gridSelection().isEmpty());
-    EXPECT_EQ(window->RzProgressBar1->value(), 0);
+    EXPECT_EQ(control<QProgressBar>(QStringLiteral("RzProgressBar1"))->value(), 0);
 
     window->ActionMakeAllVisibleExecute();
     EXPECT_EQ(shown().recordCount(), 3);
@@ -213,14 +213,14 @@ TEST_P(MemberOpsWindowTest, MakeAllVisibleShowsEveryMemberUnderTheFilterInForce)
     tdb->exec(QStringLiteral("Update List_Members set RecVisible = False where List_ID = :L"), {{QStringLiteral("L"), listId}});
     window->RzTabControl1Change();
     ASSERT_EQ(shown().recordCount(), 0);
-    window->ActionFilterListToUnknown->trigger();
+    control<QAction>(QStringLiteral("ActionFilterListToUnknown"))->trigger();
     window->ActionMakeAllVisibleExecute();
     EXPECT_EQ(tdb->count(QStringLiteral("List_Members"), QStringLiteral("List_ID = :L and RecVisible = :V"),
                          {{QStringLiteral("L"), listId}, {QStringLiteral("V"), true}}),
               3);
     EXPECT_EQ(shown().recordCount(), 1) << "only the member whose Confirmed is unknown";
-    EXPECT_EQ(window->RzStatusPaneFilter->text(), QStringLiteral("Filter: Confirmed is Unknown"));
-    EXPECT_TRUE(window->ActionFilterListToUnknown->isChecked());
+    EXPECT_EQ(control<QLabel>(QStringLiteral("RzStatusPaneFilter"))->text(), QStringLiteral("Filter: Confirmed is Unknown"));
+    EXPECT_TRUE(control<QAction>(QStringLiteral("ActionFilterListToUnknown"))->isChecked());
 }
 
 TEST_P(MemberOpsWindowTest, AddingThroughTheDialogReportsAndShowsTheNewMember)
@@ -230,7 +230,7 @@ TEST_P(MemberOpsWindowTest, AddingThroughTheDialogReportsAndShowsTheNewMember)
     EXPECT_EQ(prompts.notices(), QStringList{kv::AddMembers::addedMessage(1)});
     EXPECT_EQ(shown().recordCount(), 4);
     EXPECT_EQ(FormAddListMembers, nullptr);
-    EXPECT_EQ(window->RzProgressBar1->value(), 0);
+    EXPECT_EQ(control<QProgressBar>(QStringLiteral("RzProgressBar1"))->value(), 0);
 }
 
 TEST_P(MemberOpsWindowTest, AddingToAListAnotherUserDeletedIsRefusedAndWritesNothing)
@@ -270,7 +270,7 @@ TEST_P(MemberOpsWindowTest, CopyIntoANewListAddsItsTabAndKeepsTheListOnDisplay)
     const QVariant created = tdb->exec(QStringLiteral("Select Record_ID from Lists where List_Name = 'Copied'"));
     ASSERT_TRUE(created.isValid());
     EXPECT_EQ(members(created.toInt()), 2);
-    EXPECT_EQ(window->RzTabControl1->count(), 3);
+    EXPECT_EQ(tabBar()->count(), 3);
     EXPECT_EQ(window->nCurrentListID, listId) << "the window stays on the list it showed";
     EXPECT_EQ(members(listId), 3);
 
@@ -282,8 +282,8 @@ TEST_P(MemberOpsWindowTest, CopyIntoANewListAddsItsTabAndKeepsTheListOnDisplay)
     // the lists window's current list.
     tdb->addMember(otherId, 4);
     const int anotherTab = 0; // "Another" sorts first
-    ASSERT_EQ(window->RzTabControl1->tabText(anotherTab), QStringLiteral("Another"));
-    window->RzTabControl1->setCurrentIndex(anotherTab);
+    ASSERT_EQ(tabBar()->tabText(anotherTab), QStringLiteral("Another"));
+    tabBar()->setCurrentIndex(anotherTab);
     ASSERT_EQ(window->nCurrentListID, otherId);
     selectPersons({4});
     whenShown<TFormSaveToNewList>([](TFormSaveToNewList *dlg) {
@@ -292,9 +292,9 @@ TEST_P(MemberOpsWindowTest, CopyIntoANewListAddsItsTabAndKeepsTheListOnDisplay)
         kv::test::need<QPushButton>(dlg, QStringLiteral("BitBtnOK"))->click();
     });
     window->ActionCopyToNewListExecute();
-    EXPECT_EQ(window->RzTabControl1->count(), 4);
+    EXPECT_EQ(tabBar()->count(), 4);
     EXPECT_EQ(window->nCurrentListID, otherId);
-    EXPECT_EQ(window->RzTabControl1->tabText(window->RzTabControl1->currentIndex()), QStringLiteral("Another"));
+    EXPECT_EQ(tabBar()->tabText(tabBar()->currentIndex()), QStringLiteral("Another"));
     EXPECT_EQ(shown().recordCount(), 1);
 }
 
@@ -306,9 +306,9 @@ TEST_P(MemberOpsWindowTest, AQuantityTypedInTheGridIsKeptOnItsRowByHideSelected)
             row2 = r;
     ASSERT_GE(row2, 0);
     const QModelIndex cell = shown().index(row2, kv::MemberRowSet::Quantity);
-    window->wwDBGridListMembers->setCurrentIndex(cell);
-    window->wwDBGridListMembers->edit(cell);
-    auto *editor = window->wwDBGridListMembers->findChild<QLineEdit *>(QStringLiteral("QuantityEditor"));
+    grid()->setCurrentIndex(cell);
+    grid()->edit(cell);
+    auto *editor = grid()->findChild<QLineEdit *>(QStringLiteral("QuantityEditor"));
     ASSERT_NE(editor, nullptr);
     editor->setText(QStringLiteral("5"));
 

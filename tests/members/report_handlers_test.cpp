@@ -9,6 +9,7 @@
 #include "members/member_reports.h"
 #include "members/ui/form_list_members.h"
 #include "members/ui/report_preview.h"
+#include "support/find_widget.h"
 
 #include <QAction>
 #include <QFile>
@@ -229,24 +230,24 @@ TEST_P(MemberReportsWindowTest, PrintMenuReflectsFilterAndSortAndKeepsTheCurrent
     TFormListMembers form(*dm, prompts);
     form.show();
     ASSERT_EQ(form.memberRowSet().recordCount(), 5) << prompts.texts().join(QLatin1Char('|')).toStdString();
-    form.ActionFilterListToConfirmed->trigger();
+    kv::test::need<QAction>(&form, QStringLiteral("ActionFilterListToConfirmed"))->trigger();
     form.wwDBGridListMembersTitleButtonClick(QStringLiteral("City"));
     form.memberRowSet().last();
     const auto current = form.memberRowSet().getBookmark();
 
-    form.PhoneList2->trigger();
+    kv::test::need<QAction>(&form, QStringLiteral("PhoneList2"))->trigger();
     ASSERT_EQ(outputs, 1) << prompts.texts().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(surnamesPrinted(), (QStringList{QStringLiteral("Fox"), QStringLiteral("Cole"), QStringLiteral("Adams")}));
     EXPECT_TRUE(device->texts(0).contains(kListName));
     EXPECT_EQ(form.memberRowSet().getBookmark(), current);
 
-    form.Labels1->trigger();
+    kv::test::need<QAction>(&form, QStringLiteral("Labels1"))->trigger();
     ASSERT_EQ(outputs, 2);
     EXPECT_TRUE(device->texts(0).contains(QStringLiteral("First6 Fox")));
     EXPECT_FALSE(device->texts(0).contains(QStringLiteral("First2 Baker")));
     EXPECT_FALSE(dm->QueryListMembers->isOpen());
 
-    form.PhoneList1->trigger();
+    kv::test::need<QAction>(&form, QStringLiteral("PhoneList1"))->trigger();
     ASSERT_EQ(outputs, 3);
     EXPECT_EQ(device->pages.size(), 3u);
     EXPECT_TRUE(prompts.notices().isEmpty()) << prompts.texts().join(QLatin1Char('|')).toStdString();
@@ -261,7 +262,7 @@ TEST_P(MemberReportsWindowTest, MissingTemplateFromTheMenuShowsTheFullName)
     TFormListMembers form(*dm, prompts);
     form.show();
     prompts.clear();
-    form.PhoneList2->trigger();
+    kv::test::need<QAction>(&form, QStringLiteral("PhoneList2"))->trigger();
     EXPECT_EQ(outputs, 0);
     EXPECT_EQ(prompts.notices(), QStringList{QStringLiteral("Could not locate the report template file:\n\r") + full});
     form.close();

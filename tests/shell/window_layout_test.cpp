@@ -250,7 +250,7 @@ TEST_F(WindowLayout, TheClientEditorFitsTheScreenWhole)
             kv::ModalDriver::reject(editor);
         },
         QStringLiteral("wwRecordViewDialog1"));
-    members.ActionShowClientEditor->trigger();
+    kv::test::need<QAction>(&members, QStringLiteral("ActionShowClientEditor"))->trigger();
     EXPECT_TRUE(seen);
     members.close();
 }

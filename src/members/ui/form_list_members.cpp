@@ -1,4 +1,5 @@
 #include "members/ui/form_list_members.h"
+#include "members/ui/form_list_members_p.h"
 
 #include "members/ui/bar_progress.h"
 #include "data/engine/unit_of_work.h"
@@ -10,32 +11,21 @@
 #include "members/member_load_save.h"
 #include "members/ui/form_client_editor.h"
 #include "members/ui/incremental_search.h"
-#include "members/ui/members_footer.h"
 #include "members/ui/members_grid.h"
-#include "members/ui/members_navigator.h"
 #include "shell/busy_cursor.h"
 #include "shell/ui/form_placement.h"
 #include "shell/ui/run_action.h"
 #include "shell/window_placement.h"
 
-#include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMenu>
-#include <QMenuBar>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QSettings>
-#include <QStatusBar>
 #include <QTabBar>
-#include <QTime>
-#include <QTimer>
-#include <QVBoxLayout>
 
 TFormListMembers *FormListMembers = nullptr;
 
@@ -101,7 +91,6 @@ const SortEntry kSortEntries[] = {
     {"Date Added", "Added", true, false},
     {"Date Added (recent first)", "Added_Desc", false, false},
 };
-constexpr int kLastNameEntry = 2;
 
 } // namespace
 
@@ -118,6 +107,7 @@ const QStringList &TFormListMembers::keyComboEntries()
 
 TFormListMembers::TFormListMembers(TDataModuleLists &dataModule, kv::Prompts &prompts, QWidget *parent)
     : QDialog(parent)
+    , d(std::make_unique<TFormListMembersPrivate>())
     , m_dm(dataModule)
     , m_prompts(prompts)
 {
@@ -141,7 +131,7 @@ TFormListMembers::TFormListMembers(TDataModuleLists &dataModule, kv::Prompts &pr
     buildActions();
     buildControls();
     buildMenus();
-    m_progress = std::make_unique<kv::BarProgress>(RzProgressBar1, this);
+    m_progress = std::make_unique<kv::BarProgress>(d->RzProgressBar1, this);
 
     FormCreate();
 }
@@ -151,8 +141,14 @@ TFormListMembers::~TFormListMembers()
     if (FormListMembers == this)
         FormListMembers = nullptr;
     // The grid goes before the row set it shows.
-    delete wwDBGridListMembers;
-    wwDBGridListMembers = nullptr;
+    delete d->wwDBGridListMembers;
+    d->wwDBGridListMembers = nullptr;
+}
+
+QString TFormListMembersPrivate::selectedTabName() const
+{
+    const int tab = RzTabControl1 ? RzTabControl1->currentIndex() : -1;
+    return tab >= 0 ? RzTabControl1->tabText(tab) : QString();
 }
 
 kv::Progress &TFormListMembers::progress()
@@ -162,17 +158,17 @@ kv::Progress &TFormListMembers::progress()
 
 QList<kv::MemberRowSet::Bookmark> TFormListMembers::gridSelection() const
 {
-    return wwDBGridListMembers->selectedBookmarks();
+    return d->wwDBGridListMembers->selectedBookmarks();
 }
 
 void TFormListMembers::clearGridSelection()
 {
-    wwDBGridListMembers->clearGridSelection();
+    d->wwDBGridListMembers->clearGridSelection();
 }
 
 void TFormListMembers::commitGridEditor()
 {
-    wwDBGridListMembers->commitPendingEditor();
+    d->wwDBGridListMembers->commitPendingEditor();
 }
 
 void TFormListMembers::showError(const QString &text)
@@ -237,327 +233,6 @@ void TFormListMembers::reloadKeeping(const std::vector<kv::MemberRowSet::Pending
 }
 
 // ---------------------------------------------------------------------------
-// Building the window
-
-void TFormListMembers::buildActions()
-{
-    auto make = [this](QAction *&a, const char *name, const QString &caption, void (TFormListMembers::*handler)()) {
-        a = new QAction(caption, this);
-        a->setObjectName(QString::fromLatin1(name));
-        connect(a, &QAction::triggered, this, [this, a, handler](bool checked) {
-            // The filter entries' marks belong to their handlers, not to the click.
-            if (a->isCheckable()) {
-                const QSignalBlocker block(a);
-                a->setChecked(!checked);
-            }
-            (this->*handler)();
-        });
-    };
-    make(ActionAddMembers, "ActionAddMembers", QStringLiteral("Add"), &TFormListMembers::ActionAddMembersExecute);
-    make(ActionRemoveSelectedMembers, "ActionRemoveSelectedMembers", QStringLiteral("Remove selected names from list"),
-         &TFormListMembers::ActionRemoveSelectedMembersExecute);
-    make(ActionRemoveAllMembers, "ActionRemoveAllMembers", QStringLiteral("Remove all names from list"),
-         &TFormListMembers::ActionRemoveAllMembersExecute);
-    make(ActionCopyToNewList, "ActionCopyToNewList", QStringLiteral("Copy selected names to another list"),
-         &TFormListMembers::ActionCopyToNewListExecute);
-    make(ActionCheckAllInvitedChecks, "ActionCheckAllInvitedChecks", QStringLiteral("Check all Invited checkmarks"),
-         &TFormListMembers::ActionCheckAllInvitedChecksExecute);
-    make(ActionClearAllInvitedChecks, "ActionClearAllInvitedChecks", QStringLiteral("Clear all Invited checkmarks"),
-         &TFormListMembers::ActionClearAllInvitedChecksExecute);
-    make(ActionCheckSelectedRSVPChecks, "ActionCheckSelectedRSVPChecks", QStringLiteral("Check selected Confirmed checkmarks"),
-         &TFormListMembers::ActionCheckSelectedRSVPChecksExecute);
-    make(ActionCheckAllRSVPChecks, "ActionCheckAllRSVPChecks", QStringLiteral("Check all Confirmed checkmarks"),
-         &TFormListMembers::ActionCheckAllRSVPChecksExecute);
-    make(ActionClearSelectedRSVPChecks, "ActionClearSelectedRSVPChecks", QStringLiteral("Clear selected Confirmed checkmarks"),
-         &TFormListMembers::ActionClearSelectedRSVPChecksExecute);
-    make(ActionClearAllRSVPChecks, "ActionClearAllRSVPChecks", QStringLiteral("Clear all Confirmed checkmarks"),
-         &TFormListMembers::ActionClearAllRSVPChecksExecute);
-    make(ActionClickConfirm, "ActionClickConfirm", QString(), &TFormListMembers::ActionClickConfirmExecute);
-    make(ActionClickInvited, "ActionClickInvited", QString(), &TFormListMembers::ActionClickInvitedExecute);
-    make(ActionSetQuantities, "ActionSetQuantities", QStringLiteral("Set Selected Quantities"),
-         &TFormListMembers::ActionSetQuantitiesExecute);
-    make(ActionFilterListToConfirmed, "ActionFilterListToConfirmed", QStringLiteral("Filter list to Confirmed status is checked"),
-         &TFormListMembers::ActionFilterListToConfirmedExecute);
-    make(ActionFilterListToUnconfirmed, "ActionFilterListToUnconfirmed",
-         QStringLiteral("Filter list to Confirmed status is not checked"), &TFormListMembers::ActionFilterListToUnconfirmedExecute);
-    make(ActionFilterListToUnknown, "ActionFilterListToUnknown", QStringLiteral("Filter list to Confirmed status is unknown"),
-         &TFormListMembers::ActionFilterListToUnknownExecute);
-    make(ActionHideSelectedDays, "ActionHideSelectedDays", QStringLiteral("Hide specified delivery days"),
-         &TFormListMembers::ActionHideSelectedDaysExecute);
-    make(ActionHideSelected, "ActionHideSelected", QStringLiteral("Hide selected names"), &TFormListMembers::ActionHideSelectedExecute);
-    make(ActionMakeAllVisible, "ActionMakeAllVisible", QStringLiteral("Make all names visible"),
-         &TFormListMembers::ActionMakeAllVisibleExecute);
-    make(ActionShowClientEditor, "ActionShowClientEditor", QStringLiteral("Edit Client Info"),
-         &TFormListMembers::ActionShowClientEditorExecute);
-    make(ActionSearch, "ActionSearch", QString(), &TFormListMembers::ActionSearchExecute);
-    make(Close1, "Close1", QStringLiteral("Close"), &TFormListMembers::Close1Click);
-    make(PhoneList1, "PhoneList1", QStringLiteral("Complete Information"), &TFormListMembers::PhoneList1Click);
-    make(PhoneList2, "PhoneList2", QStringLiteral("Phone List"), &TFormListMembers::PhoneList2Click);
-    make(Labels1, "Labels1", QStringLiteral("Address Labels"), &TFormListMembers::Labels1Click);
-    Export1 = new QAction(QStringLiteral("Export"), this);
-    Export1->setObjectName(QStringLiteral("Export1"));
-    Export1->setEnabled(false);
-    About1 = new QAction(QStringLiteral("About"), this);
-    About1->setObjectName(QStringLiteral("About1"));
-
-    for (QAction *a : {ActionFilterListToConfirmed, ActionFilterListToUnconfirmed, ActionFilterListToUnknown})
-        a->setCheckable(true);
-
-    ActionClickConfirm->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
-    ActionClickInvited->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
-    ActionSearch->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    for (QAction *a : {ActionClickConfirm, ActionClickInvited, ActionSearch}) {
-        a->setShortcutContext(Qt::WindowShortcut);
-        addAction(a);
-    }
-}
-
-void TFormListMembers::buildControls()
-{
-    auto *main = new QVBoxLayout(this);
-    main->setContentsMargins(4, 4, 4, 0);
-    main->setSpacing(4);
-
-    RzTabControl1 = new QTabBar(this);
-    RzTabControl1->setObjectName(QStringLiteral("RzTabControl1"));
-    RzTabControl1->setExpanding(false);
-    RzTabControl1->setUsesScrollButtons(true);
-    RzTabControl1->setStyleSheet(QStringLiteral("QTabBar::tab:selected { font-weight: bold; }"));
-    connect(RzTabControl1, &QTabBar::currentChanged, this,
-            [this] { runAction(QStringLiteral("RzTabControl1Change"), [this] { RzTabControl1Change(); }); });
-    main->addWidget(RzTabControl1);
-
-    auto *top = new QHBoxLayout;
-    BitBtnAdd = new QPushButton(QStringLiteral("Add"), this);
-    BitBtnAdd->setObjectName(QStringLiteral("BitBtnAdd"));
-    connect(BitBtnAdd, &QPushButton::clicked, ActionAddMembers, &QAction::trigger);
-    BitBtnDelete = new QPushButton(QStringLiteral("Remove"), this);
-    BitBtnDelete->setObjectName(QStringLiteral("BitBtnDelete"));
-    connect(BitBtnDelete, &QPushButton::clicked, ActionRemoveSelectedMembers, &QAction::trigger);
-    BitBtnFulfill = new QPushButton(QStringLiteral("Add"), this);
-    BitBtnFulfill->setObjectName(QStringLiteral("BitBtnFulfill"));
-    BitBtnFulfill->setVisible(false);
-    connect(BitBtnFulfill, &QPushButton::clicked, ActionAddMembers, &QAction::trigger);
-    for (QPushButton *b : {BitBtnAdd, BitBtnDelete, BitBtnFulfill}) {
-        b->setAutoDefault(false);
-        b->setFixedWidth(64);
-    }
-
-    wwDBNavigator1 = new kv::MembersNavigator(this);
-    LabelSort = new QLabel(QStringLiteral("Sort:"), this);
-    LabelSort->setObjectName(QStringLiteral("LabelSort"));
-    RzKeyCombo = new QComboBox(this);
-    RzKeyCombo->setObjectName(QStringLiteral("RzKeyCombo"));
-    RzKeyCombo->setEditable(false);
-    RzKeyCombo->addItems(keyComboEntries());
-    RzKeyCombo->setCurrentIndex(kLastNameEntry);
-    RzKeyCombo->setMaxVisibleItems(24);
-    RzKeyCombo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    RzKeyCombo->setMinimumContentsLength(11);
-    LabelSort->setBuddy(RzKeyCombo);
-    connect(RzKeyCombo, &QComboBox::activated, this, [this](int i) { RzKeyComboChange(i); });
-    LabelSearch = new QLabel(QStringLiteral("Search:"), this);
-    LabelSearch->setObjectName(QStringLiteral("LabelSearch"));
-    wwIncrementalSearch1 = new kv::IncrementalSearch(this);
-    wwIncrementalSearch1->setRowSet(ClientDataSetListMembers);
-    LabelSearch->setBuddy(wwIncrementalSearch1);
-    wwIncrementalSearch1->setMinimumWidth(90);
-    BitBtnClose = new QPushButton(QStringLiteral("Close"), this);
-    BitBtnClose->setObjectName(QStringLiteral("BitBtnClose"));
-    BitBtnClose->setAutoDefault(false);
-    BitBtnClose->setFixedWidth(64);
-    connect(BitBtnClose, &QPushButton::clicked, this, [this] { close(); });
-
-    top->addWidget(BitBtnAdd);
-    top->addWidget(BitBtnDelete);
-    top->addWidget(BitBtnFulfill);
-    top->addSpacing(8);
-    top->addWidget(wwDBNavigator1);
-    top->addSpacing(8);
-    top->addWidget(LabelSort);
-    top->addWidget(RzKeyCombo);
-    top->addSpacing(8);
-    top->addWidget(LabelSearch);
-    top->addWidget(wwIncrementalSearch1, 1);
-    top->addSpacing(8);
-    top->addWidget(BitBtnClose);
-    main->addLayout(top);
-
-    wwDBGridListMembers = new kv::MembersGrid(this);
-    wwDBGridListMembers->setRowSet(ClientDataSetListMembers);
-    connect(wwDBGridListMembers, &kv::MembersGrid::titleButtonClick, this,
-            [this](const QString &f) { wwDBGridListMembersTitleButtonClick(f); });
-    connect(wwDBGridListMembers, &kv::MembersGrid::editClientRequested, ActionShowClientEditor, &QAction::trigger);
-    connect(wwDBGridListMembers, &QWidget::customContextMenuRequested, this, [this](const QPoint &p) {
-        PopupMenu1->popup(wwDBGridListMembers->viewport()->mapToGlobal(p));
-    });
-    main->addWidget(wwDBGridListMembers, 1);
-    main->addWidget(wwDBGridListMembers->footer());
-
-    wwDBNavigator1->setRowSet(ClientDataSetListMembers);
-    // A move posts a pending edit first; whatever fails is shown, never thrown into Qt.
-    const auto move = [this](void (kv::MemberRowSet::*step)()) {
-        return [this, step] {
-            runAction(QStringLiteral("wwDBNavigator1Click"), [this, step] { (ClientDataSetListMembers->*step)(); },
-                      kv::ActionCursor::Unchanged);
-        };
-    };
-    connect(wwDBNavigator1, &kv::MembersNavigator::firstClicked, this, move(&kv::MemberRowSet::first));
-    connect(wwDBNavigator1, &kv::MembersNavigator::priorPageClicked, this, [this] {
-        runAction(QStringLiteral("wwDBNavigator1PriorPageClick"), [this] { wwDBNavigator1PriorPageClick(); },
-                  kv::ActionCursor::Unchanged);
-    });
-    connect(wwDBNavigator1, &kv::MembersNavigator::priorClicked, this, move(&kv::MemberRowSet::prior));
-    connect(wwDBNavigator1, &kv::MembersNavigator::nextClicked, this, move(&kv::MemberRowSet::next));
-    connect(wwDBNavigator1, &kv::MembersNavigator::nextPageClicked, this, [this] {
-        runAction(QStringLiteral("wwDBNavigator1NextPageClick"), [this] { wwDBNavigator1NextPageClick(); },
-                  kv::ActionCursor::Unchanged);
-    });
-    connect(wwDBNavigator1, &kv::MembersNavigator::lastClicked, this, move(&kv::MemberRowSet::last));
-    connect(wwDBNavigator1, &kv::MembersNavigator::postClicked, this, [this] {
-        runAction(QStringLiteral("wwDBNavigator1PostClick"), [this] {
-            wwDBGridListMembers->commitPendingEditor();
-            ClientDataSetListMembers->post();
-        });
-    });
-    connect(wwDBNavigator1, &kv::MembersNavigator::cancelClicked, this, [this] {
-        runAction(QStringLiteral("wwDBNavigator1CancelClick"), [this] {
-            wwDBGridListMembers->discardPendingEditor();
-            ClientDataSetListMembers->cancel();
-        });
-    });
-
-    connect(ClientDataSetListMembers, &kv::MemberRowSet::writeFailed, this,
-            [this](const QString &text) { showError(text.isEmpty() ? kv::kUnexpectedErrorText : text); });
-    // The footer follows every post and every change of the view.
-    connect(ClientDataSetListMembers, &kv::MemberRowSet::totalsChanged, this, [this] { wwDBGridListMembersUpdateFooter(); });
-    auto followClient = [this] {
-        try {
-            m_loadSave->followCurrentRow(*ClientDataSetListMembers);
-        } catch (...) {
-            // The client row is read again when the editor or a report needs it.
-        }
-    };
-    connect(ClientDataSetListMembers, &kv::MemberRowSet::afterScroll, this, followClient);
-    // Moves made while the display was suspended are caught up when it resumes.
-    connect(ClientDataSetListMembers, &QAbstractItemModel::modelReset, this, followClient);
-
-    RzStatusBar1 = new QStatusBar(this);
-    RzStatusBar1->setObjectName(QStringLiteral("RzStatusBar1"));
-    RzStatusBar1->setSizeGripEnabled(false);
-    RzStatusPaneListName = new QLabel(this);
-    RzStatusPaneListName->setObjectName(QStringLiteral("RzStatusPaneListName"));
-    RzStatusPaneListName->setMinimumWidth(140);
-    RzStatusPaneMemberCount = new QLabel(this);
-    RzStatusPaneMemberCount->setObjectName(QStringLiteral("RzStatusPaneMemberCount"));
-    RzStatusPaneMemberCount->setMinimumWidth(110);
-    RzStatusPaneFilter = new QLabel(kFilterNone, this);
-    RzStatusPaneFilter->setObjectName(QStringLiteral("RzStatusPaneFilter"));
-    RzStatusPaneFilter->setMinimumWidth(180);
-    RzProgressBar1 = new QProgressBar(this);
-    RzProgressBar1->setObjectName(QStringLiteral("RzProgressBar1"));
-    RzProgressBar1->setRange(0, 100);
-    RzProgressBar1->setValue(0);
-    RzClockStatus1 = new QLabel(this);
-    RzClockStatus1->setObjectName(QStringLiteral("RzClockStatus1"));
-    RzStatusBar1->addWidget(RzStatusPaneListName);
-    RzStatusBar1->addWidget(RzStatusPaneMemberCount);
-    RzStatusBar1->addWidget(RzStatusPaneFilter);
-    RzStatusBar1->addWidget(RzProgressBar1, 1);
-    RzStatusBar1->addPermanentWidget(RzClockStatus1);
-    auto *clock = new QTimer(this);
-    auto tick = [this] { RzClockStatus1->setText(QLocale().toString(QTime::currentTime(), QLocale::LongFormat)); };
-    connect(clock, &QTimer::timeout, this, tick);
-    tick();
-    clock->start(1000);
-    main->addWidget(RzStatusBar1);
-}
-
-void TFormListMembers::buildMenus()
-{
-    MainMenu1 = new QMenuBar(this);
-    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
-    auto *file = MainMenu1->addMenu(QStringLiteral("File"));
-    file->setObjectName(QStringLiteral("File1"));
-    file->addAction(Close1);
-
-    auto *manage = MainMenu1->addMenu(QStringLiteral("Manage Members"));
-    manage->setObjectName(QStringLiteral("ManageMembers1"));
-    auto *addNames = manage->addAction(QStringLiteral("Add Names"));
-    addNames->setObjectName(QStringLiteral("AddNames1"));
-    connect(addNames, &QAction::triggered, ActionAddMembers, &QAction::trigger);
-    manage->addSeparator();
-    manage->addAction(ActionRemoveSelectedMembers);
-    manage->addAction(ActionRemoveAllMembers);
-    manage->addSeparator();
-    manage->addAction(ActionCopyToNewList);
-
-    auto *checks = MainMenu1->addMenu(QStringLiteral("Manage Checkmarks and Visibility"));
-    checks->setObjectName(QStringLiteral("ManageCheckmarks1"));
-    checks->addAction(ActionCheckAllInvitedChecks);
-    checks->addAction(ActionClearAllInvitedChecks);
-    checks->addSeparator();
-    checks->addAction(ActionCheckSelectedRSVPChecks);
-    checks->addAction(ActionCheckAllRSVPChecks);
-    checks->addAction(ActionClearSelectedRSVPChecks);
-    checks->addAction(ActionClearAllRSVPChecks);
-    checks->addSeparator();
-    checks->addAction(ActionSetQuantities);
-    checks->addSeparator();
-    checks->addAction(ActionFilterListToConfirmed);
-    checks->addAction(ActionFilterListToUnconfirmed);
-    checks->addAction(ActionFilterListToUnknown);
-    checks->addSeparator();
-    checks->addAction(ActionHideSelectedDays);
-    checks->addAction(ActionHideSelected);
-    checks->addAction(ActionMakeAllVisible);
-
-    auto *reports = MainMenu1->addMenu(QStringLiteral("Filtered Reports"));
-    reports->setObjectName(QStringLiteral("FilteredReports1"));
-    auto *print = reports->addMenu(QStringLiteral("Print"));
-    print->setObjectName(QStringLiteral("Print1"));
-    print->addAction(PhoneList1);
-    print->addAction(PhoneList2);
-    print->addAction(Labels1);
-    reports->addAction(Export1);
-
-    auto *help = MainMenu1->addMenu(QStringLiteral("Help"));
-    help->setObjectName(QStringLiteral("Help1"));
-    help->addAction(About1);
-
-    layout()->setMenuBar(MainMenu1);
-
-    PopupMenu1 = new QMenu(this);
-    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    auto *addToList = PopupMenu1->addAction(QStringLiteral("Add names to list"));
-    addToList->setObjectName(QStringLiteral("Addnamestolist1"));
-    connect(addToList, &QAction::triggered, ActionAddMembers, &QAction::trigger);
-    PopupMenu1->addSeparator();
-    PopupMenu1->addAction(ActionRemoveSelectedMembers);
-    PopupMenu1->addAction(ActionRemoveAllMembers);
-    PopupMenu1->addSeparator();
-    PopupMenu1->addAction(ActionCopyToNewList);
-    PopupMenu1->addSeparator();
-    PopupMenu1->addAction(ActionCheckSelectedRSVPChecks);
-    PopupMenu1->addAction(ActionCheckAllRSVPChecks);
-    PopupMenu1->addAction(ActionClearSelectedRSVPChecks);
-    PopupMenu1->addAction(ActionClearAllRSVPChecks);
-    PopupMenu1->addSeparator();
-    PopupMenu1->addAction(ActionCheckAllInvitedChecks);
-    PopupMenu1->addAction(ActionClearAllInvitedChecks);
-    PopupMenu1->addSeparator();
-    PopupMenu1->addAction(ActionSetQuantities);
-    PopupMenu1->addSeparator();
-    PopupMenu1->addAction(ActionFilterListToConfirmed);
-    PopupMenu1->addAction(ActionFilterListToUnconfirmed);
-    PopupMenu1->addAction(ActionFilterListToUnknown);
-    PopupMenu1->addSeparator();
-    PopupMenu1->addAction(ActionHideSelectedDays);
-    PopupMenu1->addAction(ActionHideSelected);
-    PopupMenu1->addAction(ActionMakeAllVisible);
-}
-
-// ---------------------------------------------------------------------------
 // Creation, showing, closing
 
 QString TFormListMembers::layoutFilePath() const
@@ -579,12 +254,12 @@ void TFormListMembers::FormCreate()
 void TFormListMembers::restoreGridLayout()
 {
     QSettings settings(layoutFilePath(), QSettings::IniFormat);
-    wwDBGridListMembers->restoreLayout(settings, kLayoutGroup);
+    d->wwDBGridListMembers->restoreLayout(settings, kLayoutGroup);
 }
 
 void TFormListMembers::saveGridLayout()
 {
-    kv::LocalSettings::updateKeys(layoutFilePath(), [this](QSettings &settings) { wwDBGridListMembers->saveLayout(settings, kLayoutGroup); });
+    kv::LocalSettings::updateKeys(layoutFilePath(), [this](QSettings &settings) { d->wwDBGridListMembers->saveLayout(settings, kLayoutGroup); });
 }
 
 void TFormListMembers::showEvent(QShowEvent *event)
@@ -600,9 +275,9 @@ void TFormListMembers::showEvent(QShowEvent *event)
 void TFormListMembers::FormShow()
 {
     {
-        const QSignalBlocker block(RzTabControl1);
-        while (RzTabControl1->count() > 0)
-            RzTabControl1->removeTab(0);
+        const QSignalBlocker block(d->RzTabControl1);
+        while (d->RzTabControl1->count() > 0)
+            d->RzTabControl1->removeTab(0);
         m_shownTab = -1;
         kv::Query *lookup = m_dm.QueryListLookup;
         lookup->close();
@@ -614,34 +289,34 @@ void TFormListMembers::FormShow()
         lookup->first();
         for (int i = 0; !lookup->eof(); ++i, lookup->next()) {
             const QString name = lookup->fieldValue(QStringLiteral("List_Name")).toString();
-            RzTabControl1->addTab(name);
+            d->RzTabControl1->addTab(name);
             if (hasCurrent && name == current)
                 position = i;
         }
         lookup->close();
         if (position >= 0)
-            RzTabControl1->setCurrentIndex(position);
+            d->RzTabControl1->setCurrentIndex(position);
     }
     RzTabControl1Change();
-    wwIncrementalSearch1->setFocus();
+    d->wwIncrementalSearch1->setFocus();
 }
 
 void TFormListMembers::RzTabControl1Change()
 {
-    if (RzTabControl1->count() == 0)
+    if (d->RzTabControl1->count() == 0)
         return;
     const kv::CursorScope busy;
     kv::MemberRowSet &rows = *ClientDataSetListMembers;
-    wwDBGridListMembers->commitPendingEditor();
+    d->wwDBGridListMembers->commitPendingEditor();
     kv::MemberRowSet::SuspendDisplay paused(rows);
     clearGridSelection();
-    const int tab = RzTabControl1->currentIndex();
-    const kv::MemberLoadSave::LoadResult result = m_loadSave->load(rows, RzTabControl1->tabText(tab));
+    const int tab = d->RzTabControl1->currentIndex();
+    const kv::MemberLoadSave::LoadResult result = m_loadSave->load(rows, d->RzTabControl1->tabText(tab));
     paused.resume();
     showListOf(tab, result);
     {
-        const QSignalBlocker block(RzKeyCombo);
-        RzKeyCombo->setCurrentIndex(kLastNameEntry);
+        const QSignalBlocker block(d->RzKeyCombo);
+        d->RzKeyCombo->setCurrentIndex(TFormListMembersPrivate::kLastNameEntry);
     }
     wwDBGridListMembersUpdateFooter();
 }
@@ -655,14 +330,14 @@ void TFormListMembers::showListOf(int tab, const kv::MemberLoadSave::LoadResult 
     if (result.listIdKnown) {
         m_shownTab = tab;
         nCurrentListID = result.listId;
-        RzStatusPaneListName->setText(RzTabControl1->tabText(tab));
+        d->RzStatusPaneListName->setText(d->RzTabControl1->tabText(tab));
         const int count = result.completed ? result.memberCount : ClientDataSetListMembers->totalRowCount();
-        RzStatusPaneMemberCount->setText(kMembersPrefix + QString::number(count));
+        d->RzStatusPaneMemberCount->setText(kMembersPrefix + QString::number(count));
         return;
     }
-    if (m_shownTab >= 0 && m_shownTab < RzTabControl1->count() && m_shownTab != tab) {
-        const QSignalBlocker block(RzTabControl1);
-        RzTabControl1->setCurrentIndex(m_shownTab);
+    if (m_shownTab >= 0 && m_shownTab < d->RzTabControl1->count() && m_shownTab != tab) {
+        const QSignalBlocker block(d->RzTabControl1);
+        d->RzTabControl1->setCurrentIndex(m_shownTab);
     }
 }
 
@@ -671,13 +346,13 @@ void TFormListMembers::wwDBGridListMembersUpdateFooter()
     const QVariant sum = ClientDataSetListMembers->sumQuantity();
     const QString sumText = sum.isValid() ? sum.toString() : QString();
     const QString countText = QString::number(ClientDataSetListMembers->countClients());
-    wwDBGridListMembers->setFooterText(kv::MemberRowSet::Quantity, sumText.isEmpty() ? QStringLiteral("0") : sumText);
-    wwDBGridListMembers->setFooterText(kv::MemberRowSet::Client_ID, countText.isEmpty() ? QStringLiteral("0") : countText);
+    d->wwDBGridListMembers->setFooterText(kv::MemberRowSet::Quantity, sumText.isEmpty() ? QStringLiteral("0") : sumText);
+    d->wwDBGridListMembers->setFooterText(kv::MemberRowSet::Client_ID, countText.isEmpty() ? QStringLiteral("0") : countText);
 }
 
 void TFormListMembers::Close1Click()
 {
-    BitBtnClose->click();
+    d->BitBtnClose->click();
 }
 
 void TFormListMembers::closeEvent(QCloseEvent *event)
@@ -724,7 +399,7 @@ bool TFormListMembers::FormClose()
         });
         kv::MemberRowSet &rows = *ClientDataSetListMembers;
         m_loadSave->closeClientInfo();
-        wwDBGridListMembers->commitPendingEditor();
+        d->wwDBGridListMembers->commitPendingEditor();
         try {
             if (rows.state() == kv::DataState::Edit) {
                 if (m_prompts.confirm(kSaveBeforeClosing))
@@ -762,7 +437,7 @@ bool TFormListMembers::FormClose()
 
 QString TFormListMembers::groupColumn() const
 {
-    const int f = wwDBGridListMembers->groupField();
+    const int f = d->wwDBGridListMembers->groupField();
     return f < 0 ? QString() : kv::MemberRowSet::fieldName(f);
 }
 
@@ -775,9 +450,9 @@ void TFormListMembers::wwDBGridListMembersTitleButtonClick(const QString &fieldN
             continue;
         runAction(QStringLiteral("wwDBGridListMembersTitleButtonClick"), [&] {
             ClientDataSetListMembers->setIndexName(QString::fromLatin1(e.order));
-            wwDBGridListMembers->setGroupField(e.groupField());
-            const QSignalBlocker block(RzKeyCombo);
-            RzKeyCombo->setCurrentIndex(i);
+            d->wwDBGridListMembers->setGroupField(e.groupField());
+            const QSignalBlocker block(d->RzKeyCombo);
+            d->RzKeyCombo->setCurrentIndex(i);
         });
         return;
     }
@@ -789,7 +464,7 @@ void TFormListMembers::RzKeyComboChange(int index)
         return;
     runAction(QStringLiteral("RzKeyComboChange"), [&] {
         ClientDataSetListMembers->setIndexName(QString::fromLatin1(kSortEntries[index].order));
-        wwDBGridListMembers->viewport()->update();
+        d->wwDBGridListMembers->viewport()->update();
     });
 }
 
@@ -807,8 +482,8 @@ void TFormListMembers::wwDBNavigator1NextPageClick()
 
 void TFormListMembers::ActionSearchExecute()
 {
-    wwIncrementalSearch1->setFocus(Qt::ShortcutFocusReason);
-    wwIncrementalSearch1->selectAll();
+    d->wwIncrementalSearch1->setFocus(Qt::ShortcutFocusReason);
+    d->wwIncrementalSearch1->selectAll();
 }
 
 // ---------------------------------------------------------------------------
@@ -820,7 +495,7 @@ void TFormListMembers::ActionShowClientEditorExecute()
         QStringLiteral("ActionShowClientEditorExecute"),
         [this] {
             kv::MemberRowSet &rows = *ClientDataSetListMembers;
-            wwDBGridListMembers->commitPendingEditor();
+            d->wwDBGridListMembers->commitPendingEditor();
             if (!rows.isOpen() || rows.isEmpty()) {
                 m_prompts.inform(TFormClientEditor::kNoMemberMessage);
                 return;

@@ -14,8 +14,8 @@
 //   - runMemberWrite(fn): runs a writing operation with Escape armed; after
 //     a rollback shows the text and reads the rows afresh, unsaved edits kept;
 //   - wwDBGridListMembersUpdateFooter(): the footer totals;
-//   - RzProgressBar1, progress(): the status-bar progress bar;
-//   - RzStatusPaneFilter: the filter pane;
+//   - progress(): the status-bar progress bar RzProgressBar1;
+//   - the filter pane RzStatusPaneFilter, through the filter handlers;
 //   - prompts(), dataModule(): questions/notices and the data module.
 
 #include "data/prompts.h"
@@ -31,30 +31,18 @@
 #include <memory>
 #include <vector>
 
-class QAction;
-class QComboBox;
-class QLabel;
-class QLineEdit;
-class QMenu;
-class QMenuBar;
-class QProgressBar;
-class QPushButton;
-class QStatusBar;
-class QTabBar;
-class QToolButton;
 class QWidget;
 class QCloseEvent;
 class QShowEvent;
 class QKeyEvent;
+class QVBoxLayout;
 class TDataModuleLists;
+class TFormListMembersPrivate;
 
 namespace kv {
 class BarProgress;
 class Query;
 class MemberLoadSave;
-class MembersGrid;
-class MembersNavigator;
-class IncrementalSearch;
 } // namespace kv
 
 class TFormListMembers : public QDialog
@@ -146,58 +134,6 @@ public:
     static const QStringList &keyComboEntries();
     QString groupColumn() const;
 
-    // Controls
-    QTabBar *RzTabControl1 = nullptr;
-    kv::MembersGrid *wwDBGridListMembers = nullptr;
-    kv::MembersNavigator *wwDBNavigator1 = nullptr;
-    QPushButton *BitBtnAdd = nullptr;
-    QPushButton *BitBtnDelete = nullptr;
-    QPushButton *BitBtnFulfill = nullptr;
-    QPushButton *BitBtnClose = nullptr;
-    QLabel *LabelSort = nullptr;
-    QComboBox *RzKeyCombo = nullptr;
-    QLabel *LabelSearch = nullptr;
-    kv::IncrementalSearch *wwIncrementalSearch1 = nullptr;
-    QStatusBar *RzStatusBar1 = nullptr;
-    QLabel *RzStatusPaneListName = nullptr;
-    QLabel *RzStatusPaneMemberCount = nullptr;
-    QLabel *RzStatusPaneFilter = nullptr;
-    QProgressBar *RzProgressBar1 = nullptr;
-    QLabel *RzClockStatus1 = nullptr;
-    QMenuBar *MainMenu1 = nullptr;
-    QMenu *PopupMenu1 = nullptr;
-
-    // Actions
-    QAction *ActionAddMembers = nullptr;
-    QAction *ActionRemoveSelectedMembers = nullptr;
-    QAction *ActionRemoveAllMembers = nullptr;
-    QAction *ActionCopyToNewList = nullptr;
-    QAction *ActionCheckAllInvitedChecks = nullptr;
-    QAction *ActionClearAllInvitedChecks = nullptr;
-    QAction *ActionCheckSelectedRSVPChecks = nullptr;
-    QAction *ActionCheckAllRSVPChecks = nullptr;
-    QAction *ActionClearSelectedRSVPChecks = nullptr;
-    QAction *ActionClearAllRSVPChecks = nullptr;
-    QAction *ActionClickConfirm = nullptr;
-    QAction *ActionClickInvited = nullptr;
-    QAction *ActionSetQuantities = nullptr;
-    // The three filter entries are checkable and carry the filter's check mark;
-    // a click leaves the mark as it was, so the handler decides it.
-    QAction *ActionFilterListToConfirmed = nullptr;
-    QAction *ActionFilterListToUnconfirmed = nullptr;
-    QAction *ActionFilterListToUnknown = nullptr;
-    QAction *ActionHideSelectedDays = nullptr;
-    QAction *ActionHideSelected = nullptr;
-    QAction *ActionMakeAllVisible = nullptr;
-    QAction *ActionShowClientEditor = nullptr;
-    QAction *ActionSearch = nullptr;
-    QAction *Close1 = nullptr;
-    QAction *PhoneList1 = nullptr;
-    QAction *PhoneList2 = nullptr;
-    QAction *Labels1 = nullptr;
-    QAction *Export1 = nullptr;
-    QAction *About1 = nullptr;
-
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -209,9 +145,12 @@ private:
     // Saves and closes the row set; false when another user's change refused
     // the save and the user keeps the window open with the edits.
     bool FormClose();
+    // Building the window (form_list_members_build.cpp).
     void buildActions();
     void buildMenus();
     void buildControls();
+    void connectRowSet(); // the navigator and the row set's signals
+    void buildStatusBar(QVBoxLayout *main);
     void updateMemberCount();
     void restoreGridLayout();
     void saveGridLayout();
@@ -226,6 +165,7 @@ private:
     // Reads the list afresh, dropping the unsaved edits.
     void reloadDiscardingEdits();
 
+    std::unique_ptr<TFormListMembersPrivate> d;
     TDataModuleLists &m_dm;
     kv::Prompts &m_prompts;
     std::unique_ptr<kv::MemberLoadSave> m_loadSave;

@@ -6,6 +6,7 @@
 // change the row set commit its save in the same unit as the change.
 
 #include "members/ui/form_list_members.h"
+#include "members/ui/form_list_members_p.h"
 
 #include "data/data_module.h"
 #include "data/engine/db_error.h"
@@ -144,11 +145,11 @@ void TFormListMembers::ActionCopyToNewListExecute()
         if (kind == QLatin1String("N")) {
             // The new list joins the tabs; the window goes back to the tab it
             // showed (the n-th of that name), and the lists window keeps its row.
-            const int shownTab = RzTabControl1->currentIndex();
-            const QString shownName = RzTabControl1->tabText(shownTab);
+            const int shownTab = d->RzTabControl1->currentIndex();
+            const QString shownName = d->RzTabControl1->tabText(shownTab);
             int nth = 0;
             for (int t = 0; t < shownTab; ++t)
-                nth += RzTabControl1->tabText(t) == shownName ? 1 : 0;
+                nth += d->RzTabControl1->tabText(t) == shownName ? 1 : 0;
             kv::Query &lists = *m_dm.QueryLists;
             const QVariant current = lists.isOpen() && lists.recNo() >= 0 ? lists.fieldValue(QStringLiteral("Record_ID"))
                                                                           : QVariant();
@@ -157,10 +158,10 @@ void TFormListMembers::ActionCopyToNewListExecute()
             if (current.isValid())
                 lists.locate({QStringLiteral("Record_ID")}, {current});
             FormShow();
-            for (int t = 0; t < RzTabControl1->count(); ++t) {
-                if (RzTabControl1->tabText(t) == shownName && nth-- == 0) {
-                    if (t != RzTabControl1->currentIndex())
-                        RzTabControl1->setCurrentIndex(t);
+            for (int t = 0; t < d->RzTabControl1->count(); ++t) {
+                if (d->RzTabControl1->tabText(t) == shownName && nth-- == 0) {
+                    if (t != d->RzTabControl1->currentIndex())
+                        d->RzTabControl1->setCurrentIndex(t);
                     break;
                 }
             }
@@ -288,7 +289,7 @@ void TFormListMembers::ActionSetQuantitiesExecute()
 
 namespace {
 
-void chooseConfirmedFilter(TFormListMembers &w, kv::ConfirmedFilter::State entry)
+void chooseConfirmedFilter(TFormListMembers &w, TFormListMembersPrivate &d, kv::ConfirmedFilter::State entry)
 {
     w.commitGridEditor();
     kv::MemberRowSet &rows = w.memberRowSet();
@@ -296,10 +297,10 @@ void chooseConfirmedFilter(TFormListMembers &w, kv::ConfirmedFilter::State entry
     // lasts across loads and tab changes.
     kv::ConfirmedFilter filter(kv::ConfirmedFilter::stateOf(rows.filter()));
     kv::Visibility::chooseFilter(rows, filter, entry);
-    w.ActionFilterListToConfirmed->setChecked(filter.isChecked(kv::ConfirmedFilter::Checked));
-    w.ActionFilterListToUnconfirmed->setChecked(filter.isChecked(kv::ConfirmedFilter::NotChecked));
-    w.ActionFilterListToUnknown->setChecked(filter.isChecked(kv::ConfirmedFilter::Unknown));
-    w.RzStatusPaneFilter->setText(filter.paneText());
+    d.ActionFilterListToConfirmed->setChecked(filter.isChecked(kv::ConfirmedFilter::Checked));
+    d.ActionFilterListToUnconfirmed->setChecked(filter.isChecked(kv::ConfirmedFilter::NotChecked));
+    d.ActionFilterListToUnknown->setChecked(filter.isChecked(kv::ConfirmedFilter::Unknown));
+    d.RzStatusPaneFilter->setText(filter.paneText());
     w.wwDBGridListMembersUpdateFooter();
 }
 
@@ -307,17 +308,17 @@ void chooseConfirmedFilter(TFormListMembers &w, kv::ConfirmedFilter::State entry
 
 void TFormListMembers::ActionFilterListToConfirmedExecute()
 {
-    runAction(QStringLiteral("ActionFilterListToConfirmedExecute"), [this] { chooseConfirmedFilter(*this, kv::ConfirmedFilter::Checked); });
+    runAction(QStringLiteral("ActionFilterListToConfirmedExecute"), [this] { chooseConfirmedFilter(*this, *d, kv::ConfirmedFilter::Checked); });
 }
 
 void TFormListMembers::ActionFilterListToUnconfirmedExecute()
 {
-    runAction(QStringLiteral("ActionFilterListToUnconfirmedExecute"), [this] { chooseConfirmedFilter(*this, kv::ConfirmedFilter::NotChecked); });
+    runAction(QStringLiteral("ActionFilterListToUnconfirmedExecute"), [this] { chooseConfirmedFilter(*this, *d, kv::ConfirmedFilter::NotChecked); });
 }
 
 void TFormListMembers::ActionFilterListToUnknownExecute()
 {
-    runAction(QStringLiteral("ActionFilterListToUnknownExecute"), [this] { chooseConfirmedFilter(*this, kv::ConfirmedFilter::Unknown); });
+    runAction(QStringLiteral("ActionFilterListToUnknownExecute"), [this] { chooseConfirmedFilter(*this, *d, kv::ConfirmedFilter::Unknown); });
 }
 
 // --- Visibility ---------------------------------------------------------------

@@ -2,24 +2,20 @@
 // address labels.
 
 #include "members/ui/form_list_members.h"
+#include "members/ui/form_list_members_p.h"
 
 #include "data/data_module.h"
 #include "members/member_reports.h"
 #include "members/ui/report_preview.h"
 
-#include <QTabBar>
-
 namespace {
 
 // The busy cursor shows while the report reads its rows; the preview itself
 // is looked at under the normal cursor.
-void runReport(TFormListMembers &form, kv::MemberReports::Report report)
+void runReport(TFormListMembers &form, const QString &listName, kv::MemberReports::Report report)
 {
     // A value still in the grid's cell editor is part of what is printed.
     form.commitGridEditor();
-    const QString listName = form.RzTabControl1 && form.RzTabControl1->currentIndex() >= 0
-        ? form.RzTabControl1->tabText(form.RzTabControl1->currentIndex())
-        : QString();
     const kv::MemberReports::Context context{form.dataModule(), form.prompts(), form.memberRowSet(), *form.QueryClientInfo,
                                              form.nCurrentListID, listName};
     kv::MemberReports::print(report, context, kv::ReportPreview::output(&form));
@@ -29,15 +25,18 @@ void runReport(TFormListMembers &form, kv::MemberReports::Report report)
 
 void TFormListMembers::PhoneList1Click()
 {
-    runAction(QStringLiteral("PhoneList1Click"), [this] { runReport(*this, kv::MemberReports::Report::CompleteInformation); });
+    runAction(QStringLiteral("PhoneList1Click"),
+              [this] { runReport(*this, d->selectedTabName(), kv::MemberReports::Report::CompleteInformation); });
 }
 
 void TFormListMembers::PhoneList2Click()
 {
-    runAction(QStringLiteral("PhoneList2Click"), [this] { runReport(*this, kv::MemberReports::Report::PhoneList); });
+    runAction(QStringLiteral("PhoneList2Click"),
+              [this] { runReport(*this, d->selectedTabName(), kv::MemberReports::Report::PhoneList); });
 }
 
 void TFormListMembers::Labels1Click()
 {
-    runAction(QStringLiteral("Labels1Click"), [this] { runReport(*this, kv::MemberReports::Report::AddressLabels); });
+    runAction(QStringLiteral("Labels1Click"),
+              [this] { runReport(*this, d->selectedTabName(), kv::MemberReports::Report::AddressLabels); });
 }
