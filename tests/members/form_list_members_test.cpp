@@ -665,7 +665,8 @@ TEST_P(MembersWindowTest, ClientEditorFitsTheScreenRefusesASignAloneAndTheGridSh
             const QRect free = dlg->screen()->availableGeometry();
             EXPECT_TRUE(free.contains(dlg->frameGeometry())) << dlg->frameGeometry().x() << "," << dlg->frameGeometry().y() << " " << dlg->frameGeometry().width() << "x" << dlg->frameGeometry().height() << " in " << free.width() << "x" << free.height();
             auto *ed = static_cast<TFormClientEditor *>(dlg);
-            for (QPushButton *b : {ed->BitBtnOK, ed->BitBtnCancel})
+            for (QPushButton *b : {kv::ModalDriver::child<QPushButton>(dlg, QStringLiteral("BitBtnOK")),
+                                   kv::ModalDriver::child<QPushButton>(dlg, QStringLiteral("BitBtnCancel"))})
                 EXPECT_TRUE(dlg->rect().contains(QRect(b->mapTo(dlg, QPoint(0, 0)), b->size())));
             if (const QString dir = qEnvironmentVariable("KESTROVAN_SCREENSHOTS"); !dir.isEmpty()) {
                 dlg->grab().save(dir + QStringLiteral("/client_editor.png"));

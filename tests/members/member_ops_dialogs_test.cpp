@@ -8,7 +8,9 @@
 #include "members/ui/form_get_quantity.h"
 #include "members/ui/form_hide_delivery_days.h"
 #include "shell/ui/radio_group.h"
+#include "support/find_widget.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -42,6 +44,13 @@ protected:
         dlg->show();
     }
 
+    // One of the dialog's controls, by its object name.
+    template<class T>
+    T *control(const QString &name) const
+    {
+        return kv::test::need<T>(dlg.get(), name);
+    }
+
     std::unique_ptr<TFormAddListMembers> dlg;
 };
 
@@ -53,24 +62,24 @@ TEST_P(MemberOpsAddDialogTest, DesignDefaultsAndServiceEntries)
     EXPECT_EQ(c.deliveryType, AddMembersChoice::AllDeliveryTypes);
     EXPECT_FALSE(c.flags.invited);
     EXPECT_EQ(c.flags.confirmed, Qt::PartiallyChecked);
-    EXPECT_EQ(dlg->RzCheckBoxConfirmedState->text(), QStringLiteral("Unknown"));
-    ASSERT_EQ(dlg->RzComboBoxService->count(), 2);
-    EXPECT_EQ(dlg->RzComboBoxService->itemText(0), QStringLiteral("Bread   [9]"));
-    EXPECT_EQ(dlg->RzComboBoxService->itemText(1), QStringLiteral("Soup   [456]"));
-    EXPECT_EQ(dlg->RzComboBoxService->currentIndex(), -1);
+    EXPECT_EQ(control<QCheckBox>(QStringLiteral("RzCheckBoxConfirmedState"))->text(), QStringLiteral("Unknown"));
+    ASSERT_EQ(control<QComboBox>(QStringLiteral("RzComboBoxService"))->count(), 2);
+    EXPECT_EQ(control<QComboBox>(QStringLiteral("RzComboBoxService"))->itemText(0), QStringLiteral("Bread   [9]"));
+    EXPECT_EQ(control<QComboBox>(QStringLiteral("RzComboBoxService"))->itemText(1), QStringLiteral("Soup   [456]"));
+    EXPECT_EQ(control<QComboBox>(QStringLiteral("RzComboBoxService"))->currentIndex(), -1);
 }
 
 TEST_P(MemberOpsAddDialogTest, ChoosingAServiceSwitchesMethodAndClearsTheStatus)
 {
-    dlg->RzComboBoxService->setCurrentIndex(1);
-    Q_EMIT dlg->RzComboBoxService->activated(1);
+    control<QComboBox>(QStringLiteral("RzComboBoxService"))->setCurrentIndex(1);
+    Q_EMIT control<QComboBox>(QStringLiteral("RzComboBoxService"))->activated(1);
     AddMembersChoice c = dlg->choice();
     EXPECT_EQ(c.method, AddMembersChoice::ByService);
     EXPECT_EQ(c.serviceId, 456);
     EXPECT_EQ(c.statusIndex, -1);
 
     // Back to the status method: no status is chosen any more.
-    dlg->RzRadioGroupSelection->item(0)->click();
+    control<kv::RadioGroup>(QStringLiteral("RzRadioGroupSelection"))->item(0)->click();
     c = dlg->choice();
     EXPECT_EQ(c.method, AddMembersChoice::ByStatus);
     EXPECT_EQ(c.statusIndex, -1);
@@ -79,17 +88,17 @@ TEST_P(MemberOpsAddDialogTest, ChoosingAServiceSwitchesMethodAndClearsTheStatus)
 
 TEST_P(MemberOpsAddDialogTest, SingleClientUsesDisabledFlagBoxesAndTheLookupRow)
 {
-    dlg->RzCheckBoxInvitedState->click();
-    dlg->RzCheckBoxConfirmedState->click();
-    dlg->RzCheckBoxConfirmedState->click();
-    EXPECT_EQ(dlg->RzCheckBoxInvitedState->text(), QStringLiteral("Checked"));
-    EXPECT_EQ(dlg->RzCheckBoxConfirmedState->text(), QStringLiteral("Unchecked"));
+    control<QCheckBox>(QStringLiteral("RzCheckBoxInvitedState"))->click();
+    control<QCheckBox>(QStringLiteral("RzCheckBoxConfirmedState"))->click();
+    control<QCheckBox>(QStringLiteral("RzCheckBoxConfirmedState"))->click();
+    EXPECT_EQ(control<QCheckBox>(QStringLiteral("RzCheckBoxInvitedState"))->text(), QStringLiteral("Checked"));
+    EXPECT_EQ(control<QCheckBox>(QStringLiteral("RzCheckBoxConfirmedState"))->text(), QStringLiteral("Unchecked"));
 
-    dlg->RzRadioGroupSelection->item(2)->click();
-    EXPECT_FALSE(dlg->RzGroupBoxInvitedState->isEnabled());
-    EXPECT_FALSE(dlg->RzGroupBoxConfirmedState->isEnabled());
-    EXPECT_FALSE(dlg->RzRadioGroupDeliveryType->isEnabled());
-    EXPECT_EQ(dlg->RzComboBoxStatus->currentIndex(), -1);
+    control<kv::RadioGroup>(QStringLiteral("RzRadioGroupSelection"))->item(2)->click();
+    EXPECT_FALSE(control<QGroupBox>(QStringLiteral("RzGroupBoxInvitedState"))->isEnabled());
+    EXPECT_FALSE(control<QGroupBox>(QStringLiteral("RzGroupBoxConfirmedState"))->isEnabled());
+    EXPECT_FALSE(control<kv::RadioGroup>(QStringLiteral("RzRadioGroupDeliveryType"))->isEnabled());
+    EXPECT_EQ(control<QComboBox>(QStringLiteral("RzComboBoxStatus"))->currentIndex(), -1);
 
     // Without a pick the lookup's current row is the first client by name.
     const AddMembersChoice c = dlg->choice();
@@ -104,8 +113,8 @@ TEST_P(MemberOpsAddDialogTest, SingleClientUsesDisabledFlagBoxesAndTheLookupRow)
     EXPECT_EQ(m.value(QStringLiteral("invited")).toString(), QStringLiteral("Y"));
     EXPECT_EQ(m.value(QStringLiteral("confirmed")).toString(), QStringLiteral("N"));
 
-    dlg->RzRadioGroupSelection->item(0)->click();
-    EXPECT_TRUE(dlg->RzGroupBoxInvitedState->isEnabled());
+    control<kv::RadioGroup>(QStringLiteral("RzRadioGroupSelection"))->item(0)->click();
+    EXPECT_TRUE(control<QGroupBox>(QStringLiteral("RzGroupBoxInvitedState"))->isEnabled());
 }
 
 KV_MEMBER_OPS_BACKENDS(MemberOpsAddDialogTest);
@@ -116,9 +125,9 @@ TEST(MemberOpsSmallDialogs, QuantityOpensWithOneEveryTime)
         TFormGetQuantity dlg;
         dlg.show();
         EXPECT_EQ(dlg.quantity(), 1.0);
-        EXPECT_EQ(dlg.wwDBSpinEditQuantity->minimum(), 0);
-        EXPECT_EQ(dlg.wwDBSpinEditQuantity->maximum(), 999);
-        dlg.wwDBSpinEditQuantity->setValue(1200);
+        EXPECT_EQ(kv::test::need<QSpinBox>(&dlg, QStringLiteral("wwDBSpinEditQuantity"))->minimum(), 0);
+        EXPECT_EQ(kv::test::need<QSpinBox>(&dlg, QStringLiteral("wwDBSpinEditQuantity"))->maximum(), 999);
+        kv::test::need<QSpinBox>(&dlg, QStringLiteral("wwDBSpinEditQuantity"))->setValue(1200);
         EXPECT_EQ(dlg.quantity(), 999.0);
     }
 }
@@ -128,16 +137,17 @@ TEST(MemberOpsSmallDialogs, DaysOkOnlyWhileADayIsChecked)
     TFormHideDeliveryDays dlg;
     dlg.show();
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Select days to hide"));
-    ASSERT_EQ(dlg.RzCheckListDeliveryDays->count(), 7);
-    EXPECT_FALSE(dlg.BitBtnOK->isEnabled());
+    ASSERT_EQ(kv::test::need<QListWidget>(&dlg, QStringLiteral("RzCheckListDeliveryDays"))->count(), 7);
+    EXPECT_FALSE(kv::test::need<QPushButton>(&dlg, QStringLiteral("BitBtnOK"))->isEnabled());
     dlg.setDayChecked(2, true);
-    EXPECT_TRUE(dlg.BitBtnOK->isEnabled());
+    EXPECT_TRUE(kv::test::need<QPushButton>(&dlg, QStringLiteral("BitBtnOK"))->isEnabled());
     dlg.setDayChecked(6, true);
     dlg.setDayChecked(2, false);
-    EXPECT_TRUE(dlg.BitBtnOK->isEnabled());
+    EXPECT_TRUE(kv::test::need<QPushButton>(&dlg, QStringLiteral("BitBtnOK"))->isEnabled());
     EXPECT_TRUE(dlg.checkedDays()[6]);
     dlg.setDayChecked(6, false);
-    EXPECT_FALSE(dlg.BitBtnOK->isEnabled()) << "disabled again when the last mark goes";
+    EXPECT_FALSE(kv::test::need<QPushButton>(&dlg, QStringLiteral("BitBtnOK"))->isEnabled())
+        << "disabled again when the last mark goes";
 }
 
 } // namespace

@@ -210,9 +210,10 @@ TEST_P(MemberOpsFlagsWindowTest, SettingSelectedQuantitiesKeepsATypedQuantityOnI
     QTimer::singleShot(0, [] {
         auto *dlg = qobject_cast<TFormGetQuantity *>(QApplication::activeModalWidget());
         ASSERT_NE(dlg, nullptr);
-        EXPECT_EQ(dlg->wwDBSpinEditQuantity->value(), 1);
-        dlg->wwDBSpinEditQuantity->setValue(7);
-        dlg->BitBtnOK->click();
+        auto *quantity = kv::test::need<QSpinBox>(dlg, QStringLiteral("wwDBSpinEditQuantity"));
+        EXPECT_EQ(quantity->value(), 1);
+        quantity->setValue(7);
+        kv::test::need<QPushButton>(dlg, QStringLiteral("BitBtnOK"))->click();
     });
     window->ActionSetQuantitiesExecute();
     EXPECT_EQ(quantityOf(1), 5);

@@ -157,7 +157,7 @@ TEST_P(MemberOpsRollbackTest, AFailureInTheMiddleWritesNothingAndTheWindowShowsT
     const std::vector<Case> cases = {
         {"add by status", "List_Members", "INSERT", kFailAt,
          [](T &t) {
-             t.whenShown<TFormAddListMembers>([](TFormAddListMembers *dlg) { dlg->BitBtnOK->click(); });
+             t.whenShown<TFormAddListMembers>([](TFormAddListMembers *dlg) { kv::test::need<QPushButton>(dlg, QStringLiteral("BitBtnOK"))->click(); });
              t.window->ActionAddMembersExecute();
          }},
         {"add one client", "List_Members", "INSERT", 1,
@@ -200,8 +200,8 @@ TEST_P(MemberOpsRollbackTest, AFailureInTheMiddleWritesNothingAndTheWindowShowsT
          [selectFirst](T &t) {
              selectFirst(t);
              t.whenShown<TFormGetQuantity>([](TFormGetQuantity *dlg) {
-                 dlg->wwDBSpinEditQuantity->setValue(7);
-                 dlg->BitBtnOK->click();
+                 kv::test::need<QSpinBox>(dlg, QStringLiteral("wwDBSpinEditQuantity"))->setValue(7);
+                 kv::test::need<QPushButton>(dlg, QStringLiteral("BitBtnOK"))->click();
              });
              t.window->ActionSetQuantitiesExecute();
          }},
@@ -214,7 +214,7 @@ TEST_P(MemberOpsRollbackTest, AFailureInTheMiddleWritesNothingAndTheWindowShowsT
          [](T &t) {
              t.whenShown<TFormHideDeliveryDays>([](TFormHideDeliveryDays *dlg) {
                  dlg->setDayChecked(0, true);
-                 dlg->BitBtnOK->click();
+                 kv::test::need<QPushButton>(dlg, QStringLiteral("BitBtnOK"))->click();
              });
              t.window->ActionHideSelectedDaysExecute();
          }},
@@ -281,7 +281,7 @@ TEST_P(MemberOpsRollbackTest, EscapeDuringARowLoopStopsItWithNothingWritten)
         {"add by status",
          [](MemberOpsRollbackTest &t) {
              t.whenShown<TFormAddListMembers>([&t](TFormAddListMembers *dlg) {
-                 dlg->BitBtnOK->click();
+                 kv::test::need<QPushButton>(dlg, QStringLiteral("BitBtnOK"))->click();
                  t.pressEscapeLater();
              });
              t.window->ActionAddMembersExecute();

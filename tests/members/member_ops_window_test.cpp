@@ -225,7 +225,7 @@ TEST_P(MemberOpsWindowTest, MakeAllVisibleShowsEveryMemberUnderTheFilterInForce)
 
 TEST_P(MemberOpsWindowTest, AddingThroughTheDialogReportsAndShowsTheNewMember)
 {
-    whenShown<TFormAddListMembers>([](TFormAddListMembers *dlg) { dlg->BitBtnOK->click(); });
+    whenShown<TFormAddListMembers>([](TFormAddListMembers *dlg) { kv::test::need<QPushButton>(dlg, QStringLiteral("BitBtnOK"))->click(); });
     window->ActionAddMembersExecute();
     EXPECT_EQ(prompts.notices(), QStringList{kv::AddMembers::addedMessage(1)});
     EXPECT_EQ(shown().recordCount(), 4);
@@ -242,7 +242,7 @@ TEST_P(MemberOpsWindowTest, AddingToAListAnotherUserDeletedIsRefusedAndWritesNot
     for (int round = 0; round < 2; ++round) {
         SCOPED_TRACE(round);
         prompts.clear();
-        whenShown<TFormAddListMembers>([](TFormAddListMembers *dlg) { dlg->BitBtnOK->click(); });
+        whenShown<TFormAddListMembers>([](TFormAddListMembers *dlg) { kv::test::need<QPushButton>(dlg, QStringLiteral("BitBtnOK"))->click(); });
         window->ActionAddMembersExecute();
         ASSERT_FALSE(prompts.notices().isEmpty());
         EXPECT_TRUE(prompts.notices().first().startsWith(kv::kListGoneMessage)) << prompts.notices().first().toStdString();

@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QShowEvent>
 #include <QSignalBlocker>
@@ -16,105 +17,139 @@
 
 TFormAddListMembers *FormAddListMembers = nullptr;
 
-const QString TFormAddListMembers::kCaption = QStringLiteral("Add List Members");
+#define KV_TR(text) QStringLiteral(QT_TRANSLATE_NOOP("TFormAddListMembers", text))
+const QString TFormAddListMembers::kCaption = KV_TR("Add List Members");
 const QStringList TFormAddListMembers::kStatusItems = {
-    QStringLiteral("No Status"), QStringLiteral("Never Started"), QStringLiteral("Wait Listed"),
-    QStringLiteral("Active"),    QStringLiteral("Stopped"),       QStringLiteral("Inactive"),
+    KV_TR("No Status"), KV_TR("Never Started"), KV_TR("Wait Listed"),
+    KV_TR("Active"),    KV_TR("Stopped"),       KV_TR("Inactive"),
 };
 const QStringList TFormAddListMembers::kSelectionItems = {
-    QStringLiteral("All clients with the status of:"),
-    QStringLiteral("All clients on selected &service:"),
-    QStringLiteral("A selected &client:"),
+    KV_TR("All clients with the status of:"),
+    KV_TR("All clients on selected &service:"),
+    KV_TR("A selected &client:"),
 };
 const QStringList TFormAddListMembers::kDeliveryTypeItems = {
-    QStringLiteral("All &delivery types"),
-    QStringLiteral("&Ongoing deliveries only"),
-    QStringLiteral("&Episodic deliveries only"),
+    KV_TR("All &delivery types"),
+    KV_TR("&Ongoing deliveries only"),
+    KV_TR("&Episodic deliveries only"),
+};
+#undef KV_TR
+
+namespace {
+
+QStringList translated(const QStringList &sources)
+{
+    QStringList out;
+    for (const QString &s : sources)
+        out << TFormAddListMembers::tr(qUtf8Printable(s));
+    return out;
+}
+
+} // namespace
+
+struct TFormAddListMembers::Controls
+{
+    kv::RadioGroup *RzRadioGroupSelection = nullptr;
+    QComboBox *RzComboBoxStatus = nullptr;
+    QComboBox *RzComboBoxService = nullptr;
+    kv::ClientLookupCombo *wwDBLookupComboDlgClientLookUp = nullptr;
+    kv::RadioGroup *RzRadioGroupDeliveryType = nullptr;
+    QGroupBox *RzGroupBoxInvitedState = nullptr;
+    QCheckBox *RzCheckBoxInvitedState = nullptr;
+    QGroupBox *RzGroupBoxConfirmedState = nullptr;
+    kv::ConfirmedCheckBox *RzCheckBoxConfirmedState = nullptr;
+    QPushButton *BitBtnOK = nullptr;
+    QPushButton *BitBtnCancel = nullptr;
 };
 
 TFormAddListMembers::TFormAddListMembers(kv::Query &services, kv::Query &clients, QWidget *parent)
     : QDialog(parent)
+    , d(std::make_unique<Controls>())
     , m_services(services)
     , m_clients(clients)
 {
     setObjectName(QStringLiteral("TFormAddListMembers"));
-    setWindowTitle(kCaption);
+    setWindowTitle(tr(qUtf8Printable(kCaption)));
 
-    RzRadioGroupSelection = new kv::RadioGroup(QStringLiteral("Select an addition method"), kSelectionItems, this);
-    RzRadioGroupSelection->setObjectName(QStringLiteral("RzRadioGroupSelection"));
+    d->RzRadioGroupSelection = new kv::RadioGroup(tr("Select an addition method"), translated(kSelectionItems), this);
+    d->RzRadioGroupSelection->setObjectName(QStringLiteral("RzRadioGroupSelection"));
 
-    RzComboBoxStatus = new QComboBox(this);
-    RzComboBoxStatus->setObjectName(QStringLiteral("RzComboBoxStatus"));
-    RzComboBoxStatus->addItems(kStatusItems);
-    RzComboBoxStatus->setCurrentIndex(3);
+    d->RzComboBoxStatus = new QComboBox(this);
+    d->RzComboBoxStatus->setObjectName(QStringLiteral("RzComboBoxStatus"));
+    d->RzComboBoxStatus->addItems(translated(kStatusItems));
+    d->RzComboBoxStatus->setCurrentIndex(3);
 
-    RzComboBoxService = new QComboBox(this);
-    RzComboBoxService->setObjectName(QStringLiteral("RzComboBoxService"));
-    RzComboBoxService->setMinimumContentsLength(30);
+    d->RzComboBoxService = new QComboBox(this);
+    d->RzComboBoxService->setObjectName(QStringLiteral("RzComboBoxService"));
+    d->RzComboBoxService->setMinimumContentsLength(30);
 
-    wwDBLookupComboDlgClientLookUp = new kv::ClientLookupCombo(clients, this);
-    wwDBLookupComboDlgClientLookUp->setObjectName(QStringLiteral("wwDBLookupComboDlgClientLookUp"));
+    d->wwDBLookupComboDlgClientLookUp = new kv::ClientLookupCombo(clients, this);
+    d->wwDBLookupComboDlgClientLookUp->setObjectName(QStringLiteral("wwDBLookupComboDlgClientLookUp"));
 
-    RzRadioGroupSelection->setItemWidget(0, RzComboBoxStatus);
-    RzRadioGroupSelection->setItemWidget(1, RzComboBoxService);
-    RzRadioGroupSelection->setItemWidget(2, wwDBLookupComboDlgClientLookUp);
-    RzRadioGroupSelection->setItemIndex(0);
+    d->RzRadioGroupSelection->setItemWidget(0, d->RzComboBoxStatus);
+    d->RzRadioGroupSelection->setItemWidget(1, d->RzComboBoxService);
+    d->RzRadioGroupSelection->setItemWidget(2, d->wwDBLookupComboDlgClientLookUp);
+    d->RzRadioGroupSelection->setItemIndex(0);
+    // The client box is spoken with the caption of its choice.
+    d->wwDBLookupComboDlgClientLookUp->setSpokenName(d->RzRadioGroupSelection->item(kv::AddMembersChoice::SingleClient)->text());
 
-    RzRadioGroupDeliveryType =
-        new kv::RadioGroup(QStringLiteral("Select the clients' DeliveryType"), kDeliveryTypeItems, this);
-    RzRadioGroupDeliveryType->setObjectName(QStringLiteral("RzRadioGroupDeliveryType"));
-    RzRadioGroupDeliveryType->setItemIndex(0);
+    d->RzRadioGroupDeliveryType =
+        new kv::RadioGroup(tr("Select the clients' DeliveryType"), translated(kDeliveryTypeItems), this);
+    d->RzRadioGroupDeliveryType->setObjectName(QStringLiteral("RzRadioGroupDeliveryType"));
+    d->RzRadioGroupDeliveryType->setItemIndex(0);
 
-    RzGroupBoxInvitedState = new QGroupBox(QStringLiteral("Invited checkbox should be populated with"), this);
-    RzGroupBoxInvitedState->setObjectName(QStringLiteral("RzGroupBoxInvitedState"));
-    RzCheckBoxInvitedState = new QCheckBox(kv::flagCaption(Qt::Unchecked), RzGroupBoxInvitedState);
-    RzCheckBoxInvitedState->setObjectName(QStringLiteral("RzCheckBoxInvitedState"));
-    (new QVBoxLayout(RzGroupBoxInvitedState))->addWidget(RzCheckBoxInvitedState);
+    d->RzGroupBoxInvitedState = new QGroupBox(tr("Invited checkbox should be populated with"), this);
+    d->RzGroupBoxInvitedState->setObjectName(QStringLiteral("RzGroupBoxInvitedState"));
+    d->RzCheckBoxInvitedState = new QCheckBox(kv::flagCaption(Qt::Unchecked), d->RzGroupBoxInvitedState);
+    d->RzCheckBoxInvitedState->setObjectName(QStringLiteral("RzCheckBoxInvitedState"));
+    (new QVBoxLayout(d->RzGroupBoxInvitedState))->addWidget(d->RzCheckBoxInvitedState);
 
-    RzGroupBoxConfirmedState = new QGroupBox(QStringLiteral("Confirmed checkbox should be populated with"), this);
-    RzGroupBoxConfirmedState->setObjectName(QStringLiteral("RzGroupBoxConfirmedState"));
-    RzCheckBoxConfirmedState = new kv::ConfirmedCheckBox(kv::flagCaption(Qt::PartiallyChecked), RzGroupBoxConfirmedState);
-    RzCheckBoxConfirmedState->setObjectName(QStringLiteral("RzCheckBoxConfirmedState"));
-    (new QVBoxLayout(RzGroupBoxConfirmedState))->addWidget(RzCheckBoxConfirmedState);
+    d->RzGroupBoxConfirmedState = new QGroupBox(tr("Confirmed checkbox should be populated with"), this);
+    d->RzGroupBoxConfirmedState->setObjectName(QStringLiteral("RzGroupBoxConfirmedState"));
+    d->RzCheckBoxConfirmedState = new kv::ConfirmedCheckBox(kv::flagCaption(Qt::PartiallyChecked), d->RzGroupBoxConfirmedState);
+    d->RzCheckBoxConfirmedState->setObjectName(QStringLiteral("RzCheckBoxConfirmedState"));
+    (new QVBoxLayout(d->RzGroupBoxConfirmedState))->addWidget(d->RzCheckBoxConfirmedState);
 
-    BitBtnOK = new QPushButton(QStringLiteral("OK"), this);
-    BitBtnOK->setObjectName(QStringLiteral("BitBtnOK"));
-    BitBtnOK->setDefault(true);
-    BitBtnCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    BitBtnCancel->setObjectName(QStringLiteral("BitBtnCancel"));
+    d->BitBtnOK = new QPushButton(tr("OK"), this);
+    d->BitBtnOK->setObjectName(QStringLiteral("BitBtnOK"));
+    d->BitBtnOK->setDefault(true);
+    d->BitBtnCancel = new QPushButton(tr("Cancel"), this);
+    d->BitBtnCancel->setObjectName(QStringLiteral("BitBtnCancel"));
 
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(RzRadioGroupSelection);
-    layout->addWidget(RzRadioGroupDeliveryType);
+    layout->addWidget(d->RzRadioGroupSelection);
+    layout->addWidget(d->RzRadioGroupDeliveryType);
     auto *flags = new QHBoxLayout;
-    flags->addWidget(RzGroupBoxInvitedState);
-    flags->addWidget(RzGroupBoxConfirmedState);
+    flags->addWidget(d->RzGroupBoxInvitedState);
+    flags->addWidget(d->RzGroupBoxConfirmedState);
     layout->addLayout(flags);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(BitBtnOK);
-    buttons->addWidget(BitBtnCancel);
+    buttons->addWidget(d->BitBtnOK);
+    buttons->addWidget(d->BitBtnCancel);
     layout->addLayout(buttons);
 
-    connect(BitBtnOK, &QPushButton::clicked, this, &QDialog::accept);
-    connect(BitBtnCancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(RzRadioGroupSelection, &kv::RadioGroup::changed, this, &TFormAddListMembers::RzRadioGroupSelectionClick);
-    connect(RzCheckBoxInvitedState, &QCheckBox::clicked, this, &TFormAddListMembers::RzCheckBoxInvitedStateClick);
-    connect(RzCheckBoxConfirmedState, &QCheckBox::clicked, this, &TFormAddListMembers::RzCheckBoxConfirmedStateClick);
+    connect(d->BitBtnOK, &QPushButton::clicked, this, &QDialog::accept);
+    connect(d->BitBtnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(d->RzRadioGroupSelection, &kv::RadioGroup::changed, this, &TFormAddListMembers::RzRadioGroupSelectionClick);
+    connect(d->RzCheckBoxInvitedState, &QCheckBox::clicked, this, &TFormAddListMembers::RzCheckBoxInvitedStateClick);
+    connect(d->RzCheckBoxConfirmedState, &QCheckBox::clicked, this, &TFormAddListMembers::RzCheckBoxConfirmedStateClick);
     attachChangeHandlers(true);
 }
+
+TFormAddListMembers::~TFormAddListMembers() = default;
 
 void TFormAddListMembers::attachChangeHandlers(bool attach)
 {
     if (attach) {
-        connect(RzComboBoxStatus, &QComboBox::activated, this, &TFormAddListMembers::RzComboBoxStatusChange);
-        connect(RzComboBoxService, &QComboBox::activated, this, &TFormAddListMembers::RzComboBoxServiceChange);
-        connect(wwDBLookupComboDlgClientLookUp, &kv::ClientLookupCombo::changed, this,
+        connect(d->RzComboBoxStatus, &QComboBox::activated, this, &TFormAddListMembers::RzComboBoxStatusChange);
+        connect(d->RzComboBoxService, &QComboBox::activated, this, &TFormAddListMembers::RzComboBoxServiceChange);
+        connect(d->wwDBLookupComboDlgClientLookUp, &kv::ClientLookupCombo::changed, this,
                 &TFormAddListMembers::wwDBLookupComboDlgClientLookUpChange);
     } else {
-        disconnect(RzComboBoxStatus, &QComboBox::activated, this, &TFormAddListMembers::RzComboBoxStatusChange);
-        disconnect(RzComboBoxService, &QComboBox::activated, this, &TFormAddListMembers::RzComboBoxServiceChange);
-        disconnect(wwDBLookupComboDlgClientLookUp, &kv::ClientLookupCombo::changed, this,
+        disconnect(d->RzComboBoxStatus, &QComboBox::activated, this, &TFormAddListMembers::RzComboBoxStatusChange);
+        disconnect(d->RzComboBoxService, &QComboBox::activated, this, &TFormAddListMembers::RzComboBoxServiceChange);
+        disconnect(d->wwDBLookupComboDlgClientLookUp, &kv::ClientLookupCombo::changed, this,
                    &TFormAddListMembers::wwDBLookupComboDlgClientLookUpChange);
     }
     m_handlersAttached = attach;
@@ -138,17 +173,17 @@ void TFormAddListMembers::FormShow()
     // Centred on the desktop.
     if (QScreen *s = screen())
         move(s->availableGeometry().center() - rect().center());
-    const QSignalBlocker block(RzComboBoxService);
-    RzComboBoxService->clear();
+    const QSignalBlocker block(d->RzComboBoxService);
+    d->RzComboBoxService->clear();
     if (m_services.isOpen()) {
         for (int r = 0; r < m_services.recordCount(); ++r) {
             const QVariant id = m_services.valueAt(r, m_services.fieldIndex(QStringLiteral("Service_ID")));
             const QString desc =
                 m_services.valueAt(r, m_services.fieldIndex(QStringLiteral("Service_Desc"))).toString();
-            RzComboBoxService->addItem(kv::AddMembers::serviceEntry(desc, id), id);
+            d->RzComboBoxService->addItem(kv::AddMembers::serviceEntry(desc, id), id);
         }
     }
-    RzComboBoxService->setCurrentIndex(-1);
+    d->RzComboBoxService->setCurrentIndex(-1);
 }
 
 void TFormAddListMembers::FormHide()
@@ -158,71 +193,71 @@ void TFormAddListMembers::FormHide()
 void TFormAddListMembers::RzRadioGroupSelectionClick()
 {
     attachChangeHandlers(false);
-    const int method = RzRadioGroupSelection->itemIndex();
+    const int method = d->RzRadioGroupSelection->itemIndex();
     const bool groups = method != kv::AddMembersChoice::SingleClient;
     switch (method) {
     case kv::AddMembersChoice::ByStatus:
-        RzComboBoxService->setCurrentIndex(-1);
-        wwDBLookupComboDlgClientLookUp->clear();
+        d->RzComboBoxService->setCurrentIndex(-1);
+        d->wwDBLookupComboDlgClientLookUp->clear();
         break;
     case kv::AddMembersChoice::ByService:
-        RzComboBoxStatus->setCurrentIndex(-1);
-        wwDBLookupComboDlgClientLookUp->clear();
+        d->RzComboBoxStatus->setCurrentIndex(-1);
+        d->wwDBLookupComboDlgClientLookUp->clear();
         break;
     case kv::AddMembersChoice::SingleClient:
-        RzComboBoxStatus->setCurrentIndex(-1);
-        RzComboBoxService->setCurrentIndex(-1);
+        d->RzComboBoxStatus->setCurrentIndex(-1);
+        d->RzComboBoxService->setCurrentIndex(-1);
         break;
     default:
         break;
     }
     attachChangeHandlers(true);
     // A disabled group keeps its state: the boxes still supply the flags.
-    RzRadioGroupDeliveryType->setEnabled(groups);
-    RzGroupBoxInvitedState->setEnabled(groups);
-    RzGroupBoxConfirmedState->setEnabled(groups);
+    d->RzRadioGroupDeliveryType->setEnabled(groups);
+    d->RzGroupBoxInvitedState->setEnabled(groups);
+    d->RzGroupBoxConfirmedState->setEnabled(groups);
 }
 
 void TFormAddListMembers::RzComboBoxStatusChange()
 {
-    RzRadioGroupSelection->setItemIndex(kv::AddMembersChoice::ByStatus);
+    d->RzRadioGroupSelection->setItemIndex(kv::AddMembersChoice::ByStatus);
 }
 
 void TFormAddListMembers::RzComboBoxServiceChange()
 {
-    RzRadioGroupSelection->setItemIndex(kv::AddMembersChoice::ByService);
+    d->RzRadioGroupSelection->setItemIndex(kv::AddMembersChoice::ByService);
 }
 
 void TFormAddListMembers::wwDBLookupComboDlgClientLookUpChange()
 {
-    RzRadioGroupSelection->setItemIndex(kv::AddMembersChoice::SingleClient);
+    d->RzRadioGroupSelection->setItemIndex(kv::AddMembersChoice::SingleClient);
 }
 
 void TFormAddListMembers::RzCheckBoxInvitedStateClick()
 {
-    RzCheckBoxInvitedState->setText(kv::flagCaption(RzCheckBoxInvitedState->checkState()));
+    d->RzCheckBoxInvitedState->setText(kv::flagCaption(d->RzCheckBoxInvitedState->checkState()));
 }
 
 void TFormAddListMembers::RzCheckBoxConfirmedStateClick()
 {
-    RzCheckBoxConfirmedState->setText(kv::flagCaption(RzCheckBoxConfirmedState->checkState()));
+    d->RzCheckBoxConfirmedState->setText(kv::flagCaption(d->RzCheckBoxConfirmedState->checkState()));
 }
 
 kv::AddMembersChoice TFormAddListMembers::choice() const
 {
     kv::AddMembersChoice c;
-    c.method = RzRadioGroupSelection->itemIndex();
-    c.statusIndex = RzComboBoxStatus->currentIndex();
-    if (RzComboBoxService->currentIndex() >= 0) {
-        const QVariant id = RzComboBoxService->currentData();
+    c.method = d->RzRadioGroupSelection->itemIndex();
+    c.statusIndex = d->RzComboBoxStatus->currentIndex();
+    if (d->RzComboBoxService->currentIndex() >= 0) {
+        const QVariant id = d->RzComboBoxService->currentData();
         if (id.isValid() && !id.isNull())
             c.serviceId = id.toInt();
         else
-            c.serviceId = kv::AddMembers::serviceIdFromEntry(RzComboBoxService->currentText());
+            c.serviceId = kv::AddMembers::serviceIdFromEntry(d->RzComboBoxService->currentText());
     }
-    c.deliveryType = qMax(0, RzRadioGroupDeliveryType->itemIndex());
-    c.flags.invited = RzCheckBoxInvitedState->isChecked();
-    c.flags.confirmed = RzCheckBoxConfirmedState->checkState();
+    c.deliveryType = qMax(0, d->RzRadioGroupDeliveryType->itemIndex());
+    c.flags.invited = d->RzCheckBoxInvitedState->isChecked();
+    c.flags.confirmed = d->RzCheckBoxConfirmedState->checkState();
     if (c.method == kv::AddMembersChoice::SingleClient && m_clients.isOpen() && m_clients.recNo() >= 0) {
         c.personId = m_clients.fieldValue(QStringLiteral("Person_ID"));
         c.clientId = m_clients.fieldValue(QStringLiteral("Client_ID")).toString();

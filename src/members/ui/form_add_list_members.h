@@ -4,16 +4,10 @@
 
 #include <QDialog>
 
-class QCheckBox;
-class QComboBox;
-class QGroupBox;
-class QPushButton;
+#include <memory>
 
 namespace kv {
-class ClientLookupCombo;
-class ConfirmedCheckBox;
 class Query;
-class RadioGroup;
 } // namespace kv
 
 // "Add List Members": how clients are chosen (status, delivery service or one
@@ -31,21 +25,10 @@ public:
     // services: the data module's open list of delivery services; clients:
     // its client lookup, whose current row is the single client's.
     TFormAddListMembers(kv::Query &services, kv::Query &clients, QWidget *parent = nullptr);
+    ~TFormAddListMembers() override;
 
     // The choices as the operation needs them (single client: the lookup's current row).
     kv::AddMembersChoice choice() const;
-
-    kv::RadioGroup *RzRadioGroupSelection;
-    QComboBox *RzComboBoxStatus;
-    QComboBox *RzComboBoxService;
-    kv::ClientLookupCombo *wwDBLookupComboDlgClientLookUp;
-    kv::RadioGroup *RzRadioGroupDeliveryType;
-    QGroupBox *RzGroupBoxInvitedState;
-    QCheckBox *RzCheckBoxInvitedState;
-    QGroupBox *RzGroupBoxConfirmedState;
-    kv::ConfirmedCheckBox *RzCheckBoxConfirmedState;
-    QPushButton *BitBtnOK;
-    QPushButton *BitBtnCancel;
 
 protected:
     void showEvent(QShowEvent *e) override;
@@ -62,6 +45,8 @@ private:
     void RzCheckBoxConfirmedStateClick();
     void attachChangeHandlers(bool attach);
 
+    struct Controls;
+    std::unique_ptr<Controls> d;
     kv::Query &m_services;
     kv::Query &m_clients;
     bool m_handlersAttached = true;

@@ -24,18 +24,26 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-const QString TFormClientEditor::kCaption = QStringLiteral("List Member Edit");
-const QString TFormClientEditor::kDiscardQuestion = QStringLiteral("Discard your changes to this client?");
-const QString TFormClientEditor::kNoMemberMessage = QStringLiteral("There is no list member to edit.");
+#define KV_TR(text) QStringLiteral(QT_TRANSLATE_NOOP("TFormClientEditor", text))
+const QString TFormClientEditor::kCaption = KV_TR("List Member Edit");
+const QString TFormClientEditor::kDiscardQuestion = KV_TR("Discard your changes to this client?");
+const QString TFormClientEditor::kNoMemberMessage = KV_TR("There is no list member to edit.");
 const QString TFormClientEditor::kReloadAfterConflict =
-    QStringLiteral("Read the client's record again from the database?\n\n"
-                   "Yes shows the values stored now and discards your changes.\n"
-                   "No keeps your changes in the editor; OK then writes them over the other user's values.");
+    KV_TR("Read the client's record again from the database?\n\n"
+          "Yes shows the values stored now and discards your changes.\n"
+          "No keeps your changes in the editor; OK then writes them over the other user's values.");
 const QString TFormClientEditor::kNotADateMessage =
-    QStringLiteral("\"%1\" is not a date. Type it as %2 or %3, or empty the field for no date.");
+    KV_TR("\"%1\" is not a date. Type it as %2 or %3, or empty the field for no date.");
 
 const QString TFormClientEditor::kNotANumberMessage =
-    QStringLiteral("\"%1\" is not a number. Type a whole number such as 2, or empty the field for none.");
+    KV_TR("\"%1\" is not a number. Type a whole number such as 2, or empty the field for none.");
+
+struct TFormClientEditor::Controls
+{
+    QWidget *PanelFields = nullptr;
+    QPushButton *BitBtnOK = nullptr;
+    QPushButton *BitBtnCancel = nullptr;
+};
 
 const QList<TFormClientEditor::LineDef> &TFormClientEditor::lines()
 {
@@ -45,77 +53,80 @@ const QList<TFormClientEditor::LineDef> &TFormClientEditor::lines()
                                QStringLiteral("D"), QStringLiteral("R"), QStringLiteral("O"), QStringLiteral("X")};
     static const QList<LineDef> defs = {
         {QString(),
-         {{QStringLiteral("Client ID"), QStringLiteral("CLIENT_ID"), K::Text, true, 7, {}},
-          {QStringLiteral("Person ID"), QStringLiteral("PERSON_ID"), K::Integer, true, 0, {}},
-          {QStringLiteral("Organization"), QStringLiteral("ORG_CLIENT"), K::YesNo, false, 0, {}}}},
-        {QStringLiteral("Name"),
-         {{QStringLiteral("First"), QStringLiteral("FIRST_NAME"), K::Text, false, 30, {}},
-          {QStringLiteral("Mid "), QStringLiteral("MID_NAME"), K::Text, false, 15, {}},
-          {QStringLiteral("Last Name"), QStringLiteral("LAST_NAME"), K::Text, false, 50, {}}}},
-        {QStringLiteral("Address"), {{QStringLiteral("Street1"), QStringLiteral("ADDRESS1"), K::Text, false, 35, {}}}},
-        {QStringLiteral("Address"), {{QStringLiteral("Street2"), QStringLiteral("ADDRESS2"), K::Text, false, 30, {}}}},
-        {QStringLiteral("Address"),
-         {{QStringLiteral("City"), QStringLiteral("CITY"), K::Text, false, 25, {}},
-          {QStringLiteral("State"), QStringLiteral("STATE"), K::Text, false, 2, {}},
-          {QStringLiteral("ZIP"), QStringLiteral("ZIP"), K::Text, false, 10, {}}}},
-        {QStringLiteral("Primary Phone"),
-         {{QStringLiteral("Phone Desc"), QStringLiteral("PHONE_DESC"), K::Letters, false, 1, phone},
-          {QStringLiteral("Number"), QStringLiteral("PHONE"), K::Text, false, 19, {}}}},
-        {QStringLiteral("Secondary Phone"),
-         {{QStringLiteral("Second Phone Desc"), QStringLiteral("ODESC"), K::Text, false, 14, {}},
-          {QStringLiteral("Number"), QStringLiteral("OPHONE"), K::Text, false, 19, {}}}},
-        {QString(), {{QStringLiteral("Email"), QStringLiteral("EMAIL"), K::Text, false, 65, {}}}},
+         {{KV_TR("Client ID"), QStringLiteral("CLIENT_ID"), K::Text, true, 7, {}},
+          {KV_TR("Person ID"), QStringLiteral("PERSON_ID"), K::Integer, true, 0, {}},
+          {KV_TR("Organization"), QStringLiteral("ORG_CLIENT"), K::YesNo, false, 0, {}}}},
+        {KV_TR("Name"),
+         {{KV_TR("First"), QStringLiteral("FIRST_NAME"), K::Text, false, 30, {}},
+          {KV_TR("Mid "), QStringLiteral("MID_NAME"), K::Text, false, 15, {}},
+          {KV_TR("Last Name"), QStringLiteral("LAST_NAME"), K::Text, false, 50, {}}}},
+        {KV_TR("Address"), {{KV_TR("Street1"), QStringLiteral("ADDRESS1"), K::Text, false, 35, {}}}},
+        {KV_TR("Address"), {{KV_TR("Street2"), QStringLiteral("ADDRESS2"), K::Text, false, 30, {}}}},
+        {KV_TR("Address"),
+         {{KV_TR("City"), QStringLiteral("CITY"), K::Text, false, 25, {}},
+          {KV_TR("State"), QStringLiteral("STATE"), K::Text, false, 2, {}},
+          {KV_TR("ZIP"), QStringLiteral("ZIP"), K::Text, false, 10, {}}}},
+        {KV_TR("Primary Phone"),
+         {{KV_TR("Phone Desc"), QStringLiteral("PHONE_DESC"), K::Letters, false, 1, phone},
+          {KV_TR("Number"), QStringLiteral("PHONE"), K::Text, false, 19, {}}}},
+        {KV_TR("Secondary Phone"),
+         {{KV_TR("Second Phone Desc"), QStringLiteral("ODESC"), K::Text, false, 14, {}},
+          {KV_TR("Number"), QStringLiteral("OPHONE"), K::Text, false, 19, {}}}},
+        {QString(), {{KV_TR("Email"), QStringLiteral("EMAIL"), K::Text, false, 65, {}}}},
         {QString(),
-         {{QStringLiteral("Status"), QStringLiteral("STATUS"), K::Text, true, 1, {}},
-          {QStringLiteral("Delivery Type"), QStringLiteral("DELIVERY_TYPE"), K::Letters, false, 1,
+         {{KV_TR("Status"), QStringLiteral("STATUS"), K::Text, true, 1, {}},
+          {KV_TR("Delivery Type"), QStringLiteral("DELIVERY_TYPE"), K::Letters, false, 1,
            {QStringLiteral("O"), QStringLiteral("E")}},
-          {QStringLiteral("Deliv Start"), QStringLiteral("START_DTE"), K::Date, true, 0, {}},
-          {QStringLiteral("Deliv Stop"), QStringLiteral("STOP_DTE"), K::Date, true, 0, {}}}},
-        {QString(), {{QStringLiteral("Directions"), QStringLiteral("DIRECTIONS"), K::Memo, false, 0, {}}}},
+          {KV_TR("Deliv Start"), QStringLiteral("START_DTE"), K::Date, true, 0, {}},
+          {KV_TR("Deliv Stop"), QStringLiteral("STOP_DTE"), K::Date, true, 0, {}}}},
+        {QString(), {{KV_TR("Directions"), QStringLiteral("DIRECTIONS"), K::Memo, false, 0, {}}}},
         {QString(),
-         {{QStringLiteral("Default Route"), QStringLiteral("DEF_RTE"), K::Text, true, 5, {}},
-          {QStringLiteral("Default Stop"), QStringLiteral("DEF_STOP"), K::Number, true, 0, {}}}},
-        {QStringLiteral("Delivery Days"),
-         {{QStringLiteral("Monday"), QStringLiteral("MONDAY"), K::Boolean, false, 0, {}},
-          {QStringLiteral("Route"), QStringLiteral("MON_RTE"), K::Text, true, 5, {}},
-          {QStringLiteral("Tuesday"), QStringLiteral("TUESDAY"), K::Boolean, false, 0, {}},
-          {QStringLiteral("Route"), QStringLiteral("TUE_RTE"), K::Text, true, 5, {}},
-          {QStringLiteral("Wednesday"), QStringLiteral("WEDNESDAY"), K::Boolean, false, 0, {}},
-          {QStringLiteral("Route"), QStringLiteral("WED_RTE"), K::Text, true, 5, {}}}},
-        {QStringLiteral("Delivery Days"),
-         {{QStringLiteral("Thursday"), QStringLiteral("THURSDAY"), K::Boolean, false, 0, {}},
-          {QStringLiteral("Route"), QStringLiteral("THU_RTE"), K::Text, true, 5, {}},
-          {QStringLiteral("Friday"), QStringLiteral("FRIDAY"), K::Boolean, false, 0, {}},
-          {QStringLiteral("Route"), QStringLiteral("FRI_RTE"), K::Text, true, 5, {}},
-          {QStringLiteral("Saturday"), QStringLiteral("SATURDAY"), K::Boolean, false, 0, {}},
-          {QStringLiteral("Route"), QStringLiteral("SAT_RTE"), K::Text, true, 5, {}},
-          {QStringLiteral("Sunday"), QStringLiteral("SUNDAY"), K::Boolean, false, 0, {}},
-          {QStringLiteral("Route"), QStringLiteral("SUN_RTE"), K::Text, true, 5, {}}}},
+         {{KV_TR("Default Route"), QStringLiteral("DEF_RTE"), K::Text, true, 5, {}},
+          {KV_TR("Default Stop"), QStringLiteral("DEF_STOP"), K::Number, true, 0, {}}}},
+        {KV_TR("Delivery Days"),
+         {{KV_TR("Monday"), QStringLiteral("MONDAY"), K::Boolean, false, 0, {}},
+          {KV_TR("Route"), QStringLiteral("MON_RTE"), K::Text, true, 5, {}},
+          {KV_TR("Tuesday"), QStringLiteral("TUESDAY"), K::Boolean, false, 0, {}},
+          {KV_TR("Route"), QStringLiteral("TUE_RTE"), K::Text, true, 5, {}},
+          {KV_TR("Wednesday"), QStringLiteral("WEDNESDAY"), K::Boolean, false, 0, {}},
+          {KV_TR("Route"), QStringLiteral("WED_RTE"), K::Text, true, 5, {}}}},
+        {KV_TR("Delivery Days"),
+         {{KV_TR("Thursday"), QStringLiteral("THURSDAY"), K::Boolean, false, 0, {}},
+          {KV_TR("Route"), QStringLiteral("THU_RTE"), K::Text, true, 5, {}},
+          {KV_TR("Friday"), QStringLiteral("FRIDAY"), K::Boolean, false, 0, {}},
+          {KV_TR("Route"), QStringLiteral("FRI_RTE"), K::Text, true, 5, {}},
+          {KV_TR("Saturday"), QStringLiteral("SATURDAY"), K::Boolean, false, 0, {}},
+          {KV_TR("Route"), QStringLiteral("SAT_RTE"), K::Text, true, 5, {}},
+          {KV_TR("Sunday"), QStringLiteral("SUNDAY"), K::Boolean, false, 0, {}},
+          {KV_TR("Route"), QStringLiteral("SUN_RTE"), K::Text, true, 5, {}}}},
         {QString(),
-         {{QStringLiteral("Dependent"), QStringLiteral("DEPENDENT"), K::YesNo, false, 0, {}},
-          {QStringLiteral("DOB"), QStringLiteral("DOB"), K::Date, false, 0, {}},
-          {QStringLiteral("# Children"), QStringLiteral("CHILD_NBR"), K::Integer, false, 0, {}},
-          {QStringLiteral("# Children Rcvg"), QStringLiteral("CHILD_RECV"), K::Integer, false, 0, {}}}},
+         {{KV_TR("Dependent"), QStringLiteral("DEPENDENT"), K::YesNo, false, 0, {}},
+          {KV_TR("DOB"), QStringLiteral("DOB"), K::Date, false, 0, {}},
+          {KV_TR("# Children"), QStringLiteral("CHILD_NBR"), K::Integer, false, 0, {}},
+          {KV_TR("# Children Rcvg"), QStringLiteral("CHILD_RECV"), K::Integer, false, 0, {}}}},
         {QString(),
-         {{QStringLiteral("Gender"), QStringLiteral("SEX"), K::Letters, false, 1,
+         {{KV_TR("Gender"), QStringLiteral("SEX"), K::Letters, false, 1,
            {QStringLiteral("M"), QStringLiteral("F"), QStringLiteral("T")}},
-          {QStringLiteral("Race"), QStringLiteral("RACE"), K::Text, true, 1, {}},
-          {QStringLiteral("Illiterate"), QStringLiteral("ILLITERATE"), K::YesNo, false, 0, {}},
-          {QStringLiteral("Handicapped"), QStringLiteral("HANDICAPPED"), K::YesNo, false, 0, {}},
-          {QStringLiteral("Rural"), QStringLiteral("RURAL"), K::YesNo, false, 0, {}},
-          {QStringLiteral("Social Security #"), QStringLiteral("SOCIAL_SECURITY_NUMBER"), K::Text, false, 11, {}},
-          {QStringLiteral("Income/Month"), QStringLiteral("INCOME_MONTH"), K::Number, true, 0, {}}}},
+          {KV_TR("Race"), QStringLiteral("RACE"), K::Text, true, 1, {}},
+          {KV_TR("Illiterate"), QStringLiteral("ILLITERATE"), K::YesNo, false, 0, {}},
+          {KV_TR("Handicapped"), QStringLiteral("HANDICAPPED"), K::YesNo, false, 0, {}},
+          {KV_TR("Rural"), QStringLiteral("RURAL"), K::YesNo, false, 0, {}},
+          {KV_TR("Social Security #"), QStringLiteral("SOCIAL_SECURITY_NUMBER"), K::Text, false, 11, {}},
+          {KV_TR("Income/Month"), QStringLiteral("INCOME_MONTH"), K::Number, true, 0, {}}}},
     };
     return defs;
 }
 
+#undef KV_TR
+
 TFormClientEditor::TFormClientEditor(kv::Query &clientInfo, kv::Prompts &prompts, QWidget *parent)
     : QDialog(parent)
+    , d(std::make_unique<Controls>())
     , m_query(clientInfo)
     , m_prompts(prompts)
 {
     setObjectName(QStringLiteral("wwRecordViewDialog1"));
-    setWindowTitle(kCaption);
+    setWindowTitle(tr(qUtf8Printable(kCaption)));
     setModal(true);
     // Read-only fields look it.
     setStyleSheet(QStringLiteral("QLineEdit[readOnly=\"true\"] { background: palette(window); }"));
@@ -124,11 +135,13 @@ TFormClientEditor::TFormClientEditor(kv::Query &clientInfo, kv::Prompts &prompts
     QHash<QString, QString> captions;
     for (const LineDef &line : lines())
         for (const FieldDef &f : line.fields)
-            captions.insert(f.column, f.label);
+            captions.insert(f.column, tr(qUtf8Printable(f.label)));
     m_query.setColumnCaptions(captions);
     fitScreen();
     showRow();
 }
+
+TFormClientEditor::~TFormClientEditor() = default;
 
 void TFormClientEditor::build()
 {
@@ -141,9 +154,9 @@ void TFormClientEditor::build()
     scroll->setFrameShape(QFrame::NoFrame);
     // The fields narrow with the window down to their minimum; only their height scrolls.
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_fields = new QWidget(scroll);
-    m_fields->setObjectName(QStringLiteral("PanelFields"));
-    auto *main = new QVBoxLayout(m_fields);
+    d->PanelFields = new QWidget(scroll);
+    d->PanelFields->setObjectName(QStringLiteral("PanelFields"));
+    auto *main = new QVBoxLayout(d->PanelFields);
     main->setContentsMargins(0, 0, 0, 0);
     main->setSpacing(4);
     QGroupBox *box = nullptr;
@@ -192,15 +205,18 @@ void TFormClientEditor::build()
             }
             case Kind::Date: {
                 // May be empty, and can be emptied again: no date is a value.
-                auto *d = new kv::DateField(kv::AcceptedDates::shortFormat(), this);
-                d->setReadOnly(f.readOnly);
-                w = d;
+                auto *date = new kv::DateField(kv::AcceptedDates::shortFormat(), this);
+                date->setReadOnly(f.readOnly);
+                w = date;
                 break;
             }
             }
             w->setObjectName(f.column);
-            auto *label = new QLabel(f.label, this);
+            auto *label = new QLabel(tr(qUtf8Printable(f.label)), this);
             label->setBuddy(w);
+            // A date field's own line edit is spoken with the field's name.
+            if (f.kind == Kind::Date)
+                w->setAccessibleName(label->text().trimmed());
             cell->addWidget(label);
             cell->addWidget(w);
             row->addLayout(cell, f.kind == Kind::Memo || f.size > 20 ? 3 : 1);
@@ -213,7 +229,7 @@ void TFormClientEditor::build()
             continue;
         }
         if (!box || boxGroup != line.group) {
-            box = new QGroupBox(line.group, this);
+            box = new QGroupBox(tr(qUtf8Printable(line.group)), this);
             box->setLayout(new QVBoxLayout);
             box->layout()->setContentsMargins(6, 4, 6, 4);
             boxGroup = line.group;
@@ -221,19 +237,19 @@ void TFormClientEditor::build()
         }
         static_cast<QVBoxLayout *>(box->layout())->addLayout(row);
     }
-    scroll->setWidget(m_fields);
+    scroll->setWidget(d->PanelFields);
     outer->addWidget(scroll, 1);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    BitBtnOK = new QPushButton(QStringLiteral("OK"), this);
-    BitBtnOK->setObjectName(QStringLiteral("BitBtnOK"));
-    BitBtnOK->setDefault(true);
-    BitBtnCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    BitBtnCancel->setObjectName(QStringLiteral("BitBtnCancel"));
-    connect(BitBtnOK, &QPushButton::clicked, this, &TFormClientEditor::accept);
-    connect(BitBtnCancel, &QPushButton::clicked, this, &TFormClientEditor::reject);
-    buttons->addWidget(BitBtnOK);
-    buttons->addWidget(BitBtnCancel);
+    d->BitBtnOK = new QPushButton(tr("OK"), this);
+    d->BitBtnOK->setObjectName(QStringLiteral("BitBtnOK"));
+    d->BitBtnOK->setDefault(true);
+    d->BitBtnCancel = new QPushButton(tr("Cancel"), this);
+    d->BitBtnCancel->setObjectName(QStringLiteral("BitBtnCancel"));
+    connect(d->BitBtnOK, &QPushButton::clicked, this, &TFormClientEditor::accept);
+    connect(d->BitBtnCancel, &QPushButton::clicked, this, &TFormClientEditor::reject);
+    buttons->addWidget(d->BitBtnOK);
+    buttons->addWidget(d->BitBtnCancel);
     outer->addLayout(buttons);
 }
 
@@ -242,7 +258,7 @@ void TFormClientEditor::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     // Wide enough, once polished, that only the vertical scroll bar is needed.
     if (auto *scroll = findChild<QScrollArea *>(QStringLiteral("ScrollBoxFields"))) {
-        const int missing = m_fields->minimumSizeHint().width() - scroll->viewport()->width();
+        const int missing = d->PanelFields->minimumSizeHint().width() - scroll->viewport()->width();
         if (missing > 0)
             resize(width() + missing, height());
     }
@@ -267,7 +283,7 @@ void TFormClientEditor::fitScreen()
     constexpr int titleBar = 40;
     const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     const QMargins m = layout()->contentsMargins();
-    const int wanted = m_fields->sizeHint().height() + BitBtnOK->sizeHint().height() + layout()->spacing() + m.top() + m.bottom();
+    const int wanted = d->PanelFields->sizeHint().height() + d->BitBtnOK->sizeHint().height() + layout()->spacing() + m.top() + m.bottom();
     setMinimumSize(std::min(kMinimumWidth, free.width()), std::min(kMinimumHeight, free.height() - titleBar));
     resize(std::min(kWidth + scrollBar, free.width()), std::min(wanted, free.height() - titleBar));
 }
@@ -332,11 +348,11 @@ QVariant TFormClientEditor::valueOf(const Bound &b) const
         return s.isEmpty() ? QVariant() : QVariant(s);
     }
     case Kind::Date: {
-        const auto *d = static_cast<kv::DateField *>(b.widget);
-        if (d->isEmpty())
+        const auto *date = static_cast<kv::DateField *>(b.widget);
+        if (date->isEmpty())
             return QVariant();
         // Text that is no date stays text: it counts as a change and is refused on OK.
-        return d->date().isValid() ? QVariant(d->date()) : QVariant(d->lineEdit()->text());
+        return date->date().isValid() ? QVariant(date->date()) : QVariant(date->lineEdit()->text());
     }
     }
     return QVariant();
@@ -384,14 +400,15 @@ void TFormClientEditor::accept()
         if (b.def.kind == Kind::Integer && !b.def.readOnly) {
             const QVariant v = valueOf(b);
             if (v.isValid() && v.typeId() == QMetaType::QString) {
-                m_prompts.inform(kNotANumberMessage.arg(b.def.label));
+                m_prompts.inform(tr(qUtf8Printable(kNotANumberMessage)).arg(tr(qUtf8Printable(b.def.label))));
                 b.widget->setFocus();
                 return;
             }
         }
-        const auto *d = b.def.kind == Kind::Date ? static_cast<kv::DateField *>(b.widget) : nullptr;
-        if (d && !d->isReadOnly() && !d->isEmpty() && !d->date().isValid()) {
-            m_prompts.inform(kNotADateMessage.arg(b.def.label, kv::DateField::exampleShort(), kv::DateField::exampleIso()));
+        const auto *date = b.def.kind == Kind::Date ? static_cast<kv::DateField *>(b.widget) : nullptr;
+        if (date && !date->isReadOnly() && !date->isEmpty() && !date->date().isValid()) {
+            m_prompts.inform(tr(qUtf8Printable(kNotADateMessage))
+                                 .arg(tr(qUtf8Printable(b.def.label)), kv::DateField::exampleShort(), kv::DateField::exampleIso()));
             b.widget->setFocus();
             return;
         }
@@ -422,7 +439,7 @@ void TFormClientEditor::accept()
             refused = true;
             m_query.cancel();
             kv::askReadAgainOrKeep(
-                m_prompts, e.text(), kReloadAfterConflict,
+                m_prompts, e.text(), tr(qUtf8Printable(kReloadAfterConflict)),
                 [this] {
                     m_query.refresh();
                     showRow();
@@ -442,7 +459,7 @@ void TFormClientEditor::accept()
 
 void TFormClientEditor::reject()
 {
-    if (isChanged() && !m_prompts.confirm(kDiscardQuestion))
+    if (isChanged() && !m_prompts.confirm(tr(qUtf8Printable(kDiscardQuestion))))
         return;
     QDialog::reject();
 }

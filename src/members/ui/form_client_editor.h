@@ -9,9 +9,10 @@
 #include <QList>
 #include <QVariant>
 
+#include <memory>
+
 class QCloseEvent;
 class QShowEvent;
-class QPushButton;
 class QWidget;
 
 namespace kv {
@@ -56,14 +57,11 @@ public:
 
     // clientInfo holds the one Clients row to edit (open, live).
     TFormClientEditor(kv::Query &clientInfo, kv::Prompts &prompts, QWidget *parent = nullptr);
+    ~TFormClientEditor() override;
 
-    // The widget that edits a column (by the column's name, as its object name).
-    QWidget *editorOf(const QString &column) const;
     // The value a column's widget holds now, in the column's type.
     QVariant widgetValue(const QString &column) const;
     bool isChanged() const;
-    QPushButton *BitBtnOK = nullptr;
-    QPushButton *BitBtnCancel = nullptr;
 
 public Q_SLOTS:
     void accept() override;
@@ -79,14 +77,17 @@ private:
         QWidget *widget = nullptr;
         QVariant loaded;
     };
+    // The widget that edits a column (by the column's name, as its object name).
+    QWidget *editorOf(const QString &column) const;
     void build();
     void fitScreen();
     void showRow();
     QVariant valueOf(const Bound &b) const;
     static bool sameValue(const QVariant &a, const QVariant &b);
 
+    struct Controls;
+    std::unique_ptr<Controls> d;
     kv::Query &m_query;
     kv::Prompts &m_prompts;
     QList<Bound> m_bound;
-    QWidget *m_fields = nullptr;
 };

@@ -15,52 +15,63 @@
 
 namespace kv {
 
-const QString TFormClientLookup::kCaption = QStringLiteral("Lookup a Client");
+const QString TFormClientLookup::kCaption = QStringLiteral(QT_TRANSLATE_NOOP("kv::TFormClientLookup", "Lookup a Client"));
+
+struct TFormClientLookup::Controls
+{
+    QLineEdit *EditSearch = nullptr;
+    QTableView *GridClients = nullptr;
+};
 
 TFormClientLookup::TFormClientLookup(Query &clients, QWidget *parent)
     : QDialog(parent)
+    , d(std::make_unique<Controls>())
     , m_clients(clients)
 {
     setObjectName(QStringLiteral("TFormClientLookup"));
-    setWindowTitle(kCaption);
+    setWindowTitle(tr(qUtf8Printable(kCaption)));
     m_model = new QueryPickModel(clients,
                                  {
-                                     {QStringLiteral("Last_First"), 25, QStringLiteral("Last_First")},
-                                     {QStringLiteral("Address1"), 20, QStringLiteral("Address")},
-                                     {QStringLiteral("City"), 15, QStringLiteral("City")},
-                                     {QStringLiteral("State"), 3, QStringLiteral("State")},
-                                     {QStringLiteral("ZIP"), 10, QStringLiteral("ZIP")},
-                                     {QStringLiteral("Phone"), 15, QStringLiteral("Phone")},
-                                     {QStringLiteral("Client_ID"), 8, QStringLiteral("Client ID")},
-                                     {QStringLiteral("Status"), 3, QStringLiteral("Stat")},
+                                     {QStringLiteral("Last_First"), 25, tr("Last_First")},
+                                     {QStringLiteral("Address1"), 20, tr("Address")},
+                                     {QStringLiteral("City"), 15, tr("City")},
+                                     {QStringLiteral("State"), 3, tr("State")},
+                                     {QStringLiteral("ZIP"), 10, tr("ZIP")},
+                                     {QStringLiteral("Phone"), 15, tr("Phone")},
+                                     {QStringLiteral("Client_ID"), 8, tr("Client ID")},
+                                     {QStringLiteral("Status"), 3, tr("Stat")},
                                  },
                                  this);
 
     auto *layout = new QVBoxLayout(this);
     auto *searchRow = new QHBoxLayout;
-    searchRow->addWidget(new QLabel(QStringLiteral("Search:"), this));
-    EditSearch = new QLineEdit(this);
-    EditSearch->setObjectName(QStringLiteral("EditSearch"));
-    searchRow->addWidget(EditSearch);
+    auto *searchLabel = new QLabel(tr("Search:"), this);
+    searchRow->addWidget(searchLabel);
+    d->EditSearch = new QLineEdit(this);
+    d->EditSearch->setObjectName(QStringLiteral("EditSearch"));
+    searchLabel->setBuddy(d->EditSearch);
+    searchRow->addWidget(d->EditSearch);
     layout->addLayout(searchRow);
 
-    GridClients = new QTableView(this);
-    GridClients->setObjectName(QStringLiteral("GridClients"));
-    GridClients->setModel(m_model);
-    GridClients->setSelectionBehavior(QAbstractItemView::SelectRows);
-    GridClients->setSelectionMode(QAbstractItemView::SingleSelection);
-    GridClients->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    GridClients->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
-    GridClients->verticalHeader()->hide();
+    d->GridClients = new QTableView(this);
+    d->GridClients->setObjectName(QStringLiteral("GridClients"));
+    // The grid of clients is spoken with the dialog's caption.
+    d->GridClients->setAccessibleName(windowTitle());
+    d->GridClients->setModel(m_model);
+    d->GridClients->setSelectionBehavior(QAbstractItemView::SelectRows);
+    d->GridClients->setSelectionMode(QAbstractItemView::SingleSelection);
+    d->GridClients->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    d->GridClients->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    d->GridClients->verticalHeader()->hide();
     const int cw = fontMetrics().averageCharWidth();
     int total = 0;
     for (int i = 0; i < m_model->columns().size(); ++i) {
         const auto &c = m_model->columns().at(i);
         const int w = int(qMax<qsizetype>(c.widthChars, c.title.size() + 2)) * cw + 10;
-        GridClients->setColumnWidth(i, w);
+        d->GridClients->setColumnWidth(i, w);
         total += w;
     }
-    layout->addWidget(GridClients);
+    layout->addWidget(d->GridClients);
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("BitBtnOK"));
@@ -68,16 +79,18 @@ TFormClientLookup::TFormClientLookup(Query &clients, QWidget *parent)
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(GridClients, &QTableView::doubleClicked, this, &QDialog::accept);
-    connect(EditSearch, &QLineEdit::textEdited, this, &TFormClientLookup::EditSearchChange);
+    connect(d->GridClients, &QTableView::doubleClicked, this, &QDialog::accept);
+    connect(d->EditSearch, &QLineEdit::textEdited, this, &TFormClientLookup::EditSearchChange);
 
     resize(total + 60, 420);
     setCurrentRow(clients.isOpen() ? clients.recNo() : -1);
 }
 
+TFormClientLookup::~TFormClientLookup() = default;
+
 int TFormClientLookup::pickedRow() const
 {
-    const QModelIndex i = GridClients->currentIndex();
+    const QModelIndex i = d->GridClients->currentIndex();
     return i.isValid() ? i.row() : -1;
 }
 
@@ -86,8 +99,8 @@ void TFormClientLookup::setCurrentRow(int row)
     if (row < 0 || row >= m_model->rowCount())
         return;
     const QModelIndex i = m_model->index(row, 0);
-    GridClients->setCurrentIndex(i);
-    GridClients->scrollTo(i, QAbstractItemView::PositionAtCenter);
+    d->GridClients->setCurrentIndex(i);
+    d->GridClients->scrollTo(i, QAbstractItemView::PositionAtCenter);
 }
 
 void TFormClientLookup::EditSearchChange(const QString &text)
@@ -112,7 +125,7 @@ ClientLookupCombo::ClientLookupCombo(Query &clients, QWidget *parent)
     ButtonLookup = new QToolButton(this);
     ButtonLookup->setObjectName(QStringLiteral("ButtonLookup"));
     ButtonLookup->setText(QStringLiteral("..."));
-    ButtonLookup->setToolTip(TFormClientLookup::kCaption);
+    ButtonLookup->setToolTip(TFormClientLookup::tr(qUtf8Printable(TFormClientLookup::kCaption)));
     row->addWidget(Edit, 1);
     row->addWidget(ButtonLookup);
     setFocusProxy(Edit);
@@ -127,6 +140,15 @@ QString ClientLookupCombo::text() const
 void ClientLookupCombo::setText(const QString &text)
 {
     Edit->setText(text);
+}
+
+void ClientLookupCombo::setSpokenName(const QString &caption)
+{
+    QString name = caption;
+    name.remove(QLatin1Char('&'));
+    if (name.endsWith(QLatin1Char(':')))
+        name.chop(1);
+    Edit->setAccessibleName(name.trimmed());
 }
 
 bool ClientLookupCombo::pick()

@@ -3,8 +3,9 @@
 #include <QDialog>
 #include <QWidget>
 
+#include <memory>
+
 class QLineEdit;
-class QTableView;
 class QToolButton;
 
 namespace kv {
@@ -21,17 +22,17 @@ public:
     static const QString kCaption; // "Lookup a Client"
 
     TFormClientLookup(Query &clients, QWidget *parent = nullptr);
+    ~TFormClientLookup() override;
 
     // The row picked (the query's current row when the dialog opened, at first).
     int pickedRow() const;
     void setCurrentRow(int row);
 
-    QLineEdit *EditSearch;
-    QTableView *GridClients;
-
 private:
     void EditSearchChange(const QString &text);
 
+    struct Controls;
+    std::unique_ptr<Controls> d;
     Query &m_clients;
     QueryPickModel *m_model;
 };
@@ -49,9 +50,9 @@ public:
     void clear() { setText(QString()); }
     // Opens the pick dialog; answers whether a client was picked.
     bool pick();
-
-    QLineEdit *Edit;
-    QToolButton *ButtonLookup;
+    // What a screen reader says for the box: the caption of the choice it
+    // belongs to, without its mnemonic and colon.
+    void setSpokenName(const QString &caption);
 
 Q_SIGNALS:
     // Emitted when the user picks a client.
@@ -59,6 +60,8 @@ Q_SIGNALS:
 
 private:
     Query &m_clients;
+    QLineEdit *Edit;
+    QToolButton *ButtonLookup;
 };
 
 } // namespace kv

@@ -10,53 +10,65 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-const QString TFormGetQuantity::kCaption = QStringLiteral("Selected List Members Quantity");
-const QString TFormGetQuantity::kGroupCaption = QStringLiteral("Set the Quantity of the selected records to:");
+const QString TFormGetQuantity::kCaption = QStringLiteral(QT_TRANSLATE_NOOP("TFormGetQuantity", "Selected List Members Quantity"));
+const QString TFormGetQuantity::kGroupCaption =
+    QStringLiteral(QT_TRANSLATE_NOOP("TFormGetQuantity", "Set the Quantity of the selected records to:"));
+
+struct TFormGetQuantity::Controls
+{
+    QGroupBox *GroupBoxQuantity = nullptr;
+    QSpinBox *wwDBSpinEditQuantity = nullptr;
+    QPushButton *BitBtnOK = nullptr;
+    QPushButton *BitBtnCancel = nullptr;
+};
 
 TFormGetQuantity::TFormGetQuantity(QWidget *parent)
     : QDialog(parent)
+    , d(std::make_unique<Controls>())
 {
     setObjectName(QStringLiteral("TFormGetQuantity"));
-    setWindowTitle(kCaption);
-    GroupBoxQuantity = new QGroupBox(kGroupCaption, this);
-    GroupBoxQuantity->setObjectName(QStringLiteral("GroupBoxQuantity"));
-    wwDBSpinEditQuantity = new QSpinBox(GroupBoxQuantity);
-    wwDBSpinEditQuantity->setObjectName(QStringLiteral("wwDBSpinEditQuantity"));
-    wwDBSpinEditQuantity->setRange(kv::Quantities::kMinimum, kv::Quantities::kMaximum);
-    wwDBSpinEditQuantity->setSingleStep(1);
-    wwDBSpinEditQuantity->setValue(1);
-    (new QVBoxLayout(GroupBoxQuantity))->addWidget(wwDBSpinEditQuantity);
+    setWindowTitle(tr(qUtf8Printable(kCaption)));
+    d->GroupBoxQuantity = new QGroupBox(tr(qUtf8Printable(kGroupCaption)), this);
+    d->GroupBoxQuantity->setObjectName(QStringLiteral("GroupBoxQuantity"));
+    d->wwDBSpinEditQuantity = new QSpinBox(d->GroupBoxQuantity);
+    d->wwDBSpinEditQuantity->setObjectName(QStringLiteral("wwDBSpinEditQuantity"));
+    d->wwDBSpinEditQuantity->setRange(kv::Quantities::kMinimum, kv::Quantities::kMaximum);
+    d->wwDBSpinEditQuantity->setSingleStep(1);
+    d->wwDBSpinEditQuantity->setValue(1);
+    (new QVBoxLayout(d->GroupBoxQuantity))->addWidget(d->wwDBSpinEditQuantity);
 
-    BitBtnOK = new QPushButton(QStringLiteral("OK"), this);
-    BitBtnOK->setObjectName(QStringLiteral("BitBtnOK"));
-    BitBtnOK->setDefault(true);
-    BitBtnCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    BitBtnCancel->setObjectName(QStringLiteral("BitBtnCancel"));
-    connect(BitBtnOK, &QPushButton::clicked, this, &QDialog::accept);
-    connect(BitBtnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    d->BitBtnOK = new QPushButton(tr("OK"), this);
+    d->BitBtnOK->setObjectName(QStringLiteral("BitBtnOK"));
+    d->BitBtnOK->setDefault(true);
+    d->BitBtnCancel = new QPushButton(tr("Cancel"), this);
+    d->BitBtnCancel->setObjectName(QStringLiteral("BitBtnCancel"));
+    connect(d->BitBtnOK, &QPushButton::clicked, this, &QDialog::accept);
+    connect(d->BitBtnCancel, &QPushButton::clicked, this, &QDialog::reject);
 
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(GroupBoxQuantity);
+    layout->addWidget(d->GroupBoxQuantity);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(BitBtnOK);
-    buttons->addWidget(BitBtnCancel);
+    buttons->addWidget(d->BitBtnOK);
+    buttons->addWidget(d->BitBtnCancel);
     layout->addLayout(buttons);
 }
 
+TFormGetQuantity::~TFormGetQuantity() = default;
+
 double TFormGetQuantity::quantity() const
 {
-    return wwDBSpinEditQuantity->value();
+    return d->wwDBSpinEditQuantity->value();
 }
 
 void TFormGetQuantity::showEvent(QShowEvent *e)
 {
     QDialog::showEvent(e);
     if (!e->spontaneous()) {
-        wwDBSpinEditQuantity->setValue(1);
+        d->wwDBSpinEditQuantity->setValue(1);
         if (QScreen *s = screen())
             move(s->availableGeometry().center() - rect().center());
-        wwDBSpinEditQuantity->setFocus();
-        wwDBSpinEditQuantity->selectAll();
+        d->wwDBSpinEditQuantity->setFocus();
+        d->wwDBSpinEditQuantity->selectAll();
     }
 }

@@ -2,9 +2,7 @@
 
 #include <QDialog>
 
-class QGroupBox;
-class QPushButton;
-class QSpinBox;
+#include <memory>
 
 // "Selected List Members Quantity": the quantity every selected member gets.
 // Created for each use; opens with 1 whatever was chosen before.
@@ -16,14 +14,14 @@ public:
     static const QString kGroupCaption;
 
     explicit TFormGetQuantity(QWidget *parent = nullptr);
+    ~TFormGetQuantity() override;
 
     double quantity() const;
 
-    QGroupBox *GroupBoxQuantity;
-    QSpinBox *wwDBSpinEditQuantity;
-    QPushButton *BitBtnOK;
-    QPushButton *BitBtnCancel;
-
 protected:
     void showEvent(QShowEvent *e) override;
+
+private:
+    struct Controls;
+    std::unique_ptr<Controls> d;
 };

@@ -4,10 +4,7 @@
 
 #include <QDialog>
 
-class QGroupBox;
-class QLabel;
-class QListWidget;
-class QPushButton;
+#include <memory>
 
 // "Select days to hide": the weekdays whose members are to be hidden. OK is
 // enabled only while at least one day is checked.
@@ -20,19 +17,17 @@ public:
     static const QString kGroupCaption;
 
     explicit TFormHideDeliveryDays(QWidget *parent = nullptr);
+    ~TFormHideDeliveryDays() override;
 
     kv::Visibility::Days checkedDays() const;
     void setDayChecked(int day, bool checked);
-
-    QLabel *LabelPrompt;
-    QGroupBox *RzGroupBoxDeliveryDays;
-    QListWidget *RzCheckListDeliveryDays;
-    QPushButton *BitBtnOK;
-    QPushButton *BitBtnCancel;
 
 protected:
     void showEvent(QShowEvent *e) override;
 
 private:
     void RzCheckListDeliveryDaysChange();
+
+    struct Controls;
+    std::unique_ptr<Controls> d;
 };
