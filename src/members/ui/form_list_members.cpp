@@ -29,19 +29,22 @@
 
 TFormListMembers *FormListMembers = nullptr;
 
-const QString TFormListMembers::kCaption = QStringLiteral("List Members");
+const QString TFormListMembers::kCaption = QStringLiteral(QT_TRANSLATE_NOOP("TFormListMembers", "List Members"));
 const QString TFormListMembers::kPlacementKey = QStringLiteral("FormListMembers");
-const QString TFormListMembers::kSaveBeforeClosing = QStringLiteral("Save your changes before closing the window?");
+const QString TFormListMembers::kSaveBeforeClosing =
+    QStringLiteral(QT_TRANSLATE_NOOP("TFormListMembers", "Save your changes before closing the window?"));
 const QString TFormListMembers::kCloseAfterConflict =
-    QStringLiteral("Close the window without saving your changes?\n\n"
-                   "Yes closes it and discards them.\n"
-                   "No keeps the window open with your changes; saving them again writes them over the other user's values.");
+    QStringLiteral(QT_TRANSLATE_NOOP("TFormListMembers",
+                                     "Close the window without saving your changes?\n\n"
+                                     "Yes closes it and discards them.\n"
+                                     "No keeps the window open with your changes; saving them again writes them over the other user's values."));
 const QString TFormListMembers::kCloseAfterFailure =
-    QStringLiteral("Close the window without saving your changes?\n\n"
-                   "Yes closes it and discards them.\n"
-                   "No keeps the window open with your changes, to save them again.");
-const QString TFormListMembers::kMembersPrefix = QStringLiteral("Members: ");
-const QString TFormListMembers::kFilterNone = QStringLiteral("Filter: None");
+    QStringLiteral(QT_TRANSLATE_NOOP("TFormListMembers",
+                                     "Close the window without saving your changes?\n\n"
+                                     "Yes closes it and discards them.\n"
+                                     "No keeps the window open with your changes, to save them again."));
+const QString TFormListMembers::kMembersPrefix = QStringLiteral(QT_TRANSLATE_NOOP("TFormListMembers", "Members: "));
+const QString TFormListMembers::kFilterNone = QStringLiteral(QT_TRANSLATE_NOOP("TFormListMembers", "Filter: None"));
 const QString TFormListMembers::kLayoutFileName = QStringLiteral("Brenqui.ini");
 
 namespace {
@@ -49,7 +52,7 @@ namespace {
 const QString kLayoutGroup = QStringLiteral("FormListMembers.wwDBGridListMembers");
 const QString kInitialFilter = QStringLiteral("RecVisible = True");
 // RecVisible has no grid column; the menus speak of visible names.
-const QString kVisibleCaption = QStringLiteral("Visible");
+const char *const kVisibleCaption = QT_TRANSLATE_NOOP("TFormListMembers", "Visible");
 
 // The sort drop-down: its entries and the named order each one selects. The
 // column an order sorts by comes from the row set's order table; its title
@@ -66,42 +69,39 @@ struct SortEntry
     int groupField() const { return groups ? field() : -1; }
 };
 const SortEntry kSortEntries[] = {
-    {"Client ID", "Client_ID", true, false},
-    {"First Name", "First_Name", true, false},
-    {"Last Name", "Last_Name", true, false},
-    {"City", "City", true, true},
-    {"Invited", "Invited", true, false},
-    {"Confirmed", "Confirmed", true, false},
-    {"Quantity", "Quantity", true, false},
-    {"Service", "Service_Desc", true, true},
-    {"Status", "Status", true, false},
-    {"Start Date", "Start", true, false},
-    {"Stop Date", "Stop", true, false},
-    {"Dependent", "Dependent", true, false},
-    {"Household Name", "Household_Name", true, true},
-    {"Delivery Type", "Delivery_Type", true, false},
-    {"Default Route", "Def_Rte", true, true},
-    {"Monday", "Monday", true, true},
-    {"Tuesday", "Tuesday", true, true},
-    {"Wednesday", "Wednesday", true, true},
-    {"Thursday", "Thursday", true, true},
-    {"Friday", "Friday", true, true},
-    {"Saturday", "Saturday", true, true},
-    {"Sunday", "Sunday", true, true},
-    {"Date Added", "Added", true, false},
-    {"Date Added (recent first)", "Added_Desc", false, false},
+    {QT_TRANSLATE_NOOP("TFormListMembers", "Client ID"), "Client_ID", true, false},
+    {QT_TRANSLATE_NOOP("TFormListMembers", "First Name"), "First_Name", true, false},
+    {QT_TRANSLATE_NOOP("TFormListMembers", "Last Name"), "Last_Name", true, false},
+    {QT_TRANSLATE_NOOP("TFormListMembers", "City"), "City", true, true},
+    {QT_TRANSLATE_NOOP("TFormListMembers", "Invited"), "Invited", true, false},
+    {QT_TRANSLATE_NOOP("TFormListMembers", "Confirmed"), "Confirmed", true, false},
+    {QT_TRANSLATE_NOOP("TFormListMembers", "Quantity"), "Quantity", true, false},
+    {QT_TRANSLATE_NOOP("TFormListMembers", "Service"), "Service_Desc", true, true},
+    {QT_TRANSLATE_NOOP("TFormListMembers", "Status"), "Status", true, false},
+    {QT_TRANSLATE_NOOP("TFormListMembers", "Start Date"), "Start", true, false},
+    {QT_TRANSLATE_NOOP("TFormListMembers", "Stop Date"), "Stop", true, false},
+    {QT_TRANSLATE_NOOP("TFormListMembers", "Dependent"), "Dependent", true, false},
+    {QT_TRANSLATE_NOOP("TFormListMembers", "Household Name"), "Household_Name", true, true},
+    {QT_TRANSLATE_NOOP("TFormListMembers", "Delivery Type"), "Delivery_Type", true, false},
+    {QT_TRANSLATE_NOOP("TFormListMembers", "Default Route"), "Def_Rte", true, true},
+    {QT_TRANSLATE_NOOP("TFormListMembers", "Monday"), "Monday", true, true},
+    {QT_TRANSLATE_NOOP("TFormListMembers", "Tuesday"), "Tuesday", true, true},
+    {QT_TRANSLATE_NOOP("TFormListMembers", "Wednesday"), "Wednesday", true, true},
+    {QT_TRANSLATE_NOOP("TFormListMembers", "Thursday"), "Thursday", true, true},
+    {QT_TRANSLATE_NOOP("TFormListMembers", "Friday"), "Friday", true, true},
+    {QT_TRANSLATE_NOOP("TFormListMembers", "Saturday"), "Saturday", true, true},
+    {QT_TRANSLATE_NOOP("TFormListMembers", "Sunday"), "Sunday", true, true},
+    {QT_TRANSLATE_NOOP("TFormListMembers", "Date Added"), "Added", true, false},
+    {QT_TRANSLATE_NOOP("TFormListMembers", "Date Added (recent first)"), "Added_Desc", false, false},
 };
 
 } // namespace
 
-const QStringList &TFormListMembers::keyComboEntries()
+QStringList TFormListMembers::keyComboEntries()
 {
-    static const QStringList entries = [] {
-        QStringList l;
-        for (const SortEntry &e : kSortEntries)
-            l << QString::fromLatin1(e.caption);
-        return l;
-    }();
+    QStringList entries;
+    for (const SortEntry &e : kSortEntries)
+        entries << tr(e.caption);
     return entries;
 }
 
@@ -112,7 +112,7 @@ TFormListMembers::TFormListMembers(TDataModuleLists &dataModule, kv::Prompts &pr
     , m_prompts(prompts)
 {
     setObjectName(QStringLiteral("FormListMembers"));
-    setWindowTitle(kCaption);
+    setWindowTitle(tr(qUtf8Printable(kCaption)));
     resize(800, 600);
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
     setSizeGripEnabled(true);
@@ -123,9 +123,9 @@ TFormListMembers::TFormListMembers(TDataModuleLists &dataModule, kv::Prompts &pr
     m_loadSave = std::make_unique<kv::MemberLoadSave>(m_dm, m_prompts);
     QueryClientInfo = m_loadSave->QueryClientInfo;
     // Another user's change is reported with the grid's titles, not column names.
-    QHash<int, QString> captions{{kv::MemberRowSet::RecVisible, kVisibleCaption}};
+    QHash<int, QString> captions{{kv::MemberRowSet::RecVisible, tr(kVisibleCaption)}};
     for (const kv::GridColumn &c : kv::MembersGrid::designColumns())
-        captions.insert(c.field, QString(c.title).remove(QLatin1Char('~')));
+        captions.insert(c.field, kv::MembersGrid::tr(qUtf8Printable(c.title)).remove(QLatin1Char('~')));
     m_loadSave->setColumnCaptions(captions);
 
     buildActions();
@@ -332,7 +332,7 @@ void TFormListMembers::showListOf(int tab, const kv::MemberLoadSave::LoadResult 
         nCurrentListID = result.listId;
         d->RzStatusPaneListName->setText(d->RzTabControl1->tabText(tab));
         const int count = result.completed ? result.memberCount : ClientDataSetListMembers->totalRowCount();
-        d->RzStatusPaneMemberCount->setText(kMembersPrefix + QString::number(count));
+        d->RzStatusPaneMemberCount->setText(tr(qUtf8Printable(kMembersPrefix)) + QString::number(count));
         return;
     }
     if (m_shownTab >= 0 && m_shownTab < d->RzTabControl1->count() && m_shownTab != tab) {
@@ -402,7 +402,7 @@ bool TFormListMembers::FormClose()
         d->wwDBGridListMembers->commitPendingEditor();
         try {
             if (rows.state() == kv::DataState::Edit) {
-                if (m_prompts.confirm(kSaveBeforeClosing))
+                if (m_prompts.confirm(tr(qUtf8Printable(kSaveBeforeClosing))))
                     rows.post();
                 else
                     rows.cancel();
@@ -416,7 +416,7 @@ bool TFormListMembers::FormClose()
             // them go: closing is never what loses them.
             const auto *refused = dynamic_cast<const kv::RolledBack *>(&e);
             const bool conflict = refused && refused->conflict();
-            const QString question = conflict ? kCloseAfterConflict : kCloseAfterFailure;
+            const QString question = tr(qUtf8Printable(conflict ? kCloseAfterConflict : kCloseAfterFailure));
             if (!m_prompts.warnDestroying(e.text() + QStringLiteral("\n\n") + question)) {
                 if (conflict)
                     rows.adoptStored(*refused->conflict());
@@ -497,12 +497,12 @@ void TFormListMembers::ActionShowClientEditorExecute()
             kv::MemberRowSet &rows = *ClientDataSetListMembers;
             d->wwDBGridListMembers->commitPendingEditor();
             if (!rows.isOpen() || rows.isEmpty()) {
-                m_prompts.inform(TFormClientEditor::kNoMemberMessage);
+                m_prompts.inform(TFormClientEditor::tr(qUtf8Printable(TFormClientEditor::kNoMemberMessage)));
                 return;
             }
             m_loadSave->openClientInfo(rows);
             if (QueryClientInfo->isEmpty()) {
-                m_prompts.inform(TFormClientEditor::kNoMemberMessage);
+                m_prompts.inform(TFormClientEditor::tr(qUtf8Printable(TFormClientEditor::kNoMemberMessage)));
                 return;
             }
             const QVariant person = rows.fieldValue(kv::MemberRowSet::Person_ID);

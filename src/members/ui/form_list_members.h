@@ -131,7 +131,7 @@ public:
     void wwDBNavigator1NextPageClick();
 
     // Sort drop-down entries and the group column.
-    static const QStringList &keyComboEntries();
+    static QStringList keyComboEntries();
     QString groupColumn() const;
 
 protected:

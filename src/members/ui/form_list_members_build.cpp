@@ -38,51 +38,52 @@ void TFormListMembers::buildActions()
             (this->*handler)();
         });
     };
-    make(d->ActionAddMembers, "ActionAddMembers", QStringLiteral("Add"), &TFormListMembers::ActionAddMembersExecute);
-    make(d->ActionRemoveSelectedMembers, "ActionRemoveSelectedMembers", QStringLiteral("Remove selected names from list"),
+    make(d->ActionAddMembers, "ActionAddMembers", tr("Add"), &TFormListMembers::ActionAddMembersExecute);
+    make(d->ActionRemoveSelectedMembers, "ActionRemoveSelectedMembers", tr("Remove selected names from list"),
          &TFormListMembers::ActionRemoveSelectedMembersExecute);
-    make(d->ActionRemoveAllMembers, "ActionRemoveAllMembers", QStringLiteral("Remove all names from list"),
+    make(d->ActionRemoveAllMembers, "ActionRemoveAllMembers", tr("Remove all names from list"),
          &TFormListMembers::ActionRemoveAllMembersExecute);
-    make(d->ActionCopyToNewList, "ActionCopyToNewList", QStringLiteral("Copy selected names to another list"),
+    make(d->ActionCopyToNewList, "ActionCopyToNewList", tr("Copy selected names to another list"),
          &TFormListMembers::ActionCopyToNewListExecute);
-    make(d->ActionCheckAllInvitedChecks, "ActionCheckAllInvitedChecks", QStringLiteral("Check all Invited checkmarks"),
+    make(d->ActionCheckAllInvitedChecks, "ActionCheckAllInvitedChecks", tr("Check all Invited checkmarks"),
          &TFormListMembers::ActionCheckAllInvitedChecksExecute);
-    make(d->ActionClearAllInvitedChecks, "ActionClearAllInvitedChecks", QStringLiteral("Clear all Invited checkmarks"),
+    make(d->ActionClearAllInvitedChecks, "ActionClearAllInvitedChecks", tr("Clear all Invited checkmarks"),
          &TFormListMembers::ActionClearAllInvitedChecksExecute);
-    make(d->ActionCheckSelectedRSVPChecks, "ActionCheckSelectedRSVPChecks", QStringLiteral("Check selected Confirmed checkmarks"),
+    make(d->ActionCheckSelectedRSVPChecks, "ActionCheckSelectedRSVPChecks", tr("Check selected Confirmed checkmarks"),
          &TFormListMembers::ActionCheckSelectedRSVPChecksExecute);
-    make(d->ActionCheckAllRSVPChecks, "ActionCheckAllRSVPChecks", QStringLiteral("Check all Confirmed checkmarks"),
+    make(d->ActionCheckAllRSVPChecks, "ActionCheckAllRSVPChecks", tr("Check all Confirmed checkmarks"),
          &TFormListMembers::ActionCheckAllRSVPChecksExecute);
-    make(d->ActionClearSelectedRSVPChecks, "ActionClearSelectedRSVPChecks", QStringLiteral("Clear selected Confirmed checkmarks"),
+    make(d->ActionClearSelectedRSVPChecks, "ActionClearSelectedRSVPChecks", tr("Clear selected Confirmed checkmarks"),
          &TFormListMembers::ActionClearSelectedRSVPChecksExecute);
-    make(d->ActionClearAllRSVPChecks, "ActionClearAllRSVPChecks", QStringLiteral("Clear all Confirmed checkmarks"),
+    make(d->ActionClearAllRSVPChecks, "ActionClearAllRSVPChecks", tr("Clear all Confirmed checkmarks"),
          &TFormListMembers::ActionClearAllRSVPChecksExecute);
     make(d->ActionClickConfirm, "ActionClickConfirm", QString(), &TFormListMembers::ActionClickConfirmExecute);
     make(d->ActionClickInvited, "ActionClickInvited", QString(), &TFormListMembers::ActionClickInvitedExecute);
-    make(d->ActionSetQuantities, "ActionSetQuantities", QStringLiteral("Set Selected Quantities"),
+    make(d->ActionSetQuantities, "ActionSetQuantities", tr("Set Selected Quantities"),
          &TFormListMembers::ActionSetQuantitiesExecute);
-    make(d->ActionFilterListToConfirmed, "ActionFilterListToConfirmed", QStringLiteral("Filter list to Confirmed status is checked"),
+    make(d->ActionFilterListToConfirmed, "ActionFilterListToConfirmed", tr("Filter list to Confirmed status is checked"),
          &TFormListMembers::ActionFilterListToConfirmedExecute);
     make(d->ActionFilterListToUnconfirmed, "ActionFilterListToUnconfirmed",
-         QStringLiteral("Filter list to Confirmed status is not checked"), &TFormListMembers::ActionFilterListToUnconfirmedExecute);
-    make(d->ActionFilterListToUnknown, "ActionFilterListToUnknown", QStringLiteral("Filter list to Confirmed status is unknown"),
+         tr("Filter list to Confirmed status is not checked"), &TFormListMembers::ActionFilterListToUnconfirmedExecute);
+    make(d->ActionFilterListToUnknown, "ActionFilterListToUnknown", tr("Filter list to Confirmed status is unknown"),
          &TFormListMembers::ActionFilterListToUnknownExecute);
-    make(d->ActionHideSelectedDays, "ActionHideSelectedDays", QStringLiteral("Hide specified delivery days"),
+    make(d->ActionHideSelectedDays, "ActionHideSelectedDays", tr("Hide specified delivery days"),
          &TFormListMembers::ActionHideSelectedDaysExecute);
-    make(d->ActionHideSelected, "ActionHideSelected", QStringLiteral("Hide selected names"), &TFormListMembers::ActionHideSelectedExecute);
-    make(d->ActionMakeAllVisible, "ActionMakeAllVisible", QStringLiteral("Make all names visible"),
+    make(d->ActionHideSelected, "ActionHideSelected", tr("Hide selected names"),
+         &TFormListMembers::ActionHideSelectedExecute);
+    make(d->ActionMakeAllVisible, "ActionMakeAllVisible", tr("Make all names visible"),
          &TFormListMembers::ActionMakeAllVisibleExecute);
-    make(d->ActionShowClientEditor, "ActionShowClientEditor", QStringLiteral("Edit Client Info"),
+    make(d->ActionShowClientEditor, "ActionShowClientEditor", tr("Edit Client Info"),
          &TFormListMembers::ActionShowClientEditorExecute);
     make(d->ActionSearch, "ActionSearch", QString(), &TFormListMembers::ActionSearchExecute);
-    make(d->Close1, "Close1", QStringLiteral("Close"), &TFormListMembers::Close1Click);
-    make(d->PhoneList1, "PhoneList1", QStringLiteral("Complete Information"), &TFormListMembers::PhoneList1Click);
-    make(d->PhoneList2, "PhoneList2", QStringLiteral("Phone List"), &TFormListMembers::PhoneList2Click);
-    make(d->Labels1, "Labels1", QStringLiteral("Address Labels"), &TFormListMembers::Labels1Click);
-    d->Export1 = new QAction(QStringLiteral("Export"), this);
+    make(d->Close1, "Close1", tr("Close"), &TFormListMembers::Close1Click);
+    make(d->PhoneList1, "PhoneList1", tr("Complete Information"), &TFormListMembers::PhoneList1Click);
+    make(d->PhoneList2, "PhoneList2", tr("Phone List"), &TFormListMembers::PhoneList2Click);
+    make(d->Labels1, "Labels1", tr("Address Labels"), &TFormListMembers::Labels1Click);
+    d->Export1 = new QAction(tr("Export"), this);
     d->Export1->setObjectName(QStringLiteral("Export1"));
     d->Export1->setEnabled(false);
-    d->About1 = new QAction(QStringLiteral("About"), this);
+    d->About1 = new QAction(tr("About"), this);
     d->About1->setObjectName(QStringLiteral("About1"));
 
     for (QAction *a : {d->ActionFilterListToConfirmed, d->ActionFilterListToUnconfirmed, d->ActionFilterListToUnknown})
@@ -113,13 +114,13 @@ void TFormListMembers::buildControls()
     main->addWidget(d->RzTabControl1);
 
     auto *top = new QHBoxLayout;
-    d->BitBtnAdd = new QPushButton(QStringLiteral("Add"), this);
+    d->BitBtnAdd = new QPushButton(tr("Add"), this);
     d->BitBtnAdd->setObjectName(QStringLiteral("BitBtnAdd"));
     connect(d->BitBtnAdd, &QPushButton::clicked, d->ActionAddMembers, &QAction::trigger);
-    d->BitBtnDelete = new QPushButton(QStringLiteral("Remove"), this);
+    d->BitBtnDelete = new QPushButton(tr("Remove"), this);
     d->BitBtnDelete->setObjectName(QStringLiteral("BitBtnDelete"));
     connect(d->BitBtnDelete, &QPushButton::clicked, d->ActionRemoveSelectedMembers, &QAction::trigger);
-    d->BitBtnFulfill = new QPushButton(QStringLiteral("Add"), this);
+    d->BitBtnFulfill = new QPushButton(tr("Add"), this);
     d->BitBtnFulfill->setObjectName(QStringLiteral("BitBtnFulfill"));
     d->BitBtnFulfill->setVisible(false);
     connect(d->BitBtnFulfill, &QPushButton::clicked, d->ActionAddMembers, &QAction::trigger);
@@ -129,7 +130,7 @@ void TFormListMembers::buildControls()
     }
 
     d->wwDBNavigator1 = new kv::MembersNavigator(this);
-    d->LabelSort = new QLabel(QStringLiteral("Sort:"), this);
+    d->LabelSort = new QLabel(tr("Sort:"), this);
     d->LabelSort->setObjectName(QStringLiteral("LabelSort"));
     d->RzKeyCombo = new QComboBox(this);
     d->RzKeyCombo->setObjectName(QStringLiteral("RzKeyCombo"));
@@ -141,13 +142,13 @@ void TFormListMembers::buildControls()
     d->RzKeyCombo->setMinimumContentsLength(11);
     d->LabelSort->setBuddy(d->RzKeyCombo);
     connect(d->RzKeyCombo, &QComboBox::activated, this, [this](int i) { RzKeyComboChange(i); });
-    d->LabelSearch = new QLabel(QStringLiteral("Search:"), this);
+    d->LabelSearch = new QLabel(tr("Search:"), this);
     d->LabelSearch->setObjectName(QStringLiteral("LabelSearch"));
     d->wwIncrementalSearch1 = new kv::IncrementalSearch(this);
     d->wwIncrementalSearch1->setRowSet(ClientDataSetListMembers);
     d->LabelSearch->setBuddy(d->wwIncrementalSearch1);
     d->wwIncrementalSearch1->setMinimumWidth(90);
-    d->BitBtnClose = new QPushButton(QStringLiteral("Close"), this);
+    d->BitBtnClose = new QPushButton(tr("Close"), this);
     d->BitBtnClose->setObjectName(QStringLiteral("BitBtnClose"));
     d->BitBtnClose->setAutoDefault(false);
     d->BitBtnClose->setFixedWidth(64);
@@ -169,6 +170,8 @@ void TFormListMembers::buildControls()
     main->addLayout(top);
 
     d->wwDBGridListMembers = new kv::MembersGrid(this);
+    // The grid has no label of its own; it is spoken as the window is named.
+    d->wwDBGridListMembers->setAccessibleName(windowTitle());
     d->wwDBGridListMembers->setRowSet(ClientDataSetListMembers);
     connect(d->wwDBGridListMembers, &kv::MembersGrid::titleButtonClick, this,
             [this](const QString &f) { wwDBGridListMembersTitleButtonClick(f); });
@@ -245,7 +248,7 @@ void TFormListMembers::buildStatusBar(QVBoxLayout *main)
     d->RzStatusPaneMemberCount = new QLabel(this);
     d->RzStatusPaneMemberCount->setObjectName(QStringLiteral("RzStatusPaneMemberCount"));
     d->RzStatusPaneMemberCount->setMinimumWidth(110);
-    d->RzStatusPaneFilter = new QLabel(kFilterNone, this);
+    d->RzStatusPaneFilter = new QLabel(tr(qUtf8Printable(kFilterNone)), this);
     d->RzStatusPaneFilter->setObjectName(QStringLiteral("RzStatusPaneFilter"));
     d->RzStatusPaneFilter->setMinimumWidth(180);
     d->RzProgressBar1 = new QProgressBar(this);
@@ -271,13 +274,13 @@ void TFormListMembers::buildMenus()
 {
     d->MainMenu1 = new QMenuBar(this);
     d->MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
-    auto *file = d->MainMenu1->addMenu(QStringLiteral("File"));
+    auto *file = d->MainMenu1->addMenu(tr("File"));
     file->setObjectName(QStringLiteral("File1"));
     file->addAction(d->Close1);
 
-    auto *manage = d->MainMenu1->addMenu(QStringLiteral("Manage Members"));
+    auto *manage = d->MainMenu1->addMenu(tr("Manage Members"));
     manage->setObjectName(QStringLiteral("ManageMembers1"));
-    auto *addNames = manage->addAction(QStringLiteral("Add Names"));
+    auto *addNames = manage->addAction(tr("Add Names"));
     addNames->setObjectName(QStringLiteral("AddNames1"));
     connect(addNames, &QAction::triggered, d->ActionAddMembers, &QAction::trigger);
     manage->addSeparator();
@@ -286,7 +289,7 @@ void TFormListMembers::buildMenus()
     manage->addSeparator();
     manage->addAction(d->ActionCopyToNewList);
 
-    auto *checks = d->MainMenu1->addMenu(QStringLiteral("Manage Checkmarks and Visibility"));
+    auto *checks = d->MainMenu1->addMenu(tr("Manage Checkmarks and Visibility"));
     checks->setObjectName(QStringLiteral("ManageCheckmarks1"));
     checks->addAction(d->ActionCheckAllInvitedChecks);
     checks->addAction(d->ActionClearAllInvitedChecks);
@@ -306,16 +309,16 @@ void TFormListMembers::buildMenus()
     checks->addAction(d->ActionHideSelected);
     checks->addAction(d->ActionMakeAllVisible);
 
-    auto *reports = d->MainMenu1->addMenu(QStringLiteral("Filtered Reports"));
+    auto *reports = d->MainMenu1->addMenu(tr("Filtered Reports"));
     reports->setObjectName(QStringLiteral("FilteredReports1"));
-    auto *print = reports->addMenu(QStringLiteral("Print"));
+    auto *print = reports->addMenu(tr("Print"));
     print->setObjectName(QStringLiteral("Print1"));
     print->addAction(d->PhoneList1);
     print->addAction(d->PhoneList2);
     print->addAction(d->Labels1);
     reports->addAction(d->Export1);
 
-    auto *help = d->MainMenu1->addMenu(QStringLiteral("Help"));
+    auto *help = d->MainMenu1->addMenu(tr("Help"));
     help->setObjectName(QStringLiteral("Help1"));
     help->addAction(d->About1);
 
@@ -323,7 +326,7 @@ void TFormListMembers::buildMenus()
 
     d->PopupMenu1 = new QMenu(this);
     d->PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    auto *addToList = d->PopupMenu1->addAction(QStringLiteral("Add names to list"));
+    auto *addToList = d->PopupMenu1->addAction(tr("Add names to list"));
     addToList->setObjectName(QStringLiteral("Addnamestolist1"));
     connect(addToList, &QAction::triggered, d->ActionAddMembers, &QAction::trigger);
     d->PopupMenu1->addSeparator();

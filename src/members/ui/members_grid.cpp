@@ -17,40 +17,42 @@ namespace kv {
 
 using RS = MemberRowSet;
 
-const QString MembersGrid::kGroupName = QStringLiteral("Name");
-const QString MembersGrid::kGroupDeliveryDays = QStringLiteral("Delivery Days");
+#define KV_TR(text) QStringLiteral(QT_TRANSLATE_NOOP("kv::MembersGrid", text))
+const QString MembersGrid::kGroupName = KV_TR("Name");
+const QString MembersGrid::kGroupDeliveryDays = KV_TR("Delivery Days");
 
 const QList<GridColumn> &MembersGrid::designColumns()
 {
     using C = GridColumn::Cell;
     static const QList<GridColumn> columns = {
-        {RS::Client_ID, QStringLiteral("Client~ID"), 8, C::Text, QString()},
-        {RS::First_Name, QStringLiteral("First"), 8, C::Text, kGroupName},
-        {RS::Last_Name, QStringLiteral("Last"), 13, C::Text, kGroupName},
-        {RS::Address1, QStringLiteral("Address"), 15, C::Text, QString()},
-        {RS::City, QStringLiteral("City"), 11, C::Text, QString()},
-        {RS::Invited, QStringLiteral("Inv~ite"), 3, C::Check, QString()},
-        {RS::Confirmed, QStringLiteral("Conf~irm"), 3, C::CheckThreeState, QString()},
-        {RS::Quantity, QStringLiteral("Qty"), 5, C::Number, QString()},
-        {RS::Service_Desc, QStringLiteral("Service"), 15, C::Text, QString()},
-        {RS::Status, QStringLiteral("Stat~us"), 3, C::Text, QString()},
-        {RS::Start_Dte, QStringLiteral("Start"), 9, C::Date, QString()},
-        {RS::Stop_Dte, QStringLiteral("Stop"), 9, C::Date, QString()},
-        {RS::Dependent, QStringLiteral("Dep~end"), 3, C::Text, QString()},
-        {RS::Household_Name, QStringLiteral("Household"), 16, C::Text, QString()},
-        {RS::Delivery_Type, QStringLiteral("Deliv~Type"), 4, C::Text, QString()},
-        {RS::Def_Rte, QStringLiteral("Def~Rte"), 7, C::Text, QString()},
-        {RS::Monday, QStringLiteral("Mo"), 3, C::ReadOnlyCheck, kGroupDeliveryDays},
-        {RS::Tuesday, QStringLiteral("Tu"), 3, C::ReadOnlyCheck, kGroupDeliveryDays},
-        {RS::Wednesday, QStringLiteral("We"), 3, C::ReadOnlyCheck, kGroupDeliveryDays},
-        {RS::Thursday, QStringLiteral("Th"), 3, C::ReadOnlyCheck, kGroupDeliveryDays},
-        {RS::Friday, QStringLiteral("Fr"), 3, C::ReadOnlyCheck, kGroupDeliveryDays},
-        {RS::Saturday, QStringLiteral("Sa"), 3, C::ReadOnlyCheck, kGroupDeliveryDays},
-        {RS::Sunday, QStringLiteral("Su"), 3, C::ReadOnlyCheck, kGroupDeliveryDays},
-        {RS::Add_Dte, QStringLiteral("Added"), 10, C::Date, QString()},
+        {RS::Client_ID, KV_TR("Client~ID"), 8, C::Text, QString()},
+        {RS::First_Name, KV_TR("First"), 8, C::Text, kGroupName},
+        {RS::Last_Name, KV_TR("Last"), 13, C::Text, kGroupName},
+        {RS::Address1, KV_TR("Address"), 15, C::Text, QString()},
+        {RS::City, KV_TR("City"), 11, C::Text, QString()},
+        {RS::Invited, KV_TR("Inv~ite"), 3, C::Check, QString()},
+        {RS::Confirmed, KV_TR("Conf~irm"), 3, C::CheckThreeState, QString()},
+        {RS::Quantity, KV_TR("Qty"), 5, C::Number, QString()},
+        {RS::Service_Desc, KV_TR("Service"), 15, C::Text, QString()},
+        {RS::Status, KV_TR("Stat~us"), 3, C::Text, QString()},
+        {RS::Start_Dte, KV_TR("Start"), 9, C::Date, QString()},
+        {RS::Stop_Dte, KV_TR("Stop"), 9, C::Date, QString()},
+        {RS::Dependent, KV_TR("Dep~end"), 3, C::Text, QString()},
+        {RS::Household_Name, KV_TR("Household"), 16, C::Text, QString()},
+        {RS::Delivery_Type, KV_TR("Deliv~Type"), 4, C::Text, QString()},
+        {RS::Def_Rte, KV_TR("Def~Rte"), 7, C::Text, QString()},
+        {RS::Monday, KV_TR("Mo"), 3, C::ReadOnlyCheck, kGroupDeliveryDays},
+        {RS::Tuesday, KV_TR("Tu"), 3, C::ReadOnlyCheck, kGroupDeliveryDays},
+        {RS::Wednesday, KV_TR("We"), 3, C::ReadOnlyCheck, kGroupDeliveryDays},
+        {RS::Thursday, KV_TR("Th"), 3, C::ReadOnlyCheck, kGroupDeliveryDays},
+        {RS::Friday, KV_TR("Fr"), 3, C::ReadOnlyCheck, kGroupDeliveryDays},
+        {RS::Saturday, KV_TR("Sa"), 3, C::ReadOnlyCheck, kGroupDeliveryDays},
+        {RS::Sunday, KV_TR("Su"), 3, C::ReadOnlyCheck, kGroupDeliveryDays},
+        {RS::Add_Dte, KV_TR("Added"), 10, C::Date, QString()},
     };
     return columns;
 }
+#undef KV_TR
 
 MembersGrid::MembersGrid(QWidget *parent)
     : QTableView(parent)
@@ -83,7 +85,7 @@ MembersGrid::MembersGrid(QWidget *parent)
     if (auto *corner = findChild<QAbstractButton *>()) {
         corner->disconnect();
         connect(corner, &QAbstractButton::clicked, this, &MembersGrid::editClientRequested);
-        corner->setToolTip(QStringLiteral("Edit Client Info"));
+        corner->setToolTip(tr("Edit Client Info"));
     }
     auto repaintFooter = [this] { m_footer->update(); };
     connect(m_header, &QHeaderView::sectionResized, this, repaintFooter);

@@ -58,13 +58,13 @@ void MembersHeader::paintSection(QPainter *painter, const QRect &rect, int logic
         const int x1 = sectionViewportPosition(this->logicalIndex(last)) + sectionSize(this->logicalIndex(last));
         const QRect band(x0, rect.top(), x1 - x0, lineH + 4);
         painter->setClipRect(rect);
-        painter->drawText(band, Qt::AlignCenter, c->group);
+        painter->drawText(band, Qt::AlignCenter, MembersGrid::tr(qUtf8Printable(c->group)));
         painter->setPen(palette().color(QPalette::Mid));
         painter->drawLine(rect.left(), band.bottom(), rect.right(), band.bottom());
         painter->setPen(palette().color(QPalette::ButtonText));
         titleRect.setTop(band.bottom() + 1);
     }
-    QString title = c->title;
+    QString title = MembersGrid::tr(qUtf8Printable(c->title));
     title.replace(QLatin1Char('~'), QLatin1Char('\n'));
     painter->drawText(titleRect, Qt::AlignCenter | Qt::TextWordWrap, title);
     painter->restore();

@@ -5,14 +5,16 @@
 
 namespace kv {
 
-const QString MembersNavigator::kHintFirst = QStringLiteral("Move to first record");
-const QString MembersNavigator::kHintPriorPage = QStringLiteral("Move backward 10 records");
-const QString MembersNavigator::kHintPrior = QStringLiteral("Move to prior record");
-const QString MembersNavigator::kHintNext = QStringLiteral("Move to next record");
-const QString MembersNavigator::kHintNextPage = QStringLiteral("Move forward 10 records");
-const QString MembersNavigator::kHintLast = QStringLiteral("Move to last record");
-const QString MembersNavigator::kHintPost = QStringLiteral("Post edit");
-const QString MembersNavigator::kHintCancel = QStringLiteral("Cancel edit");
+#define KV_TR(text) QStringLiteral(QT_TRANSLATE_NOOP("kv::MembersNavigator", text))
+const QString MembersNavigator::kHintFirst = KV_TR("Move to first record");
+const QString MembersNavigator::kHintPriorPage = KV_TR("Move backward 10 records");
+const QString MembersNavigator::kHintPrior = KV_TR("Move to prior record");
+const QString MembersNavigator::kHintNext = KV_TR("Move to next record");
+const QString MembersNavigator::kHintNextPage = KV_TR("Move forward 10 records");
+const QString MembersNavigator::kHintLast = KV_TR("Move to last record");
+const QString MembersNavigator::kHintPost = KV_TR("Post edit");
+const QString MembersNavigator::kHintCancel = KV_TR("Cancel edit");
+#undef KV_TR
 
 MembersNavigator::MembersNavigator(QWidget *parent)
     : QWidget(parent)
@@ -42,7 +44,9 @@ MembersNavigator::MembersNavigator(QWidget *parent)
         auto *b = new QToolButton(this);
         b->setObjectName(QStringLiteral("wwDBNavigator1") + QLatin1String(d.name));
         b->setText(QString::fromUtf8(d.glyph));
-        b->setToolTip(*d.hint);
+        b->setToolTip(tr(qUtf8Printable(*d.hint)));
+        // A glyph is no name a screen reader can speak; the hint is.
+        b->setAccessibleName(b->toolTip());
         b->setAutoRaise(false);
         b->setFixedWidth(26);
         b->setFocusPolicy(Qt::NoFocus);
