@@ -40,11 +40,11 @@ inline QString flagCaption(Qt::CheckState s)
 {
     switch (s) {
     case Qt::Checked:
-        return QStringLiteral("Checked");
+        return ConfirmedCheckBox::tr("Checked");
     case Qt::Unchecked:
-        return QStringLiteral("Unchecked");
+        return ConfirmedCheckBox::tr("Unchecked");
     default:
-        return QStringLiteral("Unknown");
+        return ConfirmedCheckBox::tr("Unknown");
     }
 }
 
