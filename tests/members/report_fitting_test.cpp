@@ -5,8 +5,8 @@
 #include "report_test_support.h"
 
 #include "members/member_reports.h"
-#include "members/report_alignment.h"
-#include "members/report_renderer.h"
+#include "report/report_alignment.h"
+#include "report/report_renderer.h"
 
 #include <QRegularExpression>
 #include <gtest/gtest.h>

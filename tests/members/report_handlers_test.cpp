@@ -8,7 +8,7 @@
 #include "data/report_data.h"
 #include "members/member_reports.h"
 #include "members/ui/form_list_members.h"
-#include "members/ui/report_preview.h"
+#include "report/ui/report_preview.h"
 
 #include <QAction>
 #include <QFile>

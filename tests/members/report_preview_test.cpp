@@ -4,7 +4,7 @@
 #include "report_test_support.h"
 
 #include "members/member_reports.h"
-#include "members/ui/report_preview.h"
+#include "report/ui/report_preview.h"
 #include "support/modal_driver.h"
 
 #include <QCoreApplication>

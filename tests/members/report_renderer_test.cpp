@@ -2,7 +2,7 @@
 
 #include "data/engine/db_error.h"
 #include "members/member_reports.h"
-#include "members/report_renderer.h"
+#include "report/report_renderer.h"
 
 #include <QFile>
 #include <QProcess>

@@ -2,7 +2,7 @@
 
 #include "data/engine/db_error.h"
 #include "members/member_reports.h"
-#include "members/report_template.h"
+#include "report/report_template.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -5,8 +5,8 @@
 // shipped templates' folder.
 
 #include "members/member_row_set.h"
-#include "members/report_data_source.h"
-#include "members/report_renderer.h"
+#include "report/report_data_source.h"
+#include "report/report_renderer.h"
 #include "support/letter_page.h"
 
 #include <QDir>

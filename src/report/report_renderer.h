@@ -1,7 +1,7 @@
 #pragma once
 
-#include "members/report_data_source.h"
-#include "members/report_template.h"
+#include "report/report_data_source.h"
+#include "report/report_template.h"
 
 #include <QDateTime>
 #include <QHash>

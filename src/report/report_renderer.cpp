@@ -1,4 +1,4 @@
-#include "members/report_renderer.h"
+#include "report/report_renderer.h"
 
 #include "data/engine/db_error.h"
 

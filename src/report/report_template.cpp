@@ -1,7 +1,7 @@
-#include "members/report_template.h"
+#include "report/report_template.h"
 
 #include "data/engine/db_error.h"
-#include "members/report_data_source.h"
+#include "report/report_data_source.h"
 
 #include <QFile>
 #include <QFileInfo>

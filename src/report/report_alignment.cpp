@@ -1,4 +1,4 @@
-#include "members/report_alignment.h"
+#include "report/report_alignment.h"
 
 #include <cmath>
 

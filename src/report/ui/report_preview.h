@@ -1,6 +1,6 @@
 #pragma once
 
-#include "members/report_renderer.h"
+#include "report/report_renderer.h"
 
 #include <functional>
 

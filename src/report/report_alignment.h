@@ -1,8 +1,8 @@
 #pragma once
 
-#include "members/report_data_source.h"
-#include "members/report_renderer.h"
-#include "members/report_template.h"
+#include "report/report_data_source.h"
+#include "report/report_renderer.h"
+#include "report/report_template.h"
 
 namespace kv {
 

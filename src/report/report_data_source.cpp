@@ -1,4 +1,4 @@
-#include "members/report_data_source.h"
+#include "report/report_data_source.h"
 
 #include "data/engine/query.h"
 

@@ -1,4 +1,4 @@
-#include "members/ui/report_preview.h"
+#include "report/ui/report_preview.h"
 
 #include "data/engine/db_error.h"
 #include "shell/busy_cursor.h"
