@@ -1,7 +1,7 @@
 #pragma once
 
 #include "members/member_row_set.h"
-#include "report/report_data_source.h"
+#include "report/query_detail_source.h"
 #include "report/report_renderer.h"
 #include "report/report_template.h"
 

@@ -1,5 +1,7 @@
 #include "report/report_alignment.h"
 
+#include "report/layout_tolerance.h"
+
 #include <cmath>
 
 namespace kv {
@@ -12,7 +14,7 @@ int LabelAlignmentTest::cellsPerSheet(const ReportTemplate &labels)
     const double pitch = labels.columns.rowPitch > 0 ? labels.columns.rowPitch : labels.detail.height;
     const double room = labels.printableSize().height() - labels.detail.height;
     // The same tolerance as the renderer's, so that the test shows exactly the rows a sheet gets.
-    const int rows = room < -0.001 ? 1 : int(std::floor((room + 0.001) / pitch)) + 1;
+    const int rows = room < -kLayoutEpsilon ? 1 : int(std::floor((room + kLayoutEpsilon) / pitch)) + 1;
     return rows * labels.columns.count;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "report/report_data_source.h"
+#include "report/table_report_source.h"
 #include "report/report_renderer.h"
 #include "report/report_template.h"
 

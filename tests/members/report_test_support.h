@@ -5,7 +5,7 @@
 // shipped templates' folder.
 
 #include "members/member_row_set.h"
-#include "report/report_data_source.h"
+#include "report/table_report_source.h"
 #include "report/report_renderer.h"
 #include "support/letter_page.h"
 
