@@ -13,7 +13,7 @@
 #include "lists/ui/form_list_fulfillment_options.h"
 #include "lists/ui/list_option_rules.h"
 #include "lists/ui/query_table_model.h"
-#include "shell/busy_cursor.h"
+#include "shell/ui/busy_cursor.h"
 #include "shell/ui/run_action.h"
 #include "shell/ui/scoped_global_dialog.h"
 #include "shell/ui/data_binding.h"

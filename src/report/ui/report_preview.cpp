@@ -1,7 +1,7 @@
 #include "report/ui/report_preview.h"
 
 #include "data/engine/db_error.h"
-#include "shell/busy_cursor.h"
+#include "shell/ui/busy_cursor.h"
 #include "shell/ui/run_action.h"
 
 #include <QAction>

@@ -11,7 +11,7 @@ namespace kv {
 // without a GUI application (the command line, a test without a screen) has
 // no cursor to show and goes without. The one busy-cursor helper of the
 // plug-in: handlers get it through runAction, operations that run long
-// statements use it directly.
+// statements announce it through Progress::busy (CursorProgress).
 class CursorScope
 {
 public:
