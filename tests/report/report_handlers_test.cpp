@@ -2,7 +2,7 @@
 // the grid shows it, the client record as its detail, the template beside the
 // database, and the grid left as it was.
 
-#include "member_ops_fixture.h"
+#include "members/member_ops_fixture.h"
 #include "report_test_support.h"
 
 #include "data/report_data.h"
