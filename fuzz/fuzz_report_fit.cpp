@@ -4,9 +4,9 @@
 // drawn whole: every character that is not a blank, in order.
 
 #include "data/engine/db_error.h"
-#include "members/report_data_source.h"
-#include "members/report_renderer.h"
-#include "members/report_template.h"
+#include "report/report_data_source.h"
+#include "report/report_renderer.h"
+#include "report/report_template.h"
 #include "tests/support/letter_page.h"
 
 #include <QGuiApplication>

@@ -3,8 +3,8 @@
 // evaluating what parsed must end in a text, never in a crash or a hang.
 
 #include "data/engine/db_error.h"
-#include "members/report_data_source.h"
-#include "members/report_template.h"
+#include "report/report_data_source.h"
+#include "report/report_template.h"
 
 #include <QByteArray>
 #include <QCoreApplication>

@@ -6,7 +6,7 @@
 #include "data/list_lock.h"
 #include "data/trace.h"
 #include "lists/history_note.h"
-#include "shell/busy_cursor.h"
+#include "shell/progress.h"
 
 
 namespace kv {
@@ -19,9 +19,27 @@ const QString CancelPendingDeliveries::kDeleteItemsSql = QStringLiteral(
 const QString CancelPendingDeliveries::kUnsavedListMessage =
     QStringLiteral("This list has not been saved yet, so it has no pending deliveries to cancel. Please save the list first.");
 
+namespace {
+
+// Where a run without a window announces its work: nowhere.
+Progress &unshown()
+{
+    static NullProgress none;
+    return none;
+}
+
+} // namespace
+
 CancelPendingDeliveries::CancelPendingDeliveries(Database &db, Prompts &prompts, std::function<QString()> userName)
+    : CancelPendingDeliveries(db, prompts, std::move(userName), unshown())
+{
+}
+
+CancelPendingDeliveries::CancelPendingDeliveries(Database &db, Prompts &prompts, std::function<QString()> userName,
+                                                 Progress &progress)
     : m_db(db)
     , m_prompts(prompts)
+    , m_progress(progress)
     , m_userName(std::move(userName))
 {
 }
@@ -52,7 +70,7 @@ std::optional<int> CancelPendingDeliveries::run(const QVariant &listRecordId, co
     if (!m_prompts.warnDestroying(kQuestion))
         return std::nullopt;
 
-    CursorScope busy;
+    const BusyScope busy(m_progress);
 
     // The item rows, the deliveries and the note go together or not at all;
     // a fulfilment of the same list running meanwhile is waited for.

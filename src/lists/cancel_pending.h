@@ -10,6 +10,7 @@
 namespace kv {
 
 class Database;
+class Progress;
 
 // Removes the deliveries that fulfilments of one list wrote and that the host
 // has not marked fulfilled yet ("Y"), with their item rows, and notes it in
@@ -24,6 +25,9 @@ public:
     static const QString kUnsavedListMessage;
 
     CancelPendingDeliveries(Database &db, Prompts &prompts, std::function<QString()> userName);
+    // The windows pass a progress that shows the busy cursor while the
+    // deliveries are removed.
+    CancelPendingDeliveries(Database &db, Prompts &prompts, std::function<QString()> userName, Progress &progress);
 
     // listRecordId is the list row's Record_ID as stored: a list never saved
     // has none and is refused with a notice. Answers the number of deliveries
@@ -40,6 +44,7 @@ public:
 private:
     Database &m_db;
     Prompts &m_prompts;
+    Progress &m_progress;
     std::function<QString()> m_userName;
 };
 

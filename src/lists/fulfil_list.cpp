@@ -9,7 +9,6 @@
 #include "data/list_lock.h"
 #include "data/trace.h"
 #include "lists/history_note.h"
-#include "shell/busy_cursor.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -282,7 +281,7 @@ ListFulfilment::Result ListFulfilment::run(int listId, const FulfilmentOptions &
     c.paramByName(QStringLiteral("List_ID")).setAsInteger(listId);
     QSet<qint64> scheduled;
     {
-        CursorScope busy;
+        const BusyScope busy(m_progress);
         c.open();
         if (c.recordCount() > 0)
             scheduled = scheduledPeople(listId, o.deliveryDate);

@@ -5,6 +5,7 @@
 #include "data/engine/query.h"
 #include "data/prompts.h"
 #include "data/report_data.h"
+#include "report/query_lookup_source.h"
 
 #include <QDir>
 #include <QFileInfo>

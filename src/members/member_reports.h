@@ -1,9 +1,9 @@
 #pragma once
 
 #include "members/member_row_set.h"
-#include "members/report_data_source.h"
-#include "members/report_renderer.h"
-#include "members/report_template.h"
+#include "report/query_detail_source.h"
+#include "report/report_renderer.h"
+#include "report/report_template.h"
 
 #include <functional>
 #include <memory>

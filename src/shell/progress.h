@@ -17,6 +17,28 @@ public:
     // around the operation then rolls back.
     virtual void setPercent(int percent) = 0;
     virtual void end() {}
+    // Said around a stretch of work that has no percentages to show (a long
+    // statement, a unit of work): the windows show the busy cursor meanwhile.
+    // Calls nest; each busy(true) is followed by one busy(false).
+    virtual void busy(bool on) { Q_UNUSED(on) }
+};
+
+// Announces busy work to a progress for the life of the object, ending the
+// announcement on every path out of the operation.
+class BusyScope
+{
+public:
+    explicit BusyScope(Progress &progress)
+        : m_progress(progress)
+    {
+        m_progress.busy(true);
+    }
+    ~BusyScope() { m_progress.busy(false); }
+    BusyScope(const BusyScope &) = delete;
+    BusyScope &operator=(const BusyScope &) = delete;
+
+private:
+    Progress &m_progress;
 };
 
 // The whole part of done / total × 100, as every row loop reports it.

@@ -10,7 +10,7 @@
 #include "members/quantities.h"
 #include "members/remove_members.h"
 #include "members/visibility.h"
-#include "report_test_support.h"
+#include "report/report_test_support.h"
 #include "support/statement_counter.h"
 
 #include <QFile>

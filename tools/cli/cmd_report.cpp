@@ -12,7 +12,7 @@
 #include "members/confirmed_filter.h"
 #include "members/member_load_save.h"
 #include "members/member_reports.h"
-#include "members/report_alignment.h"
+#include "report/report_alignment.h"
 #include "members/member_row_set.h"
 
 #include <QFileInfo>

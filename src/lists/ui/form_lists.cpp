@@ -7,7 +7,7 @@
 #include "lists/delete_list.h"
 #include "lists/ui/fulfilment_flow.h"
 #include "members/ui/form_list_members.h"
-#include "shell/busy_cursor.h"
+#include "shell/ui/busy_cursor.h"
 #include "shell/ui/data_binding.h"
 #include "shell/ui/form_about_kestrovan.h"
 #include "shell/ui/form_message_box.h"

@@ -6,6 +6,7 @@
 #include "lists/cancel_pending.h"
 #include "lists/fulfil_list.h"
 #include "lists/ui/form_list_fulfillment_options.h"
+#include "shell/ui/cursor_progress.h"
 #include "shell/ui/run_action.h"
 #include "shell/ui/user_input.h"
 
@@ -69,7 +70,9 @@ void runFulfilment(QWidget *owner, TDataModuleLists &dm, int listId, Prompts &pr
     runAction(
         prompts, QStringLiteral("runFulfilment"),
         [&] {
-            ListFulfilment fulfilment(dm, prompts, progress, std::move(userName));
+            // The run's long statements show the busy cursor over the progress window.
+            CursorProgress shown(&progress);
+            ListFulfilment fulfilment(dm, prompts, shown, std::move(userName));
             std::unique_ptr<TFormListFulfillmentOptions> dialog;
             const auto release = qScopeGuard([&dialog] {
                 FormListFulfillmentOptions = nullptr;
@@ -111,7 +114,8 @@ void runCancelPending(QWidget *owner, TDataModuleLists &dm, const QVariant &list
     runAction(
         prompts, QStringLiteral("runCancelPending"),
         [&] {
-            CancelPendingDeliveries cancel(*dm.DatabaseLists, prompts, std::move(userName));
+            CursorProgress busyCursor;
+            CancelPendingDeliveries cancel(*dm.DatabaseLists, prompts, std::move(userName), busyCursor);
             cancel.run(listRecordId, listName);
         },
         ActionCursor::Unchanged);

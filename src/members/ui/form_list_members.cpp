@@ -12,7 +12,7 @@
 #include "members/ui/form_client_editor.h"
 #include "members/ui/incremental_search.h"
 #include "members/ui/members_grid.h"
-#include "shell/busy_cursor.h"
+#include "shell/ui/busy_cursor.h"
 #include "shell/ui/form_placement.h"
 #include "shell/ui/run_action.h"
 #include "shell/window_placement.h"

@@ -26,7 +26,7 @@
 #include "members/ui/form_get_quantity.h"
 #include "members/ui/form_hide_delivery_days.h"
 #include "members/ui/form_save_to_new_list.h"
-#include "shell/busy_cursor.h"
+#include "shell/ui/busy_cursor.h"
 #include "shell/ui/run_action.h"
 #include "shell/ui/scoped_global_dialog.h"
 

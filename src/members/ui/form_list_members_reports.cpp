@@ -6,7 +6,7 @@
 
 #include "data/data_module.h"
 #include "members/member_reports.h"
-#include "members/ui/report_preview.h"
+#include "report/ui/report_preview.h"
 
 namespace {
 

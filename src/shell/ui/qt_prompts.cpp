@@ -1,6 +1,6 @@
 #include "shell/ui/qt_prompts.h"
 
-#include "shell/busy_cursor.h"
+#include "shell/ui/busy_cursor.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -3,7 +3,7 @@
 #include "data/engine/db_error.h"
 #include "data/prompts.h"
 #include "data/trace.h"
-#include "shell/busy_cursor.h"
+#include "shell/ui/busy_cursor.h"
 
 #include <exception>
 #include <optional>

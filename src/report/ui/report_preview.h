@@ -1,0 +1,28 @@
+#pragma once
+
+#include "report/report_renderer.h"
+
+#include <functional>
+
+class QWidget;
+
+namespace kv {
+
+// The screen preview of a report: the print preview window, maximised at
+// page-width zoom, from which the user prints to a printer or to a PDF file.
+class ReportPreview
+{
+public:
+    using Output = std::function<void(const ReportTemplate &, const ReportSources &, const ReportRun &)>;
+
+    // Shows the preview modally and returns when it closes. Throws kv::Error
+    // when the report cannot be drawn.
+    static void show(QWidget *parent, const ReportTemplate &tmpl, const ReportSources &sources, const ReportRun &run);
+
+    // Tests put their own output in place of the window (empty: the window again).
+    static void setOutputOverride(Output output);
+    // The preview or, while one is set, the override.
+    static Output output(QWidget *parent);
+};
+
+} // namespace kv
