@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <functional>
+#include <memory>
 
 class TDataModuleLists;
 
@@ -53,7 +54,7 @@ private:
     TDataModuleLists &m_dm;
     Prompts &m_prompts;
     std::function<QString()> m_userName;
-    Query *QueryDelete;
+    std::unique_ptr<Query> QueryDelete;
 };
 
 } // namespace kv

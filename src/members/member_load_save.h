@@ -93,8 +93,13 @@ public:
 
     // The client row of the current member ("Select * from Clients where
     // Person_ID = :Person_ID"), reopened when the current member changes while
-    // the display is not suspended. Closed until the first load.
-    Query *QueryClientInfo = nullptr;
+    // the display is not suspended. Closed until the first load. Owned here;
+    // the pointer stays the same for the object's life.
+private:
+    std::unique_ptr<Query> m_clientInfo;
+
+public:
+    Query *const QueryClientInfo;
     // The member rows of this person in the list, as the load reads them.
     static const QString kOneClientCondition;
     // Reads the client's columns of this person's rows in the list afresh
