@@ -44,10 +44,6 @@ public:
     // kv::RolledBack on failure, with nothing deleted.
     Outcome run();
 
-    // The statement every delete step reuses with new SQL (its progress goes
-    // to the lists session's progress signal).
-    Query &queryDelete() { return *QueryDelete; }
-
 private:
     int runDelete(const QString &sql, const QString &param, int id);
 

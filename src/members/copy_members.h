@@ -74,8 +74,6 @@ public:
     int copy(MemberRowSet &rows, const QList<MemberRowSet::Bookmark> &selection, int destinationId,
              bool testMembership, const CopyFlagOptions &options);
 
-    MemberWriter &writer() { return m_writer; }
-
 private:
     int copyRows(MemberRowSet &rows, const QList<MemberRowSet::Bookmark> &selection, int destinationId,
                  bool testMembership, const CopyFlagOptions &options);

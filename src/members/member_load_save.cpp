@@ -119,7 +119,6 @@ void MemberLoadSave::saveChanges(MemberRowSet &rows)
 {
     TraceScope trace(QStringLiteral("ClientDataSetListMembers.ApplyUpdates"));
     m_saved = 0;
-    m_failed = 0;
     m_conflicts.clear();
     rows.post();
     if (rows.changeCount() == 0)
@@ -142,7 +141,6 @@ void MemberLoadSave::saveChanges(MemberRowSet &rows)
                               });
         });
     } catch (...) {
-        ++m_failed;
         m_saved = 0;
         throw;
     }

@@ -114,9 +114,8 @@ public:
     // titles), keyed by field; a field without one is named as it is.
     void setColumnCaptions(const QHash<int, QString> &captions) { m_captions = captions; }
 
-    // Number of rows the last save handed to the database, and of those that failed.
+    // Number of rows the last save handed to the database.
     int savedRows() const { return m_saved; }
-    int failedRows() const { return m_failed; }
 
 private:
     Query &updateFor(unsigned changed, unsigned readEmpty);
@@ -126,7 +125,6 @@ private:
     TDataModuleLists &m_dm;
     Prompts &m_prompts;
     int m_saved = 0;
-    int m_failed = 0;
     QDateTime m_saveStamp; // Last_Update of every row of the save under way
     // One prepared statement per set of changed and empty-read columns.
     std::map<unsigned, std::unique_ptr<Query>> m_updates;

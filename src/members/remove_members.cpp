@@ -35,11 +35,6 @@ const QString &RemoveMembers::selectedQuestion(int selectedCount)
     return selectedCount <= 1 ? kRemoveSelectedMember : kRemoveSelectedMembers;
 }
 
-bool RemoveMembers::confirmSelected(int selectedCount)
-{
-    return m_prompts.confirmDestroying(selectedQuestion(selectedCount));
-}
-
 void RemoveMembers::deleteMember(int recordId)
 {
     m_delete->close();

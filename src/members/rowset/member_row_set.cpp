@@ -560,13 +560,6 @@ void MemberRowSet::setFiltered(bool on)
     reseatView([] {}, getBookmark(), KeepOrders);
 }
 
-bool MemberRowSet::rowMatchesFilter(Bookmark row) const
-{
-    if (!m_open || row < 0 || row >= m_store->rows)
-        return false;
-    return m_filterExpr->matches(*m_store, row);
-}
-
 // ---------------------------------------------------------------------------
 // Navigation and bookmarks
 

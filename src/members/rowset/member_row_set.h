@@ -176,7 +176,6 @@ public:
     QString filter() const { return m_filterText; }
     void setFiltered(bool on);
     bool filtered() const { return m_filtered; }
-    bool rowMatchesFilter(Bookmark row) const;
 
     // Running totals over the current view
     QVariant sumQuantity() const { return m_view.sumQuantity(); }
