@@ -30,13 +30,6 @@ using Clock = std::chrono::steady_clock;
 
 const QDate kDate(2026, 12, 9); // a Wednesday
 
-class QuietPrompts : public kv::Prompts
-{
-public:
-    Answer ask(Kind, const QString &, Buttons b) override { return b == Buttons::OkCancel ? Answer::Ok : Answer::Yes; }
-    void show(Kind, const QString &) override {}
-};
-
 void addClientsAndMembers(RawSqlite &raw, int listId, int n)
 {
     raw.exec("BEGIN");

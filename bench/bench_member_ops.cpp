@@ -27,13 +27,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-class QuietPrompts : public kv::Prompts
-{
-public:
-    Answer ask(Kind, const QString &, Buttons) override { return Answer::Yes; }
-    void show(Kind, const QString &) override {}
-};
-
 // Clients 1..n; every fifth one is active (status 'A') when activeShare is 5,
 // and the weekdays vary from client to client.
 void addClients(RawSqlite &raw, int n, int activeEvery)

@@ -18,13 +18,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using RS = kv::MemberRowSet;
 
-class SilentPrompts : public kv::Prompts
-{
-public:
-    Answer ask(Kind, const QString &, Buttons) override { return Answer::Yes; }
-    void show(Kind, const QString &) override {}
-};
-
 constexpr int kListId = 1;
 
 // A list of n members whose clients have every column the load reads.
@@ -255,7 +248,7 @@ void BM_SaveChangeLog(benchmark::State &state)
     const QString dir = bench.dir.path();
     bench.db.reset(); // the data module opens the file under the same connection name
 
-    SilentPrompts prompts;
+    QuietPrompts prompts;
     TDataModuleLists::Overrides o;
     o.mode = QStringLiteral("F");
     o.alias = dir;

@@ -25,7 +25,6 @@ public:
 
     // Shortcuts for the common forms.
     bool confirm(const QString &text) { return ask(Kind::Confirmation, text, Buttons::YesNo) == Answer::Yes; }
-    bool warnYesNo(const QString &text) { return ask(Kind::Warning, text, Buttons::YesNo) == Answer::Yes; }
     bool confirmDestroying(const QString &text)
     {
         return askDefaultNo(Kind::Confirmation, text, Buttons::YesNo) == Answer::Yes;

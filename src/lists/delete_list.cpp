@@ -20,14 +20,11 @@ DeleteList::DeleteList(TDataModuleLists &dm, Prompts &prompts, std::function<QSt
     : m_dm(dm)
     , m_prompts(prompts)
     , m_userName(std::move(userName))
-    , QueryDelete(new Query(dm.DatabaseLists, QStringLiteral("QueryDelete")))
+    , QueryDelete(std::make_unique<Query>(dm.DatabaseLists, QStringLiteral("QueryDelete")))
 {
 }
 
-DeleteList::~DeleteList()
-{
-    delete QueryDelete;
-}
+DeleteList::~DeleteList() = default;
 
 int DeleteList::runDelete(const QString &sql, const QString &param, int id)
 {

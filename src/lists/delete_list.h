@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <functional>
+#include <memory>
 
 class TDataModuleLists;
 
@@ -43,17 +44,13 @@ public:
     // kv::RolledBack on failure, with nothing deleted.
     Outcome run();
 
-    // The statement every delete step reuses with new SQL (its progress goes
-    // to the lists session's progress signal).
-    Query &queryDelete() { return *QueryDelete; }
-
 private:
     int runDelete(const QString &sql, const QString &param, int id);
 
     TDataModuleLists &m_dm;
     Prompts &m_prompts;
     std::function<QString()> m_userName;
-    Query *QueryDelete;
+    std::unique_ptr<Query> QueryDelete;
 };
 
 } // namespace kv

@@ -55,9 +55,6 @@ public:
     void flush();
     void close();
 
-    Query &queryAddMember() { return *m_add; }
-    Query &queryCheckForPersonIdInList() { return *m_check; }
-
 private:
     std::unique_ptr<Query> m_add;
     std::unique_ptr<Query> m_check;
@@ -125,9 +122,6 @@ public:
     // kv::RolledBack with nothing written. Concurrent adds to one list run one
     // after the other (the list's row is locked first), so nobody is added twice.
     Result run(int listId, const AddMembersChoice &choice);
-
-    MemberWriter &writer() { return m_writer; }
-    Query &queryAddMembers() { return *m_select; }
 
 private:
     Result runSelection(int listId, const AddMembersChoice &choice, const QStringList &lines);

@@ -19,10 +19,10 @@ const QString CopyDestinationQueries::kDeliveryServiceLookUpSql =
 const QString CopyDestinationQueries::kItemLookUpSql = QStringLiteral("Select Item_ID, Meal_Item from Items");
 
 CopyDestinationQueries::CopyDestinationQueries(Database &db)
-    : QueryLists(new Query(&db, QStringLiteral("QueryLists")))
-    , QueryListLookUp(new Query(&db, QStringLiteral("QueryListLookUp")))
-    , QueryDeliveryServiceLookUp(new Query(&db, QStringLiteral("QueryDeliveryServiceLookUp")))
-    , QueryItemLookUp(new Query(&db, QStringLiteral("QueryItemLookUp")))
+    : QueryLists(std::make_unique<Query>(&db, QStringLiteral("QueryLists")))
+    , QueryListLookUp(std::make_unique<Query>(&db, QStringLiteral("QueryListLookUp")))
+    , QueryDeliveryServiceLookUp(std::make_unique<Query>(&db, QStringLiteral("QueryDeliveryServiceLookUp")))
+    , QueryItemLookUp(std::make_unique<Query>(&db, QStringLiteral("QueryItemLookUp")))
 {
     QueryLists->setSql(kListsSql);
     QueryLists->setRequestLive(true);
@@ -36,10 +36,6 @@ CopyDestinationQueries::CopyDestinationQueries(Database &db)
 CopyDestinationQueries::~CopyDestinationQueries()
 {
     close();
-    delete QueryLists;
-    delete QueryListLookUp;
-    delete QueryDeliveryServiceLookUp;
-    delete QueryItemLookUp;
 }
 
 void CopyDestinationQueries::open()

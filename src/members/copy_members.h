@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <Qt>
+#include <memory>
 
 namespace kv {
 
@@ -36,10 +37,10 @@ public:
     // An unposted row is discarded.
     void close();
 
-    Query *QueryLists;
-    Query *QueryListLookUp;
-    Query *QueryDeliveryServiceLookUp;
-    Query *QueryItemLookUp;
+    std::unique_ptr<Query> QueryLists;
+    std::unique_ptr<Query> QueryListLookUp;
+    std::unique_ptr<Query> QueryDeliveryServiceLookUp;
+    std::unique_ptr<Query> QueryItemLookUp;
 };
 
 // How a copied member's flags are set: kept from the source row, or the
@@ -72,8 +73,6 @@ public:
     // throws kv::RolledBack with nothing written on an error or a cancel.
     int copy(MemberRowSet &rows, const QList<MemberRowSet::Bookmark> &selection, int destinationId,
              bool testMembership, const CopyFlagOptions &options);
-
-    MemberWriter &writer() { return m_writer; }
 
 private:
     int copyRows(MemberRowSet &rows, const QList<MemberRowSet::Bookmark> &selection, int destinationId,

@@ -46,9 +46,6 @@ public:
     // Ctrl+I: empty or "N" -> "Y", "Y" -> "N"; any other value stays.
     static QVariant nextInvited(const QVariant &current);
 
-    Query &querySetAllInvited() { return *m_invited; }
-    Query &querySetAllConfirmed() { return *m_confirmed; }
-
 private:
     void runAll(Query &query, const QString &param, int listId, bool checked);
 

@@ -93,19 +93,17 @@ QString memberName(const MemberRowSet::UpdateRecord &row)
 } // namespace
 
 MemberLoadSave::MemberLoadSave(TDataModuleLists &dm, Prompts &prompts)
-    : m_dm(dm)
+    : m_clientInfo(std::make_unique<Query>(dm.DatabaseLists, QStringLiteral("QueryClientInfo")))
+    , QueryClientInfo(m_clientInfo.get())
+    , m_dm(dm)
     , m_prompts(prompts)
 {
-    QueryClientInfo = new Query(dm.DatabaseLists, QStringLiteral("QueryClientInfo"));
     QueryClientInfo->setSql(kClientInfoSql);
     QueryClientInfo->setRequestLive(true);
     QueryClientInfo->setRowName(kClientRowName, {QStringLiteral("First_Name"), QStringLiteral("Last_Name")});
 }
 
-MemberLoadSave::~MemberLoadSave()
-{
-    delete QueryClientInfo;
-}
+MemberLoadSave::~MemberLoadSave() = default;
 
 int MemberLoadSave::listIdByName(const QString &listName)
 {
@@ -121,7 +119,6 @@ void MemberLoadSave::saveChanges(MemberRowSet &rows)
 {
     TraceScope trace(QStringLiteral("ClientDataSetListMembers.ApplyUpdates"));
     m_saved = 0;
-    m_failed = 0;
     m_conflicts.clear();
     rows.post();
     if (rows.changeCount() == 0)
@@ -144,7 +141,6 @@ void MemberLoadSave::saveChanges(MemberRowSet &rows)
                               });
         });
     } catch (...) {
-        ++m_failed;
         m_saved = 0;
         throw;
     }

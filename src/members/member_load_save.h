@@ -93,8 +93,13 @@ public:
 
     // The client row of the current member ("Select * from Clients where
     // Person_ID = :Person_ID"), reopened when the current member changes while
-    // the display is not suspended. Closed until the first load.
-    Query *QueryClientInfo = nullptr;
+    // the display is not suspended. Closed until the first load. Owned here;
+    // the pointer stays the same for the object's life.
+private:
+    std::unique_ptr<Query> m_clientInfo;
+
+public:
+    Query *const QueryClientInfo;
     // The member rows of this person in the list, as the load reads them.
     static const QString kOneClientCondition;
     // Reads the client's columns of this person's rows in the list afresh
@@ -109,9 +114,8 @@ public:
     // titles), keyed by field; a field without one is named as it is.
     void setColumnCaptions(const QHash<int, QString> &captions) { m_captions = captions; }
 
-    // Number of rows the last save handed to the database, and of those that failed.
+    // Number of rows the last save handed to the database.
     int savedRows() const { return m_saved; }
-    int failedRows() const { return m_failed; }
 
 private:
     Query &updateFor(unsigned changed, unsigned readEmpty);
@@ -121,7 +125,6 @@ private:
     TDataModuleLists &m_dm;
     Prompts &m_prompts;
     int m_saved = 0;
-    int m_failed = 0;
     QDateTime m_saveStamp; // Last_Update of every row of the save under way
     // One prepared statement per set of changed and empty-read columns.
     std::map<unsigned, std::unique_ptr<Query>> m_updates;

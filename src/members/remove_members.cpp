@@ -5,6 +5,7 @@
 #include "data/engine/unit_of_work.h"
 #include "data/list_lock.h"
 #include "data/prompts.h"
+#include "members/row_loop.h"
 #include "members/statement_progress.h"
 #include "shell/progress.h"
 
@@ -32,11 +33,6 @@ RemoveMembers::~RemoveMembers() = default;
 const QString &RemoveMembers::selectedQuestion(int selectedCount)
 {
     return selectedCount <= 1 ? kRemoveSelectedMember : kRemoveSelectedMembers;
-}
-
-bool RemoveMembers::confirmSelected(int selectedCount)
-{
-    return m_prompts.confirmDestroying(selectedQuestion(selectedCount));
 }
 
 void RemoveMembers::deleteMember(int recordId)
@@ -76,18 +72,12 @@ int RemoveMembers::removeSelected(int listId, MemberRowSet &rows, const QList<Me
     UnitOfWork::run(m_db, [&] {
         lockListRow(m_db, listId);
         BatchUpdate batch(*m_delete, QStringLiteral("Record_ID"));
-        for (int i = 0; i < n; ++i) {
-            const MemberRowSet::Bookmark b = selection.at(i);
-            const bool found = rows.gotoBookmark(b);
-            rows.freeBookmark(b);
-            if (!found)
-                continue;
-            m_delete->paramByName(QStringLiteral("Record_ID")).setAsInteger(rows.fieldValue(MemberRowSet::Record_ID).toInt());
+        removed = visitSelectedRows(rows, selection, m_progress, [&](MemberRowSet &r) {
+            m_delete->paramByName(QStringLiteral("Record_ID")).setAsInteger(r.fieldValue(MemberRowSet::Record_ID).toInt());
             batch.addRow();
-            m_progress.setPercent(percentOf(i, n));
-            rows.deleteCurrent();
-            ++removed;
-        }
+            r.deleteCurrent();
+            return true;
+        });
         batch.run();
     });
     return removed;

@@ -29,7 +29,6 @@ public:
 
     // The question for a selection of that many rows.
     static const QString &selectedQuestion(int selectedCount);
-    bool confirmSelected(int selectedCount);
 
     void deleteMember(int recordId);
     // Asks the question for the selection's size; on Yes deletes, in one unit
@@ -43,9 +42,6 @@ public:
     // Asks first; on Yes deletes every member of the list in one unit of work,
     // the bar following the statement's progress events. Answers whether it ran.
     bool removeAll(int listId);
-
-    Query &queryDeleteListMember() { return *m_delete; }
-    Query &queryClearList() { return *m_clear; }
 
 private:
     Database &m_db;

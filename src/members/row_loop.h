@@ -36,6 +36,33 @@ int visitSelectedRows(MemberRowSet &rows, const QList<MemberRowSet::Bookmark> &s
     return counted;
 }
 
+// The walk over every row of the view, from the first in its order to the
+// last: post a pending edit, keep the grid from repainting, and advance the
+// bar by the share done after each row (100 after the last). visit(rows)
+// answers whether it counted the row; the walk answers the count.
+template<typename Visit>
+int visitEveryRow(MemberRowSet &rows, Progress &progress, Visit visit)
+{
+    if (!rows.isOpen())
+        return 0;
+    if (rows.state() == DataState::Edit)
+        rows.post();
+    const MemberRowSet::SuspendDisplay paused(rows);
+
+    rows.first();
+    const int n = rows.recordCount();
+    int done = 0;
+    int counted = 0;
+    while (!rows.eof()) {
+        ++done;
+        if (visit(rows))
+            ++counted;
+        progress.setPercent(percentOf(done, n));
+        rows.next();
+    }
+    return counted;
+}
+
 // The same walk changing every row it visits through edit/post.
 template<typename Change>
 int forEachSelectedRow(MemberRowSet &rows, const QList<MemberRowSet::Bookmark> &selection, Progress &progress,

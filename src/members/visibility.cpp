@@ -83,25 +83,18 @@ int Visibility::hideByDays(MemberRowSet &rows, const Days &days, const std::func
     if (rows.isOpen()) {
         if (rows.state() == DataState::Edit)
             rows.post();
+        // Every member in stored order, the hidden ones too, out of the grid's sight.
         MemberRowSet::SuspendDisplay paused(rows);
         rows.setIndexName(QString());
         rows.setFiltered(false);
-        rows.first();
-        const int n = rows.recordCount();
-        int k = 0;
-        while (!rows.eof()) {
-            ++k;
-            if (firstMatchingDay(rows, days) >= 0) {
-                if (rows.state() != DataState::Edit)
-                    rows.edit();
-                rows.setFieldValue(MemberRowSet::RecVisible, false);
-                ++hidden;
-            }
-            if (rows.state() == DataState::Edit)
-                rows.post();
-            m_progress.setPercent(percentOf(k, n));
-            rows.next();
-        }
+        hidden = visitEveryRow(rows, m_progress, [&days](MemberRowSet &r) {
+            if (firstMatchingDay(r, days) < 0)
+                return false;
+            r.edit();
+            r.setFieldValue(MemberRowSet::RecVisible, false);
+            r.post();
+            return true;
+        });
         paused.resume();
         rows.setFiltered(true);
     }

@@ -55,8 +55,6 @@ public:
     static ConfirmedFilter::State chooseFilter(MemberRowSet &rows, ConfirmedFilter &filter,
                                                ConfirmedFilter::State entry);
 
-    Query &querySetAllVisible() { return *m_setAllVisible; }
-
 private:
     Database &m_db;
     Progress &m_progress;

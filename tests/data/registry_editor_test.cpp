@@ -1,5 +1,6 @@
 #include "data/registry.h"
 #include "data/ui/form_registry_editor.h"
+#include "support/find_widget.h"
 #include "support/scripted_prompts.h"
 #include "support/test_database.h"
 
@@ -18,6 +19,36 @@
 
 namespace {
 
+using kv::test::need;
+
+// The controls a test reaches, by their object names.
+struct Controls
+{
+    explicit Controls(TFormRegistryEditor &f)
+        : mode(need<QGroupBox>(&f, QStringLiteral("RzRadioGroupMode")))
+        , fileServer(need<QRadioButton>(mode, QStringLiteral("Item0")))
+        , clientServer(need<QRadioButton>(mode, QStringLiteral("Item1")))
+        , labelDataPath(need<QLabel>(&f, QStringLiteral("LabelDataPath")))
+        , dataPath(need<QLineEdit>(&f, QStringLiteral("RzButtonEditDataPath")))
+        , browse(need<QToolButton>(&f, QStringLiteral("RzButtonEditDataPathButton")))
+        , address(need<QLineEdit>(&f, QStringLiteral("wwDBEditIPAddress")))
+        , connection(need<QComboBox>(&f, QStringLiteral("RzComboBoxConnectionType")))
+        , ok(need<QPushButton>(&f, QStringLiteral("BitBtnOK")))
+        , cancel(need<QPushButton>(&f, QStringLiteral("BitBtnCancel")))
+    {
+    }
+    QGroupBox *mode;
+    QRadioButton *fileServer;
+    QRadioButton *clientServer;
+    QLabel *labelDataPath;
+    QLineEdit *dataPath;
+    QToolButton *browse;
+    QLineEdit *address;
+    QComboBox *connection;
+    QPushButton *ok;
+    QPushButton *cancel;
+};
+
 // The stored value, or an invalid QVariant when nothing was written.
 QVariant stored(const QString &key)
 {
@@ -30,25 +61,26 @@ TEST(RegistryEditor, EmptyRegistryOpensWithDesignValuesAndOkWritesThemAll)
     SettingsSandbox sb;
     ScriptedPrompts prompts;
     TFormRegistryEditor f(prompts);
+    const Controls c(f);
     EXPECT_EQ(f.windowTitle(), QStringLiteral("Brenquistal Data Options"));
     EXPECT_EQ(f.size(), QSize(393, 225));
-    EXPECT_EQ(f.RzRadioGroupMode->title(), QStringLiteral("Operation Mode"));
-    EXPECT_EQ(f.modeItem(0)->text(), QStringLiteral("File Server"));
-    EXPECT_EQ(f.modeItem(1)->text(), QStringLiteral("Client-Server Engine"));
+    EXPECT_EQ(c.mode->title(), QStringLiteral("Operation Mode"));
+    EXPECT_EQ(c.fileServer->text(), QStringLiteral("File Server"));
+    EXPECT_EQ(c.clientServer->text(), QStringLiteral("Client-Server Engine"));
     EXPECT_EQ(f.modeIndex(), 0);
-    EXPECT_EQ(f.LabelDataPath->text(), QStringLiteral("Database location:"));
-    EXPECT_EQ(f.LabelServerIP->text(), QStringLiteral("Server IP Address:"));
-    EXPECT_EQ(f.LabelServerType->text(), QStringLiteral("ServerType:"));
-    EXPECT_EQ(f.BitBtnOK->text(), QStringLiteral("&OK"));
-    EXPECT_EQ(f.BitBtnCancel->text(), QStringLiteral("&Cancel"));
-    EXPECT_TRUE(f.RzButtonEditDataPath->isReadOnly());
-    EXPECT_TRUE(f.RzButtonEditDataPath->text().isEmpty());
+    EXPECT_EQ(c.labelDataPath->text(), QStringLiteral("Database location:"));
+    EXPECT_EQ(need<QLabel>(&f, QStringLiteral("LabelServerIP"))->text(), QStringLiteral("Server IP Address:"));
+    EXPECT_EQ(need<QLabel>(&f, QStringLiteral("LabelServerType"))->text(), QStringLiteral("ServerType:"));
+    EXPECT_EQ(c.ok->text(), QStringLiteral("&OK"));
+    EXPECT_EQ(c.cancel->text(), QStringLiteral("&Cancel"));
+    EXPECT_TRUE(c.dataPath->isReadOnly());
+    EXPECT_TRUE(c.dataPath->text().isEmpty());
     EXPECT_TRUE(f.ipAddressText().isEmpty());
-    EXPECT_EQ(f.RzComboBoxConnectionType->currentText(), QStringLiteral("LAN"));
+    EXPECT_EQ(c.connection->currentText(), QStringLiteral("LAN"));
     if (const QString dir = qEnvironmentVariable("KESTROVAN_SCREENSHOTS"); !dir.isEmpty())
         f.grab().save(dir + QStringLiteral("/registry_editor.png"));
 
-    f.BitBtnOK->click();
+    c.ok->click();
     EXPECT_EQ(f.result(), QDialog::Accepted);
     EXPECT_EQ(stored(QStringLiteral("Mode")), QVariant(QStringLiteral("F")));
     EXPECT_EQ(stored(QStringLiteral("Alias")).toString(), QString());
@@ -68,11 +100,12 @@ TEST(RegistryEditor, StoredSettingsRoundTripUnchanged)
     sb.setRegistry(QStringLiteral("Connection"), QStringLiteral("Internet"));
     ScriptedPrompts prompts;
     TFormRegistryEditor f(prompts);
+    const Controls c(f);
     EXPECT_EQ(f.modeIndex(), 1);
-    EXPECT_EQ(f.RzButtonEditDataPath->text(), QStringLiteral("/srv/shared ini"));
+    EXPECT_EQ(c.dataPath->text(), QStringLiteral("/srv/shared ini"));
     EXPECT_EQ(f.ipAddressText(), QStringLiteral("192.168.10.5"));
-    EXPECT_EQ(f.RzComboBoxConnectionType->currentText(), QStringLiteral("Internet"));
-    f.BitBtnOK->click();
+    EXPECT_EQ(c.connection->currentText(), QStringLiteral("Internet"));
+    c.ok->click();
     EXPECT_EQ(stored(QStringLiteral("Mode")).toString(), QStringLiteral("C"));
     EXPECT_EQ(stored(QStringLiteral("Alias")).toString(), QStringLiteral("/srv/shared ini"));
     EXPECT_EQ(stored(QStringLiteral("Server IP")).toString(), QStringLiteral("192.168.10.5"));
@@ -86,9 +119,10 @@ TEST(RegistryEditor, OtherConnectionAndModeSpellingsAreWrittenBackAsTheirMeaning
     sb.setRegistry(QStringLiteral("Connection"), QStringLiteral("internet"));
     ScriptedPrompts prompts;
     TFormRegistryEditor f(prompts);
+    const Controls c(f);
     EXPECT_EQ(f.modeIndex(), 0);
-    EXPECT_EQ(f.RzComboBoxConnectionType->currentText(), QStringLiteral("LAN"));
-    f.BitBtnOK->click();
+    EXPECT_EQ(c.connection->currentText(), QStringLiteral("LAN"));
+    c.ok->click();
     EXPECT_EQ(stored(QStringLiteral("Mode")).toString(), QStringLiteral("F"));
     EXPECT_EQ(stored(QStringLiteral("Connection")).toString(), QStringLiteral("LAN"));
 }
@@ -98,12 +132,13 @@ TEST(RegistryEditor, TypedAddressIsMaskedToDigitsAndDots)
     SettingsSandbox sb;
     ScriptedPrompts prompts;
     TFormRegistryEditor f(prompts);
-    EXPECT_EQ(f.wwDBEditIPAddress->inputMask(), QStringLiteral("900.900.900.900"));
-    f.wwDBEditIPAddress->setFocus();
-    f.wwDBEditIPAddress->setCursorPosition(0);
-    QTest::keyClicks(f.wwDBEditIPAddress, QStringLiteral("10x.0.12.7"));
+    const Controls c(f);
+    EXPECT_EQ(c.address->inputMask(), QStringLiteral("900.900.900.900"));
+    c.address->setFocus();
+    c.address->setCursorPosition(0);
+    QTest::keyClicks(c.address, QStringLiteral("10x.0.12.7"));
     EXPECT_EQ(f.ipAddressText(), QStringLiteral("10.0.12.7"));
-    f.BitBtnOK->click();
+    c.ok->click();
     EXPECT_EQ(stored(QStringLiteral("Server IP")).toString(), QStringLiteral("10.0.12.7"));
 }
 
@@ -112,12 +147,13 @@ TEST(RegistryEditor, LabelFollowsTheModeClicked)
     SettingsSandbox sb;
     ScriptedPrompts prompts;
     TFormRegistryEditor f(prompts);
+    const Controls c(f);
     f.show();
-    QTest::mouseClick(f.modeItem(1), Qt::LeftButton);
+    QTest::mouseClick(c.clientServer, Qt::LeftButton);
     EXPECT_EQ(f.modeIndex(), 1);
-    EXPECT_EQ(f.LabelDataPath->text(), QStringLiteral("Shared Ini Directory:"));
-    QTest::mouseClick(f.modeItem(0), Qt::LeftButton);
-    EXPECT_EQ(f.LabelDataPath->text(), QStringLiteral("Data Location:"));
+    EXPECT_EQ(c.labelDataPath->text(), QStringLiteral("Shared Ini Directory:"));
+    QTest::mouseClick(c.fileServer, Qt::LeftButton);
+    EXPECT_EQ(c.labelDataPath->text(), QStringLiteral("Data Location:"));
 }
 
 TEST(RegistryEditor, BrowsingReplacesTheLocationOnlyWhenAFolderIsChosen)
@@ -126,19 +162,20 @@ TEST(RegistryEditor, BrowsingReplacesTheLocationOnlyWhenAFolderIsChosen)
     sb.setRegistry(QStringLiteral("Alias"), QStringLiteral("/old"));
     ScriptedPrompts prompts;
     TFormRegistryEditor f(prompts);
+    const Controls c(f);
     QString title, start, answer = QStringLiteral("/new/place");
     f.setFolderChooser([&](QWidget *, const QString &t, const QString &s) {
         title = t;
         start = s;
         return answer;
     });
-    f.RzButtonEditDataPathButton->click();
+    c.browse->click();
     EXPECT_EQ(title, QStringLiteral("Locate Brenquistal Data Folder"));
     EXPECT_EQ(start, QStringLiteral("/old"));
-    EXPECT_EQ(f.RzButtonEditDataPath->text(), QStringLiteral("/new/place"));
+    EXPECT_EQ(c.dataPath->text(), QStringLiteral("/new/place"));
     answer.clear(); // cancelled
-    f.RzButtonEditDataPathButton->click();
-    EXPECT_EQ(f.RzButtonEditDataPath->text(), QStringLiteral("/new/place"));
+    c.browse->click();
+    EXPECT_EQ(c.dataPath->text(), QStringLiteral("/new/place"));
 }
 
 TEST(RegistryEditor, CancelWritesNothing)
@@ -146,8 +183,9 @@ TEST(RegistryEditor, CancelWritesNothing)
     SettingsSandbox sb;
     ScriptedPrompts prompts;
     TFormRegistryEditor f(prompts);
-    QTest::mouseClick(f.modeItem(1), Qt::LeftButton);
-    f.BitBtnCancel->click();
+    const Controls c(f);
+    QTest::mouseClick(c.clientServer, Qt::LeftButton);
+    c.cancel->click();
     EXPECT_EQ(f.result(), QDialog::Rejected);
     QSettings s(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("DBIsam"));
     EXPECT_TRUE(s.allKeys().isEmpty());
@@ -161,7 +199,8 @@ TEST(RegistryEditor, AKeyThatCannotBeOpenedIsReportedForEachValue)
     ASSERT_TRUE(QDir().mkpath(file));
     ScriptedPrompts prompts;
     TFormRegistryEditor f(prompts);
-    f.BitBtnOK->click();
+    const Controls c(f);
+    c.ok->click();
     EXPECT_EQ(prompts.texts(), QStringList(4, QString::fromLatin1(kv::ErrorOpeningKeyMessage)));
     EXPECT_EQ(f.result(), QDialog::Accepted);
 }
@@ -173,9 +212,10 @@ TEST(RegistryEditor, AValueOfAnotherTypeIsReportedAndShownEmpty)
     sb.setRegistry(QStringLiteral("Connection"), QStringLiteral("Internet"));
     ScriptedPrompts prompts;
     TFormRegistryEditor f(prompts);
+    const Controls c(f);
     EXPECT_EQ(prompts.texts().size(), 1);
     EXPECT_TRUE(f.ipAddressText().isEmpty());
-    EXPECT_EQ(f.RzComboBoxConnectionType->currentText(), QStringLiteral("Internet")) << "reading stopped at the bad value";
+    EXPECT_EQ(c.connection->currentText(), QStringLiteral("Internet")) << "reading stopped at the bad value";
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "lists/cancel_pending.h"
 #include "data/engine/unit_of_work.h"
 #include "shell/ui/form_message_box.h"
+#include "support/find_widget.h"
 #include "support/scripted_prompts.h"
 #include "support/test_database.h"
 
@@ -565,13 +566,15 @@ TEST_P(FulfilFlowTest, CancelInTheProgressWindowWritesNothing)
     // The user presses Cancel once the first member is written.
     QTimer poll;
     poll.setInterval(0);
+    auto *bar = kv::test::need<QProgressBar>(&window, QStringLiteral("RzProgressBarSaveStatus"));
+    auto *cancel = kv::test::need<QPushButton>(&window, QStringLiteral("BitBtnCancel"));
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (!window.isVisible() || window.RzProgressBarSaveStatus->value() == 0 || writtenWhenCancelled >= 0)
+        if (!window.isVisible() || bar->value() == 0 || writtenWhenCancelled >= 0)
             return;
         written.close();
         written.open();
         writtenWhenCancelled = written.value(0).toInt();
-        QTest::mouseClick(window.BitBtnCancel, Qt::LeftButton);
+        QTest::mouseClick(cancel, Qt::LeftButton);
     });
     poll.start();
     whenShown([&](TFormListFulfillmentOptions &dlg) {

@@ -220,12 +220,9 @@ TEST_P(CliBackend, FourImportsOfTheSameFileAtOnceAddEachClientOnce)
 
     std::vector<std::unique_ptr<QProcess>> runs;
     for (int i = 0; i < 4; ++i) {
-        QStringList a{QStringLiteral("add-members"), QStringLiteral("--list"), QStringLiteral("Holiday"), QStringLiteral("--from-csv"), path};
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        targetDatabase(&tdb, a, env);
         runs.push_back(std::make_unique<QProcess>());
-        runs.back()->setProcessEnvironment(env);
-        runs.back()->start(cliPath(), a);
+        startCli(*runs.back(), &tdb,
+                 {QStringLiteral("add-members"), QStringLiteral("--list"), QStringLiteral("Holiday"), QStringLiteral("--from-csv"), path});
     }
     int added = 0;
     for (auto &p : runs) {
@@ -405,12 +402,8 @@ TEST(CliInterrupt, ASignalDuringALargeWriteOrReportRollsBackKeepsTheFileAndEndsW
     for (const auto &[run, sig, said] : runs) {
         SCOPED_TRACE(run.join(QLatin1Char(' ')).toStdString());
         ASSERT_FALSE(QFileInfo::exists(wal));
-        QStringList a = run;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        targetDatabase(&tdb, a, env);
         QProcess p;
-        p.setProcessEnvironment(env);
-        p.start(cliPath(), a);
+        startCli(p, &tdb, run);
         ASSERT_TRUE(p.waitForStarted());
         // The database is open (so the handler is in place) once its log exists.
         QElapsedTimer t;
@@ -495,12 +488,8 @@ TEST(CliServerGone, AServerStoppedMidRunIsOneLineSayingNothingWasWritten)
     tdb.exec(QStringLiteral("INSERT INTO List_Members (List_ID, Person_ID, Client_ID, RecVisible) "
                             "SELECT (SELECT Record_ID FROM Lists), Person_ID, Client_ID, TRUE FROM Clients"));
 
-    QStringList a = args({"fulfil", "--list", "Big", "--date", "2026-12-24", "--item", "31", "--yes"});
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    targetDatabase(&tdb, a, env);
     QProcess p;
-    p.setProcessEnvironment(env);
-    p.start(cliPath(), a);
+    startCli(p, &tdb, args({"fulfil", "--list", "Big", "--date", "2026-12-24", "--item", "31", "--yes"}));
     ASSERT_TRUE(p.waitForStarted());
     // The run has begun its unit of work once it holds its list's row lock.
     const QString listLocked = QStringLiteral("SELECT count(*) FROM pg_locks l JOIN pg_class c ON c.oid = l.relation "

@@ -1,9 +1,7 @@
 // kestrovan lists: what the lists window shows, as text.
 
-#include "support/test_database.h"
+#include "cli_tool.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -25,8 +23,7 @@ TEST(CliLists, PrintsTheWindowsListsInItsOrderWithTheBrowseColumns)
     tdb.db().disconnect();
 
     QProcess p;
-    p.start(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("kestrovan")),
-            {QStringLiteral("lists"), QStringLiteral("--data"), tdb.directory()});
+    startCli(p, nullptr, {QStringLiteral("lists"), QStringLiteral("--data"), tdb.directory()});
     ASSERT_TRUE(p.waitForFinished(60000));
     const QString err = QString::fromLocal8Bit(p.readAllStandardError());
     ASSERT_EQ(p.exitCode(), 0) << err.toStdString();

@@ -41,13 +41,19 @@ inline void targetDatabase(TestDatabase *tdb, QStringList &args, QProcessEnviron
     args = target + args;
 }
 
-inline ToolRun runCli(TestDatabase *tdb, QStringList args, const QByteArray &stdinData = QByteArray())
+// Starts the tool with args against tdb (none without one) and returns at once.
+inline void startCli(QProcess &p, TestDatabase *tdb, QStringList args)
 {
-    QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     targetDatabase(tdb, args, env);
     p.setProcessEnvironment(env);
     p.start(cliPath(), args);
+}
+
+inline ToolRun runCli(TestDatabase *tdb, QStringList args, const QByteArray &stdinData = QByteArray())
+{
+    QProcess p;
+    startCli(p, tdb, std::move(args));
     if (!stdinData.isEmpty())
         p.write(stdinData);
     p.closeWriteChannel();

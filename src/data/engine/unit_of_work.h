@@ -62,7 +62,6 @@ public:
     void commit();
     // Rolls back now (the outermost unit), or dooms the outer one.
     void rollback();
-    bool isOutermost() const { return m_outermost; }
 
     // Runs fn in a unit of work and commits. On any exception the unit rolls
     // back and, when it is the outermost, RolledBack carries the cause's text

@@ -23,136 +23,171 @@
 using kv::GetRegString;
 using kv::SetRegString;
 
-const QString TFormRegistryEditor::kCaption = QStringLiteral("Brenquistal Data Options");
-const QString TFormRegistryEditor::kModeCaption = QStringLiteral("Operation Mode");
-const QStringList TFormRegistryEditor::kModeItems = {QStringLiteral("File Server"), QStringLiteral("Client-Server Engine")};
-const QString TFormRegistryEditor::kDataPathCaption = QStringLiteral("Database location:");
-const QString TFormRegistryEditor::kDataLocationCaption = QStringLiteral("Data Location:");
-const QString TFormRegistryEditor::kSharedIniCaption = QStringLiteral("Shared Ini Directory:");
-const QString TFormRegistryEditor::kServerIpCaption = QStringLiteral("Server IP Address:");
-const QString TFormRegistryEditor::kServerTypeCaption = QStringLiteral("ServerType:");
-const QStringList TFormRegistryEditor::kConnectionItems = {QStringLiteral("LAN"), QStringLiteral("Internet")};
-const QString TFormRegistryEditor::kFolderChooserTitle = QStringLiteral("Locate Brenquistal Data Folder");
-// One digit required and two more allowed in each group; an empty place shows blank.
-const QString TFormRegistryEditor::kIpInputMask = QStringLiteral("900.900.900.900; ");
-
 namespace {
+// The data location's caption as designed, and as it follows the mode.
+const char *const kDataPathCaption = QT_TRANSLATE_NOOP("TFormRegistryEditor", "Database location:");
+const char *const kDataLocationCaption = QT_TRANSLATE_NOOP("TFormRegistryEditor", "Data Location:");
+const char *const kSharedIniCaption = QT_TRANSLATE_NOOP("TFormRegistryEditor", "Shared Ini Directory:");
+const char *const kServerIpCaption = QT_TRANSLATE_NOOP("TFormRegistryEditor", "Server IP Address:");
+const char *const kFolderChooserTitle = QT_TRANSLATE_NOOP("TFormRegistryEditor", "Locate Brenquistal Data Folder");
+// One digit required and two more allowed in each group; an empty place shows blank.
+const QString kIpInputMask = QStringLiteral("900.900.900.900; ");
+
 const QString kMode = QStringLiteral("Mode");
 const QString kAlias = QStringLiteral("Alias");
 const QString kServerIp = QStringLiteral("Server IP");
 const QString kConnection = QStringLiteral("Connection");
 const QString kAppValue = QString::fromLatin1(kv::Registry::AppValue);
+
+QString defaultChooseFolder(QWidget *parent, const QString &title, const QString &start)
+{
+    QFileDialog dialog(parent, title, start);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    dialog.setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::Drives);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
+}
 } // namespace
+
+class TFormRegistryEditor::Private
+{
+public:
+    std::unique_ptr<kv::Prompts> ownPrompts;
+    kv::Prompts *prompts = nullptr;
+    FolderChooser chooseFolder = &defaultChooseFolder;
+
+    QGroupBox *RzRadioGroupMode = nullptr;
+    QButtonGroup *modeButtons = nullptr;
+    QLabel *LabelDataPath = nullptr;
+    QLineEdit *RzButtonEditDataPath = nullptr;
+    QToolButton *RzButtonEditDataPathButton = nullptr;
+    QLineEdit *wwDBEditIPAddress = nullptr;
+    QComboBox *RzComboBoxConnectionType = nullptr;
+    QPushButton *BitBtnOK = nullptr;
+    QPushButton *BitBtnCancel = nullptr;
+};
 
 TFormRegistryEditor::TFormRegistryEditor(kv::Prompts &prompts, QWidget *parent)
     : QDialog(parent)
-    , m_prompts(prompts)
-    , m_chooseFolder(&TFormRegistryEditor::defaultChooseFolder)
+    , d(std::make_unique<Private>())
 {
+    d->prompts = &prompts;
     build();
     FormShow();
 }
 
 TFormRegistryEditor::TFormRegistryEditor(QWidget *parent)
     : QDialog(parent)
-    , m_ownPrompts(std::make_unique<kv::QtPrompts>(this))
-    , m_prompts(*m_ownPrompts)
-    , m_chooseFolder(&TFormRegistryEditor::defaultChooseFolder)
+    , d(std::make_unique<Private>())
 {
+    d->ownPrompts = std::make_unique<kv::QtPrompts>(this);
+    d->prompts = d->ownPrompts.get();
     build();
     FormShow();
 }
 
 TFormRegistryEditor::~TFormRegistryEditor() = default;
 
+void TFormRegistryEditor::setFolderChooser(FolderChooser chooser)
+{
+    d->chooseFolder = std::move(chooser);
+}
+
 void TFormRegistryEditor::build()
 {
     setObjectName(QStringLiteral("FormRegistryEditor"));
-    setWindowTitle(kCaption);
+    setWindowTitle(tr("Brenquistal Data Options"));
     setModal(true);
 
-    RzRadioGroupMode = new QGroupBox(kModeCaption, this);
-    RzRadioGroupMode->setObjectName(QStringLiteral("RzRadioGroupMode"));
-    m_modeButtons = new QButtonGroup(this);
-    auto *modeLayout = new QHBoxLayout(RzRadioGroupMode);
-    for (int i = 0; i < kModeItems.size(); ++i) {
-        auto *b = new QRadioButton(kModeItems.at(i), RzRadioGroupMode);
+    d->RzRadioGroupMode = new QGroupBox(tr("Operation Mode"), this);
+    d->RzRadioGroupMode->setObjectName(QStringLiteral("RzRadioGroupMode"));
+    d->modeButtons = new QButtonGroup(this);
+    auto *modeLayout = new QHBoxLayout(d->RzRadioGroupMode);
+    const QStringList modeItems = {tr("File Server"), tr("Client-Server Engine")};
+    for (int i = 0; i < modeItems.size(); ++i) {
+        auto *b = new QRadioButton(modeItems.at(i), d->RzRadioGroupMode);
         b->setObjectName(QStringLiteral("Item%1").arg(i));
-        m_modeButtons->addButton(b, i);
+        d->modeButtons->addButton(b, i);
         modeLayout->addWidget(b);
     }
     modeLayout->addStretch(1);
     setModeIndex(0);
 
-    LabelDataPath = new QLabel(kDataPathCaption, this);
-    LabelDataPath->setObjectName(QStringLiteral("LabelDataPath"));
-    RzButtonEditDataPath = new QLineEdit(this);
-    RzButtonEditDataPath->setObjectName(QStringLiteral("RzButtonEditDataPath"));
-    RzButtonEditDataPath->setReadOnly(true);
-    LabelDataPath->setBuddy(RzButtonEditDataPath);
+    auto *labelDataPath = d->LabelDataPath = new QLabel(tr(kDataPathCaption), this);
+    labelDataPath->setObjectName(QStringLiteral("LabelDataPath"));
+    auto *dataPath = d->RzButtonEditDataPath = new QLineEdit(this);
+    dataPath->setObjectName(QStringLiteral("RzButtonEditDataPath"));
+    dataPath->setReadOnly(true);
+    labelDataPath->setBuddy(dataPath);
     // The caption changes with the mode; keep room for the longest one.
     int labelWidth = 0;
-    for (const QString &c : {kDataPathCaption, kDataLocationCaption, kSharedIniCaption, kServerIpCaption})
-        labelWidth = qMax(labelWidth, LabelDataPath->fontMetrics().horizontalAdvance(c));
-    LabelDataPath->setMinimumWidth(labelWidth + 4);
-    RzButtonEditDataPathButton = new QToolButton(this);
-    RzButtonEditDataPathButton->setObjectName(QStringLiteral("RzButtonEditDataPathButton"));
-    RzButtonEditDataPathButton->setText(QStringLiteral("..."));
-    RzButtonEditDataPathButton->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
-    RzButtonEditDataPathButton->setToolTip(kFolderChooserTitle);
+    for (const char *c : {kDataPathCaption, kDataLocationCaption, kSharedIniCaption, kServerIpCaption})
+        labelWidth = qMax(labelWidth, labelDataPath->fontMetrics().horizontalAdvance(tr(c)));
+    labelDataPath->setMinimumWidth(labelWidth + 4);
+    auto *browse = d->RzButtonEditDataPathButton = new QToolButton(this);
+    browse->setObjectName(QStringLiteral("RzButtonEditDataPathButton"));
+    browse->setText(QStringLiteral("..."));
+    browse->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+    browse->setToolTip(tr(kFolderChooserTitle));
+    // Spoken as what it does rather than as its three dots.
+    browse->setAccessibleName(tr(kFolderChooserTitle));
 
-    LabelServerIP = new QLabel(kServerIpCaption, this);
-    LabelServerIP->setObjectName(QStringLiteral("LabelServerIP"));
-    wwDBEditIPAddress = new QLineEdit(this);
-    wwDBEditIPAddress->setObjectName(QStringLiteral("wwDBEditIPAddress"));
-    wwDBEditIPAddress->setInputMask(kIpInputMask);
-    wwDBEditIPAddress->setMinimumWidth(wwDBEditIPAddress->fontMetrics().horizontalAdvance(QStringLiteral("000.000.000.000")) + 16);
-    LabelServerIP->setBuddy(wwDBEditIPAddress);
+    auto *labelServerIp = new QLabel(tr(kServerIpCaption), this);
+    labelServerIp->setObjectName(QStringLiteral("LabelServerIP"));
+    auto *address = d->wwDBEditIPAddress = new QLineEdit(this);
+    address->setObjectName(QStringLiteral("wwDBEditIPAddress"));
+    address->setInputMask(kIpInputMask);
+    address->setMinimumWidth(address->fontMetrics().horizontalAdvance(QStringLiteral("000.000.000.000")) + 16);
+    labelServerIp->setBuddy(address);
 
-    LabelServerType = new QLabel(kServerTypeCaption, this);
-    LabelServerType->setObjectName(QStringLiteral("LabelServerType"));
-    RzComboBoxConnectionType = new QComboBox(this);
-    RzComboBoxConnectionType->setObjectName(QStringLiteral("RzComboBoxConnectionType"));
-    RzComboBoxConnectionType->addItems(kConnectionItems);
-    RzComboBoxConnectionType->setEditable(false);
-    LabelServerType->setBuddy(RzComboBoxConnectionType);
+    auto *labelServerType = new QLabel(tr("ServerType:"), this);
+    labelServerType->setObjectName(QStringLiteral("LabelServerType"));
+    auto *connection = d->RzComboBoxConnectionType = new QComboBox(this);
+    connection->setObjectName(QStringLiteral("RzComboBoxConnectionType"));
+    // The registry keeps the English item, whatever language the list shows.
+    connection->addItem(tr("LAN"), QStringLiteral("LAN"));
+    connection->addItem(tr("Internet"), QStringLiteral("Internet"));
+    connection->setEditable(false);
+    labelServerType->setBuddy(connection);
 
-    BitBtnOK = new QPushButton(QStringLiteral("&OK"), this);
-    BitBtnOK->setObjectName(QStringLiteral("BitBtnOK"));
-    BitBtnOK->setDefault(true);
-    BitBtnCancel = new QPushButton(QStringLiteral("&Cancel"), this);
-    BitBtnCancel->setObjectName(QStringLiteral("BitBtnCancel"));
+    d->BitBtnOK = new QPushButton(tr("&OK"), this);
+    d->BitBtnOK->setObjectName(QStringLiteral("BitBtnOK"));
+    d->BitBtnOK->setDefault(true);
+    d->BitBtnCancel = new QPushButton(tr("&Cancel"), this);
+    d->BitBtnCancel->setObjectName(QStringLiteral("BitBtnCancel"));
 
     auto *path = new QHBoxLayout;
     path->setSpacing(2);
-    path->addWidget(RzButtonEditDataPath, 1);
-    path->addWidget(RzButtonEditDataPathButton);
+    path->addWidget(dataPath, 1);
+    path->addWidget(browse);
 
     auto *grid = new QGridLayout;
-    grid->addWidget(LabelDataPath, 0, 0);
+    grid->addWidget(labelDataPath, 0, 0);
     grid->addLayout(path, 0, 1, 1, 2);
-    grid->addWidget(LabelServerIP, 1, 0);
-    grid->addWidget(wwDBEditIPAddress, 1, 1);
-    grid->addWidget(LabelServerType, 2, 0);
-    grid->addWidget(RzComboBoxConnectionType, 2, 1);
+    grid->addWidget(labelServerIp, 1, 0);
+    grid->addWidget(address, 1, 1);
+    grid->addWidget(labelServerType, 2, 0);
+    grid->addWidget(connection, 2, 1);
     grid->setColumnStretch(2, 1);
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(BitBtnOK);
-    buttons->addWidget(BitBtnCancel);
+    buttons->addWidget(d->BitBtnOK);
+    buttons->addWidget(d->BitBtnCancel);
 
     auto *main = new QVBoxLayout(this);
-    main->addWidget(RzRadioGroupMode);
+    main->addWidget(d->RzRadioGroupMode);
     main->addLayout(grid);
     main->addStretch(1);
     main->setSpacing(6);
     main->addLayout(buttons);
 
-    connect(m_modeButtons, &QButtonGroup::idClicked, this, &TFormRegistryEditor::RzRadioGroupModeClick);
-    connect(RzButtonEditDataPathButton, &QToolButton::clicked, this, &TFormRegistryEditor::RzButtonEditDataPathButtonClick);
-    connect(BitBtnOK, &QPushButton::clicked, this, &TFormRegistryEditor::BitBtnOKClick);
-    connect(BitBtnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(d->modeButtons, &QButtonGroup::idClicked, this, &TFormRegistryEditor::RzRadioGroupModeClick);
+    connect(browse, &QToolButton::clicked, this, &TFormRegistryEditor::RzButtonEditDataPathButtonClick);
+    connect(d->BitBtnOK, &QPushButton::clicked, this, &TFormRegistryEditor::BitBtnOKClick);
+    connect(d->BitBtnCancel, &QPushButton::clicked, this, &QDialog::reject);
 
     resize(393, 225);
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
@@ -164,18 +199,13 @@ void TFormRegistryEditor::build()
 
 int TFormRegistryEditor::modeIndex() const
 {
-    return m_modeButtons->checkedId();
+    return d->modeButtons->checkedId();
 }
 
 void TFormRegistryEditor::setModeIndex(int index)
 {
-    if (QAbstractButton *b = m_modeButtons->button(index))
+    if (QAbstractButton *b = d->modeButtons->button(index))
         b->setChecked(true);
-}
-
-QRadioButton *TFormRegistryEditor::modeItem(int index) const
-{
-    return qobject_cast<QRadioButton *>(m_modeButtons->button(index));
 }
 
 QString TFormRegistryEditor::read(const QString &key)
@@ -184,7 +214,7 @@ QString TFormRegistryEditor::read(const QString &key)
         return GetRegString(key, kAppValue);
     } catch (...) {
         // A value of another type than text: say so and show it as empty.
-        m_prompts.error(kv::currentErrorText());
+        d->prompts->error(kv::currentErrorText());
         return QString();
     }
 }
@@ -192,38 +222,27 @@ QString TFormRegistryEditor::read(const QString &key)
 void TFormRegistryEditor::FormShow()
 {
     setModeIndex(read(kMode) == QLatin1String("C") ? 1 : 0);
-    RzButtonEditDataPath->setText(read(kAlias));
-    wwDBEditIPAddress->setText(read(kServerIp));
-    RzComboBoxConnectionType->setCurrentIndex(read(kConnection) == QLatin1String("Internet") ? 1 : 0);
+    d->RzButtonEditDataPath->setText(read(kAlias));
+    d->wwDBEditIPAddress->setText(read(kServerIp));
+    d->RzComboBoxConnectionType->setCurrentIndex(read(kConnection) == QLatin1String("Internet") ? 1 : 0);
 }
 
 void TFormRegistryEditor::RzRadioGroupModeClick()
 {
-    LabelDataPath->setText(modeIndex() == 1 ? kSharedIniCaption : kDataLocationCaption);
-}
-
-QString TFormRegistryEditor::defaultChooseFolder(QWidget *parent, const QString &title, const QString &start)
-{
-    QFileDialog dialog(parent, title, start);
-    dialog.setFileMode(QFileDialog::Directory);
-    dialog.setOption(QFileDialog::ShowDirsOnly, true);
-    dialog.setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::Drives);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return QString();
-    return QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
+    d->LabelDataPath->setText(tr(modeIndex() == 1 ? kSharedIniCaption : kDataLocationCaption));
 }
 
 void TFormRegistryEditor::RzButtonEditDataPathButtonClick()
 {
-    const QString chosen = m_chooseFolder ? m_chooseFolder(this, kFolderChooserTitle, RzButtonEditDataPath->text()) : QString();
+    const QString chosen = d->chooseFolder ? d->chooseFolder(this, tr(kFolderChooserTitle), d->RzButtonEditDataPath->text()) : QString();
     if (!chosen.isEmpty())
-        RzButtonEditDataPath->setText(chosen);
+        d->RzButtonEditDataPath->setText(chosen);
 }
 
 QString TFormRegistryEditor::ipAddressText() const
 {
     // The mask's dots alone mean that no address was typed.
-    QString text = wwDBEditIPAddress->text();
+    QString text = d->wwDBEditIPAddress->text();
     if (text.count(QLatin1Char('.')) == text.size())
         return QString();
     return text;
@@ -233,14 +252,14 @@ void TFormRegistryEditor::BitBtnOKClick()
 {
     const QList<QPair<QString, QString>> values = {
         {kMode, modeIndex() == 1 ? QStringLiteral("C") : QStringLiteral("F")},
-        {kAlias, RzButtonEditDataPath->text()},
+        {kAlias, d->RzButtonEditDataPath->text()},
         {kServerIp, ipAddressText()},
-        {kConnection, RzComboBoxConnectionType->currentText()},
+        {kConnection, d->RzComboBoxConnectionType->currentData().toString()},
     };
     // Each value on its own: a key that cannot be opened is reported and the
     // others are still written.
     for (const auto &v : values)
         if (!SetRegString(v.first, v.second))
-            m_prompts.error(QString::fromLatin1(kv::ErrorOpeningKeyMessage));
+            d->prompts->error(QString::fromLatin1(kv::ErrorOpeningKeyMessage));
     accept();
 }

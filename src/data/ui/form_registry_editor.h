@@ -4,15 +4,6 @@
 #include <functional>
 #include <memory>
 
-class QButtonGroup;
-class QComboBox;
-class QGroupBox;
-class QLabel;
-class QRadioButton;
-class QLineEdit;
-class QPushButton;
-class QToolButton;
-
 namespace kv {
 class Prompts;
 } // namespace kv
@@ -20,24 +11,15 @@ class Prompts;
 // The connection settings dialog: operation mode, data location, server
 // address and connection kind, read from the registry when it opens and
 // written back, one value after another, on OK. The settings take effect the
-// next time the data module connects.
+// next time the data module connects. Its controls keep their described
+// object names (RzRadioGroupMode with the items "Item0" and "Item1",
+// LabelDataPath, RzButtonEditDataPath and its button
+// RzButtonEditDataPathButton, wwDBEditIPAddress, RzComboBoxConnectionType,
+// BitBtnOK, BitBtnCancel).
 class TFormRegistryEditor : public QDialog
 {
     Q_OBJECT
 public:
-    static const QString kCaption; // "Brenquistal Data Options"
-    static const QString kModeCaption; // "Operation Mode"
-    static const QStringList kModeItems; // "File Server", "Client-Server Engine"
-    static const QString kDataPathCaption; // "Database location:" (design value)
-    static const QString kDataLocationCaption; // "Data Location:" (file server)
-    static const QString kSharedIniCaption; // "Shared Ini Directory:" (client-server)
-    static const QString kServerIpCaption; // "Server IP Address:"
-    static const QString kServerTypeCaption; // "ServerType:"
-    static const QStringList kConnectionItems; // "LAN", "Internet"
-    static const QString kFolderChooserTitle; // "Locate Brenquistal Data Folder"
-    // Four groups of one to three digits separated by dots.
-    static const QString kIpInputMask;
-
     // Answers the chosen folder, or empty text when the user cancelled.
     using FolderChooser = std::function<QString(QWidget *parent, const QString &title, const QString &start)>;
 
@@ -47,23 +29,11 @@ public:
     ~TFormRegistryEditor() override;
 
     // Tests replace the folder chooser; the default one is the platform's.
-    void setFolderChooser(FolderChooser chooser) { m_chooseFolder = std::move(chooser); }
+    void setFolderChooser(FolderChooser chooser);
 
-    // A radio group: its items are the buttons "Item0" and "Item1".
-    QGroupBox *RzRadioGroupMode;
+    // The mode group's chosen item: 0 "File Server", 1 "Client-Server Engine".
     int modeIndex() const;
     void setModeIndex(int index);
-    QRadioButton *modeItem(int index) const;
-    QLabel *LabelDataPath;
-    QLineEdit *RzButtonEditDataPath;
-    QToolButton *RzButtonEditDataPathButton;
-    QLabel *LabelServerIP;
-    QLineEdit *wwDBEditIPAddress;
-    QLabel *LabelServerType;
-    QComboBox *RzComboBoxConnectionType;
-    QPushButton *BitBtnOK;
-    QPushButton *BitBtnCancel;
-
     // The address as the dialog writes it: empty when nothing was typed.
     QString ipAddressText() const;
 
@@ -75,12 +45,8 @@ public Q_SLOTS:
     void BitBtnOKClick();
 
 private:
+    class Private;
+    std::unique_ptr<Private> d;
     void build();
     QString read(const QString &key);
-    static QString defaultChooseFolder(QWidget *parent, const QString &title, const QString &start);
-
-    std::unique_ptr<kv::Prompts> m_ownPrompts;
-    kv::Prompts &m_prompts;
-    FolderChooser m_chooseFolder;
-    QButtonGroup *m_modeButtons = nullptr;
 };

@@ -119,48 +119,55 @@ void MemberRowSet::load(Query &query)
 void MemberRowSet::adopt(std::unique_ptr<ColumnStore> store)
 {
     store->squeeze();
-    const bool notify = !controlsDisabled();
-    if (notify)
-        beginResetModel();
-    m_state = DataState::Inactive;
-    clearBuffer();
-    m_log.clear();
-    m_store = std::move(store);
-    m_open = true;
-    m_state = DataState::Browse;
-    m_view.reset();
-    rebuildView();
-    m_cur = m_view.empty() ? -1 : 0;
-    m_bof = true;
-    m_eof = m_view.empty();
-    if (notify)
-        endResetModel();
-    Q_EMIT stateChanged(m_state);
-    Q_EMIT totalsChanged();
-    Q_EMIT currentRowChanged(m_cur);
-    Q_EMIT afterScroll();
+    reseatView(
+        [&] {
+            m_state = DataState::Inactive;
+            clearBuffer();
+            m_log.clear();
+            m_store = std::move(store);
+            m_open = true;
+            m_state = DataState::Browse;
+        },
+        kNoBookmark, DropOrders | AnnounceState);
 }
 
 void MemberRowSet::close()
 {
     if (!m_open)
         return;
+    reseatView(
+        [&] {
+            m_open = false;
+            m_state = DataState::Inactive;
+            clearBuffer();
+            m_log.clear();
+            m_store = std::make_unique<ColumnStore>();
+        },
+        kNoBookmark, DropOrders | AnnounceState);
+}
+
+void MemberRowSet::reseatView(const std::function<void()> &change, Bookmark keep, int flags)
+{
     const bool notify = !controlsDisabled();
     if (notify)
         beginResetModel();
-    m_open = false;
-    m_state = DataState::Inactive;
-    clearBuffer();
-    m_log.clear();
-    m_store = std::make_unique<ColumnStore>();
-    m_view.reset();
-    m_cur = -1;
-    m_eof = m_bof = true;
+    change();
+    if (flags & DropOrders)
+        m_view.reset();
+    rebuildView();
+    const int pos = viewRowOf(keep);
+    m_cur = pos >= 0 ? pos : (m_view.empty() ? -1 : 0);
+    m_bof = m_cur <= 0;
+    m_eof = m_view.empty();
     if (notify)
         endResetModel();
-    Q_EMIT stateChanged(m_state);
+    if (flags & AnnounceState)
+        Q_EMIT stateChanged(m_state);
     Q_EMIT totalsChanged();
     Q_EMIT currentRowChanged(m_cur);
+    // A closed row set has no row to scroll to.
+    if (m_open)
+        Q_EMIT afterScroll();
 }
 
 int MemberRowSet::totalRowCount() const
@@ -460,34 +467,26 @@ int MemberRowSet::restorePendingEdits(const std::vector<PendingEdit> &edits)
     for (int r = 0; r < s.rows; ++r)
         if (!s.deleted[r])
             rowOf.insert(s.value(r, Record_ID).toLongLong(), r);
-    const bool notify = !controlsDisabled();
-    if (notify)
-        beginResetModel();
     int restored = 0;
-    for (const PendingEdit &p : edits) {
-        const auto it = rowOf.constFind(p.recordId.toLongLong());
-        if (it == rowOf.constEnd())
-            continue;
-        const int row = it.value();
-        for (int f = 0; f < FieldCount; ++f) {
-            const QVariant v = p.current.value(f);
-            const QVariant cur = s.value(row, f);
-            if (!(cur == v && cur.isValid() == v.isValid()))
-                s.put(row, f, v, false);
-        }
-        m_log.noteModifiedFrom(row, p.loaded);
-        ++restored;
-    }
-    m_view.reset(); // the orders may have changed with the values
-    rebuildView();
-    m_cur = m_view.empty() ? -1 : 0;
-    m_bof = true;
-    m_eof = m_view.empty();
-    if (notify)
-        endResetModel();
-    Q_EMIT totalsChanged();
-    Q_EMIT currentRowChanged(m_cur);
-    Q_EMIT afterScroll();
+    // The orders may have changed with the values.
+    reseatView(
+        [&] {
+            for (const PendingEdit &p : edits) {
+                const auto it = rowOf.constFind(p.recordId.toLongLong());
+                if (it == rowOf.constEnd())
+                    continue;
+                const int row = it.value();
+                for (int f = 0; f < FieldCount; ++f) {
+                    const QVariant v = p.current.value(f);
+                    const QVariant cur = s.value(row, f);
+                    if (!(cur == v && cur.isValid() == v.isValid()))
+                        s.put(row, f, v, false);
+                }
+                m_log.noteModifiedFrom(row, p.loaded);
+                ++restored;
+            }
+        },
+        kNoBookmark, DropOrders);
     return restored;
 }
 
@@ -546,20 +545,8 @@ void MemberRowSet::setFilter(const QString &expression)
     post();
     m_filterExpr = std::move(parsed);
     m_filterText = expression;
-    if (m_filtered && m_open) {
-        const bool notify = !controlsDisabled();
-        if (notify)
-            beginResetModel();
-        rebuildView();
-        m_cur = m_view.empty() ? -1 : 0;
-        m_bof = true;
-        m_eof = m_view.empty();
-        if (notify)
-            endResetModel();
-        Q_EMIT totalsChanged();
-        Q_EMIT currentRowChanged(m_cur);
-        Q_EMIT afterScroll();
-    }
+    if (m_filtered && m_open)
+        reseatView([] {}, kNoBookmark, KeepOrders);
 }
 
 void MemberRowSet::setFiltered(bool on)
@@ -570,27 +557,7 @@ void MemberRowSet::setFiltered(bool on)
     m_filtered = on;
     if (!m_open)
         return;
-    const Bookmark keep = getBookmark();
-    const bool notify = !controlsDisabled();
-    if (notify)
-        beginResetModel();
-    rebuildView();
-    const int pos = viewRowOf(keep);
-    m_cur = pos >= 0 ? pos : (m_view.empty() ? -1 : 0);
-    m_bof = m_cur <= 0;
-    m_eof = m_view.empty();
-    if (notify)
-        endResetModel();
-    Q_EMIT totalsChanged();
-    Q_EMIT currentRowChanged(m_cur);
-    Q_EMIT afterScroll();
-}
-
-bool MemberRowSet::rowMatchesFilter(Bookmark row) const
-{
-    if (!m_open || row < 0 || row >= m_store->rows)
-        return false;
-    return m_filterExpr->matches(*m_store, row);
+    reseatView([] {}, getBookmark(), KeepOrders);
 }
 
 // ---------------------------------------------------------------------------

@@ -176,7 +176,6 @@ public:
     QString filter() const { return m_filterText; }
     void setFiltered(bool on);
     bool filtered() const { return m_filtered; }
-    bool rowMatchesFilter(Bookmark row) const;
 
     // Running totals over the current view
     QVariant sumQuantity() const { return m_view.sumQuantity(); }
@@ -264,6 +263,14 @@ private:
     void adopt(std::unique_ptr<rowset::ColumnStore> store);
     void setCurrent(int viewRow, bool postFirst = true);
     void rebuildView();
+    // What reseatView does besides rebuilding the view and announcing the
+    // totals and the current row: drop the cached orders (the values they
+    // sort may have changed), announce the state (the change set it).
+    enum ReseatFlag { KeepOrders = 0x0, DropOrders = 0x1, AnnounceState = 0x2 };
+    // One model reset around change() (none while the display is suspended):
+    // the view is rebuilt, the current row stays on keep when it is still in
+    // view or else goes to the first, and the news follows the reset.
+    void reseatView(const std::function<void()> &change, Bookmark keep, int flags);
     void placeAfterPost(Bookmark row, const std::array<bool, FieldCount> &changed);
     void emitRowChanged(int viewRow);
 

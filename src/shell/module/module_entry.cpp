@@ -1,11 +1,13 @@
 // The module's exported entry points. Loading the module does nothing by
 // itself; the host calls Initialize, which runs the units' initialisations
-// (the only visible one registers the lists window's class), and Finalize,
-// which runs their finalisations in reverse.
+// (the only visible one registers the lists window's class) and installs the
+// translation for the user's language when one ships beside the module, and
+// Finalize, which runs their finalisations in reverse and removes it.
 
 #include "lists/ui/form_lists.h"
 #include "shell/table_components.h"
 #include "shell/module/class_registry.h"
+#include "shell/translation.h"
 
 #include <kestrovan/plugin_interfaces.h>
 
@@ -14,8 +16,10 @@
 #define KV_HAVE_SETTINGS_DIALOG 1
 #endif
 
+#include <QTranslator>
 #include <QWidget>
 #include <iterator>
+#include <memory>
 #include <type_traits>
 
 namespace {
@@ -44,6 +48,7 @@ const Unit kUnitTable[] = {{&FrmListsInitialization, &FrmListsFinalization}};
 const kestrovan::PackageInfoTable kPackageInfo = {1, kDescription, int(std::size(kUnits)), kUnits};
 
 bool g_initialized = false;
+std::unique_ptr<QTranslator> g_translation;
 
 } // namespace
 
@@ -53,6 +58,7 @@ Q_DECL_EXPORT void Initialize()
 {
     if (g_initialized)
         return;
+    g_translation = kv::installTranslation(kv::moduleFolder());
     for (const Unit &u : kUnitTable)
         u.initialization();
     g_initialized = true;
@@ -64,6 +70,7 @@ Q_DECL_EXPORT void Finalize()
         return;
     for (auto it = std::rbegin(kUnitTable); it != std::rend(kUnitTable); ++it)
         it->finalization();
+    g_translation.reset();
     g_initialized = false;
 }
 

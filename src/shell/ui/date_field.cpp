@@ -2,7 +2,9 @@
 
 #include "data/dates.h"
 
+#include <QAccessible>
 #include <QCalendarWidget>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QLocale>
@@ -11,10 +13,6 @@
 #include <algorithm>
 
 namespace kv {
-
-const QString DateField::kNotADateHint = QStringLiteral("This is not a date. Type it as %1 or %2, or choose it from the calendar.");
-const QString DateField::kExampleHint = QStringLiteral("e.g. %1 or %2");
-const QString DateField::kCalendarHint = QStringLiteral("Choose the date from a calendar");
 
 QString DateField::exampleShort()
 {
@@ -46,7 +44,8 @@ DateField::DateField(const QString &displayFormat, QWidget *parent)
     m_edit->setMinimumWidth(widest + m_edit->fontMetrics().height() + 16);
     m_calendarButton->setObjectName(QStringLiteral("DateCalendar"));
     m_calendarButton->setText(QStringLiteral("..."));
-    m_calendarButton->setToolTip(kCalendarHint);
+    m_calendarButton->setToolTip(tr("Choose the date from a calendar"));
+    m_calendarButton->setAccessibleName(m_calendarButton->toolTip());
     setFocusProxy(m_edit);
     connect(m_edit, &QLineEdit::textChanged, this, [this](const QString &t) {
         // The clear button and typing both come here; setDate has set the date already.
@@ -59,7 +58,8 @@ DateField::DateField(const QString &displayFormat, QWidget *parent)
 
 void DateField::showTypingHint()
 {
-    m_edit->setPlaceholderText(kExampleHint.arg(exampleShort(), exampleIso()));
+    //: %1 today in the short form, %2 the same in ISO form
+    m_edit->setPlaceholderText(tr("e.g. %1 or %2").arg(exampleShort(), exampleIso()));
 }
 
 bool DateField::isEmpty() const
@@ -127,7 +127,26 @@ void DateField::setMarked(bool marked)
     m_marked = marked;
     m_edit->setProperty("notADate", marked);
     m_edit->setStyleSheet(marked ? QStringLiteral("QLineEdit { background: #ffd6d6; }") : QString());
-    m_edit->setToolTip(marked ? kNotADateHint.arg(exampleShort(), exampleIso()) : QString());
+    //: %1 today in the short form, %2 the same in ISO form
+    m_edit->setToolTip(marked ? tr("This is not a date. Type it as %1 or %2, or choose it from the calendar.").arg(exampleShort(), exampleIso())
+                              : QString());
+}
+
+bool DateField::event(QEvent *event)
+{
+    // Labels and names are set after the field is built; by the time it is
+    // polished or shown they are in place.
+    if (event->type() == QEvent::Polish || event->type() == QEvent::Show)
+        speakAsField();
+    return QWidget::event(event);
+}
+
+void DateField::speakAsField()
+{
+    QAccessibleInterface *field = QAccessible::queryAccessibleInterface(this);
+    const QString name = field ? field->text(QAccessible::Name) : QString();
+    if (!name.isEmpty())
+        m_edit->setAccessibleName(name);
 }
 
 QCalendarWidget *DateField::showCalendar()

@@ -12,17 +12,13 @@ namespace kv {
 // A date box that may be empty: the user types a date (see
 // AcceptedDates::readTyped), picks one from a calendar, or clears the text
 // for no date. A date once understood is shown in the box's display format;
-// text that is no date is marked, and date() then answers no date.
+// text that is no date is marked, and date() then answers no date. The box
+// inside ("DateText") is spoken by screen readers with the field's own name:
+// its accessible name, or the caption of the label whose buddy it is.
 class DateField : public QWidget
 {
     Q_OBJECT
 public:
-    // Shown when the text is no date, and as the empty box's hint:
-    // "%1" an example in the short form, "%2" the same in ISO form.
-    static const QString kNotADateHint;
-    static const QString kExampleHint;
-    static const QString kCalendarHint;
-
     // Today in the short form with a four-digit year, and in ISO form: how to type a date.
     static QString exampleShort();
     static QString exampleIso();
@@ -50,7 +46,11 @@ public:
 Q_SIGNALS:
     void dateChanged(const QDate &date);
 
+protected:
+    bool event(QEvent *event) override;
+
 private:
+    void speakAsField();
     void textEdited(const QString &text);
     void editingFinished();
     void changeDate(const QDate &date);

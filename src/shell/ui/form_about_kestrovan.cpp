@@ -10,20 +10,13 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-const QString TFormAboutKestrovan::kCaption = QStringLiteral("About...");
-const QString TFormAboutKestrovan::kProgramName = QStringLiteral("Brenquistal Kestrovan Plug-In");
-const QString TFormAboutKestrovan::kVersion = QStringLiteral("Version 1.0.1.045");
-const QString TFormAboutKestrovan::kCloseText = QStringLiteral("&Close");
-
 namespace {
-const QString kCredits = QStringLiteral(
-    "Named client lists, invitations and confirmations,\n"
-    "and one-off deliveries scheduled from them.\n\n"
-    "Built for the volunteers and staff who keep the meals coming.\n"
-    "Questions and suggestions: your Brenquistal administrator.");
-}
 
-QPixmap TFormAboutKestrovan::logo()
+constexpr int kWidth = 472;
+constexpr int kHeight = 303;
+
+// The 100 by 58 picture, drawn rather than shipped as a file.
+QPixmap logo()
 {
     QPixmap pm(100, 58);
     pm.fill(Qt::transparent);
@@ -57,56 +50,62 @@ QPixmap TFormAboutKestrovan::logo()
     return pm;
 }
 
+} // namespace
+
 TFormAboutKestrovan::TFormAboutKestrovan(QWidget *parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("FormAboutKestrovan"));
-    setWindowTitle(kCaption);
+    setWindowTitle(tr("About..."));
     setFixedSize(kWidth, kHeight);
 
-    LabelProgramName = new QLabel(kProgramName, this);
-    LabelProgramName->setObjectName(QStringLiteral("LabelProgramName"));
-    QFont big = LabelProgramName->font();
+    auto *programName = new QLabel(tr("Brenquistal Kestrovan Plug-In"), this);
+    programName->setObjectName(QStringLiteral("LabelProgramName"));
+    QFont big = programName->font();
     big.setPointSizeF(18);
     big.setBold(true);
-    LabelProgramName->setFont(big);
-    LabelProgramName->setStyleSheet(QStringLiteral("color: #1f4e79;"));
-    auto *shadow = new QGraphicsDropShadowEffect(LabelProgramName);
+    programName->setFont(big);
+    programName->setStyleSheet(QStringLiteral("color: #1f4e79;"));
+    auto *shadow = new QGraphicsDropShadowEffect(programName);
     shadow->setBlurRadius(2);
     shadow->setOffset(2, 2);
     shadow->setColor(QColor(0, 0, 0, 110));
-    LabelProgramName->setGraphicsEffect(shadow);
-    LabelProgramName->setAlignment(Qt::AlignCenter);
+    programName->setGraphicsEffect(shadow);
+    programName->setAlignment(Qt::AlignCenter);
 
-    LabelVersion = new QLabel(kVersion, this);
-    LabelVersion->setObjectName(QStringLiteral("LabelVersion"));
-    LabelVersion->setAlignment(Qt::AlignCenter);
+    auto *version = new QLabel(tr("Version 1.0.1.045"), this);
+    version->setObjectName(QStringLiteral("LabelVersion"));
+    version->setAlignment(Qt::AlignCenter);
 
-    LabelCredits = new QLabel(kCredits, this);
-    LabelCredits->setObjectName(QStringLiteral("LabelCredits"));
-    LabelCredits->setAlignment(Qt::AlignCenter);
-    LabelCredits->setWordWrap(true);
+    auto *credits = new QLabel(tr("Named client lists, invitations and confirmations,\n"
+                                  "and one-off deliveries scheduled from them.\n\n"
+                                  "Built for the volunteers and staff who keep the meals coming.\n"
+                                  "Questions and suggestions: your Brenquistal administrator."),
+                               this);
+    credits->setObjectName(QStringLiteral("LabelCredits"));
+    credits->setAlignment(Qt::AlignCenter);
+    credits->setWordWrap(true);
 
-    ImageLogo = new QLabel(this);
-    ImageLogo->setObjectName(QStringLiteral("ImageLogo"));
-    ImageLogo->setFixedSize(100, 58);
-    ImageLogo->setPixmap(logo());
+    auto *image = new QLabel(this);
+    image->setObjectName(QStringLiteral("ImageLogo"));
+    image->setFixedSize(100, 58);
+    image->setPixmap(logo());
 
-    BitBtnClose = new QPushButton(kCloseText, this);
-    BitBtnClose->setObjectName(QStringLiteral("BitBtnClose"));
-    BitBtnClose->setDefault(true);
-    connect(BitBtnClose, &QPushButton::clicked, this, &QDialog::accept);
+    auto *close = new QPushButton(tr("&Close"), this);
+    close->setObjectName(QStringLiteral("BitBtnClose"));
+    close->setDefault(true);
+    connect(close, &QPushButton::clicked, this, &QDialog::accept);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(14, 16, 14, 12);
-    layout->addWidget(LabelProgramName);
-    layout->addWidget(LabelVersion);
+    layout->addWidget(programName);
+    layout->addWidget(version);
     layout->addSpacing(8);
-    layout->addWidget(LabelCredits, 1);
+    layout->addWidget(credits, 1);
     auto *bottom = new QHBoxLayout;
-    bottom->addWidget(ImageLogo, 0, Qt::AlignLeft | Qt::AlignBottom);
+    bottom->addWidget(image, 0, Qt::AlignLeft | Qt::AlignBottom);
     bottom->addStretch(1);
-    bottom->addWidget(BitBtnClose, 0, Qt::AlignRight | Qt::AlignBottom);
+    bottom->addWidget(close, 0, Qt::AlignRight | Qt::AlignBottom);
     layout->addLayout(bottom);
 
     if (const QScreen *screen = QGuiApplication::primaryScreen())

@@ -4,28 +4,44 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QHBoxLayout>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
 
-const QString TFormMessageBox::kCaption = QStringLiteral("Brenquistal");
-const QString TFormMessageBox::kDefaultMessage = QStringLiteral("Saving data. Please do not interrupt!");
-const QString TFormMessageBox::kDefaultCount = QStringLiteral("Total Clients:");
-const QString TFormMessageBox::kCancelCaption = QStringLiteral("Cancel");
+namespace {
+constexpr int kClientWidth = 303;
+constexpr int kClientHeight = 131;
+} // namespace
 
-TFormMessageBox::TFormMessageBox(QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+class TFormMessageBox::Private
 {
-    setObjectName(QStringLiteral("FormMessageBox"));
-    setWindowTitle(kCaption);
-    setModal(false);
-    setFixedSize(kClientWidth, kClientHeight);
+public:
+    explicit Private(TFormMessageBox *q);
+    void paintNow();
 
-    Label1 = new QLabel(kDefaultMessage, this);
+    TFormMessageBox *q;
+    QLabel *Label1;
+    QProgressBar *RzProgressBarSaveStatus;
+    QLabel *LabelRecordCount;
+    QPushButton *BitBtnCancel;
+    bool working = false;
+    bool cancelRequested = false;
+    int paintedPercent = -1;
+    QElapsedTimer sincePaint;
+};
+
+TFormMessageBox::Private::Private(TFormMessageBox *form)
+    : q(form)
+    , Label1(new QLabel(TFormMessageBox::tr("Saving data. Please do not interrupt!"), form))
+    , RzProgressBarSaveStatus(new QProgressBar(form))
+    , LabelRecordCount(new QLabel(TFormMessageBox::tr("Total Clients:"), form))
+    , BitBtnCancel(new QPushButton(TFormMessageBox::tr("Cancel"), form))
+{
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setAlignment(Qt::AlignCenter);
     Label1->setWordWrap(true);
@@ -34,25 +50,22 @@ TFormMessageBox::TFormMessageBox(QWidget *parent)
     big.setBold(true);
     Label1->setFont(big);
 
-    RzProgressBarSaveStatus = new QProgressBar(this);
     RzProgressBarSaveStatus->setObjectName(QStringLiteral("RzProgressBarSaveStatus"));
     RzProgressBarSaveStatus->setRange(0, 100);
     RzProgressBarSaveStatus->setValue(0);
     RzProgressBarSaveStatus->setFormat(QStringLiteral("%p%"));
     RzProgressBarSaveStatus->setAlignment(Qt::AlignCenter);
 
-    LabelRecordCount = new QLabel(kDefaultCount, this);
     LabelRecordCount->setObjectName(QStringLiteral("LabelRecordCount"));
     LabelRecordCount->setAlignment(Qt::AlignCenter);
     QFont small = LabelRecordCount->font();
     small.setPointSizeF(small.pointSizeF() * 0.85);
     LabelRecordCount->setFont(small);
 
-    BitBtnCancel = new QPushButton(kCancelCaption, this);
     BitBtnCancel->setObjectName(QStringLiteral("BitBtnCancel"));
     BitBtnCancel->setAutoDefault(false);
-    connect(BitBtnCancel, &QPushButton::clicked, this, [this] {
-        m_cancelRequested = true;
+    QObject::connect(BitBtnCancel, &QPushButton::clicked, q, [this] {
+        cancelRequested = true;
         BitBtnCancel->setEnabled(false);
     });
 
@@ -61,7 +74,7 @@ TFormMessageBox::TFormMessageBox(QWidget *parent)
     LabelRecordCount->setVisible(false);
     BitBtnCancel->setVisible(false);
 
-    auto *layout = new QVBoxLayout(this);
+    auto *layout = new QVBoxLayout(q);
     layout->setContentsMargins(16, 10, 16, 8);
     layout->setSpacing(4);
     layout->addWidget(Label1, 1);
@@ -70,6 +83,25 @@ TFormMessageBox::TFormMessageBox(QWidget *parent)
     bottom->addWidget(LabelRecordCount, 1);
     bottom->addWidget(BitBtnCancel);
     layout->addLayout(bottom);
+}
+
+void TFormMessageBox::Private::paintNow()
+{
+    q->repaint();
+    Label1->repaint();
+    RzProgressBarSaveStatus->repaint();
+    LabelRecordCount->repaint();
+    BitBtnCancel->repaint();
+}
+
+TFormMessageBox::TFormMessageBox(QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+{
+    setObjectName(QStringLiteral("FormMessageBox"));
+    setWindowTitle(tr("Brenquistal"));
+    setModal(false);
+    setFixedSize(kClientWidth, kClientHeight);
+    d = std::make_unique<Private>(this);
 
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         const QRect desk = screen->availableGeometry();
@@ -77,51 +109,44 @@ TFormMessageBox::TFormMessageBox(QWidget *parent)
     }
 }
 
-void TFormMessageBox::paintNow()
-{
-    repaint();
-    Label1->repaint();
-    RzProgressBarSaveStatus->repaint();
-    LabelRecordCount->repaint();
-    BitBtnCancel->repaint();
-}
+TFormMessageBox::~TFormMessageBox() = default;
 
 void TFormMessageBox::begin(const QString &message, const QString &countText)
 {
-    m_working = true;
-    m_cancelRequested = false;
+    d->working = true;
+    d->cancelRequested = false;
     show();
-    Label1->setText(message);
-    LabelRecordCount->setText(countText);
-    LabelRecordCount->setVisible(true);
-    RzProgressBarSaveStatus->setVisible(true);
-    BitBtnCancel->setEnabled(true);
-    BitBtnCancel->setVisible(true);
-    paintNow();
+    d->Label1->setText(message);
+    d->LabelRecordCount->setText(countText);
+    d->LabelRecordCount->setVisible(true);
+    d->RzProgressBarSaveStatus->setVisible(true);
+    d->BitBtnCancel->setEnabled(true);
+    d->BitBtnCancel->setVisible(true);
+    d->paintNow();
 }
 
 void TFormMessageBox::setPercent(int percent)
 {
     const int value = qBound(0, percent, 100);
-    RzProgressBarSaveStatus->setValue(value);
+    d->RzProgressBarSaveStatus->setValue(value);
     // A repaint costs more than writing a delivery; what the window shows
     // changes only with the percentage, so paint then (or when the screen has
     // not been refreshed for a while), and let pending events through always.
-    if (value != m_paintedPercent || !m_sincePaint.isValid() || m_sincePaint.elapsed() >= 100) {
-        m_paintedPercent = value;
-        paintNow();
-        m_sincePaint.start();
+    if (value != d->paintedPercent || !d->sincePaint.isValid() || d->sincePaint.elapsed() >= 100) {
+        d->paintedPercent = value;
+        d->paintNow();
+        d->sincePaint.start();
     }
     QCoreApplication::processEvents();
-    if (m_cancelRequested) {
-        m_cancelRequested = false;
+    if (d->cancelRequested) {
+        d->cancelRequested = false;
         throw kv::Cancelled();
     }
 }
 
 void TFormMessageBox::end()
 {
-    m_working = false;
+    d->working = false;
     hide();
 }
 
@@ -137,7 +162,7 @@ void TFormMessageBox::keyPressEvent(QKeyEvent *event)
 void TFormMessageBox::closeEvent(QCloseEvent *event)
 {
     // The window goes when the operation ends it; Cancel is the way to stop.
-    if (m_working)
+    if (d->working)
         event->ignore();
     else
         QDialog::closeEvent(event);

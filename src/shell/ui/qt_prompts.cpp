@@ -26,9 +26,9 @@ QMessageBox::Icon iconFor(Prompts::Kind kind)
 QString titleFor(Prompts::Kind kind)
 {
     switch (kind) {
-    case Prompts::Kind::Confirmation: return QStringLiteral("Confirm");
-    case Prompts::Kind::Information: return QStringLiteral("Information");
-    case Prompts::Kind::Warning: return QStringLiteral("Warning");
+    case Prompts::Kind::Confirmation: return QCoreApplication::translate("kv::QtPrompts", "Confirm");
+    case Prompts::Kind::Information: return QCoreApplication::translate("kv::QtPrompts", "Information");
+    case Prompts::Kind::Warning: return QCoreApplication::translate("kv::QtPrompts", "Warning");
     case Prompts::Kind::Error: return QtPrompts::caption();
     }
     return QtPrompts::caption();
@@ -66,7 +66,7 @@ protected:
 
 QString QtPrompts::caption()
 {
-    return QStringLiteral("Brenquistal");
+    return QCoreApplication::translate("kv::QtPrompts", "Brenquistal");
 }
 
 Prompts::Answer QtPrompts::ask(Kind kind, const QString &text, Buttons buttons)

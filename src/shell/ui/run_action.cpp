@@ -4,13 +4,18 @@
 #include "data/prompts.h"
 #include "data/trace.h"
 #include "shell/ui/busy_cursor.h"
+#include "shell/ui/translate.h"
 
 #include <exception>
 #include <optional>
 
 namespace kv {
 
-const QString kUnexpectedErrorText = QStringLiteral("An unexpected error occurred.");
+namespace {
+const char *const kContext = "RunAction";
+} // namespace
+
+const QString kUnexpectedErrorText = QString::fromUtf8(QT_TRANSLATE_NOOP("RunAction", "An unexpected error occurred."));
 
 QString currentErrorText()
 {
@@ -23,7 +28,7 @@ QString currentErrorText()
         text = QString::fromLocal8Bit(e.what());
     } catch (...) {
     }
-    return text.isEmpty() ? kUnexpectedErrorText : text;
+    return text.isEmpty() ? shown(kContext, kUnexpectedErrorText) : text;
 }
 
 bool runAction(Prompts &prompts, const QString &name, const std::function<void()> &fn, ActionCursor cursor)

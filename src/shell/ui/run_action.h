@@ -19,7 +19,8 @@ enum class ActionCursor { Busy, Unchanged };
 bool runAction(Prompts &prompts, const QString &name, const std::function<void()> &fn,
                ActionCursor cursor = ActionCursor::Busy);
 
-// What the box says for an exception that carries no text of its own.
+// What the box says for an exception that carries no text of its own
+// (translated under the context "RunAction" where it is shown).
 extern const QString kUnexpectedErrorText;
 
 // The text of the exception being handled; call it inside a catch block, for

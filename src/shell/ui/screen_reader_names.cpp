@@ -93,6 +93,9 @@ void nameControlsForScreenReaders(QWidget *root)
         if (!isControl(w) || !spoken(w).isEmpty())
             continue;
         QString name = labelBeside(w);
+        // The box inside a composite field (a date field) has the field's caption beside the field.
+        if (name.isEmpty() && w->parentWidget() && w->parentWidget()->focusProxy() == w)
+            name = labelBeside(w->parentWidget());
         if (name.isEmpty())
             name = w->toolTip();
         if (name.isEmpty())
