@@ -70,7 +70,7 @@ TFormSaveToNewList::TFormSaveToNewList(kv::Database &db, kv::Prompts &prompts, Q
     d->wwDBLookupComboListName->setMinimumContentsLength(50);
     d->wwDBLookupComboListName->setToolTip(tr("List"));
     {
-        auto *cursor = new kv::QueryRowCursor(m_queries->QueryLists, this);
+        auto *cursor = new kv::QueryRowCursor(m_queries->QueryLists.get(), this);
         auto *navigator = new kv::RecordNavigator(cursor, {kv::RecordNavigator::Post, kv::RecordNavigator::Cancel},
                                                   QStringLiteral("Navigator"), d->RzGroupBoxSelectlist);
         navigator->setObjectName(QStringLiteral("wwDBNavigator1"));
