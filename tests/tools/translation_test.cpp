@@ -69,6 +69,8 @@ TEST(Translation, EachWindowsTextsAreCollectedAndAShippedTranslationReachesTheWi
          {"Brenquistal Data Options", "Operation Mode", "File Server", "Client-Server Engine", "Database location:",
           "Data Location:", "Shared Ini Directory:", "Server IP Address:", "ServerType:", "LAN", "Internet",
           "Locate Brenquistal Data Folder", "&OK", "&Cancel"}},
+        {"TFormLists", {"Fulfill", "Edit Members", "Delete", "Cancel Pendg", "&File"}},
+        {"TFormListMembers", {"Add", "Remove selected names from list", "Remove all names from list", "Copy selected names to another list"}},
     };
     for (const auto &w : windows) {
         SCOPED_TRACE(w.context);
