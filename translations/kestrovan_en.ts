@@ -418,6 +418,14 @@ No keeps the window open with your changes, to save them again.</source>
         <source>Add names to list</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Post edit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel edit</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>TFormLists</name>
@@ -907,6 +915,14 @@ No keeps your change; Post then writes it over the other user&apos;s values.</so
     </message>
     <message>
         <source>Cancel changes made to current record</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Move backward 10 records</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Move forward 10 records</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -7,7 +7,7 @@
 #include "members/ui/form_client_editor.h"
 #include "members/ui/form_list_members.h"
 #include "members/ui/members_grid.h"
-#include "members/ui/members_navigator.h"
+#include "shell/ui/record_navigator.h"
 #include "shell/ui/date_field.h"
 #include "support/modal_driver.h"
 #include "shell/window_placement.h"
@@ -302,7 +302,7 @@ TEST_P(MembersWindowTest, MenusAndPopupHoldEveryEntryInOrder)
     EXPECT_EQ(control<QAction>(QStringLiteral("ActionAddMembers"))->text(), QStringLiteral("Add"));
     EXPECT_EQ(control<QAction>(QStringLiteral("ActionClickConfirm"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+C")));
     EXPECT_EQ(control<QAction>(QStringLiteral("ActionClickInvited"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+I")));
-    const auto *nav = control<kv::MembersNavigator>(QStringLiteral("wwDBNavigator1"));
+    const auto *nav = control<kv::RecordNavigator>(QStringLiteral("wwDBNavigator1"));
     EXPECT_EQ(nav->buttons().size(), 8);
     EXPECT_EQ(nav->buttons()[1]->toolTip(), QStringLiteral("Move backward 10 records"));
     EXPECT_EQ(nav->buttons()[4]->toolTip(), QStringLiteral("Move forward 10 records"));
@@ -486,8 +486,8 @@ TEST_P(MembersWindowTest, PageButtonsMove23RowsAndStopAtTheEnds)
         tdb->addMember(list, p);
     }
     open(QStringLiteral("L"));
-    auto *next = control<kv::MembersNavigator>(QStringLiteral("wwDBNavigator1"))->button(QStringLiteral("wwDBNavigator1NextPage"));
-    auto *prior = control<kv::MembersNavigator>(QStringLiteral("wwDBNavigator1"))->button(QStringLiteral("wwDBNavigator1PriorPage"));
+    auto *next = control<kv::RecordNavigator>(QStringLiteral("wwDBNavigator1"))->button(kv::RecordNavigator::NextPage);
+    auto *prior = control<kv::RecordNavigator>(QStringLiteral("wwDBNavigator1"))->button(kv::RecordNavigator::PriorPage);
     QTest::mouseClick(next, Qt::LeftButton);
     EXPECT_EQ(rows().recNo(), 23);
     EXPECT_EQ(grid()->currentIndex().row(), 23);

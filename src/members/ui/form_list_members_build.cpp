@@ -7,7 +7,7 @@
 #include "members/ui/incremental_search.h"
 #include "members/ui/members_footer.h"
 #include "members/ui/members_grid.h"
-#include "members/ui/members_navigator.h"
+#include "members/ui/row_set_cursor.h"
 #include "shell/ui/run_action.h"
 
 #include <QAction>
@@ -129,7 +129,16 @@ void TFormListMembers::buildControls()
         b->setFixedWidth(64);
     }
 
-    d->wwDBNavigator1 = new kv::MembersNavigator(this);
+    {
+        using N = kv::RecordNavigator;
+        d->navigatorCursor = new kv::RowSetCursor(this);
+        d->wwDBNavigator1 = new N(d->navigatorCursor, {N::First, N::PriorPage, N::Prior, N::Next, N::NextPage, N::Last, N::Post, N::Cancel},
+                                  QStringLiteral("wwDBNavigator1"), this);
+        d->wwDBNavigator1->setObjectName(QStringLiteral("wwDBNavigator1"));
+        d->wwDBNavigator1->setMovesWhileRows(true);
+        d->wwDBNavigator1->setHint(N::Post, tr("Post edit"));
+        d->wwDBNavigator1->setHint(N::Cancel, tr("Cancel edit"));
+    }
     d->LabelSort = new QLabel(tr("Sort:"), this);
     d->LabelSort->setObjectName(QStringLiteral("LabelSort"));
     d->RzKeyCombo = new QComboBox(this);
@@ -188,37 +197,34 @@ void TFormListMembers::buildControls()
 
 void TFormListMembers::connectRowSet()
 {
-    d->wwDBNavigator1->setRowSet(ClientDataSetListMembers);
+    d->navigatorCursor->setRowSet(ClientDataSetListMembers);
     // A move posts a pending edit first; whatever fails is shown, never thrown into Qt.
-    const auto move = [this](void (kv::MemberRowSet::*step)()) {
-        return [this, step] {
-            runAction(QStringLiteral("wwDBNavigator1Click"), [this, step] { (ClientDataSetListMembers->*step)(); },
+    d->wwDBNavigator1->setRunner([this](kv::RecordNavigator::Button which, const std::function<void()> &step) {
+        using N = kv::RecordNavigator;
+        switch (which) {
+        case N::PriorPage:
+            runAction(QStringLiteral("wwDBNavigator1PriorPageClick"), [this] { wwDBNavigator1PriorPageClick(); },
                       kv::ActionCursor::Unchanged);
-        };
-    };
-    connect(d->wwDBNavigator1, &kv::MembersNavigator::firstClicked, this, move(&kv::MemberRowSet::first));
-    connect(d->wwDBNavigator1, &kv::MembersNavigator::priorPageClicked, this, [this] {
-        runAction(QStringLiteral("wwDBNavigator1PriorPageClick"), [this] { wwDBNavigator1PriorPageClick(); },
-                  kv::ActionCursor::Unchanged);
-    });
-    connect(d->wwDBNavigator1, &kv::MembersNavigator::priorClicked, this, move(&kv::MemberRowSet::prior));
-    connect(d->wwDBNavigator1, &kv::MembersNavigator::nextClicked, this, move(&kv::MemberRowSet::next));
-    connect(d->wwDBNavigator1, &kv::MembersNavigator::nextPageClicked, this, [this] {
-        runAction(QStringLiteral("wwDBNavigator1NextPageClick"), [this] { wwDBNavigator1NextPageClick(); },
-                  kv::ActionCursor::Unchanged);
-    });
-    connect(d->wwDBNavigator1, &kv::MembersNavigator::lastClicked, this, move(&kv::MemberRowSet::last));
-    connect(d->wwDBNavigator1, &kv::MembersNavigator::postClicked, this, [this] {
-        runAction(QStringLiteral("wwDBNavigator1PostClick"), [this] {
-            d->wwDBGridListMembers->commitPendingEditor();
-            ClientDataSetListMembers->post();
-        });
-    });
-    connect(d->wwDBNavigator1, &kv::MembersNavigator::cancelClicked, this, [this] {
-        runAction(QStringLiteral("wwDBNavigator1CancelClick"), [this] {
-            d->wwDBGridListMembers->discardPendingEditor();
-            ClientDataSetListMembers->cancel();
-        });
+            break;
+        case N::NextPage:
+            runAction(QStringLiteral("wwDBNavigator1NextPageClick"), [this] { wwDBNavigator1NextPageClick(); },
+                      kv::ActionCursor::Unchanged);
+            break;
+        case N::Post:
+            runAction(QStringLiteral("wwDBNavigator1PostClick"), [this, &step] {
+                d->wwDBGridListMembers->commitPendingEditor();
+                step();
+            });
+            break;
+        case N::Cancel:
+            runAction(QStringLiteral("wwDBNavigator1CancelClick"), [this, &step] {
+                d->wwDBGridListMembers->discardPendingEditor();
+                step();
+            });
+            break;
+        default:
+            runAction(QStringLiteral("wwDBNavigator1Click"), step, kv::ActionCursor::Unchanged);
+        }
     });
 
     connect(ClientDataSetListMembers, &kv::MemberRowSet::writeFailed, this,

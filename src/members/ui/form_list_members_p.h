@@ -19,7 +19,8 @@ class QTabBar;
 namespace kv {
 class IncrementalSearch;
 class MembersGrid;
-class MembersNavigator;
+class RecordNavigator;
+class RowSetCursor;
 } // namespace kv
 
 class TFormListMembersPrivate
@@ -34,7 +35,8 @@ public:
     // Controls
     QTabBar *RzTabControl1 = nullptr;
     kv::MembersGrid *wwDBGridListMembers = nullptr;
-    kv::MembersNavigator *wwDBNavigator1 = nullptr;
+    kv::RecordNavigator *wwDBNavigator1 = nullptr;
+    kv::RowSetCursor *navigatorCursor = nullptr;
     QPushButton *BitBtnAdd = nullptr;
     QPushButton *BitBtnDelete = nullptr;
     QPushButton *BitBtnFulfill = nullptr;

@@ -70,6 +70,11 @@ void QueryRowCursor::last()
     m_query->last();
 }
 
+void QueryRowCursor::moveBy(int rows)
+{
+    m_query->moveBy(rows);
+}
+
 void QueryRowCursor::insert()
 {
     m_query->insert();
@@ -97,13 +102,15 @@ struct ButtonFace
 };
 
 const ButtonFace kFaces[] = {
-    {"First", QStringLiteral("|◀"), QT_TRANSLATE_NOOP("kv::RecordNavigator", "Move to first record")},
-    {"Prior", QStringLiteral("◀"), QT_TRANSLATE_NOOP("kv::RecordNavigator", "Move to prior record")},
-    {"Next", QStringLiteral("▶"), QT_TRANSLATE_NOOP("kv::RecordNavigator", "Move to next record")},
-    {"Last", QStringLiteral("▶|"), QT_TRANSLATE_NOOP("kv::RecordNavigator", "Move to last record")},
+    {"First", QStringLiteral("|\u25C0"), QT_TRANSLATE_NOOP("kv::RecordNavigator", "Move to first record")},
+    {"Prior", QStringLiteral("\u25C0"), QT_TRANSLATE_NOOP("kv::RecordNavigator", "Move to prior record")},
+    {"Next", QStringLiteral("\u25B6"), QT_TRANSLATE_NOOP("kv::RecordNavigator", "Move to next record")},
+    {"Last", QStringLiteral("\u25B6|"), QT_TRANSLATE_NOOP("kv::RecordNavigator", "Move to last record")},
     {"Insert", QStringLiteral("+"), QT_TRANSLATE_NOOP("kv::RecordNavigator", "Insert new record")},
-    {"Post", QStringLiteral("✓"), QT_TRANSLATE_NOOP("kv::RecordNavigator", "Post changes of current record")},
-    {"Cancel", QStringLiteral("✗"), QT_TRANSLATE_NOOP("kv::RecordNavigator", "Cancel changes made to current record")},
+    {"Post", QStringLiteral("\u2714"), QT_TRANSLATE_NOOP("kv::RecordNavigator", "Post changes of current record")},
+    {"Cancel", QStringLiteral("\u2716"), QT_TRANSLATE_NOOP("kv::RecordNavigator", "Cancel changes made to current record")},
+    {"PriorPage", QStringLiteral("\u25C0\u25C0"), QT_TRANSLATE_NOOP("kv::RecordNavigator", "Move backward 10 records")},
+    {"NextPage", QStringLiteral("\u25B6\u25B6"), QT_TRANSLATE_NOOP("kv::RecordNavigator", "Move forward 10 records")},
 };
 
 } // namespace
@@ -125,9 +132,13 @@ RecordNavigator::RecordNavigator(RowCursor *cursor, const QList<Button> &buttons
         b->setToolTip(hint);
         // A glyph is no name a screen reader can speak; the hint is.
         b->setAccessibleName(hint);
+        b->setFixedWidth(26);
+        // The bar is worked with the mouse; Tab stays on the window's fields.
+        b->setFocusPolicy(Qt::NoFocus);
         connect(b, &QToolButton::clicked, this, [this, which] { press(which); });
         layout->addWidget(b);
         m_buttons[which] = b;
+        m_shown << b;
     }
     connect(cursor, &RowCursor::changed, this, &RecordNavigator::refresh);
     refresh();
@@ -136,6 +147,20 @@ RecordNavigator::RecordNavigator(RowCursor *cursor, const QList<Button> &buttons
 QToolButton *RecordNavigator::button(Button which) const
 {
     return m_buttons[which];
+}
+
+void RecordNavigator::setHint(Button which, const QString &hint)
+{
+    if (QToolButton *b = m_buttons[which]) {
+        b->setToolTip(hint);
+        b->setAccessibleName(hint);
+    }
+}
+
+void RecordNavigator::setMovesWhileRows(bool on)
+{
+    m_movesWhileRows = on;
+    refresh();
 }
 
 void RecordNavigator::setFollowsCursor(bool follows)
@@ -151,10 +176,10 @@ void RecordNavigator::refresh()
     const int n = m_cursor->count();
     const int at = m_cursor->current();
     // While editing every move is offered: it posts the edit first.
-    const bool back = open && n > 0 && (at > 0 || editing);
-    const bool forward = open && n > 0 && (at < n - 1 || editing);
-    const bool enabled[] = {back, back, forward, forward, open, m_cursor->canPost(), m_cursor->canCancel()};
-    for (int i = First; i <= Cancel; ++i)
+    const bool back = open && n > 0 && (at > 0 || editing || m_movesWhileRows);
+    const bool forward = open && n > 0 && (at < n - 1 || editing || m_movesWhileRows);
+    const bool enabled[] = {back, back, forward, forward, open, m_cursor->canPost(), m_cursor->canCancel(), back, forward};
+    for (int i = First; i <= NextPage; ++i)
         if (m_buttons[i])
             m_buttons[i]->setEnabled(!m_followsCursor || enabled[i]);
 }
@@ -170,6 +195,8 @@ void RecordNavigator::press(Button which)
         case Insert: m_cursor->insert(); break;
         case Post: m_cursor->post(); break;
         case Cancel: m_cursor->cancel(); break;
+        case PriorPage: m_cursor->moveBy(-kPageRows); break;
+        case NextPage: m_cursor->moveBy(kPageRows); break;
         }
     };
     if (m_runner)

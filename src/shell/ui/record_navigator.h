@@ -33,6 +33,14 @@ public:
     virtual void prior() = 0;
     virtual void next() = 0;
     virtual void last() = 0;
+    // rows < 0 moves back; stops at either end. A cursor that can jump says so.
+    virtual void moveBy(int rows)
+    {
+        for (; rows > 0; --rows)
+            next();
+        for (; rows < 0; ++rows)
+            prior();
+    }
     virtual void insert() = 0;
     virtual void post() = 0;
     virtual void cancel() = 0;
@@ -60,6 +68,7 @@ public:
     void prior() override;
     void next() override;
     void last() override;
+    void moveBy(int rows) override;
     void insert() override;
     void post() override;
     void cancel() override;
@@ -75,7 +84,9 @@ class RecordNavigator : public QWidget
 {
     Q_OBJECT
 public:
-    enum Button { First, Prior, Next, Last, Insert, Post, Cancel };
+    enum Button { First, Prior, Next, Last, Insert, Post, Cancel, PriorPage, NextPage };
+    // The rows a page button moves unless the window runs it itself.
+    static constexpr int kPageRows = 10;
     // Runs one button's step; a window wraps it in its handler boundary and
     // does what the button means beyond the move (Insert shows the Edit page).
     using Runner = std::function<void(Button, const std::function<void()> &step)>;
@@ -86,11 +97,18 @@ public:
                     QWidget *parent = nullptr);
 
     QToolButton *button(Button which) const;
+    // The buttons shown, in their order.
+    QList<QToolButton *> buttons() const { return m_shown; }
+    // A window whose own texts for a button differ from the usual ones.
+    void setHint(Button which, const QString &hint);
     RowCursor *cursor() const { return m_cursor; }
     void setRunner(Runner runner) { m_runner = std::move(runner); }
     // Off: every button stays enabled whatever the row (a dialog whose
     // buttons were always live).
     void setFollowsCursor(bool follows);
+    // On: every move is offered while there are rows, not only those the
+    // position allows (a window whose moves post first and stop at the ends).
+    void setMovesWhileRows(bool on);
     // Enables the buttons from the cursor as it stands.
     void refresh();
 
@@ -98,9 +116,11 @@ private:
     void press(Button which);
 
     RowCursor *m_cursor;
-    QToolButton *m_buttons[Cancel + 1] = {};
+    QToolButton *m_buttons[NextPage + 1] = {};
+    QList<QToolButton *> m_shown;
     Runner m_runner;
     bool m_followsCursor = true;
+    bool m_movesWhileRows = false;
 };
 
 } // namespace kv
