@@ -75,13 +75,7 @@ struct TFormListFulfillmentOptions::Private
 {
     QComboBox *wwDBLookupComboList = nullptr;
     TDeliveryDateEdit *wwDBDateTimePickerDelivDt = nullptr;
-    QCheckBox *wwCheckBoxCurrentlyActive = nullptr;
-    kv::RadioGroup *RzRadioGroupConfirmedStatus = nullptr;
-    kv::RadioGroup *RzRadioGroupService = nullptr;
-    QComboBox *wwDBLookupComboService = nullptr;
-    kv::RadioGroup *RzRadioGroupItems = nullptr;
-    QSpinBox *wwDBSpinEditQuantity = nullptr;
-    QComboBox *wwDBLookupComboItem = nullptr;
+    kv::FulfilmentDefaultsPanel *defaults = nullptr;
     QPushButton *BitBtnOK = nullptr;
     QPushButton *BitBtnCancel = nullptr;
 };
@@ -103,9 +97,9 @@ TFormListFulfillmentOptions::TFormListFulfillmentOptions(TDataModuleLists &dm, k
     // By index, not by text: picking the second of two lists with one name is a change.
     connect(d->wwDBLookupComboList, &QComboBox::currentIndexChanged, this, [this] { wwDBLookupComboListChange(); });
     connect(d->wwDBDateTimePickerDelivDt, &TDeliveryDateEdit::dateChanged, this, [this] { wwDBDateTimePickerDelivDtChange(); });
-    connect(d->RzRadioGroupService, &kv::RadioGroup::changed, this, [this] { RzRadioGroupServiceClick(); });
-    connect(d->RzRadioGroupItems, &kv::RadioGroup::changed, this, [this] { RzRadioGroupItemsClick(); });
-    connect(d->RzRadioGroupConfirmedStatus, &kv::RadioGroup::changed, this, [this] { EnableOKButton(); });
+    connect(d->defaults->service(), &kv::RadioGroup::changed, this, [this] { RzRadioGroupServiceClick(); });
+    connect(d->defaults->items(), &kv::RadioGroup::changed, this, [this] { RzRadioGroupItemsClick(); });
+    connect(d->defaults->confirmed(), &kv::RadioGroup::changed, this, [this] { EnableOKButton(); });
     attachServiceLookup();
     attachItemHandlers();
     connect(d->BitBtnOK, &QPushButton::clicked, this, &QDialog::accept);
@@ -162,15 +156,9 @@ void TFormListFulfillmentOptions::buildControls()
     panelOptions.emptyNoQuantity = false;
     panelOptions.lookupWidthChars = kLookupWidthChars;
     auto *panel = new kv::FulfilmentDefaultsPanel(panelOptions, this);
+    d->defaults = panel;
     panel->setObjectName(QStringLiteral("PanelDefaults"));
-    d->wwCheckBoxCurrentlyActive = panel->activeOnly();
-    d->RzRadioGroupConfirmedStatus = panel->confirmed();
-    d->RzRadioGroupService = panel->service();
-    d->wwDBLookupComboService = panel->serviceLookup();
-    d->RzRadioGroupItems = panel->items();
-    d->wwDBSpinEditQuantity = panel->quantity();
-    d->wwDBLookupComboItem = panel->itemLookup();
-    for (QComboBox *lookup : {d->wwDBLookupComboService, d->wwDBLookupComboItem})
+    for (QComboBox *lookup : {d->defaults->serviceLookup(), d->defaults->itemLookup()})
         lookup->installEventFilter(new EmptyOnDelete(lookup));
     root->addWidget(panel);
 
@@ -208,8 +196,8 @@ void TFormListFulfillmentOptions::fillLookups()
     const int sDesc = services.fieldIndex(QStringLiteral("Service_Desc"));
     const int sId = services.fieldIndex(QStringLiteral("Service_ID"));
     for (int r = 0; r < services.recordCount(); ++r)
-        d->wwDBLookupComboService->addItem(services.valueAt(r, sDesc).toString(), services.valueAt(r, sId));
-    d->wwDBLookupComboService->setCurrentIndex(-1);
+        d->defaults->serviceLookup()->addItem(services.valueAt(r, sDesc).toString(), services.valueAt(r, sId));
+    d->defaults->serviceLookup()->setCurrentIndex(-1);
 
     kv::Query &items = *m_dm.QueryItems;
     if (!items.isOpen())
@@ -217,8 +205,8 @@ void TFormListFulfillmentOptions::fillLookups()
     const int iName = items.fieldIndex(QStringLiteral("Meal_Item"));
     const int iId = items.fieldIndex(QStringLiteral("Item_ID"));
     for (int r = 0; r < items.recordCount(); ++r)
-        d->wwDBLookupComboItem->addItem(items.valueAt(r, iName).toString(), items.valueAt(r, iId));
-    d->wwDBLookupComboItem->setCurrentIndex(-1);
+        d->defaults->itemLookup()->addItem(items.valueAt(r, iName).toString(), items.valueAt(r, iId));
+    d->defaults->itemLookup()->setCurrentIndex(-1);
 }
 
 void TFormListFulfillmentOptions::setListText(const QString &listName)
@@ -270,20 +258,20 @@ void TFormListFulfillmentOptions::fillFromChosenList()
             lists.setRecNo(row);
         const kv::ListDefaults stored = kv::ListDefaults::fromCurrentRow(lists);
 
-        d->wwCheckBoxCurrentlyActive->setChecked(stored.activeOnly);
-        selectIndex(d->RzRadioGroupConfirmedStatus, kv::ListDefaults::indexOfCode(kv::ListDefaults::kConfirmedKeys, stored.checkboxSetting));
-        selectIndex(d->RzRadioGroupService, kv::ListDefaults::indexOfCode(kv::ListDefaults::kServiceKeys, stored.serviceMethod));
+        d->defaults->activeOnly()->setChecked(stored.activeOnly);
+        selectIndex(d->defaults->confirmed(), kv::ListDefaults::indexOfCode(kv::ListDefaults::kConfirmedKeys, stored.checkboxSetting));
+        selectIndex(d->defaults->service(), kv::ListDefaults::indexOfCode(kv::ListDefaults::kServiceKeys, stored.serviceMethod));
         const int serviceId = stored.serviceUsed.value_or(0);
         selectService(serviceId, m_names->serviceName(serviceId));
-        selectIndex(d->RzRadioGroupItems, kv::ListDefaults::indexOfCode(kv::ListDefaults::kItemsKeys, stored.itemMethod));
+        selectIndex(d->defaults->items(), kv::ListDefaults::indexOfCode(kv::ListDefaults::kItemsKeys, stored.itemMethod));
         // A list saved from the copy dialog may hold up to 999: the box shows
         // (and the run uses) that figure instead of clipping it to 99.
-        d->wwDBSpinEditQuantity->setMaximum(qMax(kQuantityMaximum, stored.quantity.value_or(0)));
-        d->wwDBSpinEditQuantity->setValue(stored.quantity.value_or(0));
+        d->defaults->quantity()->setMaximum(qMax(kQuantityMaximum, stored.quantity.value_or(0)));
+        d->defaults->quantity()->setValue(stored.quantity.value_or(0));
         const int itemId = stored.itemToDeliver.value_or(0);
         selectItem(itemId, m_names->itemName(itemId));
         kv::Trace::value(QStringLiteral("FormListFulfillmentOptions.RzRadioGroupService.ItemIndex"),
-                         qint64(d->RzRadioGroupService->itemIndex()));
+                         qint64(d->defaults->service()->itemIndex()));
     }
     EnableOKButton();
 }
@@ -300,28 +288,28 @@ void TFormListFulfillmentOptions::selectService(int serviceId, const QString &na
 {
     int index = -1;
     if (!name.isEmpty()) {
-        index = d->wwDBLookupComboService->findData(serviceId);
+        index = d->defaults->serviceLookup()->findData(serviceId);
         if (index < 0)
-            index = d->wwDBLookupComboService->findText(name, Qt::MatchFixedString | Qt::MatchCaseSensitive);
+            index = d->defaults->serviceLookup()->findText(name, Qt::MatchFixedString | Qt::MatchCaseSensitive);
     }
-    setComboIndex(d->wwDBLookupComboService, index);
+    setComboIndex(d->defaults->serviceLookup(), index);
 }
 
 void TFormListFulfillmentOptions::selectItem(int itemId, const QString &name)
 {
     int index = -1;
     if (!name.isEmpty()) {
-        index = d->wwDBLookupComboItem->findData(itemId);
+        index = d->defaults->itemLookup()->findData(itemId);
         if (index < 0)
-            index = d->wwDBLookupComboItem->findText(name, Qt::MatchFixedString | Qt::MatchCaseSensitive);
+            index = d->defaults->itemLookup()->findText(name, Qt::MatchFixedString | Qt::MatchCaseSensitive);
     }
-    setComboIndex(d->wwDBLookupComboItem, index);
+    setComboIndex(d->defaults->itemLookup(), index);
 }
 
 void TFormListFulfillmentOptions::attachServiceLookup()
 {
     m_serviceLookupChange =
-        connect(d->wwDBLookupComboService, &QComboBox::currentIndexChanged, this, [this] { wwDBLookupComboServiceClick(); });
+        connect(d->defaults->serviceLookup(), &QComboBox::currentIndexChanged, this, [this] { wwDBLookupComboServiceClick(); });
 }
 
 void TFormListFulfillmentOptions::detachServiceLookup()
@@ -331,8 +319,8 @@ void TFormListFulfillmentOptions::detachServiceLookup()
 
 void TFormListFulfillmentOptions::attachItemHandlers()
 {
-    m_itemLookupChange = connect(d->wwDBLookupComboItem, &QComboBox::currentIndexChanged, this, [this] { wwDBLookupComboItemChange(); });
-    m_quantityChange = connect(d->wwDBSpinEditQuantity, &QSpinBox::valueChanged, this, [this] { wwDBSpinEditQuantityChange(); });
+    m_itemLookupChange = connect(d->defaults->itemLookup(), &QComboBox::currentIndexChanged, this, [this] { wwDBLookupComboItemChange(); });
+    m_quantityChange = connect(d->defaults->quantity(), &QSpinBox::valueChanged, this, [this] { wwDBSpinEditQuantityChange(); });
 }
 
 void TFormListFulfillmentOptions::detachItemHandlers()
@@ -343,9 +331,9 @@ void TFormListFulfillmentOptions::detachItemHandlers()
 
 void TFormListFulfillmentOptions::RzRadioGroupServiceClick()
 {
-    if (d->RzRadioGroupService->itemIndex() == kv::FulfilmentOptions::ClientsOwnService) {
+    if (d->defaults->service()->itemIndex() == kv::FulfilmentOptions::ClientsOwnService) {
         detachServiceLookup();
-        setComboIndex(d->wwDBLookupComboService, -1);
+        setComboIndex(d->defaults->serviceLookup(), -1);
         attachServiceLookup();
     }
     EnableOKButton();
@@ -353,10 +341,10 @@ void TFormListFulfillmentOptions::RzRadioGroupServiceClick()
 
 void TFormListFulfillmentOptions::RzRadioGroupItemsClick()
 {
-    if (d->RzRadioGroupItems->itemIndex() == kv::FulfilmentOptions::ServiceDefaults) {
+    if (d->defaults->items()->itemIndex() == kv::FulfilmentOptions::ServiceDefaults) {
         detachItemHandlers();
-        setComboIndex(d->wwDBLookupComboItem, -1);
-        d->wwDBSpinEditQuantity->setValue(0);
+        setComboIndex(d->defaults->itemLookup(), -1);
+        d->defaults->quantity()->setValue(0);
         attachItemHandlers();
     }
     EnableOKButton();
@@ -368,28 +356,28 @@ void TFormListFulfillmentOptions::RzRadioGroupItemsClick()
 void TFormListFulfillmentOptions::wwDBLookupComboServiceClick()
 {
     kv::TraceScope trace(QStringLiteral("TFormListFulfillmentOptions.wwDBLookupComboServiceClick"));
-    if (!m_filling || d->wwDBLookupComboService->currentIndex() >= 0)
-        d->RzRadioGroupService->setItemIndex(kv::FulfilmentOptions::SelectedService);
+    if (!m_filling || d->defaults->serviceLookup()->currentIndex() >= 0)
+        d->defaults->service()->setItemIndex(kv::FulfilmentOptions::SelectedService);
     EnableOKButton();
 }
 
 void TFormListFulfillmentOptions::wwDBSpinEditQuantityChange()
 {
     kv::TraceScope trace(QStringLiteral("TFormListFulfillmentOptions.wwDBSpinEditQuantityChange"));
-    if (!m_filling || d->wwDBSpinEditQuantity->value() > 0)
-        d->RzRadioGroupItems->setItemIndex(kv::FulfilmentOptions::SelectedItem);
+    if (!m_filling || d->defaults->quantity()->value() > 0)
+        d->defaults->items()->setItemIndex(kv::FulfilmentOptions::SelectedItem);
     EnableOKButton();
 }
 
 void TFormListFulfillmentOptions::wwDBLookupComboItemChange()
 {
     kv::TraceScope trace(QStringLiteral("TFormListFulfillmentOptions.wwDBLookupComboItemChange"));
-    const bool itemChosen = d->wwDBLookupComboItem->currentIndex() >= 0;
+    const bool itemChosen = d->defaults->itemLookup()->currentIndex() >= 0;
     if (!m_filling || itemChosen)
-        d->RzRadioGroupItems->setItemIndex(kv::FulfilmentOptions::SelectedItem);
+        d->defaults->items()->setItemIndex(kv::FulfilmentOptions::SelectedItem);
     // An item is delivered at least once; emptying the item leaves the quantity alone.
-    if (itemChosen && d->wwDBSpinEditQuantity->value() == 0)
-        d->wwDBSpinEditQuantity->setValue(1);
+    if (itemChosen && d->defaults->quantity()->value() == 0)
+        d->defaults->quantity()->setValue(1);
     EnableOKButton();
 }
 
@@ -411,16 +399,16 @@ kv::FulfilmentOptions TFormListFulfillmentOptions::options() const
 {
     kv::FulfilmentOptions o;
     o.deliveryDate = d->wwDBDateTimePickerDelivDt->date();
-    o.activeOnly = d->wwCheckBoxCurrentlyActive->isChecked();
-    o.confirmedIndex = d->RzRadioGroupConfirmedStatus->itemIndex();
-    o.serviceIndex = d->RzRadioGroupService->itemIndex();
-    if (o.serviceIndex == kv::FulfilmentOptions::SelectedService && d->wwDBLookupComboService->currentIndex() >= 0)
-        o.serviceId = d->wwDBLookupComboService->currentData().toInt();
-    o.itemsIndex = d->RzRadioGroupItems->itemIndex();
-    if (o.itemsIndex == kv::FulfilmentOptions::SelectedItem && d->wwDBLookupComboItem->currentIndex() >= 0)
-        o.itemId = d->wwDBLookupComboItem->currentData().toInt();
+    o.activeOnly = d->defaults->activeOnly()->isChecked();
+    o.confirmedIndex = d->defaults->confirmed()->itemIndex();
+    o.serviceIndex = d->defaults->service()->itemIndex();
+    if (o.serviceIndex == kv::FulfilmentOptions::SelectedService && d->defaults->serviceLookup()->currentIndex() >= 0)
+        o.serviceId = d->defaults->serviceLookup()->currentData().toInt();
+    o.itemsIndex = d->defaults->items()->itemIndex();
+    if (o.itemsIndex == kv::FulfilmentOptions::SelectedItem && d->defaults->itemLookup()->currentIndex() >= 0)
+        o.itemId = d->defaults->itemLookup()->currentData().toInt();
     // The quantity shown: the list's stored one unless the user changed it here.
-    o.quantity = d->wwDBSpinEditQuantity->value();
+    o.quantity = d->defaults->quantity()->value();
     if (m_listChosen && m_dm.QueryListLookup->isOpen() && !m_dm.QueryListLookup->isEmpty())
         o.listName = m_dm.QueryListLookup->fieldValue(QStringLiteral("List_Name")).toString();
     return o;

@@ -163,19 +163,13 @@ QWidget *TFormLists::buildEditPage()
     auto *panel = new kv::FulfilmentDefaultsPanel(panelOptions, options);
     auto *ol = new QVBoxLayout(options);
     ol->addWidget(panel);
-    d->wwCheckBoxCurrentlyActive = panel->activeOnly();
-    d->RzDBRadioGroupConfirmedStatus = panel->confirmed();
-    d->RzDBRadioGroupService = panel->service();
-    d->wwDBLookupComboService = panel->serviceLookup();
-    d->RzDBRadioGroupItems = panel->items();
-    d->wwDBSpinEditQuantity = panel->quantity();
-    d->wwDBLookupComboItem = panel->itemLookup();
+    d->defaults = panel;
 
     // In this window the options show the stored defaults; only the check
     // box can be changed here.
-    for (QWidget *w : {static_cast<QWidget *>(d->RzDBRadioGroupConfirmedStatus), static_cast<QWidget *>(d->RzDBRadioGroupService),
-                       static_cast<QWidget *>(d->wwDBLookupComboService), static_cast<QWidget *>(d->RzDBRadioGroupItems),
-                       static_cast<QWidget *>(d->wwDBSpinEditQuantity), static_cast<QWidget *>(d->wwDBLookupComboItem)})
+    for (QWidget *w : {static_cast<QWidget *>(d->defaults->confirmed()), static_cast<QWidget *>(d->defaults->service()),
+                       static_cast<QWidget *>(d->defaults->serviceLookup()), static_cast<QWidget *>(d->defaults->items()),
+                       static_cast<QWidget *>(d->defaults->quantity()), static_cast<QWidget *>(d->defaults->itemLookup())})
         w->setEnabled(false);
 
     const QFontMetrics fm(font());

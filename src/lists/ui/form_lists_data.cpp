@@ -61,8 +61,8 @@ void TFormLists::attachDataModule(TDataModuleLists *dm)
     d->itemsModel = new QueryTableModel(dm->QueryItems, this);
     d->itemsModel->setColumns({{QStringLiteral("Meal_Item"), tr(kItemColumnTitle), 30, {}},
                                {QStringLiteral("Item_ID"), tr("ID"), 6, {}}});
-    showLookupSet(d->wwDBLookupComboService, d->servicesModel, 0);
-    showLookupSet(d->wwDBLookupComboItem, d->itemsModel, 0);
+    showLookupSet(d->defaults->serviceLookup(), d->servicesModel, 0);
+    showLookupSet(d->defaults->itemLookup(), d->itemsModel, 0);
 
     d->listsModel = new QueryTableModel(q, this);
     kv::Query *services = dm->QueryServices;
@@ -88,10 +88,10 @@ void TFormLists::attachDataModule(TDataModuleLists *dm)
                           {QStringLiteral("List_Desc"), tr(kDescriptionColumnTitle)},
                           {QStringLiteral("Add_Mode"), tr(kAddModeCaption)},
                           {QStringLiteral("Active_Only"), tr(kActiveOnlyCaption)},
-                          {QStringLiteral("Checkbox_Setting"), d->RzDBRadioGroupConfirmedStatus->title()},
-                          {QStringLiteral("Service_Method"), d->RzDBRadioGroupService->title()},
+                          {QStringLiteral("Checkbox_Setting"), d->defaults->confirmed()->title()},
+                          {QStringLiteral("Service_Method"), d->defaults->service()->title()},
                           {QStringLiteral("Service_Used"), tr(kServiceColumnTitle)},
-                          {QStringLiteral("Item_Method"), d->RzDBRadioGroupItems->title()},
+                          {QStringLiteral("Item_Method"), d->defaults->items()->title()},
                           {QStringLiteral("Item_to_Deliver"), tr(kItemColumnTitle)},
                           {QStringLiteral("Updated_By"), tr(kUpdatedByCaption)}});
     d->wwDBGridLists->setModel(d->listsModel);
@@ -110,13 +110,13 @@ void TFormLists::attachDataModule(TDataModuleLists *dm)
     d->binding->bindLineEdit(d->DBEditListName, QStringLiteral("List_Name"), 50);
     d->binding->bindMemo(d->DBMemo1, QStringLiteral("List_Desc"), 250);
     d->binding->bindCodeCombo(d->wwDBComboBox1, QStringLiteral("Add_Mode"), {{tr("Add to existing members"), QStringLiteral("A")}, {tr("Replace existing members"), QStringLiteral("R")}});
-    d->binding->bindCheckBox(d->wwCheckBoxCurrentlyActive, QStringLiteral("Active_Only"), QStringLiteral("Y"), QStringLiteral("N"));
-    d->binding->bindRadioGroup(d->RzDBRadioGroupConfirmedStatus, QStringLiteral("Checkbox_Setting"), kv::FulfilmentDefaultsPanel::confirmedCodes());
-    d->binding->bindRadioGroup(d->RzDBRadioGroupService, QStringLiteral("Service_Method"), kv::FulfilmentDefaultsPanel::serviceCodes());
-    d->binding->bindLookup(d->wwDBLookupComboService, QStringLiteral("Service_Used"), 1);
-    d->binding->bindRadioGroup(d->RzDBRadioGroupItems, QStringLiteral("Item_Method"), kv::FulfilmentDefaultsPanel::itemsCodes());
-    d->binding->bindSpin(d->wwDBSpinEditQuantity, QStringLiteral("Quantity"));
-    d->binding->bindLookup(d->wwDBLookupComboItem, QStringLiteral("Item_to_Deliver"), 1);
+    d->binding->bindCheckBox(d->defaults->activeOnly(), QStringLiteral("Active_Only"), QStringLiteral("Y"), QStringLiteral("N"));
+    d->binding->bindRadioGroup(d->defaults->confirmed(), QStringLiteral("Checkbox_Setting"), kv::FulfilmentDefaultsPanel::confirmedCodes());
+    d->binding->bindRadioGroup(d->defaults->service(), QStringLiteral("Service_Method"), kv::FulfilmentDefaultsPanel::serviceCodes());
+    d->binding->bindLookup(d->defaults->serviceLookup(), QStringLiteral("Service_Used"), 1);
+    d->binding->bindRadioGroup(d->defaults->items(), QStringLiteral("Item_Method"), kv::FulfilmentDefaultsPanel::itemsCodes());
+    d->binding->bindSpin(d->defaults->quantity(), QStringLiteral("Quantity"));
+    d->binding->bindLookup(d->defaults->itemLookup(), QStringLiteral("Item_to_Deliver"), 1);
     d->binding->bindLineEdit(d->DBEdituser, QStringLiteral("Updated_By"), 25);
     connect(d->binding, &kv::DataBinding::writeFailed, this, [this](const QString &text) { m_prompts->error(text); });
     // A lookup set that is reopened shows the row's value again.
@@ -149,15 +149,15 @@ void TFormLists::attachDataModule(TDataModuleLists *dm)
 
 void TFormLists::connectRuleHandlers()
 {
-    connect(d->RzDBRadioGroupService, &kv::RadioGroup::changed, this, &TFormLists::RzDBRadioGroupServiceChange);
-    connect(d->RzDBRadioGroupItems, &kv::RadioGroup::changed, this, &TFormLists::RzDBRadioGroupItemsChange);
+    connect(d->defaults->service(), &kv::RadioGroup::changed, this, &TFormLists::RzDBRadioGroupServiceChange);
+    connect(d->defaults->items(), &kv::RadioGroup::changed, this, &TFormLists::RzDBRadioGroupItemsChange);
     // Rules 3 and 4 follow the user's own choice in a lookup (activated),
     // never a lookup set that is reopened or reset under the row.
-    d->serviceLookupHandler = connect(d->wwDBLookupComboService, &QComboBox::activated, this,
+    d->serviceLookupHandler = connect(d->defaults->serviceLookup(), &QComboBox::activated, this,
                                      &TFormLists::wwDBLookupComboServiceChange);
-    d->itemLookupHandler = connect(d->wwDBLookupComboItem, &QComboBox::activated, this,
+    d->itemLookupHandler = connect(d->defaults->itemLookup(), &QComboBox::activated, this,
                                   &TFormLists::wwDBLookupComboItemChange);
-    d->quantityHandler = connect(d->wwDBSpinEditQuantity, &QSpinBox::valueChanged, this, &TFormLists::wwDBSpinEditQuantityChange);
+    d->quantityHandler = connect(d->defaults->quantity(), &QSpinBox::valueChanged, this, &TFormLists::wwDBSpinEditQuantityChange);
 }
 
 void TFormLists::syncGridToQuery()
@@ -251,13 +251,13 @@ void TFormLists::RzDBRadioGroupServiceChange()
         [this] {
             disconnect(d->serviceLookupHandler);
             const auto reattach = qScopeGuard([this] {
-                d->serviceLookupHandler = connect(d->wwDBLookupComboService, &QComboBox::activated, this,
+                d->serviceLookupHandler = connect(d->defaults->serviceLookup(), &QComboBox::activated, this,
                                                  &TFormLists::wwDBLookupComboServiceChange);
             });
-            if (d->RzDBRadioGroupService->itemIndex() != 0 || !lists())
+            if (d->defaults->service()->itemIndex() != 0 || !lists())
                 return;
             if (ListOptionRules::clearServiceForOwnMethod(*lists()))
-                d->wwDBLookupComboService->setCurrentIndex(-1);
+                d->defaults->serviceLookup()->setCurrentIndex(-1);
         },
         kv::ActionCursor::Unchanged);
 }
@@ -270,16 +270,16 @@ void TFormLists::RzDBRadioGroupItemsChange()
             disconnect(d->itemLookupHandler);
             disconnect(d->quantityHandler);
             const auto reattach = qScopeGuard([this] {
-                d->itemLookupHandler = connect(d->wwDBLookupComboItem, &QComboBox::activated, this,
+                d->itemLookupHandler = connect(d->defaults->itemLookup(), &QComboBox::activated, this,
                                               &TFormLists::wwDBLookupComboItemChange);
                 d->quantityHandler =
-                    connect(d->wwDBSpinEditQuantity, &QSpinBox::valueChanged, this, &TFormLists::wwDBSpinEditQuantityChange);
+                    connect(d->defaults->quantity(), &QSpinBox::valueChanged, this, &TFormLists::wwDBSpinEditQuantityChange);
             });
-            if (d->RzDBRadioGroupItems->itemIndex() != 0 || !lists())
+            if (d->defaults->items()->itemIndex() != 0 || !lists())
                 return;
             if (ListOptionRules::clearItemForDefaultMethod(*lists())) {
-                d->wwDBLookupComboItem->setCurrentIndex(-1);
-                d->wwDBSpinEditQuantity->setValue(d->wwDBSpinEditQuantity->minimum());
+                d->defaults->itemLookup()->setCurrentIndex(-1);
+                d->defaults->quantity()->setValue(d->defaults->quantity()->minimum());
             }
         },
         kv::ActionCursor::Unchanged);
@@ -302,7 +302,7 @@ void TFormLists::wwDBLookupComboServiceChange()
         return;
     runAction(
         QStringLiteral("wwDBLookupComboServiceChange"),
-        [this] { selectSecond(d->RzDBRadioGroupService, lists(), QStringLiteral("Service_Method"), kv::FulfilmentDefaultsPanel::serviceCodes().at(1)); },
+        [this] { selectSecond(d->defaults->service(), lists(), QStringLiteral("Service_Method"), kv::FulfilmentDefaultsPanel::serviceCodes().at(1)); },
         kv::ActionCursor::Unchanged);
 }
 
@@ -312,7 +312,7 @@ void TFormLists::wwDBLookupComboItemChange()
         return;
     runAction(
         QStringLiteral("wwDBLookupComboItemChange"),
-        [this] { selectSecond(d->RzDBRadioGroupItems, lists(), QStringLiteral("Item_Method"), kv::FulfilmentDefaultsPanel::itemsCodes().at(1)); },
+        [this] { selectSecond(d->defaults->items(), lists(), QStringLiteral("Item_Method"), kv::FulfilmentDefaultsPanel::itemsCodes().at(1)); },
         kv::ActionCursor::Unchanged);
 }
 
@@ -322,7 +322,7 @@ void TFormLists::wwDBSpinEditQuantityChange()
         return;
     runAction(
         QStringLiteral("wwDBSpinEditQuantityChange"),
-        [this] { selectSecond(d->RzDBRadioGroupItems, lists(), QStringLiteral("Item_Method"), kv::FulfilmentDefaultsPanel::itemsCodes().at(1)); },
+        [this] { selectSecond(d->defaults->items(), lists(), QStringLiteral("Item_Method"), kv::FulfilmentDefaultsPanel::itemsCodes().at(1)); },
         kv::ActionCursor::Unchanged);
 }
 

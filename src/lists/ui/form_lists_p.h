@@ -30,6 +30,7 @@ class QToolButton;
 namespace kv {
 class DataBinding;
 class QueryRowCursor;
+class FulfilmentDefaultsPanel;
 class RadioGroup;
 } // namespace kv
 
@@ -68,13 +69,7 @@ struct TFormLists::Private
     QLineEdit *DBEditListName = nullptr;
     QPlainTextEdit *DBMemo1 = nullptr;
     QComboBox *wwDBComboBox1 = nullptr;
-    QCheckBox *wwCheckBoxCurrentlyActive = nullptr;
-    kv::RadioGroup *RzDBRadioGroupConfirmedStatus = nullptr;
-    kv::RadioGroup *RzDBRadioGroupService = nullptr;
-    QComboBox *wwDBLookupComboService = nullptr;
-    kv::RadioGroup *RzDBRadioGroupItems = nullptr;
-    QSpinBox *wwDBSpinEditQuantity = nullptr;
-    QComboBox *wwDBLookupComboItem = nullptr;
+    kv::FulfilmentDefaultsPanel *defaults = nullptr;
     QLineEdit *DBEdituser = nullptr;
     // Browse page
     QTableView *wwDBGridLists = nullptr;

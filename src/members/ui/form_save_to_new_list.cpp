@@ -125,9 +125,9 @@ void TFormSaveToNewList::fillPickLists()
 {
     fillCombo(d->wwDBLookupComboListName, *m_queries->QueryListLookUp, QStringLiteral("List_Name"),
               QStringLiteral("Record_ID"));
-    fillCombo(d->wwDBLookupComboService, *m_queries->QueryDeliveryServiceLookUp, QStringLiteral("Service_Desc"),
+    fillCombo(d->defaults->serviceLookup(), *m_queries->QueryDeliveryServiceLookUp, QStringLiteral("Service_Desc"),
               QStringLiteral("Service_ID"));
-    fillCombo(d->wwDBLookupComboItem, *m_queries->QueryItemLookUp, QStringLiteral("Meal_Item"), QStringLiteral("Item_ID"));
+    fillCombo(d->defaults->itemLookup(), *m_queries->QueryItemLookUp, QStringLiteral("Meal_Item"), QStringLiteral("Item_ID"));
 }
 
 void TFormSaveToNewList::showCurrentRow()
@@ -144,16 +144,16 @@ void TFormSaveToNewList::showCurrentRow()
         const QSignalBlocker block(d->DBMemo1);
         d->DBMemo1->setPlainText(text(QStringLiteral("List_Desc")));
     }
-    d->wwCheckBoxActiveOnly->setChecked(text(QStringLiteral("Active_Only")) == QLatin1String("Y"));
-    selectByCode(d->RzDBRadioGroupConfirmed, kv::FulfilmentDefaultsPanel::confirmedCodes(), text(QStringLiteral("Checkbox_Setting")));
-    selectByCode(d->RzDBRadioGroupService, kv::FulfilmentDefaultsPanel::serviceCodes(), text(QStringLiteral("Service_Method")));
-    selectByCode(d->RzDBRadioGroupItems, kv::FulfilmentDefaultsPanel::itemsCodes(), text(QStringLiteral("Item_Method")));
-    selectByData(d->wwDBLookupComboService, value(QStringLiteral("Service_Used")));
-    selectByData(d->wwDBLookupComboItem, value(QStringLiteral("Item_to_Deliver")));
+    d->defaults->activeOnly()->setChecked(text(QStringLiteral("Active_Only")) == QLatin1String("Y"));
+    selectByCode(d->defaults->confirmed(), kv::FulfilmentDefaultsPanel::confirmedCodes(), text(QStringLiteral("Checkbox_Setting")));
+    selectByCode(d->defaults->service(), kv::FulfilmentDefaultsPanel::serviceCodes(), text(QStringLiteral("Service_Method")));
+    selectByCode(d->defaults->items(), kv::FulfilmentDefaultsPanel::itemsCodes(), text(QStringLiteral("Item_Method")));
+    selectByData(d->defaults->serviceLookup(), value(QStringLiteral("Service_Used")));
+    selectByData(d->defaults->itemLookup(), value(QStringLiteral("Item_to_Deliver")));
     {
-        const QSignalBlocker block(d->wwDBSpinEdit1);
+        const QSignalBlocker block(d->defaults->quantity());
         const QVariant qty = value(QStringLiteral("Quantity"));
-        d->wwDBSpinEdit1->setValue(qty.isValid() && !qty.isNull() ? qty.toInt() : kNoQuantity);
+        d->defaults->quantity()->setValue(qty.isValid() && !qty.isNull() ? qty.toInt() : kNoQuantity);
     }
     if (q.state() != kv::DataState::Insert)
         selectByData(d->wwDBLookupComboListName, value(QStringLiteral("Record_ID")));
@@ -242,15 +242,15 @@ void TFormSaveToNewList::DBEditListNameChange()
 
 void TFormSaveToNewList::wwDBLookupComboServiceChange()
 {
-    writeField(QStringLiteral("Service_Used"), d->wwDBLookupComboService->currentData());
-    d->RzDBRadioGroupService->setItemIndex(1);
+    writeField(QStringLiteral("Service_Used"), d->defaults->serviceLookup()->currentData());
+    d->defaults->service()->setItemIndex(1);
     writeField(QStringLiteral("Service_Method"), kv::FulfilmentDefaultsPanel::serviceCodes().at(1));
 }
 
 void TFormSaveToNewList::wwDBLookupComboItemChange()
 {
-    writeField(QStringLiteral("Item_to_Deliver"), d->wwDBLookupComboItem->currentData());
-    d->RzDBRadioGroupItems->setItemIndex(1);
+    writeField(QStringLiteral("Item_to_Deliver"), d->defaults->itemLookup()->currentData());
+    d->defaults->items()->setItemIndex(1);
     writeField(QStringLiteral("Item_Method"), kv::FulfilmentDefaultsPanel::itemsCodes().at(1));
 }
 
@@ -258,9 +258,9 @@ void TFormSaveToNewList::wwDBSpinEdit1Change()
 {
     if (m_showing)
         return;
-    const int v = d->wwDBSpinEdit1->value();
+    const int v = d->defaults->quantity()->value();
     writeField(QStringLiteral("Quantity"), v == kNoQuantity ? QVariant() : QVariant(v));
-    d->RzDBRadioGroupItems->setItemIndex(1);
+    d->defaults->items()->setItemIndex(1);
     writeField(QStringLiteral("Item_Method"), kv::FulfilmentDefaultsPanel::itemsCodes().at(1));
 }
 

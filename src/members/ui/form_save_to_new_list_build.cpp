@@ -113,13 +113,7 @@ TFormSaveToNewList::TFormSaveToNewList(kv::Database &db, kv::Prompts &prompts, Q
         auto *panel = new kv::FulfilmentDefaultsPanel(panelOptions, d->RzGroupBoxDefaultFulfillmentOptions);
         auto *v = new QVBoxLayout(d->RzGroupBoxDefaultFulfillmentOptions);
         v->addWidget(panel);
-        d->wwCheckBoxActiveOnly = panel->activeOnly();
-        d->RzDBRadioGroupConfirmed = panel->confirmed();
-        d->RzDBRadioGroupService = panel->service();
-        d->wwDBLookupComboService = panel->serviceLookup();
-        d->RzDBRadioGroupItems = panel->items();
-        d->wwDBSpinEdit1 = panel->quantity();
-        d->wwDBLookupComboItem = panel->itemLookup();
+        d->defaults = panel;
     }
 
     // How the copies' flags are set
@@ -188,18 +182,18 @@ TFormSaveToNewList::TFormSaveToNewList(kv::Database &db, kv::Prompts &prompts, Q
         }
         writeField(QStringLiteral("List_Desc"), text);
     });
-    connect(d->wwCheckBoxActiveOnly, &QCheckBox::clicked, this, [this](bool on) {
+    connect(d->defaults->activeOnly(), &QCheckBox::clicked, this, [this](bool on) {
         writeField(QStringLiteral("Active_Only"), on ? QStringLiteral("Y") : QStringLiteral("N"));
     });
-    connect(d->RzDBRadioGroupConfirmed, &kv::RadioGroup::clicked, this,
+    connect(d->defaults->confirmed(), &kv::RadioGroup::clicked, this,
             [this](int i) { writeField(QStringLiteral("Checkbox_Setting"), kv::FulfilmentDefaultsPanel::confirmedCodes().value(i)); });
-    connect(d->RzDBRadioGroupService, &kv::RadioGroup::clicked, this,
+    connect(d->defaults->service(), &kv::RadioGroup::clicked, this,
             [this](int i) { writeField(QStringLiteral("Service_Method"), kv::FulfilmentDefaultsPanel::serviceCodes().value(i)); });
-    connect(d->RzDBRadioGroupItems, &kv::RadioGroup::clicked, this,
+    connect(d->defaults->items(), &kv::RadioGroup::clicked, this,
             [this](int i) { writeField(QStringLiteral("Item_Method"), kv::FulfilmentDefaultsPanel::itemsCodes().value(i)); });
-    connect(d->wwDBLookupComboService, &QComboBox::activated, this, [this] { wwDBLookupComboServiceChange(); });
-    connect(d->wwDBLookupComboItem, &QComboBox::activated, this, [this] { wwDBLookupComboItemChange(); });
-    connect(d->wwDBSpinEdit1, &QSpinBox::valueChanged, this, [this] { wwDBSpinEdit1Change(); });
+    connect(d->defaults->serviceLookup(), &QComboBox::activated, this, [this] { wwDBLookupComboServiceChange(); });
+    connect(d->defaults->itemLookup(), &QComboBox::activated, this, [this] { wwDBLookupComboItemChange(); });
+    connect(d->defaults->quantity(), &QSpinBox::valueChanged, this, [this] { wwDBSpinEdit1Change(); });
     connect(d->RzCheckBoxInvitedStateExisting, &QCheckBox::clicked, this,
             &TFormSaveToNewList::RzCheckBoxInvitedStateExistingClick);
     connect(d->RzCheckBoxConfirmedStateExisting, &QCheckBox::clicked, this,

@@ -18,6 +18,7 @@ class QToolButton;
 
 namespace kv {
 class ConfirmedCheckBox;
+class FulfilmentDefaultsPanel;
 class RadioGroup;
 } // namespace kv
 
@@ -39,13 +40,7 @@ struct TFormSaveToNewList::Private
     QToolButton *NavigatorCancel = nullptr;
     QWidget *wwDBNavigator1 = nullptr;
     QGroupBox *RzGroupBoxDefaultFulfillmentOptions = nullptr;
-    QCheckBox *wwCheckBoxActiveOnly = nullptr;
-    kv::RadioGroup *RzDBRadioGroupConfirmed = nullptr;
-    kv::RadioGroup *RzDBRadioGroupService = nullptr;
-    QComboBox *wwDBLookupComboService = nullptr;
-    kv::RadioGroup *RzDBRadioGroupItems = nullptr;
-    QSpinBox *wwDBSpinEdit1 = nullptr;
-    QComboBox *wwDBLookupComboItem = nullptr;
+    kv::FulfilmentDefaultsPanel *defaults = nullptr;
     QGroupBox *RzGroupBoxCurrentSaveOptionsExistingList = nullptr;
     kv::RadioGroup *RzRadioGroupInvitedStateExisting = nullptr;
     QCheckBox *RzCheckBoxInvitedStateExisting = nullptr;
