@@ -14,14 +14,10 @@
 using kv::MemberReports;
 using kv::ReportDrawnText;
 using kv::ReportTemplate;
+using reporttest::shipped;
 using reporttest::renderRecorded;
 
 namespace {
-
-ReportTemplate shipped(MemberReports::Report r)
-{
-    return ReportTemplate::load(MemberReports::fullTemplateName(reporttest::templatesDir(), r));
-}
 
 // Everything but the blanks: wrapping may move blanks, never drop a character.
 QString letters(QString s)

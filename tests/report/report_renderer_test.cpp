@@ -13,15 +13,11 @@
 
 using kv::MemberReports;
 using kv::ReportTemplate;
+using reporttest::shipped;
 using reporttest::DemoMembers;
 using reporttest::RecordingDevice;
 
 namespace {
-
-ReportTemplate shipped(MemberReports::Report r)
-{
-    return ReportTemplate::load(MemberReports::fullTemplateName(reporttest::templatesDir(), r));
-}
 
 kv::ReportRun run()
 {

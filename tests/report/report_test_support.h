@@ -4,6 +4,7 @@
 // drawn on each page, demo-like members with their client records, and the
 // shipped templates' folder.
 
+#include "members/member_reports.h"
 #include "members/member_row_set.h"
 #include "report/table_report_source.h"
 #include "report/report_renderer.h"
@@ -192,6 +193,12 @@ inline std::unique_ptr<Recorded> renderRecorded(const kv::ReportTemplate &t, con
 inline QString templatesDir()
 {
     return QStringLiteral(KESTROVAN_SOURCE_DIR "/templates");
+}
+
+// One of the report templates the plug-in ships.
+inline kv::ReportTemplate shipped(kv::MemberReports::Report r)
+{
+    return kv::ReportTemplate::load(kv::MemberReports::fullTemplateName(templatesDir(), r));
 }
 
 } // namespace reporttest
