@@ -56,12 +56,22 @@ class CliProgress : public Progress
 {
 public:
     void setPercent(int percent) override;
+    void busy(bool on) override;
 };
 
 // Installs the SIGINT/SIGTERM handler that asks the running operation to stop;
 // a second signal ends the process at once.
 void installInterruptHandler();
 bool interruptRequested();
+// Throws kv::Cancelled once an interrupt has arrived (never while another
+// exception is on its way). phase names the place for pauseAt().
+void stopIfInterrupted(const char *phase);
+// With KESTROVAN_CLI_PAUSE_AT=phase in the environment, the first time the run
+// reaches that phase ("write": a writing or rendering loop, "commit": just
+// before COMMIT) it says "kestrovan: paused at PHASE" on stderr and waits for
+// SIGINT or SIGTERM, so that a test interrupts it at a known place instead of
+// guessing from the clock.
+void pauseAt(const char *phase);
 
 class Context
 {

@@ -106,10 +106,7 @@ int runReport(kv::cli::Context &ctx)
     kv::ReportRun run;
     run.listName = listName;
     // Ctrl+C or SIGTERM: the temporary file goes, a file already there stays.
-    run.checkpoint = [] {
-        if (kv::cli::interruptRequested())
-            throw kv::Cancelled();
-    };
+    run.checkpoint = [] { kv::cli::stopIfInterrupted("write"); };
     kv::ReportOutcome outcome;
     try {
         outcome = kv::ReportRenderer::renderToPdf(tmpl, sources, run, pdf);

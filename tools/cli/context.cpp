@@ -12,6 +12,7 @@
 #include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlDriver>
+#include <QThread>
 #include <csignal>
 #include <cstdio>
 #include <exception>
@@ -40,6 +41,9 @@ void installInterruptHandler()
 {
     std::signal(SIGINT, onInterrupt);
     std::signal(SIGTERM, onInterrupt);
+    // A signal after the last progress tick still stops the run: the unit of
+    // work asks once more just before COMMIT.
+    UnitOfWork::setBeforeCommit([] { stopIfInterrupted("commit"); });
 }
 
 bool interruptRequested()
@@ -47,12 +51,41 @@ bool interruptRequested()
     return g_interrupted != 0;
 }
 
-void CliProgress::setPercent(int)
+void pauseAt(const char *phase)
+{
+    static const QByteArray wanted = qgetenv("KESTROVAN_CLI_PAUSE_AT");
+    static bool paused = false;
+    if (paused || wanted.isEmpty() || wanted != phase)
+        return;
+    paused = true;
+    std::fprintf(stderr, "kestrovan: paused at %s\n", phase);
+    std::fflush(stderr);
+    // Bounded, so that a test that never signals cannot hang the suite.
+    for (int waited = 0; !interruptRequested() && waited < 120000; waited += 5)
+        QThread::msleep(5);
+}
+
+void stopIfInterrupted(const char *phase)
 {
     // Never from a destructor while an exception is already on its way (the
     // operations reset their progress on the way out).
-    if (interruptRequested() && std::uncaught_exceptions() == 0)
+    if (std::uncaught_exceptions() != 0)
+        return;
+    pauseAt(phase);
+    if (interruptRequested())
         throw Cancelled();
+}
+
+void CliProgress::setPercent(int)
+{
+    stopIfInterrupted("write");
+}
+
+void CliProgress::busy(bool on)
+{
+    // A long set-based statement is about to run: stop before it, not after.
+    if (on)
+        stopIfInterrupted("write");
 }
 
 // ---------------------------------------------------------------- prompts

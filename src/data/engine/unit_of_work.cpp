@@ -32,6 +32,12 @@ RolledBack::RolledBack(const EditConflict &cause)
 
 namespace {
 
+std::function<void()> &beforeCommit()
+{
+    static std::function<void()> check;
+    return check;
+}
+
 void exec(Database &db, const QString &sql, const QString &what)
 {
     QSqlQuery q(db.connection());
@@ -107,6 +113,9 @@ void UnitOfWork::commit()
 {
     if (m_done)
         return;
+    // Before the unit counts as done, so that a throw leaves it to roll back.
+    if (m_outermost && !m_db.m_txnDoomed && beforeCommit())
+        beforeCommit()();
     m_done = true;
     --m_db.m_txnDepth;
     if (!m_outermost)
@@ -139,6 +148,11 @@ void UnitOfWork::rollback()
     m_db.m_txnDoomed = false;
     if (m_db.isConnected())
         exec(m_db, QStringLiteral("ROLLBACK"), QStringLiteral("Rolling back"));
+}
+
+void UnitOfWork::setBeforeCommit(std::function<void()> check)
+{
+    beforeCommit() = std::move(check);
 }
 
 bool UnitOfWork::isActive(const Database &db)

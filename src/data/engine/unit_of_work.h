@@ -76,6 +76,11 @@ public:
     // True while a unit is open on db.
     static bool isActive(const Database &db);
 
+    // Called by the outermost unit just before it sends COMMIT, while the
+    // transaction can still be rolled back: the command line throws Cancelled
+    // there when Ctrl+C came after the last progress tick. Process-wide.
+    static void setBeforeCommit(std::function<void()> check);
+
 private:
     Database &m_db;
     bool m_outermost = false;
