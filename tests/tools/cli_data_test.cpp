@@ -235,6 +235,32 @@ TEST_P(CliBackend, FourImportsOfTheSameFileAtOnceAddEachClientOnce)
     EXPECT_EQ(tdb.count(QStringLiteral("List_Members"), QStringLiteral("List_ID = :L"), {{QStringLiteral("L"), list}}), 300);
 }
 
+TEST_P(CliBackend, AnImportIdTwoClientsShareAddsNeitherAndNamesThemApart)
+{
+    KV_REQUIRE_BACKEND(GetParam());
+    if (!QFileInfo::exists(cliPath()))
+        GTEST_SKIP() << "the command-line tool is not built";
+    TestDatabase tdb(GetParam());
+    const int list = tdb.addList(QStringLiteral("Holiday"));
+    tdb.addClient(5, {{QStringLiteral("Client_ID"), QStringLiteral("C-7")}});
+    tdb.addClient(2, {{QStringLiteral("Client_ID"), QStringLiteral("C-7")}});
+    tdb.addClient(3);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("ids.csv"));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("Client_ID\nC-7\nC00003\n");
+    f.close();
+    const ToolRun r = runCli(&tdb, {QStringLiteral("add-members"), QStringLiteral("--list"), QStringLiteral("Holiday"),
+                                    QStringLiteral("--from-csv"), path});
+    ASSERT_EQ(r.code, 0) << r.why();
+    EXPECT_EQ(r.out, QStringLiteral("Added 1, already members 0, not found 0, shared by several clients 1.\n"
+                                    "Not added, shared by several clients:\n"
+                                    "  C-7 matches 2 clients: Person_ID 2, Person_ID 5\n"));
+    EXPECT_EQ(tdb.rows(QStringLiteral("Select Person_ID from List_Members where List_ID = :L"), {{QStringLiteral("L"), list}}),
+              (QList<QVariantMap>{{{QStringLiteral("person_id"), 3}}}));
+}
+
 TEST_P(CliBackend, DryRunListsExactlyTheRowsTheRunThenWrites)
 {
     KV_REQUIRE_BACKEND(GetParam());
