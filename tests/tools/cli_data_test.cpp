@@ -4,6 +4,7 @@
 #include "cli_tool.h"
 
 #include "data/engine/unit_of_work.h"
+#include "data/list_stamp.h"
 #include "lists/fulfil_list.h"
 #include "members/import_members.h"
 
@@ -309,7 +310,7 @@ TEST_P(CliBackend, DryRunListsExactlyTheRowsTheRunThenWrites)
     qputenv("USER", login);
     ASSERT_EQ(real.code, 0) << real.why();
     EXPECT_EQ(tdb.count(QStringLiteral("EpisodicDeliveries"), QStringLiteral("Created_By = :C"),
-                        {{QStringLiteral("C"), QString(33, QLatin1Char('l')) + kv::ListFulfilment::kCreatedBySuffix}}),
+                        {{QStringLiteral("C"), QString(33, QLatin1Char('l')) + kv::ListStamp::kSuffix}}),
               3);
     QStringList written;
     for (const QVariantMap &r : tdb.rows(QStringLiteral(
