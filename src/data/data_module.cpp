@@ -1,6 +1,7 @@
 #include "data/data_module.h"
 
 #include "data/engine/db_error.h"
+#include "data/private_temp_folder.h"
 #include "data/record_rules.h"
 #include "data/registry.h"
 #include "data/schema.h"
@@ -157,10 +158,14 @@ QString TDataModuleLists::readAlias(const QString &valueName) const
 void TDataModuleLists::SessionListsStartup(Session &session)
 {
     TraceScope trace(QStringLiteral("TDataModuleLists.SessionListsStartup"));
-    QString temp = QDir::toNativeSeparators(QDir::tempPath());
-    if (!temp.endsWith(QDir::separator()))
+    // The whole path, however long: a cut one names another folder. With no
+    // temporary folder at all it stays empty, and making the private folder
+    // below says so.
+    const QStringList bases = PrivateTempFolder::bases();
+    QString temp = bases.isEmpty() ? QString() : QDir::toNativeSeparators(bases.first());
+    if (!temp.isEmpty() && !temp.endsWith(QDir::separator()))
         temp += QDir::separator();
-    session.setPrivateDir(temp.left(260));
+    session.setPrivateDir(temp);
     cMode = readSetting(QStringLiteral("Mode"), m_overrides.mode);
     Trace::value(QStringLiteral("cMode"), cMode);
     if (cMode != QLatin1String("C")) {
@@ -228,13 +233,18 @@ void TDataModuleLists::SessionTempListsStartup(Session &session)
 void TDataModuleLists::DatabaseTempListsBeforeConnect(Database &db)
 {
     if (!m_tempDir) {
-        QString base = DatabaseLists->session()->privateDir();
-        if (base.isEmpty())
-            base = QDir::tempPath();
-        auto dir = std::make_unique<QTemporaryDir>(QDir(base).filePath(QStringLiteral("kestrovan-XXXXXX")));
-        if (!dir->isValid())
-            throw DbError(QStringLiteral("Making a private folder for the %1 database").arg(db.databaseName()), dir->errorString());
-        m_tempDir = std::move(dir);
+        QStringList bases = PrivateTempFolder::bases();
+        const QString session = QDir::fromNativeSeparators(DatabaseLists->session()->privateDir());
+        if (!session.isEmpty())
+            bases.prepend(QDir::cleanPath(session));
+        bases.removeDuplicates();
+        try {
+            m_tempDir = PrivateTempFolder::make(bases);
+        } catch (const DbError &) {
+            throw;
+        } catch (const Error &e) {
+            throw DbError(QStringLiteral("Making a private folder for the %1 database").arg(db.databaseName()), e.text());
+        }
     }
     db.setDirectory(m_tempDir->path());
 }

@@ -7,6 +7,7 @@
 #include "data/engine/query.h"
 #include "data/engine/unit_of_work.h"
 #include "data/list_lock.h"
+#include "data/list_stamp.h"
 #include "data/trace.h"
 #include "lists/history_note.h"
 
@@ -121,7 +122,6 @@ const QString ListFulfilment::kConfirmStart = QStringLiteral("Please confirm tha
 const QString ListFulfilment::kConfirmEnd = QStringLiteral(" member(s)!");
 const QString ListFulfilment::kProgressMessage = QStringLiteral("Scheduling Deliveries...");
 const QString ListFulfilment::kProgressCountPrefix = QStringLiteral("Total Deliveries: ");
-const QString ListFulfilment::kCreatedBySuffix = QStringLiteral(" (List)");
 const QString ListFulfilment::kNoServiceChosenMessage =
     QStringLiteral("Please choose the service to use: the client's own service or a selected one.");
 const QString ListFulfilment::kNoItemChosenMessage = QStringLiteral("Please choose the item to deliver.");
@@ -429,7 +429,7 @@ ListFulfilment::Result ListFulfilment::run(int listId, const FulfilmentOptions &
                 pRoute.setAsString(rs.route);
                 pStop.setAsFloat(rs.stop);
                 pLastUpdated.setAsDateTime(QDateTime::currentDateTime());
-                pCreatedBy.setAsString((m_userName ? m_userName() : QString()) + kCreatedBySuffix);
+                pCreatedBy.setAsString(ListStamp::stamp(m_userName ? m_userName() : QString()));
 
                 if (withItem) {
                     // The key comes back from the insert itself: a second run for the

@@ -99,7 +99,6 @@ public:
     static const QString kConfirmEnd;
     static const QString kProgressMessage;
     static const QString kProgressCountPrefix;
-    static const QString kCreatedBySuffix;
     static const QString kNoServiceChosenMessage;
     static const QString kNoItemChosenMessage;
     static const QString kNoDateMessage;

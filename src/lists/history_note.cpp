@@ -1,6 +1,8 @@
 #include "lists/history_note.h"
 
 #include "data/engine/query.h"
+#include "data/list_stamp.h"
+#include "data/text_cut.h"
 
 #include <QDateTime>
 
@@ -23,7 +25,7 @@ void HistoryNoteWriter::write(const QString &event)
     m_query->close();
     m_query->paramByName(QStringLiteral("Tran_Date")).setAsDateTime(QDateTime::currentDateTime());
     m_query->paramByName(QStringLiteral("Event")).setAsString(event);
-    m_query->paramByName(QStringLiteral("User")).setAsString(m_userName ? m_userName() : QString());
+    m_query->paramByName(QStringLiteral("User")).setAsString(ListStamp::userName(m_userName ? m_userName() : QString()));
     m_query->execSql();
 }
 
@@ -39,7 +41,7 @@ QString HistoryNoteWriter::pendingCancelled(const QString &listName)
 
 QString HistoryNoteWriter::fulfilled(const QString &listName, int deliveries, const QString &shortDate)
 {
-    QString name = listName.left(20);
+    QString name = cutToWidth(listName, 20);
     while (name.endsWith(QLatin1Char(' ')))
         name.chop(1);
     return name + QStringLiteral(" list fulfilled to ") + QString::number(deliveries) + QStringLiteral(" for ") + shortDate;

@@ -10,7 +10,8 @@ class Database;
 class Query;
 
 // One line of the host's History: the time, what happened to which list, and
-// the host's user name, asked for anew each time.
+// the host's user name, asked for anew each time and cut as every stamp is
+// (ListStamp).
 class HistoryNoteWriter
 {
 public:
@@ -24,7 +25,7 @@ public:
     // The event texts of the three operations that write one.
     static QString listDeleted(const QString &listName);
     static QString pendingCancelled(const QString &listName);
-    // The first 20 characters of the name with trailing blanks removed.
+    // The first 20 whole characters of the name with trailing blanks removed.
     static QString fulfilled(const QString &listName, int deliveries, const QString &shortDate);
 
 private:

@@ -4,9 +4,12 @@
 #include "data/engine/query.h"
 #include "data/engine/unit_of_work.h"
 #include "data/list_lock.h"
+#include "data/printable_text.h"
 #include "shell/progress.h"
 
 #include <QHash>
+
+#include <algorithm>
 #include <QSet>
 
 namespace kv {
@@ -171,11 +174,11 @@ ImportMembers::Result ImportMembers::run(int listId, const MemberImportFile &fil
         MemberWriter writer(m_db);
         QSet<qint64> members = writer.memberIds(listId);
 
-        // Person id -> client id, and client id -> person id (the first client
-        // read that bears it).
+        // Person id -> client id, and client id -> every person id that bears
+        // it (the host does not keep Client_ID unique).
         const bool byPerson = file.kind == MemberImportFile::IdKind::PersonId;
         QHash<qint64, QString> clientOf;
-        QHash<QString, qint64> personOf;
+        QHash<QString, QList<qint64>> personsOf;
         {
             Query clients(&m_db, QStringLiteral("QueryImportClients"));
             clients.setSql(kClientsSql);
@@ -187,8 +190,8 @@ ImportMembers::Result ImportMembers::run(int listId, const MemberImportFile &fil
                 const QString clientId = clients.valueAt(i, 1).toString();
                 if (byPerson)
                     clientOf.insert(person.toLongLong(), clientId);
-                else if (!clients.valueAt(i, 1).isNull() && !personOf.contains(clientId))
-                    personOf.insert(clientId, person.toLongLong());
+                else if (!clients.valueAt(i, 1).isNull())
+                    personsOf[clientId] << person.toLongLong();
             }
         }
         const QString invited = flags.invitedText();
@@ -206,8 +209,24 @@ ImportMembers::Result ImportMembers::run(int listId, const MemberImportFile &fil
                 found = ok && clientOf.contains(person);
                 clientId = clientOf.value(person);
             } else {
-                found = personOf.contains(id);
-                person = personOf.value(id);
+                QList<qint64> persons = personsOf.value(id);
+                if (persons.size() > 1) {
+                    ++r.shared;
+                    if (r.firstShared.size() < kNotFoundShown) {
+                        std::sort(persons.begin(), persons.end());
+                        QStringList named;
+                        for (qint64 p : std::as_const(persons))
+                            named << QStringLiteral("Person_ID %1").arg(p);
+                        r.firstShared << QStringLiteral("%1 matches %2 clients: %3")
+                                             .arg(printableText(id))
+                                             .arg(persons.size())
+                                             .arg(named.join(QStringLiteral(", ")));
+                    }
+                    m_progress.setPercent(percentOf(i + 1, n));
+                    continue;
+                }
+                found = !persons.isEmpty();
+                person = found ? persons.first() : 0;
                 clientId = id;
             }
             if (!found) {
@@ -229,32 +248,21 @@ ImportMembers::Result ImportMembers::run(int listId, const MemberImportFile &fil
     return r;
 }
 
-namespace {
-
-// Ids come from a file anyone may have written: a terminal must not run its
-// escape sequences, and a control character must be seen to be there.
-QString printable(const QString &id)
-{
-    QString out;
-    for (const QChar c : id) {
-        const char16_t u = c.unicode();
-        if (u < 0x20 || u == 0x7F || (u >= 0x80 && u < 0xA0))
-            out += QStringLiteral("\\x%1").arg(int(u), 2, 16, QLatin1Char('0'));
-        else
-            out += c;
-    }
-    return out;
-}
-
-} // namespace
-
 QString ImportMembers::summary(const Result &r)
 {
-    QString s = QStringLiteral("Added %1, already members %2, not found %3.").arg(r.added).arg(r.alreadyMembers).arg(r.notFound);
+    QString s = QStringLiteral("Added %1, already members %2, not found %3").arg(r.added).arg(r.alreadyMembers).arg(r.notFound);
+    if (r.shared > 0)
+        s += QStringLiteral(", shared by several clients %1").arg(r.shared);
+    s += QLatin1Char('.');
+    const auto firstOf = [](int all, qsizetype shown) {
+        return all > shown ? QStringLiteral(" (the first %1)").arg(shown) : QString();
+    };
     if (!r.firstNotFound.isEmpty())
         s += QStringLiteral("\nNot found%1: %2")
-                 .arg(r.notFound > r.firstNotFound.size() ? QStringLiteral(" (the first %1)").arg(r.firstNotFound.size()) : QString(),
-                      printable(r.firstNotFound.join(QStringLiteral(", "))));
+                 .arg(firstOf(r.notFound, r.firstNotFound.size()), printableText(r.firstNotFound.join(QStringLiteral(", "))));
+    if (!r.firstShared.isEmpty())
+        s += QStringLiteral("\nNot added, shared by several clients%1:\n  %2")
+                 .arg(firstOf(r.shared, r.firstShared.size()), r.firstShared.join(QStringLiteral("\n  ")));
     return s;
 }
 

@@ -55,6 +55,10 @@ public:
         int alreadyMembers = 0; // in the list before, or named twice in the file
         int notFound = 0;
         QStringList firstNotFound; // at most kNotFoundShown, in file order
+        // Client ids that more than one client bears: none of them is added,
+        // since the file cannot say which one it meant.
+        int shared = 0;
+        QStringList firstShared; // "ID matches 2 clients: Person_ID 4, 9", at most kNotFoundShown
     };
 
     ImportMembers(Database &db, Progress &progress);
@@ -64,7 +68,8 @@ public:
     // kv::RolledBack on any failure or cancel, with nothing written.
     Result run(int listId, const MemberImportFile &file, const NewMemberFlags &flags);
 
-    // "Added N, already members M, not found K." and the ids not found.
+    // "Added N, already members M, not found K." (", shared by several clients S"
+    // when there are any), then the ids not found and the shared ones.
     static QString summary(const Result &r);
 
 private:

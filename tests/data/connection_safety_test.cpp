@@ -9,6 +9,7 @@
 #include "data/engine/postgres_backend.h"
 #include "data/engine/query.h"
 #include "data/engine/unit_of_work.h"
+#include "data/private_temp_folder.h"
 #include "data/schema.h"
 #include "lists/fulfil_list.h"
 #include "members/add_members.h"
@@ -33,6 +34,11 @@
 
 #include <chrono>
 #include <thread>
+
+#ifdef Q_OS_UNIX
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 using kv::Backend;
 
@@ -217,6 +223,77 @@ TEST(TemporaryDatabase, LivesInAPrivateFolderWhateverIsPlantedInTheSharedOne)
         }
     }
 }
+
+#ifdef Q_OS_UNIX
+TEST(TemporaryDatabase, PrivateFolderFallsBackKeepsLongPathsAndClearsFoldersOfEndedProcesses)
+{
+    TestDatabase tdb(Backend::SQLite);
+    QTemporaryDir root;
+    const QByteArray oldTmp = qgetenv("TMPDIR");
+    auto restore = qScopeGuard([&] { oldTmp.isEmpty() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", oldTmp); });
+
+    const QString deep = root.path() + QStringLiteral("/") + QString(120, QLatin1Char('d')) + QStringLiteral("/") + QString(120, QLatin1Char('e'))
+                         + QStringLiteral("/") + QString(40, QLatin1Char('f'));
+    ASSERT_TRUE(QDir().mkpath(deep));
+    // Folders a killed run left: one of a process that has ended, one of a
+    // process that still runs (this one), a link by a stale name, and one
+    // without a process id in its name.
+    const QString stale = root.filePath(QStringLiteral("stale"));
+    ASSERT_TRUE(QDir().mkpath(stale));
+    const pid_t ended = fork();
+    if (ended == 0)
+        _exit(0);
+    ASSERT_GT(ended, 0);
+    waitpid(ended, nullptr, 0);
+    const QString dead = QStringLiteral("%1/kestrovan-%2-aaaaaa").arg(stale).arg(ended);
+    const QString alive = QStringLiteral("%1/kestrovan-%2-bbbbbb").arg(stale).arg(QCoreApplication::applicationPid());
+    const QString unnamed = stale + QStringLiteral("/kestrovan-cccccc");
+    const QString target = root.filePath(QStringLiteral("target"));
+    for (const QString &d : {dead, alive, unnamed, target}) {
+        ASSERT_TRUE(QDir().mkpath(d));
+        QFile f(d + QStringLiteral("/TempLocal.db"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    const QString link = QStringLiteral("%1/kestrovan-%2-link").arg(stale).arg(ended);
+    ASSERT_TRUE(QFile::link(target, link));
+
+    const struct
+    {
+        QString tmpdir;
+        QString expectedBase;
+    } cases[] = {
+        {root.filePath(QStringLiteral("not/there")), QStringLiteral("/tmp")},
+        {deep, deep},
+        {stale, stale},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.tmpdir.toStdString());
+        qputenv("TMPDIR", QFile::encodeName(c.tmpdir));
+        ScriptedPrompts prompts;
+        TDataModuleLists dm(prompts, [] {}, nullptr, tdb.overrides());
+        ASSERT_NO_THROW(dm.DataModuleCreate());
+        const QFileInfo folder(QFileInfo(dm.DatabaseTempLists->filePath()).absolutePath());
+        EXPECT_EQ(folder.absolutePath(), c.expectedBase);
+        EXPECT_TRUE(folder.fileName().startsWith(QStringLiteral("kestrovan-%1-").arg(QCoreApplication::applicationPid())))
+            << folder.fileName().toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(dead));
+    for (const QString &kept : {alive, unnamed, link, target + QStringLiteral("/TempLocal.db")})
+        EXPECT_TRUE(QFileInfo::exists(kept)) << kept.toStdString();
+
+    // Nowhere to make one: the message names every place tried.
+    const QString file = root.filePath(QStringLiteral("a-file"));
+    QFile(file).open(QIODevice::WriteOnly);
+    try {
+        kv::PrivateTempFolder::make({root.filePath(QStringLiteral("missing")), file});
+        ADD_FAILURE() << "a private folder was made";
+    } catch (const kv::Error &e) {
+        EXPECT_TRUE(e.text().startsWith(QStringLiteral("No private temporary folder can be made"))) << e.text().toStdString();
+        EXPECT_TRUE(e.text().contains(QStringLiteral("missing (not a folder)"))) << e.text().toStdString();
+        EXPECT_TRUE(e.text().contains(QStringLiteral("a-file (not a folder)"))) << e.text().toStdString();
+    }
+}
+#endif
 
 } // namespace
 

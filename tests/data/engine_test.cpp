@@ -2,6 +2,7 @@
 // same on SQLite and PostgreSQL.
 
 #include "data/data_module.h"
+#include "data/engine/db_error.h"
 #include "data/engine/query.h"
 #include "lists/history_note.h"
 #include "support/scripted_prompts.h"
@@ -88,6 +89,42 @@ TEST_P(EngineTest, HistoryUserColumnIsWrittenAndRead)
     const auto rows = tdb->rows(QStringLiteral("Select Event, User from History"));
     ASSERT_EQ(rows.size(), 1);
     EXPECT_EQ(rows[0].value(QStringLiteral("user")).toString(), QStringLiteral("Ada"));
+}
+
+TEST_P(EngineTest, TextValuesComeBackExactlyOrAreRefusedWithAMessage)
+{
+    const struct
+    {
+        QString value;
+        bool refused;
+    } cases[] = {
+        {QStringLiteral("\uFEFFleading mark"), false},
+        {QStringLiteral("\uFEFF\uFEFF"), false},
+        {QStringLiteral("in\uFEFFside"), false},
+        {QStringLiteral("Zo\u00EB \u03A9 \U0001F600 \u00A0tab\tline\r\n"), false},
+        {QStringLiteral("\uFFFD replacement"), false},
+        // Noncharacters that SQLite hands back as U+FFFD: refused on both backends alike.
+        {QStringLiteral("\uFFFEat the start"), true},
+        {QStringLiteral("at the end\uFFFF"), true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.value.toUtf8().toHex().toStdString());
+        tdb->exec(QStringLiteral("Delete from History"));
+        try {
+            kv::HistoryNoteWriter(tdb->db(), [] { return QString(); }).write(c.value);
+            EXPECT_FALSE(c.refused) << "stored";
+        } catch (const kv::Error &e) {
+            EXPECT_TRUE(c.refused) << e.text().toStdString();
+            EXPECT_TRUE(e.text().contains(QStringLiteral("U+FFF"))) << e.text().toStdString();
+            EXPECT_EQ(tdb->count(QStringLiteral("History")), 0);
+            continue;
+        }
+        const auto rows = tdb->rows(QStringLiteral("Select Event from History"));
+        ASSERT_EQ(rows.size(), 1);
+        EXPECT_EQ(rows[0].value(QStringLiteral("event")).toString(), c.value);
+        // Compared by the engine too: what is stored is the text bound.
+        EXPECT_EQ(tdb->count(QStringLiteral("History"), QStringLiteral("Event = :E"), {{QStringLiteral("E"), c.value}}), 1);
+    }
 }
 
 TEST_P(EngineTest, EmptyTextStoresNullInTextAndIntegerColumns)

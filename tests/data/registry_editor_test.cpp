@@ -85,7 +85,7 @@ TEST(RegistryEditor, EmptyRegistryOpensWithDesignValuesAndOkWritesThemAll)
     EXPECT_EQ(stored(QStringLiteral("Mode")), QVariant(QStringLiteral("F")));
     EXPECT_EQ(stored(QStringLiteral("Alias")).toString(), QString());
     EXPECT_TRUE(stored(QStringLiteral("Alias")).isValid()) << "the empty location was not written";
-    EXPECT_EQ(stored(QStringLiteral("Server IP")).toString(), QString()) << "the mask's dots were written as an address";
+    EXPECT_EQ(stored(QStringLiteral("Server IP")).toString(), QString());
     EXPECT_TRUE(stored(QStringLiteral("Server IP")).isValid());
     EXPECT_EQ(stored(QStringLiteral("Connection")), QVariant(QStringLiteral("LAN")));
     EXPECT_TRUE(prompts.texts().isEmpty());
@@ -127,19 +127,36 @@ TEST(RegistryEditor, OtherConnectionAndModeSpellingsAreWrittenBackAsTheirMeaning
     EXPECT_EQ(stored(QStringLiteral("Connection")).toString(), QStringLiteral("LAN"));
 }
 
-TEST(RegistryEditor, TypedAddressIsMaskedToDigitsAndDots)
+TEST(RegistryEditor, AStoredHostNameOrAddressIsShownWithoutBlanksAndWrittenBackWhole)
 {
-    SettingsSandbox sb;
-    ScriptedPrompts prompts;
-    TFormRegistryEditor f(prompts);
-    const Controls c(f);
-    EXPECT_EQ(c.address->inputMask(), QStringLiteral("900.900.900.900"));
-    c.address->setFocus();
-    c.address->setCursorPosition(0);
-    QTest::keyClicks(c.address, QStringLiteral("10x.0.12.7"));
-    EXPECT_EQ(f.ipAddressText(), QStringLiteral("10.0.12.7"));
-    c.ok->click();
-    EXPECT_EQ(stored(QStringLiteral("Server IP")).toString(), QStringLiteral("10.0.12.7"));
+    const struct
+    {
+        QString storedValue;
+        QString typed; // appended at the end
+        QString written;
+    } cases[] = {
+        {QStringLiteral("127.0.0.1"), QString(), QStringLiteral("127.0.0.1")},
+        {QStringLiteral("db-server.example.org"), QString(), QStringLiteral("db-server.example.org")},
+        {QStringLiteral("[::1]"), QString(), QStringLiteral("[::1]")},
+        // Blanks and other characters no host name has are not taken.
+        {QString(), QStringLiteral("10.0.12.7 x!"), QStringLiteral("10.0.12.7x")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.storedValue.toStdString());
+        SettingsSandbox sb;
+        if (!c.storedValue.isEmpty())
+            sb.setRegistry(QStringLiteral("Server IP"), c.storedValue);
+        ScriptedPrompts prompts;
+        TFormRegistryEditor f(prompts);
+        const Controls w(f);
+        EXPECT_EQ(w.address->text(), c.storedValue);
+        EXPECT_EQ(w.address->displayText(), c.storedValue);
+        w.address->setFocus();
+        w.address->end(false);
+        QTest::keyClicks(w.address, c.typed);
+        w.ok->click();
+        EXPECT_EQ(stored(QStringLiteral("Server IP")).toString(), c.written);
+    }
 }
 
 TEST(RegistryEditor, LabelFollowsTheModeClicked)

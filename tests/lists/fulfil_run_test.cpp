@@ -84,7 +84,7 @@ protected:
     {
         ListFulfilment f(*dm, prompts, progress, [this] {
             ++userCalls;
-            return QStringLiteral("Ann");
+            return userName;
         });
         const auto r = f.run(list ? list : listId, o);
         f.finish();
@@ -105,6 +105,7 @@ protected:
     std::unique_ptr<TDataModuleLists> dm;
     int listId = 0;
     int userCalls = 0;
+    QString userName = QStringLiteral("Ann");
 };
 
 TEST_P(FulfilRunTest, ConfirmedStatesAndHiddenMembers)
@@ -450,20 +451,41 @@ TEST_P(FulfilRunTest, ARerunAsksOnceAboutMembersAlreadyScheduled)
               1);
 }
 
-TEST_P(FulfilRunTest, HistoryNoteCarriesTwentyCharactersOfTheName)
+TEST_P(FulfilRunTest, HistoryNoteAndStampCutTheNamesToWholeCharacters)
 {
     tdb->addClient(1);
     tdb->addMember(listId, 1);
     tdb->addMember(listId, 1);
-    FulfilmentOptions o = ownServiceNoItems();
-    o.listName = QStringLiteral("Holiday Meals List   and more"); // 20 characters end in blanks
-    fulfil(o);
-    const auto notes = tdb->rows(QStringLiteral("Select * from History"));
-    ASSERT_EQ(notes.size(), 1);
-    EXPECT_EQ(notes[0].value(QStringLiteral("event")).toString(),
-              QStringLiteral("Holiday Meals List list fulfilled to 2 for ") + QLocale::system().toString(kWednesday, QLocale::ShortFormat));
-    EXPECT_EQ(notes[0].value(QStringLiteral("user")).toString(), QStringLiteral("Ann"));
-    EXPECT_LE(qAbs(notes[0].value(QStringLiteral("tran_date")).toDateTime().secsTo(QDateTime::currentDateTime())), 5);
+    const QString smile = QStringLiteral("\U0001F600"); // two code units, one character
+    const QString u32(32, QLatin1Char('u'));
+    const struct
+    {
+        QString listName, user, noteName, noteUser;
+    } cases[] = {
+        {QStringLiteral("Holiday Meals List   and more"), QStringLiteral("Ann"), QStringLiteral("Holiday Meals List"), QStringLiteral("Ann")},
+        // The 20th and the 33rd character are an emoji that a cut by code units would halve.
+        {QString(19, QLatin1Char('x')) + smile + QStringLiteral(" next"), u32 + smile + QStringLiteral(" tail"),
+         QString(19, QLatin1Char('x')) + smile, u32 + smile},
+        {QString(20, QLatin1Char('y')) + smile, QString(40, QLatin1Char('a')), QString(20, QLatin1Char('y')), QString(33, QLatin1Char('a'))},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.user.toStdString());
+        tdb->exec(QStringLiteral("Delete from History"));
+        tdb->exec(QStringLiteral("Delete from EpisodicDeliveries"));
+        userName = c.user;
+        FulfilmentOptions o = ownServiceNoItems();
+        o.listName = c.listName;
+        fulfil(o);
+        const auto notes = tdb->rows(QStringLiteral("Select * from History"));
+        ASSERT_EQ(notes.size(), 1);
+        EXPECT_EQ(notes[0].value(QStringLiteral("event")).toString(),
+                  c.noteName + QStringLiteral(" list fulfilled to 2 for ") + QLocale::system().toString(kWednesday, QLocale::ShortFormat));
+        EXPECT_EQ(notes[0].value(QStringLiteral("user")).toString(), c.noteUser);
+        EXPECT_LE(qAbs(notes[0].value(QStringLiteral("tran_date")).toDateTime().secsTo(QDateTime::currentDateTime())), 5);
+        EXPECT_EQ(tdb->count(QStringLiteral("EpisodicDeliveries"), QStringLiteral("Created_By = :C"),
+                             {{QStringLiteral("C"), c.noteUser + QStringLiteral(" (List)")}}),
+                  2);
+    }
 }
 
 TEST_P(FulfilRunTest, AnEmptyServiceOrItemChoiceIsRefusedBeforeAnythingIsWritten)

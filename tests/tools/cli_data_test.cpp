@@ -4,6 +4,7 @@
 #include "cli_tool.h"
 
 #include "data/engine/unit_of_work.h"
+#include "data/list_stamp.h"
 #include "lists/fulfil_list.h"
 #include "members/import_members.h"
 
@@ -19,7 +20,9 @@
 
 #include <csignal>
 #ifdef Q_OS_UNIX
+#include <pty.h>
 #include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -90,6 +93,82 @@ TEST(CliOutput, CsvAndJsonCarryHostileValuesThroughASpreadsheetReader)
               QStringLiteral("[[\"assigned_service\", \"created\", \"description\", \"id\", \"list\", \"updated\", \"updated_by\"]]\n"));
     EXPECT_TRUE(lists.out.contains(QStringLiteral("\"description\":\"two\\nlines\""))) << lists.why();
 }
+
+#ifdef Q_OS_UNIX
+// Runs the tool with its output on a pseudo-terminal, as a person sees it.
+ToolRun runCliInTerminal(TestDatabase *tdb, QStringList args)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    targetDatabase(tdb, args, env);
+    std::vector<QByteArray> strings{QFile::encodeName(cliPath())};
+    for (const QString &a : std::as_const(args))
+        strings.push_back(a.toUtf8());
+    const qsizetype argc = qsizetype(strings.size());
+    for (const QString &e : env.toStringList())
+        strings.push_back(e.toUtf8());
+    std::vector<char *> argv, envp;
+    for (qsizetype i = 0; i < qsizetype(strings.size()); ++i)
+        (i < argc ? argv : envp).push_back(strings[size_t(i)].data());
+    argv.push_back(nullptr);
+    envp.push_back(nullptr);
+    int terminal = -1;
+    const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
+    if (pid == 0) {
+        execve(argv[0], argv.data(), envp.data());
+        _exit(127);
+    }
+    ToolRun r;
+    if (pid < 0)
+        return r;
+    QByteArray out;
+    char buf[4096];
+    for (ssize_t n; (n = read(terminal, buf, sizeof buf)) > 0;) // EIO once the tool has ended
+        out.append(buf, n);
+    close(terminal);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.out = QString::fromUtf8(out);
+    return r;
+}
+
+TEST(CliOutput, ATerminalIsShownControlCharactersWhileAPipeGetsThemExactly)
+{
+    if (!QFileInfo::exists(cliPath()))
+        GTEST_SKIP() << "the command-line tool is not built";
+    TestDatabase tdb(kv::Backend::SQLite);
+    const int list = tdb.addList(QStringLiteral("Holiday"));
+    const QString hostile = QStringLiteral("Evil\x1b]0;owned\x07\x1b[2J") + QChar(0x9B) + QStringLiteral("31m");
+    tdb.addClient(1, {{QStringLiteral("Last_Name"), hostile}});
+    tdb.addMember(list, 1);
+    const QString shown = QStringLiteral("Evil\\x1b]0;owned\\x07\\x1b[2J\\x9b31m");
+    const struct
+    {
+        QStringList options;
+        QString expected;
+    } cases[] = {
+        {{}, shown},
+        {{QStringLiteral("--csv")}, shown},
+        {{QStringLiteral("--json")}, QStringLiteral("Evil\\u001b]0;owned\\u0007\\u001b[2J\\u009b31m")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.options.join(QLatin1Char(' ')).toStdString());
+        const QStringList a = QStringList{QStringLiteral("members"), QStringLiteral("--list"), QStringLiteral("Holiday")} + c.options;
+        const ToolRun terminal = runCliInTerminal(&tdb, a);
+        ASSERT_EQ(terminal.code, 0) << terminal.why();
+        EXPECT_TRUE(terminal.out.contains(c.expected)) << terminal.why();
+        EXPECT_FALSE(terminal.out.contains(QChar(0x1b)) || terminal.out.contains(QChar(0x07)) || terminal.out.contains(QChar(0x9B)))
+            << terminal.why();
+        // Through a pipe the data stays as stored (the table, made for reading, has no control characters to spare).
+        if (!c.options.isEmpty()) {
+            const ToolRun piped = runCli(&tdb, a);
+            ASSERT_EQ(piped.code, 0) << piped.why();
+            const QString raw = c.options.first() == QLatin1String("--csv") ? hostile : QStringLiteral("Evil\\u001b]0;owned\\u0007\\u001b[2J") + QChar(0x9B) + QStringLiteral("31m");
+            EXPECT_TRUE(piped.out.contains(raw)) << piped.why();
+        }
+    }
+}
+#endif
 
 TEST(CliOutput, CsvCellsASpreadsheetWouldRunGetAnApostropheAndJsonStaysRaw)
 {
@@ -235,6 +314,32 @@ TEST_P(CliBackend, FourImportsOfTheSameFileAtOnceAddEachClientOnce)
     EXPECT_EQ(tdb.count(QStringLiteral("List_Members"), QStringLiteral("List_ID = :L"), {{QStringLiteral("L"), list}}), 300);
 }
 
+TEST_P(CliBackend, AnImportIdTwoClientsShareAddsNeitherAndNamesThemApart)
+{
+    KV_REQUIRE_BACKEND(GetParam());
+    if (!QFileInfo::exists(cliPath()))
+        GTEST_SKIP() << "the command-line tool is not built";
+    TestDatabase tdb(GetParam());
+    const int list = tdb.addList(QStringLiteral("Holiday"));
+    tdb.addClient(5, {{QStringLiteral("Client_ID"), QStringLiteral("C-7")}});
+    tdb.addClient(2, {{QStringLiteral("Client_ID"), QStringLiteral("C-7")}});
+    tdb.addClient(3);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("ids.csv"));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("Client_ID\nC-7\nC00003\n");
+    f.close();
+    const ToolRun r = runCli(&tdb, {QStringLiteral("add-members"), QStringLiteral("--list"), QStringLiteral("Holiday"),
+                                    QStringLiteral("--from-csv"), path});
+    ASSERT_EQ(r.code, 0) << r.why();
+    EXPECT_EQ(r.out, QStringLiteral("Added 1, already members 0, not found 0, shared by several clients 1.\n"
+                                    "Not added, shared by several clients:\n"
+                                    "  C-7 matches 2 clients: Person_ID 2, Person_ID 5\n"));
+    EXPECT_EQ(tdb.rows(QStringLiteral("Select Person_ID from List_Members where List_ID = :L"), {{QStringLiteral("L"), list}}),
+              (QList<QVariantMap>{{{QStringLiteral("person_id"), 3}}}));
+}
+
 TEST_P(CliBackend, DryRunListsExactlyTheRowsTheRunThenWrites)
 {
     KV_REQUIRE_BACKEND(GetParam());
@@ -283,7 +388,7 @@ TEST_P(CliBackend, DryRunListsExactlyTheRowsTheRunThenWrites)
     qputenv("USER", login);
     ASSERT_EQ(real.code, 0) << real.why();
     EXPECT_EQ(tdb.count(QStringLiteral("EpisodicDeliveries"), QStringLiteral("Created_By = :C"),
-                        {{QStringLiteral("C"), QString(33, QLatin1Char('l')) + kv::ListFulfilment::kCreatedBySuffix}}),
+                        {{QStringLiteral("C"), QString(33, QLatin1Char('l')) + kv::ListStamp::kSuffix}}),
               3);
     QStringList written;
     for (const QVariantMap &r : tdb.rows(QStringLiteral(

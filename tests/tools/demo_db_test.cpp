@@ -9,6 +9,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -40,7 +41,8 @@ ToolRun runTool(const QStringList &args, const QString &configHome = QString())
             QString::fromLocal8Bit(p.readAllStandardError())};
 }
 
-// The database file of a data folder, opened through the engine.
+// The database file of a data folder, or a schema on the test server, opened
+// through the engine.
 class DemoFile
 {
 public:
@@ -49,6 +51,34 @@ public:
         m_db.setSession(&m_session);
         m_db.setDirectory(dir);
         m_db.connect();
+    }
+    DemoFile(const PgTarget &t, const QString &schema)
+    {
+        m_session.setSessionType(kv::SessionType::Remote);
+        m_session.setRemoteAddress(t.host);
+        m_session.setRemotePort(t.port);
+        m_session.setRemoteUser(t.user);
+        m_session.setRemotePassword(t.password);
+        m_db.setSession(&m_session);
+        m_db.setRemoteDatabase(t.database);
+        m_db.setSchema(schema);
+        m_db.connect();
+    }
+    kv::Database &db() { return m_db; }
+    // The rows of a query, each as its values' text joined by '|'.
+    QStringList rows(const QString &sql)
+    {
+        kv::Query q(&m_db, QStringLiteral("Rows"));
+        q.setSql(sql);
+        q.open();
+        QStringList out;
+        for (q.first(); !q.eof(); q.next()) {
+            QStringList row;
+            for (int i = 0; i < q.fieldCount(); ++i)
+                row << (q.value(i).isNull() ? QStringLiteral("<null>") : q.value(i).toString());
+            out << row.join(QLatin1Char('|'));
+        }
+        return out;
     }
     qint64 count(const QString &sql)
     {
@@ -168,6 +198,41 @@ TEST_F(DemoDatabase, SameSeedGivesTheSameDataAndTheSummaryShowsTheLists)
     // An existing database is never overwritten unless asked.
     const ToolRun refused = runTool({QStringLiteral("--data"), s_dir->path()});
     EXPECT_NE(refused.exitCode, 0);
+}
+
+TEST_F(DemoDatabase, OnPostgreSQLHoldsTheSameListsMembersAndItemsAsOnSQLite)
+{
+    KV_REQUIRE_BACKEND(kv::Backend::PostgreSQL);
+    const PgTarget t = PgTarget::fromEnvironment();
+    const QString schema = QStringLiteral("demo_%1").arg(QCoreApplication::applicationPid());
+    const ToolRun pg = runTool({QStringLiteral("--clients"), QStringLiteral("600"), QStringLiteral("--seed"), QStringLiteral("7"),
+                                QStringLiteral("--server"), t.host, QStringLiteral("--port"), QString::number(t.port),
+                                QStringLiteral("--schema"), schema, QStringLiteral("--replace")});
+    ASSERT_EQ(pg.exitCode, 0) << pg.err.toStdString();
+    DemoFile server(t, schema);
+    const auto dropSchema = qScopeGuard([&] { server.db().execute(QStringLiteral("DROP SCHEMA %1 CASCADE").arg(schema)); });
+    DemoFile file(s_dir->path());
+    // Members and items are compared through the keys that link them, so a
+    // key read back wrong leaves rows out of the joins.
+    const QString queries[] = {
+        QStringLiteral("Select List_Name, List_Desc, Reason, Service_Used, Item_to_Deliver, Quantity from Lists order by List_Name"),
+        QStringLiteral("Select Lists.List_Name, List_Members.Person_ID, List_Members.Client_ID, List_Members.RecVisible, "
+                       "List_Members.Invited, List_Members.Confirmed, List_Members.Quantity from List_Members "
+                       "join Lists on List_Members.List_ID = Lists.Record_ID order by Lists.List_Name, List_Members.Person_ID"),
+        QStringLiteral("Select Lists.List_Name, EpisodicDeliveries.Person_ID, EpisodicDeliveries.Deliv_Date, EpisodicDeliveries.Fulfilled, "
+                       "DefDels.Person_ID, DefDels.Del_Day, DefDels.Item_ID, DefDels.Quantity from DefDels "
+                       "join EpisodicDeliveries on DefDels.Deliv_ID = EpisodicDeliveries.RecordID "
+                       "join Lists on EpisodicDeliveries.List_ID = Lists.Record_ID "
+                       "order by Lists.List_Name, EpisodicDeliveries.Person_ID, EpisodicDeliveries.Deliv_Date"),
+        QStringLiteral("Select count(*) from List_Members"),
+        QStringLiteral("Select count(*) from DefDels"),
+    };
+    for (const QString &sql : queries) {
+        SCOPED_TRACE(sql.toStdString());
+        const QStringList expected = file.rows(sql);
+        EXPECT_FALSE(expected.isEmpty());
+        EXPECT_EQ(server.rows(sql), expected);
+    }
 }
 
 TEST_F(DemoDatabase, RegistryPointsTheDataModuleAtTheDemo)

@@ -8,6 +8,7 @@
 #include <QDate>
 #include <QStringList>
 #include <QTextStream>
+#include <cstdio>
 #include <memory>
 #include <utility>
 #include <optional>
@@ -151,8 +152,13 @@ QString csvField(const QString &value);
 // TAB or CR) gets a leading apostrophe; numbers such as "-5" stay as they are.
 QString spreadsheetSafe(const QString &value);
 
-// One JSON object per line (JSON Lines), keys in the order given.
-void printJsonLines(QTextStream &out, const QStringList &keys, const QList<QStringList> &rows);
+// One JSON object per line (JSON Lines), keys in the order given. For a
+// terminal DEL and the C1 controls are written as \u escapes as well.
+void printJsonLines(QTextStream &out, const QStringList &keys, const QList<QStringList> &rows, bool terminal = false);
+
+// True when the stream is a terminal (listings then show control characters
+// as \xNN instead of sending them; see printableText).
+bool writesToTerminal(FILE *stream);
 
 // The --json and --csv options as every listing declares them.
 OptionSpec jsonOption(const QString &keys);

@@ -1,5 +1,7 @@
 #include "tools/cli/command_line.h"
 
+#include "data/list_stamp.h"
+
 #include <QCommandLineParser>
 #include <QSet>
 
@@ -107,7 +109,7 @@ const QList<OptionSpec> &globalOptions()
         {kData, QStringLiteral("DIR"), QStringLiteral("the data location (file server) for this run, instead of the registry's")},
         {kServer, QStringLiteral("HOST"), QStringLiteral("the database server (client-server) for this run, instead of the registry's")},
         {kUser, QStringLiteral("NAME"), QStringLiteral("the user name written into stamps and notes, at most %1 characters (default: the login name, cut to fit)")
-                                      .arg(kMaxUserNameLength)},
+                                      .arg(kv::ListStamp::kMaxNameLength)},
         {kYes, QString(), QStringLiteral("answer Yes to every question the window would ask")},
     };
     return list;

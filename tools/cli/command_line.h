@@ -77,9 +77,7 @@ QString versionText();
 
 // Deliveries are stamped "NAME (List)" into Created_By, 40 characters wide as
 // History's User is; a longer name fails the insert on PostgreSQL (SQLite would
-// keep it whole), so --user is held to what fits on both.
-inline constexpr int kStampWidth = 40;
-inline constexpr int kMaxUserNameLength = kStampWidth - 7; // " (List)"
+// keep it whole), so --user is held to what fits on both (ListStamp).
 
 // How --csv writes, as the overview and each listing's help state it.
 inline const QString kCsvRuleText = QStringLiteral(

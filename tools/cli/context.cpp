@@ -4,6 +4,7 @@
 #include "data/trace.h"
 #include "data/engine/query.h"
 #include "data/engine/unit_of_work.h"
+#include "data/printable_text.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -18,6 +19,11 @@
 #include <exception>
 #include <limits>
 #include <stdexcept>
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace kv::cli {
 
@@ -330,12 +336,31 @@ void Context::printRows(const QStringList &titles, const QStringList &jsonKeys, 
                 return m_inv.values.contains(o.name);
         return false;
     };
-    if (given("json"))
-        printJsonLines(out(), jsonKeys, rows);
-    else if (given("csv"))
-        printCsv(out(), titles, rows);
+    // A person's terminal is shown control characters rather than made to run
+    // them; a file or a pipe gets every character as stored.
+    const bool terminal = writesToTerminal(stdout);
+    if (given("json")) {
+        printJsonLines(out(), jsonKeys, rows, terminal);
+        return;
+    }
+    QList<QStringList> shown = rows;
+    if (terminal)
+        for (QStringList &row : shown)
+            for (QString &cell : row)
+                cell = printableText(given("csv") ? cell : cell.simplified());
+    if (given("csv"))
+        printCsv(out(), titles, shown);
     else
-        printTable(out(), titles, rows);
+        printTable(out(), titles, shown);
+}
+
+bool writesToTerminal(FILE *stream)
+{
+#ifdef Q_OS_WIN
+    return _isatty(_fileno(stream)) != 0;
+#else
+    return isatty(fileno(stream)) != 0;
+#endif
 }
 
 OptionSpec jsonOption(const QString &keys)
@@ -494,13 +519,22 @@ void printCsv(QTextStream &out, const QStringList &titles, const QList<QStringLi
     out.flush();
 }
 
-void printJsonLines(QTextStream &out, const QStringList &keys, const QList<QStringList> &rows)
+void printJsonLines(QTextStream &out, const QStringList &keys, const QList<QStringList> &rows, bool terminal)
 {
     for (const QStringList &row : rows) {
         QJsonObject o;
         for (int i = 0; i < keys.size(); ++i)
             o.insert(keys.at(i), row.value(i));
-        out << QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact)) << QLatin1Char('\n');
+        QString line = QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
+        if (terminal) {
+            // JSON writes the controls below U+0020 as escapes already; DEL and
+            // the C1 controls become escapes too, the same value to a reader.
+            QString safe;
+            for (const QChar c : std::as_const(line))
+                safe += isControlCharacter(c.unicode()) ? QStringLiteral("\\u%1").arg(int(c.unicode()), 4, 16, QLatin1Char('0')) : QString(c);
+            line = safe;
+        }
+        out << line << QLatin1Char('\n');
     }
     out.flush();
 }

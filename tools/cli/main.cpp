@@ -3,6 +3,8 @@
 #include "data/engine/db_error.h"
 #include "data/trace.h"
 #include "data/engine/unit_of_work.h"
+#include "data/list_stamp.h"
+#include "data/text_cut.h"
 #include "kestrovan/login_name.h"
 #include "lists/fulfil_list.h"
 
@@ -24,8 +26,7 @@ void print(FILE *stream, const QString &text)
 
 int maxUserNameLength()
 {
-    Q_ASSERT(kStampWidth - kv::ListFulfilment::kCreatedBySuffix.size() == kMaxUserNameLength);
-    return kMaxUserNameLength;
+    return kv::ListStamp::kMaxNameLength;
 }
 
 QString userNameTooLongText(const QString &name)
@@ -33,9 +34,9 @@ QString userNameTooLongText(const QString &name)
     return QStringLiteral("--user takes a user name of at most %1 characters (it is stamped as \"NAME%2\" into a %3-character "
                           "column), not %4 characters")
         .arg(maxUserNameLength())
-        .arg(kv::ListFulfilment::kCreatedBySuffix)
-        .arg(kStampWidth)
-        .arg(name.size());
+        .arg(kv::ListStamp::kSuffix)
+        .arg(kv::ListStamp::kWidth)
+        .arg(kv::characterCount(name));
 }
 
 const QString kServerGone = QStringLiteral("The database server %1 went away during the run. %2");
@@ -92,8 +93,8 @@ int execute(const Invocation &inv)
     Context ctx(inv);
     if (ctx.userName.isEmpty()) {
         // Nobody chose the login name: cut to fit rather than fail every run.
-        ctx.userName = kestrovan::loginName().left(maxUserNameLength());
-    } else if (ctx.userName.size() > maxUserNameLength()) {
+        ctx.userName = kv::ListStamp::userName(kestrovan::loginName());
+    } else if (kv::characterCount(ctx.userName) > maxUserNameLength()) {
         Invocation refused = inv;
         refused.error = userNameTooLongText(ctx.userName);
         return usageError(refused);

@@ -1,10 +1,10 @@
 #include "demo_generator.h"
 
 #include "data/engine/db_error.h"
+#include "data/engine/query.h"
 
 #include <QLocale>
 #include <QRandomGenerator>
-#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
@@ -80,22 +80,24 @@ constexpr int countOf(const T (&)[N])
 // A prepared insert whose values are bound by position, in the column order
 // given. On SQLite it goes straight to the library: Qt's positional binding
 // builds a placeholder name for every value, which is most of the run's time.
+// With a key column, the new row's key is read back the way the engine reads
+// it (RETURNING on PostgreSQL, the connection's last row id on SQLite).
 class Insert
 {
 public:
-    Insert(kv::Database &db, const QString &table, const QStringList &columns)
-        : m_columns(int(columns.size()))
+    Insert(kv::Database &db, const QString &table, const QStringList &columns, const QString &keyColumn = QString())
+        : m_engine(db.engine())
+        , m_connection(db.connection())
+        , m_columns(int(columns.size()))
     {
         QStringList marks;
         for (int i = 0; i < columns.size(); ++i)
             marks << QStringLiteral("?");
         m_text = db.translate(QStringLiteral("Insert into %1 (%2) values (%3)")
                                   .arg(table, columns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))));
-        if (db.backend() == kv::Backend::SQLite) {
-            const QVariant h = db.connection().driver()->handle();
-            if (h.isValid() && qstrcmp(h.typeName(), "sqlite3*") == 0)
-                m_sqlite = *static_cast<sqlite3 *const *>(h.constData());
-        }
+        if (!keyColumn.isEmpty())
+            m_text += m_engine.returningClause(keyColumn);
+        m_sqlite = m_engine.nativeHandle(m_connection);
         if (m_sqlite) {
             const QByteArray text = m_text.toUtf8();
             if (sqlite3_prepare_v2(m_sqlite, text.constData(), int(text.size()), &m_stmt, nullptr) != SQLITE_OK)
@@ -103,7 +105,8 @@ public:
                                   QString::fromUtf8(sqlite3_errmsg(m_sqlite)), m_text);
             return;
         }
-        m_query = std::make_unique<QSqlQuery>(db.connection());
+        m_query = std::make_unique<QSqlQuery>(m_connection);
+        m_query->setForwardOnly(true);
         if (!m_query->prepare(m_text))
             throw kv::DbError(QStringLiteral("Preparing the demo insert into %1").arg(table), m_query->lastError().text(), m_text);
     }
@@ -166,12 +169,20 @@ public:
             throw kv::DbError(QStringLiteral("Writing demo data"), m_query->lastError().text(), m_text);
     }
 
-    QVariant lastId() const
+    // The key of the row the last run() wrote; only for an insert made with a key column.
+    int lastKey()
     {
-        return m_stmt ? QVariant(qint64(sqlite3_last_insert_rowid(m_sqlite))) : m_query->lastInsertId();
+        const QVariant key = m_stmt ? QVariant(qint64(sqlite3_last_insert_rowid(m_sqlite))) : m_engine.insertedKey(*m_query, m_connection);
+        if (!key.isValid() || key.isNull() || key.toLongLong() <= 0)
+            throw kv::DbError(QStringLiteral("Reading the new key"), QStringLiteral("The insert returned no key."), m_text);
+        if (m_query)
+            m_query->finish();
+        return key.toInt();
     }
 
 private:
+    const kv::SqlBackend &m_engine;
+    QSqlDatabase m_connection;
     sqlite3 *m_sqlite = nullptr;
     sqlite3_stmt *m_stmt = nullptr;
     std::unique_ptr<QSqlQuery> m_query;
@@ -206,32 +217,24 @@ QList<int> DemoGenerator::deliveryServiceIds()
 DemoGenerator::DemoGenerator(kv::Database &db, Options options)
     : m_db(db)
     , m_options(options)
-    , m_sqlite(db.backend() == kv::Backend::SQLite)
 {
 }
 
+// Values in the form the engine binds them on this backend (dates as text on
+// SQLite, booleans as 0 and 1), so the file reads back typed.
 QVariant DemoGenerator::date(const QDate &d) const
 {
-    if (!d.isValid())
-        return QVariant();
-    if (!m_sqlite)
-        return QVariant(d);
-    // SQLite keeps dates as 'YYYY-MM-DD' text that the engine reads back typed.
-    char buf[11];
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", d.year(), d.month(), d.day());
-    return QVariant(QString::fromLatin1(buf, 10));
+    return m_db.engine().bindable(d, kv::FieldType::Date);
 }
 
 QVariant DemoGenerator::dateTime(const QDateTime &dt) const
 {
-    if (!dt.isValid())
-        return QVariant();
-    return QVariant(dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+    return m_db.engine().bindable(dt, kv::FieldType::DateTime);
 }
 
 QVariant DemoGenerator::boolean(bool b) const
 {
-    return m_sqlite ? QVariant(b ? 1 : 0) : QVariant(b);
+    return m_db.engine().bindable(b, kv::FieldType::Boolean);
 }
 
 DemoGenerator::Counts DemoGenerator::generate()
@@ -425,7 +428,8 @@ DemoGenerator::Counts DemoGenerator::generate()
                         QStringLiteral("Active_Only"), QStringLiteral("Checkbox_Setting"), QStringLiteral("Service_Method"),
                         QStringLiteral("Service_Used"), QStringLiteral("Item_Method"), QStringLiteral("Item_to_Deliver"),
                         QStringLiteral("Quantity"), QStringLiteral("Create_Date"), QStringLiteral("Updated_By"),
-                        QStringLiteral("Last_Update")});
+                        QStringLiteral("Last_Update")},
+                       QStringLiteral("Record_ID"));
             int k = 0;
             for (const ListDef &l : lists) {
                 ins.row({QString::fromLatin1(l.name), QString::fromLatin1(l.desc), QString::fromLatin1(l.reason),
@@ -435,7 +439,7 @@ DemoGenerator::Counts DemoGenerator::generate()
                          date(base.addDays(-40 + 9 * k)),
                          l.updatedBy ? QVariant(QString::fromLatin1(l.updatedBy)) : null,
                          k == 2 ? QVariant() : dateTime(QDateTime(base.addDays(-3 + k), QTime(9 + k, 15 * k, 0)))});
-                listIds << ins.lastId().toInt();
+                listIds << ins.lastKey();
                 ++k;
             }
             counts.lists = k;
@@ -483,7 +487,8 @@ DemoGenerator::Counts DemoGenerator::generate()
                        {QStringLiteral("Person_ID"), QStringLiteral("Client_ID"), QStringLiteral("List_ID"), QStringLiteral("Deliv_Date"),
                         QStringLiteral("Svcs_Used"), QStringLiteral("Delivery_Type"), QStringLiteral("Schedule_Type"),
                         QStringLiteral("Route"), QStringLiteral("Stop"), QStringLiteral("Fulfilled"), QStringLiteral("Create_Date"),
-                        QStringLiteral("Last_Updated"), QStringLiteral("Created_By")});
+                        QStringLiteral("Last_Updated"), QStringLiteral("Created_By")},
+                       QStringLiteral("RecordID"));
             Insert item(m_db, QStringLiteral("DefDels"),
                         {QStringLiteral("Person_ID"), QStringLiteral("Deliv_ID"), QStringLiteral("Del_Day"), QStringLiteral("Service_ID"),
                          QStringLiteral("Quantity"), QStringLiteral("Item_ID"), QStringLiteral("Sort_Order")});
@@ -510,7 +515,7 @@ DemoGenerator::Counts DemoGenerator::generate()
                              QStringLiteral("demo (List)")});
                     ++counts.deliveries;
                     if (k % 4 != 3) {
-                        const int delivId = del.lastId().toInt();
+                        const int delivId = del.lastKey();
                         item.row({m.person, delivId, QLocale::c().toString(day, QStringLiteral("ddd")).toUpper(), 8, 1, 13, 0});
                         ++counts.deliveryItems;
                     }

@@ -50,5 +50,4 @@ private:
 
     kv::Database &m_db;
     Options m_options;
-    bool m_sqlite;
 };

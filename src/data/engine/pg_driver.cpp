@@ -10,6 +10,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QSqlResult>
+#include <QStringDecoder>
 #include <QTime>
 #include <QVariant>
 
@@ -90,6 +91,17 @@ QDateTime timestampFrom(const char *text, bool withZone)
     return withZone ? dt.toLocalTime() : dt;
 }
 
+// A text value as stored. Qt's UTF-8 decoder takes a leading U+FEFF for a
+// byte-order mark and drops it; in a value it is a character someone stored.
+QString textFrom(const char *text, int length)
+{
+    if (length >= 3 && uchar(text[0]) == 0xEF && uchar(text[1]) == 0xBB && uchar(text[2]) == 0xBF) {
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+        return decoder(QByteArrayView(text, length));
+    }
+    return QString::fromUtf8(text, length);
+}
+
 QVariant valueFrom(const PGresult *res, int row, int column)
 {
     const char *text = PQgetvalue(res, row, column);
@@ -113,7 +125,7 @@ QVariant valueFrom(const PGresult *res, int row, int column)
         PQfreemem(raw);
         return QVariant(bytes);
     }
-    default: return QVariant(QString::fromUtf8(text, PQgetlength(res, row, column)));
+    default: return QVariant(textFrom(text, PQgetlength(res, row, column)));
     }
 }
 

@@ -118,6 +118,11 @@ QVariant Query::bindableValue(const QVariant &v, FieldType type) const
     return m_db->engine().bindable(v, type);
 }
 
+QVariant Query::driverValue(const QVariant &v, FieldType type) const
+{
+    return m_db->engine().driverValue(bindableValue(v, type));
+}
+
 void Query::prepareStatement()
 {
     if (!m_db || !m_db->isConnected())
@@ -143,7 +148,7 @@ void Query::prepareStatement()
 void Query::bindParams(QSqlQuery &q) const
 {
     for (const Param &p : m_params)
-        q.bindValue(QLatin1Char(':') + p.name(), bindableValue(p.value(), p.type()));
+        q.bindValue(QLatin1Char(':') + p.name(), driverValue(p.value(), p.type()));
 }
 
 void Query::checkOpen(const char *what) const

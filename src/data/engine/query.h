@@ -176,6 +176,8 @@ private:
     void setState(DataState s);
     void checkOpen(const char *what) const;
     QVariant bindableValue(const QVariant &v, FieldType type) const;
+    // The bindable value as Qt's driver is to be handed it (SqlBackend::driverValue).
+    QVariant driverValue(const QVariant &v, FieldType type) const;
     [[noreturn]] void fail(const QString &what, const QString &driverText, const QString &statement) const;
 
     // Retires a statement to the database (see Database::retire).

@@ -150,11 +150,11 @@ void Query::post()
             if (!q.prepare(text))
                 fail(QStringLiteral("Posting"), q.lastError().text(), text);
             for (int i : std::as_const(changed))
-                q.bindValue(QStringLiteral(":p%1").arg(i), bindableValue(m_buffer[i], m_fields[i].type));
+                q.bindValue(QStringLiteral(":p%1").arg(i), driverValue(m_buffer[i], m_fields[i].type));
             for (int i : std::as_const(compared))
                 if (!isEmptyValue(read[i]))
-                    q.bindValue(QStringLiteral(":o%1").arg(i), bindableValue(read[i], m_fields[i].type));
-            q.bindValue(QStringLiteral(":pkey"), bindableValue(read[keyIdx], m_fields[keyIdx].type));
+                    q.bindValue(QStringLiteral(":o%1").arg(i), driverValue(read[i], m_fields[i].type));
+            q.bindValue(QStringLiteral(":pkey"), driverValue(read[keyIdx], m_fields[keyIdx].type));
             if (!q.exec())
                 fail(QStringLiteral("Posting"), q.lastError().text(), text);
             if (q.numRowsAffected() == 0)
@@ -180,7 +180,7 @@ void Query::post()
         if (!q.prepare(text))
             fail(QStringLiteral("Posting"), q.lastError().text(), text);
         for (int i : std::as_const(set))
-            q.bindValue(QStringLiteral(":p%1").arg(i), bindableValue(m_buffer[i], m_fields[i].type));
+            q.bindValue(QStringLiteral(":p%1").arg(i), driverValue(m_buffer[i], m_fields[i].type));
         if (!q.exec())
             fail(QStringLiteral("Posting"), q.lastError().text(), text);
         const QVariant newKey = engine.insertedKey(q, m_db->connection());
@@ -220,7 +220,7 @@ EditConflict::Row Query::conflictOf(const QString &table, const QString &key, in
     QSqlQuery &q = *stmt;
     if (!q.prepare(text))
         fail(QStringLiteral("Reading the stored record"), q.lastError().text(), text);
-    q.bindValue(QStringLiteral(":pkey"), bindableValue(row.key, m_fields[keyIdx].type));
+    q.bindValue(QStringLiteral(":pkey"), driverValue(row.key, m_fields[keyIdx].type));
     if (!q.exec())
         fail(QStringLiteral("Reading the stored record"), q.lastError().text(), text);
     row.gone = !q.next();

@@ -1,6 +1,7 @@
 #include "data/engine/row_stream.h"
 
 #include "data/engine/db_error.h"
+#include "data/engine/sqlite_backend.h"
 
 #include <QSqlError>
 #include <QScopeGuard>
@@ -106,7 +107,8 @@ void bindSqlite(sqlite3_stmt *s, const Param &p)
         sqlite3_bind_null(s, idx);
         return;
     }
-    auto bindText = [&](const QString &t) {
+    auto bindText = [&](const QString &given) {
+        const QString t = sqliteText16(given);
         if (t.isEmpty())
             sqlite3_bind_null(s, idx);
         else

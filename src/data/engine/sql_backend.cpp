@@ -1,11 +1,31 @@
 #include "data/engine/sql_backend.h"
 
+#include "data/engine/db_error.h"
 #include "data/engine/postgres_backend.h"
 #include "data/engine/query.h"
 #include "data/engine/sql_dates.h"
 #include "data/engine/sqlite_backend.h"
 
 namespace kv {
+
+const QString SqlBackend::kNoncharacterMessage =
+    QStringLiteral("A text holding the character %1 cannot be stored: it is no character of any text, and the database "
+                   "would not give it back as written. Remove it from: %2");
+
+namespace {
+
+const QString &checkedText(const QString &s)
+{
+    for (const QChar c : s)
+        if (c.unicode() == 0xFFFE || c.unicode() == 0xFFFF) {
+            const QString shown = s.size() > 60 ? s.left(57) + QStringLiteral("...") : s;
+            throw Error(SqlBackend::kNoncharacterMessage.arg(QStringLiteral("U+%1").arg(int(c.unicode()), 4, 16, QLatin1Char('0')).toUpper(),
+                                                             shown));
+        }
+    return s;
+}
+
+} // namespace
 
 QVariant SqlBackend::bindable(const QVariant &v, FieldType type) const
 {
@@ -15,7 +35,7 @@ QVariant SqlBackend::bindable(const QVariant &v, FieldType type) const
     case FieldType::Integer: return v.toLongLong();
     case FieldType::Text: {
         const QString s = v.toString();
-        return s.isEmpty() ? QVariant() : QVariant(s);
+        return s.isEmpty() ? QVariant() : QVariant(checkedText(s));
     }
     case FieldType::Boolean: return bindBoolean(v.toBool());
     case FieldType::Date: {
@@ -33,8 +53,8 @@ QVariant SqlBackend::bindable(const QVariant &v, FieldType type) const
     case FieldType::Float: return v.toDouble();
     case FieldType::Unknown: break;
     }
-    if (v.typeId() == QMetaType::QString && v.toString().isEmpty())
-        return QVariant();
+    if (v.typeId() == QMetaType::QString)
+        return v.toString().isEmpty() ? QVariant() : QVariant(checkedText(v.toString()));
     return v;
 }
 

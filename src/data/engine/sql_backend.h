@@ -61,7 +61,14 @@ public:
     virtual QString indexExistsSql() const = 0; // binds :name
 
     // The value bound for a parameter of the given type (NULL for an empty one).
+    // A text holding U+FFFE or U+FFFF is refused (kv::Error, kNoncharacterMessage):
+    // SQLite hands those back as U+FFFD, and a value must come back as written.
     QVariant bindable(const QVariant &v, FieldType type) const;
+    static const QString kNoncharacterMessage;
+
+    // A bindable value as it is handed to the Qt driver: the engine's own
+    // text interface may take something off on the way in, and gets it here.
+    virtual QVariant driverValue(const QVariant &bindable) const { return bindable; }
 
     // The type of a result column before any value is read; Unknown when the
     // first value has to tell (an expression column).

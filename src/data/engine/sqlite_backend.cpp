@@ -188,6 +188,21 @@ sqlite3 *SqliteBackend::nativeHandle(const QSqlDatabase &connection) const
     return nullptr;
 }
 
+QString sqliteText16(const QString &text)
+{
+    if (!text.isEmpty() && (text.front().unicode() == 0xFEFF || text.front().unicode() == 0xFFFE))
+        return QChar(0xFEFF) + text;
+    return text;
+}
+
+QVariant SqliteBackend::driverValue(const QVariant &bindable) const
+{
+    // Qt's driver binds every text through SQLite's UTF-16 interface.
+    if (bindable.typeId() == QMetaType::QString)
+        return sqliteText16(bindable.toString());
+    return bindable;
+}
+
 QVariant SqliteBackend::bindDate(const QDate &d) const
 {
     return sqlDateText(d);

@@ -26,10 +26,17 @@ public:
     std::unique_ptr<ProgressWatch> watchProgress(const QSqlDatabase &connection, Session &session) const override;
     void flush(const QSqlDatabase &connection) const override;
     sqlite3 *nativeHandle(const QSqlDatabase &connection) const override;
+    QVariant driverValue(const QVariant &bindable) const override;
 
 protected:
     QVariant bindBoolean(bool v) const override { return v ? 1 : 0; }
     QVariant bindDate(const QDate &d) const override;
 };
+
+// A text as handed to SQLite's UTF-16 interface. SQLite takes a leading U+FEFF
+// for a byte-order mark and drops it, and a leading U+FFFE for the mark of the
+// other byte order (reading the rest with its bytes swapped); a mark of our
+// own in front is what it takes off instead.
+QString sqliteText16(const QString &text);
 
 } // namespace kv

@@ -16,6 +16,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QStyle>
 #include <QToolButton>
@@ -30,8 +32,10 @@ const char *const kDataLocationCaption = QT_TRANSLATE_NOOP("TFormRegistryEditor"
 const char *const kSharedIniCaption = QT_TRANSLATE_NOOP("TFormRegistryEditor", "Shared Ini Directory:");
 const char *const kServerIpCaption = QT_TRANSLATE_NOOP("TFormRegistryEditor", "Server IP Address:");
 const char *const kFolderChooserTitle = QT_TRANSLATE_NOOP("TFormRegistryEditor", "Locate Brenquistal Data Folder");
-// One digit required and two more allowed in each group; an empty place shows blank.
-const QString kIpInputMask = QStringLiteral("900.900.900.900; ");
+// The server is named by its address or by a host name: the characters of
+// both (an IPv6 address in brackets included), no blanks. A four-number mask
+// would erase a stored host name and pad an address with blanks.
+const QString kServerNameCharacters = QStringLiteral("[A-Za-z0-9._:\\[\\]-]*");
 
 const QString kMode = QStringLiteral("Mode");
 const QString kAlias = QStringLiteral("Alias");
@@ -138,7 +142,7 @@ void TFormRegistryEditor::build()
     labelServerIp->setObjectName(QStringLiteral("LabelServerIP"));
     auto *address = d->wwDBEditIPAddress = new QLineEdit(this);
     address->setObjectName(QStringLiteral("wwDBEditIPAddress"));
-    address->setInputMask(kIpInputMask);
+    address->setValidator(new QRegularExpressionValidator(QRegularExpression(kServerNameCharacters), address));
     address->setMinimumWidth(address->fontMetrics().horizontalAdvance(QStringLiteral("000.000.000.000")) + 16);
     labelServerIp->setBuddy(address);
 
@@ -241,11 +245,7 @@ void TFormRegistryEditor::RzButtonEditDataPathButtonClick()
 
 QString TFormRegistryEditor::ipAddressText() const
 {
-    // The mask's dots alone mean that no address was typed.
-    QString text = d->wwDBEditIPAddress->text();
-    if (text.count(QLatin1Char('.')) == text.size())
-        return QString();
-    return text;
+    return d->wwDBEditIPAddress->text();
 }
 
 void TFormRegistryEditor::BitBtnOKClick()

@@ -34,7 +34,7 @@ public:
     // The mode group's chosen item: 0 "File Server", 1 "Client-Server Engine".
     int modeIndex() const;
     void setModeIndex(int index);
-    // The address as the dialog writes it: empty when nothing was typed.
+    // The server's address or host name as the dialog shows and writes it.
     QString ipAddressText() const;
 
 public Q_SLOTS:

@@ -4,6 +4,7 @@
 #include "data/data_module.h"
 #include "data/engine/db_error.h"
 #include "data/engine/query.h"
+#include "data/text_cut.h"
 #include "lists/ui/fulfilment_defaults_panel.h"
 #include "lists/ui/list_option_rules.h"
 #include "lists/ui/query_table_model.h"
@@ -76,7 +77,7 @@ void TFormLists::attachDataModule(TDataModuleLists *dm)
              const QVariant text = QueryTableModel::lookupText(*services, QStringLiteral("Service_ID"),
                                                                QStringLiteral("Service_Desc"),
                                                                d->listsModel->valueAt(row, QStringLiteral("Service_Used")));
-             return text.isValid() ? QVariant(text.toString().left(50)) : QVariant();
+             return text.isValid() ? QVariant(kv::cutToWidth(text.toString(), 50)) : QVariant();
          }},
         {QStringLiteral("Updated_By"), tr("Updated~By"), 15, {}},
         {QStringLiteral("Create_Date"), tr("Created"), 12, {}},

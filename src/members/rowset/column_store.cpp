@@ -2,6 +2,7 @@
 
 #include "data/engine/row_stream.h"
 #include "data/engine/sql_dates.h"
+#include "data/text_cut.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -30,9 +31,7 @@ const Slots &fieldSlots()
 QString clipped(const QVariant &v, int f)
 {
     QString s = v.toString();
-    if (fieldDef(f).size > 0 && s.size() > fieldDef(f).size)
-        s.truncate(fieldDef(f).size);
-    return s;
+    return fieldDef(f).size > 0 ? cutToWidth(s, fieldDef(f).size) : s;
 }
 
 template<typename T>
@@ -273,8 +272,8 @@ void ColumnStore::appendFrom(const StreamRow &r, const int *source)
         }
         case Kind::Text: {
             QStringView t = r.text(c);
-            if (fieldDef(f).size > 0 && t.size() > fieldDef(f).size)
-                t = t.left(fieldDef(f).size);
+            if (fieldDef(f).size > 0)
+                t = cutToWidth(t, fieldDef(f).size);
             texts[slot(f)].append(t);
             break;
         }

@@ -2,6 +2,7 @@
 
 #include "data/engine/query.h"
 #include "data/engine/unit_of_work.h"
+#include "data/text_cut.h"
 #include "lists/ui/form_list_fulfillment_options.h"
 #include "lists/ui/fulfilment_defaults_panel.h"
 #include "members/ui/flag_check_box.h"
@@ -173,9 +174,9 @@ TFormSaveToNewList::TFormSaveToNewList(kv::Database &db, kv::Prompts &prompts, Q
             [this](const QString &t) { writeField(QStringLiteral("List_Name"), t); });
     connect(d->DBMemo1, &QPlainTextEdit::textChanged, this, [this] {
         QString text = d->DBMemo1->toPlainText();
-        if (text.size() > kDescriptionLength) {
+        if (kv::characterCount(text) > kDescriptionLength) {
             // The column's limit, kept as the lists window keeps it.
-            text.truncate(kDescriptionLength);
+            text = kv::cutToWidth(text, kDescriptionLength);
             const QSignalBlocker block(d->DBMemo1);
             d->DBMemo1->setPlainText(text);
             d->DBMemo1->moveCursor(QTextCursor::End);

@@ -4,6 +4,7 @@
 
 #include "data/engine/db_error.h"
 #include "data/engine/query.h"
+#include "data/text_cut.h"
 #include "shell/ui/radio_group.h"
 
 #include <QButtonGroup>
@@ -103,10 +104,10 @@ void DataBinding::bindMemo(QPlainTextEdit *w, const QString &field, int maxLengt
         if (isShowing())
             return;
         QString t = w->toPlainText();
-        if (t.size() > maxLength) {
+        if (kv::characterCount(t) > maxLength) {
             // Keep the column's limit as a typed control would.
             ShowingScope scope(*this);
-            t.truncate(maxLength);
+            t = kv::cutToWidth(t, maxLength);
             w->setPlainText(t);
             QTextCursor c = w->textCursor();
             c.movePosition(QTextCursor::End);
