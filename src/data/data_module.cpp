@@ -99,6 +99,7 @@ TDataModuleLists::TDataModuleLists(Prompts &prompts, std::function<void()> reque
     DatabaseLists->setRequiredTables(Schema::requiredHostTables());
     DatabaseLists->setSchema(m_overrides.pgSchema);
     DatabaseLists->setBeforeConnectHandler([this](Database &db) { DatabaseListsBeforeConnect(db); });
+    DatabaseLists->setNoticeHandler([this](const QString &text) { m_prompts.warn(text); });
 
     DatabaseTempLists = new Database(QStringLiteral("TempLocal"), this);
     DatabaseTempLists->setSession(SessionTempLists);

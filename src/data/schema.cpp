@@ -182,7 +182,7 @@ void Schema::ensureCollation(Database &db)
     if (db.backend() != Backend::PostgreSQL)
         return;
     QSqlQuery q(db.connection());
-    q.exec(QStringLiteral("SELECT 1 FROM pg_collation WHERE collname = 'nocase' AND collnamespace = current_schema()::regnamespace"));
+    q.exec(QStringLiteral("SELECT 1 FROM pg_collation WHERE collname = 'nocase' AND collnamespace = quote_ident(current_schema())::regnamespace"));
     if (q.next())
         return;
     // Schema text, not the system's SQL: the dialect would read "nocase" here as

@@ -1,7 +1,7 @@
 // Connecting safely when other workstations share the data: the journal mode
 // SQLite really runs, a PostgreSQL login without table ownership, the local
-// temporary database kept out of the shared temporary folder, and on a server
-// of the test's own: what opening asks of it, "Internet" verifying it, and the
+// temporary database kept out of the shared temporary folder, connection
+// options that a value cannot rewrite, and on a server of the test's own: what opening asks of it, "Internet" verifying it, and the
 // server going away in the middle of an operation.
 
 #include "data/data_module.h"
@@ -165,6 +165,83 @@ TEST(PostgresRights, ALoginWithDataRightsOnlyConnectsAndAddsMembers)
     count.paramByName(QStringLiteral("List_ID")).setAsInteger(listId);
     count.open();
     EXPECT_EQ(count.value(0).toInt(), 2);
+}
+
+// A schema name is one value however it is spelt: it reaches search_path
+// quoted as an identifier and adds no connection option of its own.
+TEST(ConnectionOptions, ASchemaThatLooksLikeOptionsStaysOneName)
+{
+    KV_REQUIRE_BACKEND(Backend::PostgreSQL);
+    TestDatabase tdb(Backend::PostgreSQL);
+    const QString schema = tdb.schema() + QStringLiteral(" \"x\" \\;dbname=postgres;sslmode=disable");
+    QString quoted = schema;
+    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    quoted = QLatin1Char('"') + quoted + QLatin1Char('"');
+    ASSERT_TRUE(QSqlQuery(tdb.db().connection()).exec(QStringLiteral("CREATE SCHEMA %1").arg(quoted)));
+    const auto drop = qScopeGuard([&] { QSqlQuery(tdb.db().connection()).exec(QStringLiteral("DROP SCHEMA %1").arg(quoted)); });
+
+    kv::Database db(QStringLiteral("Brenquistal"));
+    db.setRemoteDatabase(PgTarget::fromEnvironment().database);
+    db.setSession(&tdb.session());
+    db.setSchema(schema);
+    ASSERT_NO_THROW(db.connect());
+    QSqlQuery q(db.connection());
+    ASSERT_TRUE(q.exec(QStringLiteral("SELECT current_database(), current_schema()")) && q.next()) << q.lastError().text().toStdString();
+    EXPECT_EQ(q.value(0).toString(), PgTarget::fromEnvironment().database);
+    EXPECT_EQ(q.value(1).toString(), schema);
+}
+
+// "Internet" never goes on unverified because a root certificate it was
+// given is missing, and a server without TLS is named as such; a ';' in the
+// certificate's path is part of the path (it once turned TLS off).
+TEST(ConnectionOptions, InternetRefusesAMissingRootCertificateAndSaysWhenTheServerOffersNoTls)
+{
+    KV_REQUIRE_BACKEND(Backend::PostgreSQL);
+    TestDatabase tdb(Backend::PostgreSQL); // the shared test server runs without TLS
+    QTemporaryDir dir;
+    const QString existing = dir.filePath(QStringLiteral("root;sslmode=disable"));
+    {
+        QFile f(existing);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("not read: the server offers no TLS to verify\n");
+    }
+    const QString missing = dir.filePath(QStringLiteral("missing.crt"));
+    const QByteArray oldRoot = qgetenv("PGSSLROOTCERT"), oldHome = qgetenv("HOME");
+    qputenv("HOME", dir.path().toLocal8Bit()); // no ~/.postgresql/root.crt
+    const auto restore = qScopeGuard([&] {
+        oldRoot.isNull() ? qunsetenv("PGSSLROOTCERT") : qputenv("PGSSLROOTCERT", oldRoot);
+        qputenv("HOME", oldHome);
+    });
+    const QString refusedMissing = kv::PostgresBackend::kMissingRootCertificateMessage.arg(missing);
+    const QString noTls = kv::PostgresBackend::kNoTlsMessage.section(QLatin1Char('\n'), 0, 0).arg(PgTarget::fromEnvironment().host);
+    const struct
+    {
+        const char *what;
+        QString setting, environment;
+        QString expected;
+    } cases[] = {
+        {"missing, set in the session", missing, QString(), refusedMissing},
+        {"missing, named by PGSSLROOTCERT", QString(), missing, refusedMissing},
+        {"present, with a ';' in its path", existing, QString(), noTls},
+        {"none at all", QString(), QString(), noTls},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        c.environment.isEmpty() ? qunsetenv("PGSSLROOTCERT") : qputenv("PGSSLROOTCERT", c.environment.toLocal8Bit());
+        TDataModuleLists::Overrides o = tdb.overrides();
+        o.connection = QStringLiteral("Internet");
+        ScriptedPrompts prompts;
+        TDataModuleLists dm(prompts, [] {}, nullptr, o);
+        dm.SessionLists->setRootCertificate(c.setting);
+        QString error;
+        try {
+            dm.connectDatabases();
+        } catch (const kv::Error &e) {
+            error = e.text();
+        }
+        EXPECT_FALSE(dm.DatabaseLists->isConnected());
+        EXPECT_TRUE(error.startsWith(c.expected)) << error.toStdString();
+    }
 }
 
 // Whatever sits under the old fixed name in the shared temporary folder - a

@@ -186,7 +186,8 @@ TEST_F(CliArgs, HelpAndVersionGoToStdoutWithStatusZero)
     EXPECT_TRUE(overview.err.isEmpty()) << overview.why();
     for (const char *sub : {"lists", "members", "add-members", "fulfil", "cancel-pending", "report", "deliveries"})
         EXPECT_TRUE(overview.out.contains(QStringLiteral("\n  %1 ").arg(QLatin1String(sub)))) << sub;
-    EXPECT_TRUE(overview.out.contains(QStringLiteral("130 interrupted")));
+    for (const char *status : {"1 a question", "2 an error", "3 the connection to the server was lost", "130 interrupted"})
+        EXPECT_TRUE(overview.out.contains(QLatin1String(status))) << status;
     // The CSV rule, in the overview and in the help of every subcommand that writes CSV.
     const QString csvRule = QStringLiteral("a text starting with =, +, -, @, TAB or CR gets a leading '");
     EXPECT_TRUE(overview.out.contains(csvRule)) << overview.why();

@@ -41,19 +41,22 @@ inline void targetDatabase(TestDatabase *tdb, QStringList &args, QProcessEnviron
     args = target + args;
 }
 
-// Starts the tool with args against tdb (none without one) and returns at once.
-inline void startCli(QProcess &p, TestDatabase *tdb, QStringList args)
+// Starts the tool with args against tdb (none without one) and returns at once;
+// extra variables (a proxy's KESTROVAN_PG_PORT) go over those.
+inline void startCli(QProcess &p, TestDatabase *tdb, QStringList args, const QProcessEnvironment &extra = {})
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     targetDatabase(tdb, args, env);
+    env.insert(extra);
     p.setProcessEnvironment(env);
     p.start(cliPath(), args);
 }
 
-inline ToolRun runCli(TestDatabase *tdb, QStringList args, const QByteArray &stdinData = QByteArray())
+inline ToolRun runCli(TestDatabase *tdb, QStringList args, const QByteArray &stdinData = QByteArray(),
+                      const QProcessEnvironment &extra = {})
 {
     QProcess p;
-    startCli(p, tdb, std::move(args));
+    startCli(p, tdb, std::move(args), extra);
     if (!stdinData.isEmpty())
         p.write(stdinData);
     p.closeWriteChannel();

@@ -24,8 +24,9 @@ const QString kYes = QStringLiteral("yes");
 
 const QString kExitStatusText = QStringLiteral(
     "Exit status: 0 the command did all it said; 1 a question was not answered (give --yes), nothing written; "
-    "2 an error or a bad argument (named on stderr), nothing written; 130 interrupted (Ctrl+C or SIGTERM), "
-    "nothing written.\n");
+    "2 an error or a bad argument (named on stderr), nothing written; 3 the connection to the server was lost as the "
+    "changes were being saved and the server could not say whether it saved them (stderr says how to look); "
+    "130 interrupted (Ctrl+C or SIGTERM), nothing written.\n");
 
 QCommandLineOption toQt(const OptionSpec &o)
 {

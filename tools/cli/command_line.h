@@ -85,6 +85,6 @@ inline const QString kCsvRuleText = QStringLiteral(
     "so that a spreadsheet shows it rather than running it (numbers stay numbers; --json stays raw)");
 
 // The exit statuses, as the help and the README state them.
-enum ExitStatus { ExitDone = 0, ExitQuestion = 1, ExitError = 2, ExitInterrupted = 130 };
+enum ExitStatus { ExitDone = 0, ExitQuestion = 1, ExitError = 2, ExitOutcomeUnknown = 3, ExitInterrupted = 130 };
 
 } // namespace kv::cli

@@ -40,6 +40,38 @@ QString userNameTooLongText(const QString &name)
 }
 
 const QString kServerGone = QStringLiteral("The database server %1 went away during the run. %2");
+const QString kHowToLook = QStringLiteral(
+    "To look: kestrovan%1 members %2 (the list's members) and kestrovan%1 deliveries %2 --pending (its pending deliveries).");
+
+// A value as a POSIX shell reads it back, for a command line the user may copy.
+QString shellWord(const QString &value)
+{
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9._/:=@%+-]+$"));
+    if (plain.match(value).hasMatch())
+        return value;
+    QString quoted = value;
+    quoted.replace(QLatin1Char('\''), QStringLiteral("'\\''"));
+    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
+}
+
+// The commands that show what a run whose outcome is unknown left behind,
+// against the same database and list.
+QString howToLook(const Invocation &inv)
+{
+    QString list;
+    if (inv.has(QStringLiteral("list-id")))
+        list = QStringLiteral("--list-id ") + shellWord(inv.values.value(QStringLiteral("list-id")));
+    else if (inv.has(QStringLiteral("list")))
+        list = QStringLiteral("--list ") + shellWord(inv.values.value(QStringLiteral("list")));
+    else
+        return QString();
+    QString where;
+    if (!inv.dataDir.isEmpty())
+        where += QStringLiteral(" --data ") + shellWord(inv.dataDir);
+    if (!inv.server.isEmpty())
+        where += QStringLiteral(" --server ") + shellWord(inv.server);
+    return kHowToLook.arg(where, list);
+}
 
 int usageError(const Invocation &inv)
 {
@@ -111,6 +143,12 @@ int execute(const Invocation &inv)
         return usageError(failed);
     } catch (const kv::ApplicationEnding &) {
         return ExitError; // the message has been printed
+    } catch (const kv::OutcomeUnknown &e) {
+        // Never "nothing was written": a script that ran again on that word
+        // could do the work twice.
+        const QString look = howToLook(inv);
+        print(stderr, e.text() + QLatin1Char('\n') + (look.isEmpty() ? QString() : look + QLatin1Char('\n')));
+        return ExitOutcomeUnknown;
     } catch (const kv::RolledBack &e) {
         if (!e.wasCancelled())
             return errorExit(ctx, e);

@@ -2,6 +2,7 @@
 
 #include "data/engine/db_error.h"
 #include "data/engine/pg_driver.h"
+#include "data/trace.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -104,6 +105,14 @@ void Database::connect()
         m_beforeConnect(*this);
     engine().open(*this);
     m_connected = true;
+}
+
+void Database::notice(const QString &text) const
+{
+    if (m_notice)
+        m_notice(text);
+    else
+        Trace::message(text);
 }
 
 QString Database::claimConnectionName()

@@ -49,6 +49,11 @@ public:
     QString schema() const { return m_schema; }
 
     void setBeforeConnectHandler(std::function<void(Database &)> h) { m_beforeConnect = std::move(h); }
+    // Where a word for the user goes that does not fail the operation (a
+    // COMMIT whose answer was lost, that the server says it committed); the
+    // trace when no one listens.
+    void setNoticeHandler(std::function<void(const QString &)> h) { m_notice = std::move(h); }
+    void notice(const QString &text) const;
 
     // Starts the session if needed, runs the before-connect step and opens the
     // connection. Throws DbError with the driver's text when it cannot.
@@ -118,6 +123,7 @@ private:
     bool m_treatAsNetworkShare = false;
     bool m_connected = false;
     std::function<void(Database &)> m_beforeConnect;
+    std::function<void(const QString &)> m_notice;
     mutable std::unique_ptr<SqlBackend> m_engine;
 
     // Open units of work on this connection (see UnitOfWork).

@@ -357,10 +357,13 @@ private:
             return true;
         }
         const char *sqlState = res ? PQresultErrorField(res, PG_DIAG_SQLSTATE) : nullptr;
-        const QString text = PQstatus(conn()) == CONNECTION_BAD
-                                 ? lostConnectionText(PQerrorMessage(conn()))
-                                 : QString::fromUtf8(res ? PQresultErrorMessage(res) : PQerrorMessage(conn())).trimmed();
-        setLastError(QSqlError(text, QString(), QSqlError::StatementError, QString::fromLatin1(sqlState)));
+        // A broken connection is told apart: whoever sent COMMIT then does
+        // not know whether the server received it.
+        const bool lost = PQstatus(conn()) == CONNECTION_BAD;
+        const QString text = lost ? lostConnectionText(PQerrorMessage(conn()))
+                                  : QString::fromUtf8(res ? PQresultErrorMessage(res) : PQerrorMessage(conn())).trimmed();
+        setLastError(QSqlError(text, QString(), lost ? QSqlError::ConnectionError : QSqlError::StatementError,
+                               QString::fromLatin1(sqlState)));
         clearResult();
         return false;
     }
@@ -377,19 +380,6 @@ private:
     int m_rows = 0;
     QByteArray m_prepared;
 };
-
-// libpq reads "key=value" pairs; ours come separated by ";".
-void parseOptions(const QString &connOpts, std::vector<QByteArray> &keys, std::vector<QByteArray> &values)
-{
-    const QStringList parts = connOpts.split(QLatin1Char(';'), Qt::SkipEmptyParts);
-    for (const QString &p : parts) {
-        const qsizetype eq = p.indexOf(QLatin1Char('='));
-        if (eq <= 0)
-            continue;
-        keys.push_back(p.left(eq).trimmed().toUtf8());
-        values.push_back(p.mid(eq + 1).trimmed().toUtf8());
-    }
-}
 
 } // namespace
 
@@ -432,6 +422,12 @@ bool PgDriver::open(const QString &db, const QString &user, const QString &passw
                     const QString &connOpts)
 {
     close();
+    if (!connOpts.isEmpty()) {
+        setLastError(QSqlError(QStringLiteral("Connection options are given as parameters, not as text."), QString(),
+                               QSqlError::ConnectionError));
+        setOpenError(true);
+        return false;
+    }
     std::vector<QByteArray> keys, values;
     auto add = [&](const char *k, const QString &v) {
         if (!v.isEmpty()) {
@@ -446,7 +442,10 @@ bool PgDriver::open(const QString &db, const QString &user, const QString &passw
     add("password", password);
     // Sent with the start-up message, so they cost no trip of their own.
     add("client_encoding", QStringLiteral("UTF8"));
-    parseOptions(connOpts, keys, values);
+    for (const auto &[key, value] : m_parameters) {
+        keys.push_back(key);
+        values.push_back(value);
+    }
     std::vector<const char *> k, v;
     for (size_t i = 0; i < keys.size(); ++i) {
         k.push_back(keys[i].constData());
@@ -534,7 +533,7 @@ QSqlIndex PgDriver::primaryIndex(const QString &tableName) const
     q.prepare(QStringLiteral(
         "SELECT a.attname, c.relname FROM pg_index i JOIN pg_class t ON t.oid = i.indrelid "
         "JOIN pg_class c ON c.oid = i.indexrelid JOIN pg_attribute a ON a.attrelid = t.oid AND a.attnum = ANY(i.indkey) "
-        "WHERE i.indisprimary AND t.relnamespace = current_schema()::regnamespace AND t.relname = ? ORDER BY a.attnum"));
+        "WHERE i.indisprimary AND t.relnamespace = quote_ident(current_schema())::regnamespace AND t.relname = ? ORDER BY a.attnum"));
     q.addBindValue(tableName);
     if (q.exec())
         while (q.next()) {
@@ -551,7 +550,7 @@ QSqlRecord PgDriver::record(const QString &tableName) const
         return rec;
     QSqlQuery q(createResult());
     q.prepare(QStringLiteral("SELECT a.attname, a.atttypid FROM pg_attribute a JOIN pg_class t ON t.oid = a.attrelid "
-                             "WHERE t.relnamespace = current_schema()::regnamespace AND t.relname = ? AND a.attnum > 0 "
+                             "WHERE t.relnamespace = quote_ident(current_schema())::regnamespace AND t.relname = ? AND a.attnum > 0 "
                              "AND NOT a.attisdropped ORDER BY a.attnum"));
     q.addBindValue(tableName);
     if (q.exec())

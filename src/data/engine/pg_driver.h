@@ -7,8 +7,12 @@
 // (PQexecParams), so a statement costs one round trip, and reads the whole
 // result in that trip. Values travel as parameters, never inside the text.
 
+#include <QByteArray>
 #include <QSqlDriver>
 #include <QString>
+
+#include <utility>
+#include <vector>
 
 struct pg_conn;
 
@@ -26,8 +30,16 @@ public:
     explicit PgDriver(QObject *parent = nullptr);
     ~PgDriver() override;
 
+    // libpq connection keywords and their values, each pair as it is: no
+    // value is ever parsed for more keywords.
+    using Parameters = std::vector<std::pair<QByteArray, QByteArray>>;
+    // Given before open(), beside host, port, database, user and password.
+    void setParameters(Parameters parameters) { m_parameters = std::move(parameters); }
+
     bool hasFeature(DriverFeature f) const override;
-    // connOpts: "key=value;key=value" libpq connection keywords.
+    // connOpts must be empty: options come through setParameters, since a
+    // text of options would let a value (a path, a schema) add options of
+    // its own.
     bool open(const QString &db, const QString &user, const QString &password, const QString &host, int port,
               const QString &connOpts) override;
     void close() override;
@@ -57,6 +69,7 @@ private:
     bool runCommand(const char *sql);
 
     pg_conn *m_conn = nullptr;
+    Parameters m_parameters;
     qint64 m_roundTrips = 0;
     bool m_inTransaction = false;
 };

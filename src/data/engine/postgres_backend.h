@@ -13,10 +13,20 @@ class PostgresBackend : public SqlBackend
 public:
     // Shown when "Internet" cannot prove the server is the one it claims to be.
     static const QString kUnverifiedServerMessage;
+    // Shown when "Internet" finds a server that does not speak TLS at all.
+    static const QString kNoTlsMessage;
+    // Shown, before anything is sent, when the configured root certificate is missing.
+    static const QString kMissingRootCertificateMessage;
 
     Backend kind() const override { return Backend::PostgreSQL; }
     void open(Database &db) const override;
-    QString beginTransactionSql() const override { return QStringLiteral("BEGIN"); }
+    // lock_timeout travels with the connection's start-up; the id and the
+    // process come back in BEGIN's own round trip.
+    QString beginTransactionSql() const override
+    {
+        return QStringLiteral("BEGIN; SELECT pg_current_xact_id()::text, pg_backend_pid()");
+    }
+    CommitOutcome commitOutcome(const Database &db, const TransactionTicket &ticket) const override;
     QString rowLockSuffix() const override { return QStringLiteral(" for update"); }
     bool foldsNames() const override { return true; }
     bool paysRoundTrips() const override { return true; }
@@ -33,7 +43,9 @@ public:
     sqlite3 *nativeHandle(const QSqlDatabase &) const override { return nullptr; }
 
     // The root certificate "Internet" verifies the server against, or empty
-    // when none is configured (then the link is encrypted but not verified).
+    // when none is configured and none lies in libpq's own place (then the
+    // link is encrypted but not verified). A configured one (the session's,
+    // else PGSSLROOTCERT) is answered whether it exists or not.
     static QString rootCertificateFor(const Session &session);
 
 protected:

@@ -26,6 +26,19 @@ enum class FieldType;
 class Database;
 class Session;
 
+// What a unit of work learnt of its transaction as it began: the server's
+// transaction id and the server process that runs it. Empty where COMMIT
+// cannot lose its answer (a local file).
+struct TransactionTicket
+{
+    QString id;
+    qint64 serverProcess = 0;
+    bool isEmpty() const { return id.isEmpty(); }
+};
+
+// How a transaction whose COMMIT got no answer ended.
+enum class CommitOutcome { Committed, Aborted, Unknown };
+
 class SqlBackend
 {
 public:
@@ -37,8 +50,16 @@ public:
     // makes it ready for statements; throws DbError when it cannot.
     virtual void open(Database &db) const = 0;
 
-    // The statement that starts a unit of work.
+    // The statement that starts a unit of work. Where COMMIT travels to a
+    // server and its answer can be lost, the same message also answers one
+    // row: the transaction's id and the server process (TransactionTicket),
+    // so that learning them costs no round trip of its own.
     virtual QString beginTransactionSql() const = 0;
+
+    // Asked after COMMIT's answer was lost with the connection: on a new
+    // connection, whether the transaction committed. Unknown when the server
+    // cannot be reached or cannot tell.
+    virtual CommitOutcome commitOutcome(const Database &db, const TransactionTicket &ticket) const = 0;
 
     // What follows a query of one row so that the row stays locked until the
     // unit of work ends; empty where beginning the unit took the write lock.

@@ -13,6 +13,8 @@ public:
     // IMMEDIATE takes the write lock now, under the session's lock wait, so
     // two writers never deadlock upgrading a read lock.
     QString beginTransactionSql() const override { return QStringLiteral("BEGIN IMMEDIATE"); }
+    // A local file has no answer to lose: a COMMIT that fails did not commit.
+    CommitOutcome commitOutcome(const Database &, const TransactionTicket &) const override { return CommitOutcome::Aborted; }
     // The unit holds the write lock already: no reader can change the row.
     QString rowLockSuffix() const override { return QString(); }
     bool foldsNames() const override { return false; }

@@ -11,6 +11,13 @@ namespace kv {
 
 const QString UnitOfWork::kNothingWritten = QStringLiteral("Nothing was written: the data is as it was before.");
 const QString UnitOfWork::kCancelledText = QStringLiteral("The operation was cancelled.");
+const QString UnitOfWork::kWrittenThoughConnectionLost = QStringLiteral(
+    "The connection to the database server was lost after everything was written: the server, asked again, confirms "
+    "that the changes were saved.");
+const QString UnitOfWork::kOutcomeUnknown = QStringLiteral(
+    "The connection to the database server was lost just as the changes were being saved, and the server could not be "
+    "asked afterwards whether it saved them: whether anything was written is unknown. Look at the list's members and "
+    "its pending deliveries before you try again; running the operation again without looking may do its work twice.");
 
 Cancelled::Cancelled()
     : Error(UnitOfWork::kCancelledText)
@@ -21,6 +28,12 @@ RolledBack::RolledBack(const QString &causeText, bool cancelled)
     : Error(causeText + QStringLiteral("\n\n") + UnitOfWork::kNothingWritten)
     , m_cause(causeText)
     , m_cancelled(cancelled)
+{
+}
+
+OutcomeUnknown::OutcomeUnknown(const QString &causeText)
+    : Error(causeText + QStringLiteral("\n\n") + UnitOfWork::kOutcomeUnknown)
+    , m_cause(causeText)
 {
 }
 
@@ -66,6 +79,8 @@ void finish(UnitRef &unit, const std::function<void()> &fn)
         unit->commit();
     } catch (const ApplicationEnding &) {
         throw;
+    } catch (const OutcomeUnknown &) {
+        throw;
     } catch (const RolledBack &) {
         rollbackQuietly(unit);
         throw;
@@ -90,7 +105,12 @@ UnitOfWork::UnitOfWork(Database &db)
     : m_db(db)
 {
     if (db.m_txnDepth == 0) {
-        exec(db, db.engine().beginTransactionSql(), QStringLiteral("Starting a transaction"));
+        const QString sql = db.engine().beginTransactionSql();
+        QSqlQuery q(db.connection());
+        if (!q.exec(sql))
+            throw DbError(QStringLiteral("Starting a transaction on the %1 database").arg(db.databaseName()), q.lastError().text(), sql);
+        if (q.next())
+            m_ticket = {q.value(0).toString(), q.value(1).toLongLong()};
         m_outermost = true;
         db.m_txnDoomed = false;
     }
@@ -125,14 +145,29 @@ void UnitOfWork::commit()
         exec(m_db, QStringLiteral("ROLLBACK"), QStringLiteral("Rolling back"));
         throw Error(QStringLiteral("A part of the operation failed."));
     }
-    try {
-        exec(m_db, QStringLiteral("COMMIT"), QStringLiteral("Committing"));
-    } catch (...) {
-        // A failed COMMIT on SQLite can leave the transaction open.
-        QSqlQuery q(m_db.connection());
-        q.exec(QStringLiteral("ROLLBACK"));
-        throw;
+    sendCommit();
+}
+
+void UnitOfWork::sendCommit()
+{
+    const QString sql = QStringLiteral("COMMIT");
+    QSqlQuery q(m_db.connection());
+    if (q.exec(sql))
+        return;
+    const QSqlError error = q.lastError();
+    // A failed COMMIT on SQLite can leave the transaction open; on a lost
+    // connection this only tells the driver that the transaction is gone.
+    QSqlQuery(m_db.connection()).exec(QStringLiteral("ROLLBACK"));
+    const DbError cause(QStringLiteral("Committing on the %1 database").arg(m_db.databaseName()), error.text(), sql);
+    // The server answered (a deferred check failed, say): it did not commit.
+    if (error.type() != QSqlError::ConnectionError || m_ticket.isEmpty())
+        throw cause;
+    switch (m_db.engine().commitOutcome(m_db, m_ticket)) {
+    case CommitOutcome::Committed: m_db.notice(kWrittenThoughConnectionLost); return;
+    case CommitOutcome::Aborted: throw cause;
+    case CommitOutcome::Unknown: break;
     }
+    throw OutcomeUnknown(cause.text());
 }
 
 void UnitOfWork::rollback()

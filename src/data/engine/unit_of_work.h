@@ -2,6 +2,7 @@
 
 #include "data/engine/db_error.h"
 #include "data/engine/edit_conflict.h"
+#include "data/engine/sql_backend.h"
 
 #include <QString>
 #include <functional>
@@ -39,13 +40,29 @@ private:
     std::shared_ptr<const EditConflict> m_conflict;
 };
 
+// Raised when COMMIT was sent, its answer was lost with the connection, and
+// the server could not tell afterwards whether the transaction committed: the
+// work may be written or not, so the user is told to look before trying again.
+class OutcomeUnknown : public Error
+{
+public:
+    explicit OutcomeUnknown(const QString &causeText);
+    QString causeText() const { return m_cause; }
+
+private:
+    QString m_cause;
+};
+
 // One transaction on one database: every writing operation runs inside one, so
 // a failure, a lock wait that runs out, a cancel or a killed process leaves the
 // data exactly as it was. SQLite begins IMMEDIATE (the write lock is taken up
 // front, after the usual lock wait); PostgreSQL runs one transaction under
 // lock_timeout. A unit opened while another is open on the same database joins
 // it: only the outermost commits, and an inner one that ends without commit()
-// dooms the outer.
+// dooms the outer. When a server's answer to COMMIT is lost, the unit asks the
+// server on a new connection how its transaction ended: committed, it goes on
+// as done and says so (Database::notice); aborted, it fails as any rollback;
+// otherwise it throws OutcomeUnknown, never claiming that nothing was written.
 class UnitOfWork
 {
 public:
@@ -53,6 +70,10 @@ public:
     static const QString kNothingWritten;
     // The text shown when the user cancelled.
     static const QString kCancelledText;
+    // Told when COMMIT's answer was lost and the server says it committed.
+    static const QString kWrittenThoughConnectionLost;
+    // Follows the cause when nobody can say whether COMMIT took effect.
+    static const QString kOutcomeUnknown;
 
     explicit UnitOfWork(Database &db);
     ~UnitOfWork();
@@ -82,7 +103,10 @@ public:
     static void setBeforeCommit(std::function<void()> check);
 
 private:
+    void sendCommit();
+
     Database &m_db;
+    TransactionTicket m_ticket;
     bool m_outermost = false;
     bool m_done = false;
 };
