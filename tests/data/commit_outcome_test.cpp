@@ -4,7 +4,9 @@
 
 #include "data/engine/query.h"
 #include "data/engine/unit_of_work.h"
+#include "lists/cancel_pending.h"
 #include "support/commit_drop_proxy.h"
+#include "support/scripted_prompts.h"
 #include "support/test_database.h"
 
 #include <gtest/gtest.h>
@@ -88,6 +90,32 @@ TEST(CommitOutcome, ALostAnswerIsAskedOfTheServerAndOnlyWhatIsKnownIsSaid)
             EXPECT_EQ(listsNamed(name + QStringLiteral(" again")), 1);
         }
     }
+}
+
+// The windows' operations tell it through the data module's prompts: the
+// same warning, and no error after it.
+TEST(CommitOutcome, TheWindowsShowTheWarningWhenTheServerCommitted)
+{
+    KV_REQUIRE_BACKEND(Backend::PostgreSQL);
+    TestDatabase tdb(Backend::PostgreSQL);
+    const int listId = tdb.addList(QStringLiteral("Alpha"));
+    tdb.addClient(1);
+    tdb.insert(QStringLiteral("EpisodicDeliveries"), {{QStringLiteral("Person_ID"), 1}, {QStringLiteral("List_ID"), listId}});
+    CommitDropProxy proxy(PgTarget::fromEnvironment().port, CommitDropProxy::Lose::Answer);
+    ASSERT_GT(proxy.port(), 0);
+    TDataModuleLists::Overrides o = tdb.overrides();
+    o.serverPort = proxy.port();
+    ScriptedPrompts prompts;
+    TDataModuleLists dm(prompts, [] {}, nullptr, o);
+    dm.connectDatabases();
+    prompts.answerYes();
+    kv::CancelPendingDeliveries cancel(*dm.DatabaseLists, prompts, [] { return QStringLiteral("Ann"); });
+    EXPECT_NO_THROW(cancel.run(listId, QStringLiteral("Alpha")));
+    EXPECT_TRUE(proxy.dropped());
+    EXPECT_EQ(tdb.count(QStringLiteral("EpisodicDeliveries")), 0);
+    ASSERT_EQ(prompts.shown().size(), 2); // the question, then the warning
+    EXPECT_EQ(prompts.shown().last().kind, kv::Prompts::Kind::Warning);
+    EXPECT_EQ(prompts.shown().last().text, kv::UnitOfWork::kWrittenThoughConnectionLost);
 }
 
 } // namespace
