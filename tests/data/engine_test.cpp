@@ -180,7 +180,7 @@ TEST_P(EngineTest, LocateAndRefreshKeepTheCurrentRowAndSeeOtherWriters)
 
 TEST_P(EngineTest, ProgressOfALongUpdateEndsAtOneHundred)
 {
-    tdb->db().execute(QStringLiteral("Insert into Clients (Person_ID, Status) "
+    tdb->exec(QStringLiteral("Insert into Clients (Person_ID, Status) "
                                      "with recursive c(x) as (select 1 union all select x + 1 from c where x < 20000) "
                                      "select x, 'A' from c"));
     QList<int> seen;

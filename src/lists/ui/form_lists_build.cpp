@@ -235,7 +235,7 @@ QWidget *TFormLists::buildBottomBar()
     navigator->setRunner([this](kv::RecordNavigator::Button which, const std::function<void()> &step) {
         if (which == kv::RecordNavigator::Insert)
             ViewEditClick();
-        navigate(step);
+        navigate(which, step);
         if (which == kv::RecordNavigator::Insert)
             d->DBEditListName->setFocus();
     });
