@@ -8,6 +8,7 @@
 
 namespace kv {
 class Database;
+class EditConflict;
 class UnitOfWork;
 class Prompts;
 } // namespace kv
@@ -83,6 +84,10 @@ private:
     void showDestinationKind();
     void showAfterRollback(const QVector<QPair<QString, QVariant>> &typed, bool wasInsert, const QVariant &editedKey);
     void writeField(const QString &field, const QVariant &value);
+    // Writes the pending list row in a unit of work of its own; after another
+    // user's change asks whether to read the lists again. False: not written.
+    bool postLists();
+    void askAfterConflict(const kv::EditConflict &conflict);
 
     struct Private;
     std::unique_ptr<Private> d;

@@ -6,6 +6,7 @@
 #include "lists/ui/fulfilment_defaults_panel.h"
 #include "members/ui/flag_check_box.h"
 #include "shell/ui/radio_group.h"
+#include "shell/ui/lookup_combo.h"
 #include "shell/ui/record_navigator.h"
 #include "shell/ui/screen_reader_names.h"
 
@@ -65,10 +66,10 @@ TFormSaveToNewList::TFormSaveToNewList(kv::Database &db, kv::Prompts &prompts, Q
     // Pick an existing list
     d->RzGroupBoxSelectlist = new QGroupBox(tr("Select a List"), this);
     d->RzGroupBoxSelectlist->setObjectName(QStringLiteral("RzGroupBoxSelectlist"));
-    d->wwDBLookupComboListName = new QComboBox(d->RzGroupBoxSelectlist);
-    d->wwDBLookupComboListName->setObjectName(QStringLiteral("wwDBLookupComboListName"));
+    // The pick list's one column, 50 wide, under the title "List".
+    d->wwDBLookupComboListName =
+        kv::makeTitledLookup(d->RzGroupBoxSelectlist, QStringLiteral("wwDBLookupComboListName"), tr("List"), 50);
     d->wwDBLookupComboListName->setMinimumContentsLength(50);
-    d->wwDBLookupComboListName->setToolTip(tr("List"));
     {
         auto *cursor = new kv::QueryRowCursor(m_queries->QueryLists.get(), this);
         auto *navigator = new kv::RecordNavigator(cursor, {kv::RecordNavigator::Post, kv::RecordNavigator::Cancel},
@@ -80,7 +81,10 @@ TFormSaveToNewList::TFormSaveToNewList(kv::Database &db, kv::Prompts &prompts, Q
             runAction(which == kv::RecordNavigator::Post ? QStringLiteral("NavigatorPostClick")
                                                          : QStringLiteral("NavigatorCancelClick"),
                       [&] {
-                          step();
+                          if (which == kv::RecordNavigator::Post)
+                              postLists();
+                          else
+                              step();
                           showCurrentRow();
                       });
         });
