@@ -590,16 +590,27 @@ TEST_P(MembersWindowTest, KeyboardCyclesRunTheirActions)
     EXPECT_EQ(confirm, 2);
 }
 
-TEST_P(MembersWindowTest, TwoListsWithOneNameGetTwoTabsAndTheLaterIsSelected)
+// Tabs stand for their lists by id: the one chosen in the lists window is
+// selected, and each of two lists of one name shows its own members.
+TEST_P(MembersWindowTest, TwoListsWithOneNameGetTwoTabsEachShowingItsOwnList)
 {
     const int first = tdb->addList(QStringLiteral("Same"));
-    tdb->addList(QStringLiteral("Same"));
-    tdb->addList(QStringLiteral("Zulu"));
+    const int second = tdb->addList(QStringLiteral("Same"));
+    tdb->addList(QStringLiteral("Zulu & Co"));
+    tdb->addClient(51);
+    tdb->addMember(second, 51);
     open(QStringLiteral("Same"));
-    EXPECT_EQ(tabs(), (QStringList{QStringLiteral("Same"), QStringLiteral("Same"), QStringLiteral("Zulu")}));
-    EXPECT_EQ(tabBar()->currentIndex(), 1);
-    EXPECT_GT(form->nCurrentListID, 0);
-    Q_UNUSED(first)
+    EXPECT_EQ(tabs(), (QStringList{QStringLiteral("Same"), QStringLiteral("Same"), QStringLiteral("Zulu && Co")}));
+    const int chosen = int(dm->QueryLists->asInteger(QStringLiteral("Record_ID")));
+    EXPECT_EQ(form->nCurrentListID, chosen);
+    for (const int tab : {0, 1}) {
+        tabBar()->setCurrentIndex(tab);
+        const int expected = tab == 0 ? first : second;
+        EXPECT_EQ(form->nCurrentListID, expected);
+        EXPECT_EQ(form->memberRowSet().totalRowCount(), expected == second ? 1 : 0);
+    }
+    tabBar()->setCurrentIndex(2);
+    EXPECT_EQ(control<QLabel>(QStringLiteral("RzStatusPaneListName"))->text(), QStringLiteral("Zulu & Co"));
 }
 
 TEST_P(MembersWindowTest, WithNoListsThereAreNoTabsAndClosingSavesNothing)

@@ -14,6 +14,7 @@
 #include "members/ui/members_grid.h"
 #include "shell/ui/busy_cursor.h"
 #include "shell/ui/form_placement.h"
+#include "shell/ui/record_navigator.h"
 #include "shell/ui/run_action.h"
 #include "shell/window_placement.h"
 
@@ -43,6 +44,8 @@ const QString TFormListMembers::kCloseAfterFailure =
                                      "Close the window without saving your changes?\n\n"
                                      "Yes closes it and discards them.\n"
                                      "No keeps the window open with your changes, to save them again."));
+const QString TFormListMembers::kEditsNotShown = QStringLiteral(
+    QT_TRANSLATE_NOOP("TFormListMembers", "Some of your changes could not be shown again: the list could not be read."));
 const QString TFormListMembers::kMembersPrefix = QStringLiteral(QT_TRANSLATE_NOOP("TFormListMembers", "Members: "));
 const QString TFormListMembers::kFilterNone = QStringLiteral(QT_TRANSLATE_NOOP("TFormListMembers", "Filter: None"));
 const QString TFormListMembers::kLayoutFileName = QStringLiteral("Brenqui.ini");
@@ -147,8 +150,33 @@ TFormListMembers::~TFormListMembers()
 
 QString TFormListMembersPrivate::selectedTabName() const
 {
-    const int tab = RzTabControl1 ? RzTabControl1->currentIndex() : -1;
-    return tab >= 0 ? RzTabControl1->tabText(tab) : QString();
+    return tabListName(RzTabControl1 ? RzTabControl1->currentIndex() : -1);
+}
+
+QString TFormListMembersPrivate::tabCaption(const QString &listName)
+{
+    QString caption = listName;
+    return caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
+QString TFormListMembersPrivate::tabListName(int tab) const
+{
+    if (tab < 0 || tab >= RzTabControl1->count())
+        return QString();
+    return RzTabControl1->tabText(tab).replace(QStringLiteral("&&"), QStringLiteral("&"));
+}
+
+int TFormListMembersPrivate::tabListId(int tab) const
+{
+    return tab >= 0 && tab < RzTabControl1->count() ? RzTabControl1->tabData(tab).toInt() : 0;
+}
+
+int TFormListMembersPrivate::tabOfList(int listId) const
+{
+    for (int t = 0; t < RzTabControl1->count(); ++t)
+        if (tabListId(t) == listId)
+            return t;
+    return -1;
 }
 
 kv::Progress &TFormListMembers::progress()
@@ -183,6 +211,10 @@ bool TFormListMembers::runAction(const QString &handler, const std::function<voi
 
 bool TFormListMembers::runMemberWrite(const std::function<void()> &write)
 {
+    // With no list on display (no lists at all) there is nothing to write to,
+    // and nobody deleted anything to be told about.
+    if (nCurrentListID <= 0)
+        return false;
     kv::MemberRowSet &rows = *ClientDataSetListMembers;
     commitGridEditor();
     if (rows.state() == kv::DataState::Edit)
@@ -223,12 +255,13 @@ void TFormListMembers::reloadDiscardingEdits()
 void TFormListMembers::reloadKeeping(const std::vector<kv::MemberRowSet::PendingEdit> &edits)
 {
     kv::MemberRowSet &rows = *ClientDataSetListMembers;
-    // Closed first so the load reads the rows without saving anything.
+    // Closed first so the load reads the rows without saving anything; the
+    // edits come back with the read, or with the next one that succeeds.
     if (rows.state() == kv::DataState::Edit)
         rows.cancel();
     rows.close();
+    m_loadSave->keepEdits(nCurrentListID, edits);
     RzTabControl1Change();
-    rows.restorePendingEdits(edits);
     wwDBGridListMembersUpdateFooter();
 }
 
@@ -282,15 +315,18 @@ void TFormListMembers::FormShow()
         kv::Query *lookup = m_dm.QueryListLookup;
         lookup->close();
         lookup->open();
-        // The lists window's current list, matched by name also when the name is empty.
-        const bool hasCurrent = m_dm.QueryLists && m_dm.QueryLists->isOpen() && m_dm.QueryLists->recNo() >= 0;
-        const QString current = hasCurrent ? m_dm.QueryLists->fieldValue(QStringLiteral("List_Name")).toString() : QString();
+        // The lists window's current list, by its id: of two lists of one
+        // name, the one the user chose.
+        const bool hasCurrent = m_dm.QueryLists && m_dm.QueryLists->isOpen() && m_dm.QueryLists->recNo() >= 0
+            && m_dm.QueryLists->state() != kv::DataState::Insert;
+        const int current = hasCurrent ? int(m_dm.QueryLists->asInteger(QStringLiteral("Record_ID"))) : 0;
         int position = -1;
         lookup->first();
         for (int i = 0; !lookup->eof(); ++i, lookup->next()) {
-            const QString name = lookup->fieldValue(QStringLiteral("List_Name")).toString();
-            d->RzTabControl1->addTab(name);
-            if (hasCurrent && name == current)
+            const int id = int(lookup->asInteger(QStringLiteral("Record_ID")));
+            d->RzTabControl1->addTab(TFormListMembersPrivate::tabCaption(lookup->asString(QStringLiteral("List_Name"))));
+            d->RzTabControl1->setTabData(i, id);
+            if (hasCurrent && id == current)
                 position = i;
         }
         lookup->close();
@@ -311,7 +347,7 @@ void TFormListMembers::RzTabControl1Change()
     kv::MemberRowSet::SuspendDisplay paused(rows);
     clearGridSelection();
     const int tab = d->RzTabControl1->currentIndex();
-    const kv::MemberLoadSave::LoadResult result = m_loadSave->load(rows, d->RzTabControl1->tabText(tab));
+    const kv::MemberLoadSave::LoadResult result = m_loadSave->load(rows, d->tabListName(tab), d->tabListId(tab));
     paused.resume();
     showListOf(tab, result);
     {
@@ -330,7 +366,7 @@ void TFormListMembers::showListOf(int tab, const kv::MemberLoadSave::LoadResult 
     if (result.listIdKnown) {
         m_shownTab = tab;
         nCurrentListID = result.listId;
-        d->RzStatusPaneListName->setText(d->RzTabControl1->tabText(tab));
+        d->RzStatusPaneListName->setText(d->tabListName(tab));
         const int count = result.completed ? result.memberCount : ClientDataSetListMembers->totalRowCount();
         d->RzStatusPaneMemberCount->setText(tr(qUtf8Printable(kMembersPrefix)) + QString::number(count));
         return;
@@ -409,6 +445,9 @@ bool TFormListMembers::FormClose()
             }
             if (rows.isOpen())
                 m_loadSave->saveChanges(rows);
+            // Edits a failed read could not show again are not saved unseen.
+            if (m_loadSave->hasKeptEdits())
+                throw kv::Error(tr(qUtf8Printable(kEditsNotShown)));
         } catch (const kv::ApplicationEnding &) {
             throw;
         } catch (const kv::Error &e) {
@@ -420,12 +459,17 @@ bool TFormListMembers::FormClose()
             if (!m_prompts.warnDestroying(e.text() + QStringLiteral("\n\n") + question)) {
                 if (conflict)
                     rows.adoptStored(*refused->conflict());
-                m_loadSave->openClientInfo(rows);
                 stay = true;
+                // Kept edits come back with a read that succeeds now.
+                if (m_loadSave->hasKeptEdits())
+                    RzTabControl1Change();
+                else
+                    m_loadSave->openClientInfo(rows);
                 return;
             }
             if (rows.state() == kv::DataState::Edit)
                 rows.cancel();
+            m_loadSave->dropKeptEdits();
         }
         rows.close();
     });
@@ -478,6 +522,26 @@ void TFormListMembers::wwDBNavigator1NextPageClick()
 {
     if (ClientDataSetListMembers->isOpen())
         ClientDataSetListMembers->moveBy(kPageRows);
+}
+
+void TFormListMembers::wwDBNavigator1PostClick()
+{
+    kv::MemberRowSet &rows = *ClientDataSetListMembers;
+    if (!rows.isOpen())
+        return;
+    if (rows.state() == kv::DataState::Edit)
+        rows.post();
+    const kv::CursorScope busy;
+    const auto offer = qScopeGuard([this] { d->wwDBNavigator1->refresh(); });
+    try {
+        // A save that fails keeps every edit in the change log, unsaved.
+        m_loadSave->saveChanges(rows);
+    } catch (const kv::RolledBack &e) {
+        if (!e.conflict())
+            throw;
+        if (m_loadSave->reloadAfterConflict(rows, e))
+            reloadDiscardingEdits();
+    }
 }
 
 void TFormListMembers::ActionSearchExecute()

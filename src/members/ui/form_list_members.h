@@ -56,6 +56,8 @@ public:
     static const QString kCloseAfterConflict;
     // Asked when saving on closing failed for any other reason (a lock wait that ran out).
     static const QString kCloseAfterFailure;
+    // Said on closing while a failed read keeps edits off screen.
+    static const QString kEditsNotShown;
     static const QString kMembersPrefix;      // "Members: "
     static const QString kFilterNone;         // "Filter: None"
     static const QString kLayoutFileName;     // "Brenqui.ini"
@@ -129,6 +131,9 @@ public:
     void RzKeyComboChange(int index);
     void wwDBNavigator1PriorPageClick();
     void wwDBNavigator1NextPageClick();
+    // The navigator's Post: the row's edit and every edit posted before are
+    // written at once, in one unit of work, as the save on closing does.
+    void wwDBNavigator1PostClick();
 
     // Sort drop-down entries and the group column.
     static QStringList keyComboEntries();
