@@ -793,6 +793,32 @@ TEST_P(MembersWindowTest, ClientEditorShowsSetsAndClearsAnEmptyDate)
     EXPECT_TRUE(storedDob().isNull());
 }
 
+// The letter pick lists offer the field's letters and nothing else; an empty
+// value shows no choice and, left alone, stays empty.
+TEST_P(MembersWindowTest, ClientEditorLetterListsOfferOnlyTheirLetters)
+{
+    const int list = tdb->addList(QStringLiteral("L"));
+    tdb->addClient(1, {{QStringLiteral("Phone_Desc"), QVariant()}, {QStringLiteral("Sex"), QStringLiteral("F")}});
+    tdb->addMember(list, 1);
+    open(QStringLiteral("L"));
+    const QStringList before = tableSnapshot(*tdb, {QStringLiteral("Clients")});
+    kv::ModalDriver::whenShown(
+        [&](QWidget *dlg) {
+            auto *phone = kv::ModalDriver::child<QComboBox>(dlg, QStringLiteral("PHONE_DESC"));
+            EXPECT_EQ(phone->count(), 12);
+            EXPECT_EQ(phone->findText(QString()), -1);
+            EXPECT_EQ(phone->currentIndex(), -1);
+            EXPECT_EQ(kv::ModalDriver::child<QComboBox>(dlg, QStringLiteral("DELIVERY_TYPE"))->count(), 2);
+            auto *sex = kv::ModalDriver::child<QComboBox>(dlg, QStringLiteral("SEX"));
+            EXPECT_EQ(sex->count(), 3);
+            EXPECT_EQ(sex->currentText(), QStringLiteral("F"));
+            kv::ModalDriver::click(dlg, QStringLiteral("BitBtnOK"));
+        },
+        QStringLiteral("wwRecordViewDialog1"));
+    control<QAction>(QStringLiteral("ActionShowClientEditor"))->trigger();
+    EXPECT_EQ(tableSnapshot(*tdb, {QStringLiteral("Clients")}), before);
+}
+
 TEST_P(MembersWindowTest, ClientEditorOnAnEmptyListShowsANoticeInsteadOfAnEmptyRecord)
 {
     tdb->addList(QStringLiteral("L"));

@@ -1,6 +1,6 @@
 #include "lists/ui/form_lists_p.h"
 
-#include "lists/ui/fulfilment_defaults_panel.h"
+#include "shell/ui/fulfilment_defaults_panel.h"
 #include "shell/ui/radio_group.h"
 #include "shell/ui/record_navigator.h"
 #include "shell/ui/screen_reader_names.h"

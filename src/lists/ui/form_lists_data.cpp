@@ -3,7 +3,7 @@
 #include "data/data_module.h"
 #include "data/engine/db_error.h"
 #include "data/engine/query.h"
-#include "lists/ui/fulfilment_defaults_panel.h"
+#include "shell/ui/fulfilment_defaults_panel.h"
 #include "lists/ui/list_option_rules.h"
 #include "lists/ui/query_table_model.h"
 #include "shell/ui/data_binding.h"

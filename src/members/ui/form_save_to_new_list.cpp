@@ -6,7 +6,7 @@
 #include "data/engine/unit_of_work.h"
 #include "data/prompts.h"
 #include "lists/lists_window_state.h"
-#include "lists/ui/fulfilment_defaults_panel.h"
+#include "shell/ui/fulfilment_defaults_panel.h"
 #include "members/ui/flag_check_box.h"
 #include "shell/ui/form_placement.h"
 #include "shell/ui/radio_group.h"

@@ -2,8 +2,7 @@
 
 #include "data/engine/query.h"
 #include "data/engine/unit_of_work.h"
-#include "lists/ui/form_list_fulfillment_options.h"
-#include "lists/ui/fulfilment_defaults_panel.h"
+#include "shell/ui/fulfilment_defaults_panel.h"
 #include "members/ui/flag_check_box.h"
 #include "shell/ui/radio_group.h"
 #include "shell/ui/lookup_combo.h"
@@ -113,7 +112,7 @@ TFormSaveToNewList::TFormSaveToNewList(kv::Database &db, kv::Prompts &prompts, Q
         // empty, is "no quantity" (stored as null), so that a stored 1 shows as 1.
         panelOptions.quantityMaximum = kMaxQuantity;
         // Titled and as wide as the fulfilment options dialog's lookups.
-        panelOptions.lookupWidthChars = TFormListFulfillmentOptions::kLookupWidthChars;
+        panelOptions.lookupWidthChars = kv::FulfilmentDefaultsPanel::Options::kDialogLookupWidthChars;
         auto *panel = new kv::FulfilmentDefaultsPanel(panelOptions, d->RzGroupBoxDefaultFulfillmentOptions);
         auto *v = new QVBoxLayout(d->RzGroupBoxDefaultFulfillmentOptions);
         v->addWidget(panel);
