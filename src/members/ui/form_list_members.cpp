@@ -9,6 +9,7 @@
 #include "data/engine/query.h"
 #include "data/trace.h"
 #include "members/member_load_save.h"
+#include "members/members_window_state.h"
 #include "members/ui/form_client_editor.h"
 #include "members/ui/incremental_search.h"
 #include "members/ui/members_grid.h"
@@ -120,10 +121,12 @@ TFormListMembers::TFormListMembers(TDataModuleLists &dataModule, kv::Prompts &pr
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
     setSizeGripEnabled(true);
 
-    ClientDataSetListMembers = new kv::MemberRowSet(this);
+    m_state = std::make_unique<kv::MembersWindowState>(m_dm, m_prompts);
+    ClientDataSetListMembers = &m_state->rows();
     ClientDataSetListMembers->setFilter(kInitialFilter);
     ClientDataSetListMembers->setFiltered(true);
-    m_loadSave = std::make_unique<kv::MemberLoadSave>(m_dm, m_prompts);
+    m_loadSave = &m_state->loadSave();
+    m_state->setReload([this] { RzTabControl1Change(); });
     QueryClientInfo = m_loadSave->QueryClientInfo;
     // Another user's change is reported with the grid's titles, not column names.
     QHash<int, QString> captions{{kv::MemberRowSet::RecVisible, tr(kVisibleCaption)}};
@@ -211,58 +214,18 @@ bool TFormListMembers::runAction(const QString &handler, const std::function<voi
 
 bool TFormListMembers::runMemberWrite(const std::function<void()> &write)
 {
-    // With no list on display (no lists at all) there is nothing to write to,
-    // and nobody deleted anything to be told about.
-    if (nCurrentListID <= 0)
-        return false;
-    kv::MemberRowSet &rows = *ClientDataSetListMembers;
     commitGridEditor();
-    if (rows.state() == kv::DataState::Edit)
-        rows.post();
-    const std::vector<kv::MemberRowSet::PendingEdit> edits = rows.pendingEdits();
-    try {
+    return m_state->runWrite([&] {
+        // Escape stops the operation's loops, and only while it runs.
         m_progress->arm();
+        const auto disarm = qScopeGuard([this] { m_progress->disarm(); });
         write();
-        m_progress->disarm();
-        return true;
-    } catch (const kv::RolledBack &e) {
-        m_progress->disarm();
-        if (e.conflict()) {
-            // The rows on display hold the user's edits, this operation's
-            // included: they stay unless the user asks for the stored values.
-            if (m_loadSave->reloadAfterConflict(rows, e))
-                reloadDiscardingEdits();
-            return false;
-        }
-        showError(e.text());
-        reloadKeeping(edits);
-    } catch (...) {
-        m_progress->disarm();
-        throw;
-    }
-    return false;
+    });
 }
 
 void TFormListMembers::reloadDiscardingEdits()
 {
-    kv::MemberRowSet &rows = *ClientDataSetListMembers;
-    if (rows.state() == kv::DataState::Edit)
-        rows.cancel();
-    rows.close(); // closed, the load reads the rows without saving anything
-    RzTabControl1Change();
-}
-
-void TFormListMembers::reloadKeeping(const std::vector<kv::MemberRowSet::PendingEdit> &edits)
-{
-    kv::MemberRowSet &rows = *ClientDataSetListMembers;
-    // Closed first so the load reads the rows without saving anything; the
-    // edits come back with the read, or with the next one that succeeds.
-    if (rows.state() == kv::DataState::Edit)
-        rows.cancel();
-    rows.close();
-    m_loadSave->keepEdits(nCurrentListID, edits);
-    RzTabControl1Change();
-    wwDBGridListMembersUpdateFooter();
+    m_state->reloadDiscardingEdits();
 }
 
 // ---------------------------------------------------------------------------
@@ -347,9 +310,9 @@ void TFormListMembers::RzTabControl1Change()
     kv::MemberRowSet::SuspendDisplay paused(rows);
     clearGridSelection();
     const int tab = d->RzTabControl1->currentIndex();
-    const kv::MemberLoadSave::LoadResult result = m_loadSave->load(rows, d->tabListName(tab), d->tabListId(tab));
+    const bool moved = m_state->load(d->tabListId(tab), d->tabListName(tab));
     paused.resume();
-    showListOf(tab, result);
+    showListOf(tab, moved);
     {
         const QSignalBlocker block(d->RzKeyCombo);
         d->RzKeyCombo->setCurrentIndex(TFormListMembersPrivate::kLastNameEntry);
@@ -357,18 +320,17 @@ void TFormListMembers::RzTabControl1Change()
     wwDBGridListMembersUpdateFooter();
 }
 
-void TFormListMembers::showListOf(int tab, const kv::MemberLoadSave::LoadResult &result)
+void TFormListMembers::showListOf(int tab, bool moved)
 {
     // The list on display, its tab, the status pane and nCurrentListID move
     // together: once the rows come from the tab's list (the load got that far),
     // all of them follow it; otherwise the old list's rows are still on screen
     // and the tab goes back to name them.
-    if (result.listIdKnown) {
+    if (moved) {
         m_shownTab = tab;
-        nCurrentListID = result.listId;
-        d->RzStatusPaneListName->setText(d->tabListName(tab));
-        const int count = result.completed ? result.memberCount : ClientDataSetListMembers->totalRowCount();
-        d->RzStatusPaneMemberCount->setText(tr(qUtf8Printable(kMembersPrefix)) + QString::number(count));
+        nCurrentListID = m_state->listId();
+        d->RzStatusPaneListName->setText(m_state->listName());
+        d->RzStatusPaneMemberCount->setText(tr(qUtf8Printable(kMembersPrefix)) + QString::number(m_state->memberCount()));
         return;
     }
     if (m_shownTab >= 0 && m_shownTab < d->RzTabControl1->count() && m_shownTab != tab) {
@@ -526,22 +488,9 @@ void TFormListMembers::wwDBNavigator1NextPageClick()
 
 void TFormListMembers::wwDBNavigator1PostClick()
 {
-    kv::MemberRowSet &rows = *ClientDataSetListMembers;
-    if (!rows.isOpen())
-        return;
-    if (rows.state() == kv::DataState::Edit)
-        rows.post();
     const kv::CursorScope busy;
     const auto offer = qScopeGuard([this] { d->wwDBNavigator1->refresh(); });
-    try {
-        // A save that fails keeps every edit in the change log, unsaved.
-        m_loadSave->saveChanges(rows);
-    } catch (const kv::RolledBack &e) {
-        if (!e.conflict())
-            throw;
-        if (m_loadSave->reloadAfterConflict(rows, e))
-            reloadDiscardingEdits();
-    }
+    m_state->saveNow();
 }
 
 void TFormListMembers::ActionSearchExecute()

@@ -43,6 +43,7 @@ namespace kv {
 class BarProgress;
 class Query;
 class MemberLoadSave;
+class MembersWindowState;
 } // namespace kv
 
 class TFormListMembers : public QDialog
@@ -164,16 +165,18 @@ private:
     bool runAction(const QString &handler, const std::function<void()> &fn,
                    kv::ActionCursor cursor = kv::ActionCursor::Busy);
     void showError(const QString &text);
-    void reloadKeeping(const std::vector<kv::MemberRowSet::PendingEdit> &edits);
     // The window's one state rule, applied after every load (see the definition).
-    void showListOf(int tab, const kv::MemberLoadSave::LoadResult &result);
+    // moved: the load moved the state to the tab's list.
+    void showListOf(int tab, bool moved);
     // Reads the list afresh, dropping the unsaved edits.
     void reloadDiscardingEdits();
 
     std::unique_ptr<TFormListMembersPrivate> d;
     TDataModuleLists &m_dm;
     kv::Prompts &m_prompts;
-    std::unique_ptr<kv::MemberLoadSave> m_loadSave;
+    // The row set, the list on display and their load and save.
+    std::unique_ptr<kv::MembersWindowState> m_state;
+    kv::MemberLoadSave *m_loadSave = nullptr;
     std::unique_ptr<kv::BarProgress> m_progress;
     bool m_shownOnce = false;
     int m_shownTab = -1; // the tab whose list is on display
