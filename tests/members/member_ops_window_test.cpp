@@ -114,6 +114,21 @@ TEST_P(MemberOpsWindowTest, ARefusedTabChangePutsTheTabBackAndTheNextOperationAc
     expectShowing(otherId, QStringLiteral("Another"));
 }
 
+// Looking writes nothing: moving over the rows, switching lists and closing
+// leave every table as it was, and nothing is asked.
+TEST_P(MemberOpsWindowTest, BrowsingAndClosingWithoutAnEditWritesNothing)
+{
+    const QStringList before = tableSnapshot(*tdb, {QStringLiteral("Lists"), QStringLiteral("List_Members"), QStringLiteral("Clients")});
+    for (const char *button : {"Next", "Last", "PriorPage", "First", "NextPage", "Prior", "Post", "Cancel"})
+        control<QToolButton>(QStringLiteral("wwDBNavigator1") + QLatin1String(button))->click();
+    tabBar()->setCurrentIndex(0);
+    tabBar()->setCurrentIndex(1);
+    window->close();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(prompts.texts().isEmpty()) << prompts.texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(tableSnapshot(*tdb, {QStringLiteral("Lists"), QStringLiteral("List_Members"), QStringLiteral("Clients")}), before);
+}
+
 // The navigator's Post writes at once, with the conflict check of every save:
 // another user's change asks, and keeping the edit writes nothing.
 TEST_P(MemberOpsWindowTest, PostSavesThePendingEditsAtOnce)
