@@ -119,19 +119,20 @@ void TFormListMembers::ActionCopyToNewListExecute()
             FormSaveToNewList->setStartTab(TFormSaveToNewList::kNewListTab);
         if (FormSaveToNewList->exec() != QDialog::Accepted)
             return;
+        const std::optional<kv::CopyChoice> choice = FormSaveToNewList->choice();
+        if (!choice)
+            return;
         const kv::CursorScope busy;
-        const QString kind = FormSaveToNewList->cNewOrExistingList;
         // A new list the dialog posted commits with the copies or not at all.
         const std::unique_ptr<kv::UnitOfWork> posted = FormSaveToNewList->takeUnitOfWork();
         const auto copy = [&] {
-            int destination = FormSaveToNewList->nSelectedListID;
+            int destination = choice->listId;
             if (destination <= 0)
-                destination = kv::CopyMembers::destinationByName(*m_dm.QueryGetListIDFromListName,
-                                                                 FormSaveToNewList->cSelectedListName);
+                destination = kv::CopyMembers::destinationByName(*m_dm.QueryGetListIDFromListName, choice->listName);
             if (destination <= 0)
                 throw kv::Error(TFormSaveToNewList::kErrorLocatingList);
             kv::CopyMembers op(*m_dm.DatabaseLists, progress());
-            op.copy(rows, selection, destination, kind != QLatin1String("N"), FormSaveToNewList->saveOptions());
+            op.copy(rows, selection, destination, !choice->newList, choice->flags);
         };
         const bool copied = runMemberWrite([&] {
             if (posted)
@@ -142,7 +143,7 @@ void TFormListMembers::ActionCopyToNewListExecute()
         clearGridSelection();
         if (!copied)
             return;
-        if (kind == QLatin1String("N")) {
+        if (choice->newList) {
             // The new list joins the tabs; the window goes back to the list it
             // showed, and the lists window keeps its row.
             const int shownList = nCurrentListID;

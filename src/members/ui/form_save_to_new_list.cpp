@@ -295,6 +295,18 @@ kv::CopyFlagOptions TFormSaveToNewList::saveOptions() const
     return o;
 }
 
+std::optional<kv::CopyChoice> TFormSaveToNewList::choice() const
+{
+    if (cNewOrExistingList.isEmpty())
+        return std::nullopt;
+    kv::CopyChoice c;
+    c.newList = cNewOrExistingList == QLatin1String("N");
+    c.listId = nSelectedListID;
+    c.listName = cSelectedListName;
+    c.flags = saveOptions();
+    return c;
+}
+
 void TFormSaveToNewList::BitBtnOKClick()
 {
     kv::Query &lists = *m_queries->QueryLists;

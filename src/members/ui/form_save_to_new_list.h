@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace kv {
 class Database;
@@ -49,6 +50,8 @@ public:
     int nSelectedListID = 0;
 
     kv::CopyFlagOptions saveOptions() const;
+    // The choice OK made, as a value; none when cancelled or failed.
+    std::optional<kv::CopyChoice> choice() const;
     // OK posts the destination's row (a new list) in a unit of work that is
     // left open for the copy, so that a copy that fails leaves no new list
     // behind. The caller takes it and completes it; a unit not taken is rolled
