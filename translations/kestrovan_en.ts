@@ -2,6 +2,16 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="en">
 <context>
+    <name>ListsWindowState</name>
+    <message>
+        <source>Read the lists again from the database?
+
+Yes shows the values stored now and discards your change.
+No keeps your change; Post then writes it over the other user&apos;s values.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>RunAction</name>
     <message>
         <source>An unexpected error occurred.</source>
@@ -426,18 +436,15 @@ No keeps the window open with your changes, to save them again.</source>
         <source>Cancel edit</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Some of your changes could not be shown again: the list could not be read.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>TFormLists</name>
     <message>
         <source>Lists Maintenance</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Read the lists again from the database?
-
-Yes shows the values stored now and discards your change.
-No keeps your change; Post then writes it over the other user&apos;s values.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>

@@ -47,8 +47,14 @@ DeleteList::Outcome DeleteList::run()
         return out;
     if (!m_prompts.warnDestroying(kConfirmQuestion))
         return out;
-    if (lists.state() == DataState::Edit || lists.state() == DataState::Insert)
-        lists.post();
+    if (lists.state() == DataState::Edit || lists.state() == DataState::Insert) {
+        if (m_leaveRow) {
+            if (!m_leaveRow())
+                return out;
+        } else {
+            UnitOfWork::run(*m_dm.DatabaseLists, [&lists] { lists.post(); });
+        }
+    }
 
     out.listId = int(lists.asInteger(QStringLiteral("Record_ID")));
     out.listName = lists.asString(QStringLiteral("List_Name"));

@@ -44,12 +44,19 @@ public:
     // kv::RolledBack on failure, with nothing deleted.
     Outcome run();
 
+    // How a pending edit of the list row is dealt with once the user said Yes
+    // (the lists window's own save, with its read-again question); false
+    // stops the delete with nothing deleted. By default the row is posted in
+    // a unit of work of its own.
+    void setLeaveRow(std::function<bool()> leaveRow) { m_leaveRow = std::move(leaveRow); }
+
 private:
     int runDelete(const QString &sql, const QString &param, int id);
 
     TDataModuleLists &m_dm;
     Prompts &m_prompts;
     std::function<QString()> m_userName;
+    std::function<bool()> m_leaveRow;
     std::unique_ptr<Query> QueryDelete;
 };
 

@@ -53,6 +53,16 @@ struct CopyFlagOptions
     Qt::CheckState confirmed = Qt::PartiallyChecked;
 };
 
+// What the copy dialog's OK chose: the destination (a list it created, or an
+// existing one) and how the copies' flags are set.
+struct CopyChoice
+{
+    bool newList = false;
+    int listId = 0; // 0: found by listName
+    QString listName;
+    CopyFlagOptions flags;
+};
+
 // Copying the selected members of the shown list into another list. The
 // source list is not changed; copies are visible and carry no quantity.
 class CopyMembers

@@ -11,6 +11,7 @@
 #include <QDateTime>
 #include <QScopeGuard>
 
+#include <algorithm>
 #include <array>
 #include <iterator>
 #include <utility>
@@ -274,6 +275,32 @@ bool MemberLoadSave::reloadAfterConflict(MemberRowSet &rows, const RolledBack &e
     return askReadAgainOrKeep(m_prompts, e.text(), kReloadAfterConflict, [] {}, [&] { rows.adoptStored(*e.conflict()); });
 }
 
+void MemberLoadSave::keepEdits(int listId, std::vector<MemberRowSet::PendingEdit> edits)
+{
+    if (edits.empty())
+        return;
+    if (m_keptListId != listId)
+        m_kept.clear();
+    m_keptListId = listId;
+    // Edits kept from an earlier failed read stay unless a newer edit of the same row replaces them.
+    for (MemberRowSet::PendingEdit &e : edits) {
+        auto same = std::find_if(m_kept.begin(), m_kept.end(),
+                                 [&e](const MemberRowSet::PendingEdit &k) { return k.recordId == e.recordId; });
+        if (same != m_kept.end())
+            *same = std::move(e);
+        else
+            m_kept.push_back(std::move(e));
+    }
+}
+
+void MemberLoadSave::restoreKeptEdits(MemberRowSet &rows, int listId)
+{
+    if (m_kept.empty() || listId != m_keptListId || !rows.isOpen())
+        return;
+    rows.restorePendingEdits(m_kept);
+    m_kept.clear();
+}
+
 void MemberLoadSave::refreshClient(MemberRowSet &rows, int listId, const QVariant &personId)
 {
     if (!m_oneClient) {
@@ -355,6 +382,7 @@ MemberLoadSave::LoadResult MemberLoadSave::load(MemberRowSet &rows, const QStrin
             members->close();
             members->paramByName(QStringLiteral("List_ID")).setAsInteger(result.listId);
             rows.load(*members);
+            restoreKeptEdits(rows, result.listId);
             openClientInfo(rows);
             result.memberCount = rows.totalRowCount();
             result.completed = true;
@@ -381,8 +409,10 @@ MemberLoadSave::LoadResult MemberLoadSave::load(MemberRowSet &rows, const QStrin
             }
         }
         rows.setIndexName(QStringLiteral("Last_Name"));
-        if (!rows.isOpen())
+        if (!rows.isOpen()) {
             rows.load(*members); // with the list id the statement was last given
+            restoreKeptEdits(rows, int(members->paramByName(QStringLiteral("List_ID")).value().toLongLong()));
+        }
         rows.setIndexName(QStringLiteral("Last_Name"));
     } catch (const ApplicationEnding &) {
         throw;

@@ -64,6 +64,12 @@ public:
     // may share a name) gives its id, and the name is not looked up.
     LoadResult load(MemberRowSet &rows, const QString &listName, std::optional<int> knownListId = std::nullopt);
 
+    // Unsaved edits of the list listId that a read failed to show again: kept
+    // here, off screen, and put back by the next load that reads that list.
+    void keepEdits(int listId, std::vector<MemberRowSet::PendingEdit> edits);
+    bool hasKeptEdits() const { return !m_kept.empty(); }
+    void dropKeptEdits() { m_kept.clear(); }
+
     // Looks a list up by its name; 0 when no list bears it.
     int listIdByName(const QString &listName);
 
@@ -119,6 +125,7 @@ public:
 
 private:
     Query &updateFor(unsigned changed, unsigned readEmpty);
+    void restoreKeptEdits(MemberRowSet &rows, int listId);
     void runBatches();
     EditConflict::Row conflictOf(const MemberRowSet::UpdateRecord &row, unsigned changed);
 
@@ -141,6 +148,8 @@ private:
     std::unique_ptr<Query> m_oneClient;
     QVector<EditConflict::Row> m_conflicts;
     QHash<int, QString> m_captions;
+    std::vector<MemberRowSet::PendingEdit> m_kept;
+    int m_keptListId = 0;
 };
 
 } // namespace kv

@@ -4,6 +4,7 @@
 #include "data/data_module.h"
 #include "data/engine/db_error.h"
 #include "data/engine/query.h"
+#include "data/engine/unit_of_work.h"
 #include "lists/history_note.h"
 #include "support/scripted_prompts.h"
 #include "support/test_database.h"
@@ -85,7 +86,8 @@ TEST_P(EngineTest, ClientLookupConcatenatesNamesAndOrdersWithoutRegardToCase)
 
 TEST_P(EngineTest, HistoryUserColumnIsWrittenAndRead)
 {
-    kv::HistoryNoteWriter(tdb->db(), [] { return QStringLiteral("Ada"); }).write(QStringLiteral("Test list deleted."));
+    kv::UnitOfWork::run(tdb->db(),
+                        [&] { kv::HistoryNoteWriter(tdb->db(), [] { return QStringLiteral("Ada"); }).write(QStringLiteral("Test list deleted.")); });
     const auto rows = tdb->rows(QStringLiteral("Select Event, User from History"));
     ASSERT_EQ(rows.size(), 1);
     EXPECT_EQ(rows[0].value(QStringLiteral("user")).toString(), QStringLiteral("Ada"));
@@ -139,7 +141,7 @@ TEST_P(EngineTest, EmptyTextStoresNullInTextAndIntegerColumns)
     q.paramByName(QStringLiteral("Confirmed")).setAsString(QString());
     q.paramByName(QStringLiteral("Quantity")).setAsString(QStringLiteral(""));
     q.paramByName(QStringLiteral("Updated_By")).setValue(QStringLiteral(""));
-    q.execSql();
+    kv::UnitOfWork::run(tdb->db(), [&] { q.execSql(); });
     EXPECT_EQ(tdb->count(QStringLiteral("List_Members"),
                          QStringLiteral("Person_ID is Null and Confirmed is Null and Quantity is Null and Updated_By is Null")),
               1);
@@ -174,7 +176,7 @@ TEST_P(EngineTest, LivePostOfANewListAppliesTheRecordRulesAndReturnsItsKey)
     EXPECT_EQ(lists.asString(QStringLiteral("Item_Method")), QStringLiteral("S"));
     lists.setFieldValue(QStringLiteral("List_Name"), QStringLiteral("Holiday"));
     const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
-    lists.post();
+    kv::UnitOfWork::run(*dm.DatabaseLists, [&] { lists.post(); });
     const int key = int(lists.asInteger(QStringLiteral("Record_ID")));
     EXPECT_GT(key, 0);
     const auto rows = tdb->rows(QStringLiteral("Select * from Lists where Record_ID = :Id"), {{QStringLiteral("Id"), key}});
@@ -217,7 +219,7 @@ TEST_P(EngineTest, LocateAndRefreshKeepTheCurrentRowAndSeeOtherWriters)
 
 TEST_P(EngineTest, ProgressOfALongUpdateEndsAtOneHundred)
 {
-    tdb->db().execute(QStringLiteral("Insert into Clients (Person_ID, Status) "
+    tdb->exec(QStringLiteral("Insert into Clients (Person_ID, Status) "
                                      "with recursive c(x) as (select 1 union all select x + 1 from c where x < 20000) "
                                      "select x, 'A' from c"));
     QList<int> seen;
@@ -226,7 +228,7 @@ TEST_P(EngineTest, ProgressOfALongUpdateEndsAtOneHundred)
     q.setSql(QStringLiteral("Update Clients set Status = :Status where Person_ID > :From"));
     q.paramByName(QStringLiteral("Status")).setAsString(QStringLiteral("I"));
     q.paramByName(QStringLiteral("From")).setAsInteger(0);
-    q.execSql();
+    kv::UnitOfWork::run(tdb->db(), [&] { q.execSql(); });
     EXPECT_EQ(q.rowsAffected(), 20000);
     ASSERT_FALSE(seen.isEmpty());
     EXPECT_EQ(seen.first(), 0);

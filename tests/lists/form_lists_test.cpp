@@ -3,10 +3,12 @@
 
 #include "data/data_module.h"
 #include "data/engine/query.h"
+#include "lists/lists_window_state.h"
 #include "lists/ui/form_list_fulfillment_options.h"
 #include "lists/ui/form_lists.h"
 #include "shell/ui/form_message_box.h"
 #include "lists/ui/query_table_model.h"
+#include "support/fault_injection.h"
 #include "support/find_widget.h"
 #include "support/modal_driver.h"
 #include "shell/ui/radio_group.h"
@@ -32,7 +34,9 @@
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
+#include <functional>
 #include <gtest/gtest.h>
+#include <vector>
 
 using kv::DataState;
 
@@ -275,9 +279,68 @@ TEST_P(FormListsTest, APostOverAnotherUsersChangeToTheListAsksAndReloadsOnYes)
     EXPECT_EQ(stored, QStringLiteral("Theirs"));
     ASSERT_EQ(prompts.questions().size(), 1);
     EXPECT_TRUE(prompts.questions().first().contains(TDataModuleLists::kListRowName.arg(QStringLiteral("Alpha"))));
-    EXPECT_TRUE(prompts.questions().first().endsWith(TFormLists::kReloadAfterConflict));
+    EXPECT_TRUE(prompts.questions().first().endsWith(kv::ListsWindowState::kReloadAfterConflict));
     EXPECT_EQ(lists().state(), DataState::Browse);
     EXPECT_EQ(need<QPlainTextEdit>("DBMemo1")->toPlainText(), QStringLiteral("Theirs"));
+}
+
+// The window opens on a list whose stored defaults break the rules: it shows
+// the row cleared, but looking, moving and closing write nothing.
+TEST_P(FormListsTest, OpeningBrowsingAndClosingWithoutAnEditWritesNothing)
+{
+    tdb->addList(QStringLiteral("Aardvark"), {{QStringLiteral("Service_Method"), QStringLiteral("C")},
+                                              {QStringLiteral("Service_Used"), 2},
+                                              {QStringLiteral("Item_Method"), QStringLiteral("D")},
+                                              {QStringLiteral("Item_to_Deliver"), 7},
+                                              {QStringLiteral("Quantity"), 3}});
+    form->reject();
+    const QStringList before = tableSnapshot(*tdb, {QStringLiteral("Lists")});
+    form->show();
+    ASSERT_EQ(lists().asString(QStringLiteral("List_Name")), QStringLiteral("Aardvark"));
+    EXPECT_EQ(lists().state(), DataState::Edit) << "the rules show the row cleared";
+    for (const char *button : {"NavNext", "NavLast", "NavFirst", "NavPrior", "NavNext", "NavNext"})
+        need<QToolButton>(button)->click();
+    need<QTableView>("wwDBGridLists")->selectRow(0);
+    form->reject();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_TRUE(prompts.texts().isEmpty()) << prompts.texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(tableSnapshot(*tdb, {QStringLiteral("Lists")}), before);
+}
+
+// Every save of the window meets another user's change with the question
+// Post asks; keeping the change leaves the window as it was, nothing written.
+TEST_P(FormListsTest, CloseEditMembersAndDeleteOverAnotherUsersChangeOfferToReadAgain)
+{
+    const std::vector<std::pair<const char *, std::function<void()>>> saves = {
+        {"close", [&] { form->reject(); }},
+        {"edit members", [&] { need<QAction>("ActionEditListMembers")->trigger(); }},
+        {"delete", [&] { need<QAction>("ActionDeleteList")->trigger(); }},
+    };
+    for (const auto &[name, press] : saves) {
+        SCOPED_TRACE(name);
+        prompts.clear();
+        moveTo(QStringLiteral("Alpha"));
+        QTest::keyClicks(need<QLineEdit>("DBEdituser"), QStringLiteral("me"));
+        const QString theirs = QStringLiteral("Theirs ") + QLatin1String(name);
+        tdb->exec(QStringLiteral("Update Lists set Updated_By = :d where Record_ID = :id"),
+                  {{QStringLiteral("d"), theirs}, {QStringLiteral("id"), alpha}});
+        const QStringList before = tableSnapshot(*tdb, {QStringLiteral("Lists"), QStringLiteral("History")});
+        prompts.answerYes(); // save first / delete the list
+        prompts.answerNo();  // keep my change
+        press();
+        EXPECT_TRUE(form->isVisible());
+        EXPECT_EQ(tableSnapshot(*tdb, {QStringLiteral("Lists"), QStringLiteral("History")}), before);
+        ASSERT_EQ(prompts.questions().size(), 2);
+        EXPECT_TRUE(prompts.questions().last().endsWith(kv::ListsWindowState::kReloadAfterConflict));
+        EXPECT_EQ(lists().state(), DataState::Edit) << "the change is kept";
+        EXPECT_EQ(lists().asString(QStringLiteral("Updated_By")), QStringLiteral("me"));
+        // Kept over the stored values, the next Post writes it.
+        need<QToolButton>("NavPost")->click();
+        EXPECT_EQ(tdb->exec(QStringLiteral("select Updated_By from Lists where Record_ID = :id"), {{QStringLiteral("id"), alpha}}).toString(),
+                  QStringLiteral("me"));
+        tdb->exec(QStringLiteral("Update Lists set Updated_By = null where Record_ID = :id"), {{QStringLiteral("id"), alpha}});
+        lists().refresh();
+    }
 }
 
 TEST_P(FormListsTest, UncheckingActiveOnlyEditsTheRowAndStoresN)

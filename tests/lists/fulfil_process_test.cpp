@@ -39,10 +39,10 @@ protected:
         const QString numbers = pg ? QStringLiteral("generate_series(1, %1) as n(i)").arg(n)
                                    : QStringLiteral("(with recursive s(i) as (select 1 union all select i + 1 from s where i < %1) select i from s) as n")
                                          .arg(n);
-        tdb->db().execute(QStringLiteral("Insert into Clients (Person_ID, Client_ID, Status, Svcs_Used, Delivery_Type, Def_Rte, Def_Stop) "
+        tdb->exec(QStringLiteral("Insert into Clients (Person_ID, Client_ID, Status, Svcs_Used, Delivery_Type, Def_Rte, Def_Stop) "
                                          "select i, 'C' || i, 'A', 4, 'O', 'R1', i from %1")
                               .arg(numbers));
-        tdb->db().execute(QStringLiteral("Insert into List_Members (List_ID, Person_ID, Client_ID, RecVisible) select %1, i, 'C' || i, %2 from %3")
+        tdb->exec(QStringLiteral("Insert into List_Members (List_ID, Person_ID, Client_ID, RecVisible) select %1, i, 'C' || i, %2 from %3")
                               .arg(listId)
                               .arg(pg ? QStringLiteral("true") : QStringLiteral("1"))
                               .arg(numbers));

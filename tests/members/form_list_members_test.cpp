@@ -590,16 +590,27 @@ TEST_P(MembersWindowTest, KeyboardCyclesRunTheirActions)
     EXPECT_EQ(confirm, 2);
 }
 
-TEST_P(MembersWindowTest, TwoListsWithOneNameGetTwoTabsAndTheLaterIsSelected)
+// Tabs stand for their lists by id: the one chosen in the lists window is
+// selected, and each of two lists of one name shows its own members.
+TEST_P(MembersWindowTest, TwoListsWithOneNameGetTwoTabsEachShowingItsOwnList)
 {
     const int first = tdb->addList(QStringLiteral("Same"));
-    tdb->addList(QStringLiteral("Same"));
-    tdb->addList(QStringLiteral("Zulu"));
+    const int second = tdb->addList(QStringLiteral("Same"));
+    tdb->addList(QStringLiteral("Zulu & Co"));
+    tdb->addClient(51);
+    tdb->addMember(second, 51);
     open(QStringLiteral("Same"));
-    EXPECT_EQ(tabs(), (QStringList{QStringLiteral("Same"), QStringLiteral("Same"), QStringLiteral("Zulu")}));
-    EXPECT_EQ(tabBar()->currentIndex(), 1);
-    EXPECT_GT(form->nCurrentListID, 0);
-    Q_UNUSED(first)
+    EXPECT_EQ(tabs(), (QStringList{QStringLiteral("Same"), QStringLiteral("Same"), QStringLiteral("Zulu && Co")}));
+    const int chosen = int(dm->QueryLists->asInteger(QStringLiteral("Record_ID")));
+    EXPECT_EQ(form->nCurrentListID, chosen);
+    for (const int tab : {0, 1}) {
+        tabBar()->setCurrentIndex(tab);
+        const int expected = tab == 0 ? first : second;
+        EXPECT_EQ(form->nCurrentListID, expected);
+        EXPECT_EQ(form->memberRowSet().totalRowCount(), expected == second ? 1 : 0);
+    }
+    tabBar()->setCurrentIndex(2);
+    EXPECT_EQ(control<QLabel>(QStringLiteral("RzStatusPaneListName"))->text(), QStringLiteral("Zulu & Co"));
 }
 
 TEST_P(MembersWindowTest, WithNoListsThereAreNoTabsAndClosingSavesNothing)
@@ -780,6 +791,32 @@ TEST_P(MembersWindowTest, ClientEditorShowsSetsAndClearsAnEmptyDate)
     ASSERT_EQ(prompts.notices().size(), 1);
     EXPECT_TRUE(prompts.notices().first().startsWith(QStringLiteral("\"DOB\" is not a date.")));
     EXPECT_TRUE(storedDob().isNull());
+}
+
+// The letter pick lists offer the field's letters and nothing else; an empty
+// value shows no choice and, left alone, stays empty.
+TEST_P(MembersWindowTest, ClientEditorLetterListsOfferOnlyTheirLetters)
+{
+    const int list = tdb->addList(QStringLiteral("L"));
+    tdb->addClient(1, {{QStringLiteral("Phone_Desc"), QVariant()}, {QStringLiteral("Sex"), QStringLiteral("F")}});
+    tdb->addMember(list, 1);
+    open(QStringLiteral("L"));
+    const QStringList before = tableSnapshot(*tdb, {QStringLiteral("Clients")});
+    kv::ModalDriver::whenShown(
+        [&](QWidget *dlg) {
+            auto *phone = kv::ModalDriver::child<QComboBox>(dlg, QStringLiteral("PHONE_DESC"));
+            EXPECT_EQ(phone->count(), 12);
+            EXPECT_EQ(phone->findText(QString()), -1);
+            EXPECT_EQ(phone->currentIndex(), -1);
+            EXPECT_EQ(kv::ModalDriver::child<QComboBox>(dlg, QStringLiteral("DELIVERY_TYPE"))->count(), 2);
+            auto *sex = kv::ModalDriver::child<QComboBox>(dlg, QStringLiteral("SEX"));
+            EXPECT_EQ(sex->count(), 3);
+            EXPECT_EQ(sex->currentText(), QStringLiteral("F"));
+            kv::ModalDriver::click(dlg, QStringLiteral("BitBtnOK"));
+        },
+        QStringLiteral("wwRecordViewDialog1"));
+    control<QAction>(QStringLiteral("ActionShowClientEditor"))->trigger();
+    EXPECT_EQ(tableSnapshot(*tdb, {QStringLiteral("Clients")}), before);
 }
 
 TEST_P(MembersWindowTest, ClientEditorOnAnEmptyListShowsANoticeInsteadOfAnEmptyRecord)

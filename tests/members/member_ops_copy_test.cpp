@@ -273,6 +273,27 @@ TEST_P(MemberOpsCopyDialogTest, AnOkWhoseNewListCannotBeFoundAgainRollsBackAndSh
     EXPECT_EQ(listsNamed(QStringLiteral("Party")), 1);
 }
 
+// A post that fails is not made again behind the user's back by reading the
+// lists afresh: nothing is written, the error is told once, and the next OK
+// creates the one list.
+TEST_P(MemberOpsCopyDialogTest, AnOkWhosePostFailsWritesNothingAfterwards)
+{
+    auto dlg = open(TFormSaveToNewList::kNewListTab);
+    QTest::keyClicks(kv::test::need<QLineEdit>(dlg.get(), QStringLiteral("DBEditListName")), QStringLiteral("Party"));
+    failAtRow(*tdb, QStringLiteral("Lists"), QStringLiteral("INSERT"), 1);
+    const QStringList before = tableSnapshot(*tdb, {QStringLiteral("Lists")});
+    QTest::mouseClick(kv::test::need<QPushButton>(dlg.get(), QStringLiteral("BitBtnOK")), Qt::LeftButton);
+    EXPECT_TRUE(dlg->isVisible());
+    EXPECT_EQ(prompts.notices().size(), 1);
+    EXPECT_EQ(tableSnapshot(*tdb, {QStringLiteral("Lists")}), before);
+    EXPECT_EQ(kv::test::need<QLineEdit>(dlg.get(), QStringLiteral("DBEditListName"))->text(), QStringLiteral("Party"));
+    disarm(*tdb, QStringLiteral("Lists"), QStringLiteral("INSERT"));
+    QTest::mouseClick(kv::test::need<QPushButton>(dlg.get(), QStringLiteral("BitBtnOK")), Qt::LeftButton);
+    ASSERT_EQ(dlg->result(), QDialog::Accepted);
+    dlg->takeUnitOfWork()->commit();
+    EXPECT_EQ(listsNamed(QStringLiteral("Party")), 1);
+}
+
 KV_MEMBER_OPS_BACKENDS(MemberOpsCopyTest);
 KV_MEMBER_OPS_BACKENDS(MemberOpsCopyDialogTest);
 

@@ -100,14 +100,18 @@ TEST_P(MemberOpsAddDialogTest, SingleClientUsesDisabledFlagBoxesAndTheLookupRow)
     EXPECT_FALSE(control<kv::RadioGroup>(QStringLiteral("RzRadioGroupDeliveryType"))->isEnabled());
     EXPECT_EQ(control<QComboBox>(QStringLiteral("RzComboBoxStatus"))->currentIndex(), -1);
 
-    // Without a pick the lookup's current row is the first client by name.
+    // Without a pick no client is chosen, though the lookup has a current row.
+    kv::AddMembers op(db(), prompts, progress);
+    EXPECT_FALSE(dlg->choice().personId.isValid());
+    EXPECT_THROW(op.run(listId, dlg->choice()), kv::Error);
+    // Picked, the lookup shows the client and its row is the one added.
+    control<kv::ClientLookupCombo>(QStringLiteral("wwDBLookupComboDlgClientLookUp"))->setText(QStringLiteral("picked"));
     const AddMembersChoice c = dlg->choice();
     EXPECT_EQ(c.personId.toInt(), 2);
     EXPECT_EQ(c.clientId, QStringLiteral("C00002"));
     EXPECT_TRUE(c.flags.invited);
     EXPECT_EQ(c.flags.confirmed, Qt::Unchecked);
 
-    kv::AddMembers op(db(), prompts, progress);
     EXPECT_EQ(op.run(listId, c).added, 1);
     const QVariantMap m = member(listId, 2);
     EXPECT_EQ(m.value(QStringLiteral("invited")).toString(), QStringLiteral("Y"));

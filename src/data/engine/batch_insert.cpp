@@ -3,6 +3,7 @@
 #include "data/engine/batch_update.h"
 #include "data/engine/db_error.h"
 #include "data/engine/query.h"
+#include "data/engine/write_guard.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -347,6 +348,7 @@ void BatchInsert::flush()
             m_stmt->bindValue(i, m_values[size_t(i)]);
     }
     m_values.clear();
+    WriteGuard::checkWrite(m_db, m_text);
     if (!m_stmt->exec())
         throw DbError(what(m_query, "Executing a batch"), m_stmt->lastError().text(), m_text);
     m_stmt->finish();

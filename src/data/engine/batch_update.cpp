@@ -1,6 +1,7 @@
 #include "data/engine/batch_update.h"
 
 #include "data/engine/db_error.h"
+#include "data/engine/write_guard.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -124,6 +125,7 @@ QSet<qint64> BatchUpdate::run()
     }
     m_values.clear();
     m_stmt->bindValue(0, QString::fromUtf8(QJsonDocument(rows).toJson(QJsonDocument::Compact)));
+    WriteGuard::checkWrite(m_db, sql);
     if (!m_stmt->exec())
         throw DbError(QStringLiteral("Executing a batch (%1)").arg(m_query.objectName()), m_stmt->lastError().text(), sql);
     while (m_stmt->next())

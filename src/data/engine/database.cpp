@@ -3,6 +3,7 @@
 #include "data/engine/db_error.h"
 #include "data/engine/pg_driver.h"
 #include "data/trace.h"
+#include "data/engine/write_guard.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -214,6 +215,7 @@ void Database::execute(const QString &sql)
 {
     QSqlQuery q(connection());
     const QString text = translate(sql);
+    WriteGuard::checkStatement(*this, text);
     if (!q.exec(text))
         throw DbError(QStringLiteral("Running a statement on the %1 database").arg(m_name), q.lastError().text(), text);
 }

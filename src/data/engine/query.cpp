@@ -4,6 +4,7 @@
 #include "data/engine/field_values.h"
 #include "data/engine/sql_backend.h"
 #include "data/engine/sql_dates.h"
+#include "data/engine/write_guard.h"
 
 #include <QRegularExpression>
 #include <QSqlError>
@@ -236,6 +237,7 @@ void Query::execSql()
     prepareStatement();
     bindParams(*m_stmt);
     const QString kind = SqlDialect::statementKind(sqlText());
+    WriteGuard::checkStatement(*m_db, sqlText());
     const bool reportsProgress = (kind == QLatin1String("UPDATE") || kind == QLatin1String("DELETE")) && m_db->session()
         && m_db->session()->progressSteps() > 0;
     Session *session = m_db->session();
@@ -276,6 +278,7 @@ QVariant Query::execInsertReturningId(const QString &keyColumn)
     }
     QSqlQuery &q = *m_returningStmt;
     bindParams(q);
+    WriteGuard::checkWrite(*m_db, text);
     if (!q.exec())
         fail(QStringLiteral("Executing"), q.lastError().text(), text);
     m_rowsAffected = q.numRowsAffected();
@@ -452,8 +455,11 @@ bool Query::locate(const QStringList &fieldNames, const QVariantList &values, Qt
 void Query::refresh()
 {
     checkOpen("Refreshing");
+    // A refresh reads: a pending edit is the caller's to post or cancel first,
+    // never written here behind the user's back.
     if (m_state == DataState::Edit || m_state == DataState::Insert)
-        post();
+        throw DbError(QStringLiteral("Refreshing %1").arg(objectName()),
+                      QStringLiteral("%1: Cannot refresh a dataset while a row is being edited").arg(objectName()));
     QVariant key;
     const int keyIdx = m_live ? fieldIndex(keyField()) : -1;
     if (keyIdx >= 0 && m_cur >= 0)

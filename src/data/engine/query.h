@@ -140,6 +140,8 @@ public:
     void post();
     void cancel();
     bool isModified() const;
+    // The fields an edited row changes (none while browsing or inserting).
+    QStringList modifiedFields() const;
     // How a conflict names the row to the user: format's %1 is the values read
     // of the fields, joined by spaces ("the list %1" with List_Name).
     void setRowName(const QString &format, const QStringList &fields)

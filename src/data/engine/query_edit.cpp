@@ -7,6 +7,7 @@
 #include "data/engine/field_values.h"
 #include "data/engine/sql_backend.h"
 #include "data/engine/sql_dates.h"
+#include "data/engine/write_guard.h"
 
 #include <QRegularExpression>
 #include <QSqlError>
@@ -108,6 +109,17 @@ bool Query::isModified() const
     return false;
 }
 
+QStringList Query::modifiedFields() const
+{
+    QStringList names;
+    if (m_state != DataState::Edit)
+        return names;
+    for (int i = 0; i < m_fields.size(); ++i)
+        if (!sameValue(m_buffer[i], m_rows[m_cur][i]))
+            names << m_fields[i].name;
+    return names;
+}
+
 void Query::post()
 {
     if (m_state != DataState::Edit && m_state != DataState::Insert)
@@ -155,6 +167,7 @@ void Query::post()
                 if (!isEmptyValue(read[i]))
                     q.bindValue(QStringLiteral(":o%1").arg(i), driverValue(read[i], m_fields[i].type));
             q.bindValue(QStringLiteral(":pkey"), driverValue(read[keyIdx], m_fields[keyIdx].type));
+            WriteGuard::checkWrite(*m_db, text);
             if (!q.exec())
                 fail(QStringLiteral("Posting"), q.lastError().text(), text);
             if (q.numRowsAffected() == 0)
@@ -181,6 +194,7 @@ void Query::post()
             fail(QStringLiteral("Posting"), q.lastError().text(), text);
         for (int i : std::as_const(set))
             q.bindValue(QStringLiteral(":p%1").arg(i), driverValue(m_buffer[i], m_fields[i].type));
+        WriteGuard::checkWrite(*m_db, text);
         if (!q.exec())
             fail(QStringLiteral("Posting"), q.lastError().text(), text);
         const QVariant newKey = engine.insertedKey(q, m_db->connection());

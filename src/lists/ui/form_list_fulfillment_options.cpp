@@ -3,7 +3,7 @@
 #include "data/data_module.h"
 #include "data/engine/query.h"
 #include "data/trace.h"
-#include "lists/ui/fulfilment_defaults_panel.h"
+#include "shell/ui/fulfilment_defaults_panel.h"
 #include "shell/ui/form_placement.h"
 #include "shell/ui/run_action.h"
 #include "shell/ui/screen_reader_names.h"
@@ -154,7 +154,7 @@ void TFormListFulfillmentOptions::buildControls()
     // 0 is what the fill shows for "no quantity"; the user picks 1 to 99.
     panelOptions.quantityMaximum = kQuantityMaximum;
     panelOptions.emptyNoQuantity = false;
-    panelOptions.lookupWidthChars = kLookupWidthChars;
+    panelOptions.lookupWidthChars = kv::FulfilmentDefaultsPanel::Options::kDialogLookupWidthChars;
     auto *panel = new kv::FulfilmentDefaultsPanel(panelOptions, this);
     d->defaults = panel;
     panel->setObjectName(QStringLiteral("PanelDefaults"));

@@ -32,7 +32,6 @@ public:
     static const int kQuantityMaximum; // what the user can type; a stored larger figure widens it
     static constexpr int kDesignWidth = 417;
     static constexpr int kDesignHeight = 524;
-    static constexpr int kLookupWidthChars = 40; // the service and item lookups' column
 
     // prompts shows what a handler of the dialog fails with.
     TFormListFulfillmentOptions(TDataModuleLists &dm, kv::Prompts &prompts, QWidget *owner = nullptr);

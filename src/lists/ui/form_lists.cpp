@@ -19,6 +19,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QShowEvent>
 #include <QTabWidget>
 #include <QTimer>
@@ -28,10 +29,6 @@ using kv::TraceScope;
 
 // The window's texts are translated where shown (translated()); these are the English sources.
 const QString TFormLists::kCaption = QString::fromUtf8(QT_TRANSLATE_NOOP("TFormLists", "Lists Maintenance"));
-const QString TFormLists::kReloadAfterConflict =
-    QString::fromUtf8(QT_TRANSLATE_NOOP("TFormLists", "Read the lists again from the database?\n\n"
-                                 "Yes shows the values stored now and discards your change.\n"
-                                 "No keeps your change; Post then writes it over the other user's values."));
 const QString TFormLists::kModuleName = QStringLiteral("Kestrovan");
 const QString TFormLists::kMenuCaption = QString::fromUtf8(QT_TRANSLATE_NOOP("TFormLists", "Kestrovan"));
 const QString TFormLists::kPlacementKey = QStringLiteral("FormLists");
@@ -208,11 +205,7 @@ void TFormLists::FormShow()
         m_dm->QueryServices->close();
         m_dm->QueryServices->open();
     });
-    runAction(QStringLiteral("FormShow.QueryLists"), [this] {
-        if (!lists()->isOpen())
-            lists()->open();
-        lists()->refresh();
-    });
+    runAction(QStringLiteral("FormShow.QueryLists"), [this] { d->state->show(); });
 }
 
 bool TFormLists::FormClose()
@@ -231,7 +224,19 @@ bool TFormLists::FormClose()
                     m_dm->QueryItems->close();
                     m_dm->QueryServices->close();
                 }
-                resolvePendingEdits(translated(kSaveBeforeClosing));
+                // A row that stays unsaved keeps the window open, with its lookups.
+                auto reopenLookups = qScopeGuard([this] {
+                    try {
+                        kv::DataBinding::ShowingScope showing(*d->binding);
+                        m_dm->QueryItems->open();
+                        m_dm->QueryServices->open();
+                    } catch (...) {
+                        // The error that kept the window open is the one shown.
+                    }
+                });
+                if (!resolvePendingEdits(translated(kSaveBeforeClosing)))
+                    return;
+                reopenLookups.dismiss();
                 lists()->close();
             }
             closing = true;
@@ -265,8 +270,9 @@ void TFormLists::wwDBGridListsDblClick(const QModelIndex &index)
     runAction(
         QStringLiteral("wwDBGridListsDblClick"),
         [&] {
-            if (index.isValid() && lists() && lists()->isOpen() && index.row() != lists()->recNo())
-                lists()->setRecNo(index.row());
+            if (index.isValid() && lists() && lists()->isOpen() && index.row() != lists()->recNo()
+                && !d->state->move([&] { lists()->setRecNo(index.row()); }))
+                return;
             ViewEditClick();
         },
         kv::ActionCursor::Unchanged);
@@ -291,6 +297,7 @@ void TFormLists::ActionDeleteListExecute()
         return;
     runAction(QStringLiteral("ActionDeleteListExecute"), [this] {
         kv::DeleteList op(*m_dm, *m_prompts, m_hostServices.userNameSource());
+        op.setLeaveRow([this] { return d->state->leaveRow(); });
         op.run();
     });
 }
@@ -302,7 +309,8 @@ void TFormLists::ActionEditListMembersExecute()
     runAction(
         QStringLiteral("ActionEditListMembersExecute"),
         [this] {
-            resolvePendingEdits(translated(kSaveBeforeMembers));
+            if (!resolvePendingEdits(translated(kSaveBeforeMembers)))
+                return;
             kv::ScopedGlobalDialog<TFormListMembers> members(FormListMembers, *m_dm, *m_prompts, this);
             members->exec();
         },

@@ -34,8 +34,6 @@ public:
     static const QString kPlacementKey;       // "FormLists"
     static const QString kSaveBeforeClosing;  // "Save your changes before closing this window?"
     static const QString kSaveBeforeMembers;  // "Save your changes to the list before editing the members?"
-    // Asked after another user's change to the list refused a post.
-    static const QString kReloadAfterConflict;
 
     // Makes the data module on the first successful choice of the menu entry.
     using DataModuleFactory =
@@ -122,10 +120,12 @@ private:
     void showRowState();
     void syncGridToQuery();
     void updateNavigator();
-    void navigate(const std::function<void()> &step);
+    // A navigator button's step, the pending edit dealt with first.
+    void navigate(int button, const std::function<void()> &step);
     kv::Query *lists() const;
-    // Resolves unsaved edits of the list row: Yes posts, No cancels.
-    void resolvePendingEdits(const QString &question);
+    // Resolves unsaved edits of the list row: Yes posts, No cancels. False:
+    // the edit could not be written and stays; the caller does not go on.
+    bool resolvePendingEdits(const QString &question);
 
     struct Private;
     std::unique_ptr<Private> d;

@@ -1,6 +1,6 @@
 #include "lists/ui/form_lists_p.h"
 
-#include "lists/ui/fulfilment_defaults_panel.h"
+#include "shell/ui/fulfilment_defaults_panel.h"
 #include "shell/ui/radio_group.h"
 #include "shell/ui/record_navigator.h"
 #include "shell/ui/screen_reader_names.h"
@@ -235,7 +235,7 @@ QWidget *TFormLists::buildBottomBar()
     navigator->setRunner([this](kv::RecordNavigator::Button which, const std::function<void()> &step) {
         if (which == kv::RecordNavigator::Insert)
             ViewEditClick();
-        navigate(step);
+        navigate(which, step);
         if (which == kv::RecordNavigator::Insert)
             d->DBEditListName->setFocus();
     });

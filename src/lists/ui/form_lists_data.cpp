@@ -1,11 +1,10 @@
 #include "lists/ui/form_lists_p.h"
 
-#include "data/conflict_question.h"
 #include "data/data_module.h"
 #include "data/engine/db_error.h"
 #include "data/engine/query.h"
 #include "data/text_cut.h"
-#include "lists/ui/fulfilment_defaults_panel.h"
+#include "shell/ui/fulfilment_defaults_panel.h"
 #include "lists/ui/list_option_rules.h"
 #include "lists/ui/query_table_model.h"
 #include "shell/ui/data_binding.h"
@@ -53,6 +52,7 @@ void TFormLists::attachDataModule(TDataModuleLists *dm)
     if (m_dm == dm)
         return;
     m_dm = dm;
+    d->state = std::make_unique<kv::ListsWindowState>(*dm, *m_prompts);
     kv::Query *q = dm->QueryLists;
     d->listsCursor->setQuery(q);
 
@@ -102,9 +102,11 @@ void TFormLists::attachDataModule(TDataModuleLists *dm)
     connect(d->wwDBGridLists->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex &current) {
         if (d->syncingGrid || !current.isValid() || !lists() || !lists()->isOpen() || current.row() == lists()->recNo())
             return;
-        if (!runAction(QStringLiteral("wwDBGridListsRowChange"), [&] { lists()->setRecNo(current.row()); },
-                       kv::ActionCursor::Unchanged))
-            syncGridToQuery();
+        const int row = current.row();
+        runAction(QStringLiteral("wwDBGridListsRowChange"), [&] { d->state->move([&] { lists()->setRecNo(row); }); },
+                  kv::ActionCursor::Unchanged);
+        // A move refused or failed puts the grid back on the row on display.
+        syncGridToQuery();
     });
 
     d->binding = new kv::DataBinding(q, this);
@@ -205,44 +207,30 @@ void TFormLists::updateNavigator()
     d->ActionCancelPending->setEnabled(hasList);
 }
 
-void TFormLists::navigate(const std::function<void()> &step)
+void TFormLists::navigate(int button, const std::function<void()> &step)
 {
     if (!lists() || !lists()->isOpen())
         return;
     runAction(
         QStringLiteral("wwDBNavigatorClick"),
         [&] {
-            kv::Query &q = *lists();
-            try {
+            // Post and every move write in a unit of work of their own, never
+            // inside the query's own moves.
+            if (button == kv::RecordNavigator::Post)
+                d->state->post();
+            else if (button == kv::RecordNavigator::Cancel)
                 step();
-            } catch (const kv::EditConflict &e) {
-                // Another user saved this list after it was read; nothing was written.
-                kv::askReadAgainOrKeep(
-                    *m_prompts, e.text(), translated(kReloadAfterConflict),
-                    [&q] {
-                        q.cancel();
-                        q.refresh();
-                    },
-                    [&q, &e] {
-                        for (const kv::EditConflict::Row &row : e.rows())
-                            q.adoptStored(row);
-                    });
-            }
+            else
+                d->state->move(step);
         },
         kv::ActionCursor::Unchanged);
     syncGridToQuery();
     updateNavigator();
 }
 
-void TFormLists::resolvePendingEdits(const QString &question)
+bool TFormLists::resolvePendingEdits(const QString &question)
 {
-    kv::Query *q = lists();
-    if (!q || (q->state() != DataState::Edit && q->state() != DataState::Insert))
-        return;
-    if (m_prompts->confirm(question))
-        q->post();
-    else
-        q->cancel();
+    return !d->state || d->state->resolve(question);
 }
 
 void TFormLists::RzDBRadioGroupServiceChange()

@@ -5,11 +5,13 @@
 // and run its handlers (form_lists.cpp). Nothing outside the window sees them:
 // tests reach a control by its object name.
 
+#include "lists/lists_window_state.h"
 #include "lists/ui/form_lists.h"
 
 #include <QMetaObject>
 #include <QPointer>
 #include <QString>
+#include <memory>
 
 class QAction;
 class QCheckBox;
@@ -113,6 +115,8 @@ struct TFormLists::Private
     QueryTableModel *itemsModel = nullptr;
     kv::DataBinding *binding = nullptr;
     kv::QueryRowCursor *listsCursor = nullptr;
+    // The row on display, its pending edit and the window's writes.
+    std::unique_ptr<kv::ListsWindowState> state;
     QTimer *clock = nullptr;
     bool syncingGrid = false;
 

@@ -258,7 +258,10 @@ kv::AddMembersChoice TFormAddListMembers::choice() const
     c.deliveryType = qMax(0, d->RzRadioGroupDeliveryType->itemIndex());
     c.flags.invited = d->RzCheckBoxInvitedState->isChecked();
     c.flags.confirmed = d->RzCheckBoxConfirmedState->checkState();
-    if (c.method == kv::AddMembersChoice::SingleClient && m_clients.isOpen() && m_clients.recNo() >= 0) {
+    // Only a client the user picked: the lookup's rows always have a current
+    // one, which is no choice while the box is empty.
+    if (c.method == kv::AddMembersChoice::SingleClient && !d->wwDBLookupComboDlgClientLookUp->text().isEmpty()
+        && m_clients.isOpen() && m_clients.recNo() >= 0) {
         c.personId = m_clients.fieldValue(QStringLiteral("Person_ID"));
         c.clientId = m_clients.fieldValue(QStringLiteral("Client_ID")).toString();
     }

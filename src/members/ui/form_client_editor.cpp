@@ -196,8 +196,8 @@ void TFormClientEditor::build()
                 break;
             }
             case Kind::Letters: {
+                // Only the letters the field takes; an empty value shows no choice.
                 auto *c = new QComboBox(this);
-                c->addItem(QString());
                 c->addItems(f.letters);
                 c->setEnabled(!f.readOnly);
                 w = c;
@@ -307,8 +307,8 @@ void TFormClientEditor::showRow()
         case Kind::Letters: {
             auto *c = static_cast<QComboBox *>(b.widget);
             const QString s = null ? QString() : v.toString();
-            int i = c->findText(s);
-            if (i < 0) {
+            int i = s.isEmpty() ? -1 : c->findText(s);
+            if (i < 0 && !s.isEmpty()) {
                 // A stored value outside the list is shown as it is, not lost.
                 c->addItem(s);
                 i = c->count() - 1;
@@ -344,7 +344,8 @@ QVariant TFormClientEditor::valueOf(const Bound &b) const
     case Kind::YesNo: return static_cast<QCheckBox *>(b.widget)->isChecked() ? QStringLiteral("Y") : QStringLiteral("N");
     case Kind::Boolean: return static_cast<QCheckBox *>(b.widget)->isChecked();
     case Kind::Letters: {
-        const QString s = static_cast<QComboBox *>(b.widget)->currentText();
+        const auto *c = static_cast<QComboBox *>(b.widget);
+        const QString s = c->currentIndex() < 0 ? QString() : c->currentText();
         return s.isEmpty() ? QVariant() : QVariant(s);
     }
     case Kind::Date: {

@@ -9,11 +9,13 @@
 #include "data/engine/query.h"
 #include "data/trace.h"
 #include "members/member_load_save.h"
+#include "members/members_window_state.h"
 #include "members/ui/form_client_editor.h"
 #include "members/ui/incremental_search.h"
 #include "members/ui/members_grid.h"
 #include "shell/ui/busy_cursor.h"
 #include "shell/ui/form_placement.h"
+#include "shell/ui/record_navigator.h"
 #include "shell/ui/run_action.h"
 #include "shell/window_placement.h"
 
@@ -43,6 +45,8 @@ const QString TFormListMembers::kCloseAfterFailure =
                                      "Close the window without saving your changes?\n\n"
                                      "Yes closes it and discards them.\n"
                                      "No keeps the window open with your changes, to save them again."));
+const QString TFormListMembers::kEditsNotShown = QStringLiteral(
+    QT_TRANSLATE_NOOP("TFormListMembers", "Some of your changes could not be shown again: the list could not be read."));
 const QString TFormListMembers::kMembersPrefix = QStringLiteral(QT_TRANSLATE_NOOP("TFormListMembers", "Members: "));
 const QString TFormListMembers::kFilterNone = QStringLiteral(QT_TRANSLATE_NOOP("TFormListMembers", "Filter: None"));
 const QString TFormListMembers::kLayoutFileName = QStringLiteral("Brenqui.ini");
@@ -117,10 +121,12 @@ TFormListMembers::TFormListMembers(TDataModuleLists &dataModule, kv::Prompts &pr
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
     setSizeGripEnabled(true);
 
-    ClientDataSetListMembers = new kv::MemberRowSet(this);
+    m_state = std::make_unique<kv::MembersWindowState>(m_dm, m_prompts);
+    ClientDataSetListMembers = &m_state->rows();
     ClientDataSetListMembers->setFilter(kInitialFilter);
     ClientDataSetListMembers->setFiltered(true);
-    m_loadSave = std::make_unique<kv::MemberLoadSave>(m_dm, m_prompts);
+    m_loadSave = &m_state->loadSave();
+    m_state->setReload([this] { RzTabControl1Change(); });
     QueryClientInfo = m_loadSave->QueryClientInfo;
     // Another user's change is reported with the grid's titles, not column names.
     QHash<int, QString> captions{{kv::MemberRowSet::RecVisible, tr(kVisibleCaption)}};
@@ -147,8 +153,33 @@ TFormListMembers::~TFormListMembers()
 
 QString TFormListMembersPrivate::selectedTabName() const
 {
-    const int tab = RzTabControl1 ? RzTabControl1->currentIndex() : -1;
-    return tab >= 0 ? RzTabControl1->tabText(tab) : QString();
+    return tabListName(RzTabControl1 ? RzTabControl1->currentIndex() : -1);
+}
+
+QString TFormListMembersPrivate::tabCaption(const QString &listName)
+{
+    QString caption = listName;
+    return caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
+QString TFormListMembersPrivate::tabListName(int tab) const
+{
+    if (tab < 0 || tab >= RzTabControl1->count())
+        return QString();
+    return RzTabControl1->tabText(tab).replace(QStringLiteral("&&"), QStringLiteral("&"));
+}
+
+int TFormListMembersPrivate::tabListId(int tab) const
+{
+    return tab >= 0 && tab < RzTabControl1->count() ? RzTabControl1->tabData(tab).toInt() : 0;
+}
+
+int TFormListMembersPrivate::tabOfList(int listId) const
+{
+    for (int t = 0; t < RzTabControl1->count(); ++t)
+        if (tabListId(t) == listId)
+            return t;
+    return -1;
 }
 
 kv::Progress &TFormListMembers::progress()
@@ -183,53 +214,18 @@ bool TFormListMembers::runAction(const QString &handler, const std::function<voi
 
 bool TFormListMembers::runMemberWrite(const std::function<void()> &write)
 {
-    kv::MemberRowSet &rows = *ClientDataSetListMembers;
     commitGridEditor();
-    if (rows.state() == kv::DataState::Edit)
-        rows.post();
-    const std::vector<kv::MemberRowSet::PendingEdit> edits = rows.pendingEdits();
-    try {
+    return m_state->runWrite([&] {
+        // Escape stops the operation's loops, and only while it runs.
         m_progress->arm();
+        const auto disarm = qScopeGuard([this] { m_progress->disarm(); });
         write();
-        m_progress->disarm();
-        return true;
-    } catch (const kv::RolledBack &e) {
-        m_progress->disarm();
-        if (e.conflict()) {
-            // The rows on display hold the user's edits, this operation's
-            // included: they stay unless the user asks for the stored values.
-            if (m_loadSave->reloadAfterConflict(rows, e))
-                reloadDiscardingEdits();
-            return false;
-        }
-        showError(e.text());
-        reloadKeeping(edits);
-    } catch (...) {
-        m_progress->disarm();
-        throw;
-    }
-    return false;
+    });
 }
 
 void TFormListMembers::reloadDiscardingEdits()
 {
-    kv::MemberRowSet &rows = *ClientDataSetListMembers;
-    if (rows.state() == kv::DataState::Edit)
-        rows.cancel();
-    rows.close(); // closed, the load reads the rows without saving anything
-    RzTabControl1Change();
-}
-
-void TFormListMembers::reloadKeeping(const std::vector<kv::MemberRowSet::PendingEdit> &edits)
-{
-    kv::MemberRowSet &rows = *ClientDataSetListMembers;
-    // Closed first so the load reads the rows without saving anything.
-    if (rows.state() == kv::DataState::Edit)
-        rows.cancel();
-    rows.close();
-    RzTabControl1Change();
-    rows.restorePendingEdits(edits);
-    wwDBGridListMembersUpdateFooter();
+    m_state->reloadDiscardingEdits();
 }
 
 // ---------------------------------------------------------------------------
@@ -282,15 +278,18 @@ void TFormListMembers::FormShow()
         kv::Query *lookup = m_dm.QueryListLookup;
         lookup->close();
         lookup->open();
-        // The lists window's current list, matched by name also when the name is empty.
-        const bool hasCurrent = m_dm.QueryLists && m_dm.QueryLists->isOpen() && m_dm.QueryLists->recNo() >= 0;
-        const QString current = hasCurrent ? m_dm.QueryLists->fieldValue(QStringLiteral("List_Name")).toString() : QString();
+        // The lists window's current list, by its id: of two lists of one
+        // name, the one the user chose.
+        const bool hasCurrent = m_dm.QueryLists && m_dm.QueryLists->isOpen() && m_dm.QueryLists->recNo() >= 0
+            && m_dm.QueryLists->state() != kv::DataState::Insert;
+        const int current = hasCurrent ? int(m_dm.QueryLists->asInteger(QStringLiteral("Record_ID"))) : 0;
         int position = -1;
         lookup->first();
         for (int i = 0; !lookup->eof(); ++i, lookup->next()) {
-            const QString name = lookup->fieldValue(QStringLiteral("List_Name")).toString();
-            d->RzTabControl1->addTab(name);
-            if (hasCurrent && name == current)
+            const int id = int(lookup->asInteger(QStringLiteral("Record_ID")));
+            d->RzTabControl1->addTab(TFormListMembersPrivate::tabCaption(lookup->asString(QStringLiteral("List_Name"))));
+            d->RzTabControl1->setTabData(i, id);
+            if (hasCurrent && id == current)
                 position = i;
         }
         lookup->close();
@@ -311,9 +310,9 @@ void TFormListMembers::RzTabControl1Change()
     kv::MemberRowSet::SuspendDisplay paused(rows);
     clearGridSelection();
     const int tab = d->RzTabControl1->currentIndex();
-    const kv::MemberLoadSave::LoadResult result = m_loadSave->load(rows, d->RzTabControl1->tabText(tab));
+    const bool moved = m_state->load(d->tabListId(tab), d->tabListName(tab));
     paused.resume();
-    showListOf(tab, result);
+    showListOf(tab, moved);
     {
         const QSignalBlocker block(d->RzKeyCombo);
         d->RzKeyCombo->setCurrentIndex(TFormListMembersPrivate::kLastNameEntry);
@@ -321,18 +320,17 @@ void TFormListMembers::RzTabControl1Change()
     wwDBGridListMembersUpdateFooter();
 }
 
-void TFormListMembers::showListOf(int tab, const kv::MemberLoadSave::LoadResult &result)
+void TFormListMembers::showListOf(int tab, bool moved)
 {
     // The list on display, its tab, the status pane and nCurrentListID move
     // together: once the rows come from the tab's list (the load got that far),
     // all of them follow it; otherwise the old list's rows are still on screen
     // and the tab goes back to name them.
-    if (result.listIdKnown) {
+    if (moved) {
         m_shownTab = tab;
-        nCurrentListID = result.listId;
-        d->RzStatusPaneListName->setText(d->RzTabControl1->tabText(tab));
-        const int count = result.completed ? result.memberCount : ClientDataSetListMembers->totalRowCount();
-        d->RzStatusPaneMemberCount->setText(tr(qUtf8Printable(kMembersPrefix)) + QString::number(count));
+        nCurrentListID = m_state->listId();
+        d->RzStatusPaneListName->setText(m_state->listName());
+        d->RzStatusPaneMemberCount->setText(tr(qUtf8Printable(kMembersPrefix)) + QString::number(m_state->memberCount()));
         return;
     }
     if (m_shownTab >= 0 && m_shownTab < d->RzTabControl1->count() && m_shownTab != tab) {
@@ -409,6 +407,9 @@ bool TFormListMembers::FormClose()
             }
             if (rows.isOpen())
                 m_loadSave->saveChanges(rows);
+            // Edits a failed read could not show again are not saved unseen.
+            if (m_loadSave->hasKeptEdits())
+                throw kv::Error(tr(qUtf8Printable(kEditsNotShown)));
         } catch (const kv::ApplicationEnding &) {
             throw;
         } catch (const kv::Error &e) {
@@ -420,12 +421,17 @@ bool TFormListMembers::FormClose()
             if (!m_prompts.warnDestroying(e.text() + QStringLiteral("\n\n") + question)) {
                 if (conflict)
                     rows.adoptStored(*refused->conflict());
-                m_loadSave->openClientInfo(rows);
                 stay = true;
+                // Kept edits come back with a read that succeeds now.
+                if (m_loadSave->hasKeptEdits())
+                    RzTabControl1Change();
+                else
+                    m_loadSave->openClientInfo(rows);
                 return;
             }
             if (rows.state() == kv::DataState::Edit)
                 rows.cancel();
+            m_loadSave->dropKeptEdits();
         }
         rows.close();
     });
@@ -478,6 +484,13 @@ void TFormListMembers::wwDBNavigator1NextPageClick()
 {
     if (ClientDataSetListMembers->isOpen())
         ClientDataSetListMembers->moveBy(kPageRows);
+}
+
+void TFormListMembers::wwDBNavigator1PostClick()
+{
+    const kv::CursorScope busy;
+    const auto offer = qScopeGuard([this] { d->wwDBNavigator1->refresh(); });
+    m_state->saveNow();
 }
 
 void TFormListMembers::ActionSearchExecute()

@@ -43,6 +43,7 @@ namespace kv {
 class BarProgress;
 class Query;
 class MemberLoadSave;
+class MembersWindowState;
 } // namespace kv
 
 class TFormListMembers : public QDialog
@@ -56,6 +57,8 @@ public:
     static const QString kCloseAfterConflict;
     // Asked when saving on closing failed for any other reason (a lock wait that ran out).
     static const QString kCloseAfterFailure;
+    // Said on closing while a failed read keeps edits off screen.
+    static const QString kEditsNotShown;
     static const QString kMembersPrefix;      // "Members: "
     static const QString kFilterNone;         // "Filter: None"
     static const QString kLayoutFileName;     // "Brenqui.ini"
@@ -129,6 +132,9 @@ public:
     void RzKeyComboChange(int index);
     void wwDBNavigator1PriorPageClick();
     void wwDBNavigator1NextPageClick();
+    // The navigator's Post: the row's edit and every edit posted before are
+    // written at once, in one unit of work, as the save on closing does.
+    void wwDBNavigator1PostClick();
 
     // Sort drop-down entries and the group column.
     static QStringList keyComboEntries();
@@ -159,16 +165,18 @@ private:
     bool runAction(const QString &handler, const std::function<void()> &fn,
                    kv::ActionCursor cursor = kv::ActionCursor::Busy);
     void showError(const QString &text);
-    void reloadKeeping(const std::vector<kv::MemberRowSet::PendingEdit> &edits);
     // The window's one state rule, applied after every load (see the definition).
-    void showListOf(int tab, const kv::MemberLoadSave::LoadResult &result);
+    // moved: the load moved the state to the tab's list.
+    void showListOf(int tab, bool moved);
     // Reads the list afresh, dropping the unsaved edits.
     void reloadDiscardingEdits();
 
     std::unique_ptr<TFormListMembersPrivate> d;
     TDataModuleLists &m_dm;
     kv::Prompts &m_prompts;
-    std::unique_ptr<kv::MemberLoadSave> m_loadSave;
+    // The row set, the list on display and their load and save.
+    std::unique_ptr<kv::MembersWindowState> m_state;
+    kv::MemberLoadSave *m_loadSave = nullptr;
     std::unique_ptr<kv::BarProgress> m_progress;
     bool m_shownOnce = false;
     int m_shownTab = -1; // the tab whose list is on display

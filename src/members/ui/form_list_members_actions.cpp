@@ -119,19 +119,20 @@ void TFormListMembers::ActionCopyToNewListExecute()
             FormSaveToNewList->setStartTab(TFormSaveToNewList::kNewListTab);
         if (FormSaveToNewList->exec() != QDialog::Accepted)
             return;
+        const std::optional<kv::CopyChoice> choice = FormSaveToNewList->choice();
+        if (!choice)
+            return;
         const kv::CursorScope busy;
-        const QString kind = FormSaveToNewList->cNewOrExistingList;
         // A new list the dialog posted commits with the copies or not at all.
         const std::unique_ptr<kv::UnitOfWork> posted = FormSaveToNewList->takeUnitOfWork();
         const auto copy = [&] {
-            int destination = FormSaveToNewList->nSelectedListID;
+            int destination = choice->listId;
             if (destination <= 0)
-                destination = kv::CopyMembers::destinationByName(*m_dm.QueryGetListIDFromListName,
-                                                                 FormSaveToNewList->cSelectedListName);
+                destination = kv::CopyMembers::destinationByName(*m_dm.QueryGetListIDFromListName, choice->listName);
             if (destination <= 0)
                 throw kv::Error(TFormSaveToNewList::kErrorLocatingList);
             kv::CopyMembers op(*m_dm.DatabaseLists, progress());
-            op.copy(rows, selection, destination, kind != QLatin1String("N"), FormSaveToNewList->saveOptions());
+            op.copy(rows, selection, destination, !choice->newList, choice->flags);
         };
         const bool copied = runMemberWrite([&] {
             if (posted)
@@ -142,14 +143,10 @@ void TFormListMembers::ActionCopyToNewListExecute()
         clearGridSelection();
         if (!copied)
             return;
-        if (kind == QLatin1String("N")) {
-            // The new list joins the tabs; the window goes back to the tab it
-            // showed (the n-th of that name), and the lists window keeps its row.
-            const int shownTab = d->RzTabControl1->currentIndex();
-            const QString shownName = d->RzTabControl1->tabText(shownTab);
-            int nth = 0;
-            for (int t = 0; t < shownTab; ++t)
-                nth += d->RzTabControl1->tabText(t) == shownName ? 1 : 0;
+        if (choice->newList) {
+            // The new list joins the tabs; the window goes back to the list it
+            // showed, and the lists window keeps its row.
+            const int shownList = nCurrentListID;
             kv::Query &lists = *m_dm.QueryLists;
             const QVariant current = lists.isOpen() && lists.recNo() >= 0 ? lists.fieldValue(QStringLiteral("Record_ID"))
                                                                           : QVariant();
@@ -158,13 +155,9 @@ void TFormListMembers::ActionCopyToNewListExecute()
             if (current.isValid())
                 lists.locate({QStringLiteral("Record_ID")}, {current});
             FormShow();
-            for (int t = 0; t < d->RzTabControl1->count(); ++t) {
-                if (d->RzTabControl1->tabText(t) == shownName && nth-- == 0) {
-                    if (t != d->RzTabControl1->currentIndex())
-                        d->RzTabControl1->setCurrentIndex(t);
-                    break;
-                }
-            }
+            const int t = d->tabOfList(shownList);
+            if (t >= 0 && t != d->RzTabControl1->currentIndex())
+                d->RzTabControl1->setCurrentIndex(t);
         }
         },
         kv::ActionCursor::Unchanged);
@@ -341,13 +334,15 @@ void TFormListMembers::ActionHideSelectedDaysExecute()
         const kv::CursorScope busy;
         kv::Visibility op(*m_dm.DatabaseLists, progress());
         runMemberWrite([&] {
-            kv::UnitOfWork::run(*m_dm.DatabaseLists, [&] {
-                kv::lockListRow(*m_dm.DatabaseLists, nCurrentListID);
-                op.hideByDays(rows, dialog.checkedDays(), [&] {
-                    // Saved before the load, in this unit: the load then only reads.
+            op.hideByDays(rows, dialog.checkedDays(), [&] {
+                // The hides are saved in a unit of their own; the load reads
+                // after it has ended, so a failing read can neither undo the
+                // hides unnoticed nor show its box while the lock is held.
+                kv::UnitOfWork::run(*m_dm.DatabaseLists, [&] {
+                    kv::lockListRow(*m_dm.DatabaseLists, nCurrentListID);
                     m_loadSave->saveChanges(rows);
-                    RzTabControl1Change();
                 });
+                RzTabControl1Change();
             });
         });
         },

@@ -211,9 +211,9 @@ void TFormListMembers::connectRowSet()
                       kv::ActionCursor::Unchanged);
             break;
         case N::Post:
-            runAction(QStringLiteral("wwDBNavigator1PostClick"), [this, &step] {
+            runAction(QStringLiteral("wwDBNavigator1PostClick"), [this] {
                 d->wwDBGridListMembers->commitPendingEditor();
-                step();
+                wwDBNavigator1PostClick();
             });
             break;
         case N::Cancel:

@@ -29,8 +29,15 @@ public:
     // The sort drop-down's entry shown after every load.
     static constexpr int kLastNameEntry = 2;
 
-    // The caption of the selected tab (empty with no tabs).
+    // The name of the selected tab's list (empty with no tabs).
     QString selectedTabName() const;
+    // A tab stands for its list by the list's Record_ID (two lists may share
+    // a name); its caption is the name with "&" doubled, shown as it is.
+    static QString tabCaption(const QString &listName);
+    QString tabListName(int tab) const;
+    int tabListId(int tab) const;
+    // The tab of the list, or -1.
+    int tabOfList(int listId) const;
 
     // Controls
     QTabBar *RzTabControl1 = nullptr;

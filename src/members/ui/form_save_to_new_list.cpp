@@ -1,14 +1,17 @@
 #include "members/ui/form_save_to_new_list_p.h"
 
+#include "data/conflict_question.h"
 #include "data/engine/db_error.h"
 #include "data/engine/query.h"
 #include "data/engine/unit_of_work.h"
 #include "data/prompts.h"
-#include "lists/ui/fulfilment_defaults_panel.h"
+#include "lists/lists_window_state.h"
+#include "shell/ui/fulfilment_defaults_panel.h"
 #include "members/ui/flag_check_box.h"
 #include "shell/ui/form_placement.h"
 #include "shell/ui/radio_group.h"
 #include "shell/ui/run_action.h"
+#include "shell/ui/translate.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -21,6 +24,8 @@
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTabBar>
+
+#include <optional>
 
 TFormSaveToNewList *FormSaveToNewList = nullptr;
 
@@ -196,6 +201,8 @@ void TFormSaveToNewList::RzTabControl1Change()
     // Leaving a changed list row posts it; a refused post (a lock, a taken
     // name) is shown and the row stays in edit, so nothing typed is lost.
     runAction(QStringLiteral("RzTabControl1Change"), [&] {
+        if (lists.state() == kv::DataState::Edit && !postLists())
+            return;
         if (d->RzTabControl1->currentIndex() == kExistingListTab) {
             if (lists.state() == kv::DataState::Insert)
                 lists.cancel();
@@ -222,10 +229,12 @@ void TFormSaveToNewList::wwDBLookupComboListNameChange()
         return;
     runAction(QStringLiteral("wwDBLookupComboListNameChange"), [&] {
         if (listsPending()) {
-            if (m_prompts.confirm(translated(kSaveBeforeNavigating)))
-                lists.post();
-            else
+            if (m_prompts.confirm(translated(kSaveBeforeNavigating))) {
+                if (!postLists())
+                    return;
+            } else {
                 lists.cancel();
+            }
         }
         const QVariant id = d->wwDBLookupComboListName->currentData();
         m_queries->QueryListLookUp->locate({QStringLiteral("Record_ID")}, {id});
@@ -286,6 +295,18 @@ kv::CopyFlagOptions TFormSaveToNewList::saveOptions() const
     return o;
 }
 
+std::optional<kv::CopyChoice> TFormSaveToNewList::choice() const
+{
+    if (cNewOrExistingList.isEmpty())
+        return std::nullopt;
+    kv::CopyChoice c;
+    c.newList = cNewOrExistingList == QLatin1String("N");
+    c.listId = nSelectedListID;
+    c.listName = cSelectedListName;
+    c.flags = saveOptions();
+    return c;
+}
+
 void TFormSaveToNewList::BitBtnOKClick()
 {
     kv::Query &lists = *m_queries->QueryLists;
@@ -294,6 +315,9 @@ void TFormSaveToNewList::BitBtnOKClick()
     QVector<QPair<QString, QVariant>> typed;
     bool wasInsert = false;
     QVariant editedKey;
+    // Another user's change to the list row: asked about below, nothing written.
+    std::optional<kv::EditConflict> conflict;
+    bool ok = false;
     // A post or lookup that fails is shown with its text; the dialog stays
     // open with what was typed, to be mended or cancelled.
     const bool chosen = runAction(QStringLiteral("BitBtnOKClick"), [&] {
@@ -310,7 +334,12 @@ void TFormSaveToNewList::BitBtnOKClick()
                     typed.append({f.name, lists.fieldValue(f.name)});
             // Committed together with the copy, or not at all.
             m_unit = std::make_unique<kv::UnitOfWork>(m_db);
-            lists.post();
+            try {
+                lists.post();
+            } catch (const kv::EditConflict &e) {
+                conflict.emplace(e);
+                return;
+            }
         }
         // The row the user created or picked, whatever other list shares its name.
         const int id = lists.recNo() >= 0 ? lists.fieldValue(QStringLiteral("Record_ID")).toInt() : 0;
@@ -319,8 +348,9 @@ void TFormSaveToNewList::BitBtnOKClick()
         cNewOrExistingList = kind;
         cSelectedListName = name;
         nSelectedListID = id;
+        ok = true;
     });
-    if (chosen) {
+    if (chosen && ok) {
         accept();
         return;
     }
@@ -330,8 +360,47 @@ void TFormSaveToNewList::BitBtnOKClick()
     cNewOrExistingList.clear();
     cSelectedListName.clear();
     nSelectedListID = 0;
-    if (rolledBack)
+    if (conflict)
+        askAfterConflict(*conflict);
+    else if (rolledBack)
         showAfterRollback(typed, wasInsert, editedKey);
+}
+
+bool TFormSaveToNewList::postLists()
+{
+    kv::Query &lists = *m_queries->QueryLists;
+    if (!listsPending())
+        return true;
+    try {
+        kv::UnitOfWork::run(m_db, [&lists] { lists.post(); });
+        return true;
+    } catch (const kv::RolledBack &e) {
+        if (!e.conflict())
+            throw;
+        askAfterConflict(*e.conflict());
+        return false;
+    }
+}
+
+void TFormSaveToNewList::askAfterConflict(const kv::EditConflict &conflict)
+{
+    kv::Query &lists = *m_queries->QueryLists;
+    runAction(QStringLiteral("askAfterConflict"), [&] {
+        kv::askReadAgainOrKeep(
+            m_prompts, conflict.text() + QStringLiteral("\n\n") + kv::UnitOfWork::kNothingWritten,
+            kv::shown("ListsWindowState", kv::ListsWindowState::kReloadAfterConflict),
+            [&] {
+                lists.cancel();
+                lists.refresh();
+                m_queries->QueryListLookUp->refresh();
+                fillPickLists();
+            },
+            [&] {
+                for (const kv::EditConflict::Row &row : conflict.rows())
+                    lists.adoptStored(row);
+            });
+    });
+    showCurrentRow();
 }
 
 void TFormSaveToNewList::showAfterRollback(const QVector<QPair<QString, QVariant>> &typed, bool wasInsert,
@@ -342,6 +411,9 @@ void TFormSaveToNewList::showAfterRollback(const QVector<QPair<QString, QVariant
     // as a row not yet saved.
     runAction(QStringLiteral("showAfterRollback"), [&] {
         kv::Query &lists = *m_queries->QueryLists;
+        // The failed post left its row pending; it is given back below, never
+        // written again by reading.
+        lists.cancel();
         lists.refresh();
         m_queries->QueryListLookUp->refresh();
         fillPickLists();
@@ -386,7 +458,7 @@ void TFormSaveToNewList::FormClose()
     runAction(QStringLiteral("FormClose"), [this] {
         const auto closeQueries = qScopeGuard([this] { m_queries->close(); });
         if (listsPending() && m_prompts.confirm(translated(kSaveBeforeClosing)))
-            m_queries->QueryLists->post();
+            postLists();
     });
 }
 

@@ -5,9 +5,11 @@
 #include <QDialog>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace kv {
 class Database;
+class EditConflict;
 class UnitOfWork;
 class Prompts;
 } // namespace kv
@@ -48,6 +50,8 @@ public:
     int nSelectedListID = 0;
 
     kv::CopyFlagOptions saveOptions() const;
+    // The choice OK made, as a value; none when cancelled or failed.
+    std::optional<kv::CopyChoice> choice() const;
     // OK posts the destination's row (a new list) in a unit of work that is
     // left open for the copy, so that a copy that fails leaves no new list
     // behind. The caller takes it and completes it; a unit not taken is rolled
@@ -83,6 +87,10 @@ private:
     void showDestinationKind();
     void showAfterRollback(const QVector<QPair<QString, QVariant>> &typed, bool wasInsert, const QVariant &editedKey);
     void writeField(const QString &field, const QVariant &value);
+    // Writes the pending list row in a unit of work of its own; after another
+    // user's change asks whether to read the lists again. False: not written.
+    bool postLists();
+    void askAfterConflict(const kv::EditConflict &conflict);
 
     struct Private;
     std::unique_ptr<Private> d;

@@ -3,10 +3,10 @@
 #include "data/engine/query.h"
 #include "data/engine/unit_of_work.h"
 #include "data/text_cut.h"
-#include "lists/ui/form_list_fulfillment_options.h"
-#include "lists/ui/fulfilment_defaults_panel.h"
+#include "shell/ui/fulfilment_defaults_panel.h"
 #include "members/ui/flag_check_box.h"
 #include "shell/ui/radio_group.h"
+#include "shell/ui/lookup_combo.h"
 #include "shell/ui/record_navigator.h"
 #include "shell/ui/screen_reader_names.h"
 
@@ -66,10 +66,10 @@ TFormSaveToNewList::TFormSaveToNewList(kv::Database &db, kv::Prompts &prompts, Q
     // Pick an existing list
     d->RzGroupBoxSelectlist = new QGroupBox(tr("Select a List"), this);
     d->RzGroupBoxSelectlist->setObjectName(QStringLiteral("RzGroupBoxSelectlist"));
-    d->wwDBLookupComboListName = new QComboBox(d->RzGroupBoxSelectlist);
-    d->wwDBLookupComboListName->setObjectName(QStringLiteral("wwDBLookupComboListName"));
+    // The pick list's one column, 50 wide, under the title "List".
+    d->wwDBLookupComboListName =
+        kv::makeTitledLookup(d->RzGroupBoxSelectlist, QStringLiteral("wwDBLookupComboListName"), tr("List"), 50);
     d->wwDBLookupComboListName->setMinimumContentsLength(50);
-    d->wwDBLookupComboListName->setToolTip(tr("List"));
     {
         auto *cursor = new kv::QueryRowCursor(m_queries->QueryLists.get(), this);
         auto *navigator = new kv::RecordNavigator(cursor, {kv::RecordNavigator::Post, kv::RecordNavigator::Cancel},
@@ -81,7 +81,10 @@ TFormSaveToNewList::TFormSaveToNewList(kv::Database &db, kv::Prompts &prompts, Q
             runAction(which == kv::RecordNavigator::Post ? QStringLiteral("NavigatorPostClick")
                                                          : QStringLiteral("NavigatorCancelClick"),
                       [&] {
-                          step();
+                          if (which == kv::RecordNavigator::Post)
+                              postLists();
+                          else
+                              step();
                           showCurrentRow();
                       });
         });
@@ -110,7 +113,7 @@ TFormSaveToNewList::TFormSaveToNewList(kv::Database &db, kv::Prompts &prompts, Q
         // empty, is "no quantity" (stored as null), so that a stored 1 shows as 1.
         panelOptions.quantityMaximum = kMaxQuantity;
         // Titled and as wide as the fulfilment options dialog's lookups.
-        panelOptions.lookupWidthChars = TFormListFulfillmentOptions::kLookupWidthChars;
+        panelOptions.lookupWidthChars = kv::FulfilmentDefaultsPanel::Options::kDialogLookupWidthChars;
         auto *panel = new kv::FulfilmentDefaultsPanel(panelOptions, d->RzGroupBoxDefaultFulfillmentOptions);
         auto *v = new QVBoxLayout(d->RzGroupBoxDefaultFulfillmentOptions);
         v->addWidget(panel);

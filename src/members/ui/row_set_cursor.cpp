@@ -16,6 +16,7 @@ void RowSetCursor::setRowSet(MemberRowSet *rows)
     m_rows = rows;
     if (rows) {
         connect(rows, &MemberRowSet::stateChanged, this, &RowCursor::changed);
+        connect(rows, &MemberRowSet::afterPost, this, &RowCursor::changed);
         connect(rows, &MemberRowSet::currentRowChanged, this, &RowCursor::changed);
         connect(rows, &QAbstractItemModel::modelReset, this, &RowCursor::changed);
     }
@@ -40,6 +41,11 @@ int RowSetCursor::current() const
 bool RowSetCursor::isEditing() const
 {
     return m_rows && m_rows->state() == DataState::Edit;
+}
+
+bool RowSetCursor::canPost() const
+{
+    return isEditing() || (m_rows && m_rows->isOpen() && m_rows->changeCount() > 0);
 }
 
 void RowSetCursor::first()

@@ -20,6 +20,8 @@ public:
     int count() const override;
     int current() const override;
     bool isEditing() const override;
+    // Post saves the edits posted before as well, so it is offered while any wait.
+    bool canPost() const override;
     void first() override;
     void prior() override;
     void next() override;

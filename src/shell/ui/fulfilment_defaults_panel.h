@@ -49,6 +49,8 @@ public:
         // Lookups with a titled drop-down column of this width; 0: plain
         // boxes the window gives a model of its own.
         int lookupWidthChars = 0;
+        // The width the dialogs give it (the fulfilment options, the copy dialog).
+        static constexpr int kDialogLookupWidthChars = 40;
         // Grid shape: the service and items column takes the width to spare.
         bool widenServiceColumn = false;
     };

@@ -1,4 +1,4 @@
-#include "lists/ui/fulfilment_defaults_panel.h"
+#include "shell/ui/fulfilment_defaults_panel.h"
 
 #include "lists/fulfil_list.h"
 #include "shell/ui/lookup_combo.h"

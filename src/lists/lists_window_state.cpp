@@ -1,0 +1,133 @@
+#include "lists/lists_window_state.h"
+
+#include "data/conflict_question.h"
+#include "data/data_module.h"
+#include "data/engine/query.h"
+#include "data/engine/unit_of_work.h"
+#include "data/prompts.h"
+
+#include <QCoreApplication>
+
+namespace kv {
+
+const QString ListsWindowState::kReloadAfterConflict =
+    QString::fromUtf8(QT_TRANSLATE_NOOP("ListsWindowState", "Read the lists again from the database?\n\n"
+                                        "Yes shows the values stored now and discards your change.\n"
+                                        "No keeps your change; Post then writes it over the other user's values."));
+
+const QStringList ListsWindowState::kRuleFields{QStringLiteral("Service_Used"), QStringLiteral("Item_to_Deliver"),
+                                                QStringLiteral("Quantity")};
+
+ListsWindowState::ListsWindowState(TDataModuleLists &dm, Prompts &prompts)
+    : m_dm(dm)
+    , m_prompts(prompts)
+{
+}
+
+Query &ListsWindowState::lists() const
+{
+    return *m_dm.QueryLists;
+}
+
+int ListsWindowState::currentListId() const
+{
+    const Query &q = lists();
+    if (!q.isOpen() || q.isEmpty() || q.state() == DataState::Insert)
+        return 0;
+    return int(q.asInteger(QStringLiteral("Record_ID")));
+}
+
+bool ListsWindowState::hasPendingEdit() const
+{
+    const DataState s = lists().state();
+    return s == DataState::Edit || s == DataState::Insert;
+}
+
+bool ListsWindowState::hasUserEdit() const
+{
+    const Query &q = lists();
+    if (q.state() == DataState::Insert)
+        return true;
+    const QStringList changed = q.modifiedFields();
+    for (const QString &f : changed)
+        if (!kRuleFields.contains(f, Qt::CaseInsensitive))
+            return true;
+    return false;
+}
+
+void ListsWindowState::show()
+{
+    Query &q = lists();
+    if (!q.isOpen()) {
+        q.open();
+        return;
+    }
+    if (hasPendingEdit()) {
+        if (hasUserEdit())
+            return;
+        q.cancel();
+    }
+    q.refresh();
+}
+
+bool ListsWindowState::post()
+{
+    Query &q = lists();
+    if (!hasPendingEdit())
+        return true;
+    try {
+        UnitOfWork::run(*m_dm.DatabaseLists, [&q] { q.post(); });
+        return true;
+    } catch (const RolledBack &e) {
+        if (!e.conflict())
+            throw;
+        // Another user saved this list after it was read; nothing was written.
+        askReadAgainOrKeep(
+            m_prompts, e.text(), QCoreApplication::translate("ListsWindowState", kReloadAfterConflict.toUtf8().constData()),
+            [&q] {
+                q.cancel();
+                q.refresh();
+            },
+            [&q, &e] {
+                for (const EditConflict::Row &row : e.conflict()->rows())
+                    q.adoptStored(row);
+            });
+        return false;
+    }
+}
+
+bool ListsWindowState::leaveRow()
+{
+    if (!hasPendingEdit())
+        return true;
+    if (!hasUserEdit()) {
+        lists().cancel();
+        return true;
+    }
+    return post();
+}
+
+bool ListsWindowState::resolve(const QString &question)
+{
+    if (!hasPendingEdit())
+        return true;
+    if (!hasUserEdit()) {
+        lists().cancel();
+        return true;
+    }
+    if (!m_prompts.confirm(question)) {
+        lists().cancel();
+        return true;
+    }
+    return post();
+}
+
+bool ListsWindowState::move(const std::function<void()> &step)
+{
+    if (!leaveRow())
+        return false;
+    step();
+    return true;
+}
+
+} // namespace kv
