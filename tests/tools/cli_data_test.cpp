@@ -521,6 +521,7 @@ TEST(CliInterrupt, ASignalInAnyPhaseRollsBackKeepsTheFileAndEndsWith130)
         p.setProcessEnvironment(env);
         p.start(cliPath(), line);
         ASSERT_TRUE(p.waitForStarted());
+        p.setReadChannel(QProcess::StandardError);
         const QByteArray marker = QByteArray("kestrovan: paused at ") + phase;
         QByteArray err;
         while (!err.contains(marker) && p.state() == QProcess::Running)
