@@ -360,7 +360,7 @@ TEST(TemporaryDatabase, PrivateFolderFallsBackKeepsLongPathsAndClearsFoldersOfEn
 
     // Nowhere to make one: the message names every place tried.
     const QString file = root.filePath(QStringLiteral("a-file"));
-    QFile(file).open(QIODevice::WriteOnly);
+    ASSERT_TRUE(QFile(file).open(QIODevice::WriteOnly));
     try {
         kv::PrivateTempFolder::make({root.filePath(QStringLiteral("missing")), file});
         ADD_FAILURE() << "a private folder was made";
