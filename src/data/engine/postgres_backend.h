@@ -15,6 +15,9 @@ public:
     static const QString kUnverifiedServerMessage;
 
     Backend kind() const override { return Backend::PostgreSQL; }
+    const DialectTraits &dialect() const override;
+    const SchemaTypes &schemaTypes() const override;
+    void ensureCaseBlindCollation(Database &db) const override;
     void open(Database &db) const override;
     QString beginTransactionSql() const override { return QStringLiteral("BEGIN"); }
     QString rowLockSuffix() const override { return QStringLiteral(" for update"); }
@@ -30,7 +33,6 @@ public:
     std::unique_ptr<ProgressWatch> watchProgress(const QSqlDatabase &, Session &) const override { return nullptr; }
     // A committed transaction is on the server's disk already.
     void flush(const QSqlDatabase &) const override {}
-    sqlite3 *nativeHandle(const QSqlDatabase &) const override { return nullptr; }
 
     // The root certificate "Internet" verifies the server against, or empty
     // when none is configured (then the link is encrypted but not verified).
