@@ -45,14 +45,14 @@ public:
     // Host tables the plug-in cannot work without.
     static QStringList requiredHostTables();
 
-    static QString createTableSql(const TableDef &t, Backend backend);
+    static QString createTableSql(const TableDef &t, const SqlBackend &engine);
     static QString createIndexSql(const IndexDef &i);
 
     // Creates the plug-in's own tables and indexes when missing (never a host table).
     static void ensurePluginTables(Database &db);
     // Creates every table, index and collation (demo database, tests).
     static void createAll(Database &db);
-    // PostgreSQL: the case-insensitive collation that "NoCase" orders by.
+    // The case-insensitive collation that "NoCase" orders by, where the engine has none built in.
     static void ensureCollation(Database &db);
 };
 

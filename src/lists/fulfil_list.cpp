@@ -5,6 +5,7 @@
 #include "data/engine/batch_insert.h"
 #include "data/engine/db_error.h"
 #include "data/engine/query.h"
+#include "data/engine/row_stream.h"
 #include "data/engine/unit_of_work.h"
 #include "data/list_lock.h"
 #include "data/list_stamp.h"
@@ -24,6 +25,14 @@ std::optional<int> optionalInt(const QVariant &v)
     if (!v.isValid() || v.isNull())
         return std::nullopt;
     return v.toInt();
+}
+
+int indexOf(const QVector<Field> &fields, const char *name)
+{
+    for (int i = 0; i < fields.size(); ++i)
+        if (fields[i].name.compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
 }
 
 QString text(const Query &q, const char *field)
@@ -279,14 +288,51 @@ ListFulfilment::Result ListFulfilment::run(int listId, const FulfilmentOptions &
     if (o.activeOnly)
         c.paramByName(QStringLiteral("Stop_Dte")).setAsDate(o.deliveryDate);
     c.paramByName(QStringLiteral("List_ID")).setAsInteger(listId);
+    // What the loop writes from each candidate, read as the rows stream in:
+    // a large list is not held twice, once as the whole result.
+    struct Candidate
+    {
+        QVariant person;
+        QString client;
+        QVariant service; // the client's own
+        bool express = false;
+        RouteStop rs;
+        QVariant quantity;
+    };
+    std::vector<Candidate> candidates;
     QSet<qint64> scheduled;
     {
         const BusyScope busy(m_progress);
-        c.open();
-        if (c.recordCount() > 0)
+        const int weekday = o.deliveryDate.dayOfWeek() - 1;
+        int fPerson = -1, fClient = -1, fQuantity = -1, fSvcs = -1, fType = -1, fDayRoute = -1, fDayStop = -1, fDefRoute = -1,
+            fDefStop = -1;
+        streamRows(
+            c,
+            [&](const QVector<Field> &fields) {
+                fPerson = indexOf(fields, "Person_ID");
+                fClient = indexOf(fields, "Client_ID");
+                fQuantity = indexOf(fields, "Quantity");
+                fSvcs = indexOf(fields, "Svcs_Used");
+                fType = indexOf(fields, "Delivery_Type");
+                fDayRoute = indexOf(fields, kRouteFields[weekday]);
+                fDayStop = indexOf(fields, kStopFields[weekday]);
+                fDefRoute = indexOf(fields, "Def_Rte");
+                fDefStop = indexOf(fields, "Def_Stop");
+            },
+            [&](const StreamRow &row) {
+                Candidate k;
+                k.person = row.value(fPerson);
+                k.client = row.isNull(fClient) ? QString() : row.text(fClient).toString();
+                k.service = row.value(fSvcs);
+                k.express = !row.isNull(fType) && row.text(fType) == QLatin1String("E");
+                k.rs = pickRoute(row.value(fDayRoute), row.value(fDayStop), row.value(fDefRoute), row.value(fDefStop));
+                k.quantity = row.value(fQuantity);
+                candidates.push_back(std::move(k));
+            });
+        if (!candidates.empty())
             scheduled = scheduledPeople(listId, o.deliveryDate);
     }
-    const int n = c.recordCount();
+    const int n = int(candidates.size());
     Trace::value(QStringLiteral("QueryFulfillmentCandidates.RecordCount"), qint64(n));
     if (n < 1) {
         m_prompts.inform(kNoCandidatesMessage);
@@ -296,10 +342,9 @@ ListFulfilment::Result ListFulfilment::run(int listId, const FulfilmentOptions &
 
     // Every question comes before the unit of work begins: no lock is held
     // while the user reads.
-    const int personField = c.fieldIndex(QStringLiteral("Person_ID"));
     int already = 0;
-    for (int r = 0; r < n; ++r)
-        already += scheduled.contains(c.valueAt(r, personField).toLongLong()) ? 1 : 0;
+    for (const Candidate &k : candidates)
+        already += scheduled.contains(k.person.toLongLong()) ? 1 : 0;
     bool skipScheduled = false;
     // Shown as every window shows a date: month/day/year, four-digit year.
     const QString rerunDate = QLocale().toString(o.deliveryDate, AcceptedDates::shortFormat());
@@ -367,16 +412,6 @@ ListFulfilment::Result ListFulfilment::run(int listId, const FulfilmentOptions &
         item.paramByName(QStringLiteral("Sort_Order")).setAsInteger(0);
     }
 
-    const int weekday = o.deliveryDate.dayOfWeek() - 1;
-    const int fDayRoute = c.fieldIndex(QLatin1String(kRouteFields[weekday]));
-    const int fDayStop = c.fieldIndex(QLatin1String(kStopFields[weekday]));
-    const int fDefRoute = c.fieldIndex(QStringLiteral("Def_Rte"));
-    const int fDefStop = c.fieldIndex(QStringLiteral("Def_Stop"));
-    const int fClient = c.fieldIndex(QStringLiteral("Client_ID"));
-    const int fQuantity = c.fieldIndex(QStringLiteral("Quantity"));
-    const int fSvcs = c.fieldIndex(QStringLiteral("Svcs_Used"));
-    const int fType = c.fieldIndex(QStringLiteral("Delivery_Type"));
-
     Database &db = *m_dm.DatabaseLists;
     // The batches outlive the unit: after a failure PostgreSQL refuses to
     // drop their prepared statements until the rollback, and they would stay
@@ -400,8 +435,8 @@ ListFulfilment::Result ListFulfilment::run(int listId, const FulfilmentOptions &
             int rows = n;
             if (skipScheduled) {
                 rows = 0;
-                for (int r = 0; r < n; ++r)
-                    rows += scheduled.contains(c.valueAt(r, personField).toLongLong()) ? 0 : 1;
+                for (const Candidate &k : candidates)
+                    rows += scheduled.contains(k.person.toLongLong()) ? 0 : 1;
             }
             deliveries.emplace(delivery);
             deliveries->expectRows(rows);
@@ -410,24 +445,22 @@ ListFulfilment::Result ListFulfilment::run(int listId, const FulfilmentOptions &
         int written = 0;
         int skipped = 0;
         int processed = 0;
-        c.first();
-        while (!c.eof()) {
-            const QVariant person = c.value(personField);
+        for (const Candidate &k : candidates) {
+            const QVariant &person = k.person;
             if (skipScheduled && scheduled.contains(person.toLongLong())) {
                 ++skipped;
             } else {
-                const QVariant service = ownService ? c.value(fSvcs) : QVariant(*o.serviceId);
-                const RouteStop rs = pickRoute(c.value(fDayRoute), c.value(fDayStop), c.value(fDefRoute), c.value(fDefStop));
+                const QVariant service = ownService ? k.service : QVariant(*o.serviceId);
 
                 pPerson.setValue(person);
-                pClient.setAsString(c.value(fClient).toString());
+                pClient.setAsString(k.client);
                 if (service.isValid() && !service.isNull())
                     pSvcs.setAsInteger(service.toInt());
                 else
                     pSvcs.setAsString(QString());
-                pSchedule.setAsString(c.value(fType).toString() == QLatin1String("E") ? QStringLiteral("E") : QStringLiteral("S"));
-                pRoute.setAsString(rs.route);
-                pStop.setAsFloat(rs.stop);
+                pSchedule.setAsString(k.express ? QStringLiteral("E") : QStringLiteral("S"));
+                pRoute.setAsString(k.rs.route);
+                pStop.setAsFloat(k.rs.stop);
                 pLastUpdated.setAsDateTime(QDateTime::currentDateTime());
                 pCreatedBy.setAsString(ListStamp::stamp(m_userName ? m_userName() : QString()));
 
@@ -441,14 +474,13 @@ ListFulfilment::Result ListFulfilment::run(int listId, const FulfilmentOptions &
                         (*pItemService).setAsInteger(service.toInt());
                     else
                         (*pItemService).setAsString(QString());
-                    (*pItemQuantity).setAsInteger(itemQuantity(c.value(fQuantity), o.quantity));
+                    (*pItemQuantity).setAsInteger(itemQuantity(k.quantity, o.quantity));
                 }
                 batch->addRow();
                 ++written;
             }
             ++processed;
             Trace::value(QStringLiteral("Members processed"), qint64(processed));
-            c.next();
             // May throw kv::Cancelled: the unit then rolls everything back.
             m_progress.setPercent(percentOf(processed, n));
         }

@@ -236,7 +236,7 @@ TEST_P(DataModuleTables, AMissingHostTableIsNamedAndOurTablesAreNotCreated)
     TestDatabase tdb(GetParam(), false);
     for (const kv::TableDef &t : kv::Schema::tables())
         if (t.hostTable && t.name != QLatin1String("DefDels"))
-            tdb.db().execute(kv::Schema::createTableSql(t, tdb.db().backend()));
+            tdb.db().execute(kv::Schema::createTableSql(t, tdb.db().engine()));
     ScriptedPrompts prompts;
     TDataModuleLists dm(prompts, [] {}, nullptr, tdb.overrides());
     try {
@@ -255,7 +255,7 @@ TEST_P(DataModuleTables, OurOwnTablesAreCreatedWhenMissing)
     TestDatabase tdb(GetParam(), false);
     for (const kv::TableDef &t : kv::Schema::tables())
         if (t.hostTable)
-            tdb.db().execute(kv::Schema::createTableSql(t, tdb.db().backend()));
+            tdb.db().execute(kv::Schema::createTableSql(t, tdb.db().engine()));
     ScriptedPrompts prompts;
     TDataModuleLists dm(prompts, [] {}, nullptr, tdb.overrides());
     dm.DataModuleCreate();

@@ -195,7 +195,8 @@ TDataModuleLists &Context::dataModule()
 
 bool Context::serverWentAway()
 {
-    if (!m_dm || !m_dm->DatabaseLists->isConnected() || m_dm->DatabaseLists->backend() != Backend::PostgreSQL)
+    // Only a server reached over a link can go away under a running command.
+    if (!m_dm || !m_dm->DatabaseLists->isConnected() || !m_dm->DatabaseLists->engine().paysRoundTrips())
         return false;
     Database probe(QStringLiteral("BrenquistalProbe"));
     probe.setSession(m_dm->SessionLists);

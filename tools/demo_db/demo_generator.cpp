@@ -2,6 +2,7 @@
 
 #include "data/engine/db_error.h"
 #include "data/engine/query.h"
+#include "data/engine/sqlite_backend.h"
 
 #include <QLocale>
 #include <QRandomGenerator>
@@ -97,7 +98,8 @@ public:
                                   .arg(table, columns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))));
         if (!keyColumn.isEmpty())
             m_text += m_engine.returningClause(keyColumn);
-        m_sqlite = m_engine.nativeHandle(m_connection);
+        if (dynamic_cast<const kv::SqliteBackend *>(&m_engine))
+            m_sqlite = kv::SqliteBackend::nativeHandle(m_connection);
         if (m_sqlite) {
             const QByteArray text = m_text.toUtf8();
             if (sqlite3_prepare_v2(m_sqlite, text.constData(), int(text.size()), &m_stmt, nullptr) != SQLITE_OK)

@@ -4,6 +4,7 @@
 #include "data/engine/db_error.h"
 #include "data/engine/query.h"
 #include "data/engine/write_guard.h"
+#include "data/engine/sql_backend.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -11,8 +12,6 @@
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
-
-#include <sqlite3.h>
 
 #include <algorithm>
 #include <limits>
@@ -85,23 +84,9 @@ BatchInsert::BatchInsert(Query &insert, int rowsPerBatch)
     if (!m_db.isConnected())
         throw DbError(what(insert, "Preparing a statement"), QStringLiteral("The database is not connected."), insert.sqlText());
     m_text = m_db.translate(insert.sqlText());
-    if (!m_db.engine().paysRoundTrips()) {
-        m_handle = m_db.engine().nativeHandle(m_db.connection());
-        if (!m_handle)
-            throw DbError(what(insert, "Preparing a statement"), QStringLiteral("No SQLite connection."), m_text);
-        const QByteArray sql = m_text.toUtf8();
-        if (sqlite3_prepare_v2(m_handle, sql.constData(), int(sql.size()), &m_sqlite, nullptr) != SQLITE_OK) {
-            const QString error = QString::fromUtf8(sqlite3_errmsg(m_handle));
-            sqlite3_finalize(m_sqlite);
-            m_sqlite = nullptr;
-            throw DbError(what(insert, "Preparing a statement"), error, m_text);
-        }
-        for (int i = 1; i <= sqlite3_bind_parameter_count(m_sqlite); ++i) {
-            const char *name = sqlite3_bind_parameter_name(m_sqlite, i);
-            m_params.push_back(&insert.paramByName(QString::fromUtf8(name ? name + 1 : "")));
-        }
+    m_direct = m_db.engine().prepareRowInsert(m_db, insert, m_text);
+    if (m_direct)
         return;
-    }
     static const QRegularExpression values(QStringLiteral("\\bvalues\\b"), QRegularExpression::CaseInsensitiveOption);
     QRegularExpressionMatchIterator it = values.globalMatch(m_text);
     qsizetype at = -1;
@@ -180,40 +165,8 @@ QByteArray BatchInsert::rowsAsJson(size_t width) const
 
 BatchInsert::~BatchInsert()
 {
-    if (m_sqlite)
-        sqlite3_finalize(m_sqlite);
     m_db.retire(std::move(m_stmt));
     m_db.retire(std::move(m_keyStmt));
-}
-
-void BatchInsert::stepSqlite()
-{
-    for (int i = 0; i < int(m_params.size()); ++i) {
-        const QVariant v = m_query.bindableValue(*m_params[size_t(i)]);
-        int rc = SQLITE_OK;
-        if (!v.isValid() || v.isNull()) {
-            rc = sqlite3_bind_null(m_sqlite, i + 1);
-        } else {
-            switch (v.typeId()) {
-            case QMetaType::Int:
-            case QMetaType::LongLong:
-            case QMetaType::UInt:
-            case QMetaType::ULongLong:
-            case QMetaType::Bool: rc = sqlite3_bind_int64(m_sqlite, i + 1, v.toLongLong()); break;
-            case QMetaType::Double: rc = sqlite3_bind_double(m_sqlite, i + 1, v.toDouble()); break;
-            default: {
-                const QByteArray text = v.toString().toUtf8();
-                rc = sqlite3_bind_text(m_sqlite, i + 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
-            }
-            }
-        }
-        if (rc != SQLITE_OK)
-            throw DbError(what(m_query, "Executing"), QString::fromUtf8(sqlite3_errmsg(m_handle)), m_text);
-    }
-    const int rc = sqlite3_step(m_sqlite);
-    sqlite3_reset(m_sqlite);
-    if (rc != SQLITE_DONE)
-        throw DbError(what(m_query, "Executing"), QString::fromUtf8(sqlite3_errmsg(m_handle)), m_text);
 }
 
 QString BatchInsert::keySequence(const QString &keyColumn)
@@ -265,9 +218,9 @@ qint64 BatchInsert::nextKey()
 
 QVariant BatchInsert::addRowTakingKey(const QString &keyColumn)
 {
-    if (m_sqlite) {
-        stepSqlite();
-        return QVariant(qint64(sqlite3_last_insert_rowid(m_handle)));
+    if (m_direct) {
+        m_direct->run();
+        return QVariant(m_direct->lastKey());
     }
     if (m_keys == Keys::None) {
         if (!m_values.empty())
@@ -320,8 +273,8 @@ void BatchInsert::prepareFor(int rows)
 
 void BatchInsert::addRow()
 {
-    if (m_sqlite) {
-        stepSqlite();
+    if (m_direct) {
+        m_direct->run();
         return;
     }
     if (m_keys != Keys::None)
@@ -337,7 +290,7 @@ void BatchInsert::flush()
     if (m_first)
         m_first->flush();
     const size_t width = m_params.size() + (m_keys == Keys::FromSequence ? 1 : 0);
-    if (m_sqlite || m_values.empty() || width == 0)
+    if (m_direct || m_values.empty() || width == 0)
         return;
     const int rows = int(m_values.size() / width);
     prepareFor(rows);

@@ -7,14 +7,13 @@
 #include <vector>
 
 class QSqlQuery;
-struct sqlite3;
-struct sqlite3_stmt;
 
 namespace kv {
 
 class Database;
 class Param;
 class Query;
+class RowInsert;
 
 // Writes the rows of one insert statement in a loop, each row taking the
 // query's parameter values at the moment it is added; the statement's text,
@@ -29,9 +28,8 @@ class Query;
 //   one statement, and carries it in the insert; where the column has no
 //   sequence we may use, such a row is inserted on its own and its key read
 //   back.
-// - On SQLite, where a row costs no round trip, each row runs at once on the
-//   statement prepared once through SQLite's own interface (Qt SQL's binding
-//   by name cost more than the insert itself).
+// - Where a row costs no round trip (SQLite), each row runs at once on the
+//   statement the backend prepared once for it (SqlBackend::prepareRowInsert).
 // Rows not yet flushed when the object goes are dropped: the unit of work
 // around the loop has failed then.
 class BatchInsert
@@ -66,7 +64,6 @@ private:
     // empty when a tuple's expression leaves the rows to VALUES.
     QString setStatement() const;
     QByteArray rowsAsJson(size_t width) const;
-    void stepSqlite();
     // PostgreSQL: the sequence behind keyColumn, or empty when there is none
     // the insert may name a key from (then rows go one by one).
     QString keySequence(const QString &keyColumn);
@@ -80,7 +77,7 @@ private:
     QString m_head; // "Insert into T (columns) values"
     QString m_tuple; // "(:A, :B, ...)"
     bool m_asSet = false; // rows go as one JSON parameter
-    std::vector<const Param *> m_params; // the query's, in the tuple's (SQLite: the statement's) order
+    std::vector<const Param *> m_params; // the query's, in the tuple's order
     std::vector<QVariant> m_values; // rows held back, m_params.size() values each
     std::unique_ptr<QSqlQuery> m_stmt;
     int m_preparedRows = 0;
@@ -93,9 +90,8 @@ private:
     size_t m_nextKey = 0;
     int m_expectedRows = -1;
     int m_keysDrawn = 0;
-    // SQLite
-    sqlite3 *m_handle = nullptr;
-    sqlite3_stmt *m_sqlite = nullptr;
+    // Row by row
+    std::unique_ptr<RowInsert> m_direct;
 };
 
 } // namespace kv

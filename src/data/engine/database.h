@@ -78,7 +78,7 @@ public:
     // Shown when a network share cannot leave WAL because another workstation holds it so.
     static const QString kShareInWalMessage;
 
-    QString translate(const QString &sql) const { return SqlDialect::translate(sql, backend()); }
+    QString translate(const QString &sql) const { return SqlDialect::translate(sql, engine().dialect()); }
 
     // Runs statements without parameters (schema work, settings).
     void execute(const QString &sql);

@@ -19,6 +19,9 @@ public:
     static const QString kMissingRootCertificateMessage;
 
     Backend kind() const override { return Backend::PostgreSQL; }
+    const DialectTraits &dialect() const override;
+    const SchemaTypes &schemaTypes() const override;
+    void ensureCaseBlindCollation(Database &db) const override;
     void open(Database &db) const override;
     // lock_timeout travels with the connection's start-up; the id and the
     // process come back in BEGIN's own round trip.
@@ -40,7 +43,6 @@ public:
     std::unique_ptr<ProgressWatch> watchProgress(const QSqlDatabase &, Session &) const override { return nullptr; }
     // A committed transaction is on the server's disk already.
     void flush(const QSqlDatabase &) const override {}
-    sqlite3 *nativeHandle(const QSqlDatabase &) const override { return nullptr; }
 
     // The root certificate "Internet" verifies the server against, or empty
     // when none is configured and none lies in libpq's own place (then the

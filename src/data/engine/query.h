@@ -34,7 +34,7 @@ public:
 
     QString name() const { return m_name; }
     FieldType type() const { return m_type; }
-    QVariant value() const { return m_value; }
+    const QVariant &value() const { return m_value; }
     bool isNull() const { return !m_value.isValid(); }
 
     void setAsInteger(qint64 v);

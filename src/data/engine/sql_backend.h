@@ -4,27 +4,49 @@
 // translator handles): how a connection opens, how values are bound, how a
 // result's column types and names are learnt, how the key of a new row comes
 // back, how a transaction starts, how a read row is locked, what the catalogue
-// holds, how a long statement reports progress and how written data is pushed
-// to disk. A Database chooses its backend once; the engine asks it instead of
-// testing which engine it runs on.
+// holds, how a long statement reports progress, how written data is pushed
+// to disk, how the schema declares its columns, how the dialect differs, and
+// how rows are streamed out and inserted in a loop. A Database chooses its
+// backend once; the engine asks it instead of testing which engine it runs on.
 
 #include "data/engine/sql_dialect.h"
 
 #include <QSqlDatabase>
 #include <QString>
 #include <QVariant>
+#include <QVector>
+#include <functional>
 #include <memory>
 
-#include <QSet>
-
 class QSqlQuery;
-struct sqlite3;
 
 namespace kv {
 
 enum class FieldType;
 class Database;
+class Query;
 class Session;
+class StreamRow;
+struct Field;
+
+// The declarations of the schema's column kinds where the engines differ.
+struct SchemaTypes
+{
+    QString autoIncrementKey; // all that follows the column's name
+    QString dateTime;
+    QString floating;
+};
+
+// An insert run once per row on a statement prepared once, each run taking
+// the query's parameter values of the moment.
+class RowInsert
+{
+public:
+    virtual ~RowInsert() = default;
+    virtual void run() = 0;
+    // The key of the row the last run inserted.
+    virtual qint64 lastKey() const = 0;
+};
 
 // What a unit of work learnt of its transaction as it began: the server's
 // transaction id and the server process that runs it. Empty where COMMIT
@@ -45,6 +67,13 @@ public:
     virtual ~SqlBackend() = default;
     static std::unique_ptr<SqlBackend> make(Backend kind);
     virtual Backend kind() const = 0;
+
+    // Both live as long as the program.
+    virtual const DialectTraits &dialect() const = 0;
+    virtual const SchemaTypes &schemaTypes() const = 0;
+    // Creates the case-blind collation "NoCase" orders by where the engine
+    // has none built in.
+    virtual void ensureCaseBlindCollation(Database &) const {}
 
     // Opens the database's Qt SQL connection under its connection name and
     // makes it ready for statements; throws DbError when it cannot.
@@ -112,9 +141,17 @@ public:
     // Makes committed writes reach the disk at once.
     virtual void flush(const QSqlDatabase &connection) const = 0;
 
-    // SQLite's own connection handle (rows are streamed through its C API);
-    // null on other engines.
-    virtual sqlite3 *nativeHandle(const QSqlDatabase &connection) const = 0;
+    // Runs the query's statement with its parameters and hands its fields,
+    // then each row in turn, to the callbacks (see streamRows). This form
+    // reads the result through the query; an engine with a reader of its own
+    // reads the rows in place.
+    virtual void streamRows(Query &query, const std::function<void(const QVector<Field> &)> &onFields,
+                            const std::function<void(const StreamRow &)> &onRow) const;
+
+    // The insert prepared for runs one row at a time where a row costs no
+    // round trip (text is the statement as this engine receives it); null
+    // where rows are sent in batches instead.
+    virtual std::unique_ptr<RowInsert> prepareRowInsert(Database &, Query &, const QString &) const { return nullptr; }
 
 protected:
     virtual QVariant bindBoolean(bool v) const = 0;

@@ -20,10 +20,9 @@ int digits(QStringView t, int at, int n)
 
 // 'YYYY-MM-DD' or 'YYYY-MM-DD HH:MM:SS', written by hand: formatting through a
 // pattern is parsed anew for every value of every row.
-static QString isoText(const QDate &d, const QTime &t, bool withTime)
+static int isoChars(const QDate &d, const QTime &t, bool withTime, char *buf)
 {
-    char buf[20];
-    auto put = [&buf](int at, int value, int width) {
+    auto put = [buf](int at, int value, int width) {
         for (int i = width - 1; i >= 0; --i) {
             buf[at + i] = char('0' + value % 10);
             value /= 10;
@@ -31,23 +30,41 @@ static QString isoText(const QDate &d, const QTime &t, bool withTime)
     };
     const int y = d.year();
     if (y < 0 || y > 9999) // outside what the fixed form can hold
-        return withTime ? QDateTime(d, t).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) : d.toString(QStringLiteral("yyyy-MM-dd"));
+        return 0;
     put(0, y, 4);
     buf[4] = '-';
     put(5, d.month(), 2);
     buf[7] = '-';
     put(8, d.day(), 2);
     if (!withTime)
-        return QString::fromLatin1(buf, 10);
+        return 10;
     buf[10] = ' ';
     put(11, t.hour(), 2);
     buf[13] = ':';
     put(14, t.minute(), 2);
     buf[16] = ':';
     put(17, t.second(), 2);
-    return QString::fromLatin1(buf, 19);
+    return 19;
 }
 
+static QString isoText(const QDate &d, const QTime &t, bool withTime)
+{
+    char buf[20];
+    const int n = isoChars(d, t, withTime, buf);
+    if (n == 0)
+        return withTime ? QDateTime(d, t).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) : d.toString(QStringLiteral("yyyy-MM-dd"));
+    return QString::fromLatin1(buf, n);
+}
+
+int sqlDateChars(const QDate &d, char *buf)
+{
+    return isoChars(d, QTime(), false, buf);
+}
+
+int sqlDateTimeChars(const QDate &d, const QTime &t, char *buf)
+{
+    return isoChars(d, t, true, buf);
+}
 
 QString sqlDateText(const QDate &d)
 {

@@ -24,5 +24,10 @@ QDateTime sqlDateTime(QStringView text);
 // The same forms written: 'YYYY-MM-DD' and 'YYYY-MM-DD HH:MM:SS'.
 QString sqlDateText(const QDate &d);
 QString sqlDateTimeText(const QDate &d, const QTime &t);
+// The same forms written into buf (room for 19 characters), for a value bound
+// without a text of its own; answers the length, 0 when the year is not one of
+// four digits (then only the texts above can write it).
+int sqlDateChars(const QDate &d, char *buf);
+int sqlDateTimeChars(const QDate &d, const QTime &t, char *buf);
 
 } // namespace kv

@@ -1,5 +1,7 @@
 #include "data/engine/sql_dialect.h"
 
+#include "data/engine/sql_backend.h"
+
 #include <QSet>
 #include <vector>
 
@@ -134,9 +136,9 @@ bool isOperandToken(const Token &t)
 class Translator
 {
 public:
-    Translator(std::vector<Token> tokens, Backend backend)
+    Translator(std::vector<Token> tokens, const DialectTraits &traits)
         : m_tok(std::move(tokens))
-        , m_backend(backend)
+        , m_traits(traits)
     {
         collectAliases();
         markConcatenation();
@@ -146,7 +148,7 @@ public:
 
 private:
     std::vector<Token> m_tok;
-    Backend m_backend;
+    const DialectTraits &m_traits;
     std::vector<bool> m_concat; // '+' tokens that join texts
     QHash<QString, QString> m_aliases; // alias (upper) -> expression text, for PostgreSQL
 
@@ -282,7 +284,7 @@ private:
     // "alias COLLATE nocase", so remember what each alias stands for.
     void collectAliases()
     {
-        if (m_backend != Backend::PostgreSQL)
+        if (m_traits.collatesAliases)
             return;
         int depth = 0;
         int exprStart = -1;
@@ -301,16 +303,22 @@ private:
             } else if (isWord(t, "AS") && exprStart >= 0) {
                 const int alias = nextSig(i + 1, int(m_tok.size()));
                 if (alias >= 0 && m_tok[alias].kind == Tok::Word) {
-                    Translator inner(std::vector<Token>(m_tok.begin() + exprStart, m_tok.begin() + i), m_backend);
+                    Translator inner(std::vector<Token>(m_tok.begin() + exprStart, m_tok.begin() + i), m_traits);
                     m_aliases.insert(m_tok[alias].upper(), inner.run().trimmed());
                 }
             }
         }
     }
 
-    QString collateText() const
+    QString collateText() const { return QStringLiteral("COLLATE ") + m_traits.caseBlindCollation; }
+
+    // The reserved name the word spells, or null when it is none.
+    const QString *reservedName(const Token &t) const
     {
-        return m_backend == Backend::SQLite ? QStringLiteral("COLLATE NOCASE") : QStringLiteral("COLLATE nocase");
+        for (const QString &name : m_traits.reservedNames)
+            if (t.text.compare(name, Qt::CaseInsensitive) == 0)
+                return &name;
+        return nullptr;
     }
 
     QString render(int begin, int end)
@@ -347,7 +355,7 @@ private:
             if (t.kind == Tok::Word && isWord(t, "NOCASE")) {
                 const int prev = prevSig(i - 1, begin);
                 if (prev < 0 || !isWord(m_tok[prev], "COLLATE")) {
-                    if (m_backend == Backend::PostgreSQL && prev >= 0 && m_tok[prev].kind == Tok::Word
+                    if (!m_traits.collatesAliases && prev >= 0 && m_tok[prev].kind == Tok::Word
                         && m_aliases.contains(m_tok[prev].upper())) {
                         // replace the alias we already wrote with its expression
                         const QString alias = m_tok[prev].text;
@@ -359,12 +367,12 @@ private:
                     ++i;
                     continue;
                 }
-                out += m_backend == Backend::SQLite ? QStringLiteral("NOCASE") : QStringLiteral("nocase");
+                out += m_traits.caseBlindCollation;
                 ++i;
                 continue;
             }
-            if (t.kind == Tok::Word && m_backend == Backend::PostgreSQL && isWord(t, "USER")) {
-                out += QStringLiteral("\"User\"");
+            if (const QString *reserved = t.kind == Tok::Word ? reservedName(t) : nullptr) {
+                out += QLatin1Char('"') + *reserved + QLatin1Char('"');
                 ++i;
                 continue;
             }
@@ -401,10 +409,15 @@ private:
 
 } // namespace
 
+QString SqlDialect::translate(const QString &sql, const DialectTraits &traits)
+{
+    Translator t(tokenize(sql), traits);
+    return t.run();
+}
+
 QString SqlDialect::translate(const QString &sql, Backend backend)
 {
-    Translator t(tokenize(sql), backend);
-    return t.run();
+    return translate(sql, SqlBackend::make(backend)->dialect());
 }
 
 QStringList SqlDialect::parameterNames(const QString &sql)

@@ -7,6 +7,19 @@ namespace kv {
 
 enum class Backend { SQLite, PostgreSQL };
 
+// Where one backend's dialect differs from another's; each backend gives its
+// own (SqlBackend::dialect), so the translator never asks which engine it is.
+struct DialectTraits
+{
+    // The case-blind collation "NoCase" becomes, spelt as the engine knows it.
+    QString caseBlindCollation;
+    // Column names of the system that the engine reserves; written quoted, in this spelling.
+    QStringList reservedNames;
+    // False where ORDER BY cannot collate an output alias: the alias is then
+    // replaced by the expression it stands for.
+    bool collatesAliases = true;
+};
+
 // Turns a statement written in the system's own SQL into the backend's dialect.
 // It works on tokens: text literals and parameters pass through untouched.
 //   a + 'x' + b          -> a || 'x' || b
@@ -16,6 +29,8 @@ enum class Backend { SQLite, PostgreSQL };
 class SqlDialect
 {
 public:
+    static QString translate(const QString &sql, const DialectTraits &traits);
+    // The same with the traits of the given backend.
     static QString translate(const QString &sql, Backend backend);
 
     // The names of the parameters (":Name") in order of first appearance.

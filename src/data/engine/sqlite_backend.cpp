@@ -67,6 +67,19 @@ private:
 
 } // namespace
 
+const DialectTraits &SqliteBackend::dialect() const
+{
+    static const DialectTraits traits{QStringLiteral("NOCASE"), {}, true};
+    return traits;
+}
+
+const SchemaTypes &SqliteBackend::schemaTypes() const
+{
+    static const SchemaTypes types{QStringLiteral(" INTEGER PRIMARY KEY AUTOINCREMENT"), QStringLiteral("DATETIME"),
+                                   QStringLiteral("REAL")};
+    return types;
+}
+
 void SqliteBackend::open(Database &d) const
 {
     const QString path = d.filePath();
@@ -180,7 +193,7 @@ void SqliteBackend::flush(const QSqlDatabase &connection) const
     q.exec(QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)"));
 }
 
-sqlite3 *SqliteBackend::nativeHandle(const QSqlDatabase &connection) const
+sqlite3 *SqliteBackend::nativeHandle(const QSqlDatabase &connection)
 {
     const QVariant h = connection.driver()->handle();
     if (h.isValid() && qstrcmp(h.typeName(), "sqlite3*") == 0)

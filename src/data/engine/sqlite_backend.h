@@ -2,6 +2,8 @@
 
 #include "data/engine/sql_backend.h"
 
+struct sqlite3;
+
 namespace kv {
 
 // File-server mode: one SQLite file in the data location, through Qt's driver.
@@ -9,6 +11,8 @@ class SqliteBackend : public SqlBackend
 {
 public:
     Backend kind() const override { return Backend::SQLite; }
+    const DialectTraits &dialect() const override;
+    const SchemaTypes &schemaTypes() const override;
     void open(Database &db) const override;
     // IMMEDIATE takes the write lock now, under the session's lock wait, so
     // two writers never deadlock upgrading a read lock.
@@ -27,12 +31,20 @@ public:
     QVariant insertedKey(QSqlQuery &insert, const QSqlDatabase &connection) const override;
     std::unique_ptr<ProgressWatch> watchProgress(const QSqlDatabase &connection, Session &session) const override;
     void flush(const QSqlDatabase &connection) const override;
-    sqlite3 *nativeHandle(const QSqlDatabase &connection) const override;
     QVariant driverValue(const QVariant &bindable) const override;
+    // Both through SQLite's own interface: in place of Qt SQL's values and
+    // binding by name, which cost more than the statement itself.
+    void streamRows(Query &query, const std::function<void(const QVector<Field> &)> &onFields,
+                    const std::function<void(const StreamRow &)> &onRow) const override;
+    std::unique_ptr<RowInsert> prepareRowInsert(Database &db, Query &insert, const QString &text) const override;
 
 protected:
     QVariant bindBoolean(bool v) const override { return v ? 1 : 0; }
     QVariant bindDate(const QDate &d) const override;
+
+    // SQLite's own handle of the connection; null for another driver's. Only
+    // for code that already holds this backend (the demo generator's bulk load).
+    static sqlite3 *nativeHandle(const QSqlDatabase &connection);
 };
 
 // A text as handed to SQLite's UTF-16 interface. SQLite takes a leading U+FEFF
