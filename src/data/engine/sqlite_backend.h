@@ -42,6 +42,7 @@ protected:
     QVariant bindBoolean(bool v) const override { return v ? 1 : 0; }
     QVariant bindDate(const QDate &d) const override;
 
+public:
     // SQLite's own handle of the connection; null for another driver's. Only
     // for code that already holds this backend (the demo generator's bulk load).
     static sqlite3 *nativeHandle(const QSqlDatabase &connection);
