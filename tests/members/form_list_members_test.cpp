@@ -619,7 +619,7 @@ TEST_P(MembersWindowTest, ColumnLayoutAndPlacementAreKeptInTheSettingsFile)
         // A stored layout from before the "Added" column existed, with Last first.
         ini.setValue(QStringLiteral("FormListMembers.wwDBGridListMembers/Columns"),
                      QStringList{QStringLiteral("Last_Name;150"), QStringLiteral("Client_ID;60"), QStringLiteral("NoLonger;40")});
-        ini.setValue(QStringLiteral("Form_Positions/FormListMembers"), QStringLiteral("0 40 30 620 900"));
+        ini.setValue(QStringLiteral("Form_Positions/FormListMembers"), QStringLiteral("0 40 30 520 700"));
     }
     open(QStringLiteral("L"));
     const QStringList order = grid()->visualFieldOrder();
@@ -629,8 +629,8 @@ TEST_P(MembersWindowTest, ColumnLayoutAndPlacementAreKeptInTheSettingsFile)
     EXPECT_TRUE(order.contains(QStringLiteral("Add_Dte")));
     EXPECT_EQ(order.size(), 24);
     EXPECT_EQ(grid()->columnWidth(RS::Last_Name), 150);
-    EXPECT_EQ(form->width(), 900);
-    EXPECT_EQ(form->height(), 620);
+    EXPECT_EQ(form->width(), 700);
+    EXPECT_EQ(form->height(), 520);
     grid()->setColumnWidth(RS::City, 99);
     closeForm();
 

@@ -60,6 +60,31 @@ void applyPosRec(QWidget *window, const TPosRec &rec)
     window->resize(rec.Width, rec.Height);
 }
 
+namespace {
+
+// What SetFormPos read and what it made of it, kept on the window until it
+// closes: a placement fitted to a smaller screen is written back as it was
+// stored unless the user moved or resized the window, so that it comes back
+// on the larger screen as the user left it there.
+const char *const kStoredText = "kvStoredPlacement";
+const char *const kAppliedRect = "kvAppliedPlacement";
+
+QRect boundsOf(const TPosRec &rec)
+{
+    return QRect(rec.Left, rec.Top, rec.Width, rec.Height);
+}
+
+// The screen a stored placement was on, when it is still there.
+const QScreen *screenFor(const QWidget *window, const TPosRec &rec)
+{
+    if (rec.State != 2)
+        if (const QScreen *s = QGuiApplication::screenAt(boundsOf(rec).center()))
+            return s;
+    return window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+}
+
+} // namespace
+
 void SetFormPos(QWidget *window, const QString &entry, const QString &file)
 {
     TraceScope trace(QStringLiteral("SetFormPos"));
@@ -67,13 +92,28 @@ void SetFormPos(QWidget *window, const QString &entry, const QString &file)
     Trace::value(entry, text);
     if (text == LocalSettings::kDefault)
         return;
-    applyPosRec(window, StrToPosRec(text));
+    const TPosRec stored = StrToPosRec(text);
+    TPosRec fitted = stored;
+    if (const QScreen *screen = screenFor(window, stored)) {
+        const QRect frame = window->frameGeometry(), inner = window->geometry();
+        const QMargins margins(inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
+                               frame.bottom() - inner.bottom());
+        fitted = fitPosRec(stored, screen->availableGeometry(), margins);
+    }
+    applyPosRec(window, fitted);
+    window->setProperty(kStoredText, text);
+    window->setProperty(kAppliedRect, QRect(window->pos(), window->size()));
 }
 
 bool SaveFormPos(QWidget *window, const QString &entry, const QString &file)
 {
     TraceScope trace(QStringLiteral("SaveFormPos"));
-    const QString text = PosRecToStr(posRecOf(window));
+    const TPosRec now = posRecOf(window);
+    QString text = PosRecToStr(now);
+    const QString stored = window->property(kStoredText).toString();
+    if (!stored.isEmpty() && now.State != 2 && now.State == StrToPosRec(stored).State
+        && QRect(window->pos(), window->size()) == window->property(kAppliedRect).toRect())
+        text = stored;
     Trace::value(entry, text);
     return LocalSettings::writePlacement(file, entry, text);
 }
