@@ -118,8 +118,6 @@ public:
 
 void fitToScreen(QWidget *window, int keptItems)
 {
-    if (!window->findChild<QObject *>(QStringLiteral("kvFrameFit"), Qt::FindDirectChildrenOnly))
-        new FrameFit(window);
     const QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
@@ -128,6 +126,9 @@ void fitToScreen(QWidget *window, int keptItems)
     if (needed.height() <= room.height() && needed.width() <= room.width() && window->width() <= room.width()
         && window->height() <= room.height())
         return;
+    // Made to fit without its frame, which is known once it shows.
+    if (!window->findChild<QObject *>(QStringLiteral("kvFrameFit"), Qt::FindDirectChildrenOnly))
+        new FrameFit(window);
     if (window->minimumSize() == window->maximumSize()) {
         // A fixed design size gives way to the screen.
         window->setMinimumSize(0, 0);
