@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="en">
 <context>
+    <name>QPrintPreviewDialog</name>
+    <message>
+        <source>Print</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>RunAction</name>
     <message>
         <source>An unexpected error occurred.</source>
@@ -424,6 +431,10 @@ No keeps the window open with your changes, to save them again.</source>
     </message>
     <message>
         <source>Cancel edit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Searches the sort column (Ctrl+S)</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -865,6 +876,17 @@ No keeps your change; Post then writes it over the other user&apos;s values.</so
     <name>kv::MembersGrid</name>
     <message>
         <source>Edit Client Info</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>kv::MembersHeader</name>
+    <message>
+        <source>%1: Ctrl+I checks or clears the current member&apos;s mark</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: Ctrl+C moves the current member&apos;s mark from unknown to checked to not checked</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
