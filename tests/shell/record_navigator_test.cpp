@@ -120,10 +120,12 @@ TEST(RecordNavigator, EveryButtonHasAKeyShownInItsTooltip)
         EXPECT_FALSE(navigator->button(c.button)->accessibleName().contains(QLatin1Char('(')));
     }
     cursor.editing = false;
-    Q_EMIT cursor.changed();
-    cursor.calls.clear();
-    QTest::keyClick(field, Qt::Key_Escape);
-    EXPECT_EQ(cursor.calls, QString()) << "no edit to cancel: Escape is the window's again";
+    for (bool follows : {true, false}) {
+        navigator->setFollowsCursor(follows);
+        cursor.calls.clear();
+        QTest::keyClick(field, Qt::Key_Escape);
+        EXPECT_EQ(cursor.calls, QString()) << "no edit to cancel: Escape is the window's again";
+    }
 }
 
 } // namespace

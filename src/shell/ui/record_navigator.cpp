@@ -217,9 +217,10 @@ void RecordNavigator::refresh()
     for (int i = First; i <= NextPage; ++i) {
         if (m_buttons[i])
             m_buttons[i]->setEnabled(!m_followsCursor || enabled[i]);
-        // A key whose move is not offered goes on to the field (Escape then closes the dialog).
+        // A key whose move the row does not allow goes on to the field (Escape then
+        // closes the dialog), also where the buttons stay live.
         if (m_keys[i])
-            m_keys[i]->setEnabled(!m_followsCursor || enabled[i]);
+            m_keys[i]->setEnabled(enabled[i]);
     }
 }
 
