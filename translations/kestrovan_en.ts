@@ -876,6 +876,17 @@ No keeps the window open with your changes, to save them again.</source>
     </message>
 </context>
 <context>
+    <name>kv::MembersHeader</name>
+    <message>
+        <source>%1: Ctrl+I checks or clears the current member&apos;s mark</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: Ctrl+C moves the current member&apos;s mark from unknown to checked to not checked</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>kv::QtPrompts</name>
     <message>
         <source>Confirm</source>

@@ -3,8 +3,11 @@
 #include "data/engine/query.h"
 #include "data/engine/unit_of_work.h"
 #include "data/list_lock.h"
+#include "data/prompts.h"
 #include "members/row_loop.h"
 #include "members/statement_progress.h"
+
+#include <QLocale>
 
 namespace kv {
 
@@ -12,6 +15,12 @@ const QString MemberFlags::kSetAllInvitedSql =
     QStringLiteral("Update List_Members set Invited = :Invited where List_ID = :List_ID");
 const QString MemberFlags::kSetAllConfirmedSql =
     QStringLiteral("Update List_Members set Confirmed = :Confirmed where List_ID = :List_ID");
+const QString MemberFlags::kCheckAllConfirmedQuestion =
+    QStringLiteral("Check the Confirmed mark of all %1 members of the list?");
+const QString MemberFlags::kClearAllConfirmedQuestion =
+    QStringLiteral("Clear the Confirmed mark of all %1 members of the list?");
+const QString MemberFlags::kClearAllInvitedQuestion =
+    QStringLiteral("Clear the Invited mark of all %1 members of the list?");
 const QString MemberFlags::kChecked = QStringLiteral("Y");
 const QString MemberFlags::kUnchecked = QStringLiteral("N");
 
@@ -26,6 +35,20 @@ MemberFlags::MemberFlags(Database &db, Progress &progress)
 }
 
 MemberFlags::~MemberFlags() = default;
+
+QString MemberFlags::allQuestion(Flag flag, bool checked, int members)
+{
+    const QString &text = flag == Flag::Confirmed ? (checked ? kCheckAllConfirmedQuestion : kClearAllConfirmedQuestion)
+        : checked                                 ? QString()
+                                                  : kClearAllInvitedQuestion;
+    return text.isEmpty() ? text : text.arg(QLocale().toString(members));
+}
+
+bool MemberFlags::askAll(Prompts &prompts, Flag flag, bool checked, int members)
+{
+    const QString question = allQuestion(flag, checked, members);
+    return question.isEmpty() || prompts.confirmDestroying(question);
+}
 
 void MemberFlags::runAll(Query &query, const QString &param, int listId, bool checked)
 {

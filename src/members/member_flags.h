@@ -11,6 +11,7 @@ namespace kv {
 
 class Database;
 class Progress;
+class Prompts;
 class MemberRowSet;
 class Query;
 
@@ -26,8 +27,23 @@ public:
     static const QString kChecked; // "Y"
     static const QString kUnchecked; // "N"
 
+    enum class Flag { Invited, Confirmed };
+    // The questions before an "all" operation that takes marks away or sets
+    // Confirmed for everyone; %1 is the number of members.
+    static const QString kCheckAllConfirmedQuestion;
+    static const QString kClearAllConfirmedQuestion;
+    static const QString kClearAllInvitedQuestion;
+
     MemberFlags(Database &db, Progress &progress);
     ~MemberFlags();
+
+    // An "all" operation changes every member at once and cannot be undone,
+    // so all but "Check all Invited" ask first, naming the count (members:
+    // all of the list, hidden ones included), with No as the default. True
+    // when the operation may go ahead.
+    static bool askAll(Prompts &prompts, Flag flag, bool checked, int members);
+    // The question askAll asks, empty for "Check all Invited".
+    static QString allQuestion(Flag flag, bool checked, int members);
 
     void setAllInvited(int listId, bool checked);
     void setAllConfirmed(int listId, bool checked);

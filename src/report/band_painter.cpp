@@ -16,6 +16,12 @@ BandPainter::BandPainter(QPainter &painter, const ReportTemplate &tmpl, DeviceSc
 {
 }
 
+void BandPainter::setPageRange(int from, int to)
+{
+    m_fromPage = std::max(1, from);
+    m_toPage = std::max(0, to);
+}
+
 QRectF BandPainter::deviceRect(double x, double y, double w, double h) const
 {
     return QRectF((m_t.margins.left() + x) * m_scale.sx, (m_t.margins.top() + y) * m_scale.sy, w * m_scale.sx, h * m_scale.sy);
@@ -24,6 +30,8 @@ QRectF BandPainter::deviceRect(double x, double y, double w, double h) const
 void BandPainter::drawSlice(const ReportBand &band, const std::vector<PreparedItem> &items, const BandLayout &bl, double x,
                             double top, double from, double to, int page)
 {
+    if (!drawsPage(page))
+        return;
     const double sx = m_scale.sx;
     const double dy = top - from;
     const bool whole = from <= kLayoutEpsilon && to >= kUnbounded;

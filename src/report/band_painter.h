@@ -23,6 +23,9 @@ public:
     // clipped to it. Millimetres throughout.
     void drawSlice(const ReportBand &band, const std::vector<PreparedItem> &items, const BandLayout &bl, double x, double top,
                    double from, double to, int page);
+    // Pages outside [from, to] (to 0: no end) are laid out but not drawn.
+    void setPageRange(int from, int to);
+    bool drawsPage(int page) const { return page >= m_fromPage && (m_toPage <= 0 || page <= m_toPage); }
 
 private:
     QRectF deviceRect(double x, double y, double w, double h) const;
@@ -32,6 +35,8 @@ private:
     DeviceScale m_scale;
     double m_printableWidth = 0; // millimetres
     const ReportRecorder &m_recorder;
+    int m_fromPage = 1;
+    int m_toPage = 0;
 };
 
 } // namespace kv

@@ -115,6 +115,8 @@ void ReportPageFlow::startPage()
     if (m_page > 0)
         m_pageBreak();
     ++m_page;
+    if (m_pageStart)
+        m_pageStart();
     vars.pageNumber = m_page;
     m_y = 0;
     m_bodyOnPage = false;

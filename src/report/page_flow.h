@@ -34,6 +34,11 @@ public:
     // The detail band of the row numbered index (from 0).
     void detailRow(int index);
     int page() const { return m_page; }
+    // Pages outside the range are laid out (their numbers and rows count) but not drawn.
+    void setPageRange(int from, int to) { m_painter.setPageRange(from, to); }
+    bool drawsPage(int page) const { return m_painter.drawsPage(page); }
+    // Called as each page begins, its number already counted.
+    void setPageStart(std::function<void()> pageStart) { m_pageStart = std::move(pageStart); }
 
 private:
     BandLayout layout(Band which, double width, bool tinted);
@@ -56,6 +61,7 @@ private:
     const ReportBand *m_bands[BandCount];
     std::vector<PreparedItem> m_prepared[BandCount];
     BandPainter m_painter;
+    std::function<void()> m_pageStart;
 
     int m_page = 0;
     double m_y = 0; // millimetres from the top of the printable area

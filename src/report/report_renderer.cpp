@@ -6,6 +6,7 @@
 #include <QPageSize>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <algorithm>
 #include <vector>
 
 namespace kv {
@@ -51,6 +52,28 @@ QString ReportRenderer::cutValuesText(const ReportOutcome &outcome)
 int ReportRenderer::render(QPainter &painter, const PageBreak &newPage)
 {
     check();
+    int drawn = 0;
+    ReportOutcome first;
+    for (int copy = 0; copy < std::max(1, m_run.copies); ++copy) {
+        drawn += renderCopy(painter, newPage, drawn > 0);
+        if (copy == 0)
+            first = m_outcome;
+    }
+    m_outcome = first;
+    return drawn;
+}
+
+namespace {
+
+// Thrown at the break after the last page asked for: nothing after it is laid out.
+struct PastLastPage
+{
+};
+
+} // namespace
+
+int ReportRenderer::renderCopy(QPainter &painter, const PageBreak &newPage, bool breakFirst)
+{
     m_outcome = ReportOutcome();
     ReportDataSource *main = m_sources.mutableSource(m_t.dataSource);
     // Only the details the template reads are moved along; the others would
@@ -60,12 +83,28 @@ int ReportRenderer::render(QPainter &painter, const PageBreak &newPage)
         if (m_sources.masterOf(name).compare(m_t.dataSource, Qt::CaseInsensitive) == 0)
             details.push_back(m_sources.mutableSource(name));
 
+    ReportPageFlow *flow = nullptr;
+    int drawn = 0;
+    bool breakPending = breakFirst;
+    // The device turns a page only between two pages that are drawn.
+    const auto pageDrawn = [&] {
+        if (flow->drawsPage(flow->page())) {
+            if (breakPending)
+                newPage();
+            breakPending = true;
+            ++drawn;
+        }
+    };
     const PageBreak checkedNewPage = [&] {
         if (m_run.checkpoint)
             m_run.checkpoint();
-        newPage();
+        if (m_run.toPage > 0 && flow->page() >= m_run.toPage)
+            throw PastLastPage();
     };
     ReportPageFlow l(painter, m_t, m_sources, checkedNewPage, m_recorder, m_outcome);
+    flow = &l;
+    l.setPageRange(m_run.fromPage, m_run.toPage);
+    l.setPageStart(pageDrawn);
     l.vars.listName = m_run.listName;
     l.vars.printTime = m_run.printTime;
     l.vars.title = m_t.title;
@@ -75,26 +114,29 @@ int ReportRenderer::render(QPainter &painter, const PageBreak &newPage)
             d->masterMoved(*main);
     };
 
-    main->first();
-    follow();
-    l.startPage();
-    l.wholeBand(ReportPageFlow::Header);
-    int index = 0;
-    while (!main->eof()) {
-        if (m_run.checkpoint)
-            m_run.checkpoint();
-        l.vars.rowNumber = index + 1;
-        l.detailRow(index);
-        ++index;
-        main->next();
-        if (!main->eof())
-            follow();
+    try {
+        main->first();
+        follow();
+        l.startPage();
+        l.wholeBand(ReportPageFlow::Header);
+        int index = 0;
+        while (!main->eof()) {
+            if (m_run.checkpoint)
+                m_run.checkpoint();
+            l.vars.rowNumber = index + 1;
+            l.detailRow(index);
+            ++index;
+            main->next();
+            if (!main->eof())
+                follow();
+        }
+        // Footers speak of the last row: the count and the run's figures.
+        l.wholeBand(ReportPageFlow::Footer);
+        l.finishPage();
+    } catch (const PastLastPage &) {
     }
-    // Footers speak of the last row: the count and the run's figures.
-    l.wholeBand(ReportPageFlow::Footer);
-    l.finishPage();
     m_outcome.pages = l.page();
-    return l.page();
+    return drawn;
 }
 
 QPageLayout ReportRenderer::pageLayout(const ReportTemplate &tmpl)

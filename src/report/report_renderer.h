@@ -31,8 +31,8 @@ public:
     void setRecorder(ReportRecorder recorder) { m_recorder = std::move(recorder); }
 
     // Draws on a painter that is already active on a device whose origin is
-    // the paper's top left corner; newPage is called between pages. Answers
-    // the number of pages drawn.
+    // the paper's top left corner; newPage is called between pages. Draws the
+    // run's pages and copies only; answers the number of pages drawn.
     int render(QPainter &painter, const PageBreak &newPage);
     // Sets the device's page layout from the template, then draws on it.
     int render(QPagedPaintDevice &device);
@@ -54,6 +54,8 @@ public:
     static const QString kNotWritten;
 
 private:
+    int renderCopy(QPainter &painter, const PageBreak &newPage, bool breakFirst);
+
     const ReportTemplate &m_t;
     const ReportSources &m_sources;
     ReportRun m_run;

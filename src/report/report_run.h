@@ -16,6 +16,13 @@ struct ReportRun
     // Called before every row and every new page; it may throw to stop the
     // run (the command line's Ctrl+C), and a PDF being written is then dropped.
     std::function<void()> checkpoint;
+    // The pages drawn, counted from 1, as a print dialog gives them: 0 for
+    // either end means from the first or to the last page.
+    int fromPage = 0;
+    int toPage = 0;
+    // Copies drawn one after the other, each whole (for a printer that cannot
+    // make copies itself).
+    int copies = 1;
 };
 
 // One text item as the renderer drew it on one page: what tests read instead

@@ -78,6 +78,36 @@ TPosRec StrToPosRec(const QString &text)
     return rec;
 }
 
+TPosRec fitPosRec(const TPosRec &stored, const QRect &area, const QMargins &frame)
+{
+    if (stored.State == 2 || !area.isValid())
+        return stored;
+    TPosRec fitted = stored;
+    const int frameWidth = frame.left() + frame.right();
+    const int frameHeight = frame.top() + frame.bottom();
+    bool moveAcross = false, moveDown = false;
+    if (fitted.Width + frameWidth > area.width()) {
+        fitted.Width = area.width() - frameWidth;
+        moveAcross = true;
+    }
+    if (fitted.Height + frameHeight > area.height()) {
+        fitted.Height = area.height() - frameHeight;
+        moveDown = true;
+    }
+    const int outerWidth = fitted.Width + frameWidth;
+    const int outerHeight = fitted.Height + frameHeight;
+    const int titleHeight = qMax(frame.top(), kTitleHeight);
+    const QRect title(fitted.Left, fitted.Top, outerWidth, titleHeight);
+    const bool titleReachable = area.adjusted(-kTitleSlack, -kTitleSlack, kTitleSlack, 0).contains(title);
+    if (!titleReachable)
+        moveAcross = moveDown = true;
+    if (moveAcross)
+        fitted.Left = qBound(area.left(), fitted.Left, area.left() + area.width() - outerWidth);
+    if (moveDown)
+        fitted.Top = qBound(area.top(), fitted.Top, area.top() + area.height() - outerHeight);
+    return fitted;
+}
+
 QString LocalSettings::findAppDataFolder()
 {
     const QString appData = qEnvironmentVariable("AppData");

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QMargins>
+#include <QRect>
 #include <QString>
 #include <functional>
 
@@ -33,6 +35,20 @@ QString PosRecToStr(const TPosRec &rec);
 // Throws kv::Error (a conversion error) when a piece is not a whole number or
 // fewer than four blanks separate them; nothing is half-parsed.
 TPosRec StrToPosRec(const QString &text);
+
+// A stored placement as it opens on a screen whose available area is `area`,
+// the frame adding `frame` around the window (top and left are the frame's):
+// a window larger than the area is made as large as the area and moved into
+// it, and one whose title bar is not on the area is moved onto it, so that
+// it can be grabbed and its buttons reached. A maximised placement stays as
+// it is.
+TPosRec fitPosRec(const TPosRec &stored, const QRect &area, const QMargins &frame = QMargins());
+
+// A maximised window leaves its resize borders outside the screen: a title
+// bar this far beyond the area's top, left or right edge is still on it.
+inline constexpr int kTitleSlack = 8;
+// The title bar's height where the frame is not known yet (before showing).
+inline constexpr int kTitleHeight = 24;
 
 // The local settings file and where it lives.
 class LocalSettings

@@ -260,6 +260,49 @@ TEST_P(MemberOpsFlagsWindowTest, AnAllStatementIsNotUndoneByAPendingEditOfTheSam
     EXPECT_EQ(quantityOf(4), 4);
 }
 
+// Three "all" actions change every member at once: each asks first, naming
+// the count with No as the default, and No changes nothing. Checking all
+// Invited, the usual step once the invitations are out, asks nothing.
+TEST_P(MemberOpsFlagsWindowTest, AllActionsThatTakeMarksAwayAskFirstAndNoChangesNothing)
+{
+    tdb->exec(QStringLiteral("Update List_Members set Confirmed = 'N', Invited = 'Y' where List_ID = :L"), {{QStringLiteral("L"), listId}});
+    tdb->exec(QStringLiteral("Update List_Members set RecVisible = False where List_ID = :L and Person_ID = 4"), {{QStringLiteral("L"), listId}});
+    window->RzTabControl1Change();
+    using Flag = MemberFlags::Flag;
+    struct Case
+    {
+        void (TFormListMembers::*action)();
+        Flag flag;
+        bool checked;
+        const char *column;
+        const char *before, *after;
+    } cases[] = {
+        {&TFormListMembers::ActionCheckAllRSVPChecksExecute, Flag::Confirmed, true, "confirmed", "N", "Y"},
+        {&TFormListMembers::ActionClearAllRSVPChecksExecute, Flag::Confirmed, false, "confirmed", "Y", "N"},
+        {&TFormListMembers::ActionClearAllInvitedChecksExecute, Flag::Invited, false, "invited", "Y", "N"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.column + std::string(c.checked ? " checked" : " cleared"));
+        const QString question = MemberFlags::allQuestion(c.flag, c.checked, 4); // the hidden member counts
+        EXPECT_TRUE(question.contains(QLatin1String("all 4 members"))) << question.toStdString();
+        prompts.clear();
+        prompts.answerNo();
+        (window.get()->*c.action)();
+        ASSERT_EQ(prompts.shown().size(), 1);
+        EXPECT_EQ(prompts.shown().first().text, question);
+        EXPECT_TRUE(prompts.shown().first().defaultNo);
+        EXPECT_EQ(prompts.shown().first().kind, kv::Prompts::Kind::Confirmation);
+        EXPECT_EQ(tdb->count(QStringLiteral("List_Members"), QStringLiteral("%1 = '%2'").arg(QLatin1String(c.column), QLatin1String(c.before))), 4);
+        prompts.answerYes();
+        (window.get()->*c.action)();
+        EXPECT_EQ(tdb->count(QStringLiteral("List_Members"), QStringLiteral("%1 = '%2'").arg(QLatin1String(c.column), QLatin1String(c.after))), 4);
+    }
+    prompts.clear();
+    window->ActionCheckAllInvitedChecksExecute();
+    EXPECT_TRUE(prompts.questions().isEmpty());
+    EXPECT_EQ(tdb->count(QStringLiteral("List_Members"), QStringLiteral("Invited = 'Y'")), 4);
+}
+
 KV_MEMBER_OPS_BACKENDS(MemberOpsFlagsWindowTest);
 
 TEST(MemberOpsFlagCycles, ConfirmedAndInvitedCycles)

@@ -8,6 +8,7 @@
 #include "support/test_database.h"
 
 #include <QDir>
+#include <QScreen>
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -52,6 +53,39 @@ TEST(PosRecText, UnknownStateNumberReadsAsNormal)
     EXPECT_EQ(kv::IntToWinState(7), kv::WinState::Normal);
     EXPECT_EQ(kv::IntToWinState(1), kv::WinState::Minimized);
     EXPECT_EQ(kv::IntToWinState(2), kv::WinState::Maximized);
+}
+
+// Placements stored on a 1920 x 1080 screen, opened on a 1366 x 768 laptop
+// whose task bar takes 40 pixels, with and without a known frame.
+TEST(PosRecFit, PlacementsFromALargerScreenOpenInsideTheSmallerOne)
+{
+    const QRect laptop(0, 0, 1366, 728);
+    const QMargins frame(8, 31, 8, 8);
+    struct Case
+    {
+        const char *stored;
+        QMargins frame;
+        const char *expected;
+    } cases[] = {
+        {"0 0 0 1080 1920", {}, "0 0 0 728 1366"},              // full size: reduced to the area
+        {"0 100 200 900 1600", {}, "0 0 0 728 1366"},           // too large both ways: reduced and moved in
+        {"0 100 200 900 1000", {}, "0 0 200 728 1000"},         // too tall only: moved up, left kept
+        {"0 100 900 600 800", {}, "0 100 566 600 800"},         // right of the laptop's edge: moved across
+        {"0 720 100 300 400", {}, "0 428 100 300 400"},         // title bar below the area: moved up
+        {"0 -300 100 300 400", {}, "0 0 100 300 400"},          // title bar above it: moved down
+        {"0 100 1500 400 400", {}, "0 100 966 400 400"},        // wholly off to the right
+        {"0 0 0 1080 1920", frame, "0 0 0 689 1350"},           // the frame counts against the area
+        {"0 -8 -8 600 800", {}, "0 -8 -8 600 800"},             // a maximised window's borders: as stored
+        {"0 -8 -8 600 800", frame, "0 -8 -8 600 800"},
+        {"0 120 80 600 800", {}, "0 120 80 600 800"},           // fits: untouched
+        {"1 100 200 900 1600", {}, "1 0 0 728 1366"},           // minimised keeps its fitted bounds
+        {"2", {}, "2"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.stored);
+        const TPosRec fitted = kv::fitPosRec(StrToPosRec(QString::fromLatin1(c.stored)), laptop, c.frame);
+        EXPECT_EQ(PosRecToStr(fitted), QString::fromLatin1(c.expected));
+    }
 }
 
 class PlacementFileTest : public ::testing::Test
@@ -126,6 +160,26 @@ TEST_F(PlacementFileTest, SavingChangesOnlyThePluginsKeysAndKeepsEveryOtherByte)
     EXPECT_EQ(stored(QStringLiteral("FormListMembers")), QStringLiteral("2"));
     QSettings ini(file(), QSettings::IniFormat);
     EXPECT_EQ(ini.value(QStringLiteral("Grid/Columns")).toStringList(), (QStringList{QStringLiteral("Last_Name;120"), QStringLiteral("City;80")}));
+}
+
+TEST_F(PlacementFileTest, AFittedPlacementIsWrittenBackAsStoredUntilTheUserMovesTheWindow)
+{
+    QWidget probe;
+    const QRect area = probe.screen()->availableGeometry();
+    const QString large = QStringLiteral("0 %1 %2 %3 %4").arg(area.top() + 40).arg(area.left() + 60).arg(area.height() + 500).arg(area.width() + 700);
+    ASSERT_TRUE(kv::LocalSettings::writePlacement(file(), QStringLiteral("FormLists"), large));
+
+    QWidget a;
+    kv::SetFormPos(&a, QStringLiteral("FormLists"), file());
+    EXPECT_TRUE(area.contains(QRect(a.pos(), a.size()))) << a.width() << "x" << a.height();
+    ASSERT_TRUE(kv::SaveFormPos(&a, QStringLiteral("FormLists"), file()));
+    EXPECT_EQ(stored(QStringLiteral("FormLists")), large);
+
+    QWidget b;
+    kv::SetFormPos(&b, QStringLiteral("FormLists"), file());
+    b.move(b.pos() + QPoint(5, 5));
+    ASSERT_TRUE(kv::SaveFormPos(&b, QStringLiteral("FormLists"), file()));
+    EXPECT_EQ(stored(QStringLiteral("FormLists")), PosRecToStr(kv::posRecOf(&b)));
 }
 
 TEST_F(PlacementFileTest, MaximisedStoresTwoAndRestoresMaximisedWithDesignSize)

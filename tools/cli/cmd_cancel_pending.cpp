@@ -6,6 +6,7 @@
 #include "data/engine/query.h"
 #include "data/engine/unit_of_work.h"
 #include "lists/cancel_pending.h"
+#include "lists/result_sentences.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ int runCancelPending(kv::cli::Context &ctx)
     std::optional<int> removed;
     kv::UnitOfWork::run(*dm.DatabaseLists, [&] { removed = cancel.run(listId, name); });
     if (removed)
-        ctx.out() << QStringLiteral("%1 pending deliveries of %2 cancelled.").arg(*removed).arg(name) << Qt::endl;
+        ctx.out() << kv::cancelPendingResultText(*removed, name) << Qt::endl;
     return 0;
 }
 

@@ -9,6 +9,7 @@
 #include "data/engine/unit_of_work.h"
 #include "lists/fulfil_list.h"
 #include "lists/fulfil_preview.h"
+#include "lists/result_sentences.h"
 
 #include <QLocale>
 
@@ -179,11 +180,7 @@ int runFulfil(kv::cli::Context &ctx)
     }
     fulfilment.finish();
     if (r.outcome == kv::ListFulfilment::Outcome::Fulfilled || r.skipped > 0)
-        ctx.out() << QStringLiteral("%1 deliveries scheduled for %2 on %3, %4 members skipped.")
-                         .arg(r.deliveries)
-                         .arg(name, date.toString(Qt::ISODate))
-                         .arg(r.skipped)
-                  << Qt::endl;
+        ctx.out() << kv::fulfilmentResultText(r.deliveries, name, date, r.skipped) << Qt::endl;
     return 0;
 }
 

@@ -2,6 +2,8 @@
 
 #include "shell/ui/fulfilment_defaults_panel.h"
 #include "shell/ui/radio_group.h"
+#include "shell/ui/form_placement.h"
+#include "shell/ui/mnemonic.h"
 #include "shell/ui/record_navigator.h"
 #include "shell/ui/screen_reader_names.h"
 
@@ -56,10 +58,12 @@ void TFormLists::buildUi()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    d->ActionFulfill = named(new QAction(tr("Fulfill"), this), QStringLiteral("ActionFulfill"));
-    d->ActionEditListMembers = named(new QAction(tr("Edit Members"), this), QStringLiteral("ActionEditListMembers"));
-    d->ActionDeleteList = named(new QAction(tr("Delete"), this), QStringLiteral("ActionDeleteList"));
-    d->ActionCancelPending = named(new QAction(tr("Cancel Pendg"), this), QStringLiteral("ActionCancelPending"));
+    // The captions are the described ones; the underlined letters (Alt+letter)
+    // are the keyboard's way to the buttons and menu entries.
+    d->ActionFulfill = named(new QAction(kv::withMnemonic(tr("Fulfill"), QStringLiteral("Fulfi&ll")), this), QStringLiteral("ActionFulfill"));
+    d->ActionEditListMembers = named(new QAction(kv::withMnemonic(tr("Edit Members"), QStringLiteral("Edit &Members")), this), QStringLiteral("ActionEditListMembers"));
+    d->ActionDeleteList = named(new QAction(kv::withMnemonic(tr("Delete"), QStringLiteral("&Delete")), this), QStringLiteral("ActionDeleteList"));
+    d->ActionCancelPending = named(new QAction(kv::withMnemonic(tr("Cancel Pendg"), QStringLiteral("Cancel &Pendg")), this), QStringLiteral("ActionCancelPending"));
     connect(d->ActionFulfill, &QAction::triggered, this, &TFormLists::ActionFulfillExecute);
     connect(d->ActionEditListMembers, &QAction::triggered, this, &TFormLists::ActionEditListMembersExecute);
     connect(d->ActionDeleteList, &QAction::triggered, this, &TFormLists::ActionDeleteListExecute);
@@ -103,6 +107,9 @@ void TFormLists::buildUi()
     updateNavigator();
     // The edit page's boxes are spoken by the captions of the groups they sit in.
     kv::nameControlsForScreenReaders(this);
+    // On a small screen the pages scroll; the navigator, the buttons and the
+    // status bar stay in view.
+    kv::fitToScreen(this, 2);
 }
 
 void TFormLists::buildMenu()
@@ -117,13 +124,13 @@ void TFormLists::buildMenu()
     d->MenuEditMembers = d->ActionEditListMembers;
     edit->addSeparator();
     // The entry has a caption of its own; it runs the same action.
-    d->MenuDeleteList = named(edit->addAction(tr("Delete List")), QStringLiteral("MenuDeleteList"));
+    d->MenuDeleteList = named(edit->addAction(kv::withMnemonic(tr("Delete List"), QStringLiteral("&Delete List"))), QStringLiteral("MenuDeleteList"));
     connect(d->MenuDeleteList, &QAction::triggered, d->ActionDeleteList, &QAction::trigger);
     connect(d->ActionDeleteList, &QAction::changed, d->MenuDeleteList, [this] { d->MenuDeleteList->setEnabled(d->ActionDeleteList->isEnabled()); });
 
     QMenu *view = named(d->MainMenu1->addMenu(tr("&View")), QStringLiteral("MenuView"));
-    d->MenuViewEdit = named(view->addAction(tr(kEditPage)), QStringLiteral("MenuViewEdit"));
-    d->MenuViewBrowse = named(view->addAction(tr(kBrowsePage)), QStringLiteral("MenuViewBrowse"));
+    d->MenuViewEdit = named(view->addAction(QLatin1Char('&') + tr(kEditPage)), QStringLiteral("MenuViewEdit"));
+    d->MenuViewBrowse = named(view->addAction(QLatin1Char('&') + tr(kBrowsePage)), QStringLiteral("MenuViewBrowse"));
     connect(d->MenuViewEdit, &QAction::triggered, this, &TFormLists::ViewEditClick);
     connect(d->MenuViewBrowse, &QAction::triggered, this, &TFormLists::ViewBrowseClick);
 
@@ -133,8 +140,8 @@ void TFormLists::buildMenu()
 
     d->MenuReports = named(d->MainMenu1->addMenu(tr("&Reports")), QStringLiteral("MenuReports"));
 
-    QMenu *help = named(d->MainMenu1->addMenu(tr("Help")), QStringLiteral("MenuHelp"));
-    d->MenuHelpAbout = named(help->addAction(tr("About")), QStringLiteral("MenuHelpAbout"));
+    QMenu *help = named(d->MainMenu1->addMenu(kv::withMnemonic(tr("Help"), QStringLiteral("&Help"))), QStringLiteral("MenuHelp"));
+    d->MenuHelpAbout = named(help->addAction(kv::withMnemonic(tr("About"), QStringLiteral("&About"))), QStringLiteral("MenuHelpAbout"));
     connect(d->MenuHelpAbout, &QAction::triggered, this, &TFormLists::About1Click);
 }
 
@@ -205,6 +212,8 @@ QWidget *TFormLists::buildBrowsePage()
     d->wwDBGridLists->horizontalHeader()->setMinimumHeight(fontMetrics().height() * 2 + 8);
     d->wwDBGridLists->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
     d->wwDBGridLists->setWordWrap(false);
+    // Tab leaves the grid for the next control; the arrows move between rows.
+    d->wwDBGridLists->setTabKeyNavigation(false);
     d->wwDBGridLists->setAccessibleName(tr(kBrowsePage));
     connect(d->wwDBGridLists, &QTableView::doubleClicked, this, &TFormLists::wwDBGridListsDblClick);
     auto *l = new QVBoxLayout(page);
@@ -254,7 +263,7 @@ QWidget *TFormLists::buildBottomBar()
     d->ButtonFulfill = button(d->ActionFulfill, QStringLiteral("ButtonFulfill"));
     d->ButtonCancelPending = button(d->ActionCancelPending, QStringLiteral("ButtonCancelPending"));
     l->addStretch(1);
-    d->BitBtnClose = named(new QPushButton(tr("Close"), bar), QStringLiteral("BitBtnClose"));
+    d->BitBtnClose = named(new QPushButton(kv::withMnemonic(tr("Close"), QStringLiteral("Cl&ose")), bar), QStringLiteral("BitBtnClose"));
     d->BitBtnClose->setAutoDefault(false);
     connect(d->BitBtnClose, &QPushButton::clicked, this, &QDialog::reject);
     l->addWidget(d->BitBtnClose);

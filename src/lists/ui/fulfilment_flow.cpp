@@ -5,6 +5,7 @@
 #include "data/trace.h"
 #include "lists/cancel_pending.h"
 #include "lists/fulfil_list.h"
+#include "lists/result_sentences.h"
 #include "lists/ui/form_list_fulfillment_options.h"
 #include "shell/ui/cursor_progress.h"
 #include "shell/ui/run_action.h"
@@ -14,6 +15,7 @@
 #include <QEvent>
 #include <QPointer>
 #include <QScopeGuard>
+#include <QStatusBar>
 #include <QWidget>
 #include <QWindow>
 #include <memory>
@@ -62,6 +64,14 @@ private:
     QPointer<QWidget> m_window;
 };
 
+// What was done, said in the window without a box to click; it gives the
+// status bar's panes back after a while.
+void tellInStatusBar(QWidget *owner, const QString &sentence)
+{
+    if (QStatusBar *bar = owner ? owner->findChild<QStatusBar *>() : nullptr)
+        bar->showMessage(sentence, 30000);
+}
+
 } // namespace
 
 void runFulfilment(QWidget *owner, TDataModuleLists &dm, int listId, Prompts &prompts, Progress &progress,
@@ -97,9 +107,12 @@ void runFulfilment(QWidget *owner, TDataModuleLists &dm, int listId, Prompts &pr
                 // name in the note and its quantity all belong to the same list.
                 const int chosen = dialog->chosenListId();
                 const FulfilmentOptions options = dialog->options();
+                const QString listName = dialog->listText();
                 Trace::value(QStringLiteral("List fulfilled"), qint64(chosen));
                 InputBlock block(owner);
-                fulfilment.run(chosen, options);
+                const ListFulfilment::Result r = fulfilment.run(chosen, options);
+                if (r.outcome == ListFulfilment::Outcome::Fulfilled || r.skipped > 0)
+                    tellInStatusBar(owner, fulfilmentResultText(r.deliveries, listName, options.deliveryDate, r.skipped));
             }
             finishAfterFailure.dismiss();
             fulfilment.finish();
@@ -110,13 +123,13 @@ void runFulfilment(QWidget *owner, TDataModuleLists &dm, int listId, Prompts &pr
 void runCancelPending(QWidget *owner, TDataModuleLists &dm, const QVariant &listRecordId, const QString &listName,
                       Prompts &prompts, std::function<QString()> userName)
 {
-    Q_UNUSED(owner)
     runAction(
         prompts, QStringLiteral("runCancelPending"),
         [&] {
             CursorProgress busyCursor;
             CancelPendingDeliveries cancel(*dm.DatabaseLists, prompts, std::move(userName), busyCursor);
-            cancel.run(listRecordId, listName);
+            if (const std::optional<int> removed = cancel.run(listRecordId, listName))
+                tellInStatusBar(owner, cancelPendingResultText(*removed, listName));
         },
         ActionCursor::Unchanged);
 }

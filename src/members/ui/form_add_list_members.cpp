@@ -3,6 +3,7 @@
 #include "data/engine/query.h"
 #include "members/ui/flag_check_box.h"
 #include "members/ui/form_client_lookup.h"
+#include "shell/ui/form_placement.h"
 #include "shell/ui/radio_group.h"
 
 #include <QComboBox>
@@ -135,6 +136,7 @@ TFormAddListMembers::TFormAddListMembers(kv::Query &services, kv::Query &clients
     connect(d->RzCheckBoxInvitedState, &QCheckBox::clicked, this, &TFormAddListMembers::RzCheckBoxInvitedStateClick);
     connect(d->RzCheckBoxConfirmedState, &QCheckBox::clicked, this, &TFormAddListMembers::RzCheckBoxConfirmedStateClick);
     attachChangeHandlers(true);
+    kv::fitToScreen(this);
 }
 
 TFormAddListMembers::~TFormAddListMembers() = default;

@@ -2,6 +2,7 @@
 
 #include "data/engine/query.h"
 #include "members/ui/query_pick_model.h"
+#include "shell/ui/form_placement.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -67,10 +68,18 @@ TFormClientLookup::TFormClientLookup(Query &clients, QWidget *parent)
     int total = 0;
     for (int i = 0; i < m_model->columns().size(); ++i) {
         const auto &c = m_model->columns().at(i);
-        const int w = int(qMax<qsizetype>(c.widthChars, c.title.size() + 2)) * cw + 10;
+        int w = int(qMax<qsizetype>(c.widthChars, c.title.size() + 2)) * cw + 10;
+        // Figures are wider than the average letter: a phone number, a ZIP or an
+        // id shows whole, so that two clients of one name can be told apart.
+        if (c.field == QLatin1String("Phone") || c.field == QLatin1String("ZIP") || c.field == QLatin1String("Client_ID"))
+            w = qMax(w, fontMetrics().horizontalAdvance(QString(c.widthChars, QLatin1Char('0'))) + 10);
         d->GridClients->setColumnWidth(i, w);
         total += w;
     }
+    // The last column takes what the window gives beyond the design widths;
+    // Tab goes on to the buttons.
+    d->GridClients->horizontalHeader()->setStretchLastSection(true);
+    d->GridClients->setTabKeyNavigation(false);
     layout->addWidget(d->GridClients);
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -83,6 +92,7 @@ TFormClientLookup::TFormClientLookup(Query &clients, QWidget *parent)
     connect(d->EditSearch, &QLineEdit::textEdited, this, &TFormClientLookup::EditSearchChange);
 
     resize(total + 60, 420);
+    kv::fitToScreen(this);
     setCurrentRow(clients.isOpen() ? clients.recNo() : -1);
 }
 

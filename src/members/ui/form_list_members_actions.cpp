@@ -170,6 +170,9 @@ namespace {
 void setAllFlags(TFormListMembers &w, kv::MemberLoadSave &save, bool invited, bool checked)
 {
     const auto cleanup = qScopeGuard([&w] { w.progress().setPercent(0); });
+    using Flag = kv::MemberFlags::Flag;
+    if (!kv::MemberFlags::askAll(w.prompts(), invited ? Flag::Invited : Flag::Confirmed, checked, w.memberRowSet().totalRowCount()))
+        return;
     kv::Database &db = *w.dataModule().DatabaseLists;
     kv::MemberFlags op(db, w.progress());
     const bool done = w.runMemberWrite([&] {

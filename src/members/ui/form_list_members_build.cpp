@@ -8,6 +8,8 @@
 #include "members/ui/members_footer.h"
 #include "members/ui/members_grid.h"
 #include "members/ui/row_set_cursor.h"
+#include "shell/ui/form_placement.h"
+#include "shell/ui/mnemonic.h"
 #include "shell/ui/run_action.h"
 
 #include <QAction>
@@ -39,51 +41,51 @@ void TFormListMembers::buildActions()
         });
     };
     make(d->ActionAddMembers, "ActionAddMembers", tr("Add"), &TFormListMembers::ActionAddMembersExecute);
-    make(d->ActionRemoveSelectedMembers, "ActionRemoveSelectedMembers", tr("Remove selected names from list"),
+    make(d->ActionRemoveSelectedMembers, "ActionRemoveSelectedMembers", kv::withMnemonic(tr("Remove selected names from list"), QStringLiteral("Remove &selected names from list")),
          &TFormListMembers::ActionRemoveSelectedMembersExecute);
-    make(d->ActionRemoveAllMembers, "ActionRemoveAllMembers", tr("Remove all names from list"),
+    make(d->ActionRemoveAllMembers, "ActionRemoveAllMembers", kv::withMnemonic(tr("Remove all names from list"), QStringLiteral("Remove a&ll names from list")),
          &TFormListMembers::ActionRemoveAllMembersExecute);
-    make(d->ActionCopyToNewList, "ActionCopyToNewList", tr("Copy selected names to another list"),
+    make(d->ActionCopyToNewList, "ActionCopyToNewList", kv::withMnemonic(tr("Copy selected names to another list"), QStringLiteral("&Copy selected names to another list")),
          &TFormListMembers::ActionCopyToNewListExecute);
-    make(d->ActionCheckAllInvitedChecks, "ActionCheckAllInvitedChecks", tr("Check all Invited checkmarks"),
+    make(d->ActionCheckAllInvitedChecks, "ActionCheckAllInvitedChecks", kv::withMnemonic(tr("Check all Invited checkmarks"), QStringLiteral("Check all &Invited checkmarks")),
          &TFormListMembers::ActionCheckAllInvitedChecksExecute);
-    make(d->ActionClearAllInvitedChecks, "ActionClearAllInvitedChecks", tr("Clear all Invited checkmarks"),
+    make(d->ActionClearAllInvitedChecks, "ActionClearAllInvitedChecks", kv::withMnemonic(tr("Clear all Invited checkmarks"), QStringLiteral("Clear all I&nvited checkmarks")),
          &TFormListMembers::ActionClearAllInvitedChecksExecute);
-    make(d->ActionCheckSelectedRSVPChecks, "ActionCheckSelectedRSVPChecks", tr("Check selected Confirmed checkmarks"),
+    make(d->ActionCheckSelectedRSVPChecks, "ActionCheckSelectedRSVPChecks", kv::withMnemonic(tr("Check selected Confirmed checkmarks"), QStringLiteral("Check &selected Confirmed checkmarks")),
          &TFormListMembers::ActionCheckSelectedRSVPChecksExecute);
-    make(d->ActionCheckAllRSVPChecks, "ActionCheckAllRSVPChecks", tr("Check all Confirmed checkmarks"),
+    make(d->ActionCheckAllRSVPChecks, "ActionCheckAllRSVPChecks", kv::withMnemonic(tr("Check all Confirmed checkmarks"), QStringLiteral("Check &all Confirmed checkmarks")),
          &TFormListMembers::ActionCheckAllRSVPChecksExecute);
-    make(d->ActionClearSelectedRSVPChecks, "ActionClearSelectedRSVPChecks", tr("Clear selected Confirmed checkmarks"),
+    make(d->ActionClearSelectedRSVPChecks, "ActionClearSelectedRSVPChecks", kv::withMnemonic(tr("Clear selected Confirmed checkmarks"), QStringLiteral("C&lear selected Confirmed checkmarks")),
          &TFormListMembers::ActionClearSelectedRSVPChecksExecute);
-    make(d->ActionClearAllRSVPChecks, "ActionClearAllRSVPChecks", tr("Clear all Confirmed checkmarks"),
+    make(d->ActionClearAllRSVPChecks, "ActionClearAllRSVPChecks", kv::withMnemonic(tr("Clear all Confirmed checkmarks"), QStringLiteral("Clear all C&onfirmed checkmarks")),
          &TFormListMembers::ActionClearAllRSVPChecksExecute);
     make(d->ActionClickConfirm, "ActionClickConfirm", QString(), &TFormListMembers::ActionClickConfirmExecute);
     make(d->ActionClickInvited, "ActionClickInvited", QString(), &TFormListMembers::ActionClickInvitedExecute);
-    make(d->ActionSetQuantities, "ActionSetQuantities", tr("Set Selected Quantities"),
+    make(d->ActionSetQuantities, "ActionSetQuantities", kv::withMnemonic(tr("Set Selected Quantities"), QStringLiteral("Set Selected &Quantities")),
          &TFormListMembers::ActionSetQuantitiesExecute);
-    make(d->ActionFilterListToConfirmed, "ActionFilterListToConfirmed", tr("Filter list to Confirmed status is checked"),
+    make(d->ActionFilterListToConfirmed, "ActionFilterListToConfirmed", kv::withMnemonic(tr("Filter list to Confirmed status is checked"), QStringLiteral("&Filter list to Confirmed status is checked")),
          &TFormListMembers::ActionFilterListToConfirmedExecute);
     make(d->ActionFilterListToUnconfirmed, "ActionFilterListToUnconfirmed",
-         tr("Filter list to Confirmed status is not checked"), &TFormListMembers::ActionFilterListToUnconfirmedExecute);
-    make(d->ActionFilterListToUnknown, "ActionFilterListToUnknown", tr("Filter list to Confirmed status is unknown"),
+         kv::withMnemonic(tr("Filter list to Confirmed status is not checked"), QStringLiteral("Filter list to Confirmed status is no&t checked")), &TFormListMembers::ActionFilterListToUnconfirmedExecute);
+    make(d->ActionFilterListToUnknown, "ActionFilterListToUnknown", kv::withMnemonic(tr("Filter list to Confirmed status is unknown"), QStringLiteral("Filter list to Confirmed status is &unknown")),
          &TFormListMembers::ActionFilterListToUnknownExecute);
-    make(d->ActionHideSelectedDays, "ActionHideSelectedDays", tr("Hide specified delivery days"),
+    make(d->ActionHideSelectedDays, "ActionHideSelectedDays", kv::withMnemonic(tr("Hide specified delivery days"), QStringLiteral("Hide specified &delivery days")),
          &TFormListMembers::ActionHideSelectedDaysExecute);
-    make(d->ActionHideSelected, "ActionHideSelected", tr("Hide selected names"),
+    make(d->ActionHideSelected, "ActionHideSelected", kv::withMnemonic(tr("Hide selected names"), QStringLiteral("&Hide selected names")),
          &TFormListMembers::ActionHideSelectedExecute);
-    make(d->ActionMakeAllVisible, "ActionMakeAllVisible", tr("Make all names visible"),
+    make(d->ActionMakeAllVisible, "ActionMakeAllVisible", kv::withMnemonic(tr("Make all names visible"), QStringLiteral("Make all names &visible")),
          &TFormListMembers::ActionMakeAllVisibleExecute);
     make(d->ActionShowClientEditor, "ActionShowClientEditor", tr("Edit Client Info"),
          &TFormListMembers::ActionShowClientEditorExecute);
     make(d->ActionSearch, "ActionSearch", QString(), &TFormListMembers::ActionSearchExecute);
-    make(d->Close1, "Close1", tr("Close"), &TFormListMembers::Close1Click);
-    make(d->PhoneList1, "PhoneList1", tr("Complete Information"), &TFormListMembers::PhoneList1Click);
-    make(d->PhoneList2, "PhoneList2", tr("Phone List"), &TFormListMembers::PhoneList2Click);
-    make(d->Labels1, "Labels1", tr("Address Labels"), &TFormListMembers::Labels1Click);
-    d->Export1 = new QAction(tr("Export"), this);
+    make(d->Close1, "Close1", kv::withMnemonic(tr("Close"), QStringLiteral("&Close")), &TFormListMembers::Close1Click);
+    make(d->PhoneList1, "PhoneList1", kv::withMnemonic(tr("Complete Information"), QStringLiteral("&Complete Information")), &TFormListMembers::PhoneList1Click);
+    make(d->PhoneList2, "PhoneList2", kv::withMnemonic(tr("Phone List"), QStringLiteral("&Phone List")), &TFormListMembers::PhoneList2Click);
+    make(d->Labels1, "Labels1", kv::withMnemonic(tr("Address Labels"), QStringLiteral("&Address Labels")), &TFormListMembers::Labels1Click);
+    d->Export1 = new QAction(kv::withMnemonic(tr("Export"), QStringLiteral("&Export")), this);
     d->Export1->setObjectName(QStringLiteral("Export1"));
     d->Export1->setEnabled(false);
-    d->About1 = new QAction(tr("About"), this);
+    d->About1 = new QAction(kv::withMnemonic(tr("About"), QStringLiteral("&About")), this);
     d->About1->setObjectName(QStringLiteral("About1"));
 
     for (QAction *a : {d->ActionFilterListToConfirmed, d->ActionFilterListToUnconfirmed, d->ActionFilterListToUnknown})
@@ -114,10 +116,10 @@ void TFormListMembers::buildControls()
     main->addWidget(d->RzTabControl1);
 
     auto *top = new QHBoxLayout;
-    d->BitBtnAdd = new QPushButton(tr("Add"), this);
+    d->BitBtnAdd = new QPushButton(kv::withMnemonic(tr("Add"), QStringLiteral("&Add")), this);
     d->BitBtnAdd->setObjectName(QStringLiteral("BitBtnAdd"));
     connect(d->BitBtnAdd, &QPushButton::clicked, d->ActionAddMembers, &QAction::trigger);
-    d->BitBtnDelete = new QPushButton(tr("Remove"), this);
+    d->BitBtnDelete = new QPushButton(kv::withMnemonic(tr("Remove"), QStringLiteral("Remo&ve")), this);
     d->BitBtnDelete->setObjectName(QStringLiteral("BitBtnDelete"));
     connect(d->BitBtnDelete, &QPushButton::clicked, d->ActionRemoveSelectedMembers, &QAction::trigger);
     d->BitBtnFulfill = new QPushButton(tr("Add"), this);
@@ -139,7 +141,7 @@ void TFormListMembers::buildControls()
         d->wwDBNavigator1->setHint(N::Post, tr("Post edit"));
         d->wwDBNavigator1->setHint(N::Cancel, tr("Cancel edit"));
     }
-    d->LabelSort = new QLabel(tr("Sort:"), this);
+    d->LabelSort = new QLabel(kv::withMnemonic(tr("Sort:"), QStringLiteral("Sor&t:")), this);
     d->LabelSort->setObjectName(QStringLiteral("LabelSort"));
     d->RzKeyCombo = new QComboBox(this);
     d->RzKeyCombo->setObjectName(QStringLiteral("RzKeyCombo"));
@@ -151,13 +153,15 @@ void TFormListMembers::buildControls()
     d->RzKeyCombo->setMinimumContentsLength(11);
     d->LabelSort->setBuddy(d->RzKeyCombo);
     connect(d->RzKeyCombo, &QComboBox::activated, this, [this](int i) { RzKeyComboChange(i); });
-    d->LabelSearch = new QLabel(tr("Search:"), this);
+    d->LabelSearch = new QLabel(kv::withMnemonic(tr("Search:"), QStringLiteral("S&earch:")), this);
     d->LabelSearch->setObjectName(QStringLiteral("LabelSearch"));
     d->wwIncrementalSearch1 = new kv::IncrementalSearch(this);
     d->wwIncrementalSearch1->setRowSet(ClientDataSetListMembers);
     d->LabelSearch->setBuddy(d->wwIncrementalSearch1);
     d->wwIncrementalSearch1->setMinimumWidth(90);
-    d->BitBtnClose = new QPushButton(tr("Close"), this);
+    // The window's keys that no menu shows: said where the user looks for them.
+    d->wwIncrementalSearch1->setToolTip(tr("Searches the sort column (Ctrl+S)"));
+    d->BitBtnClose = new QPushButton(kv::withMnemonic(tr("Close"), QStringLiteral("Cl&ose")), this);
     d->BitBtnClose->setObjectName(QStringLiteral("BitBtnClose"));
     d->BitBtnClose->setAutoDefault(false);
     d->BitBtnClose->setFixedWidth(64);
@@ -280,13 +284,13 @@ void TFormListMembers::buildMenus()
 {
     d->MainMenu1 = new QMenuBar(this);
     d->MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
-    auto *file = d->MainMenu1->addMenu(tr("File"));
+    auto *file = d->MainMenu1->addMenu(kv::withMnemonic(tr("File"), QStringLiteral("&File")));
     file->setObjectName(QStringLiteral("File1"));
     file->addAction(d->Close1);
 
-    auto *manage = d->MainMenu1->addMenu(tr("Manage Members"));
+    auto *manage = d->MainMenu1->addMenu(kv::withMnemonic(tr("Manage Members"), QStringLiteral("&Manage Members")));
     manage->setObjectName(QStringLiteral("ManageMembers1"));
-    auto *addNames = manage->addAction(tr("Add Names"));
+    auto *addNames = manage->addAction(kv::withMnemonic(tr("Add Names"), QStringLiteral("&Add Names")));
     addNames->setObjectName(QStringLiteral("AddNames1"));
     connect(addNames, &QAction::triggered, d->ActionAddMembers, &QAction::trigger);
     manage->addSeparator();
@@ -295,7 +299,7 @@ void TFormListMembers::buildMenus()
     manage->addSeparator();
     manage->addAction(d->ActionCopyToNewList);
 
-    auto *checks = d->MainMenu1->addMenu(tr("Manage Checkmarks and Visibility"));
+    auto *checks = d->MainMenu1->addMenu(kv::withMnemonic(tr("Manage Checkmarks and Visibility"), QStringLiteral("Manage &Checkmarks and Visibility")));
     checks->setObjectName(QStringLiteral("ManageCheckmarks1"));
     checks->addAction(d->ActionCheckAllInvitedChecks);
     checks->addAction(d->ActionClearAllInvitedChecks);
@@ -315,16 +319,16 @@ void TFormListMembers::buildMenus()
     checks->addAction(d->ActionHideSelected);
     checks->addAction(d->ActionMakeAllVisible);
 
-    auto *reports = d->MainMenu1->addMenu(tr("Filtered Reports"));
+    auto *reports = d->MainMenu1->addMenu(kv::withMnemonic(tr("Filtered Reports"), QStringLiteral("Filtered &Reports")));
     reports->setObjectName(QStringLiteral("FilteredReports1"));
-    auto *print = reports->addMenu(tr("Print"));
+    auto *print = reports->addMenu(kv::withMnemonic(tr("Print"), QStringLiteral("&Print")));
     print->setObjectName(QStringLiteral("Print1"));
     print->addAction(d->PhoneList1);
     print->addAction(d->PhoneList2);
     print->addAction(d->Labels1);
     reports->addAction(d->Export1);
 
-    auto *help = d->MainMenu1->addMenu(tr("Help"));
+    auto *help = d->MainMenu1->addMenu(kv::withMnemonic(tr("Help"), QStringLiteral("&Help")));
     help->setObjectName(QStringLiteral("Help1"));
     help->addAction(d->About1);
 
@@ -332,7 +336,7 @@ void TFormListMembers::buildMenus()
 
     d->PopupMenu1 = new QMenu(this);
     d->PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    auto *addToList = d->PopupMenu1->addAction(tr("Add names to list"));
+    auto *addToList = d->PopupMenu1->addAction(kv::withMnemonic(tr("Add names to list"), QStringLiteral("A&dd names to list")));
     addToList->setObjectName(QStringLiteral("Addnamestolist1"));
     connect(addToList, &QAction::triggered, d->ActionAddMembers, &QAction::trigger);
     d->PopupMenu1->addSeparator();
@@ -358,4 +362,7 @@ void TFormListMembers::buildMenus()
     d->PopupMenu1->addAction(d->ActionHideSelectedDays);
     d->PopupMenu1->addAction(d->ActionHideSelected);
     d->PopupMenu1->addAction(d->ActionMakeAllVisible);
+
+    // Built whole, the window is made to fit a small screen; the grid is what gives way.
+    kv::fitToScreen(this, 1);
 }

@@ -68,6 +68,9 @@ MembersGrid::MembersGrid(QWidget *parent)
                     | QAbstractItemView::SelectedClicked);
     setWordWrap(true);
     setShowGrid(true);
+    // Tab and Shift+Tab leave the grid; the arrows move between cells and no
+    // cell needs Tab (the quantity editor commits on Enter).
+    setTabKeyNavigation(false);
     setContextMenuPolicy(Qt::CustomContextMenu);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -226,13 +229,33 @@ bool MembersGrid::fitRowsInView()
     return changed;
 }
 
+namespace {
+
+// What a column shows whole whatever its width in characters: each line of
+// its title, a whole date (the year is what the order depends on) and a
+// whole client id, whose digits are wider than the average letter.
+int wholeContentWidth(const QFontMetrics &fm, const GridColumn &c)
+{
+    const int margins = 2 * kGridCellMarginX + 4;
+    int width = 0;
+    for (const QString &line : MembersGrid::tr(qUtf8Printable(c.title)).split(QLatin1Char('~')))
+        width = std::max(width, fm.horizontalAdvance(line) + margins);
+    if (c.cell == GridColumn::Cell::Date)
+        width = std::max(width, fm.horizontalAdvance(QStringLiteral("12/28/2026")) + margins);
+    if (c.field == MemberRowSet::Client_ID)
+        width = std::max(width, fm.horizontalAdvance(QStringLiteral("C000000")) + margins);
+    return width;
+}
+
+} // namespace
+
 void MembersGrid::applyDesign()
 {
     for (int f = 0; f < MemberRowSet::FieldCount; ++f) {
         const GridColumn *c = columnOfField(f);
         setColumnHidden(f, c == nullptr);
         if (c)
-            setColumnWidth(f, designWidthPixels(c->widthChars));
+            setColumnWidth(f, std::max(designWidthPixels(c->widthChars), wholeContentWidth(fontMetrics(), *c)));
     }
     m_header->setSectionsMovable(true);
     m_header->setSectionsClickable(true);

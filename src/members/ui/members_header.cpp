@@ -2,8 +2,12 @@
 
 #include "members/ui/members_grid.h"
 
+#include "members/member_row_set.h"
+
+#include <QHelpEvent>
 #include <QPainter>
 #include <QStyleOptionHeader>
+#include <QToolTip>
 
 namespace kv {
 
@@ -20,6 +24,33 @@ QSize MembersHeader::sizeHint() const
     QSize s = QHeaderView::sizeHint();
     s.setHeight(fontMetrics().height() * 3 + 12);
     return s;
+}
+
+QString MembersHeader::toolTipOf(int logicalIndex) const
+{
+    const GridColumn *c = m_grid->columnOfField(logicalIndex);
+    if (!c)
+        return QString();
+    QString title = MembersGrid::tr(qUtf8Printable(c->title)).remove(QLatin1Char('~'));
+    if (c->field == MemberRowSet::Invited)
+        return tr("%1: Ctrl+I checks or clears the current member's mark").arg(title);
+    if (c->field == MemberRowSet::Confirmed)
+        return tr("%1: Ctrl+C moves the current member's mark from unknown to checked to not checked").arg(title);
+    return title;
+}
+
+bool MembersHeader::event(QEvent *e)
+{
+    if (e->type() == QEvent::ToolTip) {
+        auto *help = static_cast<QHelpEvent *>(e);
+        const QString text = toolTipOf(logicalIndexAt(help->pos()));
+        if (text.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), text, this);
+        return true;
+    }
+    return QHeaderView::event(e);
 }
 
 void MembersHeader::paintSection(QPainter *painter, const QRect &rect, int logicalIndex) const

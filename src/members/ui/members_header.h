@@ -13,8 +13,12 @@ class MembersHeader : public QHeaderView
 public:
     explicit MembersHeader(MembersGrid *grid);
     QSize sizeHint() const override;
+    // A title's tooltip: the title on one line and, for the flags, the key
+    // that changes the current member's mark.
+    QString toolTipOf(int logicalIndex) const;
 
 protected:
+    bool event(QEvent *e) override;
     void paintSection(QPainter *painter, const QRect &rect, int logicalIndex) const override;
 
 private:

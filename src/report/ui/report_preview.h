@@ -4,6 +4,7 @@
 
 #include <functional>
 
+class QPrinter;
 class QWidget;
 
 namespace kv {
@@ -18,6 +19,15 @@ public:
     // Shows the preview modally and returns when it closes. Throws kv::Error
     // when the report cannot be drawn.
     static void show(QWidget *parent, const ReportTemplate &tmpl, const ReportSources &sources, const ReportRun &run);
+
+    // Prints on a printer set up by the print dialog: the pages of its range
+    // and, where the printer cannot make copies itself, its copies one after
+    // the other. Answers the pages sent. Throws kv::Error like show().
+    static int print(QPrinter &printer, const ReportTemplate &tmpl, const ReportSources &sources, const ReportRun &run);
+
+    // The size the preview has when it is not maximised: most of the screen,
+    // so that a page can be read, and never more than the screen.
+    static QSize normalSize(const QRect &available);
 
     // Tests put their own output in place of the window (empty: the window again).
     static void setOutputOverride(Output output);

@@ -15,9 +15,17 @@ void SetFormPos(QWidget *window, const QString &entry, const QString &file);
 bool SaveFormPos(QWidget *window, const QString &entry, const QString &file);
 
 // Centres a window on its screen's available area with its frame inside it: a
-// window larger than the area is made smaller (down to its minimum size) and,
-// if still larger, shows its top left corner, where its title and first fields are.
+// window larger than the area is made smaller (fitToScreen) and, if still
+// larger, shows its top left corner, where its title and first fields are.
 void centreOnScreen(QWidget *window);
+
+// Makes a window fit its screen's available area. When its layout cannot be
+// made small enough, everything of its top layout but the last keptItems
+// (the buttons, the navigator, the status bar) goes into a scroll area, so
+// that those stay on screen and the fields keep their size and scroll; a
+// fixed size is released. The window is then made no larger than the area.
+// Nothing changes on a screen where the window fits.
+void fitToScreen(QWidget *window, int keptItems = 1);
 
 TPosRec posRecOf(const QWidget *window);
 void applyPosRec(QWidget *window, const TPosRec &rec);

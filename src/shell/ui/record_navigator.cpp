@@ -2,6 +2,7 @@
 
 #include "data/engine/query.h"
 
+#include <QAction>
 #include <QHBoxLayout>
 #include <QToolButton>
 
@@ -101,6 +102,24 @@ struct ButtonFace
     const char *hint;
 };
 
+// The keys of record moves in grids and forms; Enter alone belongs to the field.
+QList<QKeySequence> keysOf(RecordNavigator::Button which)
+{
+    using N = RecordNavigator;
+    switch (which) {
+    case N::First: return {QKeySequence(Qt::CTRL | Qt::Key_Home)};
+    case N::Prior: return {QKeySequence(Qt::CTRL | Qt::Key_Up)};
+    case N::Next: return {QKeySequence(Qt::CTRL | Qt::Key_Down)};
+    case N::Last: return {QKeySequence(Qt::CTRL | Qt::Key_End)};
+    case N::Insert: return {QKeySequence(Qt::Key_Insert)};
+    case N::Post: return {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)};
+    case N::Cancel: return {QKeySequence(Qt::Key_Escape)};
+    case N::PriorPage: return {QKeySequence(Qt::Key_PageUp)};
+    case N::NextPage: return {QKeySequence(Qt::Key_PageDown)};
+    }
+    return {};
+}
+
 const ButtonFace kFaces[] = {
     {"First", QStringLiteral("|\u25C0"), QT_TRANSLATE_NOOP("kv::RecordNavigator", "Move to first record")},
     {"Prior", QStringLiteral("\u25C0"), QT_TRANSLATE_NOOP("kv::RecordNavigator", "Move to prior record")},
@@ -128,17 +147,22 @@ RecordNavigator::RecordNavigator(RowCursor *cursor, const QList<Button> &buttons
         auto *b = new QToolButton(this);
         b->setObjectName(buttonPrefix + QLatin1String(face.name));
         b->setText(face.glyph);
-        const QString hint = tr(face.hint);
-        b->setToolTip(hint);
-        // A glyph is no name a screen reader can speak; the hint is.
-        b->setAccessibleName(hint);
         b->setFixedWidth(26);
-        // The bar is worked with the mouse; Tab stays on the window's fields.
+        // Tab stays on the window's fields; the keys of each button work from
+        // anywhere in the window (a text field keeps the keys it uses itself).
         b->setFocusPolicy(Qt::NoFocus);
         connect(b, &QToolButton::clicked, this, [this, which] { press(which); });
-        layout->addWidget(b);
+        auto *key = new QAction(this);
+        key->setObjectName(b->objectName() + QStringLiteral("Key"));
+        key->setShortcuts(keysOf(which));
+        key->setShortcutContext(Qt::WindowShortcut);
+        connect(key, &QAction::triggered, this, [this, which] { press(which); });
+        addAction(key);
         m_buttons[which] = b;
+        m_keys[which] = key;
         m_shown << b;
+        setHint(which, tr(face.hint));
+        layout->addWidget(b);
     }
     connect(cursor, &RowCursor::changed, this, &RecordNavigator::refresh);
     refresh();
@@ -152,9 +176,20 @@ QToolButton *RecordNavigator::button(Button which) const
 void RecordNavigator::setHint(Button which, const QString &hint)
 {
     if (QToolButton *b = m_buttons[which]) {
-        b->setToolTip(hint);
+        b->setToolTip(tooltipText(hint, m_keys[which]->shortcut()));
+        // A glyph is no name a screen reader can speak; the hint is.
         b->setAccessibleName(hint);
     }
+}
+
+QString RecordNavigator::tooltipText(const QString &hint, const QKeySequence &key)
+{
+    return QStringLiteral("%1 (%2)").arg(hint, key.toString(QKeySequence::NativeText));
+}
+
+QAction *RecordNavigator::keyAction(Button which) const
+{
+    return m_keys[which];
 }
 
 void RecordNavigator::setMovesWhileRows(bool on)
@@ -179,9 +214,14 @@ void RecordNavigator::refresh()
     const bool back = open && n > 0 && (at > 0 || editing || m_movesWhileRows);
     const bool forward = open && n > 0 && (at < n - 1 || editing || m_movesWhileRows);
     const bool enabled[] = {back, back, forward, forward, open, m_cursor->canPost(), m_cursor->canCancel(), back, forward};
-    for (int i = First; i <= NextPage; ++i)
+    for (int i = First; i <= NextPage; ++i) {
         if (m_buttons[i])
             m_buttons[i]->setEnabled(!m_followsCursor || enabled[i]);
+        // A key whose move the row does not allow goes on to the field (Escape then
+        // closes the dialog), also where the buttons stay live.
+        if (m_keys[i])
+            m_keys[i]->setEnabled(enabled[i]);
+    }
 }
 
 void RecordNavigator::press(Button which)

@@ -5,6 +5,8 @@
 #include <QWidget>
 #include <functional>
 
+class QAction;
+class QKeySequence;
 class QToolButton;
 
 namespace kv {
@@ -97,9 +99,16 @@ public:
                     QWidget *parent = nullptr);
 
     QToolButton *button(Button which) const;
+    // The keys of a button, live in the whole window while the move is offered:
+    // Ctrl+Home, Ctrl+Up, Ctrl+Down, Ctrl+End, Page Up and Page Down (the page
+    // buttons), Insert, Ctrl+Enter (post) and Escape (cancel).
+    QAction *keyAction(Button which) const;
+    // "Move to first record (Ctrl+Home)": the hint with the button's key.
+    static QString tooltipText(const QString &hint, const QKeySequence &key);
     // The buttons shown, in their order.
     QList<QToolButton *> buttons() const { return m_shown; }
-    // A window whose own texts for a button differ from the usual ones.
+    // A window whose own texts for a button differ from the usual ones; the
+    // tooltip adds the button's key, the screen reader speaks the hint alone.
     void setHint(Button which, const QString &hint);
     RowCursor *cursor() const { return m_cursor; }
     void setRunner(Runner runner) { m_runner = std::move(runner); }
@@ -117,6 +126,7 @@ private:
 
     RowCursor *m_cursor;
     QToolButton *m_buttons[NextPage + 1] = {};
+    QAction *m_keys[NextPage + 1] = {};
     QList<QToolButton *> m_shown;
     Runner m_runner;
     bool m_followsCursor = true;
