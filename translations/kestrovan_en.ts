@@ -12,6 +12,13 @@ No keeps your change; Post then writes it over the other user&apos;s values.</so
     </message>
 </context>
 <context>
+    <name>QPrintPreviewDialog</name>
+    <message>
+        <source>Print</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>RunAction</name>
     <message>
         <source>An unexpected error occurred.</source>
@@ -438,6 +445,10 @@ No keeps the window open with your changes, to save them again.</source>
     </message>
     <message>
         <source>Some of your changes could not be shown again: the list could not be read.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Searches the sort column (Ctrl+S)</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
