@@ -113,7 +113,7 @@ TEST_P(EngineTest, TextValuesComeBackExactlyOrAreRefusedWithAMessage)
         SCOPED_TRACE(c.value.toUtf8().toHex().toStdString());
         tdb->exec(QStringLiteral("Delete from History"));
         try {
-            kv::HistoryNoteWriter(tdb->db(), [] { return QString(); }).write(c.value);
+            kv::UnitOfWork::run(tdb->db(), [&] { kv::HistoryNoteWriter(tdb->db(), [] { return QString(); }).write(c.value); });
             EXPECT_FALSE(c.refused) << "stored";
         } catch (const kv::Error &e) {
             EXPECT_TRUE(c.refused) << e.text().toStdString();
