@@ -3,7 +3,6 @@
 #include "data/conflict_question.h"
 #include "data/data_module.h"
 #include "data/engine/query.h"
-#include "data/engine/unit_of_work.h"
 #include "data/prompts.h"
 
 #include <QCoreApplication>
@@ -72,28 +71,10 @@ void ListsWindowState::show()
 
 bool ListsWindowState::post()
 {
-    Query &q = lists();
     if (!hasPendingEdit())
         return true;
-    try {
-        UnitOfWork::run(*m_dm.DatabaseLists, [&q] { q.post(); });
-        return true;
-    } catch (const RolledBack &e) {
-        if (!e.conflict())
-            throw;
-        // Another user saved this list after it was read; nothing was written.
-        askReadAgainOrKeep(
-            m_prompts, e.text(), QCoreApplication::translate("ListsWindowState", kReloadAfterConflict.toUtf8().constData()),
-            [&q] {
-                q.cancel();
-                q.refresh();
-            },
-            [&q, &e] {
-                for (const EditConflict::Row &row : e.conflict()->rows())
-                    q.adoptStored(row);
-            });
-        return false;
-    }
+    return postAskingAfterConflict(*m_dm.DatabaseLists, lists(), m_prompts,
+                                   QCoreApplication::translate("ListsWindowState", kReloadAfterConflict.toUtf8().constData()));
 }
 
 bool ListsWindowState::leaveRow()

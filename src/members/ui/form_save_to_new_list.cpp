@@ -368,39 +368,33 @@ void TFormSaveToNewList::BitBtnOKClick()
 
 bool TFormSaveToNewList::postLists()
 {
-    kv::Query &lists = *m_queries->QueryLists;
     if (!listsPending())
         return true;
-    try {
-        kv::UnitOfWork::run(m_db, [&lists] { lists.post(); });
-        return true;
-    } catch (const kv::RolledBack &e) {
-        if (!e.conflict())
-            throw;
-        askAfterConflict(*e.conflict());
-        return false;
-    }
+    const bool posted = kv::postAskingAfterConflict(m_db, *m_queries->QueryLists, m_prompts, reloadQuestion(),
+                                                    [this] { readListsAgain(); });
+    if (!posted)
+        showCurrentRow();
+    return posted;
 }
 
 void TFormSaveToNewList::askAfterConflict(const kv::EditConflict &conflict)
 {
-    kv::Query &lists = *m_queries->QueryLists;
     runAction(QStringLiteral("askAfterConflict"), [&] {
-        kv::askReadAgainOrKeep(
-            m_prompts, conflict.text() + QStringLiteral("\n\n") + kv::UnitOfWork::kNothingWritten,
-            kv::shown("ListsWindowState", kv::ListsWindowState::kReloadAfterConflict),
-            [&] {
-                lists.cancel();
-                lists.refresh();
-                m_queries->QueryListLookUp->refresh();
-                fillPickLists();
-            },
-            [&] {
-                for (const kv::EditConflict::Row &row : conflict.rows())
-                    lists.adoptStored(row);
-            });
+        kv::askReadAgainOrKeep(m_prompts, conflict.text() + QStringLiteral("\n\n") + kv::UnitOfWork::kNothingWritten,
+                               reloadQuestion(), *m_queries->QueryLists, conflict, [this] { readListsAgain(); });
     });
     showCurrentRow();
+}
+
+QString TFormSaveToNewList::reloadQuestion()
+{
+    return kv::shown("ListsWindowState", kv::ListsWindowState::kReloadAfterConflict);
+}
+
+void TFormSaveToNewList::readListsAgain()
+{
+    m_queries->QueryListLookUp->refresh();
+    fillPickLists();
 }
 
 void TFormSaveToNewList::showAfterRollback(const QVector<QPair<QString, QVariant>> &typed, bool wasInsert,

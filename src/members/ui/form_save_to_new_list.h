@@ -91,6 +91,9 @@ private:
     // user's change asks whether to read the lists again. False: not written.
     bool postLists();
     void askAfterConflict(const kv::EditConflict &conflict);
+    static QString reloadQuestion();
+    // After the rows were read again: the lookup and pick lists that show them.
+    void readListsAgain();
 
     struct Private;
     std::unique_ptr<Private> d;
