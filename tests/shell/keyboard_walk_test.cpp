@@ -5,11 +5,17 @@
 
 #include "data/data_module.h"
 #include "data/engine/query.h"
+#include "data/ui/form_registry_editor.h"
 #include "lists/ui/form_list_fulfillment_options.h"
 #include "lists/result_sentences.h"
 #include "lists/ui/form_lists.h"
 #include "members/member_reports.h"
+#include "members/ui/form_add_list_members.h"
+#include "members/ui/form_client_lookup.h"
+#include "members/ui/form_get_quantity.h"
+#include "members/ui/form_hide_delivery_days.h"
 #include "members/ui/form_list_members.h"
+#include "members/ui/form_save_to_new_list.h"
 #include "report/ui/report_preview.h"
 #include "shell/ui/record_navigator.h"
 #include "support/modal_driver.h"
@@ -17,6 +23,8 @@
 #include "support/test_database.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QSet>
 #include <QAction>
 #include <QLineEdit>
 #include <QMap>
@@ -310,6 +318,60 @@ TEST_F(KeyboardWalk, NoKeyOfAWindowClashesWithAnother)
     EXPECT_EQ(members.findChild<QAction *>(QStringLiteral("ActionClickConfirm"))->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_C));
     EXPECT_EQ(members.findChild<QAction *>(QStringLiteral("ActionClickInvited"))->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_I));
     EXPECT_EQ(members.findChild<QAction *>(QStringLiteral("ActionSearch"))->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
+}
+
+// What a screen reader is told: every control either takes the focus or names
+// the key that reaches it, so nothing needs the mouse.
+void collectUnreachable(QAccessibleInterface *item, QStringList &out)
+{
+    if (!item || item->state().invisible)
+        return;
+    static const QSet<QAccessible::Role> controls = {
+        QAccessible::PushButton, QAccessible::CheckBox,  QAccessible::RadioButton, QAccessible::EditableText,
+        QAccessible::ComboBox,   QAccessible::SpinBox,   QAccessible::Table,       QAccessible::PageTab,
+        QAccessible::ButtonMenu, QAccessible::ButtonDropDown, QAccessible::List,  QAccessible::Slider};
+    if (controls.contains(item->role()) && !item->state().focusable) {
+        QStringList keys;
+        if (QAccessibleActionInterface *actions = item->actionInterface())
+            for (const QString &action : actions->actionNames())
+                keys += actions->keyBindingsForAction(action);
+        keys.removeAll(QString());
+        if (keys.isEmpty() && item->text(QAccessible::Accelerator).isEmpty())
+            out << item->text(QAccessible::Name) + QStringLiteral(" (") + QString::number(item->role()) + QLatin1Char(')');
+    }
+    for (int i = 0; i < item->childCount(); ++i)
+        collectUnreachable(item->child(i), out);
+}
+
+TEST_F(KeyboardWalk, EveryControlTakesTheFocusOrNamesItsKey)
+{
+    TFormLists lists(nullptr, &prompts);
+    lists.useDataModule(dm.get());
+    lists.show();
+    TFormListMembers members(*dm, prompts, &lists);
+    members.show();
+    TFormListFulfillmentOptions options(*dm, prompts, &lists);
+    TFormRegistryEditor settings(prompts, &lists);
+    TFormSaveToNewList copy(*dm->DatabaseLists, prompts, &members);
+    TFormAddListMembers add(*dm->QueryServices, *dm->QueryClientLookUp, &members);
+    TFormGetQuantity quantity(&members);
+    TFormHideDeliveryDays days(&members);
+    kv::TFormClientLookup lookup(*dm->QueryClientLookUp, &members);
+    const QList<QWidget *> windows = {&lists, &members, &options, &settings, &copy, &add, &quantity, &days, &lookup};
+    for (QWidget *window : windows) {
+        SCOPED_TRACE(window->metaObject()->className());
+        window->show();
+        QCoreApplication::processEvents();
+        QStringList unreachable;
+        collectUnreachable(QAccessible::queryAccessibleInterface(window), unreachable);
+        EXPECT_TRUE(unreachable.isEmpty()) << unreachable.join(QStringLiteral(", ")).toStdString();
+        if (window != &lists && window != &members)
+            window->hide();
+    }
+    prompts.setDefaultAnswer(kv::Prompts::Answer::No);
+    copy.reject();
+    members.close();
+    lists.close();
 }
 
 } // namespace

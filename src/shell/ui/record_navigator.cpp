@@ -2,6 +2,8 @@
 
 #include "data/engine/query.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QAction>
 #include <QHBoxLayout>
 #include <QToolButton>
@@ -120,6 +122,60 @@ QList<QKeySequence> keysOf(RecordNavigator::Button which)
     return {};
 }
 
+// The navigator's buttons take no focus; their keys are window shortcuts held
+// by actions, which a button does not report. A screen reader learns the key
+// from this face of the button instead, as it would from a menu entry.
+const char *const kKeyProperty = "kvNavigatorKey";
+
+class NavigatorButtonAccessible : public QAccessibleWidget
+{
+public:
+    explicit NavigatorButtonAccessible(QToolButton *b)
+        : QAccessibleWidget(b, QAccessible::Button)
+    {
+    }
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Accelerator)
+            return key();
+        return QAccessibleWidget::text(t);
+    }
+
+    QStringList actionNames() const override
+    {
+        return QStringList{pressAction()} + QAccessibleWidget::actionNames();
+    }
+
+    void doAction(const QString &action) override
+    {
+        if (action == pressAction()) {
+            if (widget()->isEnabled())
+                static_cast<QToolButton *>(widget())->click();
+            return;
+        }
+        QAccessibleWidget::doAction(action);
+    }
+
+    QStringList keyBindingsForAction(const QString &action) const override
+    {
+        if (action == pressAction())
+            return {key()};
+        return QAccessibleWidget::keyBindingsForAction(action);
+    }
+
+private:
+    QString key() const { return widget()->property(kKeyProperty).toString(); }
+};
+
+QAccessibleInterface *navigatorButtonAccessible(const QString &className, QObject *object)
+{
+    auto *b = qobject_cast<QToolButton *>(object);
+    if (className != QLatin1String("QToolButton") || !b || !b->property(kKeyProperty).isValid())
+        return nullptr;
+    return new NavigatorButtonAccessible(b);
+}
+
 const ButtonFace kFaces[] = {
     {"First", QStringLiteral("|\u25C0"), QT_TRANSLATE_NOOP("kv::RecordNavigator", "Move to first record")},
     {"Prior", QStringLiteral("\u25C0"), QT_TRANSLATE_NOOP("kv::RecordNavigator", "Move to prior record")},
@@ -139,12 +195,19 @@ RecordNavigator::RecordNavigator(RowCursor *cursor, const QList<Button> &buttons
     : QWidget(parent)
     , m_cursor(cursor)
 {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(navigatorButtonAccessible);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(1);
     for (Button which : buttons) {
         const ButtonFace &face = kFaces[which];
         auto *b = new QToolButton(this);
+        // Set before anything asks the button for its accessible face.
+        b->setProperty(kKeyProperty, keysOf(which).constFirst().toString(QKeySequence::NativeText));
         b->setObjectName(buttonPrefix + QLatin1String(face.name));
         b->setText(face.glyph);
         b->setFixedWidth(26);
