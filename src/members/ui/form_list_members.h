@@ -26,6 +26,7 @@
 
 #include <QDialog>
 #include <QList>
+#include <QLocale>
 #include <QPointer>
 #include <functional>
 #include <memory>
@@ -60,6 +61,7 @@ public:
     // Said on closing while a failed read keeps edits off screen.
     static const QString kEditsNotShown;
     static const QString kMembersPrefix;      // "Members: "
+    static const QString kHiddenCount;        // ", %1 hidden", after the count when some are hidden
     static const QString kFilterNone;         // "Filter: None"
     static const QString kLayoutFileName;     // "Brenqui.ini"
     static constexpr int kPageRows = 23;
@@ -97,6 +99,10 @@ public:
     // pass through. Answers whether write completed.
     bool runMemberWrite(const std::function<void()> &write);
     void wwDBGridListMembersUpdateFooter();
+    // RzStatusPaneMemberCount's text: "Members: " and every member of the list
+    // (hidden ones included), then ", N hidden" when some are hidden; numbers
+    // in the user's locale ("Members: 1,651, 1 hidden").
+    static QString memberCountText(int members, int hidden, const QLocale &locale = QLocale());
 
     // Member operations (form_list_members_actions.cpp)
     void ActionAddMembersExecute();
