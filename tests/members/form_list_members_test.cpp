@@ -289,7 +289,11 @@ TEST_P(MembersWindowTest, MenusAndPopupHoldEveryEntryInOrder)
                            QStringLiteral("Make all names visible")}));
     EXPECT_EQ(entries(top[3]->menu()), (QStringList{QStringLiteral("Print"), QStringLiteral("Export")}));
     EXPECT_EQ(entries(top[3]->menu()->actions()[0]->menu()),
-              (QStringList{QStringLiteral("Complete Information"), QStringLiteral("Phone List"), QStringLiteral("Address Labels")}));
+              (QStringList{QStringLiteral("Complete Information"), QStringLiteral("Phone List"), QStringLiteral("Address Labels"),
+                           QStringLiteral("-"), QStringLiteral("Label Stock"), QStringLiteral("Label Alignment Page")}));
+    EXPECT_EQ(entries(top[3]->menu()->actions()[0]->menu()->actions()[4]->menu()),
+              (QStringList{QStringLiteral("30 to a sheet, 1 x 2 5/8 in"), QStringLiteral("10 to a sheet, 2 x 4 in"),
+                           QStringLiteral("14 to a sheet, 1 1/3 x 4 in")}));
     EXPECT_FALSE(top[3]->menu()->actions()[1]->isEnabled());
     EXPECT_EQ(entries(top[4]->menu()), QStringList{QStringLiteral("About")});
     EXPECT_EQ(entries(control<QMenu>(QStringLiteral("PopupMenu1"))),

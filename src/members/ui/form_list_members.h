@@ -36,6 +36,8 @@ class QWidget;
 class QCloseEvent;
 class QShowEvent;
 class QKeyEvent;
+class QMenu;
+class QAction;
 class QVBoxLayout;
 class TDataModuleLists;
 class TFormListMembersPrivate;
@@ -129,6 +131,8 @@ public:
     void PhoneList1Click();
     void PhoneList2Click();
     void Labels1Click();
+    // One page with every label cell of the chosen sheet outlined, in the preview.
+    void LabelAlignmentPage1Click();
 
     // This window's own handlers
     void ActionShowClientEditorExecute();
@@ -163,6 +167,9 @@ private:
     void buildControls();
     void connectRowSet(); // the navigator and the row set's signals
     void buildStatusBar(QVBoxLayout *main);
+    // The label sheet entries of the Print menu (form_list_members_reports.cpp).
+    void buildLabelChoices(QMenu *print);
+    void chooseLabelStock(QAction *stock);
     void updateMemberCount();
     void restoreGridLayout();
     void saveGridLayout();
