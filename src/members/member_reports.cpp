@@ -68,8 +68,15 @@ QString MemberReports::templateFile(Report report)
     case Report::CompleteInformation: return kAllInfoTemplate;
     case Report::PhoneList: return kPhoneListTemplate;
     case Report::AddressLabels: return kAddressLabelTemplate;
+    case Report::AddressLabels10: return kAddressLabel10Template;
+    case Report::AddressLabels14: return kAddressLabel14Template;
     }
     return QString();
+}
+
+bool MemberReports::isLabels(Report report)
+{
+    return report == Report::AddressLabels || report == Report::AddressLabels10 || report == Report::AddressLabels14;
 }
 
 QString MemberReports::fullTemplateName(const QString &dataDirectory, Report report)
@@ -110,7 +117,7 @@ void MemberReports::readClientsOfList(QueryDetailSource &clients, Query &allClie
 void MemberReports::print(Report report, const Context &c, const Output &output)
 {
     MemberRowSet &rows = c.rows;
-    const bool labels = report == Report::AddressLabels;
+    const bool labels = isLabels(report);
 
     if (rows.state() == DataState::Insert && c.prompts.confirm(kSaveBeforePrinting))
         rows.post();

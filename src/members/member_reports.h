@@ -61,7 +61,10 @@ private:
 class MemberReports
 {
 public:
-    enum class Report { CompleteInformation, PhoneList, AddressLabels };
+    // The address labels on the described sheet (30 to a sheet) or on one of
+    // its shipped siblings.
+    enum class Report { CompleteInformation, PhoneList, AddressLabels, AddressLabels10, AddressLabels14 };
+    static bool isLabels(Report report);
 
     static const QString kSaveBeforePrinting; // "Save your changes before printing the report?"
     static const QString kMissingTemplate; // "Could not locate the report template file:"

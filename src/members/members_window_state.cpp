@@ -22,6 +22,7 @@ bool MembersWindowState::load(int listId, const QString &name)
     m_listId = result.listId;
     m_listName = name;
     m_memberCount = result.completed ? result.memberCount : m_rows->totalRowCount();
+    m_hiddenCount = m_rows->hiddenRowCount();
     return true;
 }
 

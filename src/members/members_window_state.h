@@ -34,6 +34,9 @@ public:
     QString listName() const { return m_listName; }
     // All members of the list on display, hidden ones included.
     int memberCount() const { return m_memberCount; }
+    // Of those, the members no filter shows (RecVisible not true), counted
+    // with memberCount() at the same load.
+    int hiddenCount() const { return m_hiddenCount; }
 
     // The load procedure's data steps for the list (listId, name): pending
     // edits are saved, then the list is read. The list on display, its name
@@ -70,6 +73,7 @@ private:
     int m_listId = 0;
     QString m_listName;
     int m_memberCount = 0;
+    int m_hiddenCount = 0;
 };
 
 } // namespace kv

@@ -62,14 +62,23 @@ void LabelAlignmentTest::fillCells(const ReportTemplate &labels, TableReportSour
         cells.addRow(QVector<QVariant>{i, size});
 }
 
-ReportOutcome LabelAlignmentTest::renderToPdf(const ReportTemplate &labels, const QString &pdfFileName)
+void LabelAlignmentTest::run(const ReportTemplate &labels, const Output &output)
 {
     const ReportTemplate t = sheet(labels);
     TableReportSource cells;
     fillCells(labels, cells);
     ReportSources sources;
     sources.add(kCellSource, &cells);
-    return ReportRenderer::renderToPdf(t, sources, ReportRun(), pdfFileName);
+    output(t, sources, ReportRun());
+}
+
+ReportOutcome LabelAlignmentTest::renderToPdf(const ReportTemplate &labels, const QString &pdfFileName)
+{
+    ReportOutcome outcome;
+    run(labels, [&](const ReportTemplate &t, const ReportSources &sources, const ReportRun &r) {
+        outcome = ReportRenderer::renderToPdf(t, sources, r, pdfFileName);
+    });
+    return outcome;
 }
 
 } // namespace kv

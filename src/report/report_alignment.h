@@ -4,6 +4,8 @@
 #include "report/report_renderer.h"
 #include "report/report_template.h"
 
+#include <functional>
+
 namespace kv {
 
 // The one-page alignment test of a label template: every cell of its sheet
@@ -20,6 +22,10 @@ public:
     // The template with its bands' items replaced by the outlines and numbers
     // (page headers and footers left out; the sheet's geometry kept).
     static ReportTemplate sheet(const ReportTemplate &labels);
+    // Hands the test page of the template, with its rows, to output: the
+    // command line's PDF and the members window's preview draw the same page.
+    using Output = std::function<void(const ReportTemplate &, const ReportSources &, const ReportRun &)>;
+    static void run(const ReportTemplate &labels, const Output &output);
     // Draws the test page of the template as a PDF file (as the reports are written).
     static ReportOutcome renderToPdf(const ReportTemplate &labels, const QString &pdfFileName);
     // The test's rows: one per cell, its number and the cell's size.

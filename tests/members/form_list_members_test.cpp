@@ -203,7 +203,8 @@ TEST_P(MembersWindowTest, FooterCountsShownRowsWhileTheStatusCountsEveryMember)
     tdb->addMember(list, 4); // no quantity
     tdb->addMember(list, 77); // no client row
     open(QStringLiteral("L"));
-    EXPECT_EQ(control<QLabel>(QStringLiteral("RzStatusPaneMemberCount"))->text(), QStringLiteral("Members: 4"));
+    // The pane says that the footer's rows are not all of them.
+    EXPECT_EQ(control<QLabel>(QStringLiteral("RzStatusPaneMemberCount"))->text(), QStringLiteral("Members: 4, 1 hidden"));
     EXPECT_EQ(rows().recordCount(), 3);
     EXPECT_EQ(grid()->footerText(RS::Client_ID), QStringLiteral("2"));
     EXPECT_EQ(grid()->footerText(RS::Quantity), QStringLiteral("7"));
@@ -214,6 +215,15 @@ TEST_P(MembersWindowTest, FooterCountsShownRowsWhileTheStatusCountsEveryMember)
     rows().setFieldValue(RS::Quantity, 12);
     rows().post();
     EXPECT_EQ(grid()->footerText(RS::Quantity), QStringLiteral("17"));
+
+    // Hiding one more is counted once the list is read again; the numbers are the user's.
+    rows().setRecNo(0);
+    grid()->selectBookmarks({rows().getBookmark()});
+    form->ActionHideSelectedExecute();
+    EXPECT_EQ(control<QLabel>(QStringLiteral("RzStatusPaneMemberCount"))->text(), QStringLiteral("Members: 4, 2 hidden"));
+    const QLocale us(QLocale::English, QLocale::UnitedStates);
+    EXPECT_EQ(TFormListMembers::memberCountText(1651, 1, us), QStringLiteral("Members: 1,651, 1 hidden"));
+    EXPECT_EQ(TFormListMembers::memberCountText(1651, 0, us), QStringLiteral("Members: 1,651"));
 }
 
 TEST_P(MembersWindowTest, EveryMemberHiddenLeavesAnEmptyGridAndZeroFooters)
@@ -223,7 +233,7 @@ TEST_P(MembersWindowTest, EveryMemberHiddenLeavesAnEmptyGridAndZeroFooters)
     tdb->addMember(list, 1, {{QStringLiteral("Quantity"), 2}, {QStringLiteral("RecVisible"), false}});
     open(QStringLiteral("L"));
     EXPECT_EQ(rows().recordCount(), 0);
-    EXPECT_EQ(control<QLabel>(QStringLiteral("RzStatusPaneMemberCount"))->text(), QStringLiteral("Members: 1"));
+    EXPECT_EQ(control<QLabel>(QStringLiteral("RzStatusPaneMemberCount"))->text(), QStringLiteral("Members: 1, 1 hidden"));
     EXPECT_EQ(grid()->footerText(RS::Client_ID), QStringLiteral("0"));
     EXPECT_EQ(grid()->footerText(RS::Quantity), QStringLiteral("0"));
 }
@@ -279,7 +289,11 @@ TEST_P(MembersWindowTest, MenusAndPopupHoldEveryEntryInOrder)
                            QStringLiteral("Make all names visible")}));
     EXPECT_EQ(entries(top[3]->menu()), (QStringList{QStringLiteral("Print"), QStringLiteral("Export")}));
     EXPECT_EQ(entries(top[3]->menu()->actions()[0]->menu()),
-              (QStringList{QStringLiteral("Complete Information"), QStringLiteral("Phone List"), QStringLiteral("Address Labels")}));
+              (QStringList{QStringLiteral("Complete Information"), QStringLiteral("Phone List"), QStringLiteral("Address Labels"),
+                           QStringLiteral("-"), QStringLiteral("Label Stock"), QStringLiteral("Label Alignment Page")}));
+    EXPECT_EQ(entries(top[3]->menu()->actions()[0]->menu()->actions()[4]->menu()),
+              (QStringList{QStringLiteral("30 to a sheet, 1 x 2 5/8 in"), QStringLiteral("10 to a sheet, 2 x 4 in"),
+                           QStringLiteral("14 to a sheet, 1 1/3 x 4 in")}));
     EXPECT_FALSE(top[3]->menu()->actions()[1]->isEnabled());
     EXPECT_EQ(entries(top[4]->menu()), QStringList{QStringLiteral("About")});
     EXPECT_EQ(entries(control<QMenu>(QStringLiteral("PopupMenu1"))),

@@ -8,6 +8,7 @@
 #include "data/report_data.h"
 #include "members/member_reports.h"
 #include "members/ui/form_list_members.h"
+#include "report/report_alignment.h"
 #include "report/ui/report_preview.h"
 #include "support/find_widget.h"
 
@@ -206,6 +207,14 @@ KV_MEMBER_OPS_BACKENDS(MemberReportsTest);
 class MemberReportsWindowTest : public MemberReportsTest
 {
 protected:
+    void SetUp() override
+    {
+        MemberReportsTest::SetUp();
+        // The window's settings file (layout, label sheet) is the test's own.
+        if (dm)
+            dm->cAppDataFolder = sandbox.appDataDir() + QLatin1Char('/');
+    }
+
     void TearDown() override
     {
         kv::ReportPreview::setOutputOverride({});
@@ -265,6 +274,52 @@ TEST_P(MemberReportsWindowTest, MissingTemplateFromTheMenuShowsTheFullName)
     kv::test::need<QAction>(&form, QStringLiteral("PhoneList2"))->trigger();
     EXPECT_EQ(outputs, 0);
     EXPECT_EQ(prompts.notices(), QStringList{QStringLiteral("Could not locate the report template file:\n\r") + full});
+    form.close();
+}
+
+// The label sheet chosen in the Print menu is the one "Address Labels" and the
+// alignment page print on (the command line's page, in the preview), and the
+// next window starts with it.
+TEST_P(MemberReportsWindowTest, LabelStockChosenInTheMenuPrintsTheLabelsAndTheirAlignmentPage)
+{
+    QString title;
+    kv::ReportPreview::setOutputOverride([&](const kv::ReportTemplate &t, const kv::ReportSources &s, const kv::ReportRun &r) {
+        ++outputs;
+        title = t.title;
+        device = std::make_unique<reporttest::RecordingDevice>();
+        device->render(t, s, r);
+    });
+    const QString ten = QLatin1Char('/') + MemberReports::kAddressLabel10Template.mid(1);
+    ASSERT_TRUE(QFile::copy(reporttest::templatesDir() + ten, tdb->directory() + ten));
+    {
+        TFormListMembers form(*dm, prompts);
+        form.show();
+        EXPECT_TRUE(kv::test::need<QAction>(&form, QStringLiteral("LabelStock30"))->isChecked());
+        kv::test::need<QAction>(&form, QStringLiteral("LabelAlignmentPage1"))->trigger();
+        ASSERT_EQ(outputs, 1) << prompts.texts().join(QLatin1Char('|')).toStdString();
+        EXPECT_EQ(device->count(0, kv::LabelAlignmentTest::kCellText.arg(QString())), 30);
+        kv::test::need<QAction>(&form, QStringLiteral("LabelStock10"))->trigger();
+        form.close();
+    }
+    TFormListMembers form(*dm, prompts);
+    form.show();
+    EXPECT_TRUE(kv::test::need<QAction>(&form, QStringLiteral("LabelStock10"))->isChecked());
+    EXPECT_FALSE(kv::test::need<QAction>(&form, QStringLiteral("LabelStock30"))->isChecked());
+    kv::test::need<QAction>(&form, QStringLiteral("Labels1"))->trigger();
+    ASSERT_EQ(outputs, 2) << prompts.texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(title, kv::ReportTemplate::load(tdb->directory() + ten).title);
+    EXPECT_TRUE(device->texts(0).contains(QStringLiteral("First6 Fox")));
+    kv::test::need<QAction>(&form, QStringLiteral("LabelAlignmentPage1"))->trigger();
+    ASSERT_EQ(outputs, 3);
+    EXPECT_EQ(device->count(0, kv::LabelAlignmentTest::kCellText.arg(QString())), 10);
+
+    // A sheet whose template is not beside the database is named, as the labels' own is.
+    kv::test::need<QAction>(&form, QStringLiteral("LabelStock14"))->trigger();
+    prompts.clear();
+    kv::test::need<QAction>(&form, QStringLiteral("LabelAlignmentPage1"))->trigger();
+    EXPECT_EQ(outputs, 3);
+    EXPECT_EQ(prompts.notices(), QStringList{MemberReports::missingTemplateText(
+                                     MemberReports::fullTemplateName(dm->dataDirectory(), MemberReports::Report::AddressLabels14))});
     form.close();
 }
 

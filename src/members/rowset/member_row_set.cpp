@@ -175,6 +175,17 @@ int MemberRowSet::totalRowCount() const
     return m_open ? int(std::count(m_store->deleted.begin(), m_store->deleted.end(), quint8(0))) : 0;
 }
 
+int MemberRowSet::hiddenRowCount() const
+{
+    if (!m_open)
+        return 0;
+    int hidden = 0;
+    for (int r = 0; r < m_store->rows; ++r)
+        if (!m_store->deleted[r] && !m_store->value(r, RecVisible).toBool())
+            ++hidden;
+    return hidden;
+}
+
 QVariant MemberRowSet::storedValue(Bookmark row, int field) const
 {
     if (!m_open || row < 0 || row >= m_store->rows || field < 0 || field >= FieldCount)

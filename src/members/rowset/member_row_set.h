@@ -184,6 +184,8 @@ public:
     // Navigation
     int recordCount() const { return m_view.size(); }
     int totalRowCount() const; // all rows held, filter or not (deleted ones left out)
+    // Rows held that no filter shows: RecVisible false or empty (deleted ones left out).
+    int hiddenRowCount() const;
     bool isEmpty() const { return m_view.empty(); }
     int recNo() const { return m_cur; }
     void first();

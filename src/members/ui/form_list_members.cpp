@@ -24,6 +24,7 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLocale>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QSettings>
@@ -48,6 +49,7 @@ const QString TFormListMembers::kCloseAfterFailure =
 const QString TFormListMembers::kEditsNotShown = QStringLiteral(
     QT_TRANSLATE_NOOP("TFormListMembers", "Some of your changes could not be shown again: the list could not be read."));
 const QString TFormListMembers::kMembersPrefix = QStringLiteral(QT_TRANSLATE_NOOP("TFormListMembers", "Members: "));
+const QString TFormListMembers::kHiddenCount = QStringLiteral(QT_TRANSLATE_NOOP("TFormListMembers", ", %1 hidden"));
 const QString TFormListMembers::kFilterNone = QStringLiteral(QT_TRANSLATE_NOOP("TFormListMembers", "Filter: None"));
 const QString TFormListMembers::kLayoutFileName = QStringLiteral("Brenqui.ini");
 
@@ -330,13 +332,23 @@ void TFormListMembers::showListOf(int tab, bool moved)
         m_shownTab = tab;
         nCurrentListID = m_state->listId();
         d->RzStatusPaneListName->setText(m_state->listName());
-        d->RzStatusPaneMemberCount->setText(tr(qUtf8Printable(kMembersPrefix)) + QString::number(m_state->memberCount()));
+        d->RzStatusPaneMemberCount->setText(memberCountText(m_state->memberCount(), m_state->hiddenCount()));
         return;
     }
     if (m_shownTab >= 0 && m_shownTab < d->RzTabControl1->count() && m_shownTab != tab) {
         const QSignalBlocker block(d->RzTabControl1);
         d->RzTabControl1->setCurrentIndex(m_shownTab);
     }
+}
+
+QString TFormListMembers::memberCountText(int members, int hidden, const QLocale &locale)
+{
+    // The footer counts the shown rows only; the pane says how many of the
+    // list's members no filter shows, so the two can be told apart.
+    QString text = tr(qUtf8Printable(kMembersPrefix)) + locale.toString(members);
+    if (hidden > 0)
+        text += tr(qUtf8Printable(kHiddenCount)).arg(locale.toString(hidden));
+    return text;
 }
 
 void TFormListMembers::wwDBGridListMembersUpdateFooter()

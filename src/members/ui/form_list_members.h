@@ -26,6 +26,7 @@
 
 #include <QDialog>
 #include <QList>
+#include <QLocale>
 #include <QPointer>
 #include <functional>
 #include <memory>
@@ -35,6 +36,8 @@ class QWidget;
 class QCloseEvent;
 class QShowEvent;
 class QKeyEvent;
+class QMenu;
+class QAction;
 class QVBoxLayout;
 class TDataModuleLists;
 class TFormListMembersPrivate;
@@ -60,6 +63,7 @@ public:
     // Said on closing while a failed read keeps edits off screen.
     static const QString kEditsNotShown;
     static const QString kMembersPrefix;      // "Members: "
+    static const QString kHiddenCount;        // ", %1 hidden", after the count when some are hidden
     static const QString kFilterNone;         // "Filter: None"
     static const QString kLayoutFileName;     // "Brenqui.ini"
     static constexpr int kPageRows = 23;
@@ -97,6 +101,10 @@ public:
     // pass through. Answers whether write completed.
     bool runMemberWrite(const std::function<void()> &write);
     void wwDBGridListMembersUpdateFooter();
+    // RzStatusPaneMemberCount's text: "Members: " and every member of the list
+    // (hidden ones included), then ", N hidden" when some are hidden; numbers
+    // in the user's locale ("Members: 1,651, 1 hidden").
+    static QString memberCountText(int members, int hidden, const QLocale &locale = QLocale());
 
     // Member operations (form_list_members_actions.cpp)
     void ActionAddMembersExecute();
@@ -123,6 +131,8 @@ public:
     void PhoneList1Click();
     void PhoneList2Click();
     void Labels1Click();
+    // One page with every label cell of the chosen sheet outlined, in the preview.
+    void LabelAlignmentPage1Click();
 
     // This window's own handlers
     void ActionShowClientEditorExecute();
@@ -157,6 +167,9 @@ private:
     void buildControls();
     void connectRowSet(); // the navigator and the row set's signals
     void buildStatusBar(QVBoxLayout *main);
+    // The label sheet entries of the Print menu (form_list_members_reports.cpp).
+    void buildLabelChoices(QMenu *print);
+    void chooseLabelStock(QAction *stock);
     void updateMemberCount();
     void restoreGridLayout();
     void saveGridLayout();

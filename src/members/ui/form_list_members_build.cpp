@@ -326,6 +326,7 @@ void TFormListMembers::buildMenus()
     print->addAction(d->PhoneList1);
     print->addAction(d->PhoneList2);
     print->addAction(d->Labels1);
+    buildLabelChoices(print);
     reports->addAction(d->Export1);
 
     auto *help = d->MainMenu1->addMenu(kv::withMnemonic(tr("Help"), QStringLiteral("&Help")));

@@ -7,6 +7,7 @@
 #include <QString>
 
 class QAction;
+class QActionGroup;
 class QComboBox;
 class QLabel;
 class QMenu;
@@ -89,6 +90,13 @@ public:
     QAction *PhoneList1 = nullptr;
     QAction *PhoneList2 = nullptr;
     QAction *Labels1 = nullptr;
+    // The label sheet that "Address Labels" and the alignment page print on:
+    // one checked entry of three, the described 30-label sheet at first.
+    QActionGroup *LabelStocks = nullptr;
+    QAction *LabelStock30 = nullptr;
+    QAction *LabelStock10 = nullptr;
+    QAction *LabelStock14 = nullptr;
+    QAction *LabelAlignmentPage1 = nullptr;
     QAction *Export1 = nullptr;
     QAction *About1 = nullptr;
 };
