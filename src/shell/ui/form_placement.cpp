@@ -104,12 +104,14 @@ public:
         const QMargins m = window->windowHandle() ? window->windowHandle()->frameMargins() : QMargins();
         const QSize frame = window->size() + QSize(m.left() + m.right(), m.top() + m.bottom());
         const QSize over = (frame - area.size()).expandedTo(QSize(0, 0));
-        if (!over.isNull()) {
+        if (!over.isNull())
             window->resize(window->size() - over);
-            const QPoint at = window->pos();
-            window->move(qBound(area.left(), at.x(), area.right() + 1 - (frame - over).width()),
-                         qBound(area.top(), at.y(), area.bottom() + 1 - (frame - over).height()));
-        }
+        // Placed over its parent, a dialog may still cross the screen's edge
+        // by its frame; a placement the user stored stays where it was stored.
+        const QRect placed(window->pos(), frame - over);
+        if (!over.isNull() || (!window->property("kvStoredPlacement").isValid() && !area.contains(placed)))
+            window->move(qBound(area.left(), placed.x(), area.right() + 1 - placed.width()),
+                         qBound(area.top(), placed.y(), area.bottom() + 1 - placed.height()));
         return false;
     }
 };
@@ -122,13 +124,13 @@ void fitToScreen(QWidget *window, int keptItems)
     if (!screen)
         return;
     const QSize room = screen->availableGeometry().size() - frameExtraOf(window);
+    // Made to fit without its frame, which is known once it shows.
+    if (!window->findChild<QObject *>(QStringLiteral("kvFrameFit"), Qt::FindDirectChildrenOnly))
+        new FrameFit(window);
     const QSize needed = window->minimumSizeHint().expandedTo(window->minimumSize());
     if (needed.height() <= room.height() && needed.width() <= room.width() && window->width() <= room.width()
         && window->height() <= room.height())
         return;
-    // Made to fit without its frame, which is known once it shows.
-    if (!window->findChild<QObject *>(QStringLiteral("kvFrameFit"), Qt::FindDirectChildrenOnly))
-        new FrameFit(window);
     if (window->minimumSize() == window->maximumSize()) {
         // A fixed design size gives way to the screen.
         window->setMinimumSize(0, 0);
