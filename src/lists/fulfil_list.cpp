@@ -152,7 +152,8 @@ const QString ListFulfilment::kRerunQuestionMembers =
 const QString ListFulfilment::kRerunQuestionEnd =
     QString::fromUtf8(QT_TRANSLATE_NOOP("ListFulfilment", ". Schedule them again?"));
 const QString ListFulfilment::kAllScheduledMessage =
-    QString::fromUtf8(QT_TRANSLATE_NOOP("ListFulfilment", "All %1 members already have a delivery from this list on %2. Nothing was scheduled."));
+    QString::fromUtf8(QT_TRANSLATE_NOOP("ListFulfilment",
+                                        "All %1 members already have a delivery from this list on %2. Nothing was scheduled."));
 const QString ListFulfilment::kScheduledSql =
     QStringLiteral("Select Person_ID from EpisodicDeliveries where List_ID = :List_ID and Deliv_Date = :Deliv_Date");
 

@@ -273,7 +273,8 @@ EditConflict::Row MemberLoadSave::conflictOf(const MemberRowSet::UpdateRecord &r
 bool MemberLoadSave::reloadAfterConflict(MemberRowSet &rows, const RolledBack &e)
 {
     Q_ASSERT(e.conflict());
-    return askReadAgainOrKeep(m_prompts, e.text(), shown("MemberLoadSave", kReloadAfterConflict), [] {}, [&] { rows.adoptStored(*e.conflict()); });
+    return askReadAgainOrKeep(m_prompts, e.text(), shown("MemberLoadSave", kReloadAfterConflict), [] {},
+                              [&] { rows.adoptStored(*e.conflict()); });
 }
 
 void MemberLoadSave::keepEdits(int listId, std::vector<MemberRowSet::PendingEdit> edits)

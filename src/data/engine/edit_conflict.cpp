@@ -63,7 +63,8 @@ QString EditConflict::describe(const QVector<Row> &rows)
         QStringList lines{shown("EditConflict", kRowChanged).arg(r.name)};
         for (const Change &c : r.changes)
             if (!sameValue(c.read, c.now))
-                lines << shown("EditConflict", kValueLine).arg(c.caption.isEmpty() ? c.column : c.caption, valueText(c.now), valueText(c.yours));
+                lines << shown("EditConflict", kValueLine)
+                             .arg(c.caption.isEmpty() ? c.column : c.caption, valueText(c.now), valueText(c.yours));
         parts << lines.join(QLatin1Char('\n'));
     }
     if (rows.size() > kRowsShown)
