@@ -2,12 +2,360 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="en">
 <context>
+    <name>AcceptedDates</name>
+    <message>
+        <source>a real date from 1900-01-01 to 9999-12-31, written YYYY-MM-DD</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>AddMembers</name>
+    <message>
+        <source>Succesfully added </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> new members to the list.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>There were no new names to add.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>That person is already a member of this list!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Please choose a client status to add. No names were added.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Please choose a delivery service to add. No names were added.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Please choose a client to add. No names were added.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>CancelPendingDeliveries</name>
+    <message>
+        <source>Delete all pending deliveries to this list&apos;s members?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>This list has not been saved yet, so it has no pending deliveries to cancel. Please save the list first.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 pending deliveries of %2 cancelled.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>ConfirmedFilter</name>
+    <message>
+        <source>Filter: None</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Filter: Confirmed is Checked</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Filter: Confirmed is Not Checked</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Filter: Confirmed is Unknown</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Database</name>
+    <message>
+        <source>The database file %1 is on a network share, and another workstation has it open in WAL mode, which SQLite cannot use safely over a network. Nothing was written.
+
+Close the program on the workstation that opened this data location from its local disk (or give every workstation the same network path), then try again.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Checking the %1 database</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The table %1 is missing from the %2 database.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>DeleteList</name>
+    <message>
+        <source>Delete the selected list and all list members?</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>EditConflict</name>
+    <message>
+        <source>Another user changed %1 after you read it:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Another user removed %1 after you read it.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is now %2 (yours: %3)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>empty</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>... and %1 more.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>a record of %1 (%2 %3)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Yes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>ImportMembers</name>
+    <message>
+        <source>Line %1 holds a NUL character; the file is not a text file of ids.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Line %1 opens a quoted field that is never closed.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The file is empty: it needs a header line naming the column of client ids.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>column headed Client_ID or Person_ID</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>column headed &quot;%1&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The file has no %1; its header line reads: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The list no longer exists; another user may have deleted it.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Person_ID %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 matches %2 clients: %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Added %1, already members %2, not found %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>, shared by several clients %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> (the first %1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>
+Not found%1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>
+Not added, shared by several clients%1:
+  %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>ListFulfilment</name>
+    <message>
+        <source>Error locating the List using the List ID!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>There were no records matching your fulfillment specifications.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Please confirm that you would like to fulfill this list of </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> member(s)!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Scheduling Deliveries...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Total Deliveries: </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Please choose the service to use: the client&apos;s own service or a selected one.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Please choose the item to deliver.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Please choose the delivery date.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> of these </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> members already have a delivery from this list on </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>. Schedule them again?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>All %1 members already have a delivery from this list on %2. Nothing was scheduled.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 deliveries scheduled for %2 on %3, %4 members skipped.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>ListLock</name>
+    <message>
+        <source>This list no longer exists: another user may have deleted it. Close the window and open it again.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>ListsWindowState</name>
     <message>
         <source>Read the lists again from the database?
 
 Yes shows the values stored now and discards your change.
 No keeps your change; Post then writes it over the other user&apos;s values.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>MemberFlags</name>
+    <message>
+        <source>Check the Confirmed mark of all %1 members of the list?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Clear the Confirmed mark of all %1 members of the list?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Clear the Invited mark of all %1 members of the list?</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>MemberLoadSave</name>
+    <message>
+        <source>the member %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the client %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Read the list again from the database?
+
+Yes shows the values stored now and discards your unsaved changes to this list.
+No keeps your changes on screen; saving them again writes them over the other user&apos;s values.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>MemberReports</name>
+    <message>
+        <source>Save your changes before printing the report?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Could not locate the report template file:</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>PgDriver</name>
+    <message>
+        <source>The connection to the database server was lost. %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>PostgresBackend</name>
+    <message>
+        <source>The server at %1 could not prove that it is the database server: its certificate does not verify against the root certificate %2. The connection was refused.
+
+%3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server at %1 offers no TLS, and &quot;Internet&quot; talks to a server only over TLS. The connection was refused.
+
+%2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The root certificate %1, which &quot;Internet&quot; verifies the server against, does not exist. The connection was refused: without it the server cannot be told from one that merely poses as it.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Connecting to the %1 database on %2:%3</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>PrivateTempFolder</name>
+    <message>
+        <source>%1 (not a folder)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No private temporary folder can be made; tried: %1. Set TMPDIR (TEMP on Windows) to a folder this user can write to.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no temporary folder exists</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -19,9 +367,107 @@ No keeps your change; Post then writes it over the other user&apos;s values.</so
     </message>
 </context>
 <context>
+    <name>Registry</name>
+    <message>
+        <source>The settings file %1 cannot be read.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Invalid data type for &apos;%1&apos;</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>RemoveMembers</name>
+    <message>
+        <source>Remove the selected member from the list?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Remove the selected members from the list?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Remove all members from the list?</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>ReportData</name>
+    <message>
+        <source>The report data source &quot;%1&quot; needs the table %2, which this database does not have.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>There is no report data source &quot;%1&quot;.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>RunAction</name>
     <message>
         <source>An unexpected error occurred.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>SqlBackend</name>
+    <message>
+        <source>A text holding the character %1 cannot be stored: it is no character of any text, and the database would not give it back as written. Remove it from: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>SqliteBackend</name>
+    <message>
+        <source>Opening the %1 database at %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No directory is set for the database.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The directory %1 does not exist.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is not a database file.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The database file %1 does not exist.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>TDataModuleLists</name>
+    <message>
+        <source>The Brenquistal database has not been defined. The application can not continue. Brenquistal will now terminate...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The Brenquistal database:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>does not appear to be valid. Brenquistal will now terminate...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The &quot;Server IP&quot; setting is empty: client-server mode needs the address of the database server. Nothing was opened.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the list &quot;%1&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Connecting to the Brenquistal database server</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Making a private folder for the %1 database</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -789,6 +1235,60 @@ No keeps the window open with your changes, to save them again.</source>
     </message>
     <message>
         <source>Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>UnitOfWork</name>
+    <message>
+        <source>Nothing was written: the data is as it was before.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The operation was cancelled.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The connection to the database server was lost after everything was written: the server, asked again, confirms that the changes were saved.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The connection to the database server was lost just as the changes were being saved, and the server could not be asked afterwards whether it saved them: whether anything was written is unknown. Look at the list&apos;s members and its pending deliveries before you try again; running the operation again without looking may do its work twice.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A part of the operation failed.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Visibility</name>
+    <message>
+        <source>Monday</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tuesday</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Wednesday</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Thursday</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Friday</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Saturday</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sunday</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -6,6 +6,7 @@
 #include "data/registry.h"
 #include "data/schema.h"
 #include "data/trace.h"
+#include "data/translate.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -14,18 +15,22 @@ using namespace kv;
 
 TDataModuleLists *DataModuleLists = nullptr;
 
-const QString TDataModuleLists::kNotDefinedMessage = QStringLiteral(
-    "The Brenquistal database has not been defined. The application can not continue. Brenquistal will now terminate...");
-const QString TDataModuleLists::kInvalidLocationStart = QStringLiteral("The Brenquistal database:");
-const QString TDataModuleLists::kInvalidLocationEnd = QStringLiteral("does not appear to be valid. Brenquistal will now terminate...");
+const QString TDataModuleLists::kNotDefinedMessage = QString::fromUtf8(QT_TRANSLATE_NOOP(
+    "TDataModuleLists",
+    "The Brenquistal database has not been defined. The application can not continue. Brenquistal will now terminate..."));
+const QString TDataModuleLists::kInvalidLocationStart =
+    QString::fromUtf8(QT_TRANSLATE_NOOP("TDataModuleLists", "The Brenquistal database:"));
+const QString TDataModuleLists::kInvalidLocationEnd =
+    QString::fromUtf8(QT_TRANSLATE_NOOP("TDataModuleLists", "does not appear to be valid. Brenquistal will now terminate..."));
 const QString TDataModuleLists::kRemoteUser = QStringLiteral("quarlend");
 namespace {
-const QString kNoServerIpMessage = QStringLiteral(
+const QString kNoServerIpMessage = QString::fromUtf8(QT_TRANSLATE_NOOP(
+    "TDataModuleLists",
     "The \"Server IP\" setting is empty: client-server mode needs the address of the database server. "
-    "Nothing was opened.");
+    "Nothing was opened."));
 } // namespace
 
-const QString TDataModuleLists::kListRowName = QStringLiteral("the list \"%1\"");
+const QString TDataModuleLists::kListRowName = QString::fromUtf8(QT_TRANSLATE_NOOP("TDataModuleLists", "the list \"%1\""));
 const QStringList TDataModuleLists::kListsSql = {QStringLiteral("Select * from Lists "), QStringLiteral("where Reason='LST'"),
                                                  QStringLiteral("order by List_Name")};
 const QString TDataModuleLists::kServicesSql = QStringLiteral(
@@ -66,7 +71,8 @@ const QStringList TDataModuleLists::kCreateScheduledDeliveryItemSql = {
 
 QString TDataModuleLists::invalidLocationMessage(const QString &directory)
 {
-    return kInvalidLocationStart + QStringLiteral("\r\n") + directory + QStringLiteral("\r\n") + kInvalidLocationEnd;
+    return shown("TDataModuleLists", kInvalidLocationStart) + QStringLiteral("\r\n") + directory + QStringLiteral("\r\n")
+        + shown("TDataModuleLists", kInvalidLocationEnd);
 }
 
 TDataModuleLists::TDataModuleLists(Prompts &prompts, std::function<void()> requestShutdown, QObject *parent, Overrides overrides)
@@ -114,7 +120,7 @@ TDataModuleLists::TDataModuleLists(Prompts &prompts, std::function<void()> reque
     };
     QueryLists = makeQuery(QStringLiteral("QueryLists"), kListsSql, true);
     QueryLists->setKeyField(QStringLiteral("Record_ID"));
-    QueryLists->setRowName(kListRowName, {QStringLiteral("List_Name")});
+    QueryLists->setRowName(shown("TDataModuleLists", kListRowName), {QStringLiteral("List_Name")});
     ListRecordRules::attachToListsQuery(*QueryLists);
     QueryServices = makeQuery(QStringLiteral("QueryServices"), {kServicesSql}, true);
     QueryListLookup = makeQuery(QStringLiteral("QueryListLookup"), kListsSql, false);
@@ -202,7 +208,7 @@ void TDataModuleLists::DatabaseListsBeforeConnect(Database &db)
                 dir = readAlias(QStringLiteral("Bren Quistal"));
             db.setDirectory(dir);
             if (dir.isEmpty())
-                endApplication(kNotDefinedMessage);
+                endApplication(shown("TDataModuleLists", kNotDefinedMessage));
             if (!QFileInfo(dir).isDir())
                 endApplication(invalidLocationMessage(dir));
         } else {
@@ -213,7 +219,7 @@ void TDataModuleLists::DatabaseListsBeforeConnect(Database &db)
                 dir = GetRegString(QString::fromLatin1(Registry::AliasKey), QStringLiteral("Bren Quistal"));
             db.setDirectory(dir);
             if (dir.isEmpty())
-                endApplication(kNotDefinedMessage);
+                endApplication(shown("TDataModuleLists", kNotDefinedMessage));
         }
     } catch (const ApplicationEnding &) {
         throw;
@@ -223,7 +229,8 @@ void TDataModuleLists::DatabaseListsBeforeConnect(Database &db)
     Trace::value(QStringLiteral("DatabaseLists.Directory"), db.directory());
     // An empty host makes the driver try a local socket: some server, not the one meant.
     if (cMode == QLatin1String("C") && db.session()->remoteAddress().trimmed().isEmpty())
-        throw DbError(QStringLiteral("Connecting to the Brenquistal database server"), kNoServerIpMessage);
+        throw DbError(shown("TDataModuleLists", "Connecting to the Brenquistal database server"),
+                      shown("TDataModuleLists", kNoServerIpMessage));
 }
 
 void TDataModuleLists::SessionTempListsStartup(Session &session)
@@ -244,7 +251,7 @@ void TDataModuleLists::DatabaseTempListsBeforeConnect(Database &db)
         } catch (const DbError &) {
             throw;
         } catch (const Error &e) {
-            throw DbError(QStringLiteral("Making a private folder for the %1 database").arg(db.databaseName()), e.text());
+            throw DbError(shown("TDataModuleLists", "Making a private folder for the %1 database").arg(db.databaseName()), e.text());
         }
     }
     db.setDirectory(m_tempDir->path());

@@ -1,10 +1,13 @@
 #include "data/dates.h"
 
+#include "data/translate.h"
+
 #include <QRegularExpression>
 
 namespace kv {
 
-const QString AcceptedDates::kExpectedText = QStringLiteral("a real date from 1900-01-01 to 9999-12-31, written YYYY-MM-DD");
+const QString AcceptedDates::kExpectedText =
+    QString::fromUtf8(QT_TRANSLATE_NOOP("AcceptedDates", "a real date from 1900-01-01 to 9999-12-31, written YYYY-MM-DD"));
 
 bool AcceptedDates::accepts(const QDate &date)
 {

@@ -3,11 +3,12 @@
 #include "data/engine/db_error.h"
 #include "data/engine/query.h"
 #include "data/engine/unit_of_work.h"
+#include "data/translate.h"
 
 namespace kv {
 
-const QString kListGoneMessage =
-    QStringLiteral("This list no longer exists: another user may have deleted it. Close the window and open it again.");
+const QString kListGoneMessage = QString::fromUtf8(QT_TRANSLATE_NOOP(
+    "ListLock", "This list no longer exists: another user may have deleted it. Close the window and open it again."));
 
 namespace {
 const QString kFindListSql = QStringLiteral("Select Record_ID from Lists where Record_ID = :Record_ID");
@@ -23,7 +24,7 @@ void lockListRow(Database &db, int listId)
     const bool exists = !lock.isEmpty();
     lock.close();
     if (!exists)
-        throw Error(kListGoneMessage);
+        throw Error(shown("ListLock", kListGoneMessage));
 }
 
 } // namespace kv

@@ -2,6 +2,7 @@
 
 #include "data/engine/db_error.h"
 #include "data/trace.h"
+#include "data/translate.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -99,7 +100,7 @@ std::unique_ptr<QTemporaryDir> PrivateTempFolder::make(const QStringList &bases)
         if (base.isEmpty())
             continue;
         if (!QFileInfo(base).isDir()) {
-            tried << QStringLiteral("%1 (not a folder)").arg(QDir::toNativeSeparators(base));
+            tried << shown("PrivateTempFolder", "%1 (not a folder)").arg(QDir::toNativeSeparators(base));
             continue;
         }
         removeStale(base);
@@ -109,9 +110,9 @@ std::unique_ptr<QTemporaryDir> PrivateTempFolder::make(const QStringList &bases)
             return dir;
         tried << QStringLiteral("%1 (%2)").arg(QDir::toNativeSeparators(base), dir->errorString());
     }
-    throw Error(QStringLiteral("No private temporary folder can be made; tried: %1. Set TMPDIR (TEMP on Windows) to a folder "
-                               "this user can write to.")
-                    .arg(tried.isEmpty() ? QStringLiteral("no temporary folder exists") : tried.join(QStringLiteral("; "))));
+    throw Error(shown("PrivateTempFolder", "No private temporary folder can be made; tried: %1. Set TMPDIR (TEMP on Windows) to a "
+                                           "folder this user can write to.")
+                    .arg(tried.isEmpty() ? shown("PrivateTempFolder", "no temporary folder exists") : tried.join(QStringLiteral("; "))));
 }
 
 } // namespace kv

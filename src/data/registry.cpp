@@ -1,6 +1,7 @@
 #include "data/registry.h"
 
 #include "data/engine/db_error.h"
+#include "data/translate.h"
 
 #include <QFile>
 #include <QSettings>
@@ -55,7 +56,7 @@ QString Registry::readValue(const QString &keyName, const QString &valueName)
     // system-wide file (XDG_CONFIG_DIRS) must not choose this user's database.
     s.setFallbacksEnabled(false);
     if (s.status() == QSettings::FormatError)
-        throw Error(QStringLiteral("The settings file %1 cannot be read.").arg(s.fileName()));
+        throw Error(shown("Registry", "The settings file %1 cannot be read.").arg(s.fileName()));
     s.beginGroup(keyName);
     const QVariant v = s.value(valueName);
     s.endGroup();
@@ -65,7 +66,7 @@ QString Registry::readValue(const QString &keyName, const QString &valueName)
     if (!v.isValid() || v.isNull())
         return QString();
     if (v.typeId() != QMetaType::QString)
-        throw Error(QStringLiteral("Invalid data type for '%1'").arg(valueName));
+        throw Error(shown("Registry", "Invalid data type for '%1'").arg(valueName));
     return v.toString();
 }
 

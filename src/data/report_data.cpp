@@ -3,6 +3,7 @@
 #include "data/engine/database.h"
 #include "data/engine/db_error.h"
 #include "data/engine/query.h"
+#include "data/translate.h"
 
 namespace kv {
 
@@ -15,8 +16,8 @@ const QString ReportData::kServiceNameSql
     = QStringLiteral("Select Service_ID, Service_Desc from Services where Service_ID = :Service_ID");
 const QString ReportData::kCuisineNameSql = QStringLiteral("Select Cuisine_ID, Cuisine from Cuisines where Cuisine_ID = :Cuisine_ID");
 
-const QString ReportData::kMissingTable
-    = QStringLiteral("The report data source \"%1\" needs the table %2, which this database does not have.");
+const QString ReportData::kMissingTable = QString::fromUtf8(
+    QT_TRANSLATE_NOOP("ReportData", "The report data source \"%1\" needs the table %2, which this database does not have."));
 
 QStringList ReportData::sourceNames()
 {
@@ -49,9 +50,9 @@ std::unique_ptr<Query> ReportData::open(Database &db, const QString &source)
 {
     const QString table = tableOf(source);
     if (table.isEmpty())
-        throw Error(QStringLiteral("There is no report data source \"%1\".").arg(source));
+        throw Error(shown("ReportData", "There is no report data source \"%1\".").arg(source));
     if (!db.tableExists(table))
-        throw Error(kMissingTable.arg(table, table));
+        throw Error(shown("ReportData", kMissingTable).arg(table, table));
     auto q = std::make_unique<Query>(&db, QStringLiteral("QueryReport") + table);
     if (table == kConfigSource) {
         q->setSql(kConfigSql);

@@ -5,19 +5,22 @@
 #include "data/engine/unit_of_work.h"
 #include "data/list_lock.h"
 #include "data/trace.h"
+#include "data/translate.h"
 #include "lists/history_note.h"
 #include "shell/progress.h"
 
 
 namespace kv {
 
-const QString CancelPendingDeliveries::kQuestion = QStringLiteral("Delete all pending deliveries to this list's members?");
+const QString CancelPendingDeliveries::kQuestion =
+    QString::fromUtf8(QT_TRANSLATE_NOOP("CancelPendingDeliveries", "Delete all pending deliveries to this list's members?"));
 const QString CancelPendingDeliveries::kDeleteSql =
     QStringLiteral("Delete from EpisodicDeliveries where List_ID = :List_ID and not (Fulfilled = 'Y') ");
 const QString CancelPendingDeliveries::kDeleteItemsSql = QStringLiteral(
     "Delete from DefDels where Deliv_ID in (select RecordID from EpisodicDeliveries where List_ID = :List_ID and not (Fulfilled = 'Y'))");
-const QString CancelPendingDeliveries::kUnsavedListMessage =
-    QStringLiteral("This list has not been saved yet, so it has no pending deliveries to cancel. Please save the list first.");
+const QString CancelPendingDeliveries::kUnsavedListMessage = QString::fromUtf8(QT_TRANSLATE_NOOP(
+    "CancelPendingDeliveries",
+    "This list has not been saved yet, so it has no pending deliveries to cancel. Please save the list first."));
 
 namespace {
 
@@ -64,10 +67,10 @@ std::optional<int> CancelPendingDeliveries::run(const QVariant &listRecordId, co
     // Without a key the statement would aim at deliveries of list 0, which no
     // list of ours owns.
     if (!listRecordId.isValid() || listRecordId.isNull() || listRecordId.toInt() <= 0) {
-        m_prompts.warn(kUnsavedListMessage);
+        m_prompts.warn(shown("CancelPendingDeliveries", kUnsavedListMessage));
         return std::nullopt;
     }
-    if (!m_prompts.warnDestroying(kQuestion))
+    if (!m_prompts.warnDestroying(shown("CancelPendingDeliveries", kQuestion)))
         return std::nullopt;
 
     const BusyScope busy(m_progress);

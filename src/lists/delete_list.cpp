@@ -8,11 +8,13 @@
 #include "data/list_lock.h"
 #include "data/prompts.h"
 #include "data/trace.h"
+#include "data/translate.h"
 #include "lists/history_note.h"
 
 namespace kv {
 
-const QString DeleteList::kConfirmQuestion = QStringLiteral("Delete the selected list and all list members?");
+const QString DeleteList::kConfirmQuestion =
+    QString::fromUtf8(QT_TRANSLATE_NOOP("DeleteList", "Delete the selected list and all list members?"));
 const QString DeleteList::kDeleteMembersSql = QStringLiteral("Delete from List_Members where List_ID = :List_ID");
 const QString DeleteList::kDeleteListSql = QStringLiteral("Delete from Lists where Record_ID = :Record_ID");
 
@@ -45,7 +47,7 @@ DeleteList::Outcome DeleteList::run()
     // With no list shown there is nothing to delete, and no note to write about it.
     if (!lists.isOpen() || lists.isEmpty())
         return out;
-    if (!m_prompts.warnDestroying(kConfirmQuestion))
+    if (!m_prompts.warnDestroying(shown("DeleteList", kConfirmQuestion)))
         return out;
     if (lists.state() == DataState::Edit || lists.state() == DataState::Insert) {
         if (m_leaveRow) {
@@ -62,7 +64,7 @@ DeleteList::Outcome DeleteList::run()
 
     // Both questions come before anything is written, so no lock is held
     // while the user reads; then every statement and the note are one unit.
-    const bool withPending = m_prompts.warnDestroying(CancelPendingDeliveries::kQuestion);
+    const bool withPending = m_prompts.warnDestroying(shown("CancelPendingDeliveries", CancelPendingDeliveries::kQuestion));
     Database &db = *m_dm.DatabaseLists;
     UnitOfWork::run(db, [&] {
         lockListRow(db, out.listId);

@@ -10,6 +10,7 @@
 #include "data/list_lock.h"
 #include "data/list_stamp.h"
 #include "data/trace.h"
+#include "data/translate.h"
 #include "lists/history_note.h"
 
 #include <QDateTime>
@@ -124,29 +125,42 @@ QString FulfilmentNameLookups::itemName(int itemId)
 
 // ---------------------------------------------------------------- ListFulfilment
 
-const QString ListFulfilment::kListNotFoundMessage = QStringLiteral("Error locating the List using the List ID!");
+namespace {
+const char *const kContext = "ListFulfilment";
+} // namespace
+
+const QString ListFulfilment::kListNotFoundMessage =
+    QString::fromUtf8(QT_TRANSLATE_NOOP("ListFulfilment", "Error locating the List using the List ID!"));
 const QString ListFulfilment::kNoCandidatesMessage =
-    QStringLiteral("There were no records matching your fulfillment specifications.");
-const QString ListFulfilment::kConfirmStart = QStringLiteral("Please confirm that you would like to fulfill this list of ");
-const QString ListFulfilment::kConfirmEnd = QStringLiteral(" member(s)!");
-const QString ListFulfilment::kProgressMessage = QStringLiteral("Scheduling Deliveries...");
-const QString ListFulfilment::kProgressCountPrefix = QStringLiteral("Total Deliveries: ");
+    QString::fromUtf8(QT_TRANSLATE_NOOP("ListFulfilment", "There were no records matching your fulfillment specifications."));
+const QString ListFulfilment::kConfirmStart =
+    QString::fromUtf8(QT_TRANSLATE_NOOP("ListFulfilment", "Please confirm that you would like to fulfill this list of "));
+const QString ListFulfilment::kConfirmEnd = QString::fromUtf8(QT_TRANSLATE_NOOP("ListFulfilment", " member(s)!"));
+const QString ListFulfilment::kProgressMessage =
+    QString::fromUtf8(QT_TRANSLATE_NOOP("ListFulfilment", "Scheduling Deliveries..."));
+const QString ListFulfilment::kProgressCountPrefix =
+    QString::fromUtf8(QT_TRANSLATE_NOOP("ListFulfilment", "Total Deliveries: "));
 const QString ListFulfilment::kNoServiceChosenMessage =
-    QStringLiteral("Please choose the service to use: the client's own service or a selected one.");
-const QString ListFulfilment::kNoItemChosenMessage = QStringLiteral("Please choose the item to deliver.");
-const QString ListFulfilment::kNoDateMessage = QStringLiteral("Please choose the delivery date.");
-const QString ListFulfilment::kRerunQuestionOf = QStringLiteral(" of these ");
-const QString ListFulfilment::kRerunQuestionMembers = QStringLiteral(" members already have a delivery from this list on ");
-const QString ListFulfilment::kRerunQuestionEnd = QStringLiteral(". Schedule them again?");
+    QString::fromUtf8(QT_TRANSLATE_NOOP("ListFulfilment", "Please choose the service to use: the client's own service or a selected one."));
+const QString ListFulfilment::kNoItemChosenMessage =
+    QString::fromUtf8(QT_TRANSLATE_NOOP("ListFulfilment", "Please choose the item to deliver."));
+const QString ListFulfilment::kNoDateMessage =
+    QString::fromUtf8(QT_TRANSLATE_NOOP("ListFulfilment", "Please choose the delivery date."));
+const QString ListFulfilment::kRerunQuestionOf = QString::fromUtf8(QT_TRANSLATE_NOOP("ListFulfilment", " of these "));
+const QString ListFulfilment::kRerunQuestionMembers =
+    QString::fromUtf8(QT_TRANSLATE_NOOP("ListFulfilment", " members already have a delivery from this list on "));
+const QString ListFulfilment::kRerunQuestionEnd =
+    QString::fromUtf8(QT_TRANSLATE_NOOP("ListFulfilment", ". Schedule them again?"));
 const QString ListFulfilment::kAllScheduledMessage =
-    QStringLiteral("All %1 members already have a delivery from this list on %2. Nothing was scheduled.");
+    QString::fromUtf8(QT_TRANSLATE_NOOP("ListFulfilment",
+                                        "All %1 members already have a delivery from this list on %2. Nothing was scheduled."));
 const QString ListFulfilment::kScheduledSql =
     QStringLiteral("Select Person_ID from EpisodicDeliveries where List_ID = :List_ID and Deliv_Date = :Deliv_Date");
 
 QString ListFulfilment::rerunQuestion(int scheduled, int candidates, const QString &shortDate)
 {
-    return QString::number(scheduled) + kRerunQuestionOf + QString::number(candidates) + kRerunQuestionMembers + shortDate
-        + kRerunQuestionEnd;
+    return QString::number(scheduled) + shown(kContext, kRerunQuestionOf) + QString::number(candidates)
+        + shown(kContext, kRerunQuestionMembers) + shortDate + shown(kContext, kRerunQuestionEnd);
 }
 
 const QString ListFulfilment::kCandidatesLine1 = QStringLiteral(
@@ -185,20 +199,20 @@ bool ListFulfilment::locateList(int listId)
         lookup.open();
     if (lookup.locate({QStringLiteral("Record_ID")}, {listId}))
         return true;
-    m_prompts.warn(kListNotFoundMessage);
+    m_prompts.warn(shown(kContext, kListNotFoundMessage));
     return false;
 }
 
 QString ListFulfilment::check(const FulfilmentOptions &o)
 {
     if (!o.deliveryDate.isValid())
-        return kNoDateMessage;
+        return shown(kContext, kNoDateMessage);
     const bool serviceChosen = o.serviceIndex == FulfilmentOptions::ClientsOwnService
         || (o.serviceIndex == FulfilmentOptions::SelectedService && o.serviceId.has_value());
     if (!serviceChosen)
-        return kNoServiceChosenMessage;
+        return shown(kContext, kNoServiceChosenMessage);
     if (o.itemsIndex == FulfilmentOptions::SelectedItem && !o.itemId)
-        return kNoItemChosenMessage;
+        return shown(kContext, kNoItemChosenMessage);
     return QString();
 }
 
@@ -335,7 +349,7 @@ ListFulfilment::Result ListFulfilment::run(int listId, const FulfilmentOptions &
     const int n = int(candidates.size());
     Trace::value(QStringLiteral("QueryFulfillmentCandidates.RecordCount"), qint64(n));
     if (n < 1) {
-        m_prompts.inform(kNoCandidatesMessage);
+        m_prompts.inform(shown(kContext, kNoCandidatesMessage));
         result.outcome = Outcome::NoCandidates;
         return result;
     }
@@ -361,12 +375,13 @@ ListFulfilment::Result ListFulfilment::run(int listId, const FulfilmentOptions &
     const int toWrite = skipScheduled ? n - already : n;
     if (toWrite < 1) {
         // Members did match: say why none is scheduled.
-        m_prompts.inform(kAllScheduledMessage.arg(already).arg(rerunDate));
+        m_prompts.inform(shown(kContext, kAllScheduledMessage).arg(already).arg(rerunDate));
         result.outcome = Outcome::NoCandidates;
         result.skipped = already;
         return result;
     }
-    if (m_prompts.ask(Prompts::Kind::Confirmation, kConfirmStart + QString::number(toWrite) + kConfirmEnd,
+    if (m_prompts.ask(Prompts::Kind::Confirmation,
+                      shown(kContext, kConfirmStart) + QString::number(toWrite) + shown(kContext, kConfirmEnd),
                       Prompts::Buttons::OkCancel)
         != Prompts::Answer::Ok) {
         result.outcome = Outcome::Declined;
@@ -375,7 +390,7 @@ ListFulfilment::Result ListFulfilment::run(int listId, const FulfilmentOptions &
 
     // The progress window is hidden again whatever happens below.
     auto progressEnd = qScopeGuard([this] { m_progress.end(); });
-    m_progress.begin(kProgressMessage, kProgressCountPrefix + QString::number(toWrite));
+    m_progress.begin(shown(kContext, kProgressMessage), shown(kContext, kProgressCountPrefix) + QString::number(toWrite));
 
     Query &delivery = *m_dm.QueryCreateScheduledDelivery;
     Query &item = *m_dm.QueryCreateScheduledDeliveryItem;

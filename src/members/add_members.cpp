@@ -7,6 +7,7 @@
 #include "data/list_lock.h"
 #include "data/prompts.h"
 #include "data/trace.h"
+#include "data/translate.h"
 #include "shell/progress.h"
 
 #include <QDateTime>
@@ -126,15 +127,23 @@ const QString AddMembers::kExclusionLine =
     QStringLiteral(" and not Person_ID in (Select Person_ID from List_Members where List_ID = :List_ID) ");
 const QString AddMembers::kTraceLabel = QStringLiteral("QueryAddMembers.SQL");
 
-const QString AddMembers::kAddedStart = QStringLiteral("Succesfully added ");
-const QString AddMembers::kAddedEnd = QStringLiteral(" new members to the list.");
-const QString AddMembers::kNoNewNames = QStringLiteral("There were no new names to add.");
-const QString AddMembers::kAlreadyMember = QStringLiteral("That person is already a member of this list!");
+const QString AddMembers::kAddedStart = QString::fromUtf8(QT_TRANSLATE_NOOP("AddMembers", "Succesfully added "));
+const QString AddMembers::kAddedEnd = QString::fromUtf8(QT_TRANSLATE_NOOP("AddMembers", " new members to the list."));
+const QString AddMembers::kNoNewNames =
+    QString::fromUtf8(QT_TRANSLATE_NOOP("AddMembers", "There were no new names to add."));
+const QString AddMembers::kAlreadyMember =
+    QString::fromUtf8(QT_TRANSLATE_NOOP("AddMembers", "That person is already a member of this list!"));
 const QString AddMembers::kNoStatusChosen =
-    QStringLiteral("Please choose a client status to add. No names were added.");
+    QString::fromUtf8(QT_TRANSLATE_NOOP("AddMembers", "Please choose a client status to add. No names were added."));
 const QString AddMembers::kNoServiceChosen =
-    QStringLiteral("Please choose a delivery service to add. No names were added.");
-const QString AddMembers::kNoClientChosen = QStringLiteral("Please choose a client to add. No names were added.");
+    QString::fromUtf8(QT_TRANSLATE_NOOP("AddMembers", "Please choose a delivery service to add. No names were added."));
+const QString AddMembers::kNoClientChosen =
+    QString::fromUtf8(QT_TRANSLATE_NOOP("AddMembers", "Please choose a client to add. No names were added."));
+
+QString AddMembers::addedMessage(int n)
+{
+    return shown("AddMembers", kAddedStart) + QString::number(n) + shown("AddMembers", kAddedEnd);
+}
 
 QString AddMembers::serviceEntry(const QString &description, const QVariant &serviceId)
 {
@@ -158,11 +167,11 @@ QStringList AddMembers::selectionLines(const AddMembersChoice &choice)
     QStringList lines;
     if (choice.method == AddMembersChoice::ByStatus) {
         if (choice.statusIndex < 0 || choice.statusIndex >= kStatusSelectLines.size())
-            throw Error(kNoStatusChosen);
+            throw Error(shown("AddMembers", kNoStatusChosen));
         lines << kStatusSelectLines.at(choice.statusIndex);
     } else {
         if (!choice.serviceId)
-            throw Error(kNoServiceChosen);
+            throw Error(shown("AddMembers", kNoServiceChosen));
         lines << kServiceSelectLine;
     }
     if (choice.deliveryType == AddMembersChoice::OngoingOnly)
@@ -203,7 +212,7 @@ AddMembers::Result AddMembers::run(int listId, const AddMembersChoice &choice)
         lines = selectionLines(choice);
     else if (choice.method == AddMembersChoice::SingleClient
              && (!choice.personId.isValid() || choice.personId.isNull()))
-        throw Error(kNoClientChosen);
+        throw Error(shown("AddMembers", kNoClientChosen));
     else if (choice.method != AddMembersChoice::SingleClient)
         return {};
 
@@ -216,9 +225,9 @@ AddMembers::Result AddMembers::run(int listId, const AddMembersChoice &choice)
     // Told once the rows are committed, and without the write lock held.
     if (choice.method == AddMembersChoice::SingleClient) {
         if (result.alreadyMember)
-            m_prompts.inform(kAlreadyMember);
+            m_prompts.inform(shown("AddMembers", kAlreadyMember));
     } else {
-        m_prompts.inform(result.added > 0 ? addedMessage(result.added) : kNoNewNames);
+        m_prompts.inform(result.added > 0 ? addedMessage(result.added) : shown("AddMembers", kNoNewNames));
     }
     return result;
 }

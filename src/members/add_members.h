@@ -97,7 +97,7 @@ public:
     static const QString kNoServiceChosen;
     static const QString kNoClientChosen;
 
-    static QString addedMessage(int n) { return kAddedStart + QString::number(n) + kAddedEnd; }
+    static QString addedMessage(int n);
 
     // "Service_Desc   [id]" and back.
     static QString serviceEntry(const QString &description, const QVariant &serviceId);

@@ -1,5 +1,7 @@
 #include "members/confirmed_filter.h"
 
+#include "data/translate.h"
+
 namespace kv {
 
 const QString ConfirmedFilter::kInitialExpression = QStringLiteral("RecVisible = True");
@@ -7,10 +9,13 @@ const QString ConfirmedFilter::kNoneExpression = QStringLiteral("RecVisible=True
 const QString ConfirmedFilter::kCheckedExpression = QStringLiteral("Confirmed='Y' and RecVisible=True");
 const QString ConfirmedFilter::kNotCheckedExpression = QStringLiteral("Confirmed='N' and RecVisible=True");
 const QString ConfirmedFilter::kUnknownExpression = QStringLiteral("Confirmed=Null and RecVisible=True");
-const QString ConfirmedFilter::kPaneNone = QStringLiteral("Filter: None");
-const QString ConfirmedFilter::kPaneChecked = QStringLiteral("Filter: Confirmed is Checked");
-const QString ConfirmedFilter::kPaneNotChecked = QStringLiteral("Filter: Confirmed is Not Checked");
-const QString ConfirmedFilter::kPaneUnknown = QStringLiteral("Filter: Confirmed is Unknown");
+const QString ConfirmedFilter::kPaneNone = QString::fromUtf8(QT_TRANSLATE_NOOP("ConfirmedFilter", "Filter: None"));
+const QString ConfirmedFilter::kPaneChecked =
+    QString::fromUtf8(QT_TRANSLATE_NOOP("ConfirmedFilter", "Filter: Confirmed is Checked"));
+const QString ConfirmedFilter::kPaneNotChecked =
+    QString::fromUtf8(QT_TRANSLATE_NOOP("ConfirmedFilter", "Filter: Confirmed is Not Checked"));
+const QString ConfirmedFilter::kPaneUnknown =
+    QString::fromUtf8(QT_TRANSLATE_NOOP("ConfirmedFilter", "Filter: Confirmed is Unknown"));
 
 QString ConfirmedFilter::expressionOf(State s)
 {
@@ -42,15 +47,15 @@ QString ConfirmedFilter::paneText(State s)
 {
     switch (s) {
     case Checked:
-        return kPaneChecked;
+        return shown("ConfirmedFilter", kPaneChecked);
     case NotChecked:
-        return kPaneNotChecked;
+        return shown("ConfirmedFilter", kPaneNotChecked);
     case Unknown:
-        return kPaneUnknown;
+        return shown("ConfirmedFilter", kPaneUnknown);
     case None:
         break;
     }
-    return kPaneNone;
+    return shown("ConfirmedFilter", kPaneNone);
 }
 
 ConfirmedFilter::State ConfirmedFilter::choose(State entry)

@@ -41,6 +41,7 @@ public:
     static QString expressionOf(State s);
     // The state whose expression is in force (None for any other).
     static State stateOf(const QString &expression);
+    // What the status pane shows for s, in the user's language.
     static QString paneText(State s);
 
 private:

@@ -5,6 +5,7 @@
 #include "data/engine/unit_of_work.h"
 #include "data/list_lock.h"
 #include "data/printable_text.h"
+#include "data/translate.h"
 #include "shell/progress.h"
 
 #include <QHash>
@@ -33,7 +34,7 @@ QList<QStringList> parseCsv(const QString &input)
     // No spreadsheet writes a NUL; a file holding one is not the text it seems
     // (and the database would refuse or misread the id).
     if (const qsizetype nul = input.indexOf(QChar(0)); nul >= 0)
-        throw Error(QStringLiteral("Line %1 holds a NUL character; the file is not a text file of ids.").arg(lineAt(input, nul)));
+        throw Error(shown("ImportMembers", "Line %1 holds a NUL character; the file is not a text file of ids.").arg(lineAt(input, nul)));
     QList<QStringList> records;
     QStringList record;
     QString field;
@@ -62,7 +63,7 @@ QList<QStringList> parseCsv(const QString &input)
             }
             // Read on, the rest of the file would become one field.
             if (!closed)
-                throw Error(QStringLiteral("Line %1 opens a quoted field that is never closed.").arg(lineAt(input, opened)));
+                throw Error(shown("ImportMembers", "Line %1 opens a quoted field that is never closed.").arg(lineAt(input, opened)));
             fieldStarted = true;
         } else if (c == QLatin1Char(',')) {
             record << field;
@@ -112,7 +113,7 @@ MemberImportFile MemberImportFile::fromCsv(const QString &text, const QString &c
 {
     const QList<QStringList> rows = parseCsv(text);
     if (rows.isEmpty())
-        throw Error(QStringLiteral("The file is empty: it needs a header line naming the column of client ids."));
+        throw Error(shown("ImportMembers", "The file is empty: it needs a header line naming the column of client ids."));
     const QStringList &header = rows.first();
     int at = -1;
     if (!column.isEmpty()) {
@@ -128,9 +129,9 @@ MemberImportFile MemberImportFile::fromCsv(const QString &text, const QString &c
                 at = i;
     }
     if (at < 0) {
-        const QString wanted = column.isEmpty() ? QStringLiteral("column headed Client_ID or Person_ID")
-                                                : QStringLiteral("column headed \"%1\"").arg(column);
-        throw Error(QStringLiteral("The file has no %1; its header line reads: %2").arg(wanted, header.join(QStringLiteral(", "))));
+        const QString wanted = column.isEmpty() ? shown("ImportMembers", "column headed Client_ID or Person_ID")
+                                                : shown("ImportMembers", "column headed \"%1\"").arg(column);
+        throw Error(shown("ImportMembers", "The file has no %1; its header line reads: %2").arg(wanted, header.join(QStringLiteral(", "))));
     }
     MemberImportFile f;
     f.column = header.at(at).trimmed();
@@ -147,7 +148,8 @@ MemberImportFile MemberImportFile::fromCsv(const QString &text, const QString &c
 
 const QString ImportMembers::kClientsSql = QStringLiteral("Select Person_ID, Client_ID from Clients");
 const QString ImportMembers::kListExistsSql = QStringLiteral("Select Record_ID from Lists where Record_ID = :Record_ID");
-const QString ImportMembers::kListGoneMessage = QStringLiteral("The list no longer exists; another user may have deleted it.");
+const QString ImportMembers::kListGoneMessage =
+    QString::fromUtf8(QT_TRANSLATE_NOOP("ImportMembers", "The list no longer exists; another user may have deleted it."));
 
 ImportMembers::ImportMembers(Database &db, Progress &progress)
     : m_db(db)
@@ -168,7 +170,7 @@ ImportMembers::Result ImportMembers::run(int listId, const MemberImportFile &fil
         exists.paramByName(QStringLiteral("Record_ID")).setAsInteger(listId);
         exists.open();
         if (exists.isEmpty())
-            throw Error(kListGoneMessage);
+            throw Error(shown("ImportMembers", kListGoneMessage));
         exists.close();
 
         MemberWriter writer(m_db);
@@ -216,8 +218,8 @@ ImportMembers::Result ImportMembers::run(int listId, const MemberImportFile &fil
                         std::sort(persons.begin(), persons.end());
                         QStringList named;
                         for (qint64 p : std::as_const(persons))
-                            named << QStringLiteral("Person_ID %1").arg(p);
-                        r.firstShared << QStringLiteral("%1 matches %2 clients: %3")
+                            named << shown("ImportMembers", "Person_ID %1").arg(p);
+                        r.firstShared << shown("ImportMembers", "%1 matches %2 clients: %3")
                                              .arg(printableText(id))
                                              .arg(persons.size())
                                              .arg(named.join(QStringLiteral(", ")));
@@ -250,18 +252,18 @@ ImportMembers::Result ImportMembers::run(int listId, const MemberImportFile &fil
 
 QString ImportMembers::summary(const Result &r)
 {
-    QString s = QStringLiteral("Added %1, already members %2, not found %3").arg(r.added).arg(r.alreadyMembers).arg(r.notFound);
+    QString s = shown("ImportMembers", "Added %1, already members %2, not found %3").arg(r.added).arg(r.alreadyMembers).arg(r.notFound);
     if (r.shared > 0)
-        s += QStringLiteral(", shared by several clients %1").arg(r.shared);
+        s += shown("ImportMembers", ", shared by several clients %1").arg(r.shared);
     s += QLatin1Char('.');
-    const auto firstOf = [](int all, qsizetype shown) {
-        return all > shown ? QStringLiteral(" (the first %1)").arg(shown) : QString();
+    const auto firstOf = [](int all, qsizetype count) {
+        return all > count ? shown("ImportMembers", " (the first %1)").arg(count) : QString();
     };
     if (!r.firstNotFound.isEmpty())
-        s += QStringLiteral("\nNot found%1: %2")
+        s += shown("ImportMembers", "\nNot found%1: %2")
                  .arg(firstOf(r.notFound, r.firstNotFound.size()), printableText(r.firstNotFound.join(QStringLiteral(", "))));
     if (!r.firstShared.isEmpty())
-        s += QStringLiteral("\nNot added, shared by several clients%1:\n  %2")
+        s += shown("ImportMembers", "\nNot added, shared by several clients%1:\n  %2")
                  .arg(firstOf(r.shared, r.firstShared.size()), r.firstShared.join(QStringLiteral("\n  ")));
     return s;
 }

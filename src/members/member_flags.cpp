@@ -4,6 +4,7 @@
 #include "data/engine/unit_of_work.h"
 #include "data/list_lock.h"
 #include "data/prompts.h"
+#include "data/translate.h"
 #include "members/row_loop.h"
 #include "members/statement_progress.h"
 
@@ -16,11 +17,11 @@ const QString MemberFlags::kSetAllInvitedSql =
 const QString MemberFlags::kSetAllConfirmedSql =
     QStringLiteral("Update List_Members set Confirmed = :Confirmed where List_ID = :List_ID");
 const QString MemberFlags::kCheckAllConfirmedQuestion =
-    QStringLiteral("Check the Confirmed mark of all %1 members of the list?");
+    QString::fromUtf8(QT_TRANSLATE_NOOP("MemberFlags", "Check the Confirmed mark of all %1 members of the list?"));
 const QString MemberFlags::kClearAllConfirmedQuestion =
-    QStringLiteral("Clear the Confirmed mark of all %1 members of the list?");
+    QString::fromUtf8(QT_TRANSLATE_NOOP("MemberFlags", "Clear the Confirmed mark of all %1 members of the list?"));
 const QString MemberFlags::kClearAllInvitedQuestion =
-    QStringLiteral("Clear the Invited mark of all %1 members of the list?");
+    QString::fromUtf8(QT_TRANSLATE_NOOP("MemberFlags", "Clear the Invited mark of all %1 members of the list?"));
 const QString MemberFlags::kChecked = QStringLiteral("Y");
 const QString MemberFlags::kUnchecked = QStringLiteral("N");
 
@@ -41,7 +42,7 @@ QString MemberFlags::allQuestion(Flag flag, bool checked, int members)
     const QString &text = flag == Flag::Confirmed ? (checked ? kCheckAllConfirmedQuestion : kClearAllConfirmedQuestion)
         : checked                                 ? QString()
                                                   : kClearAllInvitedQuestion;
-    return text.isEmpty() ? text : text.arg(QLocale().toString(members));
+    return text.isEmpty() ? text : shown("MemberFlags", text).arg(QLocale().toString(members));
 }
 
 bool MemberFlags::askAll(Prompts &prompts, Flag flag, bool checked, int members)

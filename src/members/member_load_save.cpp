@@ -7,6 +7,7 @@
 #include "data/engine/query.h"
 #include "data/engine/unit_of_work.h"
 #include "data/trace.h"
+#include "data/translate.h"
 
 #include <QDateTime>
 #include <QScopeGuard>
@@ -26,12 +27,12 @@ const QString MemberLoadSave::kStoredMemberSql =
 const QString MemberLoadSave::kOneClientCondition = QStringLiteral("and List_Members.Person_ID = :Person_ID");
 const QString MemberLoadSave::kClientInfoSql = QStringLiteral("Select * from Clients where Person_ID = :Person_ID");
 const QString MemberLoadSave::kUpdatedBy = QStringLiteral("(List)");
-const QString MemberLoadSave::kMemberRowName = QStringLiteral("the member %1");
-const QString MemberLoadSave::kClientRowName = QStringLiteral("the client %1");
+const QString MemberLoadSave::kMemberRowName = QString::fromUtf8(QT_TRANSLATE_NOOP("MemberLoadSave", "the member %1"));
+const QString MemberLoadSave::kClientRowName = QString::fromUtf8(QT_TRANSLATE_NOOP("MemberLoadSave", "the client %1"));
 const QString MemberLoadSave::kReloadAfterConflict =
-    QStringLiteral("Read the list again from the database?\n\n"
-                   "Yes shows the values stored now and discards your unsaved changes to this list.\n"
-                   "No keeps your changes on screen; saving them again writes them over the other user's values.");
+    QString::fromUtf8(QT_TRANSLATE_NOOP("MemberLoadSave", "Read the list again from the database?\n\n"
+                                        "Yes shows the values stored now and discards your unsaved changes to this list.\n"
+                                        "No keeps your changes on screen; saving them again writes them over the other user's values."));
 
 namespace {
 
@@ -88,7 +89,7 @@ QString memberName(const MemberRowSet::UpdateRecord &row)
     }
     if (parts.isEmpty())
         parts << row.oldValue(MemberRowSet::Client_ID).toString();
-    return MemberLoadSave::kMemberRowName.arg(parts.join(QLatin1Char(' ')));
+    return shown("MemberLoadSave", MemberLoadSave::kMemberRowName).arg(parts.join(QLatin1Char(' ')));
 }
 
 } // namespace
@@ -101,7 +102,7 @@ MemberLoadSave::MemberLoadSave(TDataModuleLists &dm, Prompts &prompts)
 {
     QueryClientInfo->setSql(kClientInfoSql);
     QueryClientInfo->setRequestLive(true);
-    QueryClientInfo->setRowName(kClientRowName, {QStringLiteral("First_Name"), QStringLiteral("Last_Name")});
+    QueryClientInfo->setRowName(shown("MemberLoadSave", kClientRowName), {QStringLiteral("First_Name"), QStringLiteral("Last_Name")});
 }
 
 MemberLoadSave::~MemberLoadSave() = default;
@@ -272,7 +273,8 @@ EditConflict::Row MemberLoadSave::conflictOf(const MemberRowSet::UpdateRecord &r
 bool MemberLoadSave::reloadAfterConflict(MemberRowSet &rows, const RolledBack &e)
 {
     Q_ASSERT(e.conflict());
-    return askReadAgainOrKeep(m_prompts, e.text(), kReloadAfterConflict, [] {}, [&] { rows.adoptStored(*e.conflict()); });
+    return askReadAgainOrKeep(m_prompts, e.text(), shown("MemberLoadSave", kReloadAfterConflict), [] {},
+                              [&] { rows.adoptStored(*e.conflict()); });
 }
 
 void MemberLoadSave::keepEdits(int listId, std::vector<MemberRowSet::PendingEdit> edits)

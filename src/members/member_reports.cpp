@@ -5,6 +5,7 @@
 #include "data/engine/query.h"
 #include "data/prompts.h"
 #include "data/report_data.h"
+#include "data/translate.h"
 #include "report/query_lookup_source.h"
 
 #include <QDir>
@@ -52,8 +53,10 @@ HostReportSources::HostReportSources(Database &db, const ReportTemplate &tmpl, R
 
 HostReportSources::~HostReportSources() = default;
 
-const QString MemberReports::kSaveBeforePrinting = QStringLiteral("Save your changes before printing the report?");
-const QString MemberReports::kMissingTemplate = QStringLiteral("Could not locate the report template file:");
+const QString MemberReports::kSaveBeforePrinting =
+    QString::fromUtf8(QT_TRANSLATE_NOOP("MemberReports", "Save your changes before printing the report?"));
+const QString MemberReports::kMissingTemplate =
+    QString::fromUtf8(QT_TRANSLATE_NOOP("MemberReports", "Could not locate the report template file:"));
 const QString MemberReports::kAllInfoTemplate = QStringLiteral("\\ListMembersAllInfo.rtm");
 const QString MemberReports::kPhoneListTemplate = QStringLiteral("\\ListMembersPhoneList.rtm");
 const QString MemberReports::kAddressLabelTemplate = QStringLiteral("\\ListMembersAddressLabel.rtm");
@@ -95,7 +98,7 @@ QString MemberReports::fullTemplateName(const QString &dataDirectory, const QStr
 
 QString MemberReports::missingTemplateText(const QString &fullName)
 {
-    return kMissingTemplate + QStringLiteral("\n\r") + fullName;
+    return shown("MemberReports", kMissingTemplate) + QStringLiteral("\n\r") + fullName;
 }
 
 void MemberReports::addSources(ReportSources &sources, ReportDataSource &members, ReportDataSource &clientInfo)
@@ -119,7 +122,7 @@ void MemberReports::print(Report report, const Context &c, const Output &output)
     MemberRowSet &rows = c.rows;
     const bool labels = isLabels(report);
 
-    if (rows.state() == DataState::Insert && c.prompts.confirm(kSaveBeforePrinting))
+    if (rows.state() == DataState::Insert && c.prompts.confirm(shown("MemberReports", kSaveBeforePrinting)))
         rows.post();
     const MemberRowSet::Bookmark remembered = rows.isOpen() && !rows.isEmpty() ? rows.getBookmark() : MemberRowSet::kNoBookmark;
 

@@ -5,6 +5,7 @@
 #include "data/engine/unit_of_work.h"
 #include "data/list_lock.h"
 #include "data/prompts.h"
+#include "data/translate.h"
 #include "members/row_loop.h"
 #include "members/statement_progress.h"
 #include "shell/progress.h"
@@ -13,9 +14,12 @@ namespace kv {
 
 const QString RemoveMembers::kDeleteListMemberSql = QStringLiteral("Delete from List_Members where Record_ID = :Record_ID");
 const QString RemoveMembers::kClearListSql = QStringLiteral("Delete from List_Members where List_ID = :List_ID");
-const QString RemoveMembers::kRemoveSelectedMember = QStringLiteral("Remove the selected member from the list?");
-const QString RemoveMembers::kRemoveSelectedMembers = QStringLiteral("Remove the selected members from the list?");
-const QString RemoveMembers::kRemoveAllMembers = QStringLiteral("Remove all members from the list?");
+const QString RemoveMembers::kRemoveSelectedMember =
+    QString::fromUtf8(QT_TRANSLATE_NOOP("RemoveMembers", "Remove the selected member from the list?"));
+const QString RemoveMembers::kRemoveSelectedMembers =
+    QString::fromUtf8(QT_TRANSLATE_NOOP("RemoveMembers", "Remove the selected members from the list?"));
+const QString RemoveMembers::kRemoveAllMembers =
+    QString::fromUtf8(QT_TRANSLATE_NOOP("RemoveMembers", "Remove all members from the list?"));
 
 RemoveMembers::RemoveMembers(Database &db, Prompts &prompts, Progress &progress)
     : m_db(db)
@@ -48,7 +52,7 @@ int RemoveMembers::removeSelected(int listId, MemberRowSet &rows, const QList<Me
     if (rows.isOpen() && rows.state() == DataState::Edit)
         rows.post();
     const int n = int(selection.size());
-    if (!m_prompts.confirmDestroying(selectedQuestion(n)))
+    if (!m_prompts.confirmDestroying(shown("RemoveMembers", selectedQuestion(n))))
         return 0;
     if (!rows.isOpen())
         return 0;
@@ -86,7 +90,7 @@ int RemoveMembers::removeSelected(int listId, MemberRowSet &rows, const QList<Me
 bool RemoveMembers::removeAll(int listId)
 {
     ProgressReset reset(m_progress);
-    if (!m_prompts.confirmDestroying(kRemoveAllMembers))
+    if (!m_prompts.confirmDestroying(shown("RemoveMembers", kRemoveAllMembers)))
         return false;
     m_clear->close();
     m_clear->paramByName(QStringLiteral("List_ID")).setAsInteger(listId);

@@ -3,6 +3,7 @@
 #include "data/engine/query.h"
 #include "data/engine/unit_of_work.h"
 #include "data/list_lock.h"
+#include "data/translate.h"
 #include "members/row_loop.h"
 #include "members/statement_progress.h"
 
@@ -13,8 +14,10 @@ namespace kv {
 const QString Visibility::kSetAllVisibleSql =
     QStringLiteral("Update List_Members set RecVisible = True where List_ID = :List_ID");
 const QStringList Visibility::kDayNames = {
-    QStringLiteral("Monday"), QStringLiteral("Tuesday"),  QStringLiteral("Wednesday"), QStringLiteral("Thursday"),
-    QStringLiteral("Friday"), QStringLiteral("Saturday"), QStringLiteral("Sunday"),
+    QString::fromUtf8(QT_TRANSLATE_NOOP("Visibility", "Monday")),   QString::fromUtf8(QT_TRANSLATE_NOOP("Visibility", "Tuesday")),
+    QString::fromUtf8(QT_TRANSLATE_NOOP("Visibility", "Wednesday")), QString::fromUtf8(QT_TRANSLATE_NOOP("Visibility", "Thursday")),
+    QString::fromUtf8(QT_TRANSLATE_NOOP("Visibility", "Friday")),   QString::fromUtf8(QT_TRANSLATE_NOOP("Visibility", "Saturday")),
+    QString::fromUtf8(QT_TRANSLATE_NOOP("Visibility", "Sunday")),
 };
 
 Visibility::Visibility(Database &db, Progress &progress)

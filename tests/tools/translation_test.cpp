@@ -1,6 +1,8 @@
-// The texts lupdate collects for each window (scripts/lupdate), and a
-// translation shipped beside the plug-in reaching a window.
+// The texts lupdate collects for each window and operation (scripts/lupdate),
+// and a translation shipped beside the plug-in reaching a window and an
+// operation's message.
 
+#include "data/engine/unit_of_work.h"
 #include "shell/translation.h"
 #include "shell/ui/form_about_kestrovan.h"
 
@@ -56,7 +58,8 @@ TEST(Translation, EachWindowsTextsAreCollectedAndAShippedTranslationReachesTheWi
         GTEST_SKIP() << "lupdate is not installed (qt6-l10n-tools)";
     ASSERT_EQ(lupdate.exitCode(), 0) << lupdate.readAllStandardError().toStdString();
 
-    // Each window's context holds its described texts, exactly as described.
+    // Each window's and operation's context holds its described texts, exactly
+    // as described: marked where defined, or written where shown (kv::shown).
     const QMap<QString, QSet<QString>> sources = sourcesByContext(ts);
     const struct
     {
@@ -71,6 +74,10 @@ TEST(Translation, EachWindowsTextsAreCollectedAndAShippedTranslationReachesTheWi
           "Locate Brenquistal Data Folder", "&OK", "&Cancel"}},
         {"TFormLists", {"Fulfill", "Edit Members", "Delete", "Cancel Pendg", "&File"}},
         {"TFormListMembers", {"Add", "Remove selected names from list", "Remove all names from list", "Copy selected names to another list"}},
+        {"UnitOfWork", {"Nothing was written: the data is as it was before.", "A part of the operation failed."}},
+        {"AddMembers", {"There were no new names to add.", "Succesfully added "}},
+        {"ListFulfilment", {"Error locating the List using the List ID!", "%1 deliveries scheduled for %2 on %3, %4 members skipped."}},
+        {"ImportMembers", {"Line %1 opens a quoted field that is never closed."}},
     };
     for (const auto &w : windows) {
         SCOPED_TRACE(w.context);
@@ -88,7 +95,9 @@ TEST(Translation, EachWindowsTextsAreCollectedAndAShippedTranslationReachesTheWi
     ASSERT_TRUE(german.open(QIODevice::WriteOnly));
     german.write("<?xml version=\"1.0\" encoding=\"utf-8\"?><!DOCTYPE TS><TS version=\"2.1\" language=\"de\">"
                  "<context><name>TFormAboutKestrovan</name><message><source>About...</source>"
-                 "<translation>\xc3\x9c" "ber...</translation></message></context></TS>");
+                 "<translation>\xc3\x9c" "ber...</translation></message></context>"
+                 "<context><name>UnitOfWork</name><message><source>Nothing was written: the data is as it was before.</source>"
+                 "<translation>Nichts wurde geschrieben.</translation></message></context></TS>");
     german.close();
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("translations")));
     ASSERT_EQ(QProcess::execute(release, {QStringLiteral("-silent"), de, QStringLiteral("-qm"),
@@ -98,8 +107,11 @@ TEST(Translation, EachWindowsTextsAreCollectedAndAShippedTranslationReachesTheWi
     std::unique_ptr<QTranslator> installed = kv::installTranslation(dir.path(), QLocale(QLocale::German, QLocale::Switzerland));
     ASSERT_NE(installed, nullptr);
     EXPECT_EQ(TFormAboutKestrovan().windowTitle(), QStringLiteral("\u00dcber..."));
+    EXPECT_EQ(kv::RolledBack(QStringLiteral("Disk full."), false).text(), QStringLiteral("Disk full.\n\nNichts wurde geschrieben."));
     installed.reset();
     EXPECT_EQ(TFormAboutKestrovan().windowTitle(), QStringLiteral("About..."));
+    EXPECT_EQ(kv::RolledBack(QStringLiteral("Disk full."), false).text(),
+              QStringLiteral("Disk full.\n\n") + kv::UnitOfWork::kNothingWritten);
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "data/dates.h"
 #include "data/engine/query.h"
 #include "data/engine/unit_of_work.h"
+#include "data/translate.h"
 #include "lists/fulfil_list.h"
 #include "lists/fulfil_preview.h"
 #include "lists/result_sentences.h"
@@ -35,7 +36,7 @@ public:
     }
     Answer ask(Kind kind, const QString &text, Buttons buttons) override
     {
-        if (m_skip && buttons == Buttons::YesNoCancel && text.endsWith(kv::ListFulfilment::kRerunQuestionEnd))
+        if (m_skip && buttons == Buttons::YesNoCancel && text.endsWith(kv::shown("ListFulfilment", kv::ListFulfilment::kRerunQuestionEnd)))
             return Answer::No;
         return m_inner.ask(kind, text, buttons);
     }
@@ -143,7 +144,7 @@ int runFulfil(kv::cli::Context &ctx)
     if (dryRun) {
         QList<kv::PlannedDelivery> plan = kv::FulfilmentPreview::plan(dm, listId, o);
         if (plan.isEmpty()) {
-            ctx.prompts().inform(kv::ListFulfilment::kNoCandidatesMessage);
+            ctx.prompts().inform(kv::shown("ListFulfilment", kv::ListFulfilment::kNoCandidatesMessage));
             return 0;
         }
         if (ctx.flag(QStringLiteral("skip-scheduled"))) {
@@ -151,7 +152,7 @@ int runFulfil(kv::cli::Context &ctx)
             plan.removeIf([](const kv::PlannedDelivery &d) { return d.alreadyScheduled; });
             // Members did match: say why none would be scheduled, as the real run does.
             if (plan.isEmpty()) {
-                ctx.prompts().inform(kv::ListFulfilment::kAllScheduledMessage.arg(matched).arg(
+                ctx.prompts().inform(kv::shown("ListFulfilment", kv::ListFulfilment::kAllScheduledMessage).arg(matched).arg(
                     QLocale().toString(date, kv::AcceptedDates::shortFormat())));
                 return 0;
             }

@@ -5,6 +5,7 @@
 #include "data/engine/query.h"
 #include "data/engine/unit_of_work.h"
 #include "data/printable_text.h"
+#include "data/translate.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -188,7 +189,7 @@ TDataModuleLists &Context::dataModule()
         if (serverWentAway())
             for (const QString &text : prompts().takeHeldErrors())
                 Trace::message(text);
-        throw Error(UnitOfWork::kNothingWritten);
+        throw Error(shown("UnitOfWork", UnitOfWork::kNothingWritten));
     }
     return *m_dm;
 }
@@ -297,7 +298,7 @@ QDate Context::dateOption(const QString &name) const
     const QString v = m_inv.values.value(bare);
     const std::optional<QDate> d = AcceptedDates::parseIso(v);
     if (!d)
-        throw UsageError{QStringLiteral("--%1 takes %2, not \"%3\"").arg(bare, AcceptedDates::kExpectedText, v)};
+        throw UsageError{QStringLiteral("--%1 takes %2, not \"%3\"").arg(bare, shown("AcceptedDates", AcceptedDates::kExpectedText), v)};
     return *d;
 }
 

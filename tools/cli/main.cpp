@@ -5,6 +5,7 @@
 #include "data/engine/unit_of_work.h"
 #include "data/list_stamp.h"
 #include "data/text_cut.h"
+#include "data/translate.h"
 #include "kestrovan/login_name.h"
 #include "lists/fulfil_list.h"
 
@@ -105,7 +106,7 @@ int errorExit(Context &ctx, const kv::Error &e)
 {
     if (ctx.serverWentAway()) {
         kv::Trace::message(e.text());
-        print(stderr, kServerGone.arg(ctx.serverName(), kv::UnitOfWork::kNothingWritten) + QLatin1Char('\n'));
+        print(stderr, kServerGone.arg(ctx.serverName(), kv::shown("UnitOfWork", kv::UnitOfWork::kNothingWritten)) + QLatin1Char('\n'));
     } else {
         print(stderr, e.text() + QLatin1Char('\n'));
     }

@@ -4,6 +4,7 @@
 #include "data/engine/pg_driver.h"
 #include "data/trace.h"
 #include "data/engine/write_guard.h"
+#include "data/translate.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -70,11 +71,12 @@ QString Database::filePath() const
     return QDir(m_directory).filePath(fileNameFor(m_name));
 }
 
-const QString Database::kShareInWalMessage = QStringLiteral(
+const QString Database::kShareInWalMessage = QString::fromUtf8(QT_TRANSLATE_NOOP(
+    "Database",
     "The database file %1 is on a network share, and another workstation has it open in WAL mode, which "
     "SQLite cannot use safely over a network. Nothing was written.\n\nClose the program on the workstation "
     "that opened this data location from its local disk (or give every workstation the same network path), "
-    "then try again.");
+    "then try again."));
 
 bool Database::isNetworkFileSystemType(const QByteArray &type)
 {
@@ -183,8 +185,8 @@ void Database::checkRequiredTables()
 {
     for (const QString &table : std::as_const(m_requiredTables)) {
         if (!hadAtConnect(QStringLiteral("table"), table))
-            throw DbError(QStringLiteral("Checking the %1 database").arg(m_name),
-                          QStringLiteral("The table %1 is missing from the %2 database.").arg(table, m_name));
+            throw DbError(shown("Database", "Checking the %1 database").arg(m_name),
+                          shown("Database", "The table %1 is missing from the %2 database.").arg(table, m_name));
     }
 }
 

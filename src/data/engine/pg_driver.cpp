@@ -1,6 +1,7 @@
 #include "data/engine/pg_driver.h"
 
 #include "data/trace.h"
+#include "data/translate.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -186,7 +187,7 @@ bool isRollback(const QString &sql)
 
 QString lostConnectionText(const char *libpqText)
 {
-    return QStringLiteral("The connection to the database server was lost. %1").arg(QString::fromUtf8(libpqText).trimmed());
+    return kv::shown("PgDriver", "The connection to the database server was lost. %1").arg(QString::fromUtf8(libpqText).trimmed());
 }
 
 class PgResult : public QSqlResult

@@ -6,6 +6,7 @@
 #include "data/engine/query.h"
 #include "data/engine/session.h"
 #include "data/trace.h"
+#include "data/translate.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,14 +18,17 @@
 
 namespace kv {
 
-const QString PostgresBackend::kUnverifiedServerMessage = QStringLiteral(
+const QString PostgresBackend::kUnverifiedServerMessage = QString::fromUtf8(QT_TRANSLATE_NOOP(
+    "PostgresBackend",
     "The server at %1 could not prove that it is the database server: its certificate does not verify against the "
-    "root certificate %2. The connection was refused.\n\n%3");
-const QString PostgresBackend::kNoTlsMessage = QStringLiteral(
-    "The server at %1 offers no TLS, and \"Internet\" talks to a server only over TLS. The connection was refused.\n\n%2");
-const QString PostgresBackend::kMissingRootCertificateMessage = QStringLiteral(
+    "root certificate %2. The connection was refused.\n\n%3"));
+const QString PostgresBackend::kNoTlsMessage = QString::fromUtf8(QT_TRANSLATE_NOOP(
+    "PostgresBackend",
+    "The server at %1 offers no TLS, and \"Internet\" talks to a server only over TLS. The connection was refused.\n\n%2"));
+const QString PostgresBackend::kMissingRootCertificateMessage = QString::fromUtf8(QT_TRANSLATE_NOOP(
+    "PostgresBackend",
     "The root certificate %1, which \"Internet\" verifies the server against, does not exist. The connection was "
-    "refused: without it the server cannot be told from one that merely poses as it.");
+    "refused: without it the server cannot be told from one that merely poses as it."));
 
 namespace {
 
@@ -76,7 +80,7 @@ void PostgresBackend::open(Database &d) const
 {
     PgDriver::registerDriver();
     const Session &session = *d.session();
-    const QString where = QStringLiteral("Connecting to the %1 database on %2:%3")
+    const QString where = shown("PostgresBackend", "Connecting to the %1 database on %2:%3")
                               .arg(d.remoteDatabase(), session.remoteAddress())
                               .arg(session.remotePort());
     // "Internet" must not talk to a machine that merely poses as the server:
@@ -86,7 +90,7 @@ void PostgresBackend::open(Database &d) const
     const bool internet = session.remoteType() == RemoteType::Internet;
     const QString root = internet ? rootCertificateFor(session) : QString();
     if (!root.isEmpty() && !QFileInfo(root).isFile())
-        throw DbError(where, kMissingRootCertificateMessage.arg(QDir::toNativeSeparators(root)));
+        throw DbError(where, shown("PostgresBackend", kMissingRootCertificateMessage).arg(QDir::toNativeSeparators(root)));
 
     // The settings travel with the start-up message: no statement of their own.
     QStringList settings = {optionWord(QStringLiteral("client_min_messages"), QStringLiteral("warning")),
@@ -121,10 +125,11 @@ void PostgresBackend::open(Database &d) const
     if (!error.isEmpty()) {
         d.dropConnection();
         if (internet && offersNoTls(error))
-            throw DbError(where, kNoTlsMessage.arg(session.remoteAddress(), error));
+            throw DbError(where, shown("PostgresBackend", kNoTlsMessage).arg(session.remoteAddress(), error));
         const bool unverified = !root.isEmpty() && (error.contains(QLatin1String("certificate"), Qt::CaseInsensitive)
                                                     || error.contains(QLatin1String("SSL")));
-        throw DbError(where, unverified ? kUnverifiedServerMessage.arg(session.remoteAddress(), QDir::toNativeSeparators(root), error)
+        throw DbError(where, unverified ? shown("PostgresBackend", kUnverifiedServerMessage)
+                                              .arg(session.remoteAddress(), QDir::toNativeSeparators(root), error)
                                         : error);
     }
     try {

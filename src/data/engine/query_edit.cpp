@@ -8,6 +8,7 @@
 #include "data/engine/sql_backend.h"
 #include "data/engine/sql_dates.h"
 #include "data/engine/write_guard.h"
+#include "data/translate.h"
 
 #include <QRegularExpression>
 #include <QSqlError>
@@ -214,7 +215,7 @@ EditConflict::Row Query::conflictOf(const QString &table, const QString &key, in
     EditConflict::Row row;
     row.key = m_rows[m_cur][keyIdx];
     if (m_rowNameFields.isEmpty()) {
-        row.name = EditConflict::kRecordOf.arg(table, key, row.key.toString());
+        row.name = shown("EditConflict", EditConflict::kRecordOf).arg(table, key, row.key.toString());
     } else {
         QStringList parts;
         for (const QString &f : m_rowNameFields) {

@@ -5,12 +5,13 @@
 #include "data/engine/query.h"
 #include "data/engine/sql_dates.h"
 #include "data/engine/sqlite_backend.h"
+#include "data/translate.h"
 
 namespace kv {
 
-const QString SqlBackend::kNoncharacterMessage =
-    QStringLiteral("A text holding the character %1 cannot be stored: it is no character of any text, and the database "
-                   "would not give it back as written. Remove it from: %2");
+const QString SqlBackend::kNoncharacterMessage = QString::fromUtf8(
+    QT_TRANSLATE_NOOP("SqlBackend", "A text holding the character %1 cannot be stored: it is no character of any text, and the "
+                                    "database would not give it back as written. Remove it from: %2"));
 
 namespace {
 
@@ -18,9 +19,9 @@ const QString &checkedText(const QString &s)
 {
     for (const QChar c : s)
         if (c.unicode() == 0xFFFE || c.unicode() == 0xFFFF) {
-            const QString shown = s.size() > 60 ? s.left(57) + QStringLiteral("...") : s;
-            throw Error(SqlBackend::kNoncharacterMessage.arg(QStringLiteral("U+%1").arg(int(c.unicode()), 4, 16, QLatin1Char('0')).toUpper(),
-                                                             shown));
+            const QString cut = s.size() > 60 ? s.left(57) + QStringLiteral("...") : s;
+            throw Error(shown("SqlBackend", SqlBackend::kNoncharacterMessage)
+                            .arg(QStringLiteral("U+%1").arg(int(c.unicode()), 4, 16, QLatin1Char('0')).toUpper(), cut));
         }
     return s;
 }

@@ -5,6 +5,7 @@
 #include "data/engine/query.h"
 #include "data/engine/session.h"
 #include "data/engine/sql_dates.h"
+#include "data/translate.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -83,17 +84,17 @@ const SchemaTypes &SqliteBackend::schemaTypes() const
 void SqliteBackend::open(Database &d) const
 {
     const QString path = d.filePath();
-    const QString where = QStringLiteral("Opening the %1 database at %2").arg(d.databaseName(), QDir::toNativeSeparators(path));
+    const QString where = shown("SqliteBackend", "Opening the %1 database at %2").arg(d.databaseName(), QDir::toNativeSeparators(path));
     if (d.directory().isEmpty())
-        throw DbError(where, QStringLiteral("No directory is set for the database."));
+        throw DbError(where, shown("SqliteBackend", "No directory is set for the database."));
     const QFileInfo dirInfo(d.directory());
     if (!dirInfo.isDir())
-        throw DbError(where, QStringLiteral("The directory %1 does not exist.").arg(QDir::toNativeSeparators(d.directory())));
+        throw DbError(where, shown("SqliteBackend", "The directory %1 does not exist.").arg(QDir::toNativeSeparators(d.directory())));
     const QFileInfo fileInfo(path);
     if (fileInfo.exists() && !fileInfo.isFile())
-        throw DbError(where, QStringLiteral("%1 is not a database file.").arg(QDir::toNativeSeparators(path)));
+        throw DbError(where, shown("SqliteBackend", "%1 is not a database file.").arg(QDir::toNativeSeparators(path)));
     if (!fileInfo.exists() && !d.m_createIfMissing)
-        throw DbError(where, QStringLiteral("The database file %1 does not exist.").arg(QDir::toNativeSeparators(path)));
+        throw DbError(where, shown("SqliteBackend", "The database file %1 does not exist.").arg(QDir::toNativeSeparators(path)));
 
     const QString name = d.claimConnectionName();
     QString error;
@@ -141,7 +142,7 @@ void SqliteBackend::open(Database &d) const
     if (mode.isEmpty())
         fail(error);
     if (network && mode == QLatin1String("wal"))
-        fail(Database::kShareInWalMessage.arg(QDir::toNativeSeparators(path)));
+        fail(shown("Database", Database::kShareInWalMessage).arg(QDir::toNativeSeparators(path)));
 }
 
 QString SqliteBackend::catalogueSql() const

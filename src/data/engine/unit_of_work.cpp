@@ -1,6 +1,7 @@
 #include "data/engine/unit_of_work.h"
 
 #include "data/engine/database.h"
+#include "data/translate.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -9,30 +10,33 @@
 
 namespace kv {
 
-const QString UnitOfWork::kNothingWritten = QStringLiteral("Nothing was written: the data is as it was before.");
-const QString UnitOfWork::kCancelledText = QStringLiteral("The operation was cancelled.");
-const QString UnitOfWork::kWrittenThoughConnectionLost = QStringLiteral(
+const QString UnitOfWork::kNothingWritten =
+    QString::fromUtf8(QT_TRANSLATE_NOOP("UnitOfWork", "Nothing was written: the data is as it was before."));
+const QString UnitOfWork::kCancelledText = QString::fromUtf8(QT_TRANSLATE_NOOP("UnitOfWork", "The operation was cancelled."));
+const QString UnitOfWork::kWrittenThoughConnectionLost = QString::fromUtf8(QT_TRANSLATE_NOOP(
+    "UnitOfWork",
     "The connection to the database server was lost after everything was written: the server, asked again, confirms "
-    "that the changes were saved.");
-const QString UnitOfWork::kOutcomeUnknown = QStringLiteral(
+    "that the changes were saved."));
+const QString UnitOfWork::kOutcomeUnknown = QString::fromUtf8(QT_TRANSLATE_NOOP(
+    "UnitOfWork",
     "The connection to the database server was lost just as the changes were being saved, and the server could not be "
     "asked afterwards whether it saved them: whether anything was written is unknown. Look at the list's members and "
-    "its pending deliveries before you try again; running the operation again without looking may do its work twice.");
+    "its pending deliveries before you try again; running the operation again without looking may do its work twice."));
 
 Cancelled::Cancelled()
-    : Error(UnitOfWork::kCancelledText)
+    : Error(shown("UnitOfWork", UnitOfWork::kCancelledText))
 {
 }
 
 RolledBack::RolledBack(const QString &causeText, bool cancelled)
-    : Error(causeText + QStringLiteral("\n\n") + UnitOfWork::kNothingWritten)
+    : Error(causeText + QStringLiteral("\n\n") + shown("UnitOfWork", UnitOfWork::kNothingWritten))
     , m_cause(causeText)
     , m_cancelled(cancelled)
 {
 }
 
 OutcomeUnknown::OutcomeUnknown(const QString &causeText)
-    : Error(causeText + QStringLiteral("\n\n") + UnitOfWork::kOutcomeUnknown)
+    : Error(causeText + QStringLiteral("\n\n") + shown("UnitOfWork", UnitOfWork::kOutcomeUnknown))
     , m_cause(causeText)
 {
 }
@@ -143,7 +147,7 @@ void UnitOfWork::commit()
     if (m_db.m_txnDoomed) {
         m_db.m_txnDoomed = false;
         exec(m_db, QStringLiteral("ROLLBACK"), QStringLiteral("Rolling back"));
-        throw Error(QStringLiteral("A part of the operation failed."));
+        throw Error(shown("UnitOfWork", "A part of the operation failed."));
     }
     sendCommit();
 }
@@ -163,7 +167,7 @@ void UnitOfWork::sendCommit()
     if (error.type() != QSqlError::ConnectionError || m_ticket.isEmpty())
         throw cause;
     switch (m_db.engine().commitOutcome(m_db, m_ticket)) {
-    case CommitOutcome::Committed: m_db.notice(kWrittenThoughConnectionLost); return;
+    case CommitOutcome::Committed: m_db.notice(shown("UnitOfWork", kWrittenThoughConnectionLost)); return;
     case CommitOutcome::Aborted: throw cause;
     case CommitOutcome::Unknown: break;
     }

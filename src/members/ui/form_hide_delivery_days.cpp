@@ -1,5 +1,7 @@
 #include "members/ui/form_hide_delivery_days.h"
 
+#include "shell/ui/translate.h"
+
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -38,7 +40,7 @@ TFormHideDeliveryDays::TFormHideDeliveryDays(QWidget *parent)
     d->RzCheckListDeliveryDays = new QListWidget(d->RzGroupBoxDeliveryDays);
     d->RzCheckListDeliveryDays->setObjectName(QStringLiteral("RzCheckListDeliveryDays"));
     for (const QString &day : kv::Visibility::kDayNames) {
-        auto *item = new QListWidgetItem(tr(qUtf8Printable(day)), d->RzCheckListDeliveryDays);
+        auto *item = new QListWidgetItem(kv::shown("Visibility", day), d->RzCheckListDeliveryDays);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
         item->setCheckState(Qt::Unchecked);
     }

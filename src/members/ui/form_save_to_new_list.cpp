@@ -380,7 +380,8 @@ bool TFormSaveToNewList::postLists()
 void TFormSaveToNewList::askAfterConflict(const kv::EditConflict &conflict)
 {
     runAction(QStringLiteral("askAfterConflict"), [&] {
-        kv::askReadAgainOrKeep(m_prompts, conflict.text() + QStringLiteral("\n\n") + kv::UnitOfWork::kNothingWritten,
+        kv::askReadAgainOrKeep(m_prompts,
+                               conflict.text() + QStringLiteral("\n\n") + kv::shown("UnitOfWork", kv::UnitOfWork::kNothingWritten),
                                reloadQuestion(), *m_queries->QueryLists, conflict, [this] { readListsAgain(); });
     });
     showCurrentRow();
