@@ -10,6 +10,9 @@
 
 namespace {
 
+// A report's error, the missing template's included, is a warning box.
+constexpr kv::Prompts::Kind kReportErrorShownAs = kv::Prompts::Kind::Warning;
+
 // The busy cursor shows while the report reads its rows; the preview itself
 // is looked at under the normal cursor.
 void runReport(TFormListMembers &form, const QString &listName, kv::MemberReports::Report report)
@@ -26,17 +29,20 @@ void runReport(TFormListMembers &form, const QString &listName, kv::MemberReport
 void TFormListMembers::PhoneList1Click()
 {
     runAction(QStringLiteral("PhoneList1Click"),
-              [this] { runReport(*this, d->selectedTabName(), kv::MemberReports::Report::CompleteInformation); });
+              [this] { runReport(*this, d->selectedTabName(), kv::MemberReports::Report::CompleteInformation); },
+              kv::ActionCursor::Busy, kReportErrorShownAs);
 }
 
 void TFormListMembers::PhoneList2Click()
 {
     runAction(QStringLiteral("PhoneList2Click"),
-              [this] { runReport(*this, d->selectedTabName(), kv::MemberReports::Report::PhoneList); });
+              [this] { runReport(*this, d->selectedTabName(), kv::MemberReports::Report::PhoneList); },
+              kv::ActionCursor::Busy, kReportErrorShownAs);
 }
 
 void TFormListMembers::Labels1Click()
 {
     runAction(QStringLiteral("Labels1Click"),
-              [this] { runReport(*this, d->selectedTabName(), kv::MemberReports::Report::AddressLabels); });
+              [this] { runReport(*this, d->selectedTabName(), kv::MemberReports::Report::AddressLabels); },
+              kv::ActionCursor::Busy, kReportErrorShownAs);
 }
