@@ -218,6 +218,7 @@ void TDataModuleLists::DatabaseListsBeforeConnect(Database &db)
     } catch (const ApplicationEnding &) {
         throw;
     } catch (const Error &e) {
+        // Decides: a registry value that cannot be read is shown, and the connection goes ahead.
         m_prompts.error(e.text());
     }
     Trace::value(QStringLiteral("DatabaseLists.Directory"), db.directory());
@@ -244,6 +245,7 @@ void TDataModuleLists::DatabaseTempListsBeforeConnect(Database &db)
         } catch (const DbError &) {
             throw;
         } catch (const Error &e) {
+            // Decides: a folder that cannot be made fails this database's connection.
             throw DbError(QStringLiteral("Making a private folder for the %1 database").arg(db.databaseName()), e.text());
         }
     }
@@ -258,6 +260,7 @@ void TDataModuleLists::DataModuleCreate()
         for (Query *q : {QueryLists, QueryServices, QueryListLookup, QueryClientLookUp, QueryItems})
             q->open();
     } catch (const Error &e) {
+        // Decides: the data module is still created, the remaining queries closed.
         m_prompts.error(e.text());
     }
 }
