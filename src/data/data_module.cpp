@@ -224,6 +224,7 @@ void TDataModuleLists::DatabaseListsBeforeConnect(Database &db)
     } catch (const ApplicationEnding &) {
         throw;
     } catch (const Error &e) {
+        // Decides: a registry value that cannot be read is shown, and the connection goes ahead.
         m_prompts.error(e.text());
     }
     Trace::value(QStringLiteral("DatabaseLists.Directory"), db.directory());
@@ -251,6 +252,7 @@ void TDataModuleLists::DatabaseTempListsBeforeConnect(Database &db)
         } catch (const DbError &) {
             throw;
         } catch (const Error &e) {
+            // Decides: a folder that cannot be made fails this database's connection.
             throw DbError(shown("TDataModuleLists", "Making a private folder for the %1 database").arg(db.databaseName()), e.text());
         }
     }
@@ -265,6 +267,7 @@ void TDataModuleLists::DataModuleCreate()
         for (Query *q : {QueryLists, QueryServices, QueryListLookup, QueryClientLookUp, QueryItems})
             q->open();
     } catch (const Error &e) {
+        // Decides: the data module is still created, the remaining queries closed.
         m_prompts.error(e.text());
     }
 }

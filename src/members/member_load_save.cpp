@@ -357,8 +357,12 @@ void MemberLoadSave::closeClientInfo()
 MemberLoadSave::LoadResult MemberLoadSave::load(MemberRowSet &rows, const QString &listName, std::optional<int> knownListId)
 {
     TraceScope trace(QStringLiteral("TFormListMembers.RzTabControl1Change"));
-    LoadResult result;
+    m_lastLoad = {};
+    LoadResult &result = m_lastLoad;
     Query *members = m_dm.QueryListMembers;
+    // The first error is passed on once the closing steps have run; the
+    // caller's boundary shows it.
+    FirstFailure failure;
     try {
         const int listId = knownListId ? *knownListId : listIdByName(listName);
         // Pending edits of the list shown before are saved here, after the new
@@ -370,10 +374,11 @@ MemberLoadSave::LoadResult MemberLoadSave::load(MemberRowSet &rows, const QStrin
             try {
                 saveChanges(rows);
             } catch (const RolledBack &e) {
+                // Decides: another user's change asks read again or keep; any other refusal passes on.
                 if (!e.conflict())
                     throw;
-                // Another user's change refused the save: the user chose to drop
-                // the edits (the list is read below) or to keep them on display.
+                // The user chose to drop the edits (the list is read below) or
+                // to keep them on display.
                 keepShown = !reloadAfterConflict(rows, e);
             }
         }
@@ -391,10 +396,8 @@ MemberLoadSave::LoadResult MemberLoadSave::load(MemberRowSet &rows, const QStrin
         }
     } catch (const ApplicationEnding &) {
         throw;
-    } catch (const Error &e) {
-        m_prompts.show(Prompts::Kind::Error, e.text());
-    } catch (const std::exception &e) {
-        m_prompts.show(Prompts::Kind::Error, QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        failure.record();
     }
 
     // Closing steps, on every path.
@@ -405,7 +408,7 @@ MemberLoadSave::LoadResult MemberLoadSave::load(MemberRowSet &rows, const QStrin
         if (rows.state() == DataState::Edit) {
             try {
                 rows.post();
-            } catch (const Error &) {
+            } catch (...) {
                 rows.cancel();
                 throw;
             }
@@ -418,10 +421,11 @@ MemberLoadSave::LoadResult MemberLoadSave::load(MemberRowSet &rows, const QStrin
         rows.setIndexName(QStringLiteral("Last_Name"));
     } catch (const ApplicationEnding &) {
         throw;
-    } catch (const Error &e) {
-        m_prompts.show(Prompts::Kind::Error, e.text());
+    } catch (...) {
+        failure.record();
     }
     members->close();
+    failure.rethrow();
     return result;
 }
 

@@ -46,23 +46,28 @@ public:
     struct LoadResult
     {
         bool completed = false;   // every step ran without an error
-        bool listIdKnown = false; // the lookup by name ran
+        bool listIdKnown = false; // the rows were dropped for the list listId
         int listId = 0;
         int memberCount = 0; // all members of the list, hidden ones included
     };
 
     // Steps 3 to 6 and the closing steps of the load procedure: looks up the
     // list id by name, posts and saves pending edits, reads the members of the
-    // list into the row set and opens the client row. An error is shown with
-    // its own text (a failed save keeps the shown list, its edits pending, and
-    // leaves listIdKnown false); the closing steps still run, so the row set
-    // is open again (with its old rows when the error came before they were dropped,
-    // otherwise read afresh with the list id the load statement was last
-    // given) and its order is "Last_Name". A save that another user's change
-    // refused asks reloadAfterConflict's question instead of showing an error.
-    // A caller that already knows which list the name stands for (two lists
-    // may share a name) gives its id, and the name is not looked up.
+    // list into the row set and opens the client row. The closing steps run
+    // on every path, so the row set is open again (with its old rows when the
+    // error came before they were dropped, otherwise read afresh with the list
+    // id the load statement was last given) and its order is "Last_Name";
+    // then the first error is thrown for the caller's boundary to show (a
+    // failed save keeps the shown list, its edits pending, and leaves
+    // listIdKnown false). A save that another user's change refused asks
+    // reloadAfterConflict's question instead; kept edits end the load without
+    // an error and without completed. A caller that already knows which list
+    // the name stands for (two lists may share a name) gives its id, and the
+    // name is not looked up.
     LoadResult load(MemberRowSet &rows, const QString &listName, std::optional<int> knownListId = std::nullopt);
+    // What the last load reached, also when it threw: the list whose rows it
+    // left on display.
+    const LoadResult &lastLoad() const { return m_lastLoad; }
 
     // Unsaved edits of the list listId that a read failed to show again: kept
     // here, off screen, and put back by the next load that reads that list.
@@ -131,6 +136,7 @@ private:
 
     TDataModuleLists &m_dm;
     Prompts &m_prompts;
+    LoadResult m_lastLoad;
     int m_saved = 0;
     QDateTime m_saveStamp; // Last_Update of every row of the save under way
     // One prepared statement per set of changed and empty-read columns.

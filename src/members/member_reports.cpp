@@ -126,6 +126,9 @@ void MemberReports::print(Report report, const Context &c, const Output &output)
         rows.post();
     const MemberRowSet::Bookmark remembered = rows.isOpen() && !rows.isEmpty() ? rows.getBookmark() : MemberRowSet::kNoBookmark;
 
+    // The grid and the client record go back on every path; the first error
+    // is passed on afterwards, for the caller's boundary to show.
+    FirstFailure failure;
     auto restore = [&] {
         try {
             if (remembered != MemberRowSet::kNoBookmark && rows.bookmarkValid(remembered))
@@ -140,8 +143,8 @@ void MemberReports::print(Report report, const Context &c, const Output &output)
                     c.clientInfo.open();
                 }
             }
-        } catch (const Error &e) {
-            c.prompts.warn(e.text());
+        } catch (...) {
+            failure.record();
         }
         if (labels)
             c.dataModule.QueryListMembers->close();
@@ -178,14 +181,13 @@ void MemberReports::print(Report report, const Context &c, const Output &output)
             ReportRenderer(tmpl, sources, run).check();
             output(tmpl, sources, run);
         } else {
-            c.prompts.warn(missingTemplateText(fullName));
+            throw Error(missingTemplateText(fullName));
         }
-    } catch (const Error &e) {
-        c.prompts.warn(e.text());
-    } catch (const std::exception &e) {
-        c.prompts.warn(QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        failure.record();
     }
     restore();
+    failure.rethrow();
 }
 
 } // namespace kv

@@ -99,10 +99,11 @@ public:
     };
 
     // Runs one report: the save question for an inserted row, the remembered
-    // row, the move to the first row, the template beside the database (a
-    // warning when it is missing), the members query opened for the labels.
-    // Errors are shown as warnings; the grid returns to the remembered row on
-    // every path.
+    // row, the move to the first row, the template beside the database, the
+    // members query opened for the labels. The grid returns to the remembered
+    // row on every path; then the first error (missingTemplateText when the
+    // template is missing) is thrown for the caller's boundary, which shows it
+    // as a warning.
     static void print(Report report, const Context &context, const Output &output);
 
     // The client rows of every member of a list, read in one statement.

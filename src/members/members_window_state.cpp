@@ -1,13 +1,15 @@
 #include "members/members_window_state.h"
 
+#include "data/engine/db_error.h"
 #include "data/engine/unit_of_work.h"
 #include "data/prompts.h"
+
+#include <QScopeGuard>
 
 namespace kv {
 
 MembersWindowState::MembersWindowState(TDataModuleLists &dm, Prompts &prompts)
-    : m_prompts(prompts)
-    , m_rows(std::make_unique<MemberRowSet>())
+    : m_rows(std::make_unique<MemberRowSet>())
     , m_loadSave(std::make_unique<MemberLoadSave>(dm, prompts))
 {
 }
@@ -16,14 +18,21 @@ MembersWindowState::~MembersWindowState() = default;
 
 bool MembersWindowState::load(int listId, const QString &name)
 {
-    const MemberLoadSave::LoadResult result = m_loadSave->load(*m_rows, name, listId);
-    if (!result.listIdKnown)
-        return false;
-    m_listId = result.listId;
-    m_listName = name;
-    m_memberCount = result.completed ? result.memberCount : m_rows->totalRowCount();
-    m_hiddenCount = m_rows->hiddenRowCount();
-    return true;
+    m_moved = false;
+    // The list on display follows the rows the load left, also when it threw
+    // after it had dropped them for the new list.
+    const auto follow = qScopeGuard([&] {
+        const MemberLoadSave::LoadResult &result = m_loadSave->lastLoad();
+        if (!result.listIdKnown)
+            return;
+        m_listId = result.listId;
+        m_listName = name;
+        m_memberCount = result.completed ? result.memberCount : m_rows->totalRowCount();
+        m_hiddenCount = m_rows->hiddenRowCount();
+        m_moved = true;
+    });
+    m_loadSave->load(*m_rows, name, listId);
+    return m_loadSave->lastLoad().listIdKnown;
 }
 
 void MembersWindowState::reload()
@@ -47,6 +56,8 @@ bool MembersWindowState::runWrite(const std::function<void()> &write)
         write();
         return true;
     } catch (const RolledBack &e) {
+        // Decides what the user sees after the rollback: the read-again/keep
+        // question, or the database's rows again with the edits kept.
         if (e.conflict()) {
             // The rows on display hold the user's edits, this operation's
             // included: they stay unless the user asks for the stored values.
@@ -54,8 +65,18 @@ bool MembersWindowState::runWrite(const std::function<void()> &write)
                 reloadDiscardingEdits();
             return false;
         }
-        m_prompts.show(Prompts::Kind::Error, e.text());
-        reloadKeeping(std::move(edits));
+        // The rollback is what the boundary reports; a read that fails
+        // as well keeps the edits for the next one that succeeds.
+        FirstFailure failure;
+        failure.record();
+        try {
+            reloadKeeping(std::move(edits));
+        } catch (const ApplicationEnding &) {
+            throw;
+        } catch (...) {
+            failure.record();
+        }
+        failure.rethrow();
     }
     return false;
 }
@@ -70,6 +91,7 @@ void MembersWindowState::saveNow()
         // A save that fails keeps every edit in the change log, unsaved.
         m_loadSave->saveChanges(*m_rows);
     } catch (const RolledBack &e) {
+        // Decides: another user's change asks read again or keep; any other refusal passes on.
         if (!e.conflict())
             throw;
         if (m_loadSave->reloadAfterConflict(*m_rows, e))

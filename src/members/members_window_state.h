@@ -42,14 +42,19 @@ public:
     // edits are saved, then the list is read. The list on display, its name
     // and count change together, and only once the save let the load go on
     // to the new list; answers whether they did (false: the old list is still
-    // on display, with its edits).
+    // on display, with its edits). A failed load throws its error for the
+    // caller's boundary to show, after the state followed the rows it left
+    // (loadMoved() tells whether it moved).
     bool load(int listId, const QString &name);
+    // Whether the last load moved the list on display, also when it threw.
+    bool loadMoved() const { return m_moved; }
 
     // Runs a writing operation. On kv::RolledBack after another user's change
-    // the read-again/keep question is asked; after any other failure the text
-    // is shown and the list is read afresh with the user's unsaved edits from
-    // before the operation put back (kept until a read succeeds). Other errors
-    // pass through. Answers whether write completed.
+    // the read-again/keep question is asked and false answered; after any
+    // other rollback the list is read afresh with the user's unsaved edits
+    // from before the operation put back (kept until a read succeeds), and
+    // the rollback is thrown on for the boundary to show. Other errors pass
+    // through. Answers whether write completed.
     bool runWrite(const std::function<void()> &write);
     // Writes the pending edits now (the navigator's Post): a refused save
     // keeps them; after another user's change the question is asked.
@@ -66,7 +71,6 @@ public:
 private:
     void reload();
 
-    Prompts &m_prompts;
     std::unique_ptr<MemberRowSet> m_rows;
     std::unique_ptr<MemberLoadSave> m_loadSave;
     std::function<void()> m_reload;
@@ -74,6 +78,7 @@ private:
     QString m_listName;
     int m_memberCount = 0;
     int m_hiddenCount = 0;
+    bool m_moved = false;
 };
 
 } // namespace kv

@@ -160,12 +160,18 @@ TEST_P(LoadSaveTest, AFailingRowSavesNothingKeepsEveryEditAndTheListOnDisplay)
     setQuantity(2, 5000);
     setQuantity(3, 7);
 
-    // Switching lists saves first: the save rolls back, the shown list stays.
-    const auto result = loadSave->load(rows, QStringLiteral("Beta"));
-    EXPECT_FALSE(result.completed);
-    EXPECT_FALSE(result.listIdKnown) << "the window keeps the id of the rows it shows";
-    ASSERT_EQ(prompts.notices().size(), 1);
-    EXPECT_TRUE(prompts.notices().first().endsWith(kv::UnitOfWork::kNothingWritten)) << prompts.notices().first().toStdString();
+    // Switching lists saves first: the save rolls back, the shown list stays,
+    // and the rollback goes on to the caller's boundary, which shows it.
+    QString thrown;
+    try {
+        loadSave->load(rows, QStringLiteral("Beta"));
+    } catch (const kv::RolledBack &e) {
+        thrown = e.text();
+    }
+    EXPECT_TRUE(thrown.endsWith(kv::UnitOfWork::kNothingWritten)) << thrown.toStdString();
+    EXPECT_FALSE(loadSave->lastLoad().completed);
+    EXPECT_FALSE(loadSave->lastLoad().listIdKnown) << "the window keeps the id of the rows it shows";
+    EXPECT_TRUE(prompts.texts().isEmpty()) << "the load itself shows nothing";
     EXPECT_EQ(rows.changeCount(), 3) << "every edit is still there to be saved";
     EXPECT_EQ(rows.totalRowCount(), 3);
     const auto qty = [&](int p) {
@@ -231,10 +237,10 @@ TEST_P(LoadSaveTest, AnErrorBeforeTheRowsAreDroppedKeepsThemAndRunsTheClosingSte
     rows.setIndexName(QStringLiteral("Client_ID"));
     dm->QueryGetListIDFromListName->setSql(QStringLiteral("Select Record_ID from NoSuchTable where List_Name = :List_Name"));
 
-    const auto result = loadSave->load(rows, QStringLiteral("Beta"));
-    EXPECT_FALSE(result.completed);
-    EXPECT_FALSE(result.listIdKnown);
-    EXPECT_EQ(prompts.notices().size(), 1);
+    EXPECT_THROW(loadSave->load(rows, QStringLiteral("Beta")), kv::DbError);
+    EXPECT_FALSE(loadSave->lastLoad().completed);
+    EXPECT_FALSE(loadSave->lastLoad().listIdKnown);
+    EXPECT_TRUE(prompts.texts().isEmpty());
     EXPECT_TRUE(rows.isOpen());
     EXPECT_EQ(rows.recordCount(), 2);
     EXPECT_EQ(rows.indexName(), QStringLiteral("Last_Name"));
@@ -255,7 +261,7 @@ TEST_P(LoadSaveTest, AnEditPendingWhenTheLookupFailsIsKeptAndSavedByTheNextLoad)
     rows.setFieldValue(RS::Quantity, 7);
     dm->QueryGetListIDFromListName->setSql(QStringLiteral("Select Record_ID from NoSuchTable where List_Name = :List_Name"));
 
-    EXPECT_FALSE(loadSave->load(rows, QStringLiteral("Alpha")).completed);
+    EXPECT_THROW(loadSave->load(rows, QStringLiteral("Alpha")), kv::DbError);
     EXPECT_EQ(rows.changeCount(), 1);
 
     dm->QueryGetListIDFromListName->setSql(lookupSql);

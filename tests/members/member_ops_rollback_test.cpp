@@ -12,6 +12,7 @@
 #include "members/ui/form_get_quantity.h"
 #include "members/ui/form_hide_delivery_days.h"
 #include "members/ui/form_save_to_new_list.h"
+#include "shell/ui/run_action.h"
 #include "support/fault_injection.h"
 #include "support/modal_driver.h"
 
@@ -166,9 +167,12 @@ TEST_P(MemberOpsRollbackTest, AFailureInTheMiddleWritesNothingAndTheWindowShowsT
              choice.method = kv::AddMembersChoice::SingleClient;
              choice.personId = kMembers + 1;
              choice.clientId = QStringLiteral("C");
-             t.window->runMemberWrite([&] {
-                 kv::AddMembers op(*t.dm->DatabaseLists, t.prompts, t.window->progress());
-                 op.run(t.listId, choice);
+             // Inside a handler's boundary, as the window runs every operation.
+             kv::runAction(t.prompts, QStringLiteral("AddOneClient"), [&] {
+                 t.window->runMemberWrite([&] {
+                     kv::AddMembers op(*t.dm->DatabaseLists, t.prompts, t.window->progress());
+                     op.run(t.listId, choice);
+                 });
              });
          }},
         {"remove selected", "List_Members", "DELETE", kFailAt,

@@ -4,6 +4,7 @@
 #include "member_ops_window_fixture.h"
 
 #include "data/engine/query.h"
+#include "data/engine/unit_of_work.h"
 #include "data/list_lock.h"
 #include "members/add_members.h"
 #include "members/member_load_save.h"
@@ -101,8 +102,11 @@ TEST_P(MemberOpsWindowTest, ARefusedTabChangePutsTheTabBackAndTheNextOperationAc
         EXPECT_EQ(snapshot(), before);
         expectShowing(listId, kListName);
         EXPECT_EQ(shown().valueAt(rowOf(2), kv::MemberRowSet::Quantity).toInt(), 7) << "the edit is kept";
-        if (!conflict)
+        if (!conflict) {
+            ASSERT_EQ(prompts.notices().size(), 1) << "the refusal is shown once, by the handler's boundary";
+            EXPECT_TRUE(prompts.notices().first().endsWith(kv::UnitOfWork::kNothingWritten));
             disarm(*tdb, QStringLiteral("List_Members"), QStringLiteral("UPDATE"));
+        }
     }
     window->ActionRemoveAllMembersExecute();
     EXPECT_EQ(members(listId), 0);

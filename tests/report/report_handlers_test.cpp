@@ -10,6 +10,7 @@
 #include "members/ui/form_list_members.h"
 #include "report/report_alignment.h"
 #include "report/ui/report_preview.h"
+#include "shell/ui/run_action.h"
 #include "support/find_widget.h"
 
 #include <QAction>
@@ -61,16 +62,22 @@ protected:
         }
     }
 
-    // Runs a report with the members window's context; the pages are recorded.
+    // Runs a report with the members window's context, inside a boundary that
+    // shows its error as a warning, as the window's does; the pages are recorded.
     void print(MemberReports::Report report)
     {
         const MemberReports::Context c{*dm, prompts, rows, *loadSave->QueryClientInfo, listId, kListName};
-        MemberReports::print(report, c, [&](const kv::ReportTemplate &t, const kv::ReportSources &s, const kv::ReportRun &r) {
-            ++outputs;
-            membersQueryOpenWhilePrinting = dm->QueryListMembers->isOpen();
-            device = std::make_unique<reporttest::RecordingDevice>();
-            device->render(t, s, r);
-        });
+        kv::runAction(
+            prompts, QStringLiteral("Report"),
+            [&] {
+                MemberReports::print(report, c, [&](const kv::ReportTemplate &t, const kv::ReportSources &s, const kv::ReportRun &r) {
+                    ++outputs;
+                    membersQueryOpenWhilePrinting = dm->QueryListMembers->isOpen();
+                    device = std::make_unique<reporttest::RecordingDevice>();
+                    device->render(t, s, r);
+                });
+            },
+            kv::ActionCursor::Unchanged, kv::Prompts::Kind::Warning);
     }
 
     QStringList surnamesPrinted() const
@@ -274,6 +281,7 @@ TEST_P(MemberReportsWindowTest, MissingTemplateFromTheMenuShowsTheFullName)
     kv::test::need<QAction>(&form, QStringLiteral("PhoneList2"))->trigger();
     EXPECT_EQ(outputs, 0);
     EXPECT_EQ(prompts.notices(), QStringList{QStringLiteral("Could not locate the report template file:\n\r") + full});
+    EXPECT_EQ(prompts.shown().last().kind, kv::Prompts::Kind::Warning);
     form.close();
 }
 

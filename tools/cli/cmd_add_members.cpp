@@ -72,6 +72,7 @@ int runAddMembers(kv::cli::Context &ctx)
             file = kv::MemberImportFile::fromCsv(readImportFile(ctx.option(QStringLiteral("from-csv"))),
                                                  ctx.option(QStringLiteral("column")));
         } catch (const kv::Error &e) {
+            // Decides: a file that cannot be read is a bad argument (status 2, with the usage).
             throw kv::cli::UsageError{QStringLiteral("--from-csv: ") + e.text()};
         }
     }

@@ -49,10 +49,9 @@ int runMembers(kv::cli::Context &ctx)
     kv::MemberLoadSave loadSave(dm, ctx.prompts());
     RS rows;
     rows.setFiltered(false); // hidden members too
-    const auto result = loadSave.load(rows, listName, listId);
+    // A failed read throws; main prints it and ends with status 2.
+    loadSave.load(rows, listName, listId);
     loadSave.closeClientInfo();
-    if (!result.completed)
-        return kv::cli::ExitError;
 
     QStringList titles, keys;
     for (const Column &c : kColumns) {

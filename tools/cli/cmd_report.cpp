@@ -92,9 +92,8 @@ int runReport(kv::cli::Context &ctx)
     kv::MemberRowSet rows;
     rows.setFilter(kv::ConfirmedFilter::kInitialExpression);
     rows.setFiltered(true);
+    // A failed read throws; main prints it and ends with status 2.
     const auto loaded = loadSave.load(rows, listName, listId);
-    if (!loaded.completed)
-        return 2; // the error has been shown
 
     kv::MemberRowSetReportSource members(rows);
     kv::QueryDetailSource clientInfo(*loadSave.QueryClientInfo, QStringLiteral("Person_ID"), QStringLiteral("Person_ID"));

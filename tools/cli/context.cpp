@@ -207,6 +207,7 @@ bool Context::serverWentAway()
         probe.disconnect();
         return false;
     } catch (const Error &e) {
+        // Decides: a server that refuses a new connection has gone away.
         Trace::message(e.text());
         return true;
     }

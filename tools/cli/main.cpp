@@ -102,13 +102,13 @@ void messagesToTrace(QtMsgType type, const QMessageLogContext &context, const QS
 
 // The one line a script needs when the server stopped answering mid-run; the
 // driver's own words go into the trace.
-int errorExit(Context &ctx, const kv::Error &e)
+int errorExit(Context &ctx, const QString &text)
 {
     if (ctx.serverWentAway()) {
-        kv::Trace::message(e.text());
+        kv::Trace::message(text);
         print(stderr, kServerGone.arg(ctx.serverName(), kv::shown("UnitOfWork", kv::UnitOfWork::kNothingWritten)) + QLatin1Char('\n'));
     } else {
-        print(stderr, e.text() + QLatin1Char('\n'));
+        print(stderr, text + QLatin1Char('\n'));
     }
     return ExitError;
 }
@@ -132,6 +132,8 @@ int execute(const Invocation &inv)
         refused.error = userNameTooLongText(ctx.userName);
         return usageError(refused);
     }
+    // The command line's one place that reports: each kind of failure ends
+    // with its own status, and says currentErrorText().
     try {
         const int rc = c.run(ctx);
         return ctx.prompts().errorShown() && rc == 0 ? ExitError : rc;
@@ -144,25 +146,23 @@ int execute(const Invocation &inv)
         return usageError(failed);
     } catch (const kv::ApplicationEnding &) {
         return ExitError; // the message has been printed
-    } catch (const kv::OutcomeUnknown &e) {
+    } catch (const kv::OutcomeUnknown &) {
         // Never "nothing was written": a script that ran again on that word
         // could do the work twice.
         const QString look = howToLook(inv);
-        print(stderr, e.text() + QLatin1Char('\n') + (look.isEmpty() ? QString() : look + QLatin1Char('\n')));
+        print(stderr, kv::currentErrorText() + QLatin1Char('\n') + (look.isEmpty() ? QString() : look + QLatin1Char('\n')));
         return ExitOutcomeUnknown;
     } catch (const kv::RolledBack &e) {
         if (!e.wasCancelled())
-            return errorExit(ctx, e);
-        print(stderr, e.text() + QLatin1Char('\n'));
+            return errorExit(ctx, kv::currentErrorText());
+        print(stderr, kv::currentErrorText() + QLatin1Char('\n'));
         return ExitInterrupted;
-    } catch (const kv::Cancelled &e) {
-        print(stderr, e.text() + QLatin1Char('\n'));
+    } catch (const kv::Cancelled &) {
+        print(stderr, kv::currentErrorText() + QLatin1Char('\n'));
         return ExitInterrupted;
-    } catch (const kv::Error &e) {
-        return errorExit(ctx, e);
-    } catch (const std::exception &e) {
-        print(stderr, QString::fromLocal8Bit(e.what()) + QLatin1Char('\n'));
-        return ExitError;
+    } catch (...) {
+        // Every other error, ours, the standard library's or anything else: its text, status 2.
+        return errorExit(ctx, kv::currentErrorText());
     }
 }
 

@@ -295,8 +295,8 @@ int main(int argc, char **argv)
         return rc;
     } catch (const kv::ApplicationEnding &) {
         return 2; // already shown
-    } catch (const kv::Error &e) {
-        std::fprintf(stderr, "%s\n", qPrintable(e.text()));
+    } catch (...) {
+        std::fprintf(stderr, "%s\n", qPrintable(kv::currentErrorText()));
         return 2;
     }
 }

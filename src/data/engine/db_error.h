@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <exception>
 #include <stdexcept>
 
 namespace kv {
@@ -40,6 +41,33 @@ class ApplicationEnding : public Error
 {
 public:
     explicit ApplicationEnding(const QString &reason);
+};
+
+// The text the user reads for an exception: our errors' own text, the
+// standard library's what(), and kUnexpectedErrorText (translated under the
+// context "RunAction") for anything else or an empty text. Written once: the
+// windows' boundary, the unit of work, the row-set model and the command line
+// all say an error the same way.
+QString errorText(const std::exception_ptr &error);
+// The same for the exception being handled (call it inside a catch block);
+// outside one, kUnexpectedErrorText.
+QString currentErrorText();
+
+// What the user reads for an exception that carries no text of its own.
+extern const QString kUnexpectedErrorText;
+
+// The first failure of steps that must all run (closing steps after a failed
+// step): record() inside a catch block keeps the exception being handled, or,
+// when an earlier one is kept, writes its text to the trace; rethrow() passes
+// the kept one on, so the user reads one error, the first.
+class FirstFailure
+{
+public:
+    void record();
+    void rethrow() const;
+
+private:
+    std::exception_ptr m_first;
 };
 
 } // namespace kv

@@ -178,6 +178,7 @@ CommitOutcome PostgresBackend::commitOutcome(const Database &d, const Transactio
         if (status == QLatin1String("aborted"))
             return CommitOutcome::Aborted;
     } catch (const Error &e) {
+        // Decides: a server that cannot be asked leaves the outcome unknown.
         Trace::message(e.text());
     }
     return CommitOutcome::Unknown;

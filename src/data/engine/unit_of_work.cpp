@@ -94,12 +94,11 @@ void finish(UnitRef &unit, const std::function<void()> &fn)
     } catch (const EditConflict &e) {
         rollbackQuietly(unit);
         throw RolledBack(e);
-    } catch (const Error &e) {
+    } catch (const std::exception &) {
+        // Ours or the standard library's; anything else (the command line's
+        // refused question) passes on as it is, and the unit's destructor rolls back.
         rollbackQuietly(unit);
-        throw RolledBack(e.text(), false);
-    } catch (const std::exception &e) {
-        rollbackQuietly(unit);
-        throw RolledBack(QString::fromLocal8Bit(e.what()), false);
+        throw RolledBack(currentErrorText(), false);
     }
 }
 

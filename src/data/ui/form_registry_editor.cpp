@@ -3,7 +3,6 @@
 #include "data/engine/db_error.h"
 #include "data/registry.h"
 #include "shell/ui/qt_prompts.h"
-#include "shell/ui/run_action.h"
 
 #include <QButtonGroup>
 #include <QComboBox>

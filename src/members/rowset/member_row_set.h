@@ -255,7 +255,7 @@ Q_SIGNALS:
     void totalsChanged();
     void currentRowChanged(int viewRow);
     // A change made through the model (a grid cell) failed; text says why
-    // (empty when the failure carried no text).
+    // (kv::currentErrorText).
     void writeFailed(const QString &text);
 
 private:

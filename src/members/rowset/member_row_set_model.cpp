@@ -82,11 +82,8 @@ bool MemberRowSet::setData(const QModelIndex &index, const QVariant &value, int 
         edit();
         setFieldValue(f, v);
         return true;
-    } catch (const std::exception &e) {
-        const auto *own = dynamic_cast<const Error *>(&e);
-        Q_EMIT writeFailed(own ? own->text() : QString::fromLocal8Bit(e.what()));
     } catch (...) {
-        Q_EMIT writeFailed(QString());
+        Q_EMIT writeFailed(currentErrorText());
     }
     return false;
 }

@@ -209,9 +209,10 @@ void TFormListMembers::showError(const QString &text)
     m_prompts.show(kv::Prompts::Kind::Error, text);
 }
 
-bool TFormListMembers::runAction(const QString &handler, const std::function<void()> &fn, kv::ActionCursor cursor)
+bool TFormListMembers::runAction(const QString &handler, const std::function<void()> &fn, kv::ActionCursor cursor,
+                                 kv::Prompts::Kind shownAs)
 {
-    return kv::runAction(m_prompts, QStringLiteral("TFormListMembers.") + handler, fn, cursor);
+    return kv::runAction(m_prompts, QStringLiteral("TFormListMembers.") + handler, fn, cursor, shownAs);
 }
 
 bool TFormListMembers::runMemberWrite(const std::function<void()> &write)
@@ -312,14 +313,22 @@ void TFormListMembers::RzTabControl1Change()
     kv::MemberRowSet::SuspendDisplay paused(rows);
     clearGridSelection();
     const int tab = d->RzTabControl1->currentIndex();
-    const bool moved = m_state->load(d->tabListId(tab), d->tabListName(tab));
+    // The window shows what the load left on every path; its error goes on to
+    // the handler's boundary afterwards.
+    kv::FirstFailure failure;
+    try {
+        m_state->load(d->tabListId(tab), d->tabListName(tab));
+    } catch (...) {
+        failure.record();
+    }
     paused.resume();
-    showListOf(tab, moved);
+    showListOf(tab, m_state->loadMoved());
     {
         const QSignalBlocker block(d->RzKeyCombo);
         d->RzKeyCombo->setCurrentIndex(TFormListMembersPrivate::kLastNameEntry);
     }
     wwDBGridListMembersUpdateFooter();
+    failure.rethrow();
 }
 
 void TFormListMembers::showListOf(int tab, bool moved)
@@ -425,8 +434,8 @@ bool TFormListMembers::FormClose()
         } catch (const kv::ApplicationEnding &) {
             throw;
         } catch (const kv::Error &e) {
-            // Whatever refused the save, the edits stay unless the user lets
-            // them go: closing is never what loses them.
+            // Decides whether the window closes: whatever refused the save, the
+            // edits stay unless the user lets them go; closing never loses them.
             const auto *refused = dynamic_cast<const kv::RolledBack *>(&e);
             const bool conflict = refused && refused->conflict();
             const QString question = tr(qUtf8Printable(conflict ? kCloseAfterConflict : kCloseAfterFailure));

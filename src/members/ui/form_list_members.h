@@ -95,10 +95,11 @@ public:
     void FormShow();
     void RzTabControl1Change();
     // Runs a writing operation (its unit of work inside write) with Escape
-    // stopping the status-bar loops. On kv::RolledBack the text is shown and
-    // the rows are read afresh from the database, with the user's unsaved
-    // edits from before the operation put back, still unsaved. Other errors
-    // pass through. Answers whether write completed.
+    // stopping the status-bar loops. On kv::RolledBack the rows are read
+    // afresh from the database, with the user's unsaved edits from before the
+    // operation put back, still unsaved, and the rollback goes on to the
+    // handler's boundary (another user's change asks its question instead).
+    // Other errors pass through. Answers whether write completed.
     bool runMemberWrite(const std::function<void()> &write);
     void wwDBGridListMembersUpdateFooter();
     // RzStatusPaneMemberCount's text: "Members: " and every member of the list
@@ -176,7 +177,7 @@ private:
     QString layoutFilePath() const;
     // Every handler's boundary (kv::runAction) with this window's prompts.
     bool runAction(const QString &handler, const std::function<void()> &fn,
-                   kv::ActionCursor cursor = kv::ActionCursor::Busy);
+                   kv::ActionCursor cursor = kv::ActionCursor::Busy, kv::Prompts::Kind shownAs = kv::Prompts::Kind::Error);
     void showError(const QString &text);
     // The window's one state rule, applied after every load (see the definition).
     // moved: the load moved the state to the tab's list.

@@ -232,7 +232,7 @@ void TFormListMembers::connectRowSet()
     });
 
     connect(ClientDataSetListMembers, &kv::MemberRowSet::writeFailed, this,
-            [this](const QString &text) { showError(text.isEmpty() ? kv::kUnexpectedErrorText : text); });
+            [this](const QString &text) { showError(text); });
     // The footer follows every post and every change of the view.
     connect(ClientDataSetListMembers, &kv::MemberRowSet::totalsChanged, this, [this] { wwDBGridListMembersUpdateFooter(); });
     auto followClient = [this] {

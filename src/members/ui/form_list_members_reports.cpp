@@ -27,6 +27,9 @@ using kv::MemberReports;
 // The stored choice of label sheet, in the window's settings file beside its layout.
 const QString kLabelStockKey = QStringLiteral("FormListMembers/LabelStock");
 
+// A report's error, the missing template's included, is a warning box.
+constexpr kv::Prompts::Kind kReportErrorShownAs = kv::Prompts::Kind::Warning;
+
 // The busy cursor shows while the report reads its rows; the preview itself
 // is looked at under the normal cursor.
 void runReport(TFormListMembers &form, const QString &listName, MemberReports::Report report)
@@ -106,34 +109,34 @@ void TFormListMembers::chooseLabelStock(QAction *stock)
 void TFormListMembers::PhoneList1Click()
 {
     runAction(QStringLiteral("PhoneList1Click"),
-              [this] { runReport(*this, d->selectedTabName(), MemberReports::Report::CompleteInformation); });
+              [this] { runReport(*this, d->selectedTabName(), MemberReports::Report::CompleteInformation); },
+              kv::ActionCursor::Busy, kReportErrorShownAs);
 }
 
 void TFormListMembers::PhoneList2Click()
 {
     runAction(QStringLiteral("PhoneList2Click"),
-              [this] { runReport(*this, d->selectedTabName(), MemberReports::Report::PhoneList); });
+              [this] { runReport(*this, d->selectedTabName(), MemberReports::Report::PhoneList); },
+              kv::ActionCursor::Busy, kReportErrorShownAs);
 }
 
 void TFormListMembers::Labels1Click()
 {
     runAction(QStringLiteral("Labels1Click"),
-              [this] { runReport(*this, d->selectedTabName(), chosenLabels(d->LabelStocks)); });
+              [this] { runReport(*this, d->selectedTabName(), chosenLabels(d->LabelStocks)); },
+              kv::ActionCursor::Busy, kReportErrorShownAs);
 }
 
 void TFormListMembers::LabelAlignmentPage1Click()
 {
-    runAction(QStringLiteral("LabelAlignmentPage1Click"), [this] {
-        // The labels' own template file, found and reported as the labels are.
-        const QString fullName = MemberReports::fullTemplateName(m_dm.dataDirectory(), chosenLabels(d->LabelStocks));
-        if (!QFileInfo::exists(fullName)) {
-            m_prompts.warn(MemberReports::missingTemplateText(fullName));
-            return;
-        }
-        try {
+    runAction(
+        QStringLiteral("LabelAlignmentPage1Click"),
+        [this] {
+            // The labels' own template file, found and reported as the labels are.
+            const QString fullName = MemberReports::fullTemplateName(m_dm.dataDirectory(), chosenLabels(d->LabelStocks));
+            if (!QFileInfo::exists(fullName))
+                throw kv::Error(MemberReports::missingTemplateText(fullName));
             kv::LabelAlignmentTest::run(kv::ReportTemplate::load(fullName), kv::ReportPreview::output(this));
-        } catch (const kv::Error &e) {
-            m_prompts.warn(e.text());
-        }
-    });
+        },
+        kv::ActionCursor::Busy, kReportErrorShownAs);
 }

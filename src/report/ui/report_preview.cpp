@@ -2,7 +2,6 @@
 
 #include "data/engine/db_error.h"
 #include "shell/ui/busy_cursor.h"
-#include "shell/ui/run_action.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -94,7 +93,7 @@ void ReportPreview::show(QWidget *parent, const ReportTemplate &tmpl, const Repo
     status->setVisible(false);
     if (dialog.layout())
         dialog.layout()->addWidget(status);
-    QString failure;
+    std::exception_ptr failure;
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter *p) {
         // Only the preview comes here (printing is ours, below); an exception must
         // not cross Qt's event loop, so it is kept and raised once the window closes.
@@ -102,7 +101,7 @@ void ReportPreview::show(QWidget *parent, const ReportTemplate &tmpl, const Repo
         const CursorScope busy;
         QPainter painter;
         if (!painter.begin(p)) {
-            failure = QStringLiteral("The report could not be started on the printer.");
+            failure = std::make_exception_ptr(Error(QStringLiteral("The report could not be started on the printer.")));
             return;
         }
         try {
@@ -111,7 +110,7 @@ void ReportPreview::show(QWidget *parent, const ReportTemplate &tmpl, const Repo
             status->setText(cut);
             status->setVisible(!cut.isEmpty());
         } catch (...) {
-            failure = currentErrorText();
+            failure = std::current_exception();
         }
         painter.end();
     });
@@ -133,7 +132,7 @@ void ReportPreview::show(QWidget *parent, const ReportTemplate &tmpl, const Repo
             try {
                 print(printer, tmpl, sources, run);
             } catch (...) {
-                failure = currentErrorText();
+                failure = std::current_exception();
                 dialog.reject();
             }
             // The next run starts from every page again.
@@ -159,8 +158,8 @@ void ReportPreview::show(QWidget *parent, const ReportTemplate &tmpl, const Repo
         const CursorScope normal(Qt::ArrowCursor);
         dialog.exec();
     }
-    if (!failure.isEmpty())
-        throw Error(failure);
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 } // namespace kv

@@ -1,6 +1,5 @@
 #include "shell/ui/data_binding.h"
 
-#include "shell/ui/run_action.h"
 
 #include "data/engine/db_error.h"
 #include "data/engine/query.h"
