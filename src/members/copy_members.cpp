@@ -56,6 +56,7 @@ void CopyDestinationQueries::close()
     QueryItemLookUp->close();
 }
 
+const QString CopyMembers::kNewListSql = QStringLiteral("Select * from Lists where 1 = 0");
 const QString CopyMembers::kAlreadyInDestination = QStringLiteral("That Person_ID existed in the destination list.");
 
 CopyMembers::CopyMembers(Database &db, Progress &progress)
@@ -95,6 +96,60 @@ int CopyMembers::copy(MemberRowSet &rows, const QList<MemberRowSet::Bookmark> &s
         copied = copyRows(rows, selection, destinationId, testMembership, options);
     });
     return copied;
+}
+
+int CopyMembers::copyToNewList(MemberRowSet &rows, const QList<MemberRowSet::Bookmark> &selection,
+                               const NewListValues &list, const CopyFlagOptions &options)
+{
+    TraceScope trace(QStringLiteral("CopyMembers.copyToNewList"));
+    ProgressReset reset(m_progress);
+    const auto closeWriter = qScopeGuard([this] { m_writer.close(); });
+
+    int listId = 0;
+    UnitOfWork::run(m_db, [&] {
+        // Nobody else sees the row before the unit commits: no lock to take.
+        listId = insertList(list);
+        copyRows(rows, selection, listId, false, options);
+    });
+    return listId;
+}
+
+namespace {
+QVariant textValue(const QString &text)
+{
+    return text.isEmpty() ? QVariant() : QVariant(text);
+}
+
+QVariant numberValue(const std::optional<int> &n)
+{
+    return n ? QVariant(*n) : QVariant();
+}
+} // namespace
+
+int CopyMembers::insertList(const NewListValues &list)
+{
+    // A live query over no rows: the insert gets the defaults every path that
+    // creates a list applies, then the values the user chose over them.
+    Query q(&m_db, QStringLiteral("QueryNewList"));
+    q.setSql(kNewListSql);
+    q.setRequestLive(true);
+    q.setKeyField(QStringLiteral("Record_ID"));
+    ListRecordRules::attachDefaultsOnly(q);
+    q.open();
+    q.insert();
+    q.setFieldValue(QStringLiteral("List_Name"), textValue(list.name));
+    q.setFieldValue(QStringLiteral("List_Desc"), textValue(list.description));
+    q.setFieldValue(QStringLiteral("Active_Only"), textValue(list.activeOnly));
+    q.setFieldValue(QStringLiteral("Checkbox_Setting"), textValue(list.checkboxSetting));
+    q.setFieldValue(QStringLiteral("Service_Method"), textValue(list.serviceMethod));
+    q.setFieldValue(QStringLiteral("Service_Used"), numberValue(list.serviceUsed));
+    q.setFieldValue(QStringLiteral("Item_Method"), textValue(list.itemMethod));
+    q.setFieldValue(QStringLiteral("Item_to_Deliver"), numberValue(list.itemToDeliver));
+    q.setFieldValue(QStringLiteral("Quantity"), numberValue(list.quantity));
+    q.post();
+    const int id = q.fieldValue(QStringLiteral("Record_ID")).toInt();
+    q.close();
+    return id;
 }
 
 int CopyMembers::copyRows(MemberRowSet &rows, const QList<MemberRowSet::Bookmark> &selection, int destinationId,

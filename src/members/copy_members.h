@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <Qt>
 #include <memory>
+#include <optional>
 
 namespace kv {
 
@@ -53,13 +54,32 @@ struct CopyFlagOptions
     Qt::CheckState confirmed = Qt::PartiallyChecked;
 };
 
-// What the copy dialog's OK chose: the destination (a list it created, or an
-// existing one) and how the copies' flags are set.
+// The Lists row a copy into a new list creates: the name and the fulfilment
+// defaults as the copy dialog showed them when OK was pressed. An empty text
+// is stored as no value; Reason, Add_Mode and Create_Date are the insert
+// defaults every new list gets.
+struct NewListValues
+{
+    QString name;
+    QString description;
+    QString activeOnly;      // "Y" or "N"
+    QString checkboxSetting; // C, U, N or I
+    QString serviceMethod;   // C or S
+    std::optional<int> serviceUsed;
+    QString itemMethod;      // D or S
+    std::optional<int> itemToDeliver;
+    std::optional<int> quantity;
+};
+
+// What the copy dialog's OK chose, as a value: the destination (a list to
+// create, or an existing one) and how the copies' flags are set. The dialog
+// has written nothing for a new list; the copy creates it.
 struct CopyChoice
 {
     bool newList = false;
-    int listId = 0; // 0: found by listName
+    int listId = 0; // an existing list; 0: found by listName
     QString listName;
+    NewListValues list; // the list to create (newList)
     CopyFlagOptions flags;
 };
 
@@ -69,6 +89,7 @@ class CopyMembers
 {
 public:
     static const QString kAlreadyInDestination; // trace text when a person is skipped
+    static const QString kNewListSql; // the live query a new list is inserted through; reads no row
 
     CopyMembers(Database &db, Progress &progress);
 
@@ -76,15 +97,22 @@ public:
     static int destinationByName(Query &listIdFromListName, const QString &listName);
 
     // Copies each selected row, in the grid's order, into the destination, in
-    // one unit of work (joining an open one: the copy dialog's post of a new
-    // list) with the destination's row locked first, so concurrent copies and
-    // adds never write a person twice. testMembership: skip persons already
-    // in it (an existing destination). Answers the number of rows inserted;
-    // throws kv::RolledBack with nothing written on an error or a cancel.
+    // one unit of work with the destination's row locked first, so concurrent
+    // copies and adds never write a person twice. testMembership: skip persons
+    // already in it (an existing destination). Answers the number of rows
+    // inserted; throws kv::RolledBack with nothing written on an error or a cancel.
     int copy(MemberRowSet &rows, const QList<MemberRowSet::Bookmark> &selection, int destinationId,
              bool testMembership, const CopyFlagOptions &options);
 
+    // Creates the list (its Lists row, with the insert defaults of every list)
+    // and copies every selected row into it without a membership test, all in
+    // one unit of work: a copy that fails or is cancelled leaves no new list
+    // behind, and throws kv::RolledBack. Answers the new list's Record_ID.
+    int copyToNewList(MemberRowSet &rows, const QList<MemberRowSet::Bookmark> &selection, const NewListValues &list,
+                      const CopyFlagOptions &options);
+
 private:
+    int insertList(const NewListValues &list);
     int copyRows(MemberRowSet &rows, const QList<MemberRowSet::Bookmark> &selection, int destinationId,
                  bool testMembership, const CopyFlagOptions &options);
 

@@ -6,6 +6,7 @@
 #include "lists/lists_window_state.h"
 #include "lists/ui/form_list_fulfillment_options.h"
 #include "lists/ui/form_lists.h"
+#include "members/ui/form_list_members.h"
 #include "shell/ui/form_message_box.h"
 #include "lists/ui/query_table_model.h"
 #include "support/fault_injection.h"
@@ -92,6 +93,7 @@ protected:
         DataModuleLists = new TDataModuleLists(prompts, [] {}, nullptr, tdb->overrides());
         DataModuleLists->DataModuleCreate();
         form = std::make_unique<TFormLists>(nullptr, &prompts);
+        form->setMembersWindowOpener(TFormListMembers::opener());
         form->useDataModule(DataModuleLists);
         tester = std::make_unique<QAbstractItemModelTester>(form->listsModel(), QAbstractItemModelTester::FailureReportingMode::Fatal);
         form->show();

@@ -1,7 +1,7 @@
 // The lists window's state without its widgets: opening and moving over a
 // list that the defaults' rules put into edit writes nothing, and a save that
 // fails at any point (another user's change, a lock held elsewhere, an
-// injected failure) leaves every table as it was and the user's edit pending.
+// injected failure, the server gone) leaves every table as it was and the user's edit pending.
 
 #include "lists/lists_window_state.h"
 
@@ -98,6 +98,7 @@ TEST_P(ListsWindowStateTest, ASaveThatFailsAnywhereKeepsTheEditAndWritesNothing)
 {
     std::unique_ptr<kv::Database> other;
     std::unique_ptr<QSqlQuery> hold;
+    QMetaObject::Connection midway;
     struct Case
     {
         const char *name;
@@ -105,7 +106,7 @@ TEST_P(ListsWindowStateTest, ASaveThatFailsAnywhereKeepsTheEditAndWritesNothing)
         const char *cause; // in the error; empty: the read-again question is asked
         std::function<void()> undo;
     };
-    const std::vector<Case> cases = {
+    std::vector<Case> cases = {
         {"another user's change",
          [&] { tdb->exec(QStringLiteral("Update Lists set List_Desc = 'theirs' where Record_ID = :id"), {{QStringLiteral("id"), beta}}); },
          "", [] {}},
@@ -129,6 +130,15 @@ TEST_P(ListsWindowStateTest, ASaveThatFailsAnywhereKeepsTheEditAndWritesNothing)
         {"an injected failure", [&] { failAtRow(*tdb, QStringLiteral("Lists"), QStringLiteral("UPDATE"), 1); }, "injected failure",
          [&] { disarm(*tdb, QStringLiteral("Lists"), QStringLiteral("UPDATE")); }},
     };
+    if (GetParam() == kv::Backend::PostgreSQL)
+        cases.push_back({"the server gone mid-save",
+                         [&] {
+                             // Inside the save's unit, just before the row is written.
+                             midway = QObject::connect(&lists(), &kv::Query::beforePost, [&] {
+                                 EXPECT_NO_THROW(endServerConnection(*tdb, *dm->DatabaseLists));
+                             });
+                         },
+                         "connection to the database server was lost", [&] { QObject::disconnect(midway); }});
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         prompts.clear();

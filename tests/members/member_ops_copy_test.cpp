@@ -2,6 +2,7 @@
 
 #include "data/engine/query.h"
 #include "data/engine/unit_of_work.h"
+#include "lists/lists_window_state.h"
 #include "members/copy_members.h"
 #include "members/ui/flag_check_box.h"
 #include "members/ui/form_save_to_new_list.h"
@@ -170,15 +171,14 @@ TEST_P(MemberOpsCopyDialogTest, NewListWithATakenNameGetsTheCopies)
     QTest::mouseClick(kv::test::need<QPushButton>(dlg.get(), QStringLiteral("BitBtnOK")), Qt::LeftButton);
     ASSERT_EQ(dlg->result(), QDialog::Accepted);
     EXPECT_EQ(dlg->cNewOrExistingList, QStringLiteral("N"));
-    const int created = dlg->nSelectedListID;
+    const std::optional<kv::CopyChoice> choice = dlg->choice();
+    ASSERT_TRUE(choice && choice->newList);
+    EXPECT_EQ(choice->list.name, QStringLiteral("Other"));
+    EXPECT_EQ(listsNamed(QStringLiteral("Other")), 1) << "the dialog writes no new list";
+    // The copy creates the list, with its copies.
+    CopyMembers op(db(), progress);
+    const int created = op.copyToNewList(rows, select({1, 2, 3}), choice->list, choice->flags);
     EXPECT_NE(created, otherId);
-    EXPECT_GT(created, 0);
-    // The new list commits with its copies.
-    const std::unique_ptr<kv::UnitOfWork> posted = dlg->takeUnitOfWork();
-    ASSERT_TRUE(posted);
-    int copied = 0;
-    kv::UnitOfWork::complete(*posted, [&] { copied = copy(created, false); });
-    EXPECT_EQ(copied, 3);
     EXPECT_EQ(listsNamed(QStringLiteral("Other")), 2);
     EXPECT_EQ(members(created), 3);
     EXPECT_EQ(members(otherId), 1) << "the older list of that name is left alone";
@@ -231,67 +231,101 @@ TEST_P(MemberOpsCopyDialogTest, ARefusedMoveToNewListStaysOnTheExistingListAndIt
     ASSERT_EQ(dlg->result(), QDialog::Accepted);
     EXPECT_EQ(dlg->cNewOrExistingList, QStringLiteral("E"));
     EXPECT_EQ(dlg->nSelectedListID, otherId);
-    if (const std::unique_ptr<kv::UnitOfWork> posted = dlg->takeUnitOfWork())
-        posted->commit();
+    EXPECT_FALSE(kv::UnitOfWork::isActive(db())) << "OK leaves no transaction open";
     EXPECT_EQ(tdb->exec(QStringLiteral("Select Active_Only from Lists where Record_ID = :L"), {{QStringLiteral("L"), otherId}}).toString(),
               QStringLiteral("N"));
     EXPECT_EQ(copy(otherId, dlg->cNewOrExistingList != QLatin1String("N")), 2);
     EXPECT_EQ(members(otherId), 3) << "person 2, already there, is not inserted again";
 }
 
-TEST_P(MemberOpsCopyDialogTest, AnOkWhoseNewListCannotBeFoundAgainRollsBackAndShowsTheListUnsaved)
+// OK on "New List" writes nothing and asks nothing: the list it names, with
+// the defaults as the dialog showed them, is the copy's to create.
+TEST_P(MemberOpsCopyDialogTest, AnOkForANewListWritesNothingAndTheCopyCreatesItAsShown)
 {
+    tdb->insert(QStringLiteral("Services"), {{QStringLiteral("Service_ID"), 7}, {QStringLiteral("Service_Desc"), QStringLiteral("Holiday")},
+                                             {QStringLiteral("Service_Type"), QStringLiteral("D")}});
     auto dlg = open(TFormSaveToNewList::kNewListTab);
     QTest::keyClicks(kv::test::need<QLineEdit>(dlg.get(), QStringLiteral("DBEditListName")), QStringLiteral("Party"));
-    kv::Query &lists = *dlg->queries().QueryLists;
-    // Something renames the posted row, so that the name typed is found nowhere.
-    bool renamed = false;
-    const auto hook = QObject::connect(&lists, &kv::Query::afterPost, [&] {
-        if (std::exchange(renamed, true))
-            return;
-        lists.edit();
-        lists.setFieldValue(QStringLiteral("List_Name"), QStringLiteral("Renamed"));
-        lists.post();
-    });
-    QTest::mouseClick(kv::test::need<QPushButton>(dlg.get(), QStringLiteral("BitBtnOK")), Qt::LeftButton);
-    QObject::disconnect(hook);
-    EXPECT_EQ(prompts.notices(), QStringList{TFormSaveToNewList::kErrorLocatingList});
-    EXPECT_TRUE(dlg->isVisible());
-    EXPECT_FALSE(dlg->takeUnitOfWork());
-    EXPECT_EQ(listsNamed(QStringLiteral("Party")) + listsNamed(QStringLiteral("Renamed")), 0);
-    // The dialog shows what is stored: no such list among its rows or picks,
-    // and the name typed as a list not yet saved.
-    for (int r = 0; r < lists.recordCount(); ++r)
-        EXPECT_NE(lists.valueAt(r, lists.fieldIndex(QStringLiteral("List_Name"))).toString(), QStringLiteral("Renamed"));
-    EXPECT_LT(kv::test::need<QComboBox>(dlg.get(), QStringLiteral("wwDBLookupComboListName"))->findText(QStringLiteral("Renamed")), 0);
-    EXPECT_EQ(lists.state(), kv::DataState::Insert);
-    EXPECT_EQ(kv::test::need<QLineEdit>(dlg.get(), QStringLiteral("DBEditListName"))->text(), QStringLiteral("Party"));
-    // OK again now creates it.
+    kv::test::need<QCheckBox>(dlg.get(), QStringLiteral("wwCheckBoxActiveOnly"))->click();
+    auto *service = kv::test::need<QComboBox>(dlg.get(), QStringLiteral("wwDBLookupComboService"));
+    const int at = service->findData(7);
+    ASSERT_GE(at, 0);
+    service->setCurrentIndex(at);
+    Q_EMIT service->activated(at);
+    const QStringList before = tableSnapshot(*tdb, {QStringLiteral("Lists"), QStringLiteral("List_Members")});
     QTest::mouseClick(kv::test::need<QPushButton>(dlg.get(), QStringLiteral("BitBtnOK")), Qt::LeftButton);
     ASSERT_EQ(dlg->result(), QDialog::Accepted);
-    dlg->takeUnitOfWork()->commit();
-    EXPECT_EQ(listsNamed(QStringLiteral("Party")), 1);
+    EXPECT_TRUE(prompts.texts().isEmpty()) << "no question on closing: nothing is left pending";
+    EXPECT_EQ(tableSnapshot(*tdb, {QStringLiteral("Lists"), QStringLiteral("List_Members")}), before);
+    EXPECT_FALSE(kv::UnitOfWork::isActive(db()));
+
+    const std::optional<kv::CopyChoice> choice = dlg->choice();
+    ASSERT_TRUE(choice && choice->newList);
+    CopyMembers op(db(), progress);
+    const int created = op.copyToNewList(rows, select({1, 3}), choice->list, choice->flags);
+    const QVariantMap list = tdb->rows(QStringLiteral("Select * from Lists where Record_ID = %1").arg(created)).first();
+    EXPECT_EQ(list.value(QStringLiteral("list_name")).toString(), QStringLiteral("Party"));
+    EXPECT_EQ(list.value(QStringLiteral("active_only")).toString(), QStringLiteral("N"));
+    EXPECT_EQ(list.value(QStringLiteral("service_method")).toString(), QStringLiteral("S"));
+    EXPECT_EQ(list.value(QStringLiteral("service_used")).toInt(), 7);
+    EXPECT_EQ(list.value(QStringLiteral("reason")).toString(), QStringLiteral("LST")) << "the insert defaults";
+    EXPECT_EQ(list.value(QStringLiteral("create_date")).toDate(), QDate::currentDate());
+    EXPECT_TRUE(isNull(list.value(QStringLiteral("list_desc"))));
+    EXPECT_TRUE(isNull(list.value(QStringLiteral("quantity"))));
+    EXPECT_TRUE(isNull(list.value(QStringLiteral("last_update")))) << "the copy does not stamp";
+    EXPECT_EQ(members(created), 2);
 }
 
-// A post that fails is not made again behind the user's back by reading the
-// lists afresh: nothing is written, the error is told once, and the next OK
-// creates the one list.
-TEST_P(MemberOpsCopyDialogTest, AnOkWhosePostFailsWritesNothingAfterwards)
+// A copy into a new list that fails anywhere, at the list's row or at a
+// member's, leaves no list behind; the next one creates the one list.
+TEST_P(MemberOpsCopyTest, ACopyIntoANewListThatFailsLeavesNoListBehind)
 {
-    auto dlg = open(TFormSaveToNewList::kNewListTab);
-    QTest::keyClicks(kv::test::need<QLineEdit>(dlg.get(), QStringLiteral("DBEditListName")), QStringLiteral("Party"));
-    failAtRow(*tdb, QStringLiteral("Lists"), QStringLiteral("INSERT"), 1);
+    kv::NewListValues list;
+    list.name = QStringLiteral("Party");
+    const QStringList tables{QStringLiteral("Lists"), QStringLiteral("List_Members")};
+    for (const auto &[table, failAt] : {std::pair{"Lists", 1}, std::pair{"List_Members", 2}}) {
+        SCOPED_TRACE(table);
+        failAtRow(*tdb, QString::fromLatin1(table), QStringLiteral("INSERT"), failAt);
+        const QStringList before = tableSnapshot(*tdb, tables);
+        CopyMembers op(db(), progress);
+        EXPECT_THROW(op.copyToNewList(rows, select({1, 2, 3}), list, {}), kv::RolledBack);
+        EXPECT_EQ(tableSnapshot(*tdb, tables), before);
+        EXPECT_FALSE(kv::UnitOfWork::isActive(db()));
+        disarm(*tdb, QString::fromLatin1(table), QStringLiteral("INSERT"));
+    }
+    CopyMembers op(db(), progress);
+    const int created = op.copyToNewList(rows, select({1, 2, 3}), list, {});
+    EXPECT_EQ(tdb->count(QStringLiteral("Lists"), QStringLiteral("List_Name = 'Party'")), 1);
+    EXPECT_EQ(members(created), 3);
+}
+
+// Another user changed the existing list whose defaults were edited here: OK
+// asks whether to read the lists again, writes nothing and stays; keeping the
+// change, the next OK saves it over theirs.
+TEST_P(MemberOpsCopyDialogTest, AnOkRefusedByAnotherUsersChangeAsksAndStaysOpen)
+{
+    auto dlg = open(TFormSaveToNewList::kExistingListTab);
+    auto *lists = kv::test::need<QComboBox>(dlg.get(), QStringLiteral("wwDBLookupComboListName"));
+    const int at = lists->findData(otherId);
+    ASSERT_GE(at, 0);
+    lists->setCurrentIndex(at);
+    Q_EMIT lists->activated(at);
+    kv::test::need<QCheckBox>(dlg.get(), QStringLiteral("wwCheckBoxActiveOnly"))->click(); // Y -> N
+    tdb->exec(QStringLiteral("Update Lists set Active_Only = 'X' where Record_ID = :L"), {{QStringLiteral("L"), otherId}});
     const QStringList before = tableSnapshot(*tdb, {QStringLiteral("Lists")});
+    prompts.answerNo(); // keep my change
     QTest::mouseClick(kv::test::need<QPushButton>(dlg.get(), QStringLiteral("BitBtnOK")), Qt::LeftButton);
     EXPECT_TRUE(dlg->isVisible());
-    EXPECT_EQ(prompts.notices().size(), 1);
+    ASSERT_EQ(prompts.questions().size(), 1);
+    EXPECT_TRUE(prompts.questions().first().endsWith(kv::ListsWindowState::kReloadAfterConflict));
     EXPECT_EQ(tableSnapshot(*tdb, {QStringLiteral("Lists")}), before);
-    EXPECT_EQ(kv::test::need<QLineEdit>(dlg.get(), QStringLiteral("DBEditListName"))->text(), QStringLiteral("Party"));
-    disarm(*tdb, QStringLiteral("Lists"), QStringLiteral("INSERT"));
+    EXPECT_TRUE(dlg->cNewOrExistingList.isEmpty());
+
     QTest::mouseClick(kv::test::need<QPushButton>(dlg.get(), QStringLiteral("BitBtnOK")), Qt::LeftButton);
     ASSERT_EQ(dlg->result(), QDialog::Accepted);
-    dlg->takeUnitOfWork()->commit();
-    EXPECT_EQ(listsNamed(QStringLiteral("Party")), 1);
+    EXPECT_EQ(dlg->nSelectedListID, otherId);
+    EXPECT_EQ(tdb->exec(QStringLiteral("Select Active_Only from Lists where Record_ID = :L"), {{QStringLiteral("L"), otherId}}).toString(),
+              QStringLiteral("N"));
 }
 
 KV_MEMBER_OPS_BACKENDS(MemberOpsCopyTest);

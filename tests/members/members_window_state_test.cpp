@@ -1,6 +1,6 @@
 // The members window's state without its widgets: an operation that fails at
 // any point (another user's change, a lock held elsewhere, an injected
-// failure) leaves every table as it was, and the rows on display are the
+// failure, the server gone) leaves every table as it was, and the rows on display are the
 // database's again with the user's unsaved edit still there, unsaved.
 
 #include "member_ops_fixture.h"
@@ -62,12 +62,15 @@ protected:
     {
         kv::UnitOfWork::run(db(), [&] {
             kv::lockListRow(db(), listId);
+            if (midway)
+                midway();
             setQuantity(1, 5);
             state->loadSave().saveChanges(state->rows());
         });
     }
 
     std::unique_ptr<kv::MembersWindowState> state;
+    std::function<void()> midway; // inside the operation's unit, its list locked
 };
 
 TEST_P(MembersWindowStateTest, AFailedOperationKeepsTheEditAndShowsTheDatabaseAgain)
@@ -81,7 +84,7 @@ TEST_P(MembersWindowStateTest, AFailedOperationKeepsTheEditAndShowsTheDatabaseAg
         bool conflict;
         std::function<void()> undo;
     };
-    const std::vector<Case> cases = {
+    std::vector<Case> cases = {
         {"another user's change",
          [&] {
              tdb->exec(QStringLiteral("Update List_Members set Quantity = 2 where List_ID = :L and Person_ID = 1"), {{QStringLiteral("L"), listId}});
@@ -112,6 +115,9 @@ TEST_P(MembersWindowStateTest, AFailedOperationKeepsTheEditAndShowsTheDatabaseAg
         {"an injected failure", [&] { failAtRow(*tdb, QStringLiteral("List_Members"), QStringLiteral("UPDATE"), 1); }, false,
          [&] { disarm(*tdb, QStringLiteral("List_Members"), QStringLiteral("UPDATE")); }},
     };
+    if (GetParam() == kv::Backend::PostgreSQL)
+        cases.push_back({"the server gone mid-operation", [&] { midway = [&] { EXPECT_NO_THROW(endServerConnection(*tdb, db())); }; }, false,
+                         [&] { midway = nullptr; }});
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         prompts.clear();

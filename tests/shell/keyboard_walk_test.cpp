@@ -182,6 +182,7 @@ void walk(const std::vector<Step> &steps)
 TEST_F(KeyboardWalk, ACoordinatorsDayNeedsNoMouse)
 {
     TFormLists lists(nullptr, &prompts);
+    lists.setMembersWindowOpener(TFormListMembers::opener());
     lists.useDataModule(dm.get());
     lists.show();
     g_home = &lists;

@@ -74,3 +74,15 @@ QStringList tableSnapshot(TestDatabase &tdb, const QStringList &tables)
     lines.sort();
     return lines;
 }
+
+void endServerConnection(TestDatabase &tdb, kv::Database &db)
+{
+    QSqlQuery pid(db.connection());
+    if (!pid.exec(QStringLiteral("SELECT pg_backend_pid()")) || !pid.next())
+        throw std::runtime_error(("finding the server process: " + pid.lastError().text()).toStdString());
+    QSqlQuery end(tdb.db().connection());
+    end.prepare(QStringLiteral("SELECT pg_terminate_backend(CAST(:pid AS integer), 5000)"));
+    end.bindValue(QStringLiteral(":pid"), pid.value(0));
+    if (!end.exec() || !end.next() || !end.value(0).toBool())
+        throw std::runtime_error(("ending the server process: " + end.lastError().text()).toStdString());
+}

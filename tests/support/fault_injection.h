@@ -20,3 +20,8 @@ inline const QString kInjectedFailure = QStringLiteral("injected failure");
 // Every row of the tables as sorted text lines, to compare a database before
 // and after an operation value for value.
 QStringList tableSnapshot(TestDatabase &tdb, const QStringList &tables);
+
+// PostgreSQL: ends the server process behind db's connection, as a server
+// that stops or a connection that is cut does, and returns once it has ended.
+// The next statement on db finds the connection gone.
+void endServerConnection(TestDatabase &tdb, kv::Database &db);

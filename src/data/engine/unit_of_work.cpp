@@ -212,16 +212,4 @@ void UnitOfWork::run(Database &db, const std::function<void()> &fn)
     });
 }
 
-void UnitOfWork::complete(UnitOfWork &begun, const std::function<void()> &fn)
-{
-    struct Borrowed
-    {
-        UnitOfWork *unit;
-        UnitOfWork *operator->() const { return unit; }
-        explicit operator bool() const { return unit != nullptr; }
-    };
-    Borrowed unit{&begun};
-    finish(unit, fn);
-}
-
 } // namespace kv

@@ -89,10 +89,6 @@ public:
     // and kNothingWritten; ApplicationEnding passes through unchanged. Inside
     // an open unit, fn simply joins it.
     static void run(Database &db, const std::function<void()> &fn);
-    // The same for a unit begun earlier (a dialog's post that must commit
-    // together with the operation it leads to): runs fn in it and commits it,
-    // or rolls it back and throws RolledBack.
-    static void complete(UnitOfWork &unit, const std::function<void()> &fn);
 
     // True while a unit is open on db.
     static bool isActive(const Database &db);

@@ -6,19 +6,18 @@
 #include "lists/cancel_pending.h"
 #include "lists/delete_list.h"
 #include "lists/ui/fulfilment_flow.h"
-#include "members/ui/form_list_members.h"
 #include "shell/ui/busy_cursor.h"
 #include "shell/ui/data_binding.h"
 #include "shell/ui/form_about_kestrovan.h"
 #include "shell/ui/form_message_box.h"
 #include "shell/ui/form_placement.h"
 #include "shell/ui/qt_prompts.h"
-#include "shell/ui/scoped_global_dialog.h"
 #include "shell/window_placement.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
+#include <QModelIndex>
 #include <QScopeGuard>
 #include <QShowEvent>
 #include <QTabWidget>
@@ -309,10 +308,9 @@ void TFormLists::ActionEditListMembersExecute()
     runAction(
         QStringLiteral("ActionEditListMembersExecute"),
         [this] {
-            if (!resolvePendingEdits(translated(kSaveBeforeMembers)))
+            if (!m_membersWindow || !resolvePendingEdits(translated(kSaveBeforeMembers)))
                 return;
-            kv::ScopedGlobalDialog<TFormListMembers> members(FormListMembers, *m_dm, *m_prompts, this);
-            members->exec();
+            m_membersWindow.showModal(*m_dm, *m_prompts, this);
         },
         kv::ActionCursor::Unchanged);
 }
@@ -326,8 +324,8 @@ void TFormLists::ActionFulfillExecute()
         [this] {
             // The list of an open members window, else the current row's (a new,
             // unsaved list reads as 0 and is reported by the lookup).
-            const int listId = FormListMembers ? FormListMembers->nCurrentListID
-                                               : int(lists()->fieldValue(QStringLiteral("Record_ID")).toLongLong());
+            const std::optional<int> shown = m_membersWindow.shownListId ? m_membersWindow.shownListId() : std::nullopt;
+            const int listId = shown ? *shown : int(lists()->fieldValue(QStringLiteral("Record_ID")).toLongLong());
             TFormMessageBox progress(this);
             kv::runFulfilment(this, *m_dm, listId, *m_prompts, progress, m_hostServices.userNameSource());
         },

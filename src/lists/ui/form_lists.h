@@ -1,6 +1,7 @@
 #pragma once
 
 #include "shell/host_services.h"
+#include "shell/ui/members_window_opener.h"
 #include "shell/ui/run_action.h"
 
 #include <kestrovan/plugin_interfaces.h>
@@ -65,6 +66,8 @@ public:
     // What ends the host application in order after a data-location error
     // (by default the application's quit request, queued).
     void setShutdownRequest(std::function<void()> request) { m_shutdownRequest = std::move(request); }
+    // What "Edit Members" opens (the module sets the members window's opener).
+    void setMembersWindowOpener(kv::MembersWindowOpener opener) { m_membersWindow = std::move(opener); }
     kv::Prompts &prompts() const { return *m_prompts; }
     kv::HostServices &hostServices() { return m_hostServices; }
     QWidget *hostControl() const;
@@ -132,6 +135,7 @@ private:
     kv::Prompts *m_prompts;
     kv::HostServices m_hostServices;
     DataModuleFactory m_dataModuleFactory;
+    kv::MembersWindowOpener m_membersWindow;
     std::function<void()> m_shutdownRequest;
     TDataModuleLists *m_dm = nullptr;
 };

@@ -22,6 +22,7 @@
 #include "members/member_load_save.h"
 #include "members/member_row_set.h"
 #include "shell/progress.h"
+#include "shell/ui/members_window_opener.h"
 #include "shell/ui/run_action.h"
 
 #include <QDialog>
@@ -70,6 +71,10 @@ public:
 
     TFormListMembers(TDataModuleLists &dataModule, kv::Prompts &prompts, QWidget *parent = nullptr);
     ~TFormListMembers() override;
+
+    // How the lists window opens this window (members_window_opener.cpp):
+    // modally, held in FormListMembers while it is open.
+    static kv::MembersWindowOpener opener();
 
     // The Record_ID of the list on display (0 when the selected tab names no list).
     int nCurrentListID = 0;

@@ -123,22 +123,21 @@ void TFormListMembers::ActionCopyToNewListExecute()
         if (!choice)
             return;
         const kv::CursorScope busy;
-        // A new list the dialog posted commits with the copies or not at all.
-        const std::unique_ptr<kv::UnitOfWork> posted = FormSaveToNewList->takeUnitOfWork();
-        const auto copy = [&] {
-            int destination = choice->listId;
-            if (destination <= 0)
-                destination = kv::CopyMembers::destinationByName(*m_dm.QueryGetListIDFromListName, choice->listName);
-            if (destination <= 0)
-                throw kv::Error(TFormSaveToNewList::kErrorLocatingList);
-            kv::CopyMembers op(*m_dm.DatabaseLists, progress());
-            op.copy(rows, selection, destination, !choice->newList, choice->flags);
-        };
         const bool copied = runMemberWrite([&] {
-            if (posted)
-                kv::UnitOfWork::complete(*posted, copy);
-            else
-                kv::UnitOfWork::run(*m_dm.DatabaseLists, copy);
+            kv::UnitOfWork::run(*m_dm.DatabaseLists, [&] {
+                kv::CopyMembers op(*m_dm.DatabaseLists, progress());
+                // A new list is created by the copy, in its unit: both or neither.
+                if (choice->newList) {
+                    op.copyToNewList(rows, selection, choice->list, choice->flags);
+                    return;
+                }
+                int destination = choice->listId;
+                if (destination <= 0)
+                    destination = kv::CopyMembers::destinationByName(*m_dm.QueryGetListIDFromListName, choice->listName);
+                if (destination <= 0)
+                    throw kv::Error(TFormSaveToNewList::kErrorLocatingList);
+                op.copy(rows, selection, destination, true, choice->flags);
+            });
         });
         clearGridSelection();
         if (!copied)

@@ -3,7 +3,6 @@
 #include "data/conflict_question.h"
 #include "data/engine/db_error.h"
 #include "data/engine/query.h"
-#include "data/engine/unit_of_work.h"
 #include "data/prompts.h"
 #include "lists/lists_window_state.h"
 #include "shell/ui/fulfilment_defaults_panel.h"
@@ -85,11 +84,6 @@ void fillCombo(QComboBox *combo, kv::Query &q, const QString &textField, const Q
 
 
 TFormSaveToNewList::~TFormSaveToNewList() = default;
-
-std::unique_ptr<kv::UnitOfWork> TFormSaveToNewList::takeUnitOfWork()
-{
-    return std::move(m_unit);
-}
 
 bool TFormSaveToNewList::listsPending() const
 {
@@ -303,67 +297,80 @@ std::optional<kv::CopyChoice> TFormSaveToNewList::choice() const
     c.newList = cNewOrExistingList == QLatin1String("N");
     c.listId = nSelectedListID;
     c.listName = cSelectedListName;
+    if (c.newList)
+        c.list = m_newList;
     c.flags = saveOptions();
     return c;
+}
+
+kv::NewListValues TFormSaveToNewList::newListValues() const
+{
+    const kv::Query &q = *m_queries->QueryLists;
+    auto number = [&q](const QString &field) -> std::optional<int> {
+        const QVariant v = q.fieldValue(field);
+        if (!v.isValid() || v.isNull())
+            return std::nullopt;
+        return v.toInt();
+    };
+    kv::NewListValues v;
+    v.name = d->DBEditListName->text();
+    v.description = fieldText(q, QStringLiteral("List_Desc"));
+    v.activeOnly = fieldText(q, QStringLiteral("Active_Only"));
+    v.checkboxSetting = fieldText(q, QStringLiteral("Checkbox_Setting"));
+    v.serviceMethod = fieldText(q, QStringLiteral("Service_Method"));
+    v.serviceUsed = number(QStringLiteral("Service_Used"));
+    v.itemMethod = fieldText(q, QStringLiteral("Item_Method"));
+    v.itemToDeliver = number(QStringLiteral("Item_to_Deliver"));
+    v.quantity = number(QStringLiteral("Quantity"));
+    return v;
 }
 
 void TFormSaveToNewList::BitBtnOKClick()
 {
     kv::Query &lists = *m_queries->QueryLists;
-    // What the user typed into a list row that OK posts, to be put back if
-    // the post is rolled back.
-    QVector<QPair<QString, QVariant>> typed;
-    bool wasInsert = false;
-    QVariant editedKey;
-    // Another user's change to the list row: asked about below, nothing written.
-    std::optional<kv::EditConflict> conflict;
     bool ok = false;
     // A post or lookup that fails is shown with its text; the dialog stays
     // open with what was typed, to be mended or cancelled.
-    const bool chosen = runAction(QStringLiteral("BitBtnOKClick"), [&] {
+    runAction(QStringLiteral("BitBtnOKClick"), [&] {
         // A new list is one this dialog inserted, whatever the tab says.
-        const bool isNew = lists.state() == kv::DataState::Insert;
-        const QString kind = isNew ? QStringLiteral("N") : QStringLiteral("E");
-        const QString name = isNew ? d->DBEditListName->text() : fieldText(lists, QStringLiteral("List_Name"));
-        if (listsPending()) {
-            wasInsert = isNew;
-            const QString key = lists.keyField();
-            editedKey = wasInsert ? QVariant() : lists.fieldValue(key);
-            for (const kv::Field &f : lists.fields())
-                if (f.name.compare(key, Qt::CaseInsensitive) != 0)
-                    typed.append({f.name, lists.fieldValue(f.name)});
-            // Committed together with the copy, or not at all.
-            m_unit = std::make_unique<kv::UnitOfWork>(m_db);
-            try {
-                lists.post();
-            } catch (const kv::EditConflict &e) {
-                conflict.emplace(e);
+        if (lists.state() == kv::DataState::Insert) {
+            // A list needs a name (OK is offered only with one).
+            if (d->DBEditListName->text().isEmpty())
                 return;
-            }
+            // Nothing is written here: the copy creates the list in its own
+            // unit of work, so a copy that fails leaves no list behind.
+            m_newList = newListValues();
+            lists.cancel();
+            cNewOrExistingList = QStringLiteral("N");
+            cSelectedListName = m_newList.name;
+            nSelectedListID = 0;
+            ok = true;
+            return;
         }
-        // The row the user created or picked, whatever other list shares its name.
+        const QString name = fieldText(lists, QStringLiteral("List_Name"));
+        if (name.isEmpty())
+            return;
+        // The chosen list's changed defaults are saved first, on their own;
+        // after another user's change the user is asked and the dialog stays.
+        if (!postLists())
+            return;
+        // The row the user picked, whatever other list shares its name.
         const int id = lists.recNo() >= 0 ? lists.fieldValue(QStringLiteral("Record_ID")).toInt() : 0;
         if (!lists.locate({QStringLiteral("List_Name")}, {name}))
             throw kv::Error(translated(kErrorLocatingList));
-        cNewOrExistingList = kind;
+        cNewOrExistingList = QStringLiteral("E");
         cSelectedListName = name;
         nSelectedListID = id;
         ok = true;
     });
-    if (chosen && ok) {
+    if (ok) {
         accept();
         return;
     }
-    // Nothing of a failed OK stays written.
-    const bool rolledBack = m_unit != nullptr;
-    m_unit.reset();
     cNewOrExistingList.clear();
     cSelectedListName.clear();
     nSelectedListID = 0;
-    if (conflict)
-        askAfterConflict(*conflict);
-    else if (rolledBack)
-        showAfterRollback(typed, wasInsert, editedKey);
+    showCurrentRow();
 }
 
 bool TFormSaveToNewList::postLists()
@@ -377,16 +384,6 @@ bool TFormSaveToNewList::postLists()
     return posted;
 }
 
-void TFormSaveToNewList::askAfterConflict(const kv::EditConflict &conflict)
-{
-    runAction(QStringLiteral("askAfterConflict"), [&] {
-        kv::askReadAgainOrKeep(m_prompts,
-                               conflict.text() + QStringLiteral("\n\n") + kv::shown("UnitOfWork", kv::UnitOfWork::kNothingWritten),
-                               reloadQuestion(), *m_queries->QueryLists, conflict, [this] { readListsAgain(); });
-    });
-    showCurrentRow();
-}
-
 QString TFormSaveToNewList::reloadQuestion()
 {
     return kv::shown("ListsWindowState", kv::ListsWindowState::kReloadAfterConflict);
@@ -396,33 +393,6 @@ void TFormSaveToNewList::readListsAgain()
 {
     m_queries->QueryListLookUp->refresh();
     fillPickLists();
-}
-
-void TFormSaveToNewList::showAfterRollback(const QVector<QPair<QString, QVariant>> &typed, bool wasInsert,
-                                           const QVariant &editedKey)
-{
-    // The rows held here still show the rolled-back post: read them again, so
-    // the dialog shows the lists as they are, and give the typed values back
-    // as a row not yet saved.
-    runAction(QStringLiteral("showAfterRollback"), [&] {
-        kv::Query &lists = *m_queries->QueryLists;
-        // The failed post left its row pending; it is given back below, never
-        // written again by reading.
-        lists.cancel();
-        lists.refresh();
-        m_queries->QueryListLookUp->refresh();
-        fillPickLists();
-        if (wasInsert)
-            lists.insert();
-        else if (!editedKey.isValid() || !lists.locate({lists.keyField()}, {editedKey}))
-            return;
-        else
-            lists.edit();
-        for (const auto &[field, value] : typed)
-            if (lists.fieldValue(field) != value)
-                lists.setFieldValue(field, value);
-    });
-    showCurrentRow();
 }
 
 void TFormSaveToNewList::BitBtnCancelClick()
@@ -436,7 +406,6 @@ void TFormSaveToNewList::BitBtnCancelClick()
 void TFormSaveToNewList::done(int result)
 {
     if (result != QDialog::Accepted) {
-        m_unit.reset();
         cNewOrExistingList.clear();
         cSelectedListName.clear();
         nSelectedListID = 0;

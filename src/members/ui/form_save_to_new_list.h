@@ -9,8 +9,6 @@
 
 namespace kv {
 class Database;
-class EditConflict;
-class UnitOfWork;
 class Prompts;
 } // namespace kv
 
@@ -44,19 +42,16 @@ public:
     void setStartTab(int tab) { m_startTab = tab; }
 
     // Results: "N" new list, "E" existing list, empty when cancelled or failed;
-    // the destination's name; and its Record_ID (0 when unknown).
+    // the destination's name; and its Record_ID (0 when unknown or a new list).
     QString cNewOrExistingList;
     QString cSelectedListName;
     int nSelectedListID = 0;
 
     kv::CopyFlagOptions saveOptions() const;
-    // The choice OK made, as a value; none when cancelled or failed.
+    // The choice OK made, as a value; none when cancelled or failed. For a
+    // new list it carries the list's values: the dialog writes no new list,
+    // the copy creates it, and OK leaves no transaction open.
     std::optional<kv::CopyChoice> choice() const;
-    // OK posts the destination's row (a new list) in a unit of work that is
-    // left open for the copy, so that a copy that fails leaves no new list
-    // behind. The caller takes it and completes it; a unit not taken is rolled
-    // back with the dialog. Null when OK posted nothing.
-    std::unique_ptr<kv::UnitOfWork> takeUnitOfWork();
     kv::CopyDestinationQueries &queries() { return *m_queries; }
 
     // Handlers
@@ -85,12 +80,12 @@ private:
     void fillPickLists();
     void showCurrentRow();
     void showDestinationKind();
-    void showAfterRollback(const QVector<QPair<QString, QVariant>> &typed, bool wasInsert, const QVariant &editedKey);
     void writeField(const QString &field, const QVariant &value);
     // Writes the pending list row in a unit of work of its own; after another
     // user's change asks whether to read the lists again. False: not written.
     bool postLists();
-    void askAfterConflict(const kv::EditConflict &conflict);
+    // The inserted row's values as the new list the copy creates.
+    kv::NewListValues newListValues() const;
     static QString reloadQuestion();
     // After the rows were read again: the lookup and pick lists that show them.
     void readListsAgain();
@@ -100,7 +95,7 @@ private:
     kv::Database &m_db;
     kv::Prompts &m_prompts;
     std::unique_ptr<kv::CopyDestinationQueries> m_queries;
-    std::unique_ptr<kv::UnitOfWork> m_unit;
+    kv::NewListValues m_newList; // what OK chose for a new list
     int m_startTab = kExistingListTab;
     bool m_showing = false; // widgets are being filled from the row
     bool m_closed = false;

@@ -1,7 +1,6 @@
 #include "members/ui/form_save_to_new_list_p.h"
 
 #include "data/engine/query.h"
-#include "data/engine/unit_of_work.h"
 #include "data/text_cut.h"
 #include "shell/ui/fulfilment_defaults_panel.h"
 #include "members/ui/flag_check_box.h"

@@ -5,6 +5,7 @@
 // Finalize, which runs their finalisations in reverse and removes it.
 
 #include "lists/ui/form_lists.h"
+#include "members/ui/form_list_members.h"
 #include "shell/table_components.h"
 #include "shell/module/class_registry.h"
 #include "shell/translation.h"
@@ -35,7 +36,13 @@ struct Unit
 
 void FrmListsInitialization()
 {
-    kv::ClassRegistry::registerClass(QStringLiteral("TFormLists"), [](QWidget *owner) -> QObject * { return new TFormLists(owner); });
+    // The module is where the two windows meet: the lists window opens the
+    // members window through the opener it is given here.
+    kv::ClassRegistry::registerClass(QStringLiteral("TFormLists"), [](QWidget *owner) -> QObject * {
+        auto *lists = new TFormLists(owner);
+        lists->setMembersWindowOpener(TFormListMembers::opener());
+        return lists;
+    });
 }
 
 void FrmListsFinalization()
