@@ -2,12 +2,14 @@
 
 #include "data/engine/db_error.h"
 #include "data/engine/pg_driver.h"
+#include "data/engine/query.h"
 #include "data/trace.h"
 #include "data/engine/write_guard.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStorageInfo>
@@ -15,6 +17,7 @@
 #include <QVariant>
 
 #include <atomic>
+#include <utility>
 
 namespace kv {
 
@@ -95,10 +98,14 @@ bool Database::onNetworkFileSystem() const
     return storage.isValid() && isNetworkFileSystemType(storage.fileSystemType());
 }
 
-void Database::connect()
+void Database::connect(const QList<Query *> &firstReads)
 {
     if (m_connected)
         return;
+    m_firstReads.clear();
+    for (Query *q : firstReads)
+        m_firstReads << q;
+    const auto forget = qScopeGuard([this] { m_firstReads.clear(); });
     if (!m_session)
         throw DbError(QStringLiteral("Connecting database \"%1\"").arg(m_name), QStringLiteral("The database has no session."));
     m_session->start();
@@ -138,6 +145,9 @@ void Database::dropConnection()
 void Database::readCatalogue()
 {
     m_catalogue.clear();
+    for (const QPointer<Query> &first : std::exchange(m_firstReads, {}))
+        if (first)
+            first->sendAhead();
     QSqlQuery q(connection());
     const QString sql = engine().catalogueSql();
     if (!q.exec(sql))
@@ -177,6 +187,13 @@ qint64 Database::roundTrips() const
         return 0;
     const auto *pg = qobject_cast<const PgDriver *>(db.driver());
     return pg ? pg->roundTrips() : 0;
+}
+
+void Database::dropReadAhead()
+{
+    const QSqlDatabase db = connection();
+    if (auto *pg = db.isValid() ? qobject_cast<PgDriver *>(db.driver()) : nullptr)
+        pg->dropReadAhead();
 }
 
 void Database::checkRequiredTables()

@@ -153,6 +153,12 @@ public:
     // where rows are sent in batches instead.
     virtual std::unique_ptr<RowInsert> prepareRowInsert(Database &, Query &, const QString &) const { return nullptr; }
 
+    // Where every statement pays a round trip: the prepared and bound read
+    // travels with the next read the connection sends, and running it later
+    // takes the answer that came back then (see PgDriver::sendAlong).
+    // Nothing where a statement costs no trip.
+    virtual void sendAhead(const Database &, const QSqlQuery &) const {}
+
 protected:
     virtual QVariant bindBoolean(bool v) const = 0;
     virtual QVariant bindDate(const QDate &d) const = 0;
