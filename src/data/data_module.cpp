@@ -259,22 +259,26 @@ void TDataModuleLists::DatabaseTempListsBeforeConnect(Database &db)
     db.setDirectory(m_tempDir->path());
 }
 
-void TDataModuleLists::DataModuleCreate()
+void TDataModuleLists::DataModuleCreate(const QList<Query *> &readAfter)
 {
     TraceScope trace(QStringLiteral("TDataModuleLists.DataModuleCreate"));
-    connectDatabases();
+    const QList<Query *> standing = {QueryLists, QueryServices, QueryListLookup, QueryClientLookUp, QueryItems};
+    connectDatabases(standing + readAfter);
     try {
-        for (Query *q : {QueryLists, QueryServices, QueryListLookup, QueryClientLookUp, QueryItems})
+        for (Query *q : standing)
             q->open();
     } catch (const Error &e) {
         // Decides: the data module is still created, the remaining queries closed.
+        DatabaseLists->dropReadAhead();
         m_prompts.error(e.text());
     }
+    if (readAfter.isEmpty())
+        DatabaseLists->dropReadAhead();
 }
 
-void TDataModuleLists::connectDatabases()
+void TDataModuleLists::connectDatabases(const QList<Query *> &firstReads)
 {
-    DatabaseLists->connect();
+    DatabaseLists->connect(firstReads);
     Schema::ensurePluginTables(*DatabaseLists);
     DatabaseTempLists->connect();
 }

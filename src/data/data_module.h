@@ -56,11 +56,16 @@ public:
 
     // Connects both databases and opens the standing queries. Throws kv::DbError
     // when the engine cannot connect and kv::ApplicationEnding after a
-    // data-location error.
-    void DataModuleCreate();
+    // data-location error. readAfter: what the caller reads again right
+    // after (a window's first showing), sent ahead with the standing queries
+    // so that a server far away answers all of them in one round trip; the
+    // caller drops what it does not take (Database::dropReadAhead).
+    void DataModuleCreate(const QList<kv::Query *> &readAfter = {});
     // The connecting part of DataModuleCreate without opening the standing
     // queries, for callers that open only what they read (the command line).
-    void connectDatabases();
+    // firstReads: the queries the caller opens next, sent with the
+    // connection's catalogue query to a server far away (one round trip).
+    void connectDatabases(const QList<kv::Query *> &firstReads = {});
 
     kv::Prompts &prompts() const { return m_prompts; }
 

@@ -33,6 +33,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <thread>
 
 #ifdef Q_OS_UNIX
@@ -466,29 +467,109 @@ int OwnServer::s_port = 0;
 
 // A workstation far from the server pays a round trip for each statement:
 // opening asks the catalogue once and sends its settings with the start-up
-// message; the windows then open their five standing queries.
-TEST_F(OwnServer, OpeningAsksTheCatalogueOnceAndStatementsAreNotPreparedOneByOne)
+// message; what is read right after travels with the catalogue query, so
+// that opening costs one round trip after the start-up, whatever it reads.
+TEST_F(OwnServer, OpeningAsksTheCatalogueOnceAndWhatItReadsFirstTravelsWithIt)
 {
     TestDatabase tdb(Backend::PostgreSQL);
     ScriptedPrompts prompts;
+    using Open = std::function<void(TDataModuleLists &)>;
     const struct
     {
         const char *what;
-        bool standingQueries;
+        Open open;
         int statements;
-    } cases[] = {{"command line", false, 1}, {"windows", true, 6}};
+    } cases[] = {
+        {"command line, connecting", [](TDataModuleLists &dm) { dm.connectDatabases(); }, 1},
+        {"kestrovan lists",
+         [](TDataModuleLists &dm) {
+             dm.connectDatabases({dm.QueryServices, dm.QueryLists});
+             dm.QueryServices->open();
+             dm.QueryLists->open();
+         },
+         3},
+        {"windows", [](TDataModuleLists &dm) { dm.DataModuleCreate(); }, 6},
+        // The lists window's first showing reads its lookups and the lists again.
+        {"the lists window's opening",
+         [](TDataModuleLists &dm) {
+             dm.DataModuleCreate({dm.QueryItems, dm.QueryServices, dm.QueryLists});
+             for (kv::Query *q : {dm.QueryItems, dm.QueryServices}) {
+                 q->close();
+                 q->open();
+             }
+             dm.QueryLists->refresh();
+             dm.DatabaseLists->dropReadAhead();
+         },
+         9},
+    };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
         TDataModuleLists dm(prompts, [] {}, nullptr, tdb.overrides());
         const qint64 from = logSize();
-        if (c.standingQueries)
-            dm.DataModuleCreate();
-        else
-            dm.connectDatabases();
+        c.open(dm);
         EXPECT_EQ(statementsSince(from), c.statements);
-        EXPECT_EQ(dm.DatabaseLists->roundTrips(), c.statements);
+        EXPECT_EQ(dm.DatabaseLists->roundTrips(), 1);
     }
     EXPECT_TRUE(prompts.texts().isEmpty()) << prompts.texts().join(QLatin1Char('\n')).toStdString();
+}
+
+// A read sent ahead answers the one open that asks for it next, and only
+// while nothing could have changed what it read: a write on the connection,
+// a dropped read-ahead, or a second run read again. One that fails fails
+// with the words it would have without travelling ahead.
+TEST_F(OwnServer, AReadSentAheadAnswersOnceAndNeverAfterAWrite)
+{
+    TestDatabase tdb(Backend::PostgreSQL);
+    tdb.addList(QStringLiteral("Before"));
+    ScriptedPrompts prompts;
+    auto hasAfter = [](kv::Query &q) { return q.locate({QStringLiteral("List_Name")}, {QStringLiteral("After")}); };
+    const struct
+    {
+        const char *what;
+        std::function<void(TDataModuleLists &)> between;
+        bool refresh; // the open taken from the read-ahead, then read again
+    } cases[] = {
+        {"written on the same connection",
+         [](TDataModuleLists &dm) {
+             kv::UnitOfWork::run(*dm.DatabaseLists, [&] {
+                 dm.DatabaseLists->execute(QStringLiteral("Insert into Lists (List_Name, Reason) values ('After', 'LST')"));
+             });
+         },
+         false},
+        {"dropped", [&](TDataModuleLists &dm) { tdb.addList(QStringLiteral("After")); dm.DatabaseLists->dropReadAhead(); }, false},
+        {"read a second time", [&](TDataModuleLists &) { tdb.addList(QStringLiteral("After")); }, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        tdb.exec(QStringLiteral("Delete from Lists where List_Name = 'After'"));
+        TDataModuleLists dm(prompts, [] {}, nullptr, tdb.overrides());
+        dm.connectDatabases({dm.QueryLists});
+        if (c.refresh) {
+            dm.QueryLists->open();
+            EXPECT_FALSE(hasAfter(*dm.QueryLists));
+            c.between(dm);
+            dm.QueryLists->refresh();
+        } else {
+            c.between(dm);
+            dm.QueryLists->open();
+        }
+        EXPECT_TRUE(hasAfter(*dm.QueryLists));
+    }
+
+    QStringList errors;
+    for (const bool ahead : {true, false}) {
+        TDataModuleLists dm(prompts, [] {}, nullptr, tdb.overrides());
+        kv::Query missing(dm.DatabaseLists, QStringLiteral("QueryMissing"));
+        missing.setSql(QStringLiteral("Select * from Nowhere"));
+        dm.connectDatabases(ahead ? QList<kv::Query *>{&missing} : QList<kv::Query *>{});
+        try {
+            missing.open();
+        } catch (const kv::DbError &e) {
+            errors << e.text();
+        }
+    }
+    ASSERT_EQ(errors.size(), 2);
+    EXPECT_EQ(errors.first(), errors.last());
 }
 
 // "Internet" with a root certificate connects only to the server that

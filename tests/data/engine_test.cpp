@@ -2,6 +2,7 @@
 // same on SQLite and PostgreSQL.
 
 #include "data/data_module.h"
+#include "data/engine/bulk_load.h"
 #include "data/engine/db_error.h"
 #include "data/engine/query.h"
 #include "data/engine/unit_of_work.h"
@@ -144,6 +145,28 @@ TEST_P(EngineTest, EmptyTextStoresNullInTextAndIntegerColumns)
     kv::UnitOfWork::run(tdb->db(), [&] { q.execSql(); });
     EXPECT_EQ(tdb->count(QStringLiteral("List_Members"),
                          QStringLiteral("Person_ID is Null and Confirmed is Null and Quantity is Null and Updated_By is Null")),
+              1);
+}
+
+// A bulk load (the demo data) writes each value as given: a blank stays blank
+// beside a NULL, where a query's parameter would store NULL for both.
+TEST_P(EngineTest, ABulkLoadKeepsABlankApartFromNull)
+{
+    std::unique_ptr<kv::BulkLoad> load = kv::BulkLoad::prepare(
+        tdb->db(), QStringLiteral("Lists"),
+        {QStringLiteral("List_Name"), QStringLiteral("List_Desc"), QStringLiteral("Reason"), QStringLiteral("Quantity")},
+        QStringLiteral("Record_ID"));
+    ASSERT_TRUE(load->error().isEmpty()) << load->error().toStdString();
+    const QVariantList values = {QStringLiteral("Blank"), QStringLiteral(""), QVariant(), 2};
+    QVariant key;
+    kv::UnitOfWork::run(tdb->db(), [&] {
+        for (int i = 0; i < values.size(); ++i)
+            load->bind(i, values.at(i));
+        ASSERT_TRUE(load->run()) << load->error().toStdString();
+        key = load->lastKey();
+    });
+    EXPECT_EQ(tdb->count(QStringLiteral("Lists"), QStringLiteral("Record_ID = :K and List_Desc = '' and Reason is Null and Quantity = 2"),
+                         {{QStringLiteral("K"), key}}),
               1);
 }
 

@@ -310,6 +310,18 @@ TEST_P(FormListsTest, OpeningBrowsingAndClosingWithoutAnEditWritesNothing)
     EXPECT_EQ(tableSnapshot(*tdb, {QStringLiteral("Lists")}), before);
 }
 
+// A server far away answers a showing's lookups and lists in one round trip.
+TEST_P(FormListsTest, ShowingAgainReadsTheLookupsAndTheListsInOneRoundTrip)
+{
+    if (GetParam() != kv::Backend::PostgreSQL)
+        GTEST_SKIP() << "a local file pays no round trips";
+    form->reject();
+    const qint64 before = DataModuleLists->DatabaseLists->roundTrips();
+    form->show();
+    EXPECT_EQ(DataModuleLists->DatabaseLists->roundTrips() - before, 1);
+    EXPECT_TRUE(prompts.texts().isEmpty()) << prompts.texts().join(QLatin1Char('|')).toStdString();
+}
+
 // Every save of the window meets another user's change with the question
 // Post asks; keeping the change leaves the window as it was, nothing written.
 TEST_P(FormListsTest, CloseEditMembersAndDeleteOverAnotherUsersChangeOfferToReadAgain)

@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QTextStream>
 #include <cstdio>
+#include <initializer_list>
 #include <memory>
 #include <utility>
 #include <optional>
@@ -87,8 +88,11 @@ public:
     bool yes = false; // --yes
 
     // Creates and connects the data module (registry settings unless --data or
-    // --server say otherwise).
-    TDataModuleLists &dataModule();
+    // --server say otherwise). firstReads, on the call that creates it: the
+    // standing queries the subcommand opens first, which then travel with the
+    // connection's catalogue query to a server far away.
+    using FirstReads = std::initializer_list<kv::Query *TDataModuleLists::*>;
+    TDataModuleLists &dataModule(FirstReads firstReads = {});
     CliPrompts &prompts();
     // After an error: true when the run was connected to a database server
     // that no longer answers a new connection (stopped, or gone from the network).

@@ -77,7 +77,8 @@ int runAddMembers(kv::cli::Context &ctx)
         }
     }
 
-    TDataModuleLists &dm = ctx.dataModule();
+    // The list is chosen first: the lookup travels with the connection's first trip.
+    TDataModuleLists &dm = ctx.dataModule({&TDataModuleLists::QueryListLookup});
     const int listId = ctx.chosenList().id;
     dm.QueryListLookup->close();
 

@@ -12,7 +12,8 @@ namespace {
 
 int runCancelPending(kv::cli::Context &ctx)
 {
-    TDataModuleLists &dm = ctx.dataModule();
+    // The list is chosen first: the lookup travels with the connection's first trip.
+    TDataModuleLists &dm = ctx.dataModule({&TDataModuleLists::QueryListLookup});
     const kv::cli::Context::ChosenList chosen = ctx.chosenList();
     const int id = chosen.id;
     const QString name = chosen.name;

@@ -12,7 +12,8 @@ int runDeliveries(kv::cli::Context &ctx)
     const QDate date = ctx.dateOption(QStringLiteral("date"));
     const bool pending = ctx.flag(QStringLiteral("pending"));
     ctx.machineReadable();
-    TDataModuleLists &dm = ctx.dataModule();
+    // The list is chosen first: the lookup travels with the connection's first trip.
+    TDataModuleLists &dm = ctx.dataModule({&TDataModuleLists::QueryListLookup});
     const int listId = ctx.chosenList().id;
     dm.QueryListLookup->close();
 

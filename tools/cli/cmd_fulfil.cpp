@@ -110,7 +110,8 @@ int runFulfil(kv::cli::Context &ctx)
     if (ctx.hasOption(QStringLiteral("quantity")))
         quantity = ctx.intOption(QStringLiteral("quantity"), 0, 999);
 
-    TDataModuleLists &dm = ctx.dataModule();
+    // The list is chosen first: the lookup travels with the connection's first trip.
+    TDataModuleLists &dm = ctx.dataModule({&TDataModuleLists::QueryListLookup});
     const kv::cli::Context::ChosenList chosen = ctx.chosenList();
     const int listId = chosen.id;
     const QString name = chosen.name;

@@ -43,7 +43,8 @@ const Column kColumns[] = {
 
 int runLists(kv::cli::Context &ctx)
 {
-    TDataModuleLists &dm = ctx.dataModule();
+    // Both travel with the connection's catalogue query: one round trip.
+    TDataModuleLists &dm = ctx.dataModule({&TDataModuleLists::QueryServices, &TDataModuleLists::QueryLists});
     kv::Query &lists = *dm.QueryLists;
     kv::Query &servicesQuery = *dm.QueryServices;
     // What the window shows: the lists as they are now, the service names from the lookup.

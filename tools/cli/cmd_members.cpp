@@ -40,7 +40,8 @@ QString cell(const RS &rows, int viewRow, int field)
 int runMembers(kv::cli::Context &ctx)
 {
     ctx.machineReadable(); // a bad combination is refused before the database is opened
-    TDataModuleLists &dm = ctx.dataModule();
+    // The list is chosen first: the lookup travels with the connection's first trip.
+    TDataModuleLists &dm = ctx.dataModule({&TDataModuleLists::QueryListLookup});
     const kv::cli::Context::ChosenList chosen = ctx.chosenList();
     const int listId = chosen.id;
     const QString listName = chosen.name;

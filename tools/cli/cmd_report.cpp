@@ -80,7 +80,8 @@ int runReport(kv::cli::Context &ctx)
     const QString pdf = ctx.requireOption(QStringLiteral("--pdf"));
     if (ctx.flag(QStringLiteral("alignment-test")))
         return runAlignmentTest(ctx, templateValue, pdf);
-    TDataModuleLists &dm = ctx.dataModule();
+    // The list is chosen first: the lookup travels with the connection's first trip.
+    TDataModuleLists &dm = ctx.dataModule({&TDataModuleLists::QueryListLookup});
     const kv::cli::Context::ChosenList chosen = ctx.chosenList();
     const int listId = chosen.id;
     const QString listName = chosen.name;

@@ -153,7 +153,7 @@ CliPrompts &Context::prompts()
     return *m_prompts;
 }
 
-TDataModuleLists &Context::dataModule()
+TDataModuleLists &Context::dataModule(FirstReads firstReads)
 {
     if (m_dm)
         return *m_dm;
@@ -178,8 +178,12 @@ TDataModuleLists &Context::dataModule()
         prompts().printHeldErrors();
     });
     // Each subcommand opens the queries it reads, when it reads them: a
-    // workstation far from the server pays a round trip for every one.
-    m_dm->connectDatabases();
+    // workstation far from the server pays a round trip for every one, but
+    // for those it reads first, which travel with the catalogue query.
+    QList<Query *> first;
+    for (Query *TDataModuleLists::*q : firstReads)
+        first << (*m_dm).*q;
+    m_dm->connectDatabases(first);
     DataModuleLists = m_dm.get();
     // The windows go on after a standing query failed to open (the error is
     // shown); a script must not: whatever it asked for would run on a data

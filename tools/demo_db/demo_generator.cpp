@@ -1,8 +1,8 @@
 #include "demo_generator.h"
 
+#include "data/engine/bulk_load.h"
 #include "data/engine/db_error.h"
 #include "data/engine/query.h"
-#include "data/engine/sqlite_backend.h"
 
 #include <QLocale>
 #include <QRandomGenerator>
@@ -13,7 +13,6 @@
 #include <cstdio>
 #include <initializer_list>
 #include <memory>
-#include <sqlite3.h>
 
 namespace {
 
@@ -78,44 +77,20 @@ constexpr int countOf(const T (&)[N])
     return int(N);
 }
 
-// A prepared insert whose values are bound by position, in the column order
-// given. On SQLite it goes straight to the library: Qt's positional binding
-// builds a placeholder name for every value, which is most of the run's time.
-// With a key column, the new row's key is read back the way the engine reads
-// it (RETURNING on PostgreSQL, the connection's last row id on SQLite).
+// A prepared insert of one table's rows, each value bound by its column's
+// name and written as given (a blank stays blank, NULL stays NULL: the demo
+// data holds both on purpose). The backend loads them its fastest way (on
+// SQLite through the library itself). With a key column, the new row's key
+// is read back the way the engine reads it.
 class Insert
 {
 public:
     Insert(kv::Database &db, const QString &table, const QStringList &columns, const QString &keyColumn = QString())
-        : m_engine(db.engine())
-        , m_connection(db.connection())
+        : m_load(kv::BulkLoad::prepare(db, table, columns, keyColumn))
         , m_columns(int(columns.size()))
     {
-        QStringList marks;
-        for (int i = 0; i < columns.size(); ++i)
-            marks << QStringLiteral("?");
-        m_text = db.translate(QStringLiteral("Insert into %1 (%2) values (%3)")
-                                  .arg(table, columns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))));
-        if (!keyColumn.isEmpty())
-            m_text += m_engine.returningClause(keyColumn);
-        if (dynamic_cast<const kv::SqliteBackend *>(&m_engine))
-            m_sqlite = kv::SqliteBackend::nativeHandle(m_connection);
-        if (m_sqlite) {
-            const QByteArray text = m_text.toUtf8();
-            if (sqlite3_prepare_v2(m_sqlite, text.constData(), int(text.size()), &m_stmt, nullptr) != SQLITE_OK)
-                throw kv::DbError(QStringLiteral("Preparing the demo insert into %1").arg(table),
-                                  QString::fromUtf8(sqlite3_errmsg(m_sqlite)), m_text);
-            return;
-        }
-        m_query = std::make_unique<QSqlQuery>(m_connection);
-        m_query->setForwardOnly(true);
-        if (!m_query->prepare(m_text))
-            throw kv::DbError(QStringLiteral("Preparing the demo insert into %1").arg(table), m_query->lastError().text(), m_text);
-    }
-    ~Insert()
-    {
-        if (m_stmt)
-            sqlite3_finalize(m_stmt);
+        if (!m_load->error().isEmpty())
+            throw kv::DbError(QStringLiteral("Preparing the demo insert into %1").arg(table), m_load->error(), m_load->text());
     }
     Insert(const Insert &) = delete;
     Insert &operator=(const Insert &) = delete;
@@ -129,66 +104,25 @@ public:
         run();
     }
 
-    void bind(int i, const QVariant &v)
-    {
-        if (!m_stmt) {
-            m_query->bindValue(i, v);
-            return;
-        }
-        const int at = i + 1;
-        if (!v.isValid()) {
-            sqlite3_bind_null(m_stmt, at);
-            return;
-        }
-        switch (v.typeId()) {
-        case QMetaType::Int:
-        case QMetaType::LongLong:
-        case QMetaType::UInt:
-        case QMetaType::Bool:
-            sqlite3_bind_int64(m_stmt, at, v.toLongLong());
-            break;
-        case QMetaType::Double:
-            sqlite3_bind_double(m_stmt, at, v.toDouble());
-            break;
-        default: {
-            const QString s = v.toString();
-            sqlite3_bind_text16(m_stmt, at, s.utf16(), int(s.size() * sizeof(char16_t)), SQLITE_TRANSIENT);
-            break;
-        }
-        }
-    }
+    void bind(int i, const QVariant &v) { m_load->bind(i, v); }
 
     void run()
     {
-        if (m_stmt) {
-            const int rc = sqlite3_step(m_stmt);
-            sqlite3_reset(m_stmt);
-            if (rc != SQLITE_DONE)
-                throw kv::DbError(QStringLiteral("Writing demo data"), QString::fromUtf8(sqlite3_errmsg(m_sqlite)), m_text);
-            return;
-        }
-        if (!m_query->exec())
-            throw kv::DbError(QStringLiteral("Writing demo data"), m_query->lastError().text(), m_text);
+        if (!m_load->run())
+            throw kv::DbError(QStringLiteral("Writing demo data"), m_load->error(), m_load->text());
     }
 
     // The key of the row the last run() wrote; only for an insert made with a key column.
     int lastKey()
     {
-        const QVariant key = m_stmt ? QVariant(qint64(sqlite3_last_insert_rowid(m_sqlite))) : m_engine.insertedKey(*m_query, m_connection);
+        const QVariant key = m_load->lastKey();
         if (!key.isValid() || key.isNull() || key.toLongLong() <= 0)
-            throw kv::DbError(QStringLiteral("Reading the new key"), QStringLiteral("The insert returned no key."), m_text);
-        if (m_query)
-            m_query->finish();
+            throw kv::DbError(QStringLiteral("Reading the new key"), QStringLiteral("The insert returned no key."), m_load->text());
         return key.toInt();
     }
 
 private:
-    const kv::SqlBackend &m_engine;
-    QSqlDatabase m_connection;
-    sqlite3 *m_sqlite = nullptr;
-    sqlite3_stmt *m_stmt = nullptr;
-    std::unique_ptr<QSqlQuery> m_query;
-    QString m_text;
+    std::unique_ptr<kv::BulkLoad> m_load;
     int m_columns;
 };
 

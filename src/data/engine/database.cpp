@@ -2,6 +2,7 @@
 
 #include "data/engine/db_error.h"
 #include "data/engine/pg_driver.h"
+#include "data/engine/query.h"
 #include "data/trace.h"
 #include "data/engine/write_guard.h"
 #include "data/translate.h"
@@ -9,6 +10,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStorageInfo>
@@ -16,6 +18,7 @@
 #include <QVariant>
 
 #include <atomic>
+#include <utility>
 
 namespace kv {
 
@@ -97,10 +100,14 @@ bool Database::onNetworkFileSystem() const
     return storage.isValid() && isNetworkFileSystemType(storage.fileSystemType());
 }
 
-void Database::connect()
+void Database::connect(const QList<Query *> &firstReads)
 {
     if (m_connected)
         return;
+    m_firstReads.clear();
+    for (Query *q : firstReads)
+        m_firstReads << q;
+    const auto forget = qScopeGuard([this] { m_firstReads.clear(); });
     if (!m_session)
         throw DbError(QStringLiteral("Connecting database \"%1\"").arg(m_name), QStringLiteral("The database has no session."));
     m_session->start();
@@ -140,6 +147,9 @@ void Database::dropConnection()
 void Database::readCatalogue()
 {
     m_catalogue.clear();
+    for (const QPointer<Query> &first : std::exchange(m_firstReads, {}))
+        if (first)
+            first->sendAhead();
     QSqlQuery q(connection());
     const QString sql = engine().catalogueSql();
     if (!q.exec(sql))
@@ -179,6 +189,13 @@ qint64 Database::roundTrips() const
         return 0;
     const auto *pg = qobject_cast<const PgDriver *>(db.driver());
     return pg ? pg->roundTrips() : 0;
+}
+
+void Database::dropReadAhead()
+{
+    const QSqlDatabase db = connection();
+    if (auto *pg = db.isValid() ? qobject_cast<PgDriver *>(db.driver()) : nullptr)
+        pg->dropReadAhead();
 }
 
 void Database::checkRequiredTables()

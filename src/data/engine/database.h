@@ -5,6 +5,7 @@
 #include "data/engine/sql_dialect.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QSet>
 #include <QSqlDatabase>
 #include <QStringList>
@@ -15,6 +16,8 @@
 class QSqlQuery;
 
 namespace kv {
+
+class Query;
 
 // A database of a session: a directory holding the file (local session) or a
 // database on the session's server (remote session). Each Database owns one
@@ -57,7 +60,9 @@ public:
 
     // Starts the session if needed, runs the before-connect step and opens the
     // connection. Throws DbError with the driver's text when it cannot.
-    void connect();
+    // firstReads: queries about to be opened; where a statement pays a round
+    // trip they travel with the catalogue query (Query::sendAhead).
+    void connect(const QList<Query *> &firstReads = {});
     void disconnect();
     bool isConnected() const { return m_connected; }
 
@@ -99,8 +104,14 @@ public:
     static void addColumnSpellings(const QStringList &names);
 
     // Statements sent to a PostgreSQL server since the connection opened,
-    // its start-up not counted; 0 on SQLite.
+    // its start-up not counted; 0 on SQLite. Reads that travelled together
+    // count once.
     qint64 roundTrips() const;
+    // Drops the answers of reads sent ahead (Query::sendAhead) that nobody
+    // took, and the reads still to be sent: whoever sent them ahead says so
+    // when it has opened what it meant to, so that a later read of the same
+    // statement is not answered from back then.
+    void dropReadAhead();
 
 private:
     friend class SqliteBackend;
@@ -119,6 +130,7 @@ private:
     QString m_schema;
     QStringList m_requiredTables;
     QSet<QString> m_catalogue;
+    QList<QPointer<Query>> m_firstReads; // while connecting
     bool m_createIfMissing = false;
     bool m_treatAsNetworkShare = false;
     bool m_connected = false;

@@ -180,6 +180,78 @@ QByteArray numberedPlaceholders(const QString &sql)
     return out.toUtf8();
 }
 
+PgStatement statementOf(const QByteArray &text, const QVariantList &values)
+{
+    PgStatement s;
+    s.text = text;
+    const size_t n = size_t(values.size());
+    s.values.resize(n);
+    s.nulls.assign(n, true);
+    s.binary.assign(n, false);
+    for (size_t i = 0; i < n; ++i) {
+        const QVariant &v = values.at(qsizetype(i));
+        if (!v.isValid() || v.isNull())
+            continue;
+        bool binary = false;
+        s.values[i] = parameterText(v, binary);
+        s.nulls[i] = false;
+        s.binary[i] = binary;
+    }
+    return s;
+}
+
+// A statement's values as libpq takes them; lives while the call runs.
+struct Arguments
+{
+    explicit Arguments(const PgStatement &s)
+    {
+        for (size_t i = 0; i < s.values.size(); ++i) {
+            pointers.push_back(s.nulls[i] ? nullptr : s.values[i].constData());
+            lengths.push_back(s.nulls[i] ? 0 : int(s.values[i].size()));
+            formats.push_back(s.binary[i] ? 1 : 0);
+        }
+    }
+    int count() const { return int(pointers.size()); }
+    std::vector<const char *> pointers;
+    std::vector<int> lengths;
+    std::vector<int> formats;
+};
+
+// No parameter types: the server infers each from where it stands.
+PGresult *execParams(PGconn *conn, const PgStatement &s)
+{
+    const Arguments a(s);
+    return PQexecParams(conn, s.text.constData(), a.count(), nullptr, a.pointers.data(), a.lengths.data(), a.formats.data(), 0);
+}
+
+bool sendParams(PGconn *conn, const PgStatement &s)
+{
+    const Arguments a(s);
+    return PQsendQueryParams(conn, s.text.constData(), a.count(), nullptr, a.pointers.data(), a.lengths.data(),
+                             a.formats.data(), 0)
+        == 1;
+}
+
+// One statement that only reads: what may carry reads sent ahead and leave
+// the waiting ones standing. Anything else might change what they read.
+bool isSingleRead(const QByteArray &text)
+{
+    return text.trimmed().left(6).toUpper() == "SELECT" && !text.contains(';');
+}
+
+// The result of the statement sent next in a pipeline; null when the
+// connection broke before it came.
+PGresult *nextPipelineResult(PGconn *conn)
+{
+    PGresult *res = PQgetResult(conn);
+    if (!res)
+        return nullptr;
+    // Each statement's results end with a null.
+    while (PGresult *more = PQgetResult(conn))
+        PQclear(more);
+    return res;
+}
+
 bool isRollback(const QString &sql)
 {
     return sql.trimmed().compare(QLatin1String("ROLLBACK"), Qt::CaseInsensitive) == 0;
@@ -200,6 +272,8 @@ public:
     ~PgResult() override { clearResult(); }
 
     QVariant handle() const override { return QVariant::fromValue(static_cast<void *>(m_res)); }
+    // The prepared text as the server receives it.
+    const QByteArray &preparedText() const { return m_prepared; }
 
 protected:
     bool reset(const QString &query) override
@@ -214,10 +288,11 @@ protected:
             setActive(true);
             return true;
         }
-        const QByteArray text = query.toUtf8();
+        PgStatement statement;
+        statement.text = query.toUtf8();
         // Without parameters the text may hold several statements; the simple
         // protocol runs them all in the one trip.
-        return run(text, [&] { return PQexec(conn(), text.constData()); });
+        return run(statement.text, [&] { return mutableDriver()->execute(statement, true); });
     }
 
     bool prepare(const QString &query) override
@@ -233,26 +308,11 @@ protected:
         setSelect(false);
         setActive(false);
         setAt(QSql::BeforeFirstRow);
-        const QVariantList values = boundValues();
-        const int n = int(values.size());
-        std::vector<QByteArray> texts(n);
-        std::vector<const char *> pointers(n, nullptr);
-        std::vector<int> lengths(n, 0);
-        std::vector<int> formats(n, 0);
-        for (int i = 0; i < n; ++i) {
-            const QVariant &v = values.at(i);
-            if (!v.isValid() || v.isNull())
-                continue;
-            bool binary = false;
-            texts[i] = parameterText(v, binary);
-            pointers[i] = texts[i].constData();
-            lengths[i] = int(texts[i].size());
-            formats[i] = binary ? 1 : 0;
-        }
-        // No parameter types: the server infers each from where it stands.
-        return run(m_prepared, [&] {
-            return PQexecParams(conn(), m_prepared.constData(), n, nullptr, pointers.data(), lengths.data(), formats.data(), 0);
-        });
+        const PgStatement statement = statementOf(m_prepared, boundValues());
+        // A read sent ahead has its answer here already: no trip.
+        if (PGresult *ready = mutableDriver()->takeReadAhead(statement))
+            return finish(ready);
+        return run(m_prepared, [&] { return mutableDriver()->execute(statement, false); });
     }
 
     bool fetch(int i) override
@@ -475,6 +535,7 @@ bool PgDriver::open(const QString &db, const QString &user, const QString &passw
 
 void PgDriver::close()
 {
+    dropReadAhead();
     if (m_conn)
         PQfinish(m_conn);
     m_conn = nullptr;
@@ -490,9 +551,105 @@ bool PgDriver::ensureConnected()
         return true;
     if (m_inTransaction)
         return false;
+    dropReadAhead();
     // The same parameters and settings as before: libpq keeps them.
     PQreset(m_conn);
+    if (PQpipelineStatus(m_conn) != PQ_PIPELINE_OFF)
+        PQexitPipelineMode(m_conn);
     return PQstatus(m_conn) == CONNECTION_OK;
+}
+
+void PgDriver::sendAlong(const QSqlQuery &statement)
+{
+    const auto *result = dynamic_cast<const PgResult *>(statement.result());
+    if (!result || !m_conn || PQstatus(m_conn) != CONNECTION_OK)
+        return;
+    m_queued.push_back(statementOf(result->preparedText(), statement.boundValues()));
+}
+
+PGresult *PgDriver::takeReadAhead(const PgStatement &statement)
+{
+    if (m_waiting.empty() || !m_conn || PQstatus(m_conn) != CONNECTION_OK || PQtransactionStatus(m_conn) != PQTRANS_IDLE)
+        return nullptr;
+    for (auto it = m_waiting.begin(); it != m_waiting.end(); ++it) {
+        if (it->statement == statement) {
+            PGresult *res = it->result;
+            m_waiting.erase(it);
+            return res;
+        }
+    }
+    return nullptr;
+}
+
+void PgDriver::dropReadAhead()
+{
+    for (const Waiting &w : m_waiting)
+        PQclear(w.result);
+    m_waiting.clear();
+    m_queued.clear();
+}
+
+PGresult *PgDriver::execute(const PgStatement &statement, bool simple)
+{
+    if (PQtransactionStatus(m_conn) != PQTRANS_IDLE || !isSingleRead(statement.text))
+        dropReadAhead();
+    else if (!m_queued.empty())
+        return runWithQueued(statement);
+    return simple ? PQexec(m_conn, statement.text.constData()) : execParams(m_conn, statement);
+}
+
+PGresult *PgDriver::runWithQueued(const PgStatement &first)
+{
+    const std::vector<PgStatement> along = std::exchange(m_queued, {});
+    if (PQenterPipelineMode(m_conn) != 1)
+        return execParams(m_conn, first);
+    // Every statement and the sync leave in one write; the answers come back
+    // in order, each read whole.
+    bool sent = sendParams(m_conn, first);
+    size_t sentAlong = 0;
+    while (sent && sentAlong < along.size()) {
+        sent = sendParams(m_conn, along[sentAlong]);
+        if (sent)
+            ++sentAlong;
+    }
+    // Synced even after a failed send, so that what went is answered.
+    sent = PQpipelineSync(m_conn) == 1 && sent;
+    PGresult *res = nullptr;
+    if (sent) {
+        res = nextPipelineResult(m_conn);
+        for (size_t i = 0; i < sentAlong; ++i) {
+            PGresult *r = nextPipelineResult(m_conn);
+            // A read that failed runs again when asked for and reports its own error then.
+            if (r && PQresultStatus(r) == PGRES_TUPLES_OK)
+                m_waiting.push_back({along[i], r});
+            else
+                PQclear(r);
+        }
+    }
+    // Up to the sync: nothing left when all went well, else what was sent.
+    // Each statement's results end with a null, so the nulls are counted.
+    for (size_t nulls = 0; nulls <= sentAlong + 1;) {
+        PGresult *r = PQgetResult(m_conn);
+        if (!r) {
+            if (PQstatus(m_conn) != CONNECTION_OK)
+                break;
+            ++nulls;
+            continue;
+        }
+        const ExecStatusType status = PQresultStatus(r);
+        PQclear(r);
+        if (status == PGRES_PIPELINE_SYNC)
+            break;
+    }
+    PQexitPipelineMode(m_conn);
+    if (!sent || !res) {
+        // Nothing of the pipeline is trusted: the statement runs alone, as it
+        // would have without reads along.
+        PQclear(res);
+        dropReadAhead();
+        return execParams(m_conn, first);
+    }
+    return res;
 }
 
 QSqlResult *PgDriver::createResult() const

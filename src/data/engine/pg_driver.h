@@ -14,9 +14,24 @@
 #include <utility>
 #include <vector>
 
+class QSqlQuery;
 struct pg_conn;
+struct pg_result;
 
 namespace kv {
+
+// A statement as the server receives it: the text with numbered
+// placeholders and each value in text form (bytes in binary), NULL where the
+// value is null.
+struct PgStatement
+{
+    QByteArray text;
+    std::vector<QByteArray> values;
+    std::vector<bool> nulls;
+    std::vector<bool> binary;
+
+    bool operator==(const PgStatement &) const = default;
+};
 
 class PgDriver : public QSqlDriver
 {
@@ -65,11 +80,36 @@ public:
     void countRoundTrip() { ++m_roundTrips; }
     void noteTransaction(bool open) { m_inTransaction = open; }
 
+    // Reads sent ahead. A prepared and bound read queued here travels with
+    // the next read the connection sends, in the same round trip (pipeline
+    // mode), and its result waits for the one run of the same text and
+    // values that asks for it. A result waits only while nothing could have
+    // changed what it read on this connection: any statement but a read
+    // outside a transaction drops the waiting ones and the queue (those run
+    // again when they are asked for, as if never sent ahead).
+    void sendAlong(const QSqlQuery &statement);
+    // The waiting result of this statement, taken; null when there is none.
+    pg_result *takeReadAhead(const PgStatement &statement);
+    // Runs a statement, with the reads queued to go along where it is a read
+    // itself; simple: the text may hold several statements (no parameters).
+    pg_result *execute(const PgStatement &statement, bool simple);
+    // Drops the waiting results and the queue.
+    void dropReadAhead();
+
 private:
     bool runCommand(const char *sql);
+    pg_result *runWithQueued(const PgStatement &first);
+
+    struct Waiting
+    {
+        PgStatement statement;
+        pg_result *result;
+    };
 
     pg_conn *m_conn = nullptr;
     Parameters m_parameters;
+    std::vector<PgStatement> m_queued;
+    std::vector<Waiting> m_waiting;
     qint64 m_roundTrips = 0;
     bool m_inTransaction = false;
 };

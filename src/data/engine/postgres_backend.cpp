@@ -210,6 +210,12 @@ FieldType PostgresBackend::columnType(QSqlQuery &result, int column) const
     return fieldTypeFromMeta(result.record().field(column).metaType().id());
 }
 
+void PostgresBackend::sendAhead(const Database &d, const QSqlQuery &statement) const
+{
+    if (auto *driver = qobject_cast<PgDriver *>(d.connection().driver()))
+        driver->sendAlong(statement);
+}
+
 QVariant PostgresBackend::insertedKey(QSqlQuery &insert, const QSqlDatabase &) const
 {
     return insert.next() ? insert.value(0) : QVariant();

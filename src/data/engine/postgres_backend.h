@@ -39,6 +39,7 @@ public:
     FieldType columnType(QSqlQuery &result, int column) const override;
     QString returningClause(const QString &keyColumn) const override { return QStringLiteral(" RETURNING ") + keyColumn; }
     QVariant insertedKey(QSqlQuery &insert, const QSqlDatabase &) const override;
+    void sendAhead(const Database &db, const QSqlQuery &statement) const override;
     // The server reports nothing while a statement runs; the callers show 0 and 100.
     std::unique_ptr<ProgressWatch> watchProgress(const QSqlDatabase &, Session &) const override { return nullptr; }
     // A committed transaction is on the server's disk already.

@@ -128,6 +128,11 @@ void Query::prepareStatement()
 {
     if (!m_db || !m_db->isConnected())
         fail(QStringLiteral("Preparing a statement"), QStringLiteral("The database is not connected."), sqlText());
+    prepareOnConnection();
+}
+
+void Query::prepareOnConnection()
+{
     // setSql drops the statement when the text changes, so a statement prepared
     // on this connection is still the right one; no need to translate again.
     if (m_stmt && m_preparedConnection == m_db->connectionName())
@@ -175,6 +180,21 @@ void Query::open()
     setState(DataState::Browse);
     Q_EMIT afterOpen();
     Q_EMIT afterScroll();
+}
+
+void Query::sendAhead()
+{
+    // Also while the connection opens: the first reads go with its catalogue query.
+    if (!m_db || !m_db->engine().paysRoundTrips() || !m_db->connection().isOpen())
+        return;
+    try {
+        prepareOnConnection();
+        bindParams(*m_stmt);
+    } catch (const Error &) {
+        // Not sent ahead: the statement fails where it runs, as it would have.
+        return;
+    }
+    m_db->engine().sendAhead(*m_db, *m_stmt);
 }
 
 void Query::readResult(QSqlQuery &q)

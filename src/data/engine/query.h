@@ -91,6 +91,13 @@ public:
     QString updateTable() const;
 
     void open();
+    // Where a statement pays a round trip: sends the statement with the
+    // parameter values of now ahead, to travel with the next read on the
+    // connection; open() or refresh() with the same values then takes its
+    // answer without a trip of its own. Nothing on an engine without round
+    // trips, or for a statement that cannot be prepared or bound (it fails
+    // where it runs). What is not taken goes with Database::dropReadAhead.
+    void sendAhead();
     void close();
     bool isOpen() const { return m_state != DataState::Inactive; }
     DataState state() const { return m_state; }
@@ -171,6 +178,7 @@ Q_SIGNALS:
 
 private:
     void prepareStatement();
+    void prepareOnConnection();
     void bindParams(QSqlQuery &q) const;
     void readResult(QSqlQuery &q);
     void ensureLiveWritable() const;

@@ -1,5 +1,6 @@
 #include "data/engine/sql_backend.h"
 
+#include "data/engine/bulk_load.h"
 #include "data/engine/db_error.h"
 #include "data/engine/postgres_backend.h"
 #include "data/engine/query.h"
@@ -57,6 +58,11 @@ QVariant SqlBackend::bindable(const QVariant &v, FieldType type) const
     if (v.typeId() == QMetaType::QString)
         return v.toString().isEmpty() ? QVariant() : QVariant(checkedText(v.toString()));
     return v;
+}
+
+std::unique_ptr<BulkLoad> SqlBackend::prepareBulkLoad(Database &, const QString &, const QStringList &) const
+{
+    return nullptr;
 }
 
 std::unique_ptr<SqlBackend> SqlBackend::make(Backend kind)

@@ -13,6 +13,7 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <QVector>
 #include <functional>
@@ -23,6 +24,7 @@ class QSqlQuery;
 namespace kv {
 
 enum class FieldType;
+class BulkLoad;
 class Database;
 class Query;
 class Session;
@@ -152,6 +154,17 @@ public:
     // round trip (text is the statement as this engine receives it); null
     // where rows are sent in batches instead.
     virtual std::unique_ptr<RowInsert> prepareRowInsert(Database &, Query &, const QString &) const { return nullptr; }
+
+    // A bulk load's insert (BulkLoad::prepare) through the engine's own
+    // interface, columns in the order bind() numbers them; null where Qt SQL
+    // runs it.
+    virtual std::unique_ptr<BulkLoad> prepareBulkLoad(Database &db, const QString &text, const QStringList &columns) const;
+
+    // Where every statement pays a round trip: the prepared and bound read
+    // travels with the next read the connection sends, and running it later
+    // takes the answer that came back then (see PgDriver::sendAlong).
+    // Nothing where a statement costs no trip.
+    virtual void sendAhead(const Database &, const QSqlQuery &) const {}
 
 protected:
     virtual QVariant bindBoolean(bool v) const = 0;

@@ -37,6 +37,7 @@ public:
     void streamRows(Query &query, const std::function<void(const QVector<Field> &)> &onFields,
                     const std::function<void(const StreamRow &)> &onRow) const override;
     std::unique_ptr<RowInsert> prepareRowInsert(Database &db, Query &insert, const QString &text) const override;
+    std::unique_ptr<BulkLoad> prepareBulkLoad(Database &db, const QString &text, const QStringList &columns) const override;
 
 protected:
     QVariant bindBoolean(bool v) const override { return v ? 1 : 0; }
@@ -44,7 +45,7 @@ protected:
 
 public:
     // SQLite's own handle of the connection; null for another driver's. Only
-    // for code that already holds this backend (the demo generator's bulk load).
+    // for this backend's own row loops.
     static sqlite3 *nativeHandle(const QSqlDatabase &connection);
 };
 

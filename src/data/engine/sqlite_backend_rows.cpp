@@ -3,6 +3,7 @@
 
 #include "data/engine/sqlite_backend.h"
 
+#include "data/engine/bulk_load.h"
 #include "data/engine/database.h"
 #include "data/engine/db_error.h"
 #include "data/engine/query.h"
@@ -77,6 +78,68 @@ private:
     SqliteStatement m_stmt;
 };
 
+// Each column's value bound at the position its name holds, found once.
+class SqliteBulkLoad : public BulkLoad
+{
+public:
+    SqliteBulkLoad(sqlite3 *handle, const QString &text, const QStringList &columns)
+        : m_handle(handle)
+    {
+        m_text = text;
+        if (sqlite3_prepare16_v2(m_handle, m_text.utf16(), int(m_text.size() * 2), &m_stmt, nullptr) != SQLITE_OK) {
+            m_error = QString::fromUtf8(sqlite3_errmsg(m_handle));
+            sqlite3_finalize(m_stmt);
+            m_stmt = nullptr;
+            return;
+        }
+        for (const QString &c : columns)
+            m_positions.push_back(sqlite3_bind_parameter_index(m_stmt, (QLatin1Char(':') + c).toUtf8().constData()));
+    }
+    ~SqliteBulkLoad() override { sqlite3_finalize(m_stmt); }
+
+    void bind(int column, const QVariant &v) override
+    {
+        const int at = m_positions[size_t(column)];
+        if (!m_stmt || at <= 0)
+            return;
+        if (!v.isValid()) {
+            sqlite3_bind_null(m_stmt, at);
+            return;
+        }
+        switch (v.typeId()) {
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+        case QMetaType::UInt:
+        case QMetaType::Bool: sqlite3_bind_int64(m_stmt, at, v.toLongLong()); break;
+        case QMetaType::Double: sqlite3_bind_double(m_stmt, at, v.toDouble()); break;
+        default: {
+            const QString s = sqliteText16(v.toString());
+            sqlite3_bind_text16(m_stmt, at, s.utf16(), int(s.size() * sizeof(char16_t)), SQLITE_TRANSIENT);
+            break;
+        }
+        }
+    }
+
+    bool run() override
+    {
+        if (!m_stmt)
+            return false;
+        const int rc = sqlite3_step(m_stmt);
+        sqlite3_reset(m_stmt);
+        if (rc == SQLITE_DONE)
+            return true;
+        m_error = QString::fromUtf8(sqlite3_errmsg(m_handle));
+        return false;
+    }
+
+    QVariant lastKey() override { return qint64(sqlite3_last_insert_rowid(m_handle)); }
+
+private:
+    sqlite3 *m_handle;
+    sqlite3_stmt *m_stmt = nullptr;
+    std::vector<int> m_positions; // by column
+};
+
 sqlite3 *handleOrFail(sqlite3 *h, const Query &query, const QString &text)
 {
     if (!h)
@@ -110,6 +173,12 @@ void SqliteBackend::streamRows(Query &query, const std::function<void(const QVec
 std::unique_ptr<RowInsert> SqliteBackend::prepareRowInsert(Database &db, Query &insert, const QString &text) const
 {
     return std::make_unique<SqliteRowInsert>(handleOrFail(nativeHandle(db.connection()), insert, text), insert, text);
+}
+
+std::unique_ptr<BulkLoad> SqliteBackend::prepareBulkLoad(Database &db, const QString &text, const QStringList &columns) const
+{
+    sqlite3 *h = nativeHandle(db.connection());
+    return h ? std::make_unique<SqliteBulkLoad>(h, text, columns) : nullptr;
 }
 
 } // namespace kv

@@ -149,7 +149,9 @@ void TFormLists::FormListsShowModal()
         if (!DataModuleLists) {
             kv::Trace::message(QStringLiteral("About to create the DataModuleLists..."));
             std::unique_ptr<TDataModuleLists> dm = m_dataModuleFactory(*m_prompts, m_shutdownRequest);
-            dm->DataModuleCreate();
+            // What the showing reads again travels with the standing queries:
+            // one round trip to a server far away for the whole opening.
+            dm->DataModuleCreate({dm->QueryItems, dm->QueryServices, dm->QueryLists});
             // Owned by the application: it lives until the host ends.
             dm->setParent(qApp);
             DataModuleLists = dm.release();
@@ -195,6 +197,12 @@ void TFormLists::FormShow()
     if (!m_dm)
         return;
     d->PageControl->setCurrentIndex(0);
+    // The lookups and the lists travel together to a server far away; what
+    // was sent ahead for the showing and not taken goes once it is done.
+    m_dm->QueryServices->sendAhead();
+    if (!lists()->isOpen() || !d->state->hasPendingEdit())
+        lists()->sendAhead();
+    const auto dropUnread = qScopeGuard([this] { m_dm->DatabaseLists->dropReadAhead(); });
     // The lookups and the lists open on their own: one failing leaves the other shown.
     runAction(QStringLiteral("FormShow"), [this] {
         // Reopening the lookups shows values; it is no change of the user's.
