@@ -897,6 +897,34 @@ No keeps the window open with your changes, to save them again.</source>
         <source>Searches the sort column (Ctrl+S)</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>, %1 hidden</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Label Stock</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>30 to a sheet, 1 x 2 5/8 in</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>10 to a sheet, 2 x 4 in</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>14 to a sheet, 1 1/3 x 4 in</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Label Alignment Page</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>One page with every label cell of the chosen sheet outlined and numbered, to hold against a sheet of labels before printing on it</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>TFormLists</name>
