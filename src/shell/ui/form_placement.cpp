@@ -84,8 +84,11 @@ bool scrollBody(QWidget *window, int keptItems)
 class FrameFit : public QObject
 {
 public:
-    explicit FrameFit(QWidget *window)
+    // mayResize: the window was found too large for the screen; otherwise it
+    // keeps its size and is only moved.
+    FrameFit(QWidget *window, bool mayResize)
         : QObject(window)
+        , m_mayResize(mayResize)
     {
         setObjectName(QStringLiteral("kvFrameFit"));
         window->installEventFilter(this);
@@ -103,7 +106,7 @@ public:
         // The platform window knows its frame before the widget's own figures catch up.
         const QMargins m = window->windowHandle() ? window->windowHandle()->frameMargins() : QMargins();
         const QSize frame = window->size() + QSize(m.left() + m.right(), m.top() + m.bottom());
-        const QSize over = (frame - area.size()).expandedTo(QSize(0, 0));
+        const QSize over = m_mayResize ? (frame - area.size()).expandedTo(QSize(0, 0)) : QSize(0, 0);
         if (!over.isNull())
             window->resize(window->size() - over);
         // Placed over its parent, a dialog may still cross the screen's edge
@@ -114,6 +117,8 @@ public:
                          qBound(area.top(), placed.y(), area.bottom() + 1 - placed.height()));
         return false;
     }
+
+    bool m_mayResize = false;
 };
 
 } // namespace
@@ -124,13 +129,15 @@ void fitToScreen(QWidget *window, int keptItems)
     if (!screen)
         return;
     const QSize room = screen->availableGeometry().size() - frameExtraOf(window);
-    // Made to fit without its frame, which is known once it shows.
-    if (!window->findChild<QObject *>(QStringLiteral("kvFrameFit"), Qt::FindDirectChildrenOnly))
-        new FrameFit(window);
+    auto *frameFit = static_cast<FrameFit *>(window->findChild<QObject *>(QStringLiteral("kvFrameFit"), Qt::FindDirectChildrenOnly));
+    if (!frameFit)
+        frameFit = new FrameFit(window, false);
     const QSize needed = window->minimumSizeHint().expandedTo(window->minimumSize());
     if (needed.height() <= room.height() && needed.width() <= room.width() && window->width() <= room.width()
         && window->height() <= room.height())
         return;
+    // Made to fit without its frame, which is known once it shows.
+    frameFit->m_mayResize = true;
     if (window->minimumSize() == window->maximumSize()) {
         // A fixed design size gives way to the screen.
         window->setMinimumSize(0, 0);
