@@ -26,17 +26,6 @@ protected:
     void addList(const QString &name) { tdb->addList(name); }
     qint64 lists() { return tdb->count(QStringLiteral("Lists")); }
 
-    // A second workstation on the same data.
-    std::unique_ptr<kv::Database> secondConnection()
-    {
-        auto db = std::make_unique<kv::Database>(QStringLiteral("Brenquistal"));
-        db->setSession(&tdb->session());
-        db->setDirectory(tdb->directory());
-        db->setSchema(tdb->schema());
-        db->connect();
-        return db;
-    }
-
     std::unique_ptr<TestDatabase> tdb;
 };
 
@@ -99,7 +88,7 @@ TEST_P(UnitOfWorkTest, AWriterWaitsForTheLockThenFailsWithNothingWritten)
     // Reconnect so that the shorter lock wait is in force.
     tdb->db().disconnect();
     tdb->db().connect();
-    auto other = secondConnection();
+    auto other = tdb->secondConnection();
     QSqlQuery hold(other->connection());
     if (GetParam() == Backend::SQLite) {
         ASSERT_TRUE(hold.exec(QStringLiteral("BEGIN IMMEDIATE")));

@@ -91,15 +91,6 @@ protected:
         EXPECT_FALSE(UnitOfWork::isActive(*dm->DatabaseLists));
     }
 
-    std::unique_ptr<kv::Database> secondConnection()
-    {
-        auto db = std::make_unique<kv::Database>(QStringLiteral("Brenquistal"));
-        db->setSession(&tdb->session());
-        db->setDirectory(tdb->directory());
-        db->setSchema(tdb->schema());
-        db->connect();
-        return db;
-    }
 
     ScriptedPrompts prompts;
     kv::NullProgress progress;
@@ -149,7 +140,7 @@ TEST_P(ListsAllOrNothingTest, AWriteLockHeldElsewhereIsWaitedForThenFailsWithNot
 {
     tdb->addList(QStringLiteral("Other"));
     const QStringList before = tableSnapshot(*tdb, kTables);
-    auto other = secondConnection();
+    auto other = tdb->secondConnection();
     QSqlQuery hold(other->connection());
     if (GetParam() == kv::Backend::SQLite) {
         ASSERT_TRUE(hold.exec(QStringLiteral("BEGIN IMMEDIATE")));

@@ -51,15 +51,6 @@ protected:
         ListOptionRules::clearItemForDefaultMethod(lists());
     }
 
-    std::unique_ptr<kv::Database> secondConnection()
-    {
-        auto db = std::make_unique<kv::Database>(QStringLiteral("Brenquistal"));
-        db->setSession(&tdb->session());
-        db->setDirectory(tdb->directory());
-        db->setSchema(tdb->schema());
-        db->connect();
-        return db;
-    }
 
     ScriptedPrompts prompts;
     std::unique_ptr<TestDatabase> tdb;
@@ -112,7 +103,7 @@ TEST_P(ListsWindowStateTest, ASaveThatFailsAnywhereKeepsTheEditAndWritesNothing)
          "", [] {}},
         {"a lock held elsewhere",
          [&] {
-             other = secondConnection();
+             other = tdb->secondConnection();
              hold = std::make_unique<QSqlQuery>(other->connection());
              if (GetParam() == kv::Backend::SQLite) {
                  ASSERT_TRUE(hold->exec(QStringLiteral("BEGIN IMMEDIATE")));

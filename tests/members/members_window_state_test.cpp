@@ -93,11 +93,7 @@ TEST_P(MembersWindowStateTest, AFailedOperationKeepsTheEditAndShowsTheDatabaseAg
          true, [] {}},
         {"a lock held elsewhere",
          [&] {
-             other = std::make_unique<kv::Database>(QStringLiteral("Brenquistal"));
-             other->setSession(&tdb->session());
-             other->setDirectory(tdb->directory());
-             other->setSchema(tdb->schema());
-             other->connect();
+             other = tdb->secondConnection();
              hold = std::make_unique<QSqlQuery>(other->connection());
              if (GetParam() == kv::Backend::SQLite) {
                  ASSERT_TRUE(hold->exec(QStringLiteral("BEGIN IMMEDIATE")));

@@ -47,6 +47,16 @@ bool PgTarget::available()
     return cached == 1;
 }
 
+std::unique_ptr<kv::Database> TestDatabase::secondConnection()
+{
+    auto db = std::make_unique<kv::Database>(QStringLiteral("Brenquistal"));
+    db->setSession(m_session.get());
+    db->setDirectory(directory());
+    db->setSchema(schema());
+    db->connect();
+    return db;
+}
+
 TestDatabase::TestDatabase(kv::Backend backend, bool createSchema)
     : m_backend(backend)
 {

@@ -60,6 +60,9 @@ public:
     int addMember(int listId, int personId, const QVariantMap &values = {});
     int insert(const QString &table, const QVariantMap &values, const QString &keyColumn = QString());
 
+    // A second workstation on the same data: its own connection, same session.
+    std::unique_ptr<kv::Database> secondConnection();
+
     // Overrides for a data module that should connect to this database.
     TDataModuleLists::Overrides overrides() const;
 
