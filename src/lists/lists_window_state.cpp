@@ -54,6 +54,15 @@ bool ListsWindowState::hasUserEdit() const
     return false;
 }
 
+std::shared_ptr<void> ListsWindowState::sendShowingReadsAhead()
+{
+    m_dm.QueryServices->sendAhead();
+    if (!lists().isOpen() || !hasPendingEdit())
+        lists().sendAhead();
+    Database *db = m_dm.DatabaseLists;
+    return std::shared_ptr<void>(nullptr, [db](void *) { db->dropReadAhead(); });
+}
+
 void ListsWindowState::show()
 {
     Query &q = lists();

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 
 class TDataModuleLists;
 
@@ -42,6 +43,10 @@ public:
     // the rules alone is dropped first (the rules make it again on show); a
     // user's edit is kept, and then nothing is read.
     void show();
+    // The reads a showing makes (the services lookup, and the lists unless a
+    // user's edit keeps them) travel together to a server far away; answers
+    // not taken are dropped when the returned scope ends.
+    [[nodiscard]] std::shared_ptr<void> sendShowingReadsAhead();
     // The navigator's Post: writes the pending edit in a unit of work.
     // Answers whether it was written; after another user's change the user
     // chose to read the list again (edit dropped) or to keep the edit. Other

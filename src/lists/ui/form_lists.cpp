@@ -197,12 +197,7 @@ void TFormLists::FormShow()
     if (!m_dm)
         return;
     d->PageControl->setCurrentIndex(0);
-    // The lookups and the lists travel together to a server far away; what
-    // was sent ahead for the showing and not taken goes once it is done.
-    m_dm->QueryServices->sendAhead();
-    if (!lists()->isOpen() || !d->state->hasPendingEdit())
-        lists()->sendAhead();
-    const auto dropUnread = qScopeGuard([this] { m_dm->DatabaseLists->dropReadAhead(); });
+    const auto readsAhead = d->state->sendShowingReadsAhead();
     // The lookups and the lists open on their own: one failing leaves the other shown.
     runAction(QStringLiteral("FormShow"), [this] {
         // Reopening the lookups shows values; it is no change of the user's.
